@@ -1,0 +1,99 @@
+#include "catalogue/gstring.h"
+
+#include <vector>
+
+#include "platform/profile.h"
+
+int GString::FormatList(const char* format, std::span<const catalogue::FormatArg> args) {
+  std::string_view given = format ? format : "";
+  std::string effective(given);
+  for (size_t i = 0; i + 1 < given.size(); ++i) {
+    if (given[i] != '%') continue;
+    if (given[i + 1] == 't') {
+      effective = std::string(given.substr(0, i)) + *this + std::string(given.substr(i + 2));
+      break;
+    }
+    if (given[i + 1] == 'q') {
+      effective = *this;
+      break;
+    }
+  }
+  assign(catalogue::FormatText(effective, args));
+  return static_cast<int>(size());
+}
+
+GString GString::Field(int index, const char* delimiters) const {
+  const std::string_view set = delimiters ? delimiters : "";
+  const auto isDelimiter = [&](char c) { return set.find(c) != std::string_view::npos; };
+
+  // Start of every field: field 1 at 0, then the first non-delimiter after each run.
+  std::vector<size_t> starts{0};
+  for (size_t i = 0; i < size(); ++i) {
+    if (isDelimiter((*this)[i])) {
+      size_t j = i;
+      while (j < size() && isDelimiter((*this)[j])) ++j;
+      if (j < size()) starts.push_back(j);
+      i = j;
+    }
+  }
+  if (index == -1) return GString(std::to_string(starts.size()));
+  if (index <= 0 || static_cast<size_t>(index) > starts.size()) return {};
+  const size_t begin = starts[static_cast<size_t>(index) - 1];
+  size_t end = begin;
+  while (end < size() && !isDelimiter((*this)[end])) ++end;
+  return GString(substr(begin, end - begin));
+}
+
+unsigned short GString::FieldCount(const char* delimiters) const {
+  GString trimmed(*this);
+  trimmed.Trim(delimiters);
+  if (trimmed.empty()) return 0;
+  return static_cast<unsigned short>(std::stoul(Field(-1, delimiters)));
+}
+
+void GString::TrimLeft(const char* set) {
+  const size_t first = find_first_not_of(set ? set : "");
+  erase(0, first == npos ? size() : first);
+}
+
+void GString::TrimRight(const char* set) {
+  const size_t last = find_last_not_of(set ? set : "");
+  erase(last == npos ? 0 : last + 1);
+}
+
+void GString::Trim(const char* set) {
+  TrimLeft(set);
+  TrimRight(set);
+}
+
+void GString::AddBackslash() {
+  if (!empty() && back() != '/') push_back('/');
+}
+
+GString GString::FolderPart(bool withSlash) const {
+  const size_t slash = rfind('/');
+  if (slash == npos) return find('.') == npos ? *this : GString();
+  return GString(substr(0, withSlash ? slash + 1 : slash));
+}
+
+GString GString::FileNamePart(bool withExtension) const {
+  const size_t slash = rfind('/');
+  GString name(slash == npos ? static_cast<const std::string&>(*this) : substr(slash + 1));
+  if (!withExtension) {
+    const size_t dot = name.rfind('.');
+    if (dot != npos) name.erase(dot);
+  }
+  return name;
+}
+
+GString GString::ExtensionPart(bool withDot) const {
+  const size_t dot = rfind('.');
+  if (dot == npos) return {};
+  return GString(substr(withDot ? dot : dot + 1));
+}
+
+int GString::ReadProfileString(const char* section, const char* key, const char* defaultValue,
+                               const char* file, int /*capacity*/) {
+  assign(platform::ProfileRead(file ? file : "", section, key, defaultValue).text);
+  return static_cast<int>(size());
+}

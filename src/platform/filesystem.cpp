@@ -1,0 +1,277 @@
+#include "platform/filesystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+#include "platform/text.h"
+
+namespace platform {
+namespace {
+
+bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }
+
+std::string BaseName(const std::string& path) {
+  std::string_view view = path;
+  while (view.size() > 1 && view.back() == '/') view.remove_suffix(1);
+  const auto slash = view.rfind('/');
+  return std::string(slash == std::string_view::npos ? view : view.substr(slash + 1));
+}
+
+std::string ParentFolder(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return "./";
+  return path.substr(0, slash + 1);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t written = ::write(fd, data.data(), data.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+std::string RandomHex(int digits) {
+  static std::mt19937 generator{std::random_device{}()};
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string text;
+  for (int i = 0; i < digits; ++i) text += kHex[generator() % 16];
+  return text;
+}
+
+// Opens a new file of the given name pattern with O_EXCL; returns the descriptor.
+int CreateExclusive(const std::string& folder, std::string_view prefix, std::string_view suffix,
+                    std::string& path) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path = folder + std::string(prefix) + RandomHex(6) + std::string(suffix);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::optional<FileAttributes> GetFileAttributes(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  FileAttributes attributes;
+  attributes.directory = S_ISDIR(st.st_mode);
+  attributes.readOnly = IsReadOnlyMode(st.st_mode);
+  attributes.hidden = BaseName(path).starts_with('.');
+  attributes.size = static_cast<std::uint64_t>(st.st_size);
+  return attributes;
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool SetNormalAttributes(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  return ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+bool MoveFile(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // The file system cannot refuse an existing target itself.
+  struct stat st {};
+  if (::lstat(to.c_str(), &st) == 0) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool DeleteFile(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return false;
+  return ::unlink(path.c_str()) == 0;
+}
+
+bool RemoveDirectory(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  if (IsReadOnlyMode(st.st_mode)) return false;
+  return ::rmdir(path.c_str()) == 0;
+}
+
+std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, ListDetail detail) {
+  const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) return std::nullopt;
+  DIR* dir = ::fdopendir(dirFd);
+  if (!dir) {
+    ::close(dirFd);
+    return std::nullopt;
+  }
+  std::vector<DirEntry> entries;
+  while (const dirent* item = ::readdir(dir)) {
+    const std::string_view name = item->d_name;
+    if (name == "." || name == "..") continue;
+    DirEntry entry;
+    entry.name = name;
+    entry.hidden = name.front() == '.';
+    const bool knownKind = item->d_type == DT_DIR || item->d_type == DT_REG;
+    if (detail == ListDetail::NamesAndKinds && knownKind) {
+      entry.directory = item->d_type == DT_DIR;
+    } else {
+      struct stat st {};
+      if (::fstatat(dirFd, item->d_name, &st, 0) != 0 &&
+          ::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        continue;  // vanished meanwhile
+      }
+      entry.directory = S_ISDIR(st.st_mode);
+      entry.readOnly = IsReadOnlyMode(st.st_mode);
+      entry.size = static_cast<std::uint64_t>(st.st_size);
+    }
+    entries.push_back(std::move(entry));
+  }
+  ::closedir(dir);
+  std::sort(entries.begin(), entries.end(),
+            [](const DirEntry& a, const DirEntry& b) { return NameLess(a.name, b.name); });
+  return entries;
+}
+
+bool MatchesPattern(std::string_view name, std::string_view pattern) {
+  if (pattern == "*.*" || pattern == "*") return true;
+  // Iterative wildcard match with backtracking to the last "*".
+  const std::string upperName = UpperUtf8(name);
+  const std::string upperPattern = UpperUtf8(pattern);
+  size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
+  while (n < upperName.size()) {
+    if (p < upperPattern.size() && (upperPattern[p] == '?' || upperPattern[p] == upperName[n])) {
+      if (upperPattern[p] == '?') {
+        // "?" stands for one character, however many bytes it takes.
+        ++n;
+        while (n < upperName.size() && (static_cast<unsigned char>(upperName[n]) & 0xC0) == 0x80) ++n;
+      } else {
+        ++n;
+      }
+      ++p;
+    } else if (p < upperPattern.size() && upperPattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (starP != std::string::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < upperPattern.size() && upperPattern[p] == '*') ++p;
+  return p == upperPattern.size();
+}
+
+std::optional<std::string> ShortPathName(const std::string& path) {
+  if (!PathExists(path)) return std::nullopt;
+  return path;
+}
+
+std::string CreateTempFile(const std::string& folder, std::string_view prefix) {
+  std::string dir = folder;
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  std::string path;
+  const int fd = CreateExclusive(dir, prefix.substr(0, 3), ".tmp", path);
+  if (fd < 0) return {};
+  ::close(fd);
+  return path;
+}
+
+std::string CurrentDirectory() {
+  std::string buffer(4096, '\0');
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+  buffer.resize(buffer.find('\0'));
+  if (buffer.back() != '/') buffer += '/';
+  return buffer;
+}
+
+std::string ResolveCase(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::lstat(path.c_str(), &st) == 0) return path;
+
+  std::string resolved = path.front() == '/' ? "/" : "";
+  size_t pos = resolved.size();
+  while (pos < path.size()) {
+    const size_t componentStart = pos;
+    size_t slash = path.find('/', pos);
+    if (slash == std::string::npos) slash = path.size();
+    const std::string component = path.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (component.empty()) continue;
+    std::string candidate = resolved + component;
+    if (::lstat(candidate.c_str(), &st) != 0 && component != "." && component != "..") {
+      std::optional<std::string> match;
+      if (auto entries = ListDirectory(resolved, ListDetail::NamesAndKinds)) {
+        for (const DirEntry& entry : *entries) {
+          if (EqualsNoCase(entry.name, component) && (!match || entry.name < *match)) match = entry.name;
+        }
+      }
+      if (!match) return resolved + path.substr(componentStart);
+      candidate = resolved + *match;
+    }
+    resolved = candidate;
+    if (slash < path.size()) resolved += '/';
+  }
+  return resolved;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  contents.clear();
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ::close(fd);
+      return got == 0;
+    }
+    contents.append(buffer, static_cast<size_t>(got));
+  }
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {
+  // Replace the file a symbolic link points to, not the link.
+  std::string target = path;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return false;
+    target = real;
+    std::free(real);
+  }
+  const bool existed = ::stat(target.c_str(), &st) == 0;
+
+  std::string tempPath;
+  const int fd = CreateExclusive(ParentFolder(target), "." + BaseName(target) + ".", ".tmp", tempPath);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, contents);
+  if (ok && existed) {
+    ok = ::fchmod(fd, st.st_mode & 07777) == 0;
+    // Keeping the owner needs privileges; without them the new file is the caller's.
+    [[maybe_unused]] const int ownerKept = ::fchown(fd, st.st_uid, st.st_gid);
+  }
+  ok = ok && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  ok = ok && ::rename(tempPath.c_str(), target.c_str()) == 0;
+  if (!ok) ::unlink(tempPath.c_str());
+  return ok;
+}
+
+}  // namespace platform

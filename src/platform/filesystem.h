@@ -1,0 +1,72 @@
+// File system services with the behaviour the program expects of Windows: read-only
+// and hidden attributes, refusing to delete read-only files, directory listings in
+// the order Windows shows them, and paths resolved without regard to letter case.
+// Paths use "/"; folder paths end in "/".
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+struct FileAttributes {
+  bool directory = false;
+  bool readOnly = false;  // no write permission bit is set
+  bool hidden = false;    // the name starts with "."
+  std::uint64_t size = 0;
+};
+
+// Follows symbolic links; nothing when the path does not exist.
+std::optional<FileAttributes> GetFileAttributes(const std::string& path);
+bool PathExists(const std::string& path);
+// "Normal" attributes: adds the owner write bit.
+bool SetNormalAttributes(const std::string& path);
+
+// Renames a file or folder; fails when the target exists.
+bool MoveFile(const std::string& from, const std::string& to);
+// Deletes a file; refuses folders and read-only files.
+bool DeleteFile(const std::string& path);
+// Removes an empty folder; refuses read-only folders.
+bool RemoveDirectory(const std::string& path);
+
+struct DirEntry {
+  std::string name;
+  bool directory = false;
+  bool readOnly = false;
+  bool hidden = false;
+  std::uint64_t size = 0;
+};
+
+enum class ListDetail { NamesAndKinds, Full };
+// Entries of a folder without "." and "..", sorted by NameLess. With NamesAndKinds
+// the size and read-only flag are not looked up (no stat for plain files).
+std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder,
+                                                   ListDetail detail = ListDetail::Full);
+
+// Windows wildcards: "*" and "?" without regard to case; "*.*" matches every name.
+bool MatchesPattern(std::string_view name, std::string_view pattern);
+
+// Linux has no short names: an existing path is its own short form.
+std::optional<std::string> ShortPathName(const std::string& path);
+
+// Creates a new empty file named prefix (at most 3 characters), hex digits and ".tmp"
+// in the folder and returns its path; empty on failure.
+std::string CreateTempFile(const std::string& folder, std::string_view prefix);
+
+// The process's current directory, ending in "/".
+std::string CurrentDirectory();
+
+// The path as it is spelled on disk: a component that does not exist as given is
+// matched against the folder's entries without regard to case (first in byte order).
+// Components that match nothing are kept as given.
+std::string ResolveCase(const std::string& path);
+
+bool ReadWholeFile(const std::string& path, std::string& contents);
+// Writes a temporary file beside the target, flushes it and renames it over the target
+// in one step, keeping the target's permissions. On failure the target is unchanged.
+bool ReplaceFileAtomically(const std::string& path, std::string_view contents);
+
+}  // namespace platform

@@ -1,0 +1,140 @@
+#include "platform/profile_document.h"
+
+#include "platform/text.h"
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// A NUL byte ends the name or value it appears in.
+std::string_view CutAtNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+}  // namespace
+
+std::string UnquoteProfileValue(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+std::shared_ptr<const ProfileDocument> ProfileDocument::Parse(std::string raw) {
+  auto doc = std::make_shared<ProfileDocument>();
+  doc->m_raw = std::move(raw);
+  std::string_view bytes = doc->m_raw;
+
+  size_t pos = 0;
+  if (bytes.substr(0, kBom.size()) == kBom && IsValidUtf8(bytes.substr(kBom.size()))) {
+    doc->m_bom = true;
+    pos = kBom.size();
+  } else {
+    doc->m_utf8 = IsValidUtf8(bytes);
+  }
+  const auto decode = [&](std::string_view text) {
+    return doc->m_utf8 ? std::string(text) : DecodeWindows1252(text);
+  };
+
+  bool lineEndSeen = false;
+  while (pos < bytes.size()) {
+    Line line;
+    line.begin = pos;
+    const size_t eol = bytes.find_first_of("\r\n", pos);
+    line.end = eol == std::string_view::npos ? bytes.size() : eol;
+    line.next = line.end;
+    if (eol != std::string_view::npos) {
+      line.next += (bytes[eol] == '\r' && eol + 1 < bytes.size() && bytes[eol + 1] == '\n') ? 2 : 1;
+      if (!lineEndSeen) {
+        doc->m_lineEnd = std::string(bytes.substr(line.end, line.next - line.end));
+        lineEndSeen = true;
+      }
+    }
+    pos = line.next;
+
+    const std::string_view text = bytes.substr(line.begin, line.end - line.begin);
+    const std::string_view trimmed = TrimBlanks(text);
+    if (trimmed.empty()) {
+      line.kind = LineKind::Blank;
+    } else if (trimmed.front() == ';') {
+      line.kind = LineKind::Comment;
+    } else if (trimmed.front() == '[') {
+      line.kind = LineKind::Header;
+      std::string_view name = trimmed.substr(1);
+      name = name.substr(0, name.find(']'));
+      line.name = decode(TrimBlanks(CutAtNul(name)));
+      doc->m_sections.push_back({doc->m_lines.size(), 0});
+    } else if (const size_t eq = text.find('='); eq != std::string_view::npos) {
+      line.kind = LineKind::Key;
+      const std::string_view rawName = TrimBlanks(CutAtNul(text.substr(0, eq)));
+      line.nameBegin = rawName.empty() ? line.begin : static_cast<size_t>(rawName.data() - bytes.data());
+      line.nameEnd = line.nameBegin + rawName.size();
+      line.name = decode(rawName);
+      line.value = decode(TrimBlanks(CutAtNul(text.substr(eq + 1))));
+    } else {
+      line.kind = LineKind::NoValue;
+      line.name = decode(TrimBlanks(CutAtNul(trimmed)));
+    }
+    doc->m_lines.push_back(std::move(line));
+  }
+  for (size_t i = 0; i < doc->m_sections.size(); ++i) {
+    doc->m_sections[i].end =
+        i + 1 < doc->m_sections.size() ? doc->m_sections[i + 1].header : doc->m_lines.size();
+  }
+  return doc;
+}
+
+const ProfileDocument::Section* ProfileDocument::FindSection(std::string_view name) const {
+  if (name.empty()) return nullptr;
+  for (const Section& section : m_sections) {
+    if (EqualsNoCase(m_lines[section.header].name, name)) return &section;
+  }
+  return nullptr;
+}
+
+size_t ProfileDocument::FindKeyLine(const Section& section, std::string_view key) const {
+  if (key.empty()) return kNoLine;
+  for (size_t i = section.header + 1; i < section.end; ++i) {
+    const Line& line = m_lines[i];
+    if (line.kind == LineKind::Key && EqualsNoCase(line.name, key)) return i;
+  }
+  return kNoLine;
+}
+
+std::optional<std::string> ProfileDocument::Value(std::string_view section,
+                                                  std::string_view key) const {
+  const Section* found = FindSection(section);
+  if (!found) return std::nullopt;
+  const size_t index = FindKeyLine(*found, key);
+  if (index == kNoLine) return std::nullopt;
+  return UnquoteProfileValue(m_lines[index].value);
+}
+
+std::vector<std::string> ProfileDocument::SectionNames() const {
+  std::vector<std::string> names;
+  for (const Section& section : m_sections) {
+    const std::string& name = m_lines[section.header].name;
+    if (!name.empty()) names.push_back(name);
+  }
+  return names;
+}
+
+std::optional<std::vector<std::string>> ProfileDocument::KeyNames(std::string_view section) const {
+  const Section* found = FindSection(section);
+  if (!found) return std::nullopt;
+  std::vector<std::string> keys;
+  for (size_t i = found->header + 1; i < found->end; ++i) {
+    if (m_lines[i].kind == LineKind::Key && !m_lines[i].name.empty()) keys.push_back(m_lines[i].name);
+  }
+  return keys;
+}
+
+std::optional<std::string> ProfileDocument::Encode(std::string_view utf8) const {
+  if (m_utf8) {
+    if (!IsValidUtf8(utf8)) return std::nullopt;
+    return std::string(utf8);
+  }
+  return EncodeWindows1252(utf8);
+}
+
+}  // namespace platform

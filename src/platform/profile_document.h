@@ -1,0 +1,71 @@
+// One profile (INI) file parsed into lines and sections, with the rules of the Windows
+// private-profile functions for reading. The raw bytes are kept so a writer can change
+// one line and leave every other byte as it was.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+class ProfileDocument {
+ public:
+  enum class LineKind { Blank, Comment, Header, Key, NoValue };
+
+  struct Line {
+    size_t begin = 0;  // first byte of the line
+    size_t end = 0;    // end of its text, before the line end
+    size_t next = 0;   // start of the next line (after the line end)
+    LineKind kind = LineKind::Blank;
+    std::string name;   // section name or key, UTF-8, trimmed
+    std::string value;  // stored value, UTF-8, trimmed, quotes as stored
+    size_t nameBegin = 0, nameEnd = 0;  // raw bytes of the key as the file spells it
+  };
+
+  struct Section {
+    size_t header = 0;  // index of the header line
+    size_t end = 0;     // index one past its last line (the next header or the end)
+  };
+
+  static std::shared_ptr<const ProfileDocument> Parse(std::string raw);
+
+  // The value as the reader sees it (trimmed, one pair of outer quotes removed);
+  // nothing when the section or key is missing or the key has no "=".
+  std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+  // Every header with a non-empty name, in file order, duplicates included.
+  std::vector<std::string> SectionNames() const;
+  // Keys of the first section of that name; nothing when the section is missing.
+  std::optional<std::vector<std::string>> KeyNames(std::string_view section) const;
+
+  // For the writer.
+  const std::string& Raw() const { return m_raw; }
+  bool IsUtf8() const { return m_utf8; }
+  bool HasBom() const { return m_bom; }
+  const std::string& LineEnd() const { return m_lineEnd; }
+  const std::vector<Line>& Lines() const { return m_lines; }
+  const Section* FindSection(std::string_view name) const;
+  // Index of the first "key=value" line of that name in the section. Lines without
+  // "=" are never found, so a write of such a name adds a line that reads back.
+  // kNoLine when there is none.
+  static constexpr size_t kNoLine = static_cast<size_t>(-1);
+  size_t FindKeyLine(const Section& section, std::string_view key) const;
+  // Text of the program (UTF-8) in the file's encoding; nothing when not representable.
+  std::optional<std::string> Encode(std::string_view utf8) const;
+
+ private:
+  std::string m_raw;
+  bool m_utf8 = true;
+  bool m_bom = false;
+  std::string m_lineEnd = "\n";
+  std::vector<Line> m_lines;
+  std::vector<Section> m_sections;  // every header, empty names included
+};
+
+// Removes one pair of matching outer quotes (" or ') from a value of two or more characters.
+std::string UnquoteProfileValue(std::string_view value);
+
+}  // namespace platform

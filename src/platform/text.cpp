@@ -1,0 +1,200 @@
+#include "platform/text.h"
+
+#include <array>
+
+namespace platform {
+namespace {
+
+// Code points of the Windows-1252 bytes 0x80..0x9F. The five bytes Windows leaves
+// undefined map to the C1 control of the same value, so they survive a round trip.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// Decodes one code point at pos; returns nothing for an invalid sequence.
+std::optional<char32_t> DecodeAt(std::string_view s, size_t& pos) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+  const unsigned char lead = byte(pos);
+  if (lead < 0x80) {
+    ++pos;
+    return lead;
+  }
+  size_t length;
+  char32_t c;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    c = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    c = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    c = lead & 0x07;
+  } else {
+    return std::nullopt;
+  }
+  if (pos + length > s.size()) return std::nullopt;
+  for (size_t i = 1; i < length; ++i) {
+    const unsigned char next = byte(pos + i);
+    if ((next & 0xC0) != 0x80) return std::nullopt;
+    c = (c << 6) | (next & 0x3F);
+  }
+  const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
+  if (overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+  pos += length;
+  return c;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Next unit for comparisons: a code point, or an invalid byte as a value above
+// every code point so it never equals a letter.
+char32_t NextUnit(std::string_view s, size_t& pos) {
+  if (auto c = DecodeAt(s, pos)) return *c;
+  return 0x110000 + static_cast<unsigned char>(s[pos++]);
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    if (!DecodeAt(bytes, pos)) return false;
+  }
+  return true;
+}
+
+std::string DecodeWindows1252(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 4);
+  for (const char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b < 0x80) {
+      out += ch;
+    } else if (b < 0xA0) {
+      AppendUtf8(out, kHighControls[b - 0x80]);
+    } else {
+      AppendUtf8(out, b);
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> EncodeWindows1252(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    const auto c = DecodeAt(utf8, pos);
+    if (!c) return std::nullopt;
+    if (*c < 0x80 || (*c >= 0xA0 && *c <= 0xFF)) {
+      out += static_cast<char>(*c);
+      continue;
+    }
+    bool found = false;
+    for (size_t i = 0; i < kHighControls.size() && !found; ++i) {
+      if (kHighControls[i] == *c) {
+        out += static_cast<char>(0x80 + i);
+        found = true;
+      }
+    }
+    if (!found) return std::nullopt;
+  }
+  return out;
+}
+
+char32_t UpperCodePoint(char32_t c) {
+  if (c >= 'a' && c <= 'z') return c - 0x20;
+  if (c < 0x80) return c;
+  if (c == 0xB5) return 0x39C;
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
+  if (c == 0xFF) return 0x178;
+  // Latin Extended-A: pairs of capital (even or odd start) and small letter.
+  if (c >= 0x100 && c <= 0x137 && c != 0x131) return c & ~char32_t{1};
+  if (c == 0x131) return 'I';
+  if (c >= 0x139 && c <= 0x148) return (c % 2 == 0) ? c - 1 : c;
+  if (c >= 0x14A && c <= 0x177) return c & ~char32_t{1};
+  if (c >= 0x179 && c <= 0x17E) return (c % 2 == 0) ? c - 1 : c;
+  if (c == 0x17F) return 'S';
+  if (c == 0x192) return 0x191;
+  // Greek.
+  if (c == 0x3C2) return 0x3A3;
+  if (c >= 0x3B1 && c <= 0x3CB) return c - 0x20;
+  if (c == 0x3AC) return 0x386;
+  if (c >= 0x3AD && c <= 0x3AF) return c - 0x25;
+  if (c == 0x3CC) return 0x38C;
+  if (c == 0x3CD || c == 0x3CE) return c - 0x3F;
+  // Cyrillic.
+  if (c >= 0x430 && c <= 0x44F) return c - 0x20;
+  if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+  return c;
+}
+
+std::string UpperUtf8(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    const size_t start = pos;
+    if (auto c = DecodeAt(utf8, pos)) {
+      AppendUtf8(out, UpperCodePoint(*c));
+    } else {
+      out += utf8[start];
+      pos = start + 1;
+    }
+  }
+  return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const unsigned char x = a[i], y = b[j];
+    if (x < 0x80 && y < 0x80) {  // fast path for ASCII
+      if (UpperCodePoint(x) != UpperCodePoint(y)) return false;
+      ++i, ++j;
+      continue;
+    }
+    if (UpperCodePoint(NextUnit(a, i)) != UpperCodePoint(NextUnit(b, j))) return false;
+  }
+  return i == a.size() && j == b.size();
+}
+
+int CompareNames(std::string_view a, std::string_view b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const char32_t x = UpperCodePoint(NextUnit(a, i));
+    const char32_t y = UpperCodePoint(NextUnit(b, j));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+}  // namespace platform

@@ -1,0 +1,190 @@
+#include "platform/volumes.h"
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "platform/filesystem.h"
+#include "platform/process.h"
+
+namespace platform {
+namespace {
+
+struct MountEntry {
+  std::string mountPoint;  // without trailing "/" except for the root
+  std::string fsType;
+  std::string source;
+  unsigned major = 0, minor = 0;
+};
+
+// /proc/self/mountinfo writes blanks, tabs, newlines and backslashes as \ooo.
+std::string UnescapeOctal(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 3 < text.size() && std::isdigit(static_cast<unsigned char>(text[i + 1]))) {
+      out += static_cast<char>(std::strtol(text.substr(i + 1, 3).c_str(), nullptr, 8));
+      i += 3;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// udev writes unsafe characters of /dev/disk/by-label names as \xHH.
+std::string UnescapeHex(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size()) {
+      out += static_cast<char>(std::strtol(text.substr(i + 2, 2).c_str(), nullptr, 16));
+      i += 3;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::vector<MountEntry> ReadMounts() {
+  std::vector<MountEntry> mounts;
+  std::ifstream in("/proc/self/mountinfo");
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string id, parent, device, root, mountPoint, options, field;
+    fields >> id >> parent >> device >> root >> mountPoint >> options;
+    while (fields >> field && field != "-") {
+    }
+    MountEntry entry;
+    fields >> entry.fsType >> entry.source;
+    entry.mountPoint = UnescapeOctal(mountPoint);
+    entry.source = UnescapeOctal(entry.source);
+    std::sscanf(device.c_str(), "%u:%u", &entry.major, &entry.minor);
+    mounts.push_back(std::move(entry));
+  }
+  return mounts;
+}
+
+bool Contains(const std::string& mountPoint, const std::string& path) {
+  if (mountPoint == "/") return true;
+  return path.compare(0, mountPoint.size(), mountPoint) == 0 &&
+         (path.size() == mountPoint.size() || path[mountPoint.size()] == '/');
+}
+
+DriveType TypeOf(const MountEntry& mount) {
+  static const std::array<std::string, 10> kNetwork = {"nfs",  "nfs4",      "cifs", "smb3", "smbfs",
+                                                       "fuse.sshfs", "9p", "afs",  "ceph", "glusterfs"};
+  for (const auto& type : kNetwork) {
+    if (mount.fsType == type) return DriveType::Network;
+  }
+  if (mount.fsType == "iso9660" || mount.fsType == "udf") return DriveType::CdRom;
+  if (mount.mountPoint.starts_with("/media/") || mount.mountPoint.starts_with("/run/media/")) {
+    return DriveType::Removable;
+  }
+  // A partition's removable flag is its disk's, one folder up in sysfs.
+  const std::string block = "/sys/dev/block/" + std::to_string(mount.major) + ":" + std::to_string(mount.minor);
+  for (const char* flag : {"/removable", "/../removable"}) {
+    std::ifstream in(block + flag);
+    int removable = 0;
+    if (in >> removable) return removable == 1 ? DriveType::Removable : DriveType::Fixed;
+  }
+  return DriveType::Fixed;
+}
+
+std::string RealPath(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return path;
+  std::string result = real;
+  std::free(real);
+  return result;
+}
+
+std::string LabelOf(const MountEntry& mount) {
+  if (!mount.source.starts_with("/dev/")) return {};
+  const std::string device = RealPath(mount.source);
+  const auto entries = ListDirectory("/dev/disk/by-label", ListDetail::NamesAndKinds);
+  if (!entries) return {};
+  for (const DirEntry& entry : *entries) {
+    if (RealPath("/dev/disk/by-label/" + entry.name) == device) return UnescapeHex(entry.name);
+  }
+  return {};
+}
+
+// The labelling tool of each file system that has one.
+const char* LabelTool(const std::string& fsType) {
+  if (fsType == "ext2" || fsType == "ext3" || fsType == "ext4") return "e2label";
+  if (fsType == "vfat" || fsType == "msdos") return "fatlabel";
+  if (fsType == "exfat") return "exfatlabel";
+  if (fsType == "ntfs" || fsType == "ntfs3" || fsType == "fuseblk") return "ntfslabel";
+  if (fsType == "btrfs") return "btrfs filesystem label";
+  return nullptr;
+}
+
+class SystemVolumes final : public VolumeService {
+ public:
+  VolumeInfo VolumeOf(const std::string& path) override {
+    const MountEntry* mount = FindMount(path);
+    VolumeInfo info;
+    info.mountPoint = "/";
+    if (!mount) return info;
+    info.mountPoint = mount->mountPoint == "/" ? "/" : mount->mountPoint + "/";
+    info.label = LabelOf(*mount);
+    info.type = TypeOf(*mount);
+    return info;
+  }
+
+  bool SetLabel(const std::string& mountPoint, const std::string& label) override {
+    const MountEntry* mount = FindMount(mountPoint);
+    if (!mount || !mount->source.starts_with("/dev/")) return false;
+    const char* tool = LabelTool(mount->fsType);
+    if (!tool) return false;
+    std::vector<std::string> argv;
+    std::istringstream words(tool);
+    for (std::string word; words >> word;) argv.push_back(word);
+    argv.push_back(mount->source);
+    argv.push_back(label);
+    return RunAndWait(argv) == 0;
+  }
+
+ private:
+  const MountEntry* FindMount(const std::string& path) {
+    m_mounts = ReadMounts();
+    const std::string real = RealPath(path);
+    const MountEntry* best = nullptr;
+    for (const MountEntry& mount : m_mounts) {
+      if (Contains(mount.mountPoint, real) && (!best || mount.mountPoint.size() >= best->mountPoint.size())) {
+        best = &mount;
+      }
+    }
+    return best;
+  }
+
+  std::vector<MountEntry> m_mounts;
+};
+
+VolumeService* g_replacement = nullptr;
+
+}  // namespace
+
+VolumeService& Volumes() {
+  static SystemVolumes system;
+  return g_replacement ? *g_replacement : system;
+}
+
+void SetVolumeService(VolumeService* service) { g_replacement = service; }
+
+std::string VolumeDisplayName(const VolumeInfo& volume) {
+  if (volume.label.empty()) return volume.mountPoint;
+  return volume.label + " (" + volume.mountPoint + ")";
+}
+
+}  // namespace platform

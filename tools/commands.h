@@ -1,0 +1,11 @@
+// The subcommands of melodeck-tool. Each takes the arguments after its own name and
+// returns the exit status: 0 when the call ran, 2 for a usage error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+int RunProfileCommand(const std::vector<std::string>& args);
+
+// Bytes 0x20..0x7E except "\" as themselves, "\" as "\\", every other byte as \xHH.
+std::string EscapeBytes(const std::string& bytes);
