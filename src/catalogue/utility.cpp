@@ -19,7 +19,7 @@ HINSTANCE g_application = nullptr;
 
 char* SetShared(std::string_view text) {
   const size_t length = std::min(text.size(), sizeof g_shared - 1);
-  std::memcpy(g_shared, text.data(), length);
+  if (length) std::memcpy(g_shared, text.data(), length);
   g_shared[length] = '\0';
   return g_shared;
 }
@@ -165,7 +165,10 @@ int ReadLine(void* file, char* buffer, unsigned long capacity, unsigned long* co
       if (count) *count = stored;
       return 1;
     }
-    if (stored + 1 >= capacity) return 0;  // no room for this byte and the NUL
+    if (stored + 1 >= capacity) {  // no room for this byte and the NUL; leave it unread
+      std::ungetc(c, stream);
+      return 0;
+    }
     buffer[stored++] = static_cast<char>(c);
   }
 }

@@ -1,0 +1,33 @@
+#include "recording_ui_hooks.h"
+
+namespace testing_support {
+
+RecordingUiHooks::RecordingUiHooks() { platform::SetUiHooks(this); }
+
+RecordingUiHooks::~RecordingUiHooks() { platform::SetUiHooks(nullptr); }
+
+int RecordingUiHooks::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
+  messages.push_back({text, caption, type});
+  if (messageAnswers.empty()) return platform::DefaultMessageBoxAnswer(type);
+  const int answer = messageAnswers.front();
+  messageAnswers.pop_front();
+  return answer;
+}
+
+unsigned RecordingUiHooks::PopupMenu(const std::vector<platform::MenuItem>& items) {
+  menus.push_back(items);
+  if (menuAnswers.empty()) return 0;
+  const unsigned answer = menuAnswers.front();
+  menuAnswers.pop_front();
+  return answer;
+}
+
+std::optional<std::string> RecordingUiHooks::FileDialog(const platform::FileDialogRequest& request) {
+  fileDialogs.push_back(request);
+  if (fileDialogAnswers.empty()) return std::nullopt;
+  auto answer = fileDialogAnswers.front();
+  fileDialogAnswers.pop_front();
+  return answer;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,45 @@
+// UI hooks for tests: message boxes answered from a script and recorded, menus and
+// file dialogs answered from a script, wait cursor calls counted, and a clock that
+// tests can move.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ui_hooks.h"
+
+namespace testing_support {
+
+struct ShownMessage {
+  std::string text;
+  std::string caption;
+  unsigned type = 0;
+};
+
+class RecordingUiHooks : public platform::UiHooks {
+ public:
+  // Installs itself for its lifetime.
+  RecordingUiHooks();
+  ~RecordingUiHooks() override;
+
+  int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+  void BeginWaitCursor() override { ++waitCursorBegins; ++waitCursorDepth; }
+  void EndWaitCursor() override { --waitCursorDepth; }
+  unsigned PopupMenu(const std::vector<platform::MenuItem>& items) override;
+  std::optional<std::string> FileDialog(const platform::FileDialogRequest& request) override;
+
+  // Scripted answers, used in order; without one, the box's default button.
+  std::deque<int> messageAnswers;
+  std::deque<unsigned> menuAnswers;
+  std::deque<std::optional<std::string>> fileDialogAnswers;
+
+  std::vector<ShownMessage> messages;
+  std::vector<std::vector<platform::MenuItem>> menus;
+  std::vector<platform::FileDialogRequest> fileDialogs;
+  int waitCursorBegins = 0;
+  int waitCursorDepth = 0;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,153 @@
+// File system services on real folders, as root too.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/filesystem.h"
+#include "temp_dir.h"
+
+using namespace platform;
+using testing_support::MakeDirs;
+using testing_support::MakeReadOnly;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.name);
+  return names;
+}
+
+TEST(FileSystemTest, AttributesComeFromPermissionBitsAndNames) {
+  TempDir dir;
+  WriteFile(dir / "song.mp3", "12345");
+  WriteFile(dir / ".hidden.mp3", "");
+  WriteFile(dir / "locked.mp3", "");
+  MakeReadOnly(dir / "locked.mp3");
+
+  const auto song = GetFileAttributes(dir / "song.mp3");
+  ASSERT_TRUE(song);
+  EXPECT_FALSE(song->readOnly || song->hidden || song->directory);
+  EXPECT_EQ(song->size, 5u);
+  EXPECT_TRUE(GetFileAttributes(dir / ".hidden.mp3")->hidden);
+  EXPECT_TRUE(GetFileAttributes(dir / "locked.mp3")->readOnly);
+  EXPECT_TRUE(GetFileAttributes(dir.path())->directory);
+  EXPECT_FALSE(GetFileAttributes(dir / "missing"));
+
+  ASSERT_TRUE(SetNormalAttributes(dir / "locked.mp3"));
+  EXPECT_FALSE(GetFileAttributes(dir / "locked.mp3")->readOnly);
+}
+
+TEST(FileSystemTest, DeleteRefusesReadOnlyFilesAndFolders) {
+  TempDir dir;
+  WriteFile(dir / "locked.mp3", "x");
+  MakeReadOnly(dir / "locked.mp3");
+  EXPECT_FALSE(DeleteFile(dir / "locked.mp3"));
+  EXPECT_TRUE(PathExists(dir / "locked.mp3"));
+  EXPECT_FALSE(DeleteFile(dir.path()));
+  WriteFile(dir / "free.mp3", "x");
+  EXPECT_TRUE(DeleteFile(dir / "free.mp3"));
+  EXPECT_FALSE(PathExists(dir / "free.mp3"));
+
+  MakeDirs(dir / "empty");
+  MakeDirs(dir / "full/sub");
+  MakeDirs(dir / "locked");
+  MakeReadOnly(dir / "locked");
+  EXPECT_FALSE(RemoveDirectory(dir / "full"));
+  EXPECT_FALSE(RemoveDirectory(dir / "locked"));
+  EXPECT_TRUE(PathExists(dir / "locked"));
+  EXPECT_TRUE(RemoveDirectory(dir / "empty"));
+  EXPECT_FALSE(PathExists(dir / "empty"));
+}
+
+TEST(FileSystemTest, MoveNeverOverwrites) {
+  TempDir dir;
+  WriteFile(dir / "a.mp3", "a");
+  WriteFile(dir / "b.mp3", "b");
+  EXPECT_FALSE(MoveFile(dir / "a.mp3", dir / "b.mp3"));
+  EXPECT_EQ(ReadFile(dir / "b.mp3"), "b");
+  EXPECT_TRUE(MoveFile(dir / "a.mp3", dir / "c.mp3"));
+  EXPECT_EQ(ReadFile(dir / "c.mp3"), "a");
+  EXPECT_TRUE(MoveFile(dir / "c.mp3", dir / "C.mp3"));
+  MakeDirs(dir / "folder");
+  EXPECT_TRUE(MoveFile(dir / "folder", dir / "renamed"));
+  EXPECT_FALSE(MoveFile(dir / "missing", dir / "x"));
+}
+
+TEST(FileSystemTest, ListsEntriesInWindowsOrderWithDetails) {
+  TempDir dir;
+  for (const char* name : {"b.mp3", "A.MP3", "a.mp3", "_z", "Ärm.mp3"}) WriteFile(dir / name, "xx");
+  MakeDirs(dir / "Sub");
+  const auto entries = ListDirectory(dir.path());
+  ASSERT_TRUE(entries);
+  EXPECT_EQ(Names(*entries), (std::vector<std::string>{"A.MP3", "a.mp3", "b.mp3", "Sub", "_z", "Ärm.mp3"}));
+  EXPECT_TRUE((*entries)[3].directory);
+  EXPECT_EQ((*entries)[0].size, 2u);
+  const auto quick = ListDirectory(dir.path(), ListDetail::NamesAndKinds);
+  ASSERT_TRUE(quick);
+  EXPECT_EQ(Names(*quick), Names(*entries));
+  EXPECT_TRUE((*quick)[3].directory);
+  EXPECT_FALSE(ListDirectory(dir / "missing"));
+}
+
+TEST(FileSystemTest, MatchesWildcardsWithoutCase) {
+  EXPECT_TRUE(MatchesPattern("Song.MP3", "*.mp3"));
+  EXPECT_TRUE(MatchesPattern("noextension", "*.*"));
+  EXPECT_TRUE(MatchesPattern("a.b.mp3", "*.mp3"));
+  EXPECT_FALSE(MatchesPattern("song.mp3.bak", "*.mp3"));
+  EXPECT_TRUE(MatchesPattern("t1.mp3", "t?.mp3"));
+  EXPECT_TRUE(MatchesPattern("tå.mp3", "T?.MP3"));
+  EXPECT_FALSE(MatchesPattern("t12.mp3", "t?.mp3"));
+  EXPECT_TRUE(MatchesPattern("Åsa", "åsa"));
+}
+
+TEST(FileSystemTest, ResolvesPathsWithoutRegardToCase) {
+  TempDir dir;
+  WriteFile(dir / "Music/Rock/intro.MP3", "x");
+  WriteFile(dir / "Music/Rock/ALBUM.INI", "x");
+  EXPECT_EQ(ResolveCase(dir / "music/ROCK/Intro.mp3"), dir / "Music/Rock/intro.MP3");
+  EXPECT_EQ(ResolveCase(dir / "Music/Rock/album.ini"), dir / "Music/Rock/ALBUM.INI");
+  EXPECT_EQ(ResolveCase(dir / "music/rock/"), dir / "Music/Rock/");
+  EXPECT_EQ(ResolveCase(dir / "music/Missing/x.mp3"), dir / "Music/Missing/x.mp3");
+  // Several spellings on disk: the first in byte order wins.
+  WriteFile(dir / "Music/Rock/Album.ini", "y");
+  EXPECT_EQ(ResolveCase(dir / "Music/Rock/album.ini"), dir / "Music/Rock/ALBUM.INI");
+}
+
+TEST(FileSystemTest, TemporaryFilesAndShortNames) {
+  TempDir dir;
+  const std::string first = CreateTempFile(dir.path(), "melodeck");
+  const std::string second = CreateTempFile(dir.path(), "mel");
+  ASSERT_FALSE(first.empty());
+  EXPECT_NE(first, second);
+  EXPECT_TRUE(PathExists(first));
+  EXPECT_TRUE(std::filesystem::path(first).filename().string().starts_with("mel"));
+  EXPECT_TRUE(first.ends_with(".tmp"));
+  EXPECT_EQ(CreateTempFile(dir / "missing", "x"), "");
+  EXPECT_EQ(ShortPathName(first), first);
+  EXPECT_FALSE(ShortPathName(dir / "missing"));
+  const std::string cwd = CurrentDirectory();
+  EXPECT_TRUE(cwd.ends_with("/"));
+  EXPECT_TRUE(std::filesystem::equivalent(cwd, std::filesystem::current_path()));
+}
+
+TEST(FileSystemTest, AtomicReplaceLeavesTheOldFileWhenItFails) {
+  TempDir dir;
+  WriteFile(dir / "album.ini", "old");
+  ASSERT_TRUE(ReplaceFileAtomically(dir / "album.ini", "new"));
+  EXPECT_EQ(ReadFile(dir / "album.ini"), "new");
+  // The target is a folder that cannot be replaced: nothing changes, no temporary stays.
+  WriteFile(dir / "folder/inside", "keep");
+  EXPECT_FALSE(ReplaceFileAtomically(dir / "folder", "data"));
+  EXPECT_EQ(ReadFile(dir / "folder/inside"), "keep");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+  EXPECT_FALSE(ReplaceFileAtomically(dir / "missing/album.ini", "data"));
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+// Starting the player: the playlist path reaches it as one argument, whatever it holds.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/filesystem.h"
+#include "platform/process.h"
+#include "temp_dir.h"
+
+using namespace platform;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+// A player that writes each argument it got on a line of its own into a file.
+std::string MakeRecordingPlayer(const TempDir& dir, const std::string& name) {
+  const std::string script = dir / name;
+  WriteFile(script, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" + dir.path() +
+                        "args.tmp\"\nmv \"" + dir.path() + "args.tmp\" \"" + dir.path() + "args.txt\"\n");
+  ::chmod(script.c_str(), 0755);
+  return script;
+}
+
+std::string WaitForArgs(const TempDir& dir) {
+  for (int i = 0; i < 500 && !PathExists(dir / "args.txt"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return ReadFile(dir / "args.txt");
+}
+
+TEST(ProcessTest, BuildsTheCommandLine) {
+  TempDir dir;
+  const std::string player = MakeRecordingPlayer(dir, "my player");
+  EXPECT_EQ(PlayerCommandLine("  " + player + "  ", "/a b.m3u"), (std::vector<std::string>{player, "/a b.m3u"}));
+  EXPECT_EQ(PlayerCommandLine("mpv --no-video", "/x y/$HOME;.m3u"),
+            (std::vector<std::string>{"mpv", "--no-video", "/x y/$HOME;.m3u"}));
+}
+
+TEST(ProcessTest, PassesTheArgumentWholeWithoutAShell) {
+  TempDir dir;
+  const std::string player = MakeRecordingPlayer(dir, "player with blank.sh");
+  const std::string playlist = dir / "Mötley \"Crüe\" $HOME; `ls` 'x'.m3u";
+  std::string error;
+  ASSERT_TRUE(StartDetached(PlayerCommandLine(player, playlist), error)) << error;
+  EXPECT_EQ(WaitForArgs(dir), playlist + "\n");
+}
+
+TEST(ProcessTest, ExtraWordsOfTheDecoderComeFirst) {
+  TempDir dir;
+  const std::string player = MakeRecordingPlayer(dir, "player.sh");
+  std::string error;
+  ASSERT_TRUE(StartDetached(PlayerCommandLine(player + " --enqueue", "/m/list.m3u"), error)) << error;
+  EXPECT_EQ(WaitForArgs(dir), "--enqueue\n/m/list.m3u\n");
+}
+
+TEST(ProcessTest, ReportsPlayersThatCannotStart) {
+  TempDir dir;
+  std::string error;
+  EXPECT_FALSE(StartDetached(PlayerCommandLine(dir / "missing-player", "x.m3u"), error));
+  EXPECT_NE(error.find("missing-player"), std::string::npos);
+  EXPECT_FALSE(StartDetached(PlayerCommandLine("no-such-program-anywhere", "x.m3u"), error));
+  WriteFile(dir / "notexec", "#!/bin/sh\n");
+  EXPECT_FALSE(StartDetached(PlayerCommandLine(dir / "notexec", "x.m3u"), error));
+  EXPECT_FALSE(StartDetached(PlayerCommandLine("", "x.m3u"), error));
+  // An executable the kernel cannot run fails at exec, after the fork.
+  WriteFile(dir / "garbage", "\x7f" "ELF garbage");
+  ::chmod((dir / "garbage").c_str(), 0755);
+  EXPECT_FALSE(StartDetached(PlayerCommandLine(dir / "garbage", "x.m3u"), error));
+}
+
+TEST(ProcessTest, RunAndWaitGivesTheExitStatus) {
+  EXPECT_EQ(RunAndWait({"true"}), 0);
+  EXPECT_EQ(RunAndWait({"sh", "-c", "exit 3"}), 3);
+  EXPECT_EQ(RunAndWait({"no-such-program-anywhere"}), -1);
+}
+
+}  // namespace

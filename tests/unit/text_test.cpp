@@ -1,0 +1,55 @@
+// Text helpers: encodings, case folding beyond ASCII and the order of names.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/text.h"
+
+using namespace platform;
+
+TEST(TextTest, Windows1252RoundTripsEveryByte) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+  const std::string utf8 = DecodeWindows1252(all);
+  EXPECT_TRUE(IsValidUtf8(utf8));
+  EXPECT_EQ(EncodeWindows1252(utf8), all);
+  EXPECT_EQ(DecodeWindows1252("\x80\xE5\x9F"), "€åŸ");
+  EXPECT_FALSE(EncodeWindows1252("東").has_value());
+}
+
+TEST(TextTest, RecognisesValidUtf8) {
+  EXPECT_TRUE(IsValidUtf8("plain ascii"));
+  EXPECT_TRUE(IsValidUtf8("Hårdrock 東京 🎵"));
+  EXPECT_FALSE(IsValidUtf8("H\xE5rdrock"));
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong "/"
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xE6\x9D"));          // cut short
+}
+
+TEST(TextTest, ComparesWithoutCaseBeyondAscii) {
+  EXPECT_TRUE(EqualsNoCase("Hårdrock", "HÅRDROCK"));
+  EXPECT_TRUE(EqualsNoCase("émile", "ÉMILE"));
+  EXPECT_TRUE(EqualsNoCase("ÿ", "Ÿ"));
+  EXPECT_TRUE(EqualsNoCase("Ωμέγα", "ΩΜΈΓΑ"));
+  EXPECT_TRUE(EqualsNoCase("Москва", "МОСКВА"));
+  EXPECT_FALSE(EqualsNoCase("a", "ab"));
+  EXPECT_FALSE(EqualsNoCase("å", "a"));
+  EXPECT_FALSE(EqualsNoCase("H\xE5", "H\xC5"));  // invalid bytes are not letters
+  EXPECT_EQ(UpperUtf8("straße café"), "STRAßE CAFÉ");
+}
+
+TEST(TextTest, OrdersNamesAsWindowsListsThem) {
+  std::vector<std::string> names = {"b.mp3", "_x", "A.mp3", "a.mp3", "Zebra", "ähnlich", "10", "1", "ab"};
+  std::sort(names.begin(), names.end(), NameLess);
+  // Upper-cased code points: digits < letters < "_" < letters beyond ASCII; equal
+  // names in upper case by their bytes.
+  EXPECT_EQ(names, (std::vector<std::string>{"1", "10", "A.mp3", "a.mp3", "ab", "b.mp3", "Zebra", "_x", "ähnlich"}));
+  EXPECT_EQ(CompareNames("same", "same"), 0);
+}
+
+TEST(TextTest, TrimsBlanksAndTabsOnly) {
+  EXPECT_EQ(TrimBlanks(" \t x y \t"), "x y");
+  EXPECT_EQ(TrimBlanks("   "), "");
+  EXPECT_EQ(TrimBlanks("\nx\n"), "\nx\n");
+}
