@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "run_tool.h"
+#include "sample_catalogue.h"
 #include "temp_dir.h"
 
 using testing_support::ReadFile;
@@ -10,15 +11,7 @@ using testing_support::WriteFile;
 
 namespace {
 
-const std::string kExample =
-    "; made by hand\n"
-    "[Album:Live at Home]\n"
-    "Artist = The Band\n"
-    "Year=1994\n"
-    "T1=01 Intro.mp3, 01 Intro\n"
-    "\n"
-    "[Album:Other]\n"
-    "Artist='Someone'\n";
+const std::string& kExample = testing_support::kSampleCatalogue;
 
 class ProfileCommandTest : public ::testing::Test {
  protected:

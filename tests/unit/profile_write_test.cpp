@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/profile.h"
+#include "sample_catalogue.h"
 #include "temp_dir.h"
 
 using platform::ProfileRead;
@@ -21,15 +22,7 @@ using testing_support::WriteFile;
 
 namespace {
 
-const std::string kExample =
-    "; made by hand\n"
-    "[Album:Live at Home]\n"
-    "Artist = The Band\n"
-    "Year=1994\n"
-    "T1=01 Intro.mp3, 01 Intro\n"
-    "\n"
-    "[Album:Other]\n"
-    "Artist='Someone'\n";
+const std::string& kExample = testing_support::kSampleCatalogue;
 
 class ProfileWriteTest : public ::testing::Test {
  protected:
