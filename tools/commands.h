@@ -6,6 +6,7 @@
 #include <vector>
 
 int RunProfileCommand(const std::vector<std::string>& args);
+int RunHeaderCommand(const std::vector<std::string>& files);
 
 // Bytes 0x20..0x7E except "\" as themselves, "\" as "\\", every other byte as \xHH.
 std::string EscapeBytes(const std::string& bytes);

@@ -7,7 +7,10 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (!args.empty() && args[0] == "profile") return RunProfileCommand({args.begin() + 1, args.end()});
-  std::cerr << "usage: melodeck-tool profile get|put FILE [options]\n";
+  const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
+  if (!args.empty() && args[0] == "profile") return RunProfileCommand(rest);
+  if (!args.empty() && args[0] == "header") return RunHeaderCommand(rest);
+  std::cerr << "usage: melodeck-tool profile get|put FILE [options]\n"
+               "       melodeck-tool header FILE...\n";
   return 2;
 }

@@ -1,0 +1,100 @@
+#include "catalogue/settings.h"
+
+#include "catalogue/gstring.h"
+#include "platform/filesystem.h"
+#include "platform/profile.h"
+#include "platform/text.h"
+
+namespace catalogue {
+namespace {
+
+std::string Read(const std::string& file, const char* key, const char* defaultValue) {
+  return platform::ProfileGetString(file, kSettingsSection, key, defaultValue);
+}
+
+bool IsWord(const std::string& value, const char* word) { return platform::EqualsNoCase(value, word); }
+
+}  // namespace
+
+std::string StartupDirectory() {
+  GString directory = platform::CurrentDirectory();
+  directory.AddBackslash();
+  return directory;
+}
+
+std::string SettingsFilePath(const std::string& startupDirectory) { return startupDirectory + "Melodeck.ini"; }
+
+std::string PlaylistPath(const std::string& playlistValue, const std::string& startupDirectory) {
+  if (playlistValue.starts_with('/')) return playlistValue;
+  if (GString(playlistValue).FolderPart(false).empty()) return startupDirectory + playlistValue;
+  return playlistValue;
+}
+
+SettingsValues ReadSettingsForDialog(const std::string& file) {
+  SettingsValues values;
+  values.decoder = Read(file, "Decoder", "");
+  values.playlistFile = Read(file, "Playlistfile", "Melodeck.m3u");
+  values.longFilenames = IsWord(Read(file, "LongFilenames", "yes"), "YES");
+  values.readAlbumIni = IsWord(Read(file, "ReadAlbumIni", "yes"), "YES");
+  return values;
+}
+
+bool WriteSettings(const std::string& file, const SettingsValues& values) {
+  const auto write = [&](const char* key, const std::string& value) {
+    return platform::ProfileWrite(file, kSettingsSection, key, value.c_str()) == 1;
+  };
+  bool ok = write("Decoder", values.decoder);
+  ok = write("Playlistfile", values.playlistFile) && ok;
+  ok = write("LongFilenames", values.longFilenames ? "Yes" : "No") && ok;
+  ok = write("ReadAlbumIni", values.readAlbumIni ? "Yes" : "No") && ok;
+  return ok;
+}
+
+PlaySettings ReadTreePlaySettings(const std::string& file, const std::string& startupDirectory) {
+  PlaySettings settings;
+  settings.longFilenames = IsWord(Read(file, "LongFilenames", "yes"), "YES");
+  settings.decoder = std::string(platform::TrimBlanks(Read(file, "Decoder", "")));
+  settings.playlistPath = PlaylistPath(Read(file, "Playlistfile", "Melodeck.m3u"), startupDirectory);
+  return settings;
+}
+
+PlaySettings ReadPlayOrderSettings(const std::string& file, const std::string& startupDirectory) {
+  PlaySettings settings = ReadTreePlaySettings(file, startupDirectory);
+  settings.longFilenames = !IsWord(Read(file, "LongFilenames", "yes"), "NO");
+  return settings;
+}
+
+bool ReadScanAlbumIni(const std::string& file) { return IsWord(Read(file, "ReadAlbumIni", "yes"), "YES"); }
+
+std::string ReadInitialScanPath(const std::string& file) {
+  return platform::ProfileGetString(file, kFoldersSection, "1", "");
+}
+
+std::string UpdatePathHistory(PathHistoryList& list, const std::string& file) {
+  GString scanPath = list.Text();
+  scanPath.Trim(" \t");
+
+  list.Clear();
+  for (int n = 1; n <= kPathHistorySize; ++n) {
+    const std::string value = platform::ProfileGetString(file, kFoldersSection, std::to_string(n), "");
+    if (value.empty()) break;
+    list.Append(value);
+  }
+  if (scanPath.empty()) return scanPath;
+
+  for (int i = 0; i < list.Count(); ++i) {
+    if (platform::EqualsNoCase(list.Item(i), scanPath)) {
+      list.Remove(i);
+      break;
+    }
+  }
+  list.Insert(0, scanPath);
+  list.Select(0);
+  while (list.Count() > kPathHistorySize) list.Remove(kPathHistorySize);
+  for (int i = 0; i < list.Count(); ++i) {
+    platform::ProfileWrite(file, kFoldersSection, std::to_string(i + 1).c_str(), list.Item(i).c_str());
+  }
+  return scanPath;
+}
+
+}  // namespace catalogue

@@ -1,0 +1,129 @@
+// The album catalogue primitives on real folders and catalogue bytes.
+#include <gtest/gtest.h>
+
+#include "catalogue/album_catalogue.h"
+#include "platform/filesystem.h"
+#include "platform/profile.h"
+#include "temp_dir.h"
+
+using namespace catalogue;
+using testing_support::MakeReadOnly;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+class AlbumCatalogueTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string folder = dir / "Rock/";
+};
+
+TEST_F(AlbumCatalogueTest, FindsTheCatalogueInAnyLetterCase) {
+  EXPECT_EQ(CatalogueFile(folder), folder + "album.ini");
+  WriteFile(folder + "ALBUM.INI", "[Album:A]\nArtist=B\n");
+  EXPECT_EQ(CatalogueFile(folder), folder + "ALBUM.INI");
+  EXPECT_EQ(CatalogueFile(dir / "rock/"), folder + "ALBUM.INI");
+}
+
+TEST_F(AlbumCatalogueTest, AlbumNamesOfSections) {
+  EXPECT_EQ(AlbumNameOfSection("Album:Live at Home"), "Live at Home");
+  EXPECT_EQ(AlbumNameOfSection("album:Live:Extra"), "Live");
+  EXPECT_EQ(AlbumNameOfSection("Whatever:Name"), "Name");
+  EXPECT_EQ(AlbumNameOfSection("Album:"), "");
+  EXPECT_EQ(AlbumNameOfSection("NoColon"), "");
+  EXPECT_EQ(SectionOfAlbum("X"), "Album:X");
+}
+
+TEST_F(AlbumCatalogueTest, FindSongKeyStopsAtTheFirstGap) {
+  WriteFile(folder + "Album.ini",
+            "[Album:A]\r\nArtist=B\r\nT1=  Intro.mp3 ,Intro\r\nT2=b.mp3, B\r\nT4=d.mp3, D\r\n[Album:Other]\r\nT3=c.mp3\r\n");
+  const std::string file = CatalogueFile(folder);
+  EXPECT_EQ(FindSongKey("Album:A", "intro.MP3", file), "T1");
+  EXPECT_EQ(FindSongKey("album:a", "B.MP3", file), "T2");
+  EXPECT_EQ(FindSongKey("Album:A", "d.mp3", file), "");
+  EXPECT_EQ(FindSongKey("Album:A", "c.mp3", file), "");
+  EXPECT_EQ(FindSongKey("Album:Missing", "b.mp3", file), "");
+}
+
+TEST_F(AlbumCatalogueTest, ComposesSongEntries) {
+  EXPECT_EQ(ComposeSongEntry("a.mp3", "A", "", 0, ""), "a.mp3, A");
+  EXPECT_EQ(ComposeSongEntry("a.mp3", "A", "Pop", 1994, "X"), "a.mp3, A, Pop, 1994, X");
+  EXPECT_EQ(ComposeSongEntry("a.mp3", "A", "", 1994, ""), "a.mp3, A, , 1994");
+  const std::string longTitle(400, 't');
+  EXPECT_EQ(ComposeSongEntry("a.mp3", longTitle, "", 0, ""), "a.mp3, " + longTitle);
+}
+
+TEST_F(AlbumCatalogueTest, WriteAlbumInfoKeepsTheRestOfAWindowsCatalogue) {
+  const std::string before = "[Album:Sk\xE5l]\r\nArtist=\xC5sa\r\nCategory=Jazz\r\nYear=1999\r\nT1=a.mp3, A\r\n";
+  WriteFile(folder + "Album.ini", before);
+  ASSERT_TRUE(WriteAlbumInfo(folder, "Skål", "  Hårdrock ", 0));
+  EXPECT_EQ(ReadFile(folder + "Album.ini"),
+            "[Album:Sk\xE5l]\r\nArtist=\xC5sa\r\nCategory=H\xE5rdrock\r\nYear=0\r\nT1=a.mp3, A\r\n");
+  MakeReadOnly(folder + "Album.ini");
+  EXPECT_FALSE(WriteAlbumInfo(folder, "Skål", "Pop", 2000));
+}
+
+TEST_F(AlbumCatalogueTest, WriteAlbumInfoCreatesWhatIsMissing) {
+  testing_support::MakeDirs(folder);
+  ASSERT_TRUE(WriteAlbumInfo(folder, "New", "Pop", 2001));
+  EXPECT_EQ(ReadFile(folder + "album.ini"), "[Album:New]\nCategory=Pop\nYear=2001\n");
+}
+
+TEST_F(AlbumCatalogueTest, WriteSongEntryRenamesTheFileFirst) {
+  WriteFile(folder + "album.ini", "[Album:A]\nArtist=B\nT1=Intro.mp3, Intro\nT2=Song.mp3, Song\n");
+  WriteFile(folder + "intro.MP3", "frames");
+  SongEntry entry{"Intro.mp3", "Opening.mp3", "Opening", "Pop", 1994, "Guest"};
+  ASSERT_EQ(WriteSongEntry(folder, "A", entry), SongEntryResult::Written);
+  EXPECT_TRUE(platform::PathExists(folder + "Opening.mp3"));
+  EXPECT_FALSE(platform::PathExists(folder + "intro.MP3"));
+  EXPECT_EQ(ReadFile(folder + "album.ini"),
+            "[Album:A]\nArtist=B\nT1=Opening.mp3, Opening, Pop, 1994, Guest\nT2=Song.mp3, Song\n");
+}
+
+TEST_F(AlbumCatalogueTest, WriteSongEntryWritesNothingWhenTheRenameFails) {
+  const std::string before = "[Album:A]\nArtist=B\nT1=Intro.mp3, Intro\nT2=Song.mp3, Song\n";
+  WriteFile(folder + "album.ini", before);
+  WriteFile(folder + "Intro.mp3", "one");
+  WriteFile(folder + "Song.mp3", "two");
+  // The new name is taken by another song: neither file nor entry may change.
+  SongEntry entry{"Intro.mp3", "Song.mp3", "Song", "", 0, ""};
+  EXPECT_EQ(WriteSongEntry(folder, "A", entry), SongEntryResult::RenameFailed);
+  EXPECT_EQ(ReadFile(folder + "Intro.mp3"), "one");
+  EXPECT_EQ(ReadFile(folder + "Song.mp3"), "two");
+  EXPECT_EQ(ReadFile(folder + "album.ini"), before);
+}
+
+TEST_F(AlbumCatalogueTest, WriteSongEntryMovesTheFileBackWhenTheEntryCannotBeWritten) {
+  const std::string before = "[Album:A]\nArtist=B\nT1=Intro.mp3, Intro\n";
+  WriteFile(folder + "album.ini", before);
+  WriteFile(folder + "Intro.mp3", "one");
+  MakeReadOnly(folder + "album.ini");
+  EXPECT_EQ(WriteSongEntry(folder, "A", {"Intro.mp3", "Opening.mp3", "Opening", "", 0, ""}),
+            SongEntryResult::WriteFailed);
+  EXPECT_EQ(ReadFile(folder + "Intro.mp3"), "one");
+  EXPECT_FALSE(platform::PathExists(folder + "Opening.mp3"));
+  EXPECT_EQ(ReadFile(folder + "album.ini"), before);
+}
+
+TEST_F(AlbumCatalogueTest, ACaseOnlyRenameMovesNothing) {
+  WriteFile(folder + "album.ini", "[Album:A]\nArtist=B\nT1=intro.mp3, Intro\n");
+  WriteFile(folder + "intro.mp3", "one");
+  ASSERT_EQ(WriteSongEntry(folder, "A", {"intro.mp3", "INTRO.mp3", "Intro", "", 0, ""}), SongEntryResult::Written);
+  EXPECT_TRUE(platform::PathExists(folder + "intro.mp3"));
+  EXPECT_FALSE(platform::PathExists(folder + "INTRO.mp3"));
+  EXPECT_EQ(platform::ProfileGetString(folder + "album.ini", "Album:A", "T1"), "INTRO.mp3, Intro");
+}
+
+TEST_F(AlbumCatalogueTest, WriteSongEntryWithoutAnEntryStillRenames) {
+  WriteFile(folder + "album.ini", "[Album:A]\nArtist=B\n");
+  WriteFile(folder + "x.mp3", "one");
+  EXPECT_EQ(WriteSongEntry(folder, "A", {"x.mp3", "y.mp3", "y", "", 0, ""}), SongEntryResult::NoEntry);
+  EXPECT_TRUE(platform::PathExists(folder + "y.mp3"));
+  EXPECT_EQ(ReadFile(folder + "album.ini"), "[Album:A]\nArtist=B\n");
+  EXPECT_EQ(WriteSongEntry("", "A", {"y.mp3", "z.mp3", "z", "", 0, ""}), SongEntryResult::NoEntry);
+  EXPECT_TRUE(platform::PathExists(folder + "y.mp3"));
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// The settings file: each reader's defaults and rules, the playlist location and the
+// history of scan paths.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "catalogue/settings.h"
+#include "platform/profile.h"
+#include "platform/text.h"
+#include "temp_dir.h"
+
+using namespace catalogue;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string startup = dir.path();
+  std::string ini = SettingsFilePath(startup);
+};
+
+TEST_F(SettingsTest, WithoutAFileEveryReaderGetsItsDefault) {
+  const SettingsValues dialog = ReadSettingsForDialog(ini);
+  EXPECT_EQ(dialog.decoder, "");
+  EXPECT_EQ(dialog.playlistFile, "Melodeck.m3u");
+  EXPECT_TRUE(dialog.longFilenames);
+  EXPECT_TRUE(dialog.readAlbumIni);
+  const PlaySettings play = ReadTreePlaySettings(ini, startup);
+  EXPECT_TRUE(play.longFilenames);
+  EXPECT_EQ(play.playlistPath, startup + "Melodeck.m3u");
+  EXPECT_TRUE(ReadScanAlbumIni(ini));
+  EXPECT_EQ(ReadInitialScanPath(ini), "");
+  EXPECT_EQ(ini, startup + "Melodeck.ini");
+}
+
+TEST_F(SettingsTest, SwitchesAreReadByEachReadersOwnRule) {
+  WriteFile(ini, "[Settings]\nLongFilenames=No\nReadAlbumIni=yEs\nDecoder=  /usr/bin/mpv --no-video  \n");
+  EXPECT_FALSE(ReadTreePlaySettings(ini, startup).longFilenames);
+  EXPECT_FALSE(ReadPlayOrderSettings(ini, startup).longFilenames);
+  EXPECT_FALSE(ReadSettingsForDialog(ini).longFilenames);
+  EXPECT_TRUE(ReadScanAlbumIni(ini));
+  EXPECT_EQ(ReadTreePlaySettings(ini, startup).decoder, "/usr/bin/mpv --no-video");
+
+  WriteFile(ini, "[Settings]\nLongFilenames=maybe\nReadAlbumIni=\n");
+  EXPECT_FALSE(ReadTreePlaySettings(ini, startup).longFilenames);
+  EXPECT_TRUE(ReadPlayOrderSettings(ini, startup).longFilenames);
+  EXPECT_FALSE(ReadSettingsForDialog(ini).longFilenames);
+  EXPECT_FALSE(ReadScanAlbumIni(ini));
+  EXPECT_FALSE(ReadSettingsForDialog(ini).readAlbumIni);
+}
+
+TEST_F(SettingsTest, PlaylistLocation) {
+  EXPECT_EQ(PlaylistPath("list.m3u", startup), startup + "list.m3u");
+  EXPECT_EQ(PlaylistPath("/tmp/lists/x.m3u", startup), "/tmp/lists/x.m3u");
+  EXPECT_EQ(PlaylistPath("/list.m3u", startup), "/list.m3u");
+  EXPECT_EQ(PlaylistPath("lists/x.m3u", startup), "lists/x.m3u");
+  EXPECT_EQ(PlaylistPath("playlist", startup), "playlist");
+}
+
+TEST_F(SettingsTest, SettingsRoundTripInOrder) {
+  SettingsValues values{"/usr/bin/player", "/tmp/x.m3u", false, true};
+  ASSERT_TRUE(WriteSettings(ini, values));
+  EXPECT_EQ(ReadFile(ini),
+            "[Settings]\nDecoder=/usr/bin/player\nPlaylistfile=/tmp/x.m3u\nLongFilenames=No\nReadAlbumIni=Yes\n");
+  const SettingsValues back = ReadSettingsForDialog(ini);
+  EXPECT_EQ(back.decoder, values.decoder);
+  EXPECT_EQ(back.playlistFile, values.playlistFile);
+  EXPECT_EQ(back.longFilenames, values.longFilenames);
+  EXPECT_EQ(back.readAlbumIni, values.readAlbumIni);
+}
+
+// The path box as a plain list.
+class FakePathBox : public PathHistoryList {
+ public:
+  std::string Text() const override { return edit; }
+  void Clear() override { items.clear(); }
+  int Count() const override { return static_cast<int>(items.size()); }
+  std::string Item(int index) const override { return items.at(static_cast<size_t>(index)); }
+  void Append(const std::string& text) override { items.push_back(text); }
+  void Insert(int index, const std::string& text) override { items.insert(items.begin() + index, text); }
+  void Remove(int index) override { items.erase(items.begin() + index); }
+  void Select(int index) override { edit = Item(index); }
+
+  std::string edit;
+  std::vector<std::string> items;
+};
+
+TEST_F(SettingsTest, PathHistoryGapsAndUntouchedKeys) {
+  WriteFile(ini, "[Folders]\n1=/a\n2=/b\n4=/d\n");
+  FakePathBox box;
+  box.edit = "  /new  ";
+  EXPECT_EQ(UpdatePathHistory(box, ini), "/new");
+  EXPECT_EQ(box.items, (std::vector<std::string>{"/new", "/a", "/b"}));
+  EXPECT_EQ(box.edit, "/new");
+  EXPECT_EQ(ReadFile(ini), "[Folders]\n1=/new\n2=/a\n4=/d\n3=/b\n");  // key 4 stays as it was
+  EXPECT_EQ(ReadInitialScanPath(ini), "/new");
+}
+
+TEST_F(SettingsTest, PathHistoryMovesAnEntryThatDiffersOnlyInCase) {
+  WriteFile(ini, "[Folders]\n1=/a\n2=/Music/Rock\n3=/c\n");
+  FakePathBox box;
+  box.edit = "/music/rock";
+  UpdatePathHistory(box, ini);
+  EXPECT_EQ(box.items, (std::vector<std::string>{"/music/rock", "/a", "/c"}));
+  EXPECT_EQ(platform::ProfileGetString(ini, "Folders", "1"), "/music/rock");
+  EXPECT_EQ(platform::ProfileGetString(ini, "Folders", "3"), "/c");
+}
+
+TEST_F(SettingsTest, PathHistoryKeepsTenAndBlankPathsWriteNothing) {
+  FakePathBox box;
+  for (int i = 1; i <= 11; ++i) {
+    box.edit = "/path" + std::to_string(i);
+    UpdatePathHistory(box, ini);
+  }
+  EXPECT_EQ(box.Count(), 10);
+  EXPECT_EQ(box.items.front(), "/path11");
+  EXPECT_EQ(box.items.back(), "/path2");
+  EXPECT_EQ(platform::ProfileKeyNames(ini, "Folders").size(), 10u);
+
+  const std::string before = ReadFile(ini);
+  box.edit = "   ";
+  box.items = {"stale"};
+  EXPECT_EQ(UpdatePathHistory(box, ini), "");
+  EXPECT_EQ(box.Count(), 10);
+  EXPECT_EQ(box.items.front(), "/path11");
+  EXPECT_EQ(ReadFile(ini), before);
+}
+
+}  // namespace

@@ -1,0 +1,25 @@
+// melodeck-tool header FILE...: the MPEG frame header fields of each file.
+#include <iostream>
+
+#include "catalogue/mp3_header.h"
+#include "commands.h"
+
+int RunHeaderCommand(const std::vector<std::string>& files) {
+  if (files.empty()) {
+    std::cerr << "usage: melodeck-tool header FILE...\n";
+    return 2;
+  }
+  int status = 0;
+  for (const std::string& file : files) {
+    const GMp3Header header(file.c_str());
+    if (!header.IsOpen()) status = 1;
+    if (!header.Found()) {
+      std::cout << "offset=none\n";
+      continue;
+    }
+    std::cout << "offset=" << header.Offset() << " layer=" << int{header.Layer()} << " bitrate=" << header.Bitrate()
+              << " bitrate_text=\"" << header.BitrateText() << "\" frequency=" << header.Frequency()
+              << " frequency_text=\"" << header.FrequencyText() << "\" mode=" << int{header.ChannelMode()} << '\n';
+  }
+  return status;
+}
