@@ -1,0 +1,27 @@
+// Resource ids shared by the core and the desktop program: commands, controls and
+// string ids, with the values the catalogue of commands has always used.
+#pragma once
+
+namespace res {
+
+// Commands.
+inline constexpr unsigned ID_REFRESH = 1041;
+inline constexpr unsigned ID_PATH_BOX = 1042;
+inline constexpr unsigned ID_PLAY_NOW = 1043;
+inline constexpr unsigned ID_PLAY_SELECTED = 1044;
+inline constexpr unsigned ID_ADD_ALBUM = 1045;
+inline constexpr unsigned ID_DELETE_NODE = 1046;
+inline constexpr unsigned ID_RENAME_NODE = 1047;
+inline constexpr unsigned ID_SHOW_SONGNAMES = 1049;
+inline constexpr unsigned ID_SHOW_FILENAMES = 1050;
+
+// Controls of the details page.
+inline constexpr int IDC_PLAYTIME = 1004;
+inline constexpr int IDC_SIZE = 1005;
+inline constexpr int IDC_YEAR = 1006;
+inline constexpr int IDC_BITRATE = 1007;
+inline constexpr int IDC_CATEGORY = 1008;
+inline constexpr int IDC_CATEGORY_READONLY = 1009;
+inline constexpr int IDC_ARTIST = 1011;
+
+}  // namespace res

@@ -1,0 +1,21 @@
+// Writing album information and song entries from the tree's nodes.
+#include "catalogue/album_catalogue.h"
+#include "tree/prop_data.h"
+#include "tree/stree_view.h"
+
+bool STreeView::WriteAlbumInfo(const TreeItem& album, const GString& category, int year) {
+  const std::string folder(album.Data().value_or(""));
+  if (m_pDataPage) m_pDataPage->AddCategory(category);
+  return catalogue::WriteAlbumInfo(folder, std::string(album.Label()), category, year);
+}
+
+catalogue::SongEntryResult STreeView::WriteSongEntry(const TreeItem& album, const TreeItem& song,
+                                                     const GString& oldName, const GString& category, int year,
+                                                     const GString& artist) {
+  const std::string folder(album.Data().value_or(""));
+  const std::string albumName(album.Label());
+  if (folder.empty() || albumName.empty()) return catalogue::SongEntryResult::NoEntry;
+  if (m_pDataPage) m_pDataPage->AddCategory(category);
+  const catalogue::SongEntry entry{oldName, GetNodeName(song, 1), GetNodeName(song, 0), category, year, artist};
+  return catalogue::WriteSongEntry(folder, albumName, entry);
+}

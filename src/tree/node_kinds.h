@@ -1,0 +1,41 @@
+// What a node stands for, as its image index tells it.
+#pragma once
+
+namespace tree {
+
+enum NodeKind : int { kTopNode = 0, kVolumeNode = 1, kFolderNode = 2, kArtistNode = 3, kAlbumNode = 4, kSongNode = 5, kOtherNode = 6 };
+
+// Indexes into the image strip. Node images come in pairs: even while collapsed,
+// odd (even plus one) while expanded.
+enum Image : int {
+  kImagePartlyMarked = 0,  // overlay 1
+  kImageMarked = 1,        // overlay 2
+  kImageMissing = 2,       // overlay 3
+  kImageUnused = 3,        // overlay 4
+  kImageTop = 4,
+  kImageFixedDrive = 6,
+  kImageCdRom = 8,
+  kImageNetworkDrive = 10,
+  kImageRemovable = 12,
+  kImageFolder = 14,
+  kImageArtist = 16,
+  kImageAlbum = 18,
+  kImageSong = 20,
+  kImageLargeDisc = 22,
+  kImageCount = 24,
+};
+
+// Overlay marks of a node's state.
+enum Overlay : unsigned { kOverlayNone = 0, kOverlayPartlyMarked = 1, kOverlayMarked = 2, kOverlayMissing = 3 };
+
+constexpr int KindOfImage(int image) {
+  if (image == 4 || image == 5) return kTopNode;
+  if (image >= 6 && image <= 13) return kVolumeNode;
+  if (image == 14 || image == 15) return kFolderNode;
+  if (image == 16 || image == 17) return kArtistNode;
+  if (image == 18 || image == 19) return kAlbumNode;
+  if (image == 20 || image == 21) return kSongNode;
+  return kOtherNode;
+}
+
+}  // namespace tree

@@ -1,0 +1,129 @@
+// The node layer of the library tree: kinds, names, branch deletion, expanding and the
+// two display modes.
+#include "tree/stree_view.h"
+
+#include "platform/ui_hooks.h"
+#include "res/resource_ids.h"
+
+using namespace tree;
+
+STreeView::STreeView() : m_pTree(&m_tree) { m_tree.SetNotifications(this); }
+
+STreeView::~STreeView() {
+  m_tree.SetNotifications(nullptr);
+  DeleteBranch(m_itemTop, 0, 1);
+}
+
+void STreeView::OnInitialUpdate() {
+  m_itemTop = TreeItem(kNullHandle, m_pTree).Root();
+  m_itemTop = TreeItem(kNullHandle, m_pTree).AddChild("Artists", kImageTop);
+  m_nDisplayMode = 0;
+  tree::CommandTarget* frame = m_pFrame;
+  platform::Ui().Post([frame] {
+    if (frame) frame->OnCommand(res::ID_REFRESH);
+  });
+}
+
+int STreeView::GetNodeKind(const TreeItem& item) const {
+  if (item.IsNull()) return kTopNode;
+  return KindOfImage(item.Image());
+}
+
+GString STreeView::GetNodeName(const TreeItem& item, int asFileName) {
+  m_strScratch.clear();
+  if (!item.IsNull()) {
+    if (GetNodeKind(item.Parent()) == kAlbumNode) {
+      const bool useData = (asFileName != 0) == (m_nDisplayMode == 0);
+      m_strScratch = useData ? std::string(item.Data().value_or("")) : std::string(item.Label());
+    } else {
+      m_strScratch = std::string(item.Label());
+    }
+  }
+  if (asFileName) m_strScratch += ".mp3";
+  return m_strScratch;
+}
+
+void STreeView::MakeMenuLabel(GString& text) {
+  if (text.size() > 33) text = text.substr(0, 30) + "...";
+  text.Format("\"%t\"");
+  GString doubled;
+  for (const char c : text) {
+    doubled += c;
+    if (c == '&') doubled += '&';
+  }
+  text = doubled;
+}
+
+void STreeView::DeleteBranch(const TreeItem& item, int keepItem, [[maybe_unused]] int freeData) {
+  // The model owns the node data texts and frees them with their nodes.
+  ExpandNode(item, 0);
+  for (TreeItem child = item.IsNull() ? item.Root() : item.FirstChild(); !child.IsNull();) {
+    const TreeItem next = child.NextSibling();
+    m_pTree->DeleteItem(child.m_hItem);
+    child = next;
+  }
+  if (!item.IsNull() && !keepItem) m_pTree->DeleteItem(item.m_hItem);
+}
+
+void STreeView::ExpandNode(const TreeItem& item, int expand) {
+  if (item.IsNull()) return;
+  if (expand && !item.HasChildren()) return;
+  if (m_pTree->IsExpanded(item.m_hItem) == (expand != 0)) return;
+  const int image = item.Image();
+  m_pTree->Expand(item.m_hItem, expand ? ExpandAction::Expand : ExpandAction::Collapse);
+  // The expanding notification normally switched the image; switch it here otherwise.
+  if (item.Image() == image) m_pTree->SetImage(item.m_hItem, expand ? image + 1 : image - 1);
+}
+
+void STreeView::OnItemExpanding(Handle handle, ExpandAction action) {
+  const bool expanded = m_pTree->IsExpanded(handle);
+  bool expand = action == ExpandAction::Expand;
+  if (action == ExpandAction::Toggle) expand = !expanded;
+  const int image = m_pTree->GetImage(handle);
+  if (expand && !expanded) m_pTree->SetImage(handle, image + 1);
+  if (!expand && expanded) m_pTree->SetImage(handle, image - 1);
+}
+
+bool STreeView::OnSelChanging(Handle, Handle) { return true; }
+
+void STreeView::OnSelChanged(Handle, Handle) {}
+
+int STreeView::HasArtists() const {
+  for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (GetNodeKind(child) == kArtistNode) return 1;
+  }
+  return 0;
+}
+
+void STreeView::RelabelSongs(const TreeItem& item) {
+  for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (child.HasChildren()) {
+      RelabelSongs(child);
+      continue;
+    }
+    if (GetNodeKind(item) != kAlbumNode) continue;
+    GString a = GetNodeName(child, 0);
+    GString b = GetNodeName(child, 1);
+    b.erase(b.size() - 4);  // the ".mp3" GetNodeName added; a title keeps every character
+    if (m_nDisplayMode == 1) std::swap(a, b);
+    m_pTree->SetData(child.m_hItem, std::string_view(a));
+    m_pTree->SetLabel(child.m_hItem, b);
+  }
+}
+
+void STreeView::OnShowSongnames() {
+  if (m_nDisplayMode != 1 || !m_itemTop.HasChildren()) return;
+  if (!HasArtists()) {
+    platform::Ui().MessageBox("You must use album.ini files to be\nable to view and edit songnames.", "Error",
+                              platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    return;
+  }
+  m_nDisplayMode = 0;
+  RelabelSongs(m_itemTop);
+}
+
+void STreeView::OnShowFilenames() {
+  if (m_nDisplayMode != 0 || !m_itemTop.HasChildren()) return;
+  m_nDisplayMode = 1;
+  RelabelSongs(m_itemTop);
+}

@@ -1,0 +1,294 @@
+#include "tree/tree_model.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/text.h"
+
+namespace tree {
+namespace {
+
+constexpr std::uint32_t kIndexBits = 24;
+constexpr std::uint32_t kIndexMask = (1u << kIndexBits) - 1;
+// Parents with more children than this get a label index on their first lookup.
+constexpr std::size_t kIndexThreshold = 16;
+
+// A heap copy of the text with exactly its length plus a terminator.
+std::unique_ptr<char[]> CopyText(std::string_view text) {
+  auto copy = std::make_unique<char[]>(text.size() + 1);
+  std::memcpy(copy.get(), text.data(), text.size());
+  copy[text.size()] = '\0';
+  return copy;
+}
+
+}  // namespace
+
+struct TreeModel::Node {
+  std::unique_ptr<char[]> label;
+  std::unique_ptr<char[]> data;  // null: no node data text
+  std::vector<Handle> children;
+  Handle parent = kNullHandle;
+  std::uint32_t row = 0;
+  std::uint8_t image = 0;
+  std::uint8_t overlay = 0;
+  std::uint8_t generation = 0;
+  bool alive = false;
+  bool expanded = false;
+};
+
+TreeModel::TreeModel() = default;
+TreeModel::~TreeModel() = default;
+
+TreeModel::Node* TreeModel::Get(Handle item) {
+  return const_cast<Node*>(static_cast<const TreeModel*>(this)->Get(item));
+}
+
+const TreeModel::Node* TreeModel::Get(Handle item) const {
+  const std::uint32_t index = (item & kIndexMask);
+  if (index == 0 || index > m_nodes.size()) return nullptr;
+  const Node& node = m_nodes[index - 1];
+  if (!node.alive || node.generation != (item >> kIndexBits)) return nullptr;
+  return &node;
+}
+
+bool TreeModel::IsValid(Handle item) const { return Get(item) != nullptr; }
+
+std::vector<Handle>& TreeModel::ChildrenOf(Handle parent) {
+  return parent == kNullHandle ? m_roots : Get(parent)->children;
+}
+
+Handle TreeModel::InsertItem(Handle parent, std::string_view label, int image) {
+  if (parent != kNullHandle && !Get(parent)) return kNullHandle;
+  std::uint32_t index;
+  if (!m_free.empty()) {
+    index = m_free.back();
+    m_free.pop_back();
+  } else {
+    m_nodes.emplace_back();
+    index = static_cast<std::uint32_t>(m_nodes.size());
+  }
+  Node& node = m_nodes[index - 1];
+  node.alive = true;
+  node.label = CopyText(label);
+  node.image = static_cast<std::uint8_t>(image);
+  node.parent = parent;
+  const Handle handle = index | (Handle{node.generation} << kIndexBits);
+  auto& siblings = ChildrenOf(parent);
+  node.row = static_cast<std::uint32_t>(siblings.size());
+  siblings.push_back(handle);
+  ++m_nLive;
+  IndexInsert(parent, handle);
+  if (m_pObserver) m_pObserver->OnInserted(handle);
+  return handle;
+}
+
+void TreeModel::Release(Handle item) {
+  Node* node = Get(item);
+  for (const Handle child : node->children) Release(child);
+  if (m_hSelection == item) m_hSelection = kNullHandle;
+  m_labelIndex.erase(item);
+  const std::uint32_t index = item & kIndexMask;
+  const std::uint8_t generation = node->generation;
+  *node = Node{};
+  node->generation = static_cast<std::uint8_t>(generation + 1);
+  m_free.push_back(index);
+  --m_nLive;
+}
+
+void TreeModel::DeleteItem(Handle item) {
+  const Node* node = Get(item);
+  if (!node) return;
+  if (m_pObserver) m_pObserver->OnRemoving(item);
+  const Handle parent = node->parent;
+  const std::uint32_t row = node->row;
+  const Handle selection = m_hSelection;
+  IndexErase(parent, item);
+  Release(item);
+  auto& siblings = ChildrenOf(parent);
+  siblings.erase(siblings.begin() + row);
+  for (std::size_t i = row; i < siblings.size(); ++i) Get(siblings[i])->row = static_cast<std::uint32_t>(i);
+  if (selection != m_hSelection && m_pObserver) m_pObserver->OnSelectionChanged(m_hSelection);
+}
+
+Handle TreeModel::GetRoot() const { return m_roots.empty() ? kNullHandle : m_roots.front(); }
+
+Handle TreeModel::GetParent(Handle item) const {
+  const Node* node = Get(item);
+  return node ? node->parent : kNullHandle;
+}
+
+Handle TreeModel::GetChild(Handle item) const {
+  const Node* node = Get(item);
+  return node && !node->children.empty() ? node->children.front() : kNullHandle;
+}
+
+Handle TreeModel::GetNextSibling(Handle item) const {
+  const Node* node = Get(item);
+  if (!node) return kNullHandle;
+  return ChildAt(node->parent, node->row + 1);
+}
+
+Handle TreeModel::GetPrevSibling(Handle item) const {
+  const Node* node = Get(item);
+  if (!node || node->row == 0) return kNullHandle;
+  return ChildAt(node->parent, node->row - 1);
+}
+
+bool TreeModel::HasChildren(Handle item) const { return GetChild(item) != kNullHandle; }
+
+std::size_t TreeModel::ChildCount(Handle item) const {
+  if (item == kNullHandle) return m_roots.size();
+  const Node* node = Get(item);
+  return node ? node->children.size() : 0;
+}
+
+Handle TreeModel::ChildAt(Handle parent, std::size_t row) const {
+  const std::vector<Handle>* children = &m_roots;
+  if (parent != kNullHandle) {
+    const Node* node = Get(parent);
+    if (!node) return kNullHandle;
+    children = &node->children;
+  }
+  return row < children->size() ? (*children)[row] : kNullHandle;
+}
+
+std::size_t TreeModel::RowOf(Handle item) const {
+  const Node* node = Get(item);
+  return node ? node->row : 0;
+}
+
+std::string_view TreeModel::GetLabel(Handle item) const {
+  const Node* node = Get(item);
+  return node ? std::string_view(node->label.get()) : std::string_view();
+}
+
+void TreeModel::SetLabel(Handle item, std::string_view label) {
+  Node* node = Get(item);
+  if (!node) return;
+  IndexErase(node->parent, item);
+  node->label = CopyText(label);
+  IndexInsert(node->parent, item);
+  if (m_pObserver) m_pObserver->OnChanged(item);
+}
+
+int TreeModel::GetImage(Handle item) const {
+  const Node* node = Get(item);
+  return node ? node->image : -1;
+}
+
+void TreeModel::SetImage(Handle item, int image) {
+  Node* node = Get(item);
+  if (!node || node->image == image) return;
+  node->image = static_cast<std::uint8_t>(image);
+  if (m_pObserver) m_pObserver->OnChanged(item);
+}
+
+unsigned TreeModel::GetOverlay(Handle item) const {
+  const Node* node = Get(item);
+  return node ? node->overlay : 0;
+}
+
+void TreeModel::SetOverlay(Handle item, unsigned overlay) {
+  Node* node = Get(item);
+  if (!node || node->overlay == overlay) return;
+  node->overlay = static_cast<std::uint8_t>(overlay);
+  if (m_pObserver) m_pObserver->OnChanged(item);
+}
+
+std::optional<std::string_view> TreeModel::GetData(Handle item) const {
+  const Node* node = Get(item);
+  if (!node || !node->data) return std::nullopt;
+  return std::string_view(node->data.get());
+}
+
+void TreeModel::SetData(Handle item, std::optional<std::string_view> data) {
+  Node* node = Get(item);
+  if (!node) return;
+  node->data = data ? CopyText(*data) : nullptr;
+  if (m_pObserver) m_pObserver->OnChanged(item);
+}
+
+bool TreeModel::IsExpanded(Handle item) const {
+  const Node* node = Get(item);
+  return node && node->expanded;
+}
+
+bool TreeModel::Expand(Handle item, ExpandAction action) {
+  Node* node = Get(item);
+  if (!node) return false;
+  bool expand = action == ExpandAction::Expand;
+  if (action == ExpandAction::Toggle) expand = !node->expanded;
+  if (node->expanded == expand || (expand && node->children.empty())) return false;
+  if (m_pOwner) m_pOwner->OnItemExpanding(item, action);
+  node = Get(item);
+  if (!node || node->expanded == expand) return false;
+  node->expanded = expand;
+  if (m_pObserver) m_pObserver->OnExpandedChanged(item, expand);
+  return true;
+}
+
+bool TreeModel::SelectItem(Handle item) {
+  if (item != kNullHandle && !Get(item)) return false;
+  const Handle old = m_hSelection;
+  if (old == item) return true;
+  if (m_pOwner && !m_pOwner->OnSelChanging(old, item)) return false;
+  m_hSelection = item;
+  if (m_pObserver) m_pObserver->OnSelectionChanged(item);
+  if (m_pOwner) m_pOwner->OnSelChanged(old, item);
+  return true;
+}
+
+void TreeModel::SortChildren(Handle parent, std::size_t count) {
+  if (parent != kNullHandle && !Get(parent)) return;
+  auto& children = ChildrenOf(parent);
+  const auto end = children.begin() + static_cast<std::ptrdiff_t>(std::min(count, children.size()));
+  std::stable_sort(children.begin(), end,
+                   [this](Handle a, Handle b) { return platform::NameLess(GetLabel(a), GetLabel(b)); });
+  for (std::size_t i = 0; i < children.size(); ++i) Get(children[i])->row = static_cast<std::uint32_t>(i);
+  if (m_pObserver) m_pObserver->OnChildrenReordered(parent);
+}
+
+Handle TreeModel::FindChildByLabel(Handle parent, std::string_view label) const {
+  const std::vector<Handle>* children = &m_roots;
+  if (parent != kNullHandle) {
+    const Node* node = Get(parent);
+    if (!node) return kNullHandle;
+    children = &node->children;
+  }
+  if (children->size() <= kIndexThreshold) {
+    for (const Handle child : *children) {
+      if (platform::EqualsNoCase(GetLabel(child), label)) return child;
+    }
+    return kNullHandle;
+  }
+  auto it = m_labelIndex.find(parent);
+  if (it == m_labelIndex.end()) {
+    it = m_labelIndex.emplace(parent, std::unordered_multimap<std::string, Handle>{}).first;
+    for (const Handle child : *children) it->second.emplace(platform::UpperUtf8(GetLabel(child)), child);
+  }
+  Handle best = kNullHandle;
+  const auto [first, last] = it->second.equal_range(platform::UpperUtf8(label));
+  for (auto match = first; match != last; ++match) {
+    if (best == kNullHandle || RowOf(match->second) < RowOf(best)) best = match->second;
+  }
+  return best;
+}
+
+void TreeModel::IndexInsert(Handle parent, Handle child) const {
+  const auto it = m_labelIndex.find(parent);
+  if (it != m_labelIndex.end()) it->second.emplace(platform::UpperUtf8(GetLabel(child)), child);
+}
+
+void TreeModel::IndexErase(Handle parent, Handle child) const {
+  const auto it = m_labelIndex.find(parent);
+  if (it == m_labelIndex.end()) return;
+  const auto [first, last] = it->second.equal_range(platform::UpperUtf8(GetLabel(child)));
+  for (auto match = first; match != last; ++match) {
+    if (match->second == child) {
+      it->second.erase(match);
+      return;
+    }
+  }
+}
+
+}  // namespace tree

@@ -1,0 +1,119 @@
+// The tree control model: every node of the library tree with its label, image,
+// overlay mark, expanded state and node data text. Nodes are addressed by handles
+// that stay valid until the node is deleted. One observer (the Qt view) hears of every
+// change; the owner (the tree view) gets the control's notifications.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tree {
+
+using Handle = std::uint32_t;
+inline constexpr Handle kNullHandle = 0;
+
+enum class ExpandAction { Collapse, Expand, Toggle, CollapseReset };
+
+class TreeObserver {
+ public:
+  virtual ~TreeObserver() = default;
+  virtual void OnInserted(Handle item) = 0;                  // after; the item is its parent's last child
+  virtual void OnRemoving(Handle item) = 0;                  // before the item and its subtree go
+  virtual void OnChanged(Handle item) = 0;                   // label, image, overlay or data text
+  virtual void OnChildrenReordered(Handle parent) = 0;       // after a sort
+  virtual void OnExpandedChanged(Handle item, bool expanded) = 0;
+  virtual void OnSelectionChanged(Handle item) = 0;
+};
+
+// What the control tells its owner, as a tree control's reflected notifications.
+class TreeNotifications {
+ public:
+  virtual ~TreeNotifications() = default;
+  // Before the expanded state changes; the action as it was asked.
+  virtual void OnItemExpanding(Handle item, ExpandAction action) = 0;
+  // Before the selection moves; false keeps the old selection.
+  virtual bool OnSelChanging(Handle oldItem, Handle newItem) = 0;
+  virtual void OnSelChanged(Handle oldItem, Handle newItem) = 0;
+};
+
+class TreeModel {
+ public:
+  TreeModel();
+  ~TreeModel();
+  TreeModel(const TreeModel&) = delete;
+  TreeModel& operator=(const TreeModel&) = delete;
+
+  void SetObserver(TreeObserver* observer) { m_pObserver = observer; }
+  void SetNotifications(TreeNotifications* owner) { m_pOwner = owner; }
+
+  // A new last child of parent (a new root node for kNullHandle) with the image as
+  // both its normal and its selected image.
+  Handle InsertItem(Handle parent, std::string_view label, int image);
+  // Deletes the item with its descendants.
+  void DeleteItem(Handle item);
+
+  bool IsValid(Handle item) const;
+  Handle GetRoot() const;
+  Handle GetParent(Handle item) const;
+  Handle GetChild(Handle item) const;
+  Handle GetNextSibling(Handle item) const;
+  Handle GetPrevSibling(Handle item) const;
+  bool HasChildren(Handle item) const;
+  std::size_t ChildCount(Handle item) const;
+  // For views: the child at row, and the row of an item among its siblings.
+  Handle ChildAt(Handle parent, std::size_t row) const;
+  std::size_t RowOf(Handle item) const;
+  std::size_t Count() const { return m_nLive; }
+
+  std::string_view GetLabel(Handle item) const;
+  void SetLabel(Handle item, std::string_view label);
+  int GetImage(Handle item) const;
+  void SetImage(Handle item, int image);
+  unsigned GetOverlay(Handle item) const;  // 0 to 4
+  void SetOverlay(Handle item, unsigned overlay);
+  // The node data text; nothing for a node without one.
+  std::optional<std::string_view> GetData(Handle item) const;
+  void SetData(Handle item, std::optional<std::string_view> data);
+
+  bool IsExpanded(Handle item) const;
+  // Tells the owner first, then changes the state. Toggle and CollapseReset act as
+  // expand or collapse. Returns whether the state changed.
+  bool Expand(Handle item, ExpandAction action);
+
+  Handle GetSelection() const { return m_hSelection; }
+  // Tells the owner before and after; false when the owner refused.
+  bool SelectItem(Handle item);
+
+  // Sorts the first count children (all by default) by label as directory listings
+  // are ordered; the order of equal labels is kept.
+  void SortChildren(Handle parent, std::size_t count = static_cast<std::size_t>(-1));
+  // The first child whose label equals label without regard to case.
+  Handle FindChildByLabel(Handle parent, std::string_view label) const;
+
+ private:
+  struct Node;
+  Node* Get(Handle item);
+  const Node* Get(Handle item) const;
+  std::vector<Handle>& ChildrenOf(Handle parent);
+  void Release(Handle item);
+  void IndexInsert(Handle parent, Handle child) const;
+  void IndexErase(Handle parent, Handle child) const;
+
+  std::vector<Node> m_nodes;
+  std::vector<std::uint32_t> m_free;
+  std::vector<Handle> m_roots;
+  std::size_t m_nLive = 0;
+  Handle m_hSelection = kNullHandle;
+  TreeObserver* m_pObserver = nullptr;
+  TreeNotifications* m_pOwner = nullptr;
+  // Label indexes of parents with many children, built on the first lookup.
+  mutable std::unordered_map<Handle, std::unordered_multimap<std::string, Handle>> m_labelIndex;
+};
+
+}  // namespace tree

@@ -1,0 +1,33 @@
+#include "memory_prop_data.h"
+
+#include "res/resource_ids.h"
+
+namespace testing_support {
+
+bool MemoryPropData::UpdateData(bool pull) {
+  if (pull) {
+    const auto year = ParseYearField(yearText);
+    if (!year) return false;
+    m_strCategory = categoryText;
+    m_nYear = *year;
+    m_strPlaytime = playtimeText;
+    m_strBitrate = bitrateText;
+    m_strArtist = artistText;
+    m_strSize = sizeText;
+    return true;
+  }
+  categoryText = m_strCategory;
+  categorySelection = categories.Find(m_strCategory);
+  yearText = std::to_string(m_nYear);
+  playtimeText = m_strPlaytime;
+  bitrateText = m_strBitrate;
+  artistText = m_strArtist;
+  sizeText = m_strSize;
+  return true;
+}
+
+void MemoryPropData::SetDlgItemText(int id, const std::string& text) {
+  if (id == res::IDC_CATEGORY_READONLY) readOnlyCategoryText = text;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,31 @@
+// A details page without a display: the controls are plain fields that behave like
+// the desktop program's page.
+#pragma once
+
+#include <string>
+
+#include "tree/prop_data.h"
+
+namespace testing_support {
+
+class MemoryPropData : public GPropData {
+ public:
+  void SetReadOnly(int readOnly, int artist) override { lock = DecidePageLock(readOnly, artist); }
+  void AddCategory(const GString& text) override { categories.Add(text); }
+  bool UpdateData(bool pull) override;
+  void SetDlgItemText(int id, const std::string& text) override;
+
+  // The controls.
+  std::string categoryText;   // the combo's edit field
+  int categorySelection = -1; // the list entry selected, -1 for none
+  std::string yearText;
+  std::string playtimeText = " 0:0";
+  std::string bitrateText;
+  std::string artistText;
+  std::string sizeText;
+  std::string readOnlyCategoryText;  // edit 1009
+  PageLock lock;
+  CategoryList categories;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,174 @@
+// The library tree's node layer: kinds, names, menu labels, branches, expanding and
+// the two display modes.
+#include <gtest/gtest.h>
+
+#include "recording_ui_hooks.h"
+#include "res/resource_ids.h"
+#include "tree/stree_view.h"
+
+using namespace tree;
+using testing_support::RecordingUiHooks;
+
+namespace {
+
+class FrameRecorder : public CommandTarget {
+ public:
+  void OnCommand(unsigned id) override { commands.push_back(id); }
+  std::vector<unsigned> commands;
+};
+
+// A small library as the scan leaves it in display mode 0.
+class STreeViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    view.SetFrame(&frame);
+    view.OnInitialUpdate();
+    artist = view.m_itemTop.AddChild("The Band", kImageArtist);
+    album = artist.AddChild("Live at Home", kImageAlbum);
+    view.m_pTree->SetData(album.m_hItem, "/music/live/");
+    intro = AddSong(album, "Intro: AC/DC tribute", "01 Intro");
+    untitled = AddSong(album, "02 Song", "02 Song");
+    volume = view.m_itemTop.AddChild("/media/usb/", kImageRemovable);
+    folder = volume.AddChild("Loose", kImageFolder);
+    loose = folder.AddChild("loose one", kImageSong);
+    view.m_pTree->SetData(loose.m_hItem, "/media/usb/Loose/");
+  }
+  TreeItem AddSong(const TreeItem& parent, const char* label, const char* data) {
+    TreeItem song = parent.AddChild(label, kImageSong);
+    view.m_pTree->SetData(song.m_hItem, data);
+    return song;
+  }
+
+  RecordingUiHooks hooks;
+  FrameRecorder frame;
+  STreeView view;
+  TreeItem artist, album, intro, untitled, volume, folder, loose;
+};
+
+TEST_F(STreeViewTest, InitialUpdatePostsRefreshToTheFrame) {
+  EXPECT_EQ(view.m_itemTop.Label(), "Artists");
+  EXPECT_EQ(view.m_itemTop.Image(), kImageTop);
+  EXPECT_EQ(view.m_nDisplayMode, 0);
+  EXPECT_TRUE(frame.commands.empty());
+  while (platform::Ui().PumpOne()) {
+  }
+  EXPECT_EQ(frame.commands, std::vector<unsigned>{res::ID_REFRESH});
+}
+
+TEST_F(STreeViewTest, KindsComeFromImages) {
+  EXPECT_EQ(view.GetNodeKind(TreeItem()), kTopNode);
+  EXPECT_EQ(view.GetNodeKind(view.m_itemTop), kTopNode);
+  EXPECT_EQ(view.GetNodeKind(volume), kVolumeNode);
+  EXPECT_EQ(view.GetNodeKind(folder), kFolderNode);
+  EXPECT_EQ(view.GetNodeKind(artist), kArtistNode);
+  EXPECT_EQ(view.GetNodeKind(album), kAlbumNode);
+  EXPECT_EQ(view.GetNodeKind(intro), kSongNode);
+  for (int image = 6; image <= 13; ++image) EXPECT_EQ(KindOfImage(image), kVolumeNode);
+  EXPECT_EQ(KindOfImage(21), kSongNode);
+  EXPECT_EQ(KindOfImage(22), kOtherNode);
+  EXPECT_EQ(KindOfImage(2), kOtherNode);
+}
+
+TEST_F(STreeViewTest, NamesOfSongsFollowTheDisplayMode) {
+  EXPECT_EQ(view.GetNodeName(intro, 0), "Intro: AC/DC tribute");
+  EXPECT_EQ(view.GetNodeName(intro, 1), "01 Intro.mp3");
+  EXPECT_EQ(view.GetNodeName(loose, 1), "loose one.mp3");
+  EXPECT_EQ(view.GetNodeName(album, 0), "Live at Home");
+  EXPECT_EQ(view.GetNodeName(TreeItem(), 1), ".mp3");
+  view.OnShowFilenames();
+  EXPECT_EQ(view.GetNodeName(intro, 0), "Intro: AC/DC tribute");
+  EXPECT_EQ(view.GetNodeName(intro, 1), "01 Intro.mp3");
+}
+
+TEST_F(STreeViewTest, SwitchingModesAndBackRestoresEverySong) {
+  view.OnShowFilenames();
+  EXPECT_EQ(view.m_nDisplayMode, 1);
+  EXPECT_EQ(intro.Label(), "01 Intro");
+  EXPECT_EQ(intro.Data(), "Intro: AC/DC tribute");
+  EXPECT_EQ(loose.Label(), "loose one");
+  EXPECT_EQ(loose.Data(), "/media/usb/Loose/");
+  view.OnShowFilenames();  // already in mode 1: nothing
+  EXPECT_EQ(intro.Label(), "01 Intro");
+
+  view.OnShowSongnames();
+  EXPECT_EQ(view.m_nDisplayMode, 0);
+  // A title with "/" and "." comes back whole.
+  EXPECT_EQ(intro.Label(), "Intro: AC/DC tribute");
+  EXPECT_EQ(intro.Data(), "01 Intro");
+  EXPECT_EQ(untitled.Label(), "02 Song");
+  EXPECT_EQ(loose.Label(), "loose one");
+  EXPECT_TRUE(hooks.messages.empty());
+}
+
+TEST_F(STreeViewTest, SongnamesNeedArtists) {
+  STreeView empty;
+  empty.OnInitialUpdate();
+  empty.m_nDisplayMode = 1;
+  empty.OnShowSongnames();  // only the top node: nothing, no message
+  EXPECT_TRUE(hooks.messages.empty());
+  EXPECT_EQ(empty.m_nDisplayMode, 1);
+
+  empty.m_itemTop.AddChild("/", kImageFixedDrive).AddChild("a", kImageSong);
+  empty.OnShowSongnames();
+  ASSERT_EQ(hooks.messages.size(), 1u);
+  EXPECT_EQ(hooks.messages[0].text, "You must use album.ini files to be\nable to view and edit songnames.");
+  EXPECT_EQ(hooks.messages[0].caption, "Error");
+  EXPECT_EQ(hooks.messages[0].type, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+  EXPECT_EQ(empty.m_nDisplayMode, 1);
+  EXPECT_FALSE(empty.HasArtists());
+  EXPECT_TRUE(view.HasArtists());
+}
+
+TEST(MenuLabelTest, CutsQuotesAndDoublesAmpersands) {
+  const auto label = [](const std::string& text) {
+    GString value = text;
+    STreeView::MakeMenuLabel(value);
+    return std::string(value);
+  };
+  const std::string exact(33, 'x');
+  EXPECT_EQ(label(exact), "\"" + exact + "\"");
+  EXPECT_EQ(label(std::string(34, 'y')), "\"" + std::string(30, 'y') + "...\"");
+  EXPECT_EQ(label("Rock & Roll"), "\"Rock && Roll\"");
+  EXPECT_EQ(label("100% %s"), "\"100% %s\"");
+}
+
+TEST_F(STreeViewTest, ImagesSwitchOncePerExpandOrCollapse) {
+  view.ExpandNode(album, 1);
+  EXPECT_EQ(album.Image(), kImageAlbum + 1);
+  EXPECT_TRUE(view.m_pTree->IsExpanded(album.m_hItem));
+  view.ExpandNode(album, 1);
+  EXPECT_EQ(album.Image(), kImageAlbum + 1);
+  view.ExpandNode(album, 0);
+  EXPECT_EQ(album.Image(), kImageAlbum);
+  view.ExpandNode(album, 0);
+  EXPECT_EQ(album.Image(), kImageAlbum);
+  // Through the control, as a mouse click or key does it.
+  view.m_pTree->Expand(folder.m_hItem, ExpandAction::Toggle);
+  EXPECT_EQ(folder.Image(), kImageFolder + 1);
+  view.m_pTree->Expand(folder.m_hItem, ExpandAction::Toggle);
+  EXPECT_EQ(folder.Image(), kImageFolder);
+  view.m_pTree->Expand(folder.m_hItem, ExpandAction::Expand);
+  view.m_pTree->Expand(folder.m_hItem, ExpandAction::CollapseReset);
+  EXPECT_EQ(folder.Image(), kImageFolder);
+  // A song has no children: expanding it changes nothing.
+  view.ExpandNode(intro, 1);
+  EXPECT_EQ(intro.Image(), kImageSong);
+}
+
+TEST_F(STreeViewTest, DeleteBranchKeepsTheNodeCollapsedWithItsData) {
+  view.ExpandNode(album, 1);
+  view.DeleteBranch(album, 1, 1);
+  EXPECT_TRUE(view.m_pTree->IsValid(album.m_hItem));
+  EXPECT_FALSE(album.HasChildren());
+  EXPECT_EQ(album.Image(), kImageAlbum);
+  EXPECT_EQ(album.Data(), "/music/live/");
+  EXPECT_FALSE(view.m_pTree->IsValid(intro.m_hItem));
+
+  view.DeleteBranch(volume, 0, 1);
+  EXPECT_FALSE(view.m_pTree->IsValid(volume.m_hItem));
+  EXPECT_FALSE(view.m_pTree->IsValid(loose.m_hItem));
+  view.DeleteBranch(view.m_itemTop, 1, 1);
+  EXPECT_EQ(view.m_pTree->Count(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// The tree control model: structure, handles, notifications, sorting and lookups.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tree/tree_model.h"
+
+using namespace tree;
+
+namespace {
+
+// Records what the model reports, as "event label" lines.
+class Recorder : public TreeObserver, public TreeNotifications {
+ public:
+  explicit Recorder(TreeModel& model) : m_model(model) {}
+  void OnInserted(Handle item) override { Log("inserted", item); }
+  void OnRemoving(Handle item) override { Log("removing", item); }
+  void OnChanged(Handle item) override { Log("changed", item); }
+  void OnChildrenReordered(Handle parent) override { Log("sorted", parent); }
+  void OnExpandedChanged(Handle item, bool expanded) override { Log(expanded ? "expanded" : "collapsed", item); }
+  void OnSelectionChanged(Handle item) override { Log("selection", item); }
+  void OnItemExpanding(Handle item, ExpandAction) override { Log("expanding", item); }
+  bool OnSelChanging(Handle, Handle newItem) override {
+    Log("selchanging", newItem);
+    return allowSelection;
+  }
+  void OnSelChanged(Handle, Handle newItem) override { Log("selchanged", newItem); }
+
+  std::vector<std::string> events;
+  bool allowSelection = true;
+
+ private:
+  void Log(const char* what, Handle item) {
+    events.push_back(std::string(what) + " " + std::string(item ? m_model.GetLabel(item) : "-"));
+  }
+  TreeModel& m_model;
+};
+
+std::vector<std::string> Labels(const TreeModel& model, Handle parent) {
+  std::vector<std::string> labels;
+  for (Handle child = model.GetChild(parent); child; child = model.GetNextSibling(child)) {
+    labels.emplace_back(model.GetLabel(child));
+  }
+  return labels;
+}
+
+TEST(TreeModelTest, BuildsAndNavigates) {
+  TreeModel model;
+  const Handle top = model.InsertItem(kNullHandle, "Artists", 4);
+  const Handle a = model.InsertItem(top, "A", 16);
+  const Handle b = model.InsertItem(top, "B", 16);
+  const Handle album = model.InsertItem(a, "Album", 18);
+  EXPECT_EQ(model.GetRoot(), top);
+  EXPECT_EQ(model.GetChild(top), a);
+  EXPECT_EQ(model.GetNextSibling(a), b);
+  EXPECT_EQ(model.GetPrevSibling(b), a);
+  EXPECT_EQ(model.GetNextSibling(b), kNullHandle);
+  EXPECT_EQ(model.GetParent(album), a);
+  EXPECT_EQ(model.GetParent(top), kNullHandle);
+  EXPECT_EQ(model.ChildAt(top, 1), b);
+  EXPECT_EQ(model.RowOf(b), 1u);
+  EXPECT_EQ(model.ChildCount(top), 2u);
+  EXPECT_EQ(model.Count(), 4u);
+  EXPECT_EQ(model.GetImage(album), 18);
+  EXPECT_FALSE(model.GetData(album).has_value());
+  model.SetData(album, "/music/");
+  EXPECT_EQ(model.GetData(album), "/music/");
+  model.SetData(album, std::string_view());
+  EXPECT_EQ(model.GetData(album), "");
+  model.SetData(album, std::nullopt);
+  EXPECT_FALSE(model.GetData(album).has_value());
+}
+
+TEST(TreeModelTest, DeletedHandlesNeverComeBack) {
+  TreeModel model;
+  const Handle top = model.InsertItem(kNullHandle, "Artists", 4);
+  const Handle a = model.InsertItem(top, "A", 16);
+  const Handle song = model.InsertItem(model.InsertItem(a, "Album", 18), "Song", 20);
+  const Handle b = model.InsertItem(top, "B", 16);
+  model.DeleteItem(a);
+  EXPECT_FALSE(model.IsValid(a));
+  EXPECT_FALSE(model.IsValid(song));
+  EXPECT_EQ(model.GetLabel(song), "");
+  EXPECT_EQ(model.RowOf(b), 0u);
+  EXPECT_EQ(model.Count(), 2u);
+  // The slots are reused, under new handles.
+  const Handle c = model.InsertItem(top, "C", 16);
+  const Handle d = model.InsertItem(top, "D", 16);
+  EXPECT_NE(c, a);
+  EXPECT_NE(d, song);
+  EXPECT_FALSE(model.IsValid(a));
+  EXPECT_EQ(Labels(model, top), (std::vector<std::string>{"B", "C", "D"}));
+}
+
+TEST(TreeModelTest, TellsObserverAndOwner) {
+  TreeModel model;
+  Recorder recorder(model);
+  model.SetObserver(&recorder);
+  model.SetNotifications(&recorder);
+  const Handle top = model.InsertItem(kNullHandle, "Artists", 4);
+  const Handle a = model.InsertItem(top, "A", 16);
+  EXPECT_FALSE(model.Expand(a, ExpandAction::Expand));  // no children: nothing at all
+  EXPECT_TRUE(model.Expand(top, ExpandAction::Toggle));
+  EXPECT_FALSE(model.Expand(top, ExpandAction::Expand));
+  EXPECT_TRUE(model.Expand(top, ExpandAction::CollapseReset));
+  model.SetOverlay(a, 2);
+  model.SetOverlay(a, 2);  // no change, no report
+  EXPECT_TRUE(model.SelectItem(a));
+  recorder.allowSelection = false;
+  EXPECT_FALSE(model.SelectItem(top));
+  EXPECT_EQ(model.GetSelection(), a);
+  model.DeleteItem(a);
+  EXPECT_EQ(model.GetSelection(), kNullHandle);
+  EXPECT_EQ(recorder.events,
+            (std::vector<std::string>{"inserted Artists", "inserted A", "expanding Artists", "expanded Artists",
+                                      "expanding Artists", "collapsed Artists", "changed A",
+                                      "selchanging A", "selection A", "selchanged A", "selchanging Artists",
+                                      "removing A", "selection -"}));
+}
+
+TEST(TreeModelTest, SortsByLabelAsListingsAreOrdered) {
+  TreeModel model;
+  const Handle top = model.InsertItem(kNullHandle, "Artists", 4);
+  for (const char* label : {"beta", "Alpha", "_under", "Ärlig", "alpha", "Gamma"}) model.InsertItem(top, label, 16);
+  model.SortChildren(top, 4);
+  EXPECT_EQ(Labels(model, top), (std::vector<std::string>{"Alpha", "beta", "_under", "Ärlig", "alpha", "Gamma"}));
+  model.SortChildren(top);
+  EXPECT_EQ(Labels(model, top), (std::vector<std::string>{"Alpha", "alpha", "beta", "Gamma", "_under", "Ärlig"}));
+  EXPECT_EQ(model.RowOf(model.FindChildByLabel(top, "GAMMA")), 3u);
+}
+
+TEST(TreeModelTest, FindsChildrenWithoutCaseAmongThousands) {
+  TreeModel model;
+  const Handle top = model.InsertItem(kNullHandle, "Artists", 4);
+  std::vector<Handle> artists;
+  for (int i = 0; i < 3000; ++i) artists.push_back(model.InsertItem(top, "Artist " + std::to_string(i), 16));
+  const Handle aasa = model.InsertItem(top, "Åsa", 16);
+  EXPECT_EQ(model.FindChildByLabel(top, "artist 2999"), artists[2999]);
+  EXPECT_EQ(model.FindChildByLabel(top, "åSA"), aasa);
+  EXPECT_EQ(model.FindChildByLabel(top, "nobody"), kNullHandle);
+  // The index follows inserts, relabels and deletes.
+  const Handle late = model.InsertItem(top, "Late", 16);
+  EXPECT_EQ(model.FindChildByLabel(top, "LATE"), late);
+  model.SetLabel(late, "Renamed");
+  EXPECT_EQ(model.FindChildByLabel(top, "late"), kNullHandle);
+  EXPECT_EQ(model.FindChildByLabel(top, "renamed"), late);
+  model.DeleteItem(artists[5]);
+  EXPECT_EQ(model.FindChildByLabel(top, "Artist 5"), kNullHandle);
+  // Two children of the same label: the first in child order.
+  const Handle twin = model.InsertItem(top, "ARTIST 7", 16);
+  EXPECT_EQ(model.FindChildByLabel(top, "artist 7"), artists[7]);
+  model.DeleteItem(artists[7]);
+  EXPECT_EQ(model.FindChildByLabel(top, "artist 7"), twin);
+}
+
+}  // namespace
