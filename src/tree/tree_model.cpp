@@ -16,7 +16,7 @@ constexpr std::size_t kIndexThreshold = 16;
 // A heap copy of the text with exactly its length plus a terminator.
 std::unique_ptr<char[]> CopyText(std::string_view text) {
   auto copy = std::make_unique<char[]>(text.size() + 1);
-  std::memcpy(copy.get(), text.data(), text.size());
+  if (!text.empty()) std::memcpy(copy.get(), text.data(), text.size());
   copy[text.size()] = '\0';
   return copy;
 }
