@@ -10,7 +10,9 @@ int main(int argc, char** argv) {
   const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
   if (!args.empty() && args[0] == "profile") return RunProfileCommand(rest);
   if (!args.empty() && args[0] == "header") return RunHeaderCommand(rest);
+  if (!args.empty() && args[0] == "tree") return RunTreeCommand(rest);
   std::cerr << "usage: melodeck-tool profile get|put FILE [options]\n"
-               "       melodeck-tool header FILE...\n";
+               "       melodeck-tool header FILE...\n"
+               "       melodeck-tool tree [--files] PATHLIST\n";
   return 2;
 }

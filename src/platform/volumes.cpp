@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
+#include <map>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -137,7 +139,7 @@ class SystemVolumes final : public VolumeService {
     info.mountPoint = "/";
     if (!mount) return info;
     info.mountPoint = mount->mountPoint == "/" ? "/" : mount->mountPoint + "/";
-    info.label = LabelOf(*mount);
+    info.label = CachedLabel(*mount);
     info.type = TypeOf(*mount);
     return info;
   }
@@ -156,19 +158,34 @@ class SystemVolumes final : public VolumeService {
   }
 
  private:
+  // The mount whose mount point is the longest prefix of the path as it is written,
+  // so a folder reached through a link shows under the volume its path names.
   const MountEntry* FindMount(const std::string& path) {
-    m_mounts = ReadMounts();
-    const std::string real = RealPath(path);
+    // A scan asks for thousands of folders: the mount table is read at most once a second.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_readAt > std::chrono::seconds(1) || m_mounts.empty()) {
+      m_mounts = ReadMounts();
+      m_labels.clear();
+      m_readAt = now;
+    }
     const MountEntry* best = nullptr;
     for (const MountEntry& mount : m_mounts) {
-      if (Contains(mount.mountPoint, real) && (!best || mount.mountPoint.size() >= best->mountPoint.size())) {
+      if (Contains(mount.mountPoint, path) && (!best || mount.mountPoint.size() >= best->mountPoint.size())) {
         best = &mount;
       }
     }
     return best;
   }
 
+  const std::string& CachedLabel(const MountEntry& mount) {
+    const auto it = m_labels.find(mount.source);
+    if (it != m_labels.end()) return it->second;
+    return m_labels.emplace(mount.source, LabelOf(mount)).first->second;
+  }
+
   std::vector<MountEntry> m_mounts;
+  std::map<std::string, std::string> m_labels;  // by source device
+  std::chrono::steady_clock::time_point m_readAt;
 };
 
 VolumeService* g_replacement = nullptr;

@@ -84,10 +84,6 @@ void STreeView::OnItemExpanding(Handle handle, ExpandAction action) {
   if (!expand && expanded) m_pTree->SetImage(handle, image - 1);
 }
 
-bool STreeView::OnSelChanging(Handle, Handle) { return true; }
-
-void STreeView::OnSelChanged(Handle, Handle) {}
-
 int STreeView::HasArtists() const {
   for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     if (GetNodeKind(child) == kArtistNode) return 1;

@@ -3,9 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
 
 #include "catalogue/album_catalogue.h"
 #include "catalogue/gstring.h"
+#include "platform/profile_document.h"
 #include "tree/node_kinds.h"
 #include "tree/tree_item.h"
 #include "tree/tree_model.h"
@@ -19,6 +23,25 @@ class CommandTarget {
   virtual ~CommandTarget() = default;
   virtual void OnCommand(unsigned id) = 0;
 };
+
+// What the view tells the desktop program beyond the tree itself.
+class ViewEvents {
+ public:
+  virtual ~ViewEvents() = default;
+  // "P&lay order..." is available exactly while something is marked.
+  virtual void OnPlayOrderEnabled(bool enabled) = 0;
+};
+
+// The context-menu commands that other parts of the program carry out.
+class PopupDelegate {
+ public:
+  virtual ~PopupDelegate() = default;
+  virtual void AddAlbum(const TreeItem& node) = 0;   // 1045; null for the top node
+  virtual void DeleteNode(const TreeItem& node) = 0; // 1046
+  virtual void RenameNode(const TreeItem& node) = 0; // 1047
+};
+
+struct ScanContext;
 }  // namespace tree
 
 class STreeView : public tree::TreeNotifications {
@@ -56,6 +79,52 @@ class STreeView : public tree::TreeNotifications {
   catalogue::SongEntryResult WriteSongEntry(const TreeItem& album, const TreeItem& song, const GString& oldName,
                                             const GString& category, int year, const GString& artist);
 
+  // Scanning.
+  // Rebuilds the tree below the top node from the folders of the ";"-separated list.
+  void Refresh(const GString& pathList);
+  void ScanPaths(tree::ScanContext& context, const GString& pathList);
+  void ScanFolder(tree::ScanContext& context, const std::string& folder);
+  void AddLooseFile(tree::ScanContext& context, const std::string& folder, const std::string& fileTitle);
+  // The first child (or, recursively, descendant) matching by label (without regard to
+  // case), by data text (exact), or by both when dataText is given.
+  TreeItem FindChildNode(const TreeItem& parent, const std::string& label, int recursive, int byData,
+                         const std::string& dataText = "");
+
+  // Marks.
+  int GetMark(const TreeItem& item) const;  // 0 none, 1 marked, 2 partly marked, 3 missing file
+  int AnyMarked(const TreeItem& item, int recursive) const;
+  int UpdateMarkFromChildren(const TreeItem& item);
+  int SetMark(const TreeItem& item, int flag);
+  // A left-button press on hit (null: on no node). Returns true when the control's
+  // default processing should handle it (no Ctrl key).
+  bool OnLButtonDown(bool ctrl, const TreeItem& hit);
+
+  // Selection and details.
+  std::int64_t GetNodeSize(const TreeItem& item);
+  static std::int64_t GetFileSize(const std::string& path);
+  // WM_MARKCHANGED: flag 1 marked, 0 unmarked; item null with flag 0: marks settled.
+  int OnMarkChanged(int flag, const TreeItem* item);
+  // WM_SETCARETLABEL, posted so it acts after an in-place edit has closed.
+  void PostSetCaretLabel(const std::string& text);
+  int OnSetCaretLabel(const char* text);
+  bool PlayOrderEnabled() const { return m_bPlayOrderEnabled; }
+
+  // Playing.
+  // Writes the path of every song beneath node (all, or only marked ones) to the
+  // playlist, skipping missing files; returns the number of lines.
+  int AppendSongsToPlaylist(const TreeItem& node, std::ostream& playlist, bool shortPaths, bool all);
+  // Context-menu commands 1043 to 1047 for the selected node.
+  void OnPopupCommand(unsigned id);
+  // The on-disk path of a song node.
+  std::string SongPath(const TreeItem& song);
+
+  void SetSettingsPaths(const std::string& startupDirectory, const std::string& settingsFile) {
+    m_strStartDir = startupDirectory;
+    m_strIniFile = settingsFile;
+  }
+  void SetViewEvents(tree::ViewEvents* events) { m_pEvents = events; }
+  void SetPopupDelegate(tree::PopupDelegate* delegate) { m_pPopup = delegate; }
+
   void OnShowSongnames();  // command 1049
   void OnShowFilenames();  // command 1050
 
@@ -77,6 +146,28 @@ class STreeView : public tree::TreeNotifications {
   std::int64_t m_nLibrarySize = -1;
 
  private:
+  void SaveDetails(const TreeItem& item);
+  void ShowDetails(const TreeItem& item);
+  void FillSongDetails(const TreeItem& song);
+  void ShowSizeText();
+  bool CatalogueReadOnly(const TreeItem& album) const;
+  void ReadCatalogue(tree::ScanContext& context, const std::string& folder, const std::string& catalogue);
+  void AddAlbumSongs(tree::ScanContext& context, const TreeItem& album, const std::string& folder,
+                     const platform::ProfileDocument& doc, const std::string& section);
+  void StartPlayer(const std::string& decoder, const std::string& argument);
+
   tree::TreeModel m_tree;
   tree::CommandTarget* m_pFrame = nullptr;
+  tree::ViewEvents* m_pEvents = nullptr;
+  tree::PopupDelegate* m_pPopup = nullptr;
+  std::string m_strStartDir;
+  std::string m_strIniFile = "Melodeck.ini";
+  bool m_bPlayOrderEnabled = false;
+  // What the page showed for the selected album or song, to write back only edits.
+  struct ShownDetails {
+    std::string category;
+    int year = 0;
+    std::string artist;
+  };
+  std::optional<ShownDetails> m_shown;
 };

@@ -1,0 +1,97 @@
+// Marking songs with Ctrl+click: the overlay of a node is its mark, and inner nodes
+// show whether all, some or none of the songs beneath them are marked.
+#include "platform/ui_hooks.h"
+#include "tree/stree_view.h"
+
+using namespace tree;
+
+int STreeView::GetMark(const TreeItem& item) const {
+  switch (m_pTree->GetOverlay(item.m_hItem)) {
+    case kOverlayNone: return 0;
+    case kOverlayPartlyMarked: return 2;
+    case kOverlayMarked: return 1;
+    default: return 3;
+  }
+}
+
+int STreeView::AnyMarked(const TreeItem& item, int recursive) const {
+  const int mark = GetMark(item);
+  if (mark == 1 || mark == 2) return 1;
+  if (!recursive) return 0;
+  for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    const int childMark = GetMark(child);
+    if (childMark == 1 || childMark == 2) return 1;
+    if (child.HasChildren() && AnyMarked(child, 1)) return 1;
+  }
+  return 0;
+}
+
+int STreeView::UpdateMarkFromChildren(const TreeItem& item) {
+  bool partly = false, marked = false, other = false;
+  for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    const unsigned overlay = m_pTree->GetOverlay(child.m_hItem);
+    if (overlay == kOverlayPartlyMarked) {
+      partly = true;
+    } else if (overlay == kOverlayMarked) {
+      marked = true;
+    } else {
+      other = true;
+    }
+  }
+  int result = 0;
+  unsigned overlay = kOverlayNone;
+  if (partly || (marked && other)) {
+    result = 2;
+    overlay = kOverlayPartlyMarked;
+  } else if (marked) {
+    result = 1;
+    overlay = kOverlayMarked;
+  }
+  m_pTree->SetOverlay(item.m_hItem, overlay);
+  return result;
+}
+
+int STreeView::SetMark(const TreeItem& item, int flag) {
+  if (GetMark(item) == 3) return 0;
+  const unsigned wanted = flag ? kOverlayMarked : kOverlayNone;
+  for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (child.HasChildren()) {
+      SetMark(child, flag);
+    } else if (GetMark(child) != 3 && m_pTree->GetOverlay(child.m_hItem) != wanted) {
+      m_pTree->SetOverlay(child.m_hItem, wanted);
+      OnMarkChanged(flag, &child);
+    }
+  }
+  const unsigned before = m_pTree->GetOverlay(item.m_hItem);
+  int result = flag;
+  if (item.HasChildren()) {
+    result = UpdateMarkFromChildren(item);
+  } else {
+    m_pTree->SetOverlay(item.m_hItem, wanted);
+  }
+  if (m_pTree->GetOverlay(item.m_hItem) != before) {
+    OnMarkChanged(flag, &item);
+    // Ancestors follow, up to the top node.
+    for (TreeItem node = item; !node.IsNull() && node.m_hItem != m_pTree->GetRoot();) {
+      node = node.Parent();
+      if (node.IsNull()) break;
+      if (result == 2) {
+        m_pTree->SetOverlay(node.m_hItem, kOverlayPartlyMarked);
+      } else {
+        UpdateMarkFromChildren(node);
+      }
+    }
+  }
+  return result;
+}
+
+bool STreeView::OnLButtonDown(bool ctrl, const TreeItem& hit) {
+  if (!ctrl) return true;
+  if (hit.IsNull() || GetMark(hit) == 3) return false;
+  m_pTree->SelectItem(hit.m_hItem);
+  std::optional<platform::WaitCursor> wait;
+  if (hit == m_itemTop) wait.emplace();
+  SetMark(hit, GetMark(hit) == 0 ? 1 : 0);
+  OnMarkChanged(0, nullptr);
+  return false;
+}

@@ -1,0 +1,240 @@
+// The library scan: folder trees and their catalogues into artist, album and song
+// nodes, and unlisted MP3 files under volume and folder nodes.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_set>
+
+#include "catalogue/album_catalogue.h"
+#include "catalogue/settings.h"
+#include "catalogue/utility.h"
+#include "platform/filesystem.h"
+#include "platform/profile.h"
+#include "platform/text.h"
+#include "platform/ui_hooks.h"
+#include "platform/volumes.h"
+#include "tree/scan_context.h"
+#include "tree/stree_view.h"
+
+using namespace tree;
+
+namespace {
+
+constexpr const char* kDuplicatePrefix = "Duplicate album name: ";
+
+int VolumeImage(platform::DriveType type) {
+  switch (type) {
+    case platform::DriveType::Removable: return kImageRemovable;
+    case platform::DriveType::Network: return kImageNetworkDrive;
+    case platform::DriveType::CdRom: return kImageCdRom;
+    default: return kImageFixedDrive;
+  }
+}
+
+// A path of the list as a folder path: "~/" is the home folder, a relative path is
+// taken from the current directory, runs of "/" are one, and it ends in "/".
+std::string NormalisedFolder(std::string path) {
+  if (path == "~" || path.starts_with("~/")) {
+    const char* home = std::getenv("HOME");
+    if (home) path = std::string(home) + path.substr(1);
+  }
+  if (!path.starts_with('/')) path = platform::CurrentDirectory() + path;
+  std::string folder;
+  for (const char c : path) {
+    if (c != '/' || folder.empty() || folder.back() != '/') folder += c;
+  }
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// The file title of a catalogue's file field: without folder (either separator) and
+// without extension.
+std::string FileTitleOfField(std::string field) {
+  std::replace(field.begin(), field.end(), '\\', '/');
+  return GString(field).FileNamePart(false);
+}
+
+bool IsMp3(const std::string& name) { return platform::EqualsNoCase(GString(name).ExtensionPart(false), "MP3"); }
+
+}  // namespace
+
+void STreeView::Refresh(const GString& pathList) {
+  platform::WaitCursor wait;
+  // Edits on the page belong to the node that is about to go.
+  SaveDetails(Item(m_pTree->GetSelection()));
+  m_shown.reset();
+  ExpandNode(m_itemTop, 0);
+  const std::string topLabel(m_itemTop.Label());
+  m_nMarkedSize = 0;
+  DeleteBranch(m_itemTop, 1, 1);
+  IdleDelay(50, 1);
+
+  ScanContext context;
+  context.view = this;
+  context.top = m_itemTop;
+  context.displayMode = m_nDisplayMode;
+  context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
+  ScanPaths(context, pathList);
+
+  m_pTree->SetLabel(m_itemTop.m_hItem, topLabel);
+  m_nLibrarySize = -1;
+  if (m_pTree->GetSelection() == m_itemTop.m_hItem) {
+    OnSelChanged(m_itemTop.m_hItem, m_itemTop.m_hItem);
+  } else {
+    m_pTree->SelectItem(m_itemTop.m_hItem);
+  }
+  OnMarkChanged(0, nullptr);
+  if (!HasArtists()) m_nDisplayMode = 1;
+}
+
+void STreeView::ScanPaths(ScanContext& context, const GString& pathList) {
+  const int count = pathList.FieldCount(";");
+  for (int i = 1; i <= count; ++i) {
+    GString path = pathList.Field(i, ";");
+    path.Trim(" \t");
+    if (path.empty()) continue;
+    if (m_itemTop.Label() != "Scanning...") m_pTree->SetLabel(m_itemTop.m_hItem, "Scanning...");
+    m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
+    ScanFolder(context, NormalisedFolder(path));
+  }
+  if (context.topChildrenAtLastArtist > 0) m_pTree->SortChildren(m_itemTop.m_hItem, context.topChildrenAtLastArtist);
+  if (m_itemTop.HasChildren()) ExpandNode(m_itemTop, 1);
+}
+
+void STreeView::ScanFolder(ScanContext& context, const std::string& folder) {
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0) return;
+  const std::pair<dev_t, ino_t> identity{st.st_dev, st.st_ino};
+  if (std::find(context.scanning.begin(), context.scanning.end(), identity) != context.scanning.end()) return;
+  const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
+  if (!entries) return;
+  context.scanning.push_back(identity);
+
+  // Upper-cased file titles of the songs this folder's catalogue lists.
+  std::unordered_set<std::string> listed;
+  if (context.readCatalogues) {
+    const platform::DirEntry* catalogueEntry = nullptr;
+    for (const auto& entry : *entries) {
+      if (!entry.directory && platform::EqualsNoCase(entry.name, catalogue::kCatalogueName) &&
+          (!catalogueEntry || entry.name < catalogueEntry->name)) {
+        catalogueEntry = &entry;
+      }
+    }
+    if (catalogueEntry) {
+      std::string raw;
+      if (platform::ReadWholeFile(folder + catalogueEntry->name, raw)) {
+        const auto doc = platform::ProfileDocument::Parse(std::move(raw));
+        std::unordered_set<std::string> present;
+        for (const auto& entry : *entries) present.insert(platform::UpperUtf8(entry.name));
+        for (const std::string& section : doc->SectionNames()) {
+          const std::string artist = doc->Value(section, "Artist").value_or("");
+          if (artist.empty()) continue;
+          TreeItem artistNode = Item(m_pTree->FindChildByLabel(m_itemTop.m_hItem, artist));
+          if (artistNode.IsNull()) {
+            artistNode = m_itemTop.AddChild(artist, kImageArtist);
+            context.topChildrenAtLastArtist = m_pTree->ChildCount(m_itemTop.m_hItem);
+          }
+          const GString albumName = GString(section).Field(2, ":");
+          if (albumName.empty()) continue;
+          if (m_pTree->FindChildByLabel(artistNode.m_hItem, albumName) != kNullHandle) {
+            artistNode.AddChild(kDuplicatePrefix + albumName, kImageAlbum);
+            m_pTree->SortChildren(artistNode.m_hItem);
+            continue;
+          }
+          const TreeItem album = artistNode.AddChild(albumName, kImageAlbum);
+          m_pTree->SetData(album.m_hItem, folder);
+          for (int n = 1;; ++n) {
+            const auto value = doc->Value(section, "T" + std::to_string(n));
+            if (!value || value->empty()) break;
+            const GString entry = *value;
+            GString file = entry.Field(1, ",");
+            GString title = entry.Field(2, ",");
+            file.Trim(" ");
+            title.Trim(" ");
+            const std::string fileTitle = FileTitleOfField(file);
+            const bool showTitle = !title.empty() && context.displayMode == 0;
+            const TreeItem song = album.AddChild(showTitle ? title : fileTitle, kImageSong);
+            if (!present.contains(platform::UpperUtf8(fileTitle + ".mp3"))) {
+              m_pTree->SetOverlay(song.m_hItem, kOverlayMissing);
+              ExpandNode(album, 1);
+              ExpandNode(artistNode, 1);
+            }
+            m_pTree->SetData(song.m_hItem, context.displayMode == 0 ? fileTitle : std::string(title));
+            listed.insert(platform::UpperUtf8(fileTitle));
+          }
+        }
+      }
+    }
+  }
+
+  for (const auto& entry : *entries) {
+    const bool hidden = entry.name.starts_with('.');
+    if (entry.directory && !hidden) {
+      ScanFolder(context, folder + entry.name + "/");
+    } else {
+      if (!IsMp3(entry.name)) continue;
+      const std::string fileTitle = GString(entry.name).FileNamePart(false);
+      if (!listed.contains(platform::UpperUtf8(fileTitle))) AddLooseFile(context, folder, fileTitle);
+    }
+  }
+  context.scanning.pop_back();
+}
+
+void STreeView::AddLooseFile(ScanContext& context, const std::string& folder, const std::string& fileTitle) {
+  Handle folderNode = kNullHandle;
+  if (const auto known = context.looseFolders.find(folder); known != context.looseFolders.end()) {
+    folderNode = known->second;
+  } else {
+    const platform::VolumeInfo volume = platform::Volumes().VolumeOf(folder);
+    std::string accumulated = folder.starts_with(volume.mountPoint) ? volume.mountPoint : "/";
+    Handle current = kNullHandle;
+    if (const auto known = context.looseFolders.find(accumulated); known != context.looseFolders.end()) {
+      current = known->second;
+    } else {
+      current = m_pTree->InsertItem(m_itemTop.m_hItem, platform::VolumeDisplayName({accumulated, volume.label, volume.type}),
+                                    VolumeImage(volume.type));
+      m_pTree->SetData(current, accumulated);
+      context.looseFolders.emplace(accumulated, current);
+    }
+    // One folder node per path component below the mount point.
+    size_t pos = accumulated.size();
+    while (pos < folder.size()) {
+      const size_t slash = folder.find('/', pos);
+      const std::string component = folder.substr(pos, slash - pos);
+      accumulated = folder.substr(0, slash + 1);
+      pos = slash + 1;
+      if (const auto known = context.looseFolders.find(accumulated); known != context.looseFolders.end()) {
+        current = known->second;
+        continue;
+      }
+      current = m_pTree->InsertItem(current, component, kImageFolder);
+      m_pTree->SetData(current, accumulated);
+      context.looseFolders.emplace(accumulated, current);
+    }
+    folderNode = current;
+  }
+  const Handle file = m_pTree->InsertItem(folderNode, fileTitle, kImageSong);
+  m_pTree->SetData(file, m_pTree->GetData(folderNode));
+}
+
+TreeItem STreeView::FindChildNode(const TreeItem& parent, const std::string& label, int recursive, int byData,
+                                  const std::string& dataText) {
+  for (TreeItem child = parent.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    const std::string_view data = child.Data().value_or("");
+    bool match;
+    if (!dataText.empty()) {
+      match = data == dataText && platform::EqualsNoCase(child.Label(), label);
+    } else if (byData) {
+      match = data == label;
+    } else {
+      match = platform::EqualsNoCase(child.Label(), label);
+    }
+    if (match) return child;
+    if (recursive && child.HasChildren()) {
+      const TreeItem found = FindChildNode(child, label, recursive, byData, dataText);
+      if (!found.IsNull()) return found;
+    }
+  }
+  return {};
+}

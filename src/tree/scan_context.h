@@ -1,0 +1,33 @@
+// What one Refresh carries through its folders.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "tree/tree_item.h"
+
+class STreeView;
+
+namespace tree {
+
+struct ScanContext {
+  STreeView* view = nullptr;
+  TreeItem top;
+  int displayMode = 0;  // at the start of the refresh; decides labels of album songs
+  bool readCatalogues = true;  // the "ReadAlbumIni" setting, read once per refresh
+  // The top node's children are sorted once at the end, as far as they were when the
+  // last artist was added: the order sorting after every new artist would give.
+  std::size_t topChildrenAtLastArtist = 0;
+  // Volume and folder nodes of loose files by their data text (the exact path).
+  std::unordered_map<std::string, Handle> looseFolders;
+  // Folders being scanned, from the path list's folder down: a symbolic link back
+  // into one of them is not followed again.
+  std::vector<std::pair<dev_t, ino_t>> scanning;
+};
+
+}  // namespace tree

@@ -1,0 +1,222 @@
+// Selection and details: the details page follows the selected node, edits go back
+// to the catalogue when the selection leaves an album or album song, and the size of
+// the selection and of the marked songs is kept current.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "catalogue/album_catalogue.h"
+#include "catalogue/mp3_header.h"
+#include "platform/filesystem.h"
+#include "platform/profile.h"
+#include "platform/ui_hooks.h"
+#include "res/resource_ids.h"
+#include "tree/prop_data.h"
+#include "tree/stree_view.h"
+
+using namespace tree;
+
+namespace {
+
+constexpr double kMegabyte = 1048576.0;
+
+// The leading decimal number of a text, as atoi reads it; 0 when there is none.
+int LeadingNumber(const std::string& text) {
+  const long value = std::strtol(text.c_str(), nullptr, 10);
+  return static_cast<int>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
+}
+
+GString TrimmedField(const GString& value, int index) {
+  GString field = value.Field(index, ",");
+  field.Trim(" \t");
+  return field;
+}
+
+}  // namespace
+
+bool STreeView::OnSelChanging(Handle oldItem, Handle) {
+  SaveDetails(Item(oldItem));
+  return true;
+}
+
+void STreeView::OnSelChanged(Handle, Handle newItem) { ShowDetails(Item(newItem)); }
+
+bool STreeView::CatalogueReadOnly(const TreeItem& album) const {
+  const auto folder = album.Data();
+  if (!folder || folder->empty()) return true;
+  const auto attributes = platform::GetFileAttributes(catalogue::CatalogueFile(std::string(*folder)));
+  return !attributes || attributes->readOnly;
+}
+
+void STreeView::SaveDetails(const TreeItem& item) {
+  if (item.IsNull() || !m_pDataPage || !m_shown) return;
+  const int kind = GetNodeKind(item);
+  const bool albumSong = kind == kSongNode && GetNodeKind(item.Parent()) == kAlbumNode;
+  if (kind != kAlbumNode && !albumSong) return;
+  if (!m_pDataPage->UpdateData(true)) return;  // a year that is no number is not written
+  // Merely looking at a node never writes: only fields the user changed go back.
+  const bool changed = m_pDataPage->m_strCategory != m_shown->category || m_pDataPage->m_nYear != m_shown->year ||
+                       (albumSong && m_pDataPage->m_strArtist != m_shown->artist);
+  if (!changed) return;
+  if (kind == kAlbumNode) {
+    if (item.Data().value_or("").empty()) return;  // a duplicate album has no catalogue
+    WriteAlbumInfo(item, m_pDataPage->m_strCategory, m_pDataPage->m_nYear);
+  } else {
+    WriteSongEntry(item.Parent(), item, GetNodeName(item, 1), m_pDataPage->m_strCategory, m_pDataPage->m_nYear,
+                   m_pDataPage->m_strArtist);
+  }
+}
+
+void STreeView::ShowDetails(const TreeItem& item) {
+  m_shown.reset();
+  GPropData* page = m_pDataPage;
+  if (page) page->ClearFields();
+  const int kind = GetNodeKind(item);
+  switch (kind) {
+    case kTopNode:
+      if (m_nLibrarySize == -1) {
+        platform::WaitCursor wait;
+        std::int64_t total = 0;
+        for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+          total += GetNodeSize(child);
+        }
+        m_nLibrarySize = total;
+      }
+      m_nSize = m_nLibrarySize;
+      break;
+    case kVolumeNode:
+    case kFolderNode:
+      if (page) page->SetReadOnly(1, 0);
+      m_nSize = GetNodeSize(item);
+      break;
+    case kArtistNode:
+      if (page) {
+        page->SetReadOnly(1, 0);
+        page->SetDlgItemText(res::IDC_CATEGORY_READONLY, "");
+        page->m_strArtist = std::string(item.Label());
+      }
+      m_nSize = GetNodeSize(item);
+      break;
+    case kAlbumNode:
+      if (page) {
+        page->SetReadOnly(CatalogueReadOnly(item), 0);
+        page->m_strArtist = std::string(item.Parent().Label());
+        if (const auto folder = item.Data(); folder && !folder->empty()) {
+          const auto doc = platform::ProfileOpen(catalogue::CatalogueFile(std::string(*folder)));
+          const std::string section = catalogue::SectionOfAlbum(item.Label());
+          GString category = doc->Value(section, "Category").value_or("");
+          if (!category.empty()) {
+            category.Trim(" ");
+            page->m_strCategory = category;
+            page->AddCategory(category);
+          }
+          const std::string year = doc->Value(section, "Year").value_or("");
+          if (!year.empty()) page->m_nYear = LeadingNumber(year);
+        }
+        m_shown = ShownDetails{page->m_strCategory, page->m_nYear, page->m_strArtist};
+      }
+      m_nSize = GetNodeSize(item);
+      break;
+    case kSongNode:
+      FillSongDetails(item);
+      break;
+    default:
+      break;
+  }
+  if (page) {
+    page->SetDlgItemText(res::IDC_CATEGORY_READONLY, page->m_strCategory);
+    ShowSizeText();
+    page->UpdateData(false);
+  }
+}
+
+void STreeView::FillSongDetails(const TreeItem& song) {
+  const std::string path = SongPath(song);
+  GPropData* page = m_pDataPage;
+  const TreeItem album = song.Parent();
+  if (page && GetNodeKind(album) == kAlbumNode) {
+    const std::string folder(album.Data().value_or(""));
+    const std::string catalogueFile = catalogue::CatalogueFile(folder);
+    const std::string section = catalogue::SectionOfAlbum(album.Label());
+    const std::string key = catalogue::FindSongKey(section, GetNodeName(song, 1), catalogueFile);
+    page->SetReadOnly(CatalogueReadOnly(album), 1);
+    const GString value = key.empty() ? "" : platform::ProfileOpen(catalogueFile)->Value(section, key).value_or("");
+    if (!value.empty()) {
+      page->m_strCategory = TrimmedField(value, 3);
+      page->AddCategory(page->m_strCategory);
+      page->m_nYear = LeadingNumber(value.Field(4, ","));
+      page->m_strArtist = TrimmedField(value, 5);
+    }
+    m_shown = ShownDetails{page->m_strCategory, page->m_nYear, page->m_strArtist};
+  } else if (page) {
+    page->SetReadOnly(1, 0);
+  }
+  m_nSize = GetFileSize(path);
+  if (page) {
+    const GMp3Header header(path.c_str());
+    if (header.Found()) {
+      page->m_strBitrate = header.BitrateText() + (header.IsStereo() ? ", Stereo, " : ", Mono, ") + header.FrequencyText();
+    }
+  }
+}
+
+std::int64_t STreeView::GetNodeSize(const TreeItem& item) {
+  std::int64_t total = 0;
+  const std::string folder(item.Data().value_or(""));
+  for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    const int kind = GetNodeKind(child);
+    if (kind == kAlbumNode || kind == kFolderNode || kind == kVolumeNode) {
+      total += GetNodeSize(child);
+    } else {
+      total += GetFileSize(folder + GetNodeName(child, 1));
+    }
+  }
+  return total;
+}
+
+std::int64_t STreeView::GetFileSize(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 && ::stat(platform::ResolveCase(path).c_str(), &st) != 0) return 0;
+  return S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
+}
+
+void STreeView::ShowSizeText() {
+  if (!m_pDataPage) return;
+  GString text;
+  if (m_nMarkedSize != 0) {
+    text.Format("%5.2f (%5.2f)", static_cast<double>(m_nSize) / kMegabyte, static_cast<double>(m_nMarkedSize) / kMegabyte);
+  } else {
+    text.Format("%5.2f", static_cast<double>(m_nSize) / kMegabyte);
+  }
+  text.Trim(" ");
+  m_pDataPage->m_strSize = text;
+}
+
+int STreeView::OnMarkChanged(int flag, const TreeItem* item) {
+  if (!item) {
+    m_bPlayOrderEnabled = AnyMarked(m_itemTop, 1) != 0;
+    if (m_pEvents) m_pEvents->OnPlayOrderEnabled(m_bPlayOrderEnabled);
+    if (m_pDataPage) {
+      // Only the size field changes; edits in the other fields stay as typed.
+      ShowSizeText();
+      m_pDataPage->SetDlgItemText(res::IDC_SIZE, m_pDataPage->m_strSize);
+    }
+    return 1;
+  }
+  if (GetNodeKind(*item) == kSongNode) {
+    const std::int64_t size = GetFileSize(SongPath(*item));
+    m_nMarkedSize += flag ? size : -size;
+  }
+  return 1;
+}
+
+void STreeView::PostSetCaretLabel(const std::string& text) {
+  platform::Ui().Post([this, text] { OnSetCaretLabel(text.c_str()); });
+}
+
+int STreeView::OnSetCaretLabel(const char* text) {
+  if (text && m_pTree->GetSelection() != kNullHandle) m_pTree->SetLabel(m_pTree->GetSelection(), text);
+  return 1;
+}
