@@ -5,33 +5,8 @@
 #include "catalogue/settings.h"
 #include "commands.h"
 #include "tree/stree_view.h"
+#include "tree/tree_dump.h"
 
-namespace {
-
-const char* KindName(int kind) {
-  static const char* const kNames[] = {"top", "volume", "folder", "artist", "album", "song", "other"};
-  return kNames[kind];
-}
-
-std::string Quoted(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + '"';
-}
-
-void Print(STreeView& view, const TreeItem& item, int depth) {
-  std::cout << std::string(static_cast<size_t>(depth) * 2, ' ') << KindName(view.GetNodeKind(item)) << ' '
-            << Quoted(item.Label());
-  if (const auto data = item.Data()) std::cout << " data=" << Quoted(*data);
-  if (const int mark = view.GetMark(item)) std::cout << " mark=" << mark;
-  std::cout << '\n';
-  for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) Print(view, child, depth + 1);
-}
-
-}  // namespace
 
 int RunTreeCommand(const std::vector<std::string>& args) {
   bool files = false;
@@ -53,6 +28,6 @@ int RunTreeCommand(const std::vector<std::string>& args) {
   view.OnInitialUpdate();  // its posted Refresh is never pumped: the one below stands for it
   if (files) view.m_nDisplayMode = 1;
   view.Refresh(rest.front());
-  Print(view, view.m_itemTop, 0);
+  std::cout << DumpTree(view, view.m_itemTop);
   return 0;
 }

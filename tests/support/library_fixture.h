@@ -1,0 +1,43 @@
+// A library in a fresh folder with a tree view over it: fake volumes, recorded UI,
+// an in-memory details page and a settings file of its own.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_volumes.h"
+#include "memory_prop_data.h"
+#include "recording_ui_hooks.h"
+#include "temp_dir.h"
+#include "tree/stree_view.h"
+
+namespace testing_support {
+
+class LibraryFixture : public ::testing::Test {
+ protected:
+  LibraryFixture();
+
+  // Files below the library folder.
+  void Write(const std::string& relative, const std::string& bytes) { WriteFile(dir / relative, bytes); }
+  // An MP3 file of the given number of real frames (417 bytes each).
+  void Song(const std::string& relative, int frames = 2);
+  // A settings key in the library's own "Melodeck.ini".
+  void Setting(const std::string& key, const std::string& value);
+
+  // Refreshes with the path list; a path not starting with "/" is below the library.
+  void Scan(const std::string& pathList = "");
+  // The tree as melodeck-tool prints it, with the library folder written as "<lib>/".
+  std::string Tree();
+  // The node reached from the top node by labels separated by "|".
+  TreeItem Find(const std::string& labels);
+
+  TempDir dir;
+  TempDir settingsDir;
+  FakeVolumes volumes;
+  RecordingUiHooks ui;
+  MemoryPropData page;
+  STreeView view;
+};
+
+}  // namespace testing_support
