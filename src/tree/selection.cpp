@@ -184,13 +184,13 @@ std::int64_t STreeView::GetFileSize(const std::string& path) {
 
 void STreeView::ShowSizeText() {
   if (!m_pDataPage) return;
+  // "3.20", or "3.20 (1.00)" with the marked songs' megabytes.
   GString text;
   if (m_nMarkedSize != 0) {
-    text.Format("%5.2f (%5.2f)", static_cast<double>(m_nSize) / kMegabyte, static_cast<double>(m_nMarkedSize) / kMegabyte);
+    text.Format("%.2f (%.2f)", static_cast<double>(m_nSize) / kMegabyte, static_cast<double>(m_nMarkedSize) / kMegabyte);
   } else {
-    text.Format("%5.2f", static_cast<double>(m_nSize) / kMegabyte);
+    text.Format("%.2f", static_cast<double>(m_nSize) / kMegabyte);
   }
-  text.Trim(" ");
   m_pDataPage->m_strSize = text;
 }
 

@@ -28,6 +28,7 @@ bool MemoryPropData::UpdateData(bool pull) {
 
 void MemoryPropData::SetDlgItemText(int id, const std::string& text) {
   if (id == res::IDC_CATEGORY_READONLY) readOnlyCategoryText = text;
+  if (id == res::IDC_SIZE) sizeText = text;
 }
 
 }  // namespace testing_support

@@ -1,0 +1,83 @@
+// Ctrl+click marking: songs, inner nodes, missing files and the marked total.
+#include "library_fixture.h"
+
+using namespace tree;
+
+namespace {
+
+
+class MarksTest : public testing_support::LibraryFixture {
+ protected:
+  void SetUp() override {
+    Write("a/album.ini",
+          "[Album:One]\nArtist=X\nT1=1.mp3, S1\nT2=2.mp3, S2\n"
+          "[Album:Two]\nArtist=X\nT1=3.mp3, S3\nT2=gone.mp3, Gone\n");
+    for (const char* song : {"a/1.mp3", "a/2.mp3", "a/3.mp3"}) Write(song, std::string(1048576, 'x'));
+    Scan();
+  }
+  void CtrlClick(const std::string& labels) { EXPECT_FALSE(view.OnLButtonDown(true, Find(labels))); }
+  int Mark(const std::string& labels) { return view.GetMark(Find(labels)); }
+};
+
+TEST_F(MarksTest, MarkingAnAlbumMarksItsSongsAndTheAncestorsFollow) {
+  CtrlClick("X|One");
+  EXPECT_EQ(Mark("X|One|S1"), 1);
+  EXPECT_EQ(Mark("X|One|S2"), 1);
+  EXPECT_EQ(Mark("X|One"), 1);
+  EXPECT_EQ(Mark("X"), 2);  // the other album is not marked
+  EXPECT_EQ(view.GetMark(view.m_itemTop), 2);
+  EXPECT_EQ(view.m_pTree->GetSelection(), Find("X|One").m_hItem);
+  EXPECT_EQ(view.m_nMarkedSize, 2 * 1048576);
+  EXPECT_TRUE(view.PlayOrderEnabled());
+  EXPECT_EQ(page.m_strSize, "2.00 (2.00)");
+
+  CtrlClick("X|One");  // marked: unmarks
+  EXPECT_EQ(Mark("X|One|S1"), 0);
+  EXPECT_EQ(Mark("X"), 0);
+  EXPECT_EQ(view.m_nMarkedSize, 0);
+  EXPECT_FALSE(view.PlayOrderEnabled());
+}
+
+TEST_F(MarksTest, MissingSongsAreNeverMarked) {
+  CtrlClick("X|Two");
+  EXPECT_EQ(Mark("X|Two|S3"), 1);
+  EXPECT_EQ(Mark("X|Two|Gone"), 3);
+  EXPECT_EQ(Mark("X|Two"), 2);  // partly: the missing song stays unmarked
+  CtrlClick("X|Two");           // partly marked: unmarks
+  EXPECT_EQ(Mark("X|Two|S3"), 0);
+  EXPECT_EQ(Mark("X|Two"), 0);
+
+  const tree::Handle before = view.m_pTree->GetSelection();
+  CtrlClick("X|Two|Gone");
+  EXPECT_EQ(view.m_pTree->GetSelection(), before);
+  EXPECT_EQ(Mark("X|Two|Gone"), 3);
+  EXPECT_FALSE(view.OnLButtonDown(true, TreeItem()));  // empty space: nothing at all
+}
+
+TEST_F(MarksTest, SongsAddUpAndPlainClicksLeaveMarksAlone) {
+  CtrlClick("X|One|S1");
+  CtrlClick("X|Two|S3");
+  EXPECT_EQ(view.m_nMarkedSize, 2 * 1048576);
+  EXPECT_EQ(Mark("X|One"), 2);
+  CtrlClick("X|One|S1");
+  EXPECT_EQ(view.m_nMarkedSize, 1048576);
+  EXPECT_TRUE(view.PlayOrderEnabled());
+  EXPECT_TRUE(view.OnLButtonDown(false, Find("X|Two|S3")));  // default processing
+  EXPECT_EQ(Mark("X|Two|S3"), 1);
+  CtrlClick("X|Two|S3");
+  EXPECT_EQ(view.m_nMarkedSize, 0);
+  EXPECT_FALSE(view.PlayOrderEnabled());
+}
+
+TEST_F(MarksTest, MarkingTheTopNodeShowsTheWaitCursor) {
+  view.OnLButtonDown(true, view.m_itemTop);
+  EXPECT_EQ(view.GetMark(view.m_itemTop), 2);
+  EXPECT_EQ(Mark("X|One"), 1);
+  EXPECT_EQ(view.m_nMarkedSize, 3 * 1048576);
+  EXPECT_GE(ui.waitCursorBegins, 2);  // the scan's and the marking's
+  EXPECT_EQ(ui.waitCursorDepth, 0);
+  EXPECT_EQ(view.AnyMarked(Find("X"), 0), 1);
+  EXPECT_EQ(view.AnyMarked(view.m_itemTop, 1), 1);
+}
+
+}  // namespace

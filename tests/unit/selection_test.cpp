@@ -1,0 +1,152 @@
+// The details page follows the selection; only edits are written back.
+#include <sys/stat.h>
+
+#include <thread>
+
+#include "library_fixture.h"
+#include "mp3_frames.h"
+#include "platform/filesystem.h"
+#include "platform/profile.h"
+#include "res/resource_ids.h"
+
+using namespace tree;
+using testing_support::MakeReadOnly;
+using testing_support::ReadFile;
+
+namespace {
+
+class SelectionTest : public testing_support::LibraryFixture {
+ protected:
+  void SetUp() override {
+    Write("a/album.ini", kCatalogue);
+    Write("a/1.mp3", testing_support::Id3v2Tag("One") + testing_support::SilentMp3Frames(3, {192, 48000, 3}));
+    Write("a/2.mp3", std::string(3355443, '\0'));  // 3.20 MB without a header
+    Song("loose/l.mp3");
+    Scan();
+  }
+  void Select(const std::string& labels) { view.m_pTree->SelectItem(Find(labels).m_hItem); }
+
+  const std::string kCatalogue =
+      "[Album:One]\nArtist=X\nCategory= Ambient \nYear=1994abc\nT1=1.mp3, S1, Pop, 1994\nT2=2.mp3, S2, , , Guest\n";
+};
+
+TEST_F(SelectionTest, AlbumShowsItsCatalogueData) {
+  Select("X|One");
+  EXPECT_EQ(page.categoryText, "Ambient");
+  EXPECT_EQ(page.yearText, "1994");
+  EXPECT_EQ(page.artistText, "X");
+  EXPECT_EQ(page.readOnlyCategoryText, "Ambient");
+  EXPECT_GE(page.categories.Find("Ambient"), 0);
+  EXPECT_FALSE(page.lock.categoryReadOnly);
+  EXPECT_TRUE(page.lock.artistReadOnly);
+}
+
+TEST_F(SelectionTest, SongShowsItsEntryAndHeader) {
+  Select("X|One|S1");
+  EXPECT_EQ(page.categoryText, "Pop");
+  EXPECT_EQ(page.yearText, "1994");
+  EXPECT_EQ(page.artistText, "");
+  EXPECT_EQ(page.bitrateText, "192 kbit/s, Mono, 48 kHz");
+  EXPECT_FALSE(page.lock.artistReadOnly);
+
+  Select("X|One|S2");
+  EXPECT_EQ(page.artistText, "Guest");
+  EXPECT_EQ(page.bitrateText, "");  // no header: nothing rather than ", Mono, "
+  EXPECT_EQ(page.sizeText, "3.20");
+
+  Select("MUSIC (" + dir.path() + ")|loose|l");
+  EXPECT_TRUE(page.lock.categoryReadOnly);
+  EXPECT_EQ(page.bitrateText, "128 kbit/s, Stereo, 44.1 kHz");
+  EXPECT_EQ(page.sizeText, "0.00");
+}
+
+TEST_F(SelectionTest, BrowsingNeverWritesButEditsAreSaved) {
+  struct stat before {};
+  ::stat((dir / "a/album.ini").c_str(), &before);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  for (const char* node : {"X|One", "X|One|S1", "X|One|S2", "X", "X|One"}) Select(node);
+  Select("X");
+  EXPECT_EQ(ReadFile(dir / "a/album.ini"), kCatalogue);
+  struct stat after {};
+  ::stat((dir / "a/album.ini").c_str(), &after);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+
+  Select("X|One");
+  page.categoryText = "Jazz";
+  Select("X|One|S1");
+  EXPECT_EQ(platform::ProfileGetString(dir / "a/album.ini", "Album:One", "Category"), "Jazz");
+  EXPECT_EQ(platform::ProfileGetString(dir / "a/album.ini", "Album:One", "Year"), "1994");
+  page.artistText = "Guest Star";
+  page.yearText = "2001";
+  Select("X");
+  EXPECT_EQ(platform::ProfileGetString(dir / "a/album.ini", "Album:One", "T1"), "1.mp3, S1, Pop, 2001, Guest Star");
+}
+
+TEST_F(SelectionTest, ARefreshSavesEditsOfTheSelectedNodeFirst) {
+  Select("X|One");
+  page.yearText = "1999";
+  Scan();
+  EXPECT_EQ(platform::ProfileGetString(dir / "a/album.ini", "Album:One", "Year"), "1999");
+}
+
+TEST_F(SelectionTest, InvalidYearsAreNotWritten) {
+  Select("X|One");
+  page.yearText = "soon";
+  page.categoryText = "Jazz";
+  Select("X");
+  EXPECT_EQ(ReadFile(dir / "a/album.ini"), kCatalogue);
+}
+
+TEST_F(SelectionTest, ReadOnlyCataloguesCannotBeEdited) {
+  MakeReadOnly(dir / "a/album.ini");
+  Select("X|One");
+  EXPECT_TRUE(page.lock.categoryReadOnly);
+  EXPECT_TRUE(page.lock.yearReadOnly);
+  Select("X|One|S1");
+  EXPECT_TRUE(page.lock.artistReadOnly);
+  Select("X");
+  EXPECT_EQ(ReadFile(dir / "a/album.ini"), kCatalogue);
+}
+
+TEST_F(SelectionTest, ArtistShowsItsNameAndAnEmptyCategory) {
+  Select("X|One");
+  Select("X");
+  EXPECT_EQ(page.artistText, "X");
+  EXPECT_EQ(page.readOnlyCategoryText, "");
+  EXPECT_TRUE(page.lock.categoryReadOnly);
+}
+
+TEST_F(SelectionTest, SizesAndTheMarkedTotal) {
+  Select("X|One|S2");
+  EXPECT_EQ(page.sizeText, "3.20");
+  view.SetMark(Find("X|One|S1"), 1);
+  view.m_nMarkedSize = 1048576;
+  view.OnMarkChanged(0, nullptr);
+  EXPECT_EQ(page.sizeText, "3.20 (1.00)");
+}
+
+TEST_F(SelectionTest, TheLibrarySizeIsComputedOnceAfterAScan) {
+  Select("X");
+  Select("");
+  const std::int64_t first = view.m_nSize;
+  EXPECT_GT(first, 3355443);
+  platform::DeleteFile(dir / "a/2.mp3");
+  Select("X");
+  view.m_pTree->SelectItem(view.m_itemTop.m_hItem);
+  EXPECT_EQ(view.m_nSize, first);
+  Scan();
+  EXPECT_LT(view.m_nSize, first);
+}
+
+TEST_F(SelectionTest, CaretLabelIsSetAfterTheEditorCloses) {
+  Select("X|One");
+  EXPECT_EQ(view.OnSetCaretLabel(nullptr), 1);
+  EXPECT_EQ(Find("X").FirstChild().Label(), "One");
+  view.PostSetCaretLabel("Renamed");
+  EXPECT_EQ(Find("X").FirstChild().Label(), "One");
+  while (platform::Ui().PumpOne()) {
+  }
+  EXPECT_EQ(Find("X").FirstChild().Label(), "Renamed");
+}
+
+}  // namespace
