@@ -3,35 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "platform/filesystem.h"
 #include "platform/process.h"
+#include "recording_player.h"
 #include "temp_dir.h"
 
 using namespace platform;
-using testing_support::ReadFile;
+using testing_support::MakeRecordingPlayer;
+using testing_support::WaitForPlayerArgs;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
 namespace {
-
-// A player that writes each argument it got on a line of its own into a file.
-std::string MakeRecordingPlayer(const TempDir& dir, const std::string& name) {
-  const std::string script = dir / name;
-  WriteFile(script, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" + dir.path() +
-                        "args.tmp\"\nmv \"" + dir.path() + "args.tmp\" \"" + dir.path() + "args.txt\"\n");
-  ::chmod(script.c_str(), 0755);
-  return script;
-}
-
-std::string WaitForArgs(const TempDir& dir) {
-  for (int i = 0; i < 500 && !PathExists(dir / "args.txt"); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return ReadFile(dir / "args.txt");
-}
 
 TEST(ProcessTest, BuildsTheCommandLine) {
   TempDir dir;
@@ -47,7 +30,7 @@ TEST(ProcessTest, PassesTheArgumentWholeWithoutAShell) {
   const std::string playlist = dir / "Mötley \"Crüe\" $HOME; `ls` 'x'.m3u";
   std::string error;
   ASSERT_TRUE(StartDetached(PlayerCommandLine(player, playlist), error)) << error;
-  EXPECT_EQ(WaitForArgs(dir), playlist + "\n");
+  EXPECT_EQ(WaitForPlayerArgs(dir), playlist + "\n");
 }
 
 TEST(ProcessTest, ExtraWordsOfTheDecoderComeFirst) {
@@ -55,7 +38,7 @@ TEST(ProcessTest, ExtraWordsOfTheDecoderComeFirst) {
   const std::string player = MakeRecordingPlayer(dir, "player.sh");
   std::string error;
   ASSERT_TRUE(StartDetached(PlayerCommandLine(player + " --enqueue", "/m/list.m3u"), error)) << error;
-  EXPECT_EQ(WaitForArgs(dir), "--enqueue\n/m/list.m3u\n");
+  EXPECT_EQ(WaitForPlayerArgs(dir), "--enqueue\n/m/list.m3u\n");
 }
 
 TEST(ProcessTest, ReportsPlayersThatCannotStart) {

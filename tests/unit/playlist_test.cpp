@@ -1,0 +1,117 @@
+// Play now and play selected: the playlist on disk and the player's arguments.
+#include "library_fixture.h"
+#include "platform/filesystem.h"
+#include "recording_player.h"
+#include "res/resource_ids.h"
+
+using namespace tree;
+using testing_support::MakeRecordingPlayer;
+using testing_support::ReadFile;
+using testing_support::WaitForPlayerArgs;
+
+namespace {
+
+class PlaylistTest : public testing_support::LibraryFixture {
+ protected:
+  void SetUp() override {
+    // Names a shell would take apart: blanks, quotes, "$", ";" and letters beyond ASCII.
+    Write("Mötley \"Crüe\" $HOME; x/album.ini",
+          "[Album:One]\nArtist=X\nT1=Intro.mp3, Intro\nT2=gone.mp3, Gone\nT3=b.mp3, B\n"
+          "[Album:Two]\nArtist=X\nT1=c.mp3, C\n");
+    album = dir / "Mötley \"Crüe\" $HOME; x/";
+    Song("Mötley \"Crüe\" $HOME; x/intro.MP3");
+    Song("Mötley \"Crüe\" $HOME; x/b.mp3");
+    Song("Mötley \"Crüe\" $HOME; x/c.mp3");
+    Write("empty/album.ini", "[Album:Void]\nArtist=Y\nT1=none.mp3, None\n");
+    Setting("Decoder", "  " + MakeRecordingPlayer(playerDir, "player.sh") + "  ");
+    Setting("Playlistfile", "list.m3u");
+    Scan();
+  }
+  void PlayNow(const std::string& labels) {
+    const TreeItem node = Find(labels);
+    view.m_pTree->SelectItem(node.m_hItem);
+    view.m_itemContext = node;
+    view.OnPopupCommand(res::ID_PLAY_NOW);
+  }
+  std::string Playlist() { return ReadFile(settingsDir / "list.m3u"); }
+
+  testing_support::TempDir playerDir;
+  std::string album;
+};
+
+TEST_F(PlaylistTest, PlayNowOnAnAlbumSkipsMissingSongs) {
+  PlayNow("X|One");
+  EXPECT_EQ(WaitForPlayerArgs(playerDir), settingsDir / "list.m3u\n");
+  // The on-disk spelling of each file, one path a line, LF line ends.
+  EXPECT_EQ(Playlist(), album + "intro.MP3\n" + album + "b.mp3\n");
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(PlaylistTest, PlayNowOnASongPassesItsPathAndKeepsThePlaylist) {
+  testing_support::WriteFile(settingsDir / "list.m3u", "old\n");
+  PlayNow("X|One|B");
+  EXPECT_EQ(WaitForPlayerArgs(playerDir), album + "b.mp3\n");
+  EXPECT_EQ(Playlist(), "old\n");
+}
+
+TEST_F(PlaylistTest, PlaySelectedWritesMarkedSongsInTreeOrder) {
+  view.SetMark(Find("X|Two|C"), 1);
+  view.SetMark(Find("X|One|Intro"), 1);
+  view.m_pTree->SelectItem(Find("X|Two").m_hItem);
+  view.OnPopupCommand(res::ID_PLAY_SELECTED);
+  EXPECT_EQ(WaitForPlayerArgs(playerDir), settingsDir / "list.m3u\n");
+  EXPECT_EQ(Playlist(), album + "intro.MP3\n" + album + "c.mp3\n");
+}
+
+TEST_F(PlaylistTest, NothingToPlayIsReportedAfterThePlaylistWasEmptied) {
+  testing_support::WriteFile(settingsDir / "list.m3u", "old\n");
+  PlayNow("Y|Void");
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "Found no songs to play!");
+  EXPECT_EQ(ui.messages[0].caption, "Error");
+  EXPECT_EQ(Playlist(), "");
+  EXPECT_FALSE(platform::PathExists(playerDir / "args.txt"));
+}
+
+TEST_F(PlaylistTest, APlayerThatCannotStartIsReported) {
+  Setting("Decoder", dir / "no-such-player");
+  PlayNow("X|One");
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].caption, "Error");
+  EXPECT_NE(ui.messages[0].text.find("no-such-player"), std::string::npos);
+}
+
+TEST_F(PlaylistTest, APlaylistThatCannotBeCreatedIsReported) {
+  Setting("Playlistfile", dir / "no/folder/list.m3u");
+  PlayNow("X|One");
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "Unable to create the playlistfile '" + dir / "no/folder/list.m3u" + "'");
+  EXPECT_EQ(ui.messages[0].caption, "Melodeck");
+  EXPECT_FALSE(platform::PathExists(playerDir / "args.txt"));
+}
+
+TEST_F(PlaylistTest, ShortNamesAreTheLongOnesOnLinux) {
+  Setting("LongFilenames", "no");
+  Setting("Playlistfile", settingsDir / "abs.m3u");
+  PlayNow("X|One");
+  EXPECT_EQ(WaitForPlayerArgs(playerDir), settingsDir / "abs.m3u\n");
+  EXPECT_EQ(ReadFile(settingsDir / "abs.m3u"), album + "intro.MP3\n" + album + "b.mp3\n");
+}
+
+TEST_F(PlaylistTest, OtherCommandsGoToTheirDelegate) {
+  struct Recorder : PopupDelegate {
+    void AddAlbum(const TreeItem& node) override { calls.push_back("add " + std::string(node.Label())); }
+    void DeleteNode(const TreeItem& node) override { calls.push_back("delete " + std::string(node.Label())); }
+    void RenameNode(const TreeItem& node) override { calls.push_back("rename " + std::string(node.Label())); }
+    std::vector<std::string> calls;
+  } delegate;
+  view.SetPopupDelegate(&delegate);
+  view.m_pTree->SelectItem(Find("X|One").m_hItem);
+  view.m_itemContext = view.m_itemTop;
+  view.OnPopupCommand(res::ID_ADD_ALBUM);
+  view.OnPopupCommand(res::ID_DELETE_NODE);
+  view.OnPopupCommand(res::ID_RENAME_NODE);
+  EXPECT_EQ(delegate.calls, (std::vector<std::string>{"add ", "delete One", "rename One"}));
+}
+
+}  // namespace
