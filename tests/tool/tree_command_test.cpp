@@ -1,0 +1,67 @@
+// melodeck-tool tree on a real folder tree, with the settings of the current directory.
+#include <gtest/gtest.h>
+
+#include "mp3_frames.h"
+#include "platform/volumes.h"
+#include "run_tool.h"
+#include "temp_dir.h"
+
+using testing_support::SilentMp3Frames;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+class TreeCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(lib / "Rock/album.ini", "[Album:Live \"Home\"]\nArtist=The \\ Band\nT1=1.mp3, One\nT2=gone.mp3, Gone\n");
+    WriteFile(lib / "Rock/1.mp3", SilentMp3Frames(1));
+    WriteFile(lib / "Rock/loose.mp3", SilentMp3Frames(1));
+  }
+  // The volume line and the folder lines down to the library, as the real mount table gives them.
+  std::string LoosePrefix() {
+    const platform::VolumeInfo volume = platform::Volumes().VolumeOf(lib.path());
+    std::string text = "  volume \"" + platform::VolumeDisplayName(volume) + "\" data=\"" + volume.mountPoint + "\"\n";
+    std::string accumulated = volume.mountPoint;
+    int depth = 2;
+    for (size_t pos = accumulated.size(); pos < (lib / "Rock/").size();) {
+      const size_t slash = (lib / "Rock/").find('/', pos);
+      const std::string component = (lib / "Rock/").substr(pos, slash - pos);
+      accumulated += component + "/";
+      text += std::string(static_cast<size_t>(depth) * 2, ' ') + "folder \"" + component + "\" data=\"" + accumulated + "\"\n";
+      ++depth;
+      pos = slash + 1;
+    }
+    return text;
+  }
+
+  TempDir lib;
+  TempDir cwd;
+};
+
+TEST_F(TreeCommandTest, PrintsTheTreeDepthFirst) {
+  const ToolRun run = RunTool({"tree", lib.path()}, cwd.path());
+  EXPECT_EQ(run.status, 0);
+  const std::string loose = LoosePrefix();
+  const std::string songIndent(loose.substr(loose.rfind('\n', loose.size() - 2) + 1).find_first_not_of(' ') + 2, ' ');
+  // The catalogue's artist comes first; the volume, added after the last artist, stays after it.
+  EXPECT_EQ(run.out, "top \"Artists\"\n"
+                     "  artist \"The \\\\ Band\"\n"
+                     "    album \"Live \\\"Home\\\"\" data=\"" + lib.path() + "Rock/\"\n"
+                     "      song \"One\" data=\"1\"\n"
+                     "      song \"Gone\" data=\"gone\" mark=3\n" +
+                         loose + songIndent + "song \"loose\" data=\"" + lib.path() + "Rock/\"\n");
+}
+
+TEST_F(TreeCommandTest, FileNamesAndSettingsOfTheCurrentDirectory) {
+  ToolRun run = RunTool({"tree", "--files", lib.path()}, cwd.path());
+  EXPECT_NE(run.out.find("      song \"1\" data=\"One\"\n"), std::string::npos) << run.out;
+  WriteFile(cwd / "Melodeck.ini", "[Settings]\nReadAlbumIni=No\n");
+  run = RunTool({"tree", lib.path()}, cwd.path());
+  EXPECT_EQ(run.out.find("artist"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("song \"1\" data=\"" + lib.path() + "Rock/\""), std::string::npos) << run.out;
+  EXPECT_EQ(RunTool({"tree"}).status, 2);
+}
+
+}  // namespace
