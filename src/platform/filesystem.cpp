@@ -108,14 +108,16 @@ bool RemoveDirectory(const std::string& path) {
   return ::rmdir(path.c_str()) == 0;
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, ListDetail detail) {
-  const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd < 0) return std::nullopt;
-  DIR* dir = ::fdopendir(dirFd);
-  if (!dir) {
-    ::close(dirFd);
-    return std::nullopt;
-  }
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return std::nullopt;
+  const int dirFd = ::dirfd(dir);
   std::vector<DirEntry> entries;
   while (const dirent* item = ::readdir(dir)) {
     const std::string_view name = item->d_name;
@@ -128,6 +130,10 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, Li
       entry.directory = item->d_type == DT_DIR;
     } else {
       struct stat st {};
+      entry.link = item->d_type == DT_LNK;
+      if (item->d_type == DT_UNKNOWN && ::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        entry.link = S_ISLNK(st.st_mode);
+      }
       if (::fstatat(dirFd, item->d_name, &st, 0) != 0 &&
           ::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
         continue;  // vanished meanwhile
@@ -142,6 +148,14 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, Li
   std::sort(entries.begin(), entries.end(),
             [](const DirEntry& a, const DirEntry& b) { return NameLess(a.name, b.name); });
   return entries;
+}
+
+const DirEntry* FindEntryNoCase(const std::vector<DirEntry>& entries, std::string_view name) {
+  // Listings are sorted by NameLess, which orders names without regard to case first.
+  const auto it = std::lower_bound(entries.begin(), entries.end(), name, [](const DirEntry& entry, std::string_view n) {
+    return CompareNoCase(entry.name, n) < 0;
+  });
+  return it != entries.end() && CompareNoCase(it->name, name) == 0 ? &*it : nullptr;
 }
 
 bool MatchesPattern(std::string_view name, std::string_view pattern) {

@@ -37,6 +37,7 @@ struct DirEntry {
   bool directory = false;
   bool readOnly = false;
   bool hidden = false;
+  bool link = false;  // a symbolic link (the other fields describe its target)
   std::uint64_t size = 0;
 };
 
@@ -45,6 +46,17 @@ enum class ListDetail { NamesAndKinds, Full };
 // the size and read-only flag are not looked up (no stat for plain files).
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder,
                                                    ListDetail detail = ListDetail::Full);
+
+// Device and inode (links followed): the same folder reached by two paths has one identity.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// The first entry of a sorted listing whose name equals name without regard to case.
+const DirEntry* FindEntryNoCase(const std::vector<DirEntry>& entries, std::string_view name);
 
 // Windows wildcards: "*" and "?" without regard to case; "*.*" matches every name.
 bool MatchesPattern(std::string_view name, std::string_view pattern);

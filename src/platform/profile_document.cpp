@@ -40,7 +40,9 @@ std::shared_ptr<const ProfileDocument> ProfileDocument::Parse(std::string raw) {
   while (pos < bytes.size()) {
     Line line;
     line.begin = pos;
-    const size_t eol = bytes.find_first_of("\r\n", pos);
+    size_t eol = pos;
+    while (eol < bytes.size() && bytes[eol] != '\n' && bytes[eol] != '\r') ++eol;
+    if (eol == bytes.size()) eol = std::string_view::npos;
     line.end = eol == std::string_view::npos ? bytes.size() : eol;
     line.next = line.end;
     if (eol != std::string_view::npos) {

@@ -77,7 +77,11 @@ char32_t NextUnit(std::string_view s, size_t& pos) {
 bool IsValidUtf8(std::string_view bytes) {
   size_t pos = 0;
   while (pos < bytes.size()) {
-    if (!DecodeAt(bytes, pos)) return false;
+    if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
+      ++pos;
+    } else if (!DecodeAt(bytes, pos)) {
+      return false;
+    }
   }
   return true;
 }
@@ -153,6 +157,12 @@ std::string UpperUtf8(std::string_view utf8) {
   out.reserve(utf8.size());
   size_t pos = 0;
   while (pos < utf8.size()) {
+    const auto byte = static_cast<unsigned char>(utf8[pos]);
+    if (byte < 0x80) {
+      out += static_cast<char>(byte >= 'a' && byte <= 'z' ? byte - 0x20 : byte);
+      ++pos;
+      continue;
+    }
     const size_t start = pos;
     if (auto c = DecodeAt(utf8, pos)) {
       AppendUtf8(out, UpperCodePoint(*c));
@@ -179,15 +189,27 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 int CompareNames(std::string_view a, std::string_view b) {
+  if (const int byCase = CompareNoCase(a, b); byCase != 0) return byCase;
+  return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+}
+
+int CompareNoCase(std::string_view a, std::string_view b) {
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
+    const unsigned char ca = a[i], cb = b[j];
+    if (ca < 0x80 && cb < 0x80) {  // fast path for ASCII
+      const char32_t x = UpperCodePoint(ca), y = UpperCodePoint(cb);
+      if (x != y) return x < y ? -1 : 1;
+      ++i, ++j;
+      continue;
+    }
     const char32_t x = UpperCodePoint(NextUnit(a, i));
     const char32_t y = UpperCodePoint(NextUnit(b, j));
     if (x != y) return x < y ? -1 : 1;
   }
   if (i < a.size()) return 1;
   if (j < b.size()) return -1;
-  return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+  return 0;
 }
 
 std::string_view TrimBlanks(std::string_view text) {

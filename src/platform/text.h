@@ -22,6 +22,8 @@ char32_t UpperCodePoint(char32_t c);
 std::string UpperUtf8(std::string_view utf8);
 
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// Compares upper-cased code points only: 0 for names equal without regard to case.
+int CompareNoCase(std::string_view a, std::string_view b);
 // Orders names as a Windows directory listing does: both upper-cased, then compared
 // code point by code point; names equal in upper case are ordered by their bytes.
 int CompareNames(std::string_view a, std::string_view b);

@@ -26,6 +26,7 @@ struct MountEntry {
   std::string fsType;
   std::string source;
   unsigned major = 0, minor = 0;
+  DriveType type = DriveType::Fixed;
 };
 
 // /proc/self/mountinfo writes blanks, tabs, newlines and backslashes as \ooo.
@@ -140,7 +141,7 @@ class SystemVolumes final : public VolumeService {
     if (!mount) return info;
     info.mountPoint = mount->mountPoint == "/" ? "/" : mount->mountPoint + "/";
     info.label = CachedLabel(*mount);
-    info.type = TypeOf(*mount);
+    info.type = mount->type;
     return info;
   }
 
@@ -165,6 +166,7 @@ class SystemVolumes final : public VolumeService {
     const auto now = std::chrono::steady_clock::now();
     if (now - m_readAt > std::chrono::seconds(1) || m_mounts.empty()) {
       m_mounts = ReadMounts();
+      for (MountEntry& mount : m_mounts) mount.type = TypeOf(mount);
       m_labels.clear();
       m_readAt = now;
     }

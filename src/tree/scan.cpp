@@ -1,7 +1,5 @@
 // The library scan: folder trees and their catalogues into artist, album and song
 // nodes, and unlisted MP3 files under volume and folder nodes.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <unordered_set>
@@ -55,6 +53,17 @@ std::string FileTitleOfField(std::string field) {
   return GString(field).FileNamePart(false);
 }
 
+// Whether a link to a folder points at a folder being scanned (it would never end).
+bool LeadsBack(ScanContext& context, const std::string& link) {
+  const auto target = platform::IdentityOf(link);
+  if (!target) return true;
+  for (size_t i = 0; i < context.scanning.size(); ++i) {
+    if (!context.identities[i]) context.identities[i] = platform::IdentityOf(context.scanning[i]);
+    if (context.identities[i] == target) return true;
+  }
+  return false;
+}
+
 bool IsMp3(const std::string& name) { return platform::EqualsNoCase(GString(name).ExtensionPart(false), "MP3"); }
 
 }  // namespace
@@ -103,30 +112,20 @@ void STreeView::ScanPaths(ScanContext& context, const GString& pathList) {
 }
 
 void STreeView::ScanFolder(ScanContext& context, const std::string& folder) {
-  struct stat st {};
-  if (::stat(folder.c_str(), &st) != 0) return;
-  const std::pair<dev_t, ino_t> identity{st.st_dev, st.st_ino};
-  if (std::find(context.scanning.begin(), context.scanning.end(), identity) != context.scanning.end()) return;
   const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
   if (!entries) return;
-  context.scanning.push_back(identity);
+  context.scanning.push_back(folder);
+  context.identities.emplace_back();
 
   // Upper-cased file titles of the songs this folder's catalogue lists.
   std::unordered_set<std::string> listed;
   if (context.readCatalogues) {
-    const platform::DirEntry* catalogueEntry = nullptr;
-    for (const auto& entry : *entries) {
-      if (!entry.directory && platform::EqualsNoCase(entry.name, catalogue::kCatalogueName) &&
-          (!catalogueEntry || entry.name < catalogueEntry->name)) {
-        catalogueEntry = &entry;
-      }
-    }
-    if (catalogueEntry) {
+    // album.ini in any letter case; of several spellings the first in byte order.
+    const platform::DirEntry* catalogueEntry = platform::FindEntryNoCase(*entries, catalogue::kCatalogueName);
+    if (catalogueEntry && !catalogueEntry->directory) {
       std::string raw;
       if (platform::ReadWholeFile(folder + catalogueEntry->name, raw)) {
         const auto doc = platform::ProfileDocument::Parse(std::move(raw));
-        std::unordered_set<std::string> present;
-        for (const auto& entry : *entries) present.insert(platform::UpperUtf8(entry.name));
         for (const std::string& section : doc->SectionNames()) {
           const std::string artist = doc->Value(section, "Artist").value_or("");
           if (artist.empty()) continue;
@@ -155,7 +154,7 @@ void STreeView::ScanFolder(ScanContext& context, const std::string& folder) {
             const std::string fileTitle = FileTitleOfField(file);
             const bool showTitle = !title.empty() && context.displayMode == 0;
             const TreeItem song = album.AddChild(showTitle ? title : fileTitle, kImageSong);
-            if (!present.contains(platform::UpperUtf8(fileTitle + ".mp3"))) {
+            if (!platform::FindEntryNoCase(*entries, fileTitle + ".mp3")) {
               m_pTree->SetOverlay(song.m_hItem, kOverlayMissing);
               ExpandNode(album, 1);
               ExpandNode(artistNode, 1);
@@ -171,6 +170,7 @@ void STreeView::ScanFolder(ScanContext& context, const std::string& folder) {
   for (const auto& entry : *entries) {
     const bool hidden = entry.name.starts_with('.');
     if (entry.directory && !hidden) {
+      if (entry.link && LeadsBack(context, folder + entry.name)) continue;
       ScanFolder(context, folder + entry.name + "/");
     } else {
       if (!IsMp3(entry.name)) continue;
@@ -179,6 +179,7 @@ void STreeView::ScanFolder(ScanContext& context, const std::string& folder) {
     }
   }
   context.scanning.pop_back();
+  context.identities.pop_back();
 }
 
 void STreeView::AddLooseFile(ScanContext& context, const std::string& folder, const std::string& fileTitle) {

@@ -1,14 +1,13 @@
 // What one Refresh carries through its folders.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
+#include "platform/filesystem.h"
 #include "tree/tree_item.h"
 
 class STreeView;
@@ -25,9 +24,10 @@ struct ScanContext {
   std::size_t topChildrenAtLastArtist = 0;
   // Volume and folder nodes of loose files by their data text (the exact path).
   std::unordered_map<std::string, Handle> looseFolders;
-  // Folders being scanned, from the path list's folder down: a symbolic link back
-  // into one of them is not followed again.
-  std::vector<std::pair<dev_t, ino_t>> scanning;
+  // Folders being scanned, from the path list's folder down, with their identities
+  // once a link needed them: a symbolic link back into one of them is not followed.
+  std::vector<std::string> scanning;
+  std::vector<std::optional<platform::FileIdentity>> identities;
 };
 
 }  // namespace tree

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "catalogue/album_catalogue.h"
 #include "catalogue/mp3_header.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
+#include "platform/text.h"
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
 #include "tree/prop_data.h"
@@ -76,15 +78,10 @@ void STreeView::ShowDetails(const TreeItem& item) {
   const int kind = GetNodeKind(item);
   switch (kind) {
     case kTopNode:
-      if (m_nLibrarySize == -1) {
-        platform::WaitCursor wait;
-        std::int64_t total = 0;
-        for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-          total += GetNodeSize(child);
-        }
-        m_nLibrarySize = total;
-      }
-      m_nSize = m_nLibrarySize;
+      // The whole library's size needs every song file: it is summed once after a scan,
+      // in a posted message, so the new tree shows first.
+      m_nSize = std::max<std::int64_t>(m_nLibrarySize, 0);
+      if (m_nLibrarySize == -1) PostLibrarySize();
       break;
     case kVolumeNode:
     case kFolderNode:
@@ -132,6 +129,26 @@ void STreeView::ShowDetails(const TreeItem& item) {
   }
 }
 
+void STreeView::PostLibrarySize() {
+  if (m_bLibrarySizePosted) return;
+  m_bLibrarySizePosted = true;
+  platform::Ui().Post([this] {
+    m_bLibrarySizePosted = false;
+    if (m_nLibrarySize != -1 || m_pTree->GetSelection() != m_itemTop.m_hItem) return;
+    platform::WaitCursor wait;
+    std::int64_t total = 0;
+    for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+      total += GetNodeSize(child);
+    }
+    m_nLibrarySize = total;
+    m_nSize = total;
+    if (m_pDataPage) {
+      ShowSizeText();
+      m_pDataPage->SetDlgItemText(res::IDC_SIZE, m_pDataPage->m_strSize);
+    }
+  });
+}
+
 void STreeView::FillSongDetails(const TreeItem& song) {
   const std::string path = SongPath(song);
   GPropData* page = m_pDataPage;
@@ -164,14 +181,23 @@ void STreeView::FillSongDetails(const TreeItem& song) {
 
 std::int64_t STreeView::GetNodeSize(const TreeItem& item) {
   std::int64_t total = 0;
-  const std::string folder(item.Data().value_or(""));
+  // One listing of the node's folder gives the sizes of all its songs, in any letter case.
+  std::optional<std::unordered_map<std::string, std::int64_t>> sizes;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const int kind = GetNodeKind(child);
     if (kind == kAlbumNode || kind == kFolderNode || kind == kVolumeNode) {
       total += GetNodeSize(child);
-    } else {
-      total += GetFileSize(folder + GetNodeName(child, 1));
+      continue;
     }
+    if (!sizes) {
+      sizes.emplace();
+      const auto entries = platform::ListDirectory(std::string(item.Data().value_or("")));
+      for (const auto& entry : entries.value_or(std::vector<platform::DirEntry>{})) {
+        if (!entry.directory) sizes->emplace(platform::UpperUtf8(entry.name), static_cast<std::int64_t>(entry.size));
+      }
+    }
+    const auto found = sizes->find(platform::UpperUtf8(GetNodeName(child, 1)));
+    if (found != sizes->end()) total += found->second;
   }
   return total;
 }

@@ -149,6 +149,7 @@ class STreeView : public tree::TreeNotifications {
   void SaveDetails(const TreeItem& item);
   void ShowDetails(const TreeItem& item);
   void FillSongDetails(const TreeItem& song);
+  void PostLibrarySize();
   void ShowSizeText();
   bool CatalogueReadOnly(const TreeItem& album) const;
   void ReadCatalogue(tree::ScanContext& context, const std::string& folder, const std::string& catalogue);
@@ -163,6 +164,7 @@ class STreeView : public tree::TreeNotifications {
   std::string m_strStartDir;
   std::string m_strIniFile = "Melodeck.ini";
   bool m_bPlayOrderEnabled = false;
+  bool m_bLibrarySizePosted = false;
   // What the page showed for the selected album or song, to write back only edits.
   struct ShownDetails {
     std::string category;

@@ -1,6 +1,7 @@
 // The details page follows the selection; only edits are written back.
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <thread>
 
 #include "library_fixture.h"
@@ -25,6 +26,10 @@ class SelectionTest : public testing_support::LibraryFixture {
     Scan();
   }
   void Select(const std::string& labels) { view.m_pTree->SelectItem(Find(labels).m_hItem); }
+  static void PumpMessages() {
+    while (platform::Ui().PumpOne()) {
+    }
+  }
 
   const std::string kCatalogue =
       "[Album:One]\nArtist=X\nCategory= Ambient \nYear=1994abc\nT1=1.mp3, S1, Pop, 1994\nT2=2.mp3, S2, , , Guest\n";
@@ -126,16 +131,32 @@ TEST_F(SelectionTest, SizesAndTheMarkedTotal) {
 }
 
 TEST_F(SelectionTest, TheLibrarySizeIsComputedOnceAfterAScan) {
-  Select("X");
-  Select("");
+  // The scan selected the top node; its size follows once the posted sum has run.
+  EXPECT_EQ(view.m_nSize, 0);
+  PumpMessages();
   const std::int64_t first = view.m_nSize;
   EXPECT_GT(first, 3355443);
   platform::DeleteFile(dir / "a/2.mp3");
   Select("X");
   view.m_pTree->SelectItem(view.m_itemTop.m_hItem);
+  PumpMessages();
   EXPECT_EQ(view.m_nSize, first);
   Scan();
+  PumpMessages();
   EXPECT_LT(view.m_nSize, first);
+  EXPECT_GE(ui.waitCursorBegins, 3);
+}
+
+TEST_F(SelectionTest, TheLibrarySizeWaitsForTheTopNodeToBeSelected) {
+  Select("X");
+  PumpMessages();
+  EXPECT_EQ(view.m_nLibrarySize, -1);
+  view.m_pTree->SelectItem(view.m_itemTop.m_hItem);
+  PumpMessages();
+  EXPECT_GT(view.m_nLibrarySize, 3355443);
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "%.2f", static_cast<double>(view.m_nLibrarySize) / 1048576.0);
+  EXPECT_EQ(page.sizeText, expected);
 }
 
 TEST_F(SelectionTest, CaretLabelIsSetAfterTheEditorCloses) {
