@@ -45,7 +45,7 @@ GString STreeView::GetNodeName(const TreeItem& item, int asFileName) {
 
 void STreeView::MakeMenuLabel(GString& text) {
   if (text.size() > 33) text = text.substr(0, 30) + "...";
-  text.Format("\"%t\"");
+  text = "\"" + text + "\"";  // not through Format: a "%" in a label stays as it is
   GString doubled;
   for (const char c : text) {
     doubled += c;

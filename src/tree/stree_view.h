@@ -6,10 +6,12 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "catalogue/album_catalogue.h"
 #include "catalogue/gstring.h"
 #include "platform/profile_document.h"
+#include "platform/ui_hooks.h"
 #include "tree/node_kinds.h"
 #include "tree/tree_item.h"
 #include "tree/tree_model.h"
@@ -36,6 +38,8 @@ class ViewEvents {
 class PopupDelegate {
  public:
   virtual ~PopupDelegate() = default;
+  // Whether the command (1045 to 1047) can be offered at all.
+  virtual bool Available(unsigned command) const = 0;
   virtual void AddAlbum(const TreeItem& node) = 0;   // 1045; null for the top node
   virtual void DeleteNode(const TreeItem& node) = 0; // 1046
   virtual void RenameNode(const TreeItem& node) = 0; // 1047
@@ -115,6 +119,13 @@ class STreeView : public tree::TreeNotifications {
   int AppendSongsToPlaylist(const TreeItem& node, std::ostream& playlist, bool shortPaths, bool all);
   // Context-menu commands 1043 to 1047 for the selected node.
   void OnPopupCommand(unsigned id);
+  // Context menu: a right-button press on hit (null: on no node) picks the node the
+  // menu acts on and selects it; the release shows the menu built for it.
+  void OnRButtonDown(const TreeItem& hit);
+  void OnRButtonUp();
+  // The "Tree Popup" menu fitted to m_itemContext.
+  std::vector<platform::MenuItem> BuildContextMenu();
+
   // The on-disk path of a song node.
   std::string SongPath(const TreeItem& song);
 

@@ -100,6 +100,7 @@ TEST_F(PlaylistTest, ShortNamesAreTheLongOnesOnLinux) {
 
 TEST_F(PlaylistTest, OtherCommandsGoToTheirDelegate) {
   struct Recorder : PopupDelegate {
+    bool Available(unsigned) const override { return true; }
     void AddAlbum(const TreeItem& node) override { calls.push_back("add " + std::string(node.Label())); }
     void DeleteNode(const TreeItem& node) override { calls.push_back("delete " + std::string(node.Label())); }
     void RenameNode(const TreeItem& node) override { calls.push_back("rename " + std::string(node.Label())); }

@@ -129,7 +129,7 @@ TEST(MenuLabelTest, CutsQuotesAndDoublesAmpersands) {
   EXPECT_EQ(label(exact), "\"" + exact + "\"");
   EXPECT_EQ(label(std::string(34, 'y')), "\"" + std::string(30, 'y') + "...\"");
   EXPECT_EQ(label("Rock & Roll"), "\"Rock && Roll\"");
-  EXPECT_EQ(label("100% %s"), "\"100% %s\"");
+  EXPECT_EQ(label("100% %s %%"), "\"100% %s %%\"");
 }
 
 TEST_F(STreeViewTest, ImagesSwitchOncePerExpandOrCollapse) {

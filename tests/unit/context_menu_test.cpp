@@ -1,0 +1,124 @@
+// The context menu fitted to the right-clicked node.
+#include "library_fixture.h"
+#include "res/resource_ids.h"
+
+using namespace tree;
+
+namespace {
+
+class ContextMenuTest : public testing_support::LibraryFixture {
+ protected:
+  void SetUp() override {
+    Write("Music/album.ini",
+          "[Album:Live & Loud]\nArtist=The Band\nT1=01.mp3, Intro\n"
+          "[Album:" + std::string(34, 'L') + "]\nArtist=The Band\nT1=02.mp3, " + std::string(34, 'x') + "\n");
+    Song("Music/01.mp3");
+    Song("Music/02.mp3");
+    Song("Music/Loose 100%.mp3");
+    Song("Music/" + std::string(40, 'y') + ".mp3");
+    Scan();
+    view.SetPopupDelegate(&delegate);
+  }
+  // The menu for a right click on the node (labels separated by "|"; "" for empty space).
+  std::vector<platform::MenuItem> MenuFor(const std::string& labels) {
+    view.OnRButtonDown(labels.empty() ? TreeItem() : Find(labels));
+    return view.BuildContextMenu();
+  }
+  static std::string Text(const std::vector<platform::MenuItem>& menu, unsigned command) {
+    for (const auto& item : menu) {
+      if (item.command == command) return item.text;
+    }
+    return "<missing>";
+  }
+  static bool Enabled(const std::vector<platform::MenuItem>& menu, unsigned command) {
+    for (const auto& item : menu) {
+      if (item.command == command) return item.enabled;
+    }
+    return false;
+  }
+
+  struct AllAvailable : PopupDelegate {
+    bool Available(unsigned) const override { return true; }
+    void AddAlbum(const TreeItem&) override {}
+    void DeleteNode(const TreeItem&) override {}
+    void RenameNode(const TreeItem&) override {}
+  } delegate;
+  std::string volume() { return "MUSIC (" + dir.path() + ")"; }
+};
+
+TEST_F(ContextMenuTest, EmptySpaceOffersAllSongsAndKeepsTheSelection) {
+  view.m_pTree->SelectItem(Find("The Band").m_hItem);
+  const auto menu = MenuFor("");
+  EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs now");
+  EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete ");
+  EXPECT_FALSE(Enabled(menu, res::ID_DELETE_NODE));
+  EXPECT_FALSE(Enabled(menu, res::ID_RENAME_NODE));
+  EXPECT_FALSE(Enabled(menu, res::ID_PLAY_SELECTED));
+  EXPECT_EQ(view.m_pTree->GetSelection(), Find("The Band").m_hItem);
+  ASSERT_EQ(menu.size(), 6u);
+  EXPECT_EQ(menu[2].command, 0u);  // the separator
+}
+
+TEST_F(ContextMenuTest, WordingsFollowTheNodeKind) {
+  auto menu = MenuFor(volume());
+  // The volume's label is longer than 33 characters: its first 30 and "...".
+  EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs in volume \"" + volume().substr(0, 30) + "...\" now");
+  EXPECT_FALSE(Enabled(menu, res::ID_DELETE_NODE));
+  EXPECT_TRUE(Enabled(menu, res::ID_RENAME_NODE));
+  EXPECT_EQ(view.m_pTree->GetSelection(), Find(volume()).m_hItem);
+
+  menu = MenuFor(volume() + "|Music");
+  EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs in \"Music\" now");
+  EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete the folder and all songs in it");
+  EXPECT_TRUE(Enabled(menu, res::ID_DELETE_NODE));
+
+  menu = MenuFor("The Band");
+  EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play \"The Band\" now");
+  EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete artist (all album.ini files)");
+
+  menu = MenuFor("The Band|Live & Loud");
+  EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play \"Live && Loud\" now");
+  EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete album information (album.ini)");
+
+  menu = MenuFor("The Band|Live & Loud|Intro");
+  EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete song from album.ini");
+  EXPECT_EQ(Text(menu, res::ID_ADD_ALBUM), "&Add album");
+}
+
+TEST_F(ContextMenuTest, LongLabelsAndSongFiles) {
+  auto menu = MenuFor("The Band|" + std::string(34, 'L'));
+  EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play \"" + std::string(30, 'L') + "...\" now");
+
+  menu = MenuFor(volume() + "|Music|Loose 100%");
+  EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play \"Loose 100%\" now");
+  EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete the file \"Loose 100%.mp3\"");
+
+  menu = MenuFor(volume() + "|Music|" + std::string(40, 'y'));
+  EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete the file \"" + std::string(30, 'y') + "....mp3\"");
+}
+
+TEST_F(ContextMenuTest, PlaySelectedNeedsAMarkAndLaterCommandsNeedTheirDelegate) {
+  Write("Music/album.ini", "[Album:A]\nArtist=B\nT1=gone.mp3, Gone\nT2=01.mp3, One\n");
+  Scan();
+  EXPECT_FALSE(Enabled(MenuFor(""), res::ID_PLAY_SELECTED));  // a missing file's mark does not count
+  view.SetMark(Find("B|A|One"), 1);
+  EXPECT_TRUE(Enabled(MenuFor(""), res::ID_PLAY_SELECTED));
+
+  view.SetPopupDelegate(nullptr);
+  const auto menu = MenuFor("B|A");
+  EXPECT_FALSE(Enabled(menu, res::ID_ADD_ALBUM));
+  EXPECT_FALSE(Enabled(menu, res::ID_DELETE_NODE));
+  EXPECT_FALSE(Enabled(menu, res::ID_RENAME_NODE));
+}
+
+TEST_F(ContextMenuTest, TheChosenCommandRuns) {
+  ui.menuAnswers = {res::ID_PLAY_NOW};
+  Setting("Decoder", dir / "no-player");
+  view.OnRButtonDown(Find("The Band"));
+  view.OnRButtonUp();
+  ASSERT_EQ(ui.menus.size(), 1u);
+  ASSERT_EQ(ui.messages.size(), 1u);  // the play command ran and could not start the player
+  EXPECT_EQ(ui.messages[0].caption, "Error");
+}
+
+}  // namespace
