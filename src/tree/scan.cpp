@@ -77,16 +77,21 @@ void STreeView::Refresh(const GString& pathList) {
   const std::string topLabel(m_itemTop.Label());
   m_nMarkedSize = 0;
   DeleteBranch(m_itemTop, 1, 1);
-  IdleDelay(50, 1);
+  m_pTree->SetLabel(m_itemTop.m_hItem, "Scanning...");
+  m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
+  IdleDelay(50, 1);  // the emptied tree paints, labelled "Scanning..."
 
+  // The scan dispatches no messages: views hear of the new tree once, at its end.
+  m_pTree->BeginBatch();
   ScanContext context;
   context.view = this;
   context.top = m_itemTop;
   context.displayMode = m_nDisplayMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
   ScanPaths(context, pathList);
-
   m_pTree->SetLabel(m_itemTop.m_hItem, topLabel);
+  m_pTree->EndBatch();
+
   m_nLibrarySize = -1;
   if (m_pTree->GetSelection() == m_itemTop.m_hItem) {
     OnSelChanged(m_itemTop.m_hItem, m_itemTop.m_hItem);
@@ -103,8 +108,6 @@ void STreeView::ScanPaths(ScanContext& context, const GString& pathList) {
     GString path = pathList.Field(i, ";");
     path.Trim(" \t");
     if (path.empty()) continue;
-    if (m_itemTop.Label() != "Scanning...") m_pTree->SetLabel(m_itemTop.m_hItem, "Scanning...");
-    m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
     ScanFolder(context, NormalisedFolder(path));
   }
   if (context.topChildrenAtLastArtist > 0) m_pTree->SortChildren(m_itemTop.m_hItem, context.topChildrenAtLastArtist);

@@ -53,6 +53,14 @@ const TreeModel::Node* TreeModel::Get(Handle item) const {
 
 bool TreeModel::IsValid(Handle item) const { return Get(item) != nullptr; }
 
+void TreeModel::BeginBatch() {
+  if (m_nBatchDepth++ == 0 && m_pObserver) m_pObserver->OnBatchBegin();
+}
+
+void TreeModel::EndBatch() {
+  if (--m_nBatchDepth == 0 && m_pObserver) m_pObserver->OnBatchEnd();
+}
+
 std::vector<Handle>& TreeModel::ChildrenOf(Handle parent) {
   return parent == kNullHandle ? m_roots : Get(parent)->children;
 }
@@ -74,11 +82,12 @@ Handle TreeModel::InsertItem(Handle parent, std::string_view label, int image) {
   node.parent = parent;
   const Handle handle = index | (Handle{node.generation} << kIndexBits);
   auto& siblings = ChildrenOf(parent);
+  if (auto* observer = Observer()) observer->OnInserting(parent, siblings.size());
   node.row = static_cast<std::uint32_t>(siblings.size());
   siblings.push_back(handle);
   ++m_nLive;
   IndexInsert(parent, handle);
-  if (m_pObserver) m_pObserver->OnInserted(handle);
+  if (auto* observer = Observer()) observer->OnInserted(handle);
   return handle;
 }
 
@@ -98,7 +107,7 @@ void TreeModel::Release(Handle item) {
 void TreeModel::DeleteItem(Handle item) {
   const Node* node = Get(item);
   if (!node) return;
-  if (m_pObserver) m_pObserver->OnRemoving(item);
+  if (auto* observer = Observer()) observer->OnRemoving(item);
   const Handle parent = node->parent;
   const std::uint32_t row = node->row;
   const Handle selection = m_hSelection;
@@ -107,6 +116,7 @@ void TreeModel::DeleteItem(Handle item) {
   auto& siblings = ChildrenOf(parent);
   siblings.erase(siblings.begin() + row);
   for (std::size_t i = row; i < siblings.size(); ++i) Get(siblings[i])->row = static_cast<std::uint32_t>(i);
+  if (auto* observer = Observer()) observer->OnRemoved(parent);
   if (selection != m_hSelection && m_pObserver) m_pObserver->OnSelectionChanged(m_hSelection);
 }
 
@@ -168,7 +178,7 @@ void TreeModel::SetLabel(Handle item, std::string_view label) {
   IndexErase(node->parent, item);
   node->label = CopyText(label);
   IndexInsert(node->parent, item);
-  if (m_pObserver) m_pObserver->OnChanged(item);
+  if (auto* observer = Observer()) observer->OnChanged(item);
 }
 
 int TreeModel::GetImage(Handle item) const {
@@ -180,7 +190,7 @@ void TreeModel::SetImage(Handle item, int image) {
   Node* node = Get(item);
   if (!node || node->image == image) return;
   node->image = static_cast<std::uint8_t>(image);
-  if (m_pObserver) m_pObserver->OnChanged(item);
+  if (auto* observer = Observer()) observer->OnChanged(item);
 }
 
 unsigned TreeModel::GetOverlay(Handle item) const {
@@ -192,7 +202,7 @@ void TreeModel::SetOverlay(Handle item, unsigned overlay) {
   Node* node = Get(item);
   if (!node || node->overlay == overlay) return;
   node->overlay = static_cast<std::uint8_t>(overlay);
-  if (m_pObserver) m_pObserver->OnChanged(item);
+  if (auto* observer = Observer()) observer->OnChanged(item);
 }
 
 std::optional<std::string_view> TreeModel::GetData(Handle item) const {
@@ -205,7 +215,7 @@ void TreeModel::SetData(Handle item, std::optional<std::string_view> data) {
   Node* node = Get(item);
   if (!node) return;
   node->data = data ? CopyText(*data) : nullptr;
-  if (m_pObserver) m_pObserver->OnChanged(item);
+  if (auto* observer = Observer()) observer->OnChanged(item);
 }
 
 bool TreeModel::IsExpanded(Handle item) const {
@@ -223,7 +233,7 @@ bool TreeModel::Expand(Handle item, ExpandAction action) {
   node = Get(item);
   if (!node || node->expanded == expand) return false;
   node->expanded = expand;
-  if (m_pObserver) m_pObserver->OnExpandedChanged(item, expand);
+  if (auto* observer = Observer()) observer->OnExpandedChanged(item, expand);
   return true;
 }
 
@@ -233,19 +243,20 @@ bool TreeModel::SelectItem(Handle item) {
   if (old == item) return true;
   if (m_pOwner && !m_pOwner->OnSelChanging(old, item)) return false;
   m_hSelection = item;
-  if (m_pObserver) m_pObserver->OnSelectionChanged(item);
+  if (auto* observer = Observer()) observer->OnSelectionChanged(item);
   if (m_pOwner) m_pOwner->OnSelChanged(old, item);
   return true;
 }
 
 void TreeModel::SortChildren(Handle parent, std::size_t count) {
   if (parent != kNullHandle && !Get(parent)) return;
+  if (auto* observer = Observer()) observer->OnReordering(parent);
   auto& children = ChildrenOf(parent);
   const auto end = children.begin() + static_cast<std::ptrdiff_t>(std::min(count, children.size()));
   std::stable_sort(children.begin(), end,
                    [this](Handle a, Handle b) { return platform::NameLess(GetLabel(a), GetLabel(b)); });
   for (std::size_t i = 0; i < children.size(); ++i) Get(children[i])->row = static_cast<std::uint32_t>(i);
-  if (m_pObserver) m_pObserver->OnChildrenReordered(parent);
+  if (auto* observer = Observer()) observer->OnReordered(parent);
 }
 
 Handle TreeModel::FindChildByLabel(Handle parent, std::string_view label) const {

@@ -20,15 +20,22 @@ inline constexpr Handle kNullHandle = 0;
 
 enum class ExpandAction { Collapse, Expand, Toggle, CollapseReset };
 
+// Hears of every change. Between OnBatchBegin and OnBatchEnd (a whole scan) no other
+// notification comes: the observer starts afresh from the model at the end.
 class TreeObserver {
  public:
   virtual ~TreeObserver() = default;
-  virtual void OnInserted(Handle item) = 0;                  // after; the item is its parent's last child
-  virtual void OnRemoving(Handle item) = 0;                  // before the item and its subtree go
-  virtual void OnChanged(Handle item) = 0;                   // label, image, overlay or data text
-  virtual void OnChildrenReordered(Handle parent) = 0;       // after a sort
+  virtual void OnInserting(Handle parent, std::size_t row) = 0;  // before
+  virtual void OnInserted(Handle item) = 0;                      // after
+  virtual void OnRemoving(Handle item) = 0;                      // before the item and its subtree go
+  virtual void OnRemoved(Handle parent) = 0;                     // after
+  virtual void OnChanged(Handle item) = 0;                       // label, image, overlay or data text
+  virtual void OnReordering(Handle parent) = 0;                  // before a sort
+  virtual void OnReordered(Handle parent) = 0;                   // after it
   virtual void OnExpandedChanged(Handle item, bool expanded) = 0;
   virtual void OnSelectionChanged(Handle item) = 0;
+  virtual void OnBatchBegin() = 0;
+  virtual void OnBatchEnd() = 0;
 };
 
 // What the control tells its owner, as a tree control's reflected notifications.
@@ -50,6 +57,9 @@ class TreeModel {
   TreeModel& operator=(const TreeModel&) = delete;
 
   void SetObserver(TreeObserver* observer) { m_pObserver = observer; }
+  // Many changes at once: the observer hears only of the start and the end.
+  void BeginBatch();
+  void EndBatch();
   void SetNotifications(TreeNotifications* owner) { m_pOwner = owner; }
 
   // A new last child of parent (a new root node for kNullHandle) with the image as
@@ -104,11 +114,13 @@ class TreeModel {
   void Release(Handle item);
   void IndexInsert(Handle parent, Handle child) const;
   void IndexErase(Handle parent, Handle child) const;
+  TreeObserver* Observer() const { return m_nBatchDepth == 0 ? m_pObserver : nullptr; }
 
   std::vector<Node> m_nodes;
   std::vector<std::uint32_t> m_free;
   std::vector<Handle> m_roots;
   std::size_t m_nLive = 0;
+  int m_nBatchDepth = 0;
   Handle m_hSelection = kNullHandle;
   TreeObserver* m_pObserver = nullptr;
   TreeNotifications* m_pOwner = nullptr;

@@ -14,10 +14,15 @@ namespace {
 class Recorder : public TreeObserver, public TreeNotifications {
  public:
   explicit Recorder(TreeModel& model) : m_model(model) {}
+  void OnInserting(Handle parent, std::size_t row) override { Log(("inserting at " + std::to_string(row)).c_str(), parent); }
   void OnInserted(Handle item) override { Log("inserted", item); }
   void OnRemoving(Handle item) override { Log("removing", item); }
+  void OnRemoved(Handle parent) override { Log("removed from", parent); }
   void OnChanged(Handle item) override { Log("changed", item); }
-  void OnChildrenReordered(Handle parent) override { Log("sorted", parent); }
+  void OnReordering(Handle parent) override { Log("sorting", parent); }
+  void OnReordered(Handle parent) override { Log("sorted", parent); }
+  void OnBatchBegin() override { events.push_back("batch"); }
+  void OnBatchEnd() override { events.push_back("batch end"); }
   void OnExpandedChanged(Handle item, bool expanded) override { Log(expanded ? "expanded" : "collapsed", item); }
   void OnSelectionChanged(Handle item) override { Log("selection", item); }
   void OnItemExpanding(Handle item, ExpandAction) override { Log("expanding", item); }
@@ -112,11 +117,16 @@ TEST(TreeModelTest, TellsObserverAndOwner) {
   EXPECT_EQ(model.GetSelection(), a);
   model.DeleteItem(a);
   EXPECT_EQ(model.GetSelection(), kNullHandle);
+  model.BeginBatch();
+  model.InsertItem(top, "Quiet", 16);
+  model.SortChildren(top);
+  model.EndBatch();
   EXPECT_EQ(recorder.events,
-            (std::vector<std::string>{"inserted Artists", "inserted A", "expanding Artists", "expanded Artists",
-                                      "expanding Artists", "collapsed Artists", "changed A",
-                                      "selchanging A", "selection A", "selchanged A", "selchanging Artists",
-                                      "removing A", "selection -"}));
+            (std::vector<std::string>{"inserting at 0 -", "inserted Artists", "inserting at 0 Artists", "inserted A",
+                                      "expanding Artists", "expanded Artists", "expanding Artists",
+                                      "collapsed Artists", "changed A", "selchanging A", "selection A",
+                                      "selchanged A", "selchanging Artists", "removing A", "removed from Artists",
+                                      "selection -", "batch", "batch end"}));
 }
 
 TEST(TreeModelTest, SortsByLabelAsListingsAreOrdered) {
