@@ -18,7 +18,7 @@ bool MemoryPropData::UpdateData(bool pull) {
   }
   categoryText = m_strCategory;
   categorySelection = categories.Find(m_strCategory);
-  yearText = std::to_string(m_nYear);
+  yearText = m_nYear ? std::to_string(m_nYear) : "";
   playtimeText = m_strPlaytime;
   bitrateText = m_strBitrate;
   artistText = m_strArtist;

@@ -1,0 +1,41 @@
+#include "about_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "tree_images.h"
+#include "tree/node_kinds.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent)
+    : QDialog(parent), m_strWebAddress("https://melodeck.example.org/"), m_strMailAddress("hello@melodeck.example.org") {
+  setObjectName("100");
+  setWindowTitle("About Melodeck");
+  auto* icon = new QLabel(this);
+  icon->setPixmap(NodeIcon(tree::kImageLargeDisc, 0).pixmap(32, 32));
+  auto* version = new QLabel("Melodeck version 1.50", this);
+  auto* line = new QLabel("A music library browser and playlist launcher", this);
+  auto* web = new QLineEdit(m_strWebAddress, this);
+  web->setObjectName("1001");
+  web->setReadOnly(true);
+  auto* mail = new QLineEdit(m_strMailAddress, this);
+  mail->setObjectName("1002");
+  mail->setReadOnly(true);
+  auto* fields = new QFormLayout;
+  fields->addRow("WWW:", web);
+  fields->addRow("E-Mail:", mail);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  auto* layout = new QVBoxLayout(this);
+  auto* head = new QHBoxLayout;
+  head->addWidget(icon);
+  auto* texts = new QVBoxLayout;
+  texts->addWidget(version);
+  texts->addWidget(line);
+  head->addLayout(texts, 1);
+  layout->addLayout(head);
+  layout->addLayout(fields);
+  layout->addWidget(buttons);
+}

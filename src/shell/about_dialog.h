@@ -1,0 +1,14 @@
+// The About box.
+#pragma once
+
+#include <QDialog>
+
+class CAboutDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CAboutDlg(QWidget* parent = nullptr);
+
+  QString m_strWebAddress;
+  QString m_strMailAddress;
+};

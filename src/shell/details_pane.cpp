@@ -1,0 +1,147 @@
+#include "details_pane.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "res/resource_ids.h"
+
+namespace {
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+QLabel* SunkenField(QWidget* parent, int id) {
+  auto* field = new QLabel(parent);
+  field->setObjectName(QString::number(id));
+  field->setFrameShape(QFrame::Panel);
+  field->setFrameShadow(QFrame::Sunken);
+  field->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return field;
+}
+
+QLineEdit* EditField(QWidget* parent, int id) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QString::number(id));
+  return edit;
+}
+
+}  // namespace
+
+GPropDataPage::GPropDataPage(QWidget* parent) : QWidget(parent) {
+  setObjectName("137");
+  m_ctlCategory = new QComboBox(this);
+  m_ctlCategory->setObjectName(QString::number(res::IDC_CATEGORY));
+  m_ctlCategory->setEditable(true);
+  m_ctlCategory->setInsertPolicy(QComboBox::NoInsert);
+  for (const std::string& entry : m_categories.Entries()) m_ctlCategory->addItem(Text(entry));
+  m_pReadOnlyCategory = EditField(this, res::IDC_CATEGORY_READONLY);
+  m_pReadOnlyCategory->setReadOnly(true);
+  m_pReadOnlyCategory->hide();
+  m_pYear = EditField(this, res::IDC_YEAR);
+  m_pArtist = EditField(this, res::IDC_ARTIST);
+  m_pPlaytime = SunkenField(this, res::IDC_PLAYTIME);
+  m_pPlaytime->setText(" 0:0");
+  m_pBitrate = SunkenField(this, res::IDC_BITRATE);
+  m_pSize = SunkenField(this, res::IDC_SIZE);
+
+  auto* categoryLabel = new QLabel("&Category:", this);
+  categoryLabel->setBuddy(m_ctlCategory);
+  auto* yearLabel = new QLabel("&Year:", this);
+  yearLabel->setBuddy(m_pYear);
+  auto* artistLabel = new QLabel("A&rtist:", this);
+  artistLabel->setBuddy(m_pArtist);
+
+  // The category combo and its read-only stand-in share one place.
+  auto* grid = new QGridLayout(this);
+  grid->setColumnStretch(0, 1);
+  int row = 0;
+  grid->addWidget(categoryLabel, row++, 0, 1, 2);
+  grid->addWidget(m_ctlCategory, row, 0);
+  grid->addWidget(m_pReadOnlyCategory, row++, 0);
+  grid->addWidget(yearLabel, row++, 0, 1, 2);
+  grid->addWidget(m_pYear, row++, 0);
+  grid->addWidget(artistLabel, row++, 0, 1, 2);
+  grid->addWidget(m_pArtist, row++, 0);
+  grid->addWidget(new QLabel("Playtime (selected playtime):", this), row++, 0, 1, 2);
+  grid->addWidget(m_pPlaytime, row, 0);
+  grid->addWidget(new QLabel("m:s", this), row++, 1);
+  grid->addWidget(new QLabel("Bitrate:", this), row++, 0, 1, 2);
+  grid->addWidget(m_pBitrate, row++, 0);
+  grid->addWidget(new QLabel("Size (selected size):", this), row++, 0, 1, 2);
+  grid->addWidget(m_pSize, row, 0);
+  grid->addWidget(new QLabel("MB", this), row++, 1);
+  grid->setRowStretch(row, 1);
+  setFixedSize(230, 300);
+}
+
+void GPropDataPage::SetReadOnly(int readOnly, int artist) {
+  const PageLock lock = DecidePageLock(readOnly, artist);
+  m_ctlCategory->setVisible(!lock.categoryReadOnly);
+  m_pReadOnlyCategory->setVisible(lock.categoryReadOnly);
+  m_pYear->setReadOnly(lock.yearReadOnly);
+  m_pArtist->setReadOnly(lock.artistReadOnly);
+}
+
+void GPropDataPage::AddCategory(const GString& text) {
+  const int row = m_categories.Add(text);
+  if (row < 0) return;
+  const QString edit = m_ctlCategory->currentText();
+  m_ctlCategory->insertItem(row, Text(m_categories.Entries()[static_cast<size_t>(row)]));
+  m_ctlCategory->setEditText(edit);
+}
+
+bool GPropDataPage::UpdateData(bool pull) {
+  if (pull) {
+    const auto year = ParseYearField(m_pYear->text().toStdString());
+    if (!year) return false;
+    m_strCategory = m_ctlCategory->currentText().toStdString();
+    m_nYear = *year;
+    m_strPlaytime = m_pPlaytime->text().toStdString();
+    m_strBitrate = m_pBitrate->text().toStdString();
+    m_strArtist = m_pArtist->text().toStdString();
+    m_strSize = m_pSize->text().toStdString();
+    return true;
+  }
+  // Select the matching entry, then show the category exactly as it was given, so a
+  // pull right after gives it back unchanged.
+  m_ctlCategory->blockSignals(true);
+  m_ctlCategory->setCurrentIndex(m_categories.Find(m_strCategory));
+  m_ctlCategory->setEditText(Text(m_strCategory));
+  m_ctlCategory->blockSignals(false);
+  m_pYear->setText(m_nYear ? QString::number(m_nYear) : QString());  // no year: an empty field
+  m_pPlaytime->setText(Text(m_strPlaytime));
+  m_pBitrate->setText(Text(m_strBitrate));
+  m_pArtist->setText(Text(m_strArtist));
+  m_pSize->setText(Text(m_strSize));
+  return true;
+}
+
+void GPropDataPage::SetDlgItemText(int id, const std::string& text) {
+  if (id == res::IDC_CATEGORY_READONLY) m_pReadOnlyCategory->setText(Text(text));
+  if (id == res::IDC_SIZE) m_pSize->setText(Text(text));
+}
+
+void GPropDataPage::FocusFirstField() {
+  if (m_ctlCategory->isVisible()) {
+    m_ctlCategory->setFocus();
+  } else {
+    m_pYear->setFocus();
+  }
+}
+
+SPropertySheet::SPropertySheet(QWidget* parent) : QTabWidget(parent) {
+  setObjectName("sheet");
+  addTab(&m_pageData, "Data");
+  setCurrentIndex(0);
+}
+
+CTabForm::CTabForm(QWidget* parent) : QWidget(parent), m_pSheet(new SPropertySheet(this)) {
+  setObjectName("details");
+}
+
+void CTabForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  m_pSheet->setGeometry(0, 0, width(), height());  // the sheet fills the pane; the page keeps its size
+}

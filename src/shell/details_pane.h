@@ -1,0 +1,57 @@
+// The details pane: CTabForm holds the property sheet SPropertySheet with its one
+// page, the "Data" tab GPropDataPage. The page shows what the library tree puts into
+// its members and gives back what the user typed.
+#pragma once
+
+#include <QTabWidget>
+#include <QWidget>
+
+#include "tree/prop_data.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+class GPropDataPage : public QWidget, public GPropData {
+  Q_OBJECT
+
+ public:
+  explicit GPropDataPage(QWidget* parent = nullptr);
+
+  void SetReadOnly(int readOnly, int artist) override;
+  void AddCategory(const GString& text) override;
+  bool UpdateData(bool pull) override;
+  void SetDlgItemText(int id, const std::string& text) override;
+  // Focus to the first field that can take it.
+  void FocusFirstField();
+
+  QComboBox* m_ctlCategory;
+
+ private:
+  QLineEdit* m_pReadOnlyCategory;
+  QLineEdit* m_pYear;
+  QLineEdit* m_pArtist;
+  QLabel* m_pPlaytime;
+  QLabel* m_pBitrate;
+  QLabel* m_pSize;
+  CategoryList m_categories;
+};
+
+class SPropertySheet : public QTabWidget {
+  Q_OBJECT
+
+ public:
+  explicit SPropertySheet(QWidget* parent = nullptr);
+  GPropDataPage m_pageData;
+};
+
+class CTabForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CTabForm(QWidget* parent = nullptr);
+  SPropertySheet* m_pSheet;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+};

@@ -1,0 +1,95 @@
+#include "library_model.h"
+
+#include "tree_images.h"
+
+LibraryModel::LibraryModel(tree::TreeModel& tree, QObject* parent) : QAbstractItemModel(parent), m_tree(tree) {
+  m_tree.SetObserver(this);
+}
+
+LibraryModel::~LibraryModel() { m_tree.SetObserver(nullptr); }
+
+tree::Handle LibraryModel::HandleOf(const QModelIndex& index) {
+  return index.isValid() ? static_cast<tree::Handle>(index.internalId()) : tree::kNullHandle;
+}
+
+QModelIndex LibraryModel::IndexOf(tree::Handle item) const {
+  if (!m_tree.IsValid(item)) return {};
+  return createIndex(static_cast<int>(m_tree.RowOf(item)), 0, static_cast<quintptr>(item));
+}
+
+QModelIndex LibraryModel::index(int row, int column, const QModelIndex& parent) const {
+  if (row < 0 || column != 0) return {};
+  const tree::Handle child = m_tree.ChildAt(HandleOf(parent), static_cast<std::size_t>(row));
+  return child == tree::kNullHandle ? QModelIndex() : createIndex(row, 0, static_cast<quintptr>(child));
+}
+
+QModelIndex LibraryModel::parent(const QModelIndex& child) const { return IndexOf(m_tree.GetParent(HandleOf(child))); }
+
+int LibraryModel::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid() && parent.column() != 0) return 0;
+  return static_cast<int>(m_tree.ChildCount(HandleOf(parent)));
+}
+
+int LibraryModel::columnCount(const QModelIndex&) const { return 1; }
+
+bool LibraryModel::hasChildren(const QModelIndex& parent) const {
+  return parent.isValid() ? m_tree.HasChildren(HandleOf(parent)) : m_tree.ChildCount(tree::kNullHandle) > 0;
+}
+
+QVariant LibraryModel::data(const QModelIndex& index, int role) const {
+  const tree::Handle item = HandleOf(index);
+  if (!m_tree.IsValid(item)) return {};
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole: {
+      const std::string_view label = m_tree.GetLabel(item);
+      return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
+    }
+    case Qt::DecorationRole:
+      return NodeIcon(m_tree.GetImage(item), m_tree.GetOverlay(item));
+    default:
+      return {};
+  }
+}
+
+void LibraryModel::OnInserting(tree::Handle parent, std::size_t row) {
+  beginInsertRows(IndexOf(parent), static_cast<int>(row), static_cast<int>(row));
+}
+
+void LibraryModel::OnInserted(tree::Handle) { endInsertRows(); }
+
+void LibraryModel::OnRemoving(tree::Handle item) {
+  const int row = static_cast<int>(m_tree.RowOf(item));
+  beginRemoveRows(IndexOf(m_tree.GetParent(item)), row, row);
+}
+
+void LibraryModel::OnRemoved(tree::Handle) { endRemoveRows(); }
+
+void LibraryModel::OnChanged(tree::Handle item) {
+  const QModelIndex index = IndexOf(item);
+  emit dataChanged(index, index);
+}
+
+void LibraryModel::OnReordering(tree::Handle parent) {
+  emit layoutAboutToBeChanged({QPersistentModelIndex(IndexOf(parent))}, QAbstractItemModel::VerticalSortHint);
+  m_reorderingIndexes = persistentIndexList();
+}
+
+void LibraryModel::OnReordered(tree::Handle parent) {
+  QModelIndexList moved;
+  for (const QModelIndex& old : m_reorderingIndexes) moved << IndexOf(HandleOf(old));
+  changePersistentIndexList(m_reorderingIndexes, moved);
+  m_reorderingIndexes.clear();
+  emit layoutChanged({QPersistentModelIndex(IndexOf(parent))}, QAbstractItemModel::VerticalSortHint);
+}
+
+void LibraryModel::OnExpandedChanged(tree::Handle item, bool expanded) { emit expandedChanged(IndexOf(item), expanded); }
+
+void LibraryModel::OnSelectionChanged(tree::Handle item) { emit selectionChanged(IndexOf(item)); }
+
+void LibraryModel::OnBatchBegin() { beginResetModel(); }
+
+void LibraryModel::OnBatchEnd() {
+  endResetModel();
+  emit rebuilt();
+}

@@ -1,0 +1,105 @@
+#include "library_view.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMouseEvent>
+
+#include "library_model.h"
+#include "tree/stree_view.h"
+
+LibraryView::LibraryView(STreeView& tree, QWidget* parent)
+    : QTreeView(parent), m_tree(tree), m_pModel(new LibraryModel(*tree.m_pTree, this)) {
+  setObjectName("tree");
+  setModel(m_pModel);
+  setHeaderHidden(true);
+  setUniformRowHeights(true);  // large folders scroll without measuring every row
+  setRootIsDecorated(false);   // no lines and button at the root, as the top node is alone
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setIconSize(QSize(16, 16));
+  header()->setStretchLastSection(true);
+
+  connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+    if (!m_bFollowing) m_tree.m_pTree->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Expand);
+  });
+  connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
+    if (!m_bFollowing) m_tree.m_pTree->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Collapse);
+  });
+  connect(m_pModel, &LibraryModel::expandedChanged, this, &LibraryView::FollowExpanded);
+  connect(m_pModel, &LibraryModel::selectionChanged, this, [this](const QModelIndex& index) {
+    m_bFollowing = true;
+    setCurrentIndex(index);
+    m_bFollowing = false;
+  });
+  connect(m_pModel, &LibraryModel::rebuilt, this, &LibraryView::RestoreState);
+}
+
+TreeItem LibraryView::ItemAt(const QPoint& pos) const {
+  const QModelIndex index = indexAt(pos);
+  if (!index.isValid() || !visualRect(index).contains(pos)) return {};
+  return {LibraryModel::HandleOf(index), m_tree.m_pTree};
+}
+
+void LibraryView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) {
+    m_tree.OnRButtonDown(ItemAt(event->position().toPoint()));
+    return;
+  }
+  if (event->button() == Qt::LeftButton) {
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    if (!m_tree.OnLButtonDown(ctrl, ItemAt(event->position().toPoint()))) return;
+  }
+  QTreeView::mousePressEvent(event);
+}
+
+void LibraryView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) {
+    m_tree.OnRButtonUp();
+    return;
+  }
+  QTreeView::mouseReleaseEvent(event);
+}
+
+void LibraryView::contextMenuEvent(QContextMenuEvent* event) {
+  // The mouse opens the menu at the button's release; the menu key and Shift+F10
+  // open it for the selected node.
+  if (event->reason() == QContextMenuEvent::Mouse) return;
+  m_tree.OnRButtonDown(m_tree.Item(m_tree.m_pTree->GetSelection()));
+  m_tree.OnRButtonUp();
+}
+
+void LibraryView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QTreeView::currentChanged(current, previous);
+  if (m_bFollowing || !current.isValid()) return;
+  if (!m_tree.m_pTree->SelectItem(LibraryModel::HandleOf(current))) {
+    m_bFollowing = true;
+    setCurrentIndex(m_pModel->IndexOf(m_tree.m_pTree->GetSelection()));
+    m_bFollowing = false;
+  }
+}
+
+void LibraryView::FollowExpanded(const QModelIndex& index, bool expanded) {
+  m_bFollowing = true;
+  setExpanded(index, expanded);
+  m_bFollowing = false;
+}
+
+void LibraryView::RestoreState() {
+  // After a scan the view starts collapsed: expand what the tree model has expanded.
+  m_bFollowing = true;
+  std::vector<tree::Handle> pending;
+  for (tree::Handle root = m_tree.m_pTree->GetRoot(); root; root = m_tree.m_pTree->GetNextSibling(root)) {
+    pending.push_back(root);
+  }
+  while (!pending.empty()) {
+    const tree::Handle item = pending.back();
+    pending.pop_back();
+    if (!m_tree.m_pTree->IsExpanded(item)) continue;
+    setExpanded(m_pModel->IndexOf(item), true);
+    for (tree::Handle child = m_tree.m_pTree->GetChild(item); child; child = m_tree.m_pTree->GetNextSibling(child)) {
+      pending.push_back(child);
+    }
+  }
+  setCurrentIndex(m_pModel->IndexOf(m_tree.m_pTree->GetSelection()));
+  m_bFollowing = false;
+}

@@ -1,0 +1,33 @@
+// The library tree on screen: shows the tree model through LibraryModel and passes
+// clicks, keys, expanding and selection on to STreeView, which decides everything.
+#pragma once
+
+#include <QTreeView>
+
+class LibraryModel;
+class STreeView;
+class TreeItem;
+
+class LibraryView : public QTreeView {
+  Q_OBJECT
+
+ public:
+  LibraryView(STreeView& tree, QWidget* parent = nullptr);
+
+  LibraryModel* Model() const { return m_pModel; }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+ private:
+  TreeItem ItemAt(const QPoint& pos) const;
+  void FollowExpanded(const QModelIndex& index, bool expanded);
+  void RestoreState();
+
+  STreeView& m_tree;
+  LibraryModel* m_pModel;
+  bool m_bFollowing = false;  // applying the tree model's own change: do not echo it back
+};

@@ -1,0 +1,44 @@
+// melodeck: the desktop program. The one option, --screenshot FILE [--wait-scan],
+// renders the main window to a PNG after the first scan and exits.
+#include <QApplication>
+#include <QTimer>
+#include <iostream>
+
+#include "main_frame.h"
+#include "qt_ui_hooks.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Melodeck");
+  const QStringList args = QApplication::arguments();
+  QString screenshot;
+  bool waitScan = false;
+  for (int i = 1; i < args.size(); ++i) {
+    if (args[i] == "--screenshot" && i + 1 < args.size()) {
+      screenshot = args[++i];
+    } else if (args[i] == "--wait-scan") {
+      waitScan = true;
+    } else {
+      std::cerr << "usage: melodeck [--screenshot FILE [--wait-scan]]\n";
+      return 2;
+    }
+  }
+
+  QtUiHooks hooks;
+  CMainFrame frame;
+  frame.show();
+  frame.StartFirstScan();  // posts Refresh: the first scan runs from the event loop
+  if (!screenshot.isEmpty()) {
+    // After the first Refresh; with --wait-scan also after what it posted (the
+    // library size), so the picture shows the settled window.
+    QObject::connect(&frame, &CMainFrame::refreshed, &frame, [&frame, screenshot, waitScan] {
+      const auto grab = [&frame, screenshot] {
+        const bool saved = frame.grab().save(screenshot, "PNG");
+        if (!saved) std::cerr << "cannot write " << screenshot.toStdString() << '\n';
+        QApplication::exit(saved ? 0 : 1);
+      };
+      QTimer::singleShot(waitScan ? 100 : 0, &frame, grab);
+    }, Qt::SingleShotConnection);
+  }
+  return QApplication::exec();
+}

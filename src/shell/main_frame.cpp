@@ -1,0 +1,252 @@
+#include "main_frame.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QWhatsThis>
+
+#include "about_dialog.h"
+#include "details_pane.h"
+#include "library_view.h"
+#include "res/resource_ids.h"
+#include "res/strings.h"
+
+// ---- CPathCombo ----
+
+CPathCombo::CPathCombo(QWidget* parent) : QComboBox(parent) {
+  setObjectName(QString::number(res::ID_PATH_BOX));
+  setEditable(true);
+  setInsertPolicy(QComboBox::NoInsert);
+  setFixedWidth(250);
+  setToolTip(QString::fromStdString(res::ToolTipText(res::ID_PATH_BOX)));
+  setStatusTip(QString::fromStdString(res::StatusText(res::ID_PATH_BOX)));
+}
+
+std::string CPathCombo::Text() const { return currentText().toStdString(); }
+void CPathCombo::Clear() {
+  const QString edit = currentText();
+  clear();
+  setEditText(edit);
+}
+int CPathCombo::Count() const { return count(); }
+std::string CPathCombo::Item(int index) const { return itemText(index).toStdString(); }
+void CPathCombo::Append(const std::string& text) { addItem(QString::fromStdString(text)); }
+void CPathCombo::Insert(int index, const std::string& text) { insertItem(index, QString::fromStdString(text)); }
+void CPathCombo::Remove(int index) { removeItem(index); }
+void CPathCombo::Select(int index) { setCurrentIndex(index); }
+
+// ---- CMainFrame ----
+
+CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
+  setWindowTitle("Melodeck");
+  setObjectName("128");
+  m_strStartDir = catalogue::StartupDirectory();
+  m_strIniFile = catalogue::SettingsFilePath(m_strStartDir);
+  m_treeView.SetSettingsPaths(m_strStartDir, m_strIniFile);
+  m_treeView.SetFrame(this);
+  m_treeView.SetViewEvents(this);
+
+  m_wndSplitter = new QSplitter(Qt::Horizontal, this);
+  m_wndSplitter->setObjectName("splitter");
+  m_wndSplitter->setChildrenCollapsible(false);
+  m_pLibraryView = new LibraryView(m_treeView, m_wndSplitter);
+  m_pTabForm = new CTabForm(m_wndSplitter);
+  m_wndSplitter->addWidget(m_pLibraryView);
+  m_wndSplitter->addWidget(m_pTabForm);
+  m_wndSplitter->setStretchFactor(1, 1);
+  m_wndSplitter->setSizes({320, 400});
+  m_wndSplitter->installEventFilter(this);
+  setCentralWidget(m_wndSplitter);
+  m_treeView.m_pDataPage = &m_pTabForm->m_pSheet->m_pageData;
+  connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this] { UpdateMinimumSize(); });
+
+  m_wndPathCombo = new CPathCombo(this);
+  CreateMenus();
+  CreateToolBar();
+  m_strScanPath = catalogue::ReadInitialScanPath(m_strIniFile);
+  if (!m_strScanPath.empty()) m_wndPathCombo->setEditText(QString::fromStdString(m_strScanPath));
+  statusBar()->showMessage("Ready");
+  resize(760, 480);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::AddCommand(QMenu* menu, unsigned id, const QString& text, const QKeySequence& shortcut) {
+  auto* action = new QAction(text, this);
+  action->setObjectName(QString::number(id));
+  action->setShortcut(shortcut);
+  action->setStatusTip(QString::fromStdString(res::StatusText(id)));
+  const std::string tip = res::ToolTipText(id);
+  if (!tip.empty()) action->setToolTip(QString::fromStdString(tip));
+  connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+  if (menu) menu->addAction(action);
+  m_actions[id] = action;
+  return action;
+}
+
+void CMainFrame::CreateMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  AddCommand(file, res::ID_FILE_NEW, "&New album", QKeySequence("Ctrl+N"));
+  AddCommand(file, res::ID_PLAY_ORDER, "P&lay order...");
+  file->addSeparator();
+  AddCommand(file, res::ID_SETTINGS, "&Settings");
+  file->addSeparator();
+  AddCommand(file, res::ID_APP_EXIT, "E&xit", QKeySequence("Alt+F4"));
+  // Their functions arrive later: shown, not yet available.
+  for (const unsigned id : {res::ID_FILE_NEW, res::ID_PLAY_ORDER, res::ID_SETTINGS}) m_actions[id]->setEnabled(false);
+
+  QMenu* view = menuBar()->addMenu("&View");
+  QAction* toolbar = AddCommand(view, res::ID_VIEW_TOOLBAR, "&Toolbar");
+  toolbar->setCheckable(true);
+  toolbar->setChecked(true);
+  QAction* status = AddCommand(view, res::ID_VIEW_STATUS_BAR, "&Status Bar");
+  status->setCheckable(true);
+  status->setChecked(true);
+  AddCommand(view, res::ID_WINDOW_SPLIT, "S&plit");
+  view->addSeparator();
+  auto* modes = new QActionGroup(this);
+  modes->setExclusive(true);
+  for (const auto& [id, text] : {std::pair{res::ID_SHOW_SONGNAMES, "Show s&ongnames"}, {res::ID_SHOW_FILENAMES, "Show &filenames"}}) {
+    QAction* action = AddCommand(view, id, text);
+    action->setCheckable(true);
+    modes->addAction(action);
+  }
+  view->addSeparator();
+  AddCommand(view, res::ID_REFRESH, "&Refresh", QKeySequence(Qt::Key_F5));
+  connect(view, &QMenu::aboutToShow, this, &CMainFrame::SyncDisplayModeChecks);
+  SyncDisplayModeChecks();
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  AddCommand(help, res::ID_HELP_INDEX, "&Help Topics")->setEnabled(false);
+  help->addSeparator();
+  AddCommand(help, res::ID_APP_ABOUT, "&About Melodeck...");
+
+  // Keys without a menu item.
+  AddCommand(nullptr, res::ID_CONTEXT_HELP, "What's This?", QKeySequence("Shift+F1"));
+  AddCommand(nullptr, res::ID_NEXT_PANE, "Next Pane", QKeySequence(Qt::Key_F6));
+  AddCommand(nullptr, res::ID_PREV_PANE, "Previous Pane", QKeySequence("Shift+F6"));
+  for (const unsigned id : {res::ID_CONTEXT_HELP, res::ID_NEXT_PANE, res::ID_PREV_PANE}) addAction(m_actions[id]);
+}
+
+void CMainFrame::CreateToolBar() {
+  QToolBar* bar = addToolBar("Toolbar");
+  bar->setObjectName("toolbar");
+  bar->setMovable(true);
+  bar->setAllowedAreas(Qt::AllToolBarAreas);
+  bar->addAction(m_actions[res::ID_FILE_NEW]);
+  bar->addAction(m_actions[res::ID_PLAY_ORDER]);
+  bar->addSeparator();
+  bar->addWidget(m_wndPathCombo);
+  bar->addSeparator();
+  bar->addAction(m_actions[res::ID_REFRESH]);
+  bar->addSeparator();
+  m_actions[res::ID_CONTEXT_HELP]->setIcon(style()->standardIcon(QStyle::SP_TitleBarContextHelpButton));
+  bar->addAction(m_actions[res::ID_CONTEXT_HELP]);
+  m_actions[res::ID_FILE_NEW]->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
+  m_actions[res::ID_PLAY_ORDER]->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+  m_actions[res::ID_REFRESH]->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+  connect(m_actions[res::ID_VIEW_TOOLBAR], &QAction::toggled, bar, &QToolBar::setVisible);
+  connect(bar, &QToolBar::visibilityChanged, m_actions[res::ID_VIEW_TOOLBAR], &QAction::setChecked);
+  connect(m_actions[res::ID_VIEW_STATUS_BAR], &QAction::toggled, statusBar(), &QStatusBar::setVisible);
+}
+
+void CMainFrame::StartFirstScan() { m_treeView.OnInitialUpdate(); }
+
+void CMainFrame::OnCommand(unsigned id) {
+  switch (id) {
+    case res::ID_REFRESH: OnRefresh(); break;
+    case res::ID_SHOW_SONGNAMES: m_treeView.OnShowSongnames(); SyncDisplayModeChecks(); break;
+    case res::ID_SHOW_FILENAMES: m_treeView.OnShowFilenames(); SyncDisplayModeChecks(); break;
+    case res::ID_APP_EXIT: close(); break;
+    case res::ID_APP_ABOUT: ShowAbout(); break;
+    case res::ID_CONTEXT_HELP: QWhatsThis::enterWhatsThisMode(); break;
+    case res::ID_NEXT_PANE: MoveFocus(1); break;
+    case res::ID_PREV_PANE: MoveFocus(-1); break;
+    case res::ID_WINDOW_SPLIT:
+      m_bSplitting = true;
+      m_wndSplitter->setFocus();
+      statusBar()->showMessage("Move the splitter bar with the arrow keys; Enter or Escape ends");
+      break;
+    default: break;
+  }
+}
+
+void CMainFrame::OnRefresh() {
+  m_strScanPath = catalogue::UpdatePathHistory(*m_wndPathCombo, m_strIniFile);
+  m_treeView.Refresh(m_strScanPath);
+  m_pLibraryView->setFocus();
+  SyncDisplayModeChecks();
+  emit refreshed();
+}
+
+void CMainFrame::OnPlayOrderEnabled(bool) {
+  // The play-order dialog arrives later; until then the command stays unavailable.
+}
+
+void CMainFrame::SyncDisplayModeChecks() {
+  m_actions[res::ID_SHOW_SONGNAMES]->setChecked(m_treeView.m_nDisplayMode == 0);
+  m_actions[res::ID_SHOW_FILENAMES]->setChecked(m_treeView.m_nDisplayMode != 0);
+}
+
+void CMainFrame::MoveFocus(int) {
+  // Two panes: the next and the previous pane are the same, the other one.
+  if (m_pLibraryView->hasFocus()) {
+    m_pTabForm->m_pSheet->m_pageData.FocusFirstField();
+  } else {
+    m_pLibraryView->setFocus();
+  }
+}
+
+void CMainFrame::ShowAbout() {
+  CAboutDlg about(this);
+  about.exec();
+}
+
+void CMainFrame::UpdateMinimumSize() {
+  // The window may shrink until the details pane reaches 6 pixels beyond the page's
+  // right and bottom edges; moving the splitter bar moves that limit.
+  const QWidget* page = &m_pTabForm->m_pSheet->m_pageData;
+  const QRect pane(m_pTabForm->mapToGlobal(QPoint(0, 0)), m_pTabForm->size());
+  const QRect pageRect(page->mapToGlobal(QPoint(0, 0)), page->size());
+  const int width = this->width() - (pane.right() - pageRect.right()) + 6;
+  const int height = this->height() - (pane.bottom() - pageRect.bottom()) + 6;
+  setMinimumSize(std::max(width, 0), std::max(height, 0));
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  UpdateMinimumSize();
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  UpdateMinimumSize();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_wndSplitter && m_bSplitting && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    QList<int> sizes = m_wndSplitter->sizes();
+    const int step = key->modifiers() & Qt::ControlModifier ? 1 : 8;
+    if (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) {
+      const int delta = key->key() == Qt::Key_Left ? -step : step;
+      sizes[0] += delta;
+      sizes[1] -= delta;
+      m_wndSplitter->setSizes(sizes);
+      UpdateMinimumSize();
+      return true;
+    }
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Escape) {
+      m_bSplitting = false;
+      statusBar()->clearMessage();
+      m_pLibraryView->setFocus();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,82 @@
+// CMainFrame: the main window with menu, toolbar and path box, status bar, and the
+// splitter holding the library tree and the details pane.
+#pragma once
+
+#include <QComboBox>
+#include <QMainWindow>
+#include <map>
+
+#include "catalogue/gstring.h"
+#include "catalogue/settings.h"
+#include "tree/stree_view.h"
+
+class CTabForm;
+class LibraryView;
+class QAction;
+class QSplitter;
+
+// The path box: an editable list of the scan paths used, most recent first.
+class CPathCombo : public QComboBox, public catalogue::PathHistoryList {
+  Q_OBJECT
+
+ public:
+  explicit CPathCombo(QWidget* parent = nullptr);
+  std::string Text() const override;
+  void Clear() override;
+  int Count() const override;
+  std::string Item(int index) const override;
+  void Append(const std::string& text) override;
+  void Insert(int index, const std::string& text) override;
+  void Remove(int index) override;
+  void Select(int index) override;
+};
+
+class CMainFrame : public QMainWindow, public tree::CommandTarget, public tree::ViewEvents {
+  Q_OBJECT
+
+ public:
+  CMainFrame();
+  ~CMainFrame() override;
+
+  void OnCommand(unsigned id) override;
+  void OnPlayOrderEnabled(bool enabled) override;
+
+  // The first scan is posted from the tree's initial update; call once shown.
+  void StartFirstScan();
+  void OnRefresh();
+
+  STreeView& Tree() { return m_treeView; }
+  LibraryView* View() const { return m_pLibraryView; }
+  CTabForm* Details() const { return m_pTabForm; }
+  QAction* Action(unsigned id) const { return m_actions.at(id); }
+
+  GString m_strStartDir;
+  GString m_strIniFile;
+  GString m_strScanPath;
+  CPathCombo* m_wndPathCombo;
+  QSplitter* m_wndSplitter;
+  STreeView* m_pTreeView;
+
+ signals:
+  void refreshed();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QAction* AddCommand(QMenu* menu, unsigned id, const QString& text, const QKeySequence& shortcut = {});
+  void CreateMenus();
+  void CreateToolBar();
+  void SyncDisplayModeChecks();
+  void UpdateMinimumSize();
+  void MoveFocus(int step);
+  void ShowAbout();
+
+  STreeView m_treeView;
+  LibraryView* m_pLibraryView;
+  CTabForm* m_pTabForm;
+  std::map<unsigned, QAction*> m_actions;
+  bool m_bSplitting = false;  // the keyboard moves the splitter bar
+};
