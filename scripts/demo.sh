@@ -1,22 +1,25 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and shows the bundled demo library.
-# The desktop program is not built yet: until it is, this shows the demo library's
-# catalogues as melodeck-tool reads them.
+# Installs what is missing, builds, and starts Melodeck on the bundled demo library.
+# Without a display the window is rendered offscreen to a PNG and the library tree
+# is printed instead.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" "$root/build"
 
-tool="$root/build/tools/melodeck-tool"
-echo "Melodeck's desktop program is not built yet; the demo library as melodeck-tool reads it:"
-while IFS= read -r -d '' catalogue; do
-  echo "${catalogue#"$root/"}"
-  sections=$("$tool" profile get "$catalogue" | sed -n 's/^value=//p')
-  while IFS= read -r section; do
-    [ -n "$section" ] || continue
-    artist=$("$tool" profile get "$catalogue" --section "$section" --key Artist | sed -n 's/^value=//p')
-    year=$("$tool" profile get "$catalogue" --section "$section" --key Year | sed -n 's/^value=//p')
-    printf '  [%b] Artist=%b Year=%b\n' "$section" "$artist" "$year"
-  done < <(printf '%s' "$sections" | sed 's/\\x00/\n/g')
-done < <(find "$root/demo/library" -iname album.ini -print0 | sort -z)
+demo="$root/build/demo"
+library="$demo/library"
+[ -d "$library" ] || "$root/build/demo/melodeck-make-demo" "$library"
+# Melodeck keeps its settings in the folder it starts in: the demo's own.
+if [ ! -f "$demo/Melodeck.ini" ]; then
+  printf '[Settings]\nDecoder=%s\n\n[Folders]\n1=%s/\n' "$root/demo/demo-player.sh" "$library" > "$demo/Melodeck.ini"
+fi
+cd "$demo"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec "$root/build/src/shell/melodeck"
+fi
+QT_QPA_PLATFORM=offscreen "$root/build/src/shell/melodeck" --screenshot "$demo/melodeck.png" --wait-scan 2>/dev/null
+echo "No display: Melodeck's window on the demo library was rendered to $demo/melodeck.png"
+echo "The library tree:"
+"$root/build/tools/melodeck-tool" tree "$library/"

@@ -14,6 +14,18 @@ inline constexpr unsigned ID_DELETE_NODE = 1046;
 inline constexpr unsigned ID_RENAME_NODE = 1047;
 inline constexpr unsigned ID_SHOW_SONGNAMES = 1049;
 inline constexpr unsigned ID_SHOW_FILENAMES = 1050;
+inline constexpr unsigned ID_FILE_NEW = 57600;
+inline constexpr unsigned ID_PLAY_ORDER = 1010;
+inline constexpr unsigned ID_SETTINGS = 1048;
+inline constexpr unsigned ID_APP_EXIT = 57665;
+inline constexpr unsigned ID_VIEW_TOOLBAR = 59392;
+inline constexpr unsigned ID_VIEW_STATUS_BAR = 59393;
+inline constexpr unsigned ID_WINDOW_SPLIT = 57653;
+inline constexpr unsigned ID_HELP_INDEX = 57667;
+inline constexpr unsigned ID_APP_ABOUT = 57664;
+inline constexpr unsigned ID_CONTEXT_HELP = 57669;
+inline constexpr unsigned ID_NEXT_PANE = 57680;
+inline constexpr unsigned ID_PREV_PANE = 57681;
 
 // Controls of the details page.
 inline constexpr int IDC_PLAYTIME = 1004;

@@ -144,4 +144,5 @@ CTabForm::CTabForm(QWidget* parent) : QWidget(parent), m_pSheet(new SPropertyShe
 void CTabForm::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   m_pSheet->setGeometry(0, 0, width(), height());  // the sheet fills the pane; the page keeps its size
+  emit resized();
 }

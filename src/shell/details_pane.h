@@ -52,6 +52,9 @@ class CTabForm : public QWidget {
   explicit CTabForm(QWidget* parent = nullptr);
   SPropertySheet* m_pSheet;
 
+ signals:
+  void resized();
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
 };

@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "library_model.h"
@@ -64,6 +65,18 @@ void LibraryView::contextMenuEvent(QContextMenuEvent* event) {
   // The mouse opens the menu at the button's release; the menu key and Shift+F10
   // open it for the selected node.
   if (event->reason() == QContextMenuEvent::Mouse) return;
+  ShowMenuForSelection();
+}
+
+void LibraryView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    ShowMenuForSelection();
+    return;
+  }
+  QTreeView::keyPressEvent(event);
+}
+
+void LibraryView::ShowMenuForSelection() {
   m_tree.OnRButtonDown(m_tree.Item(m_tree.m_pTree->GetSelection()));
   m_tree.OnRButtonUp();
 }

@@ -20,10 +20,12 @@ class LibraryView : public QTreeView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
  private:
   TreeItem ItemAt(const QPoint& pos) const;
+  void ShowMenuForSelection();
   void FollowExpanded(const QModelIndex& index, bool expanded);
   void RestoreState();
 

@@ -64,6 +64,7 @@ CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
   setCentralWidget(m_wndSplitter);
   m_treeView.m_pDataPage = &m_pTabForm->m_pSheet->m_pageData;
   connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this] { UpdateMinimumSize(); });
+  connect(m_pTabForm, &CTabForm::resized, this, [this] { UpdateMinimumSize(); });
 
   m_wndPathCombo = new CPathCombo(this);
   CreateMenus();
@@ -211,6 +212,7 @@ void CMainFrame::UpdateMinimumSize() {
   // The window may shrink until the details pane reaches 6 pixels beyond the page's
   // right and bottom edges; moving the splitter bar moves that limit.
   const QWidget* page = &m_pTabForm->m_pSheet->m_pageData;
+  if (!isVisible() || !page->isVisible()) return;  // not laid out yet
   const QRect pane(m_pTabForm->mapToGlobal(QPoint(0, 0)), m_pTabForm->size());
   const QRect pageRect(page->mapToGlobal(QPoint(0, 0)), page->size());
   const int width = this->width() - (pane.right() - pageRect.right()) + 6;

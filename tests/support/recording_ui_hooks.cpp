@@ -2,7 +2,18 @@
 
 namespace testing_support {
 
-RecordingUiHooks::RecordingUiHooks() { platform::SetUiHooks(this); }
+RecordingUiHooks::RecordingUiHooks(platform::UiHooks* eventLoop) : m_pEventLoop(eventLoop) {
+  platform::SetUiHooks(this);
+}
+
+void RecordingUiHooks::Post(std::function<void()> message) {
+  if (m_pEventLoop) return m_pEventLoop->Post(std::move(message));
+  UiHooks::Post(std::move(message));
+}
+
+bool RecordingUiHooks::PumpOne() { return m_pEventLoop ? m_pEventLoop->PumpOne() : UiHooks::PumpOne(); }
+
+std::uint64_t RecordingUiHooks::TickCount() { return m_pEventLoop ? m_pEventLoop->TickCount() : UiHooks::TickCount(); }
 
 RecordingUiHooks::~RecordingUiHooks() { platform::SetUiHooks(nullptr); }
 

@@ -20,8 +20,9 @@ struct ShownMessage {
 
 class RecordingUiHooks : public platform::UiHooks {
  public:
-  // Installs itself for its lifetime.
-  RecordingUiHooks();
+  // Installs itself for its lifetime. Posted messages, pumping and the clock go to
+  // eventLoop when one is given (the desktop program's), else to the defaults.
+  explicit RecordingUiHooks(platform::UiHooks* eventLoop = nullptr);
   ~RecordingUiHooks() override;
 
   int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
@@ -29,6 +30,9 @@ class RecordingUiHooks : public platform::UiHooks {
   void EndWaitCursor() override { --waitCursorDepth; }
   unsigned PopupMenu(const std::vector<platform::MenuItem>& items) override;
   std::optional<std::string> FileDialog(const platform::FileDialogRequest& request) override;
+  void Post(std::function<void()> message) override;
+  bool PumpOne() override;
+  std::uint64_t TickCount() override;
 
   // Scripted answers, used in order; without one, the box's default button.
   std::deque<int> messageAnswers;
@@ -40,6 +44,9 @@ class RecordingUiHooks : public platform::UiHooks {
   std::vector<platform::FileDialogRequest> fileDialogs;
   int waitCursorBegins = 0;
   int waitCursorDepth = 0;
+
+ private:
+  platform::UiHooks* m_pEventLoop;
 };
 
 }  // namespace testing_support

@@ -1,0 +1,258 @@
+// The desktop program offscreen: main frame, details pane, the tree on screen and its
+// context menu. Controls are found by their resource ids; menus and message boxes are
+// answered by the recording UI hooks, so no test blocks.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QTest>
+#include <memory>
+
+#include "details_pane.h"
+#include "library_model.h"
+#include "library_view.h"
+#include "main_frame.h"
+#include "mp3_frames.h"
+#include "platform/profile.h"
+#include "qt_ui_hooks.h"
+#include "recording_ui_hooks.h"
+#include "res/resource_ids.h"
+#include "temp_dir.h"
+
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TempDir> m_dir;
+  std::unique_ptr<QtUiHooks> m_qt;
+  std::unique_ptr<testing_support::RecordingUiHooks> m_ui;
+  std::unique_ptr<CMainFrame> m_frame;
+  QString m_oldDir;
+
+  std::string Lib() const { return m_dir->path() + "lib/"; }
+
+  // A library, a settings file naming it, and the window started on it.
+  void Start(bool withFolders = true) {
+    WriteFile(Lib() + "a/album.ini",
+              "[Album:One & Only]\nArtist=The Band\nCategory=Ambient\nYear=1994\nT1=1.mp3, Song One\nT2=2.mp3, Song Two\n");
+    WriteFile(Lib() + "a/1.mp3", std::string(1048576, '\0'));
+    WriteFile(Lib() + "a/2.mp3", std::string(1048576, '\0'));
+    WriteFile(Lib() + "loose/l.mp3", testing_support::SilentMp3Frames(3));
+    if (withFolders) WriteFile(m_dir->path() + "Melodeck.ini", "[Folders]\n1=" + Lib() + "\n");
+    m_frame = std::make_unique<CMainFrame>();
+    m_frame->show();
+    QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
+    m_frame->StartFirstScan();
+    QVERIFY(refreshed.wait(5000));
+    QCoreApplication::processEvents();
+  }
+  LibraryView* View() { return m_frame->View(); }
+  QModelIndex IndexOf(const QStringList& labels) {
+    QModelIndex index = View()->Model()->index(0, 0);
+    for (const QString& label : labels) {
+      const auto model = View()->Model();
+      QModelIndex found;
+      for (int row = 0; row < model->rowCount(index); ++row) {
+        if (model->index(row, 0, index).data().toString() == label) found = model->index(row, 0, index);
+      }
+      if (!found.isValid()) return {};
+      index = found;
+    }
+    return index;
+  }
+  QPoint Center(const QModelIndex& index) {
+    View()->scrollTo(index);
+    return View()->visualRect(index).center();
+  }
+  template <typename T>
+  T* Control(int id) {
+    return m_frame->findChild<T*>(QString::number(id));
+  }
+
+ private slots:
+  void init() {
+    m_dir = std::make_unique<TempDir>();
+    m_oldDir = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(m_dir->path()));
+    m_qt = std::make_unique<QtUiHooks>();
+    m_ui = std::make_unique<testing_support::RecordingUiHooks>(m_qt.get());
+  }
+  void cleanup() {
+    m_frame.reset();
+    m_ui.reset();
+    m_qt.reset();
+    QDir::setCurrent(m_oldDir);
+    m_dir.reset();
+  }
+
+  void firstStartWithoutSettings() {
+    Start(false);
+    QCOMPARE(m_frame->windowTitle(), QString("Melodeck"));
+    QCOMPARE(m_frame->m_wndPathCombo->currentText(), QString());
+    QCOMPARE(m_frame->m_wndPathCombo->count(), 0);
+    QCOMPARE(m_frame->m_wndSplitter->sizes().at(0), 320);
+    QCOMPARE(m_frame->m_wndPathCombo->width(), 250);
+  }
+
+  void menusCarryTheirTextsAndKeys() {
+    Start();
+    QStringList menus;
+    for (QAction* menu : m_frame->menuBar()->actions()) menus << menu->text();
+    QCOMPARE(menus, (QStringList{"&File", "&View", "&Help"}));
+    const auto text = [this](unsigned id) { return m_frame->Action(id)->text(); };
+    QCOMPARE(text(res::ID_FILE_NEW), QString("&New album"));
+    QCOMPARE(m_frame->Action(res::ID_FILE_NEW)->shortcut(), QKeySequence("Ctrl+N"));
+    QCOMPARE(text(res::ID_PLAY_ORDER), QString("P&lay order..."));
+    QCOMPARE(text(res::ID_REFRESH), QString("&Refresh"));
+    QCOMPARE(m_frame->Action(res::ID_REFRESH)->shortcut(), QKeySequence(Qt::Key_F5));
+    QCOMPARE(text(res::ID_SHOW_SONGNAMES), QString("Show s&ongnames"));
+    QCOMPARE(text(res::ID_SHOW_FILENAMES), QString("Show &filenames"));
+    QCOMPARE(text(res::ID_WINDOW_SPLIT), QString("S&plit"));
+    QCOMPARE(text(res::ID_APP_ABOUT), QString("&About Melodeck..."));
+    QCOMPARE(m_frame->Action(res::ID_REFRESH)->statusTip(), QString("Scan the path and refresh the tree"));
+    QCOMPARE(m_frame->Action(res::ID_REFRESH)->toolTip(), QString("Refresh"));
+    // Functions that arrive later are shown but not available yet.
+    QVERIFY(!m_frame->Action(res::ID_FILE_NEW)->isEnabled());
+    QVERIFY(!m_frame->Action(res::ID_SETTINGS)->isEnabled());
+  }
+
+  void refreshPutsThePathFirstInTheHistory() {
+    WriteFile(m_dir->path() + "Melodeck.ini", "[Folders]\n1=/old/a\n2=/old/b\n");
+    Start(false);
+    m_frame->m_wndPathCombo->setEditText(QString::fromStdString("  " + Lib() + "  "));
+    m_frame->Action(res::ID_REFRESH)->trigger();
+    QCOMPARE(m_frame->m_wndPathCombo->count(), 3);
+    QCOMPARE(m_frame->m_wndPathCombo->itemText(0), QString::fromStdString(Lib()));
+    QCOMPARE(m_frame->m_wndPathCombo->itemText(2), QString("/old/b"));
+    QCOMPARE(QString::fromStdString(platform::ProfileGetString(m_dir->path() + "Melodeck.ini", "Folders", "1")),
+             QString::fromStdString(Lib()));
+    // The first scan (of a missing folder) found no artist: file names show since.
+    QVERIFY(IndexOf({"The Band", "One & Only", "1"}).isValid());
+  }
+
+  void displayModeRadioPairFromEitherPane() {
+    Start();
+    QVERIFY(m_frame->Action(res::ID_SHOW_SONGNAMES)->isChecked());
+    m_frame->Details()->m_pSheet->m_pageData.FocusFirstField();
+    m_frame->Action(res::ID_SHOW_FILENAMES)->trigger();
+    QVERIFY(m_frame->Action(res::ID_SHOW_FILENAMES)->isChecked());
+    QVERIFY(!m_frame->Action(res::ID_SHOW_SONGNAMES)->isChecked());
+    QVERIFY(IndexOf({"The Band", "One & Only", "1"}).isValid());
+    m_frame->Action(res::ID_SHOW_SONGNAMES)->trigger();
+    QVERIFY(m_frame->Action(res::ID_SHOW_SONGNAMES)->isChecked());
+    QVERIFY(IndexOf({"The Band", "One & Only", "Song One"}).isValid());
+  }
+
+  void selectingAnAlbumFillsTheDetailsPane() {
+    Start();
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));
+    QCOMPARE(Control<QComboBox>(res::IDC_CATEGORY)->currentText(), QString("Ambient"));
+    QCOMPARE(Control<QLineEdit>(res::IDC_YEAR)->text(), QString("1994"));
+    QCOMPARE(Control<QLineEdit>(res::IDC_ARTIST)->text(), QString("The Band"));
+    QVERIFY(Control<QLineEdit>(res::IDC_ARTIST)->isReadOnly());
+    QCOMPARE(Control<QLabel>(res::IDC_SIZE)->text(), QString("2.00"));
+    View()->setCurrentIndex(IndexOf({"The Band"}));
+    QVERIFY(!Control<QComboBox>(res::IDC_CATEGORY)->isVisible());
+    QVERIFY(Control<QLineEdit>(res::IDC_CATEGORY_READONLY)->isVisible());
+  }
+
+  void ctrlClicksMarkAndShowTheMarkedSize() {
+    Start();
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));
+    View()->expand(IndexOf({"The Band"}));
+    View()->expand(IndexOf({"The Band", "One & Only"}));
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      Center(IndexOf({"The Band", "One & Only", "Song One"})));
+    QCOMPARE(Control<QLabel>(res::IDC_SIZE)->text(), QString("1.00 (1.00)"));
+    QVERIFY(m_frame->Tree().PlayOrderEnabled());
+    // The album is partly marked now: a Ctrl+click unmarks it, the next one marks it whole.
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      Center(IndexOf({"The Band", "One & Only"})));
+    QCOMPARE(Control<QLabel>(res::IDC_SIZE)->text(), QString("2.00"));
+    QVERIFY(!m_frame->Tree().PlayOrderEnabled());
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      Center(IndexOf({"The Band", "One & Only"})));
+    QCOMPARE(Control<QLabel>(res::IDC_SIZE)->text(), QString("2.00 (2.00)"));
+    // A plain click selects and leaves the marks alone.
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, Center(IndexOf({"The Band"})));
+    QCOMPARE(Control<QLabel>(res::IDC_SIZE)->text(), QString("2.00 (2.00)"));
+  }
+
+  void rightClickShowsTheMenuFittedToTheNode() {
+    Start();
+    View()->expand(IndexOf({"The Band"}));
+    QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, Center(IndexOf({"The Band", "One & Only"})));
+    QCOMPARE(m_ui->menus.size(), size_t{1});
+    const auto& menu = m_ui->menus.back();
+    QCOMPARE(QString::fromStdString(menu.at(0).text), QString("&Play \"One && Only\" now"));
+    QCOMPARE(QString::fromStdString(menu.at(4).text), QString("&Delete album information (album.ini)"));
+    QVERIFY(!menu.at(1).enabled);  // nothing marked
+    QCOMPARE(View()->currentIndex(), IndexOf({"The Band", "One & Only"}));
+
+    // Empty space: all songs, and the selection stays.
+    QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, QPoint(5, View()->viewport()->height() - 5));
+    QCOMPARE(QString::fromStdString(m_ui->menus.back().at(0).text), QString("&Play all songs now"));
+    QCOMPARE(View()->currentIndex(), IndexOf({"The Band", "One & Only"}));
+
+    // Shift+F10 opens it for the selected node.
+    QTest::keyClick(View(), Qt::Key_F10, Qt::ShiftModifier);
+    QCOMPARE(m_ui->menus.size(), size_t{3});
+    QCOMPARE(QString::fromStdString(m_ui->menus.back().at(0).text), QString("&Play \"One && Only\" now"));
+  }
+
+  void minimumSizeKeepsTheDetailsPageVisible() {
+    Start();
+    const auto check = [this] {
+      const QWidget* pane = m_frame->Details();
+      const QWidget* page = &m_frame->Details()->m_pSheet->m_pageData;
+      const int paneRight = pane->mapToGlobal(QPoint(pane->width(), 0)).x();
+      const int pageRight = page->mapToGlobal(QPoint(page->width(), 0)).x();
+      QCOMPARE(m_frame->minimumWidth(), m_frame->width() - (paneRight - pageRight) + 6);
+    };
+    check();
+    const int before = m_frame->minimumWidth();
+    m_frame->m_wndSplitter->setSizes({420, m_frame->m_wndSplitter->sizes().at(1) - 100});
+    emit m_frame->m_wndSplitter->splitterMoved(420, 1);
+    check();
+    QCOMPARE(m_frame->minimumWidth(), before + 100);
+  }
+
+  void categoryComboKeepsWhatWasPushed() {
+    Start();
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));  // lists its category
+    GPropDataPage& page = m_frame->Details()->m_pSheet->m_pageData;
+    page.m_strCategory = "pop";
+    page.UpdateData(false);
+    page.m_strCategory = "";
+    QVERIFY(page.UpdateData(true));
+    QCOMPARE(QString::fromStdString(page.m_strCategory), QString("pop"));
+    page.AddCategory(" ambient ");  // listed already since the album showed it
+    page.AddCategory("Metal");
+    QComboBox* combo = Control<QComboBox>(res::IDC_CATEGORY);
+    QCOMPARE(combo->itemText(0), QString("Ambient"));
+    QCOMPARE(combo->findText("Metal"), 6);
+    QCOMPARE(combo->count(), 12);
+    page.SetReadOnly(0, 0);
+    QVERIFY(Control<QLineEdit>(res::IDC_ARTIST)->isReadOnly());
+    QVERIFY(!Control<QLineEdit>(res::IDC_YEAR)->isReadOnly());
+  }
+
+  void focusMovesBetweenThePanes() {
+    Start();
+    QApplication::setActiveWindow(m_frame.get());
+    View()->setFocus();
+    m_frame->Action(res::ID_NEXT_PANE)->trigger();
+    QVERIFY(m_frame->Details()->isAncestorOf(QApplication::focusWidget()));
+    m_frame->Action(res::ID_PREV_PANE)->trigger();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(View()));
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
