@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "details_pane.h"
@@ -241,6 +242,29 @@ class MainWindowTest : public QObject {
     page.SetReadOnly(0, 0);
     QVERIFY(Control<QLineEdit>(res::IDC_ARTIST)->isReadOnly());
     QVERIFY(!Control<QLineEdit>(res::IDC_YEAR)->isReadOnly());
+  }
+
+  void aboutBoxShowsVersionAndAddresses() {
+    Start();
+    QString title, web, mail, version;
+    bool webReadOnly = false;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      title = box->windowTitle();
+      web = box->findChild<QLineEdit*>("1001")->text();
+      webReadOnly = box->findChild<QLineEdit*>("1001")->isReadOnly();
+      mail = box->findChild<QLineEdit*>("1002")->text();
+      for (auto* label : box->findChildren<QLabel*>()) {
+        if (label->text().startsWith("Melodeck version")) version = label->text();
+      }
+      box->accept();
+    });
+    m_frame->Action(res::ID_APP_ABOUT)->trigger();
+    QCOMPARE(title, QString("About Melodeck"));
+    QCOMPARE(version, QString("Melodeck version 1.50"));
+    QVERIFY(webReadOnly);
+    QVERIFY(!web.isEmpty() && mail.contains('@'));
   }
 
   void focusMovesBetweenThePanes() {
