@@ -3,6 +3,7 @@
 // answered by the recording UI hooks, so no test blocks.
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
