@@ -107,7 +107,11 @@ std::optional<std::string> ProfileDocument::Value(std::string_view section,
                                                   std::string_view key) const {
   const Section* found = FindSection(section);
   if (!found) return std::nullopt;
-  const size_t index = FindKeyLine(*found, key);
+  return ValueIn(*found, key);
+}
+
+std::optional<std::string> ProfileDocument::ValueIn(const Section& section, std::string_view key) const {
+  const size_t index = FindKeyLine(section, key);
   if (index == kNoLine) return std::nullopt;
   return UnquoteProfileValue(m_lines[index].value);
 }

@@ -48,6 +48,10 @@ class ProfileDocument {
   const std::string& LineEnd() const { return m_lineEnd; }
   const std::vector<Line>& Lines() const { return m_lines; }
   const Section* FindSection(std::string_view name) const;
+  // Every header, empty names and duplicates included, in file order.
+  const std::vector<Section>& Sections() const { return m_sections; }
+  // The value of a key in this very section (not the first of its name).
+  std::optional<std::string> ValueIn(const Section& section, std::string_view key) const;
   // Index of the first "key=value" line of that name in the section. Lines without
   // "=" are never found, so a write of such a name adds a line that reads back.
   // kNoLine when there is none.

@@ -192,10 +192,17 @@ void STreeView::AddLooseFile(ScanContext& context, const std::string& folder, co
   } else {
     const platform::VolumeInfo volume = platform::Volumes().VolumeOf(folder);
     std::string accumulated = folder.starts_with(volume.mountPoint) ? volume.mountPoint : "/";
-    Handle current = kNullHandle;
-    if (const auto known = context.looseFolders.find(accumulated); known != context.looseFolders.end()) {
-      current = known->second;
-    } else {
+    // Nodes made before this scan context (a file put back after a delete) are found
+    // by their data text too.
+    const auto existing = [&](Handle parent, const std::string& path) {
+      const auto known = context.looseFolders.find(path);
+      if (known != context.looseFolders.end()) return known->second;
+      const TreeItem found = FindChildNode(Item(parent), path, 0, 1);
+      if (!found.IsNull() && GetNodeKind(found) != kSongNode) context.looseFolders.emplace(path, found.m_hItem);
+      return found.IsNull() || GetNodeKind(found) == kSongNode ? kNullHandle : found.m_hItem;
+    };
+    Handle current = existing(m_itemTop.m_hItem, accumulated);
+    if (current == kNullHandle) {
       current = m_pTree->InsertItem(m_itemTop.m_hItem, platform::VolumeDisplayName({accumulated, volume.label, volume.type}),
                                     VolumeImage(volume.type));
       m_pTree->SetData(current, accumulated);
@@ -208,8 +215,8 @@ void STreeView::AddLooseFile(ScanContext& context, const std::string& folder, co
       const std::string component = folder.substr(pos, slash - pos);
       accumulated = folder.substr(0, slash + 1);
       pos = slash + 1;
-      if (const auto known = context.looseFolders.find(accumulated); known != context.looseFolders.end()) {
-        current = known->second;
+      if (const Handle known = existing(current, accumulated)) {
+        current = known;
         continue;
       }
       current = m_pTree->InsertItem(current, component, kImageFolder);

@@ -126,6 +126,12 @@ class STreeView : public tree::TreeNotifications {
   // The "Tree Popup" menu fitted to m_itemContext.
   std::vector<platform::MenuItem> BuildContextMenu();
 
+  // Renaming by label editing. Begin: whether the node may be renamed (a refusal is
+  // reported) and the text the edit box starts with. End: carries the typed text to
+  // disk and catalogue; false rejects it (the label stays).
+  bool OnBeginLabelEdit(const TreeItem& item, std::string& editText);
+  bool OnEndLabelEdit(const TreeItem& item, const char* text);
+
   // The on-disk path of a song node.
   std::string SongPath(const TreeItem& song);
 
@@ -167,6 +173,12 @@ class STreeView : public tree::TreeNotifications {
   void AddAlbumSongs(tree::ScanContext& context, const TreeItem& album, const std::string& folder,
                      const platform::ProfileDocument& doc, const std::string& section);
   void StartPlayer(const std::string& decoder, const std::string& argument);
+  bool RenameVolume(const TreeItem& item, const std::string& text);
+  bool RenameFolder(const TreeItem& item, const std::string& text);
+  bool RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text);
+  bool RenameAlbum(const TreeItem& item, const std::string& oldLabel, const std::string& text);
+  bool RenameSongFile(const TreeItem& item, const std::string& text);
+  bool RenameAlbumSong(const TreeItem& item, const std::string& oldLabel, const std::string& text);
 
   tree::TreeModel m_tree;
   tree::CommandTarget* m_pFrame = nullptr;

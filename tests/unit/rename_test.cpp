@@ -1,0 +1,140 @@
+// Renaming by label editing, on real folders and catalogues.
+#include "library_fixture.h"
+#include "platform/filesystem.h"
+#include "platform/profile.h"
+
+using namespace tree;
+using testing_support::MakeReadOnly;
+using testing_support::ReadFile;
+
+namespace {
+
+class RenameTest : public testing_support::LibraryFixture {
+ protected:
+  void SetUp() override {
+    // A Windows catalogue: CRLF, a comment, a long line, Windows-1252 bytes.
+    Write("a/Album.ini", kCatalogue);
+    Song("a/01.mp3");
+    Song("a/02.mp3");
+    Write("b/album.ini", "[Album:Other]\nArtist=  the BAND \nT1=x.mp3, X\n\n[Album:Foreign]\nArtist=Someone\n");
+    Song("b/x.mp3");
+    Song("loose/deep/song.mp3");
+    Scan();
+  }
+  // Begins and ends an edit of the node as the tree control does; the posted relabel runs after.
+  bool Rename(const std::string& labels, const char* typed) {
+    std::string start;
+    const TreeItem node = Find(labels);
+    view.m_pTree->SelectItem(node.m_hItem);
+    if (!view.OnBeginLabelEdit(node, start)) return false;
+    const bool accepted = view.OnEndLabelEdit(node, typed);
+    if (accepted && typed) view.m_pTree->SetLabel(node.m_hItem, typed);  // the control shows the typed text
+    while (platform::Ui().PumpOne()) {
+    }
+    return accepted;
+  }
+  std::string Loose() { return "MUSIC (" + dir.path() + ")|loose|deep"; }
+
+  const std::string kLong = "; " + std::string(3000, 'c');
+  const std::string kCatalogue = "; made on Windows\r\n[Album:Old]\r\nArtist=The Band\r\nT1=01.mp3, S\xE5ng\r\n"
+                                 "T2=02.mp3, Two\r\n" + kLong + "\r\n\r\n[album:old]\r\nArtist=The Band\r\n";
+};
+
+TEST_F(RenameTest, BlanksOrCancelChangeNothing) {
+  const std::string before = Tree();
+  EXPECT_FALSE(Rename("The Band|Old", "   "));
+  EXPECT_FALSE(Rename("The Band|Old", nullptr));
+  EXPECT_EQ(Tree(), before);
+  EXPECT_EQ(ReadFile(dir / "a/Album.ini"), kCatalogue);
+  std::string text;
+  EXPECT_FALSE(view.OnBeginLabelEdit(view.m_itemTop, text));
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(RenameTest, AlbumHeadersAreRewrittenAndEverythingElseStays) {
+  ASSERT_TRUE(Rename("The Band|Old", "New Name"));
+  EXPECT_EQ(ReadFile(dir / "a/Album.ini"),
+            "; made on Windows\r\n[Album:New Name]\r\nArtist=The Band\r\nT1=01.mp3, S\xE5ng\r\nT2=02.mp3, Two\r\n" + kLong +
+                "\r\n\r\n[Album:New Name]\r\nArtist=The Band\r\n");
+  EXPECT_EQ(Find("The Band").FirstChild().NextSibling().Label(), "New Name");
+  EXPECT_FALSE(Rename("The Band|New Name", "Bad]Name"));
+  EXPECT_EQ(ui.messages.back().caption, "Error");
+  EXPECT_NE(ReadFile(dir / "a/Album.ini").find("[Album:New Name]"), std::string::npos);
+}
+
+TEST_F(RenameTest, ReadOnlyCataloguesAndFilesRefuseTheEdit) {
+  MakeReadOnly(dir / "a/Album.ini");
+  EXPECT_FALSE(Rename("The Band|Old", "X"));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "Can't rename the treenode!\n\nThe file " + dir / "a/Album.ini" + " is read only!");
+  EXPECT_FALSE(Rename("The Band|Old|Two", "X"));
+  EXPECT_EQ(ui.messages.back().text, "Can't rename the treenode!\n\nThe file " + dir / "a/Album.ini" + " is read only!");
+  MakeReadOnly(dir / "loose/deep/song.mp3");
+  EXPECT_FALSE(Rename(Loose() + "|song", "X"));
+  EXPECT_EQ(ui.messages.back().text, "Can't rename the treenode!\n\nThe file " + dir / "loose/deep/song.mp3" + " is read only!");
+}
+
+TEST_F(RenameTest, ArtistsAreRenamedInEveryCatalogueOfTheirAlbums) {
+  ASSERT_TRUE(Rename("The Band", "Les Band"));
+  EXPECT_EQ(platform::ProfileGetString(dir / "a/Album.ini", "Album:Old", "Artist"), "Les Band");
+  EXPECT_EQ(platform::ProfileGetString(dir / "b/album.ini", "Album:Other", "Artist"), "Les Band");
+  EXPECT_EQ(platform::ProfileGetString(dir / "b/album.ini", "Album:Foreign", "Artist"), "Someone");
+  EXPECT_FALSE(Find("Les Band|Other").IsNull());
+}
+
+TEST_F(RenameTest, LooseFilesDropATypedExtension) {
+  ASSERT_TRUE(Rename(Loose() + "|song", " X.mp3 "));
+  EXPECT_TRUE(platform::PathExists(dir / "loose/deep/X.mp3"));
+  EXPECT_FALSE(platform::PathExists(dir / "loose/deep/song.mp3"));
+  EXPECT_EQ(Find(Loose()).FirstChild().Label(), "X");
+  EXPECT_FALSE(Rename(Loose() + "|X", "../escape"));
+  EXPECT_FALSE(Rename(Loose() + "|X", "sub/dir"));
+  EXPECT_FALSE(Rename(Loose() + "|X", ".."));
+  EXPECT_TRUE(platform::PathExists(dir / "loose/deep/X.mp3"));
+  EXPECT_EQ(ui.messages.size(), 3u);
+}
+
+TEST_F(RenameTest, AlbumSongTitlesAndFileNames) {
+  ASSERT_TRUE(Rename("The Band|Old|Two", "A, B"));
+  EXPECT_EQ(platform::ProfileGetString(dir / "a/Album.ini", "Album:Old", "T2"), "02.mp3, A");
+  EXPECT_EQ(Find("The Band|Old").FirstChild().NextSibling().Label(), "A");
+
+  view.OnShowFilenames();
+  ASSERT_TRUE(Rename("The Band|Old|02", "new.name.mp3"));
+  EXPECT_TRUE(platform::PathExists(dir / "a/new.mp3"));
+  EXPECT_FALSE(platform::PathExists(dir / "a/02.mp3"));
+  EXPECT_EQ(platform::ProfileGetString(dir / "a/Album.ini", "Album:Old", "T2"), "new.mp3, A");
+  // Taken by another song: neither file nor entry changes, and the user is told.
+  EXPECT_FALSE(Rename("The Band|Old|new", "01"));
+  EXPECT_EQ(platform::ProfileGetString(dir / "a/Album.ini", "Album:Old", "T2"), "new.mp3, A");
+  EXPECT_TRUE(platform::PathExists(dir / "a/new.mp3"));
+  EXPECT_EQ(Find("The Band|Old").FirstChild().NextSibling().Label(), "new");
+  EXPECT_EQ(ui.messages.back().caption, "Error");
+}
+
+TEST_F(RenameTest, FoldersMoveAndEveryPathBeneathFollows) {
+  ASSERT_TRUE(Rename("MUSIC (" + dir.path() + ")|loose", "moved"));
+  EXPECT_TRUE(platform::PathExists(dir / "moved/deep/song.mp3"));
+  EXPECT_EQ(Find("MUSIC (" + dir.path() + ")|moved").Data(), dir / "moved/");
+  EXPECT_EQ(Find("MUSIC (" + dir.path() + ")|moved|deep").Data(), dir / "moved/deep/");
+  EXPECT_EQ(Find("MUSIC (" + dir.path() + ")|moved|deep|song").Data(), dir / "moved/deep/");
+  // The song still plays from where it is now.
+  EXPECT_EQ(view.SongPath(Find("MUSIC (" + dir.path() + ")|moved|deep|song")), dir / "moved/deep/song.mp3");
+
+  ASSERT_TRUE(Rename("The Band|Old", "Still"));  // an album follows its folder too
+  EXPECT_TRUE(Rename("MUSIC (" + dir.path() + ")|moved", "again"));
+}
+
+TEST_F(RenameTest, VolumeLabelsStartBareAndFollowTheFileSystem) {
+  std::string start;
+  const TreeItem volume = Find("MUSIC (" + dir.path() + ")");
+  ASSERT_TRUE(view.OnBeginLabelEdit(volume, start));
+  EXPECT_EQ(start, "MUSIC");
+  ASSERT_TRUE(Rename("MUSIC (" + dir.path() + ")", "SONGS"));
+  EXPECT_EQ(volume.Label(), "SONGS (" + dir.path() + ")");
+  volumes.labelsWritable = false;
+  EXPECT_FALSE(Rename("SONGS (" + dir.path() + ")", "OTHER"));
+  EXPECT_EQ(volume.Label(), "SONGS (" + dir.path() + ")");
+}
+
+}  // namespace
