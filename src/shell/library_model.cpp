@@ -12,6 +12,11 @@ tree::Handle LibraryModel::HandleOf(const QModelIndex& index) {
   return index.isValid() ? static_cast<tree::Handle>(index.internalId()) : tree::kNullHandle;
 }
 
+Qt::ItemFlags LibraryModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
 QModelIndex LibraryModel::IndexOf(tree::Handle item) const {
   if (!m_tree.IsValid(item)) return {};
   return createIndex(static_cast<int>(m_tree.RowOf(item)), 0, static_cast<quintptr>(item));

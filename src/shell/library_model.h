@@ -19,6 +19,7 @@ class LibraryModel : public QAbstractItemModel, public tree::TreeObserver {
   int columnCount(const QModelIndex& parent = {}) const override;
   bool hasChildren(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   QModelIndex IndexOf(tree::Handle item) const;
   static tree::Handle HandleOf(const QModelIndex& index);

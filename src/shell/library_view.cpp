@@ -3,10 +3,36 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
 #include <QMouseEvent>
 
 #include "library_model.h"
 #include "tree/stree_view.h"
+
+// The in-place label editor: starts with the text the tree chose and hands the typed
+// text to the tree, which decides whether the new name is taken.
+class LabelEditor : public QStyledItemDelegate {
+ public:
+  LabelEditor(LibraryView& view, STreeView& tree) : QStyledItemDelegate(&view), m_tree(tree) {}
+
+  void setEditorData(QWidget* editor, const QModelIndex&) const override {
+    static_cast<QLineEdit*>(editor)->setText(QString::fromStdString(m_startText));
+  }
+  void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
+    const std::string typed = static_cast<QLineEdit*>(editor)->text().toStdString();
+    const tree::Handle item = LibraryModel::HandleOf(index);
+    if (m_tree.OnEndLabelEdit(m_tree.Item(item), typed.c_str())) {
+      // The control shows the typed text; a relabel the tree posted follows it.
+      m_tree.m_pTree->SetLabel(item, QString::fromStdString(typed).trimmed().toStdString());
+    }
+  }
+
+  std::string m_startText;
+
+ private:
+  STreeView& m_tree;
+};
 
 LibraryView::LibraryView(STreeView& tree, QWidget* parent)
     : QTreeView(parent), m_tree(tree), m_pModel(new LibraryModel(*tree.m_pTree, this)) {
@@ -15,7 +41,8 @@ LibraryView::LibraryView(STreeView& tree, QWidget* parent)
   setHeaderHidden(true);
   setUniformRowHeights(true);  // large folders scroll without measuring every row
   setRootIsDecorated(false);   // no lines and button at the root, as the top node is alone
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+  setItemDelegate(new LabelEditor(*this, tree));
   setSelectionMode(QAbstractItemView::SingleSelection);
   setIconSize(QSize(16, 16));
   header()->setStretchLastSection(true);
@@ -89,6 +116,21 @@ void LibraryView::currentChanged(const QModelIndex& current, const QModelIndex& 
     setCurrentIndex(m_pModel->IndexOf(m_tree.m_pTree->GetSelection()));
     m_bFollowing = false;
   }
+}
+
+bool LibraryView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  if (trigger == QAbstractItemView::AllEditTriggers || trigger == QAbstractItemView::EditKeyPressed ||
+      trigger == QAbstractItemView::SelectedClicked) {
+    if (state() == QAbstractItemView::EditingState) return false;
+    std::string start;
+    if (!index.isValid() || !m_tree.OnBeginLabelEdit(m_tree.Item(LibraryModel::HandleOf(index)), start)) return false;
+    static_cast<LabelEditor*>(itemDelegate())->m_startText = start;
+  }
+  return QTreeView::edit(index, trigger, event);
+}
+
+void LibraryView::RenameSelected() {
+  edit(m_pModel->IndexOf(m_tree.m_pTree->GetSelection()), QAbstractItemView::AllEditTriggers, nullptr);
 }
 
 void LibraryView::FollowExpanded(const QModelIndex& index, bool expanded) {

@@ -15,6 +15,8 @@ class LibraryView : public QTreeView {
   LibraryView(STreeView& tree, QWidget* parent = nullptr);
 
   LibraryModel* Model() const { return m_pModel; }
+  // Starts editing the selected node's label, when the tree allows it.
+  void RenameSelected();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -22,6 +24,7 @@ class LibraryView : public QTreeView {
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
  private:
   TreeItem ItemAt(const QPoint& pos) const;
@@ -32,4 +35,5 @@ class LibraryView : public QTreeView {
   STreeView& m_tree;
   LibraryModel* m_pModel;
   bool m_bFollowing = false;  // applying the tree model's own change: do not echo it back
+  friend class LabelEditor;
 };

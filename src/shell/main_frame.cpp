@@ -15,6 +15,7 @@
 #include "library_view.h"
 #include "res/resource_ids.h"
 #include "res/strings.h"
+#include "tree/node_deleter.h"
 
 // ---- CPathCombo ----
 
@@ -50,6 +51,7 @@ CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
   m_treeView.SetSettingsPaths(m_strStartDir, m_strIniFile);
   m_treeView.SetFrame(this);
   m_treeView.SetViewEvents(this);
+  m_treeView.SetPopupDelegate(this);
 
   m_wndSplitter = new QSplitter(Qt::Horizontal, this);
   m_wndSplitter->setObjectName("splitter");
@@ -188,6 +190,16 @@ void CMainFrame::OnRefresh() {
 void CMainFrame::OnPlayOrderEnabled(bool) {
   // The play-order dialog arrives later; until then the command stays unavailable.
 }
+
+bool CMainFrame::Available(unsigned command) const {
+  return command == res::ID_DELETE_NODE || command == res::ID_RENAME_NODE;  // add album arrives later
+}
+
+void CMainFrame::AddAlbum(const TreeItem&) {}
+
+void CMainFrame::DeleteNode(const TreeItem& node) { CNodeDeleter(&m_treeView, m_treeView.m_itemTop).Delete(node); }
+
+void CMainFrame::RenameNode(const TreeItem&) { m_pLibraryView->RenameSelected(); }
 
 void CMainFrame::SyncDisplayModeChecks() {
   m_actions[res::ID_SHOW_SONGNAMES]->setChecked(m_treeView.m_nDisplayMode == 0);

@@ -31,7 +31,10 @@ class CPathCombo : public QComboBox, public catalogue::PathHistoryList {
   void Select(int index) override;
 };
 
-class CMainFrame : public QMainWindow, public tree::CommandTarget, public tree::ViewEvents {
+class CMainFrame : public QMainWindow,
+                   public tree::CommandTarget,
+                   public tree::ViewEvents,
+                   public tree::PopupDelegate {
   Q_OBJECT
 
  public:
@@ -40,6 +43,11 @@ class CMainFrame : public QMainWindow, public tree::CommandTarget, public tree::
 
   void OnCommand(unsigned id) override;
   void OnPlayOrderEnabled(bool enabled) override;
+  // The context menu's add album, delete and rename.
+  bool Available(unsigned command) const override;
+  void AddAlbum(const TreeItem& node) override;
+  void DeleteNode(const TreeItem& node) override;
+  void RenameNode(const TreeItem& node) override;
 
   // The first scan is posted from the tree's initial update; call once shown.
   void StartFirstScan();

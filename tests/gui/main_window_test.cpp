@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -67,6 +68,14 @@ class MainWindowTest : public QObject {
       index = found;
     }
     return index;
+  }
+  // The node with the label anywhere in the tree, everything expanded.
+  QModelIndex FindAnywhere(const QString& label) {
+    View()->expandAll();
+    for (QModelIndex index = View()->Model()->index(0, 0); index.isValid(); index = View()->indexBelow(index)) {
+      if (index.data().toString() == label) return index;
+    }
+    return {};
   }
   QPoint Center(const QModelIndex& index) {
     View()->scrollTo(index);
@@ -266,6 +275,55 @@ class MainWindowTest : public QObject {
     QCOMPARE(version, QString("Melodeck version 1.50"));
     QVERIFY(webReadOnly);
     QVERIFY(!web.isEmpty() && mail.contains('@'));
+  }
+
+  void f2RenamesALooseSongOnDisk() {
+    Start();
+    const QModelIndex song = FindAnywhere("l");
+    QVERIFY(song.isValid());
+    View()->setCurrentIndex(song);
+    QTest::keyClick(View(), Qt::Key_F2);
+    auto* editor = View()->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), QString("l"));
+    editor->setText("Renamed");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QVERIFY(QFile::exists(QString::fromStdString(Lib() + "loose/Renamed.mp3")));
+    QVERIFY(!QFile::exists(QString::fromStdString(Lib() + "loose/l.mp3")));
+    QVERIFY(FindAnywhere("Renamed").isValid());
+
+    // Escape cancels: nothing changes.
+    View()->setCurrentIndex(FindAnywhere("Renamed"));
+    QTest::keyClick(View(), Qt::Key_F2);
+    editor = View()->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText("Other");
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    QVERIFY(QFile::exists(QString::fromStdString(Lib() + "loose/Renamed.mp3")));
+    QVERIFY(FindAnywhere("Renamed").isValid());
+
+    // The context menu's Rename opens the same editor.
+    m_ui->menuAnswers = {res::ID_RENAME_NODE};
+    QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, Center(FindAnywhere("Renamed")));
+    QVERIFY(View()->viewport()->findChild<QLineEdit*>());
+  }
+
+  void deleteAsksAndRemovesTheFile() {
+    Start();
+    const QModelIndex song = FindAnywhere("l");
+    QVERIFY(song.isValid());
+    m_ui->menuAnswers = {res::ID_DELETE_NODE};
+    m_ui->messageAnswers = {platform::IDNO};
+    QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, Center(song));
+    QCOMPARE(QString::fromStdString(m_ui->messages.back().text), QString("The file \"l.mp3\" will be deleted!\n\nAre you sure?"));
+    QVERIFY(QFile::exists(QString::fromStdString(Lib() + "loose/l.mp3")));
+    m_ui->menuAnswers = {res::ID_DELETE_NODE};
+    m_ui->messageAnswers = {platform::IDYES};
+    QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, Center(song));
+    QVERIFY(!QFile::exists(QString::fromStdString(Lib() + "loose/l.mp3")));
+    QCOMPARE(View()->Model()->rowCount(View()->Model()->index(0, 0)), 1);  // the emptied volume went too
   }
 
   void focusMovesBetweenThePanes() {
