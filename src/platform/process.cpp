@@ -21,7 +21,8 @@ bool IsExecutableFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-// The program's path: as given when it holds a "/", otherwise looked up in PATH.
+}  // namespace
+
 // Resolved before forking, so the child only calls async-signal-safe functions.
 std::string FindProgram(const std::string& program) {
   if (program.find('/') != std::string::npos) return program;
@@ -33,6 +34,8 @@ std::string FindProgram(const std::string& program) {
   }
   return {};
 }
+
+namespace {
 
 std::vector<char*> ArgvPointers(std::vector<std::string>& argv) {
   std::vector<char*> pointers;

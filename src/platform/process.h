@@ -16,6 +16,10 @@ std::vector<std::string> PlayerCommandLine(const std::string& decoderText, const
 // not wait for it. On failure returns false and describes the cause in error.
 bool StartDetached(const std::vector<std::string>& argv, std::string& error);
 
+// The program's path: as given when it holds a "/", otherwise looked up in PATH; ""
+// when there is no such executable file.
+std::string FindProgram(const std::string& program);
+
 // Runs the program with its output discarded and waits; its exit status, or -1.
 int RunAndWait(const std::vector<std::string>& argv);
 

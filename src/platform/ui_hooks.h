@@ -45,6 +45,8 @@ struct FileDialogRequest {
   std::string initialPath;
   // Pairs of a description and patterns separated by ";", such as {"Catalogues", "*.ini"}.
   std::vector<std::pair<std::string, std::string>> filters;
+  // The first filter shows only executable files.
+  bool executablesFirst = false;
 };
 
 class UiHooks {

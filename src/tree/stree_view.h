@@ -139,6 +139,8 @@ class STreeView : public tree::TreeNotifications {
     m_strStartDir = startupDirectory;
     m_strIniFile = settingsFile;
   }
+  const std::string& StartDirectory() const { return m_strStartDir; }
+  const std::string& SettingsFile() const { return m_strIniFile; }
   void SetViewEvents(tree::ViewEvents* events) { m_pEvents = events; }
   void SetPopupDelegate(tree::PopupDelegate* delegate) { m_pPopup = delegate; }
 

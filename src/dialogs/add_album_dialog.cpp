@@ -1,0 +1,235 @@
+#include "dialogs/add_album_dialog.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "catalogue/album_catalogue.h"
+#include "platform/filesystem.h"
+#include "platform/profile.h"
+#include "platform/text.h"
+#include "platform/ui_hooks.h"
+#include "tree/stree_view.h"
+
+using namespace tree;
+
+namespace {
+
+constexpr int kArtistCombo = 1035;
+constexpr int kAlbumFileCombo = 1036;
+constexpr int kAlbumNameEdit = 1037;
+
+void ShowError(const std::string& text) {
+  platform::Ui().MessageBox(text, "Error", platform::MB_OK | platform::MB_ICONEXCLAMATION);
+}
+
+void InsertSorted(std::vector<std::string>& list, const std::string& text) {
+  list.insert(std::upper_bound(list.begin(), list.end(), text,
+                               [](const std::string& a, const std::string& b) { return platform::NameLess(a, b); }),
+              text);
+}
+
+bool ContainsNoCase(const std::vector<std::string>& list, const std::string& text) {
+  return std::any_of(list.begin(), list.end(), [&](const std::string& entry) { return platform::EqualsNoCase(entry, text); });
+}
+
+std::string FolderOfPath(const std::string& path) { return GString(path).FolderPart(true); }
+
+// The catalogue to read and write for a typed path: an existing album.ini of the
+// folder in any letter case.
+std::string OnDisk(const std::string& path) { return platform::ResolveCase(path); }
+
+}  // namespace
+
+void CSongListBox::Add(const std::string& text) {
+  const auto at = std::upper_bound(m_rows.begin(), m_rows.end(), text,
+                                   [](const std::string& t, const Row& row) { return platform::NameLess(t, row.text); });
+  m_rows.insert(at, Row{text, false});
+}
+
+void CSongListBox::SelectAll(bool selected) {
+  for (Row& row : m_rows) row.selected = selected;
+}
+
+CAddAlbumDlg::CAddAlbumDlg(STreeView* view, std::vector<std::string> categorySource, const TreeItem& node)
+    : m_pView(view), m_itemNode(node), m_categorySource(std::move(categorySource)) {}
+
+void CAddAlbumDlg::AddAlbumFile(const std::string& path) {
+  if (!ContainsNoCase(m_cbAlbumFile, path)) InsertSorted(m_cbAlbumFile, path);
+}
+
+void CAddAlbumDlg::OnInitDialog() {
+  for (TreeItem child = m_pView->m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (m_pView->GetNodeKind(child) == kArtistNode) InsertSorted(m_cbArtist, std::string(child.Label()));
+  }
+  for (const std::string& category : m_categorySource) InsertSorted(m_cbCategory, category);
+
+  if (!m_itemNode.IsNull()) {
+    const int kind = m_pView->GetNodeKind(m_itemNode);
+    TreeItem x;
+    if (kind == kFolderNode) {
+      m_bAlbumFileEnabled = false;
+      m_strArtist = std::string(m_itemNode.Label());
+      m_strAlbumFile = std::string(m_itemNode.Data().value_or("")) + catalogue::kCatalogueName;
+    } else if (kind == kArtistNode) {
+      x = m_itemNode.FirstChild();
+      if (x.IsNull()) x = m_itemNode.Parent();
+      if (x.IsNull()) x = m_itemNode;
+    } else if (kind == kAlbumNode) {
+      x = m_itemNode;
+    } else if (kind == kSongNode) {
+      x = m_itemNode.Parent();
+      if (x.IsNull()) x = m_itemNode;
+    } else if (m_pView->GetNodeKind(m_itemNode.Parent()) == kFolderNode && !m_itemNode.Parent().IsNull()) {
+      m_strArtist = std::string(m_itemNode.Parent().Label());
+      m_strAlbumFile = std::string(m_itemNode.Parent().Data().value_or("")) + catalogue::kCatalogueName;
+    }
+    if (!x.IsNull()) {
+      m_strArtist = std::string(x.Parent().Label());
+      m_strAlbumFile = std::string(x.Data().value_or("")) + catalogue::kCatalogueName;
+      for (TreeItem sibling = x; !sibling.IsNull(); sibling = sibling.NextSibling()) {
+        if (sibling.Data()) AddAlbumFile(std::string(*sibling.Data()) + catalogue::kCatalogueName);
+      }
+    }
+    FillSongList(m_strAlbumFile);
+  }
+}
+
+int CAddAlbumDlg::CheckAlbumFile(const std::string& path) {
+  if (!platform::EqualsNoCase(GString(path).FileNamePart(true), "ALBUM.INI")) {
+    ShowError("The file must be named album.ini!");
+    m_nFocus = kAlbumFileCombo;
+    return 0;
+  }
+  const std::string section = catalogue::SectionOfAlbum(m_strAlbum);
+  if (!platform::ProfileKeyNames(OnDisk(path), section).empty()) {
+    ShowError("The album name \"" + m_strAlbum + "\" already exists in the albumfile!");
+    m_nFocus = kAlbumFileCombo;
+    return 0;
+  }
+  return 1;
+}
+
+void CAddAlbumDlg::FillSongList(const std::string& path) {
+  m_listSongs.Clear();
+  if (!CheckAlbumFile(path)) return;
+  const std::string folder = FolderOfPath(path);
+  const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
+  if (!entries) return;
+  // File titles that some section of the catalogue lists and that exist.
+  std::unordered_set<std::string> listed;
+  const auto doc = platform::ProfileOpen(OnDisk(path));
+  for (const std::string& section : doc->SectionNames()) {
+    for (int n = 1; n <= catalogue::kMaxSongKeys; ++n) {
+      const auto value = doc->Value(section, "T" + std::to_string(n));
+      if (!value || value->empty()) break;
+      GString file = GString(*value).Field(1, ",");
+      file.Trim(" ");
+      if (const auto* entry = platform::FindEntryNoCase(*entries, file)) {
+        listed.insert(platform::UpperUtf8(GString(entry->name).FileNamePart(false)));
+      }
+    }
+  }
+  for (const auto& entry : *entries) {
+    if (entry.directory || !platform::EqualsNoCase(GString(entry.name).ExtensionPart(false), "MP3")) continue;
+    if (!listed.contains(platform::UpperUtf8(GString(entry.name).FileNamePart(false)))) m_listSongs.Add(entry.name);
+  }
+  m_listSongs.SelectAll();
+}
+
+void CAddAlbumDlg::OnBrowse() {
+  m_strAlbumFile = FolderOfPath(m_strAlbumFile) + catalogue::kCatalogueName;
+  platform::FileDialogRequest request;
+  request.save = true;
+  request.title = "Choose a path for the album.ini file";
+  request.initialPath = m_strAlbumFile;
+  request.filters = {{"Songs and album files", "*.mp3;album.ini"}, {"All Files", "*"}};
+  const auto chosen = platform::Ui().FileDialog(request);
+  if (!chosen) return;
+  m_strAlbumFile = FolderOfPath(*chosen) + catalogue::kCatalogueName;
+  const std::string onDisk = OnDisk(m_strAlbumFile);
+  const auto attributes = platform::GetFileAttributes(onDisk);
+  if (attributes && (attributes->readOnly || attributes->directory)) ShowError("Unable to write to that file!");
+  FillSongList(m_strAlbumFile);
+}
+
+void CAddAlbumDlg::OnKillFocusAlbumFile(const std::string& typed) {
+  const std::string before = m_strAlbumFile;
+  m_strAlbumFile = typed;
+  if (!platform::EqualsNoCase(before, typed)) FillSongList(m_strAlbumFile);
+}
+
+void CAddAlbumDlg::OnSelChangeAlbumFile(const std::string& chosen) {
+  if (platform::EqualsNoCase(chosen, m_strAlbumFile)) return;
+  m_strAlbumFile = chosen;
+  FillSongList(m_strAlbumFile);
+}
+
+TreeItem CAddAlbumDlg::ArtistNodeFor() {
+  // The album goes under the artist it names: an existing node of that name, or a
+  // new one at its sorted place, as a rescan would show it.
+  TreeModel& tree = *m_pView->m_pTree;
+  const Handle found = tree.FindChildByLabel(m_pView->m_itemTop.m_hItem, m_strArtist);
+  if (found != kNullHandle && m_pView->GetNodeKind(m_pView->Item(found)) == kArtistNode) return m_pView->Item(found);
+  const TreeItem artist = m_pView->m_itemTop.AddChild(m_strArtist, kImageArtist);
+  tree.SortChildren(m_pView->m_itemTop.m_hItem);
+  return artist;
+}
+
+void CAddAlbumDlg::RemoveLooseNode(const std::string& title, const std::string& folder) {
+  TreeItem loose = m_pView->FindChildNode(m_pView->m_itemTop, title, 1, 0, folder);
+  while (!loose.IsNull() && m_pView->GetNodeKind(loose.Parent()) == kAlbumNode) loose = TreeItem();
+  if (loose.IsNull()) return;
+  TreeItem parent = loose.Parent();
+  m_pView->m_pTree->DeleteItem(loose.m_hItem);
+  while (!parent.IsNull() && !(parent == m_pView->m_itemTop) && !parent.HasChildren()) {
+    const TreeItem up = parent.Parent();
+    m_pView->m_pTree->DeleteItem(parent.m_hItem);
+    parent = up;
+  }
+}
+
+bool CAddAlbumDlg::OnOK() {
+  m_strArtist.Trim(" ");
+  m_strAlbum.Trim(" ");
+  m_strAlbumFile.Trim(" ");
+  if (m_strArtist.empty()) {
+    m_nFocus = kArtistCombo;
+    ShowError("Please enter artistname!");
+    return false;
+  }
+  if (!CheckAlbumFile(m_strAlbumFile)) return false;
+  if (m_strAlbum.empty()) {
+    m_nFocus = kAlbumNameEdit;
+    ShowError("Please enter album name!");
+    return false;
+  }
+  if (m_strAlbum.find_first_of("[]:\r\n") != std::string::npos) {
+    m_nFocus = kAlbumNameEdit;
+    ShowError("An album's name can't hold \"[\", \"]\", \":\" or a line break.");
+    return false;
+  }
+  const std::string file = OnDisk(m_strAlbumFile);
+  const std::string section = catalogue::SectionOfAlbum(m_strAlbum);
+  if (platform::ProfileWrite(file, section.c_str(), "Artist", m_strArtist.c_str()) != 1) {
+    ShowError("Unable to write to the file \"" + m_strAlbumFile + "\"");
+    return false;
+  }
+  platform::ProfileWrite(file, section.c_str(), "Category", m_strCategory.c_str());
+  platform::ProfileWrite(file, section.c_str(), "Year", m_strYear.c_str());
+
+  const std::string folder = FolderOfPath(m_strAlbumFile);
+  const TreeItem artist = ArtistNodeFor();
+  m_itemAlbum = artist.AddChild(m_strAlbum, kImageAlbum);
+  m_pView->m_pTree->SetData(m_itemAlbum.m_hItem, folder);
+  int n = 0;
+  for (const auto& row : m_listSongs.m_rows) {
+    if (!row.selected) continue;
+    const std::string title = GString(row.text).FileNamePart(false);
+    RemoveLooseNode(title, folder);
+    const TreeItem song = m_itemAlbum.AddChild(title, kImageSong);
+    m_pView->m_pTree->SetData(song.m_hItem, title);
+    const std::string key = "T" + std::to_string(++n);
+    platform::ProfileWrite(file, section.c_str(), key.c_str(), (title + ".mp3, " + title).c_str());
+  }
+  return true;
+}

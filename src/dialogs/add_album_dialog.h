@@ -1,0 +1,66 @@
+// CAddAlbumDlg: a new album section in an album.ini with the songs chosen from the
+// folder's MP3 files that no section lists yet; the album then shows in the tree at
+// once. This class holds what the dialog's controls show; the Qt dialog mirrors it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "catalogue/gstring.h"
+#include "tree/tree_item.h"
+
+class STreeView;
+
+// A sorted list of file names with a selection, as the song list box holds them.
+class CSongListBox {
+ public:
+  struct Row {
+    std::string text;
+    bool selected = false;
+  };
+  void Clear() { m_rows.clear(); }
+  void Add(const std::string& text);  // at its sorted place
+  void SelectAll(bool selected = true);
+  std::vector<Row> m_rows;
+};
+
+class CAddAlbumDlg {
+ public:
+  CAddAlbumDlg(STreeView* view, std::vector<std::string> categorySource, const TreeItem& node);
+
+  void OnInitDialog();
+  // Whether path names an album.ini and the album name is still free in it (a
+  // message tells why not).
+  int CheckAlbumFile(const std::string& path);
+  void FillSongList(const std::string& path);
+  // "...": a save-file dialog for the catalogue's folder.
+  void OnBrowse();
+  void OnKillFocusAlbumFile(const std::string& typed);
+  void OnSelChangeAlbumFile(const std::string& chosen);
+  // OK: true when the album was written and placed in the tree (the dialog closes).
+  bool OnOK();
+
+  // The controls.
+  GString m_strArtist;
+  GString m_strAlbumFile;
+  GString m_strAlbum;
+  GString m_strCategory;
+  GString m_strYear;
+  std::vector<std::string> m_cbArtist;     // sorted
+  std::vector<std::string> m_cbAlbumFile;  // sorted
+  std::vector<std::string> m_cbCategory;   // sorted
+  CSongListBox m_listSongs;
+  bool m_bAlbumFileEnabled = true;  // combo 1036 and button 1031
+  int m_nFocus = 0;                 // the control a message sent the focus to (0: none)
+
+  STreeView* m_pView;
+  TreeItem m_itemNode;
+  TreeItem m_itemAlbum;  // the album node made by OK
+
+ private:
+  void AddAlbumFile(const std::string& path);
+  TreeItem ArtistNodeFor();
+  void RemoveLooseNode(const std::string& title, const std::string& folder);
+
+  std::vector<std::string> m_categorySource;
+};

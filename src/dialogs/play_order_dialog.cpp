@@ -1,0 +1,333 @@
+#include "dialogs/play_order_dialog.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "catalogue/settings.h"
+#include "platform/filesystem.h"
+#include "platform/process.h"
+#include "platform/ui_hooks.h"
+#include "tree/stree_view.h"
+
+using namespace tree;
+
+namespace {
+
+constexpr const char* kLooseArtist = "<Folders without album.ini>";
+constexpr const char* kUnknownArtist = "<Unknown artist>";
+
+}  // namespace
+
+int NextRandom(unsigned& state) {
+  state = state * 214013u + 2531011u;
+  return static_cast<int>((state >> 16) & 0x7FFF);
+}
+
+int PlayOrderRandom() {
+  static unsigned state = 1;  // never seeded
+  return NextRandom(state);
+}
+
+struct CPlayOrderDlg::Counters {
+  int artist = -1;
+  int album = -1;       // overall album number, also the index of the last album entry
+  int song = -1;        // overall song number
+  int looseAlbum = -1;  // albums of the collective artist
+};
+
+CPlayOrderDlg::CPlayOrderDlg(const TreeItem& root, STreeView* view) : m_itemRoot(root), m_pView(view) {
+  CollectMarked();
+}
+
+bool CPlayOrderDlg::Included(const TreeItem& item) const {
+  const int mark = m_pView->GetMark(item);
+  return mark == 1 || mark == 2;
+}
+
+void CPlayOrderDlg::CollectMarked() {
+  Counters counters;
+  for (TreeItem child = m_itemRoot.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    const bool artist = m_pView->GetNodeKind(child) == kArtistNode;
+    if ((!artist && Included(child)) || m_pView->GetMark(child) == 2) CollectLooseSongs(child, counters);
+  }
+  for (TreeItem artist = m_itemRoot.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
+    if (m_pView->GetNodeKind(artist) != kArtistNode) continue;
+    if (Included(artist)) {
+      ++counters.artist;
+      m_artists.push_back(std::make_unique<PlayOrderEntry>(PlayOrderEntry{artist, counters.artist, -1}));
+    }
+    int artistAlbums = -1;
+    for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
+      if (album.Label().substr(0, 9) == "Duplicate") continue;
+      if (Included(album)) {
+        ++counters.album;
+        ++artistAlbums;
+        m_albums.push_back(std::make_unique<PlayOrderEntry>(
+            PlayOrderEntry{album, m_bMixAlbums ? counters.album : artistAlbums, counters.artist}));
+      }
+      int albumSongs = -1;
+      for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
+        if (!Included(song)) continue;
+        ++counters.song;
+        ++albumSongs;
+        m_songs.push_back(std::make_unique<PlayOrderEntry>(
+            PlayOrderEntry{song, m_bMixSongs ? counters.song : albumSongs, counters.album}));
+      }
+    }
+  }
+}
+
+void CPlayOrderDlg::CollectLooseSongs(const TreeItem& node, Counters& counters) {
+  bool first = true;
+  int folderSongs = -1;
+  for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (child.HasChildren() || !Included(child) || m_pView->GetNodeKind(child) != kSongNode ||
+        m_pView->GetNodeKind(child.Parent()) == kAlbumNode) {
+      continue;
+    }
+    if (first) {
+      first = false;
+      const bool known = std::any_of(m_artists.begin(), m_artists.end(), [](const auto& e) { return e->item.IsNull(); });
+      if (!known) {
+        ++counters.artist;
+        m_artists.push_back(std::make_unique<PlayOrderEntry>(PlayOrderEntry{{}, counters.artist, -1}));
+      }
+      const bool listed = std::any_of(m_albums.begin(), m_albums.end(),
+                                      [&](const auto& e) { return e->item.Label() == child.Parent().Label(); });
+      if (!listed) {
+        ++counters.album;
+        ++counters.looseAlbum;
+        m_albums.push_back(std::make_unique<PlayOrderEntry>(
+            PlayOrderEntry{child.Parent(), m_bMixAlbums ? counters.album : counters.looseAlbum, counters.artist}));
+      }
+    }
+    ++counters.song;
+    ++folderSongs;
+    m_songs.push_back(std::make_unique<PlayOrderEntry>(
+        PlayOrderEntry{child, m_bMixSongs ? counters.song : folderSongs, counters.album}));
+  }
+  for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (child.HasChildren()) CollectLooseSongs(child, counters);
+  }
+}
+
+void CPlayOrderDlg::FreeEntries() {
+  m_artists.clear();
+  m_albums.clear();
+  m_songs.clear();
+}
+
+void CPlayOrderDlg::FillArtists() {
+  m_listArtists.Clear();
+  for (size_t i = 0; i < m_artists.size(); ++i) {
+    const TreeItem& item = m_artists[i]->item;
+    m_listArtists.rows.emplace_back(item.IsNull() ? kLooseArtist : std::string(item.Label()), static_cast<int>(i));
+  }
+  if (!m_listArtists.rows.empty()) m_listArtists.selected = 0;
+}
+
+std::vector<int> CPlayOrderDlg::RangeOrder(const std::vector<std::unique_ptr<PlayOrderEntry>>& entries, int index) const {
+  size_t begin = 0, end = entries.size();
+  if (index != -1) {
+    size_t first = 0;
+    while (first < entries.size() && entries[first]->nParent != index) ++first;
+    if (first < entries.size()) {
+      size_t last = first;
+      while (last < entries.size() && entries[last]->nParent == index) ++last;
+      begin = first;
+      end = last;
+    }
+  }
+  // Emitted by ascending order number; numbers outside the range or repeated are not.
+  std::vector<int> order;
+  for (int k = 0; k < static_cast<int>(end - begin); ++k) {
+    for (size_t i = begin; i < end; ++i) {
+      if (entries[i]->nOrder == k) {
+        order.push_back(static_cast<int>(i));
+        break;
+      }
+    }
+  }
+  return order;
+}
+
+void CPlayOrderDlg::FillAlbums(int index, std::ostream* playlist) {
+  if (m_albums.empty()) return;
+  if (!playlist) m_listAlbums.Clear();
+  for (const int i : RangeOrder(m_albums, index)) {
+    if (playlist) {
+      FillSongs(i, playlist);
+      continue;
+    }
+    const TreeItem& album = m_albums[static_cast<size_t>(i)]->item;
+    std::string text(album.Label());
+    if (index == -1) {
+      const bool unknown = !album.FirstChild().Data().has_value() || m_pView->GetNodeKind(album) != kAlbumNode;
+      text = (unknown ? std::string(kUnknownArtist) : std::string(album.Parent().Label())) + " - " + text;
+    }
+    m_listAlbums.rows.emplace_back(text, i);
+  }
+  if (!playlist && !m_listAlbums.rows.empty()) m_listAlbums.selected = 0;
+}
+
+void CPlayOrderDlg::FillSongs(int index, std::ostream* playlist) {
+  if (m_songs.empty()) return;
+  if (!playlist) m_listSongs.Clear();
+  for (const int i : RangeOrder(m_songs, index)) {
+    const PlayOrderEntry& entry = *m_songs[static_cast<size_t>(i)];
+    if (playlist) {
+      WriteSong(entry, *playlist);
+      continue;
+    }
+    std::string text = m_pView->GetNodeName(entry.item, 0);
+    if (index == -1) {
+      const TreeItem album = entry.item.Parent();
+      const bool loose = m_pView->GetNodeKind(album) != kAlbumNode;
+      text = (loose ? std::string(kUnknownArtist) : std::string(album.Parent().Label())) + " - " +
+             std::string(album.Label()) + " - " + text;
+    }
+    m_listSongs.rows.emplace_back(text, i);
+  }
+  if (!playlist && !m_listSongs.rows.empty()) m_listSongs.selected = 0;
+}
+
+void CPlayOrderDlg::WriteSong(const PlayOrderEntry& song, std::ostream& playlist) {
+  const std::string path = m_pView->SongPath(song.item);
+  playlist << (m_bShortPaths ? platform::ShortPathName(path).value_or(path) : path) << '\n';
+}
+
+bool CPlayOrderDlg::MoveRow(ListBox& list, bool up, int source, int target) {
+  const int count = static_cast<int>(list.rows.size());
+  if (source == -1) source = list.selected;
+  if (source < 0 || source >= count) return false;
+  if (target == -1) {
+    if ((up && source == 0) || (!up && source == count - 1)) return false;
+    target = up ? source - 1 : source + 1;
+  }
+  if (target == source) return true;
+  const auto row = list.rows[static_cast<size_t>(source)];
+  list.rows.erase(list.rows.begin() + source);
+  list.rows.insert(list.rows.begin() + target, row);
+  if (list.selected == source) list.selected = target;
+  return true;
+}
+
+void CPlayOrderDlg::OnUpDown(int id) {
+  const bool up = id <= 1022;
+  const int column = (id - 1020) % 3;  // 0 artists, 1 albums, 2 songs
+  ListBox& list = column == 0 ? m_listArtists : column == 1 ? m_listAlbums : m_listSongs;
+  if (!MoveRow(list, up)) return;
+  if (column == 0) return;  // artists play in the list's row order
+  auto& entries = column == 1 ? m_albums : m_songs;
+  const int moved = list.selected;
+  const int passed = up ? moved + 1 : moved - 1;
+  std::swap(entries[static_cast<size_t>(list.rows[static_cast<size_t>(moved)].second)]->nOrder,
+            entries[static_cast<size_t>(list.rows[static_cast<size_t>(passed)].second)]->nOrder);
+}
+
+void CPlayOrderDlg::Shuffle(ListBox& list, std::vector<std::unique_ptr<PlayOrderEntry>>& entries) {
+  const int count = static_cast<int>(list.rows.size());
+  if (count == 0) return;
+  for (int i = 0; i < count; ++i) {
+    const int r = PlayOrderRandom() % count;
+    if (r != i) MoveRow(list, false, i, r);
+  }
+  for (int row = 0; row < count; ++row) entries[static_cast<size_t>(list.rows[static_cast<size_t>(row)].second)]->nOrder = row;
+}
+
+void CPlayOrderDlg::OnShuffle() {
+  platform::WaitCursor wait;
+  if (m_bShuffleSongs) Shuffle(m_listSongs, m_songs);
+  if (!m_bMixSongs) {
+    if (m_bShuffleAlbums) Shuffle(m_listAlbums, m_albums);
+    if (!m_bMixAlbums && m_bShuffleArtists) Shuffle(m_listArtists, m_artists);
+  }
+}
+
+void CPlayOrderDlg::OnInitDialog() {
+  platform::WaitCursor wait;
+  FillArtists();
+  FillAlbums(m_listArtists.rows.empty() ? -1 : m_listArtists.rows.front().second);
+  FillSongs(m_listAlbums.rows.empty() ? -1 : m_listAlbums.rows.front().second);
+}
+
+void CPlayOrderDlg::OnSelChangeArtists() {
+  platform::WaitCursor wait;
+  if (m_listArtists.selected < 0) return;
+  FillAlbums(m_listArtists.rows[static_cast<size_t>(m_listArtists.selected)].second);
+  FillSongs(m_listAlbums.rows.empty() ? -1 : m_listAlbums.rows.front().second);
+}
+
+void CPlayOrderDlg::OnSelChangeAlbums() {
+  platform::WaitCursor wait;
+  if (m_listAlbums.selected < 0) return;
+  FillSongs(m_listAlbums.rows[static_cast<size_t>(m_listAlbums.selected)].second);
+}
+
+void CPlayOrderDlg::OnMixAlbums() {
+  platform::WaitCursor wait;
+  FreeEntries();
+  m_listArtists.Clear();
+  m_listAlbums.Clear();
+  m_listSongs.Clear();
+  m_layout = m_bMixAlbums ? Layout::AllAlbums : Layout::Columns;
+  m_listArtists.visible = !m_bMixAlbums;
+  m_listAlbums.visible = true;
+  m_listSongs.visible = true;
+  CollectMarked();
+  if (m_bMixAlbums) {
+    FillAlbums(-1);
+    FillSongs(m_listAlbums.rows.empty() ? -1 : m_listAlbums.rows.front().second);
+    m_strMixLabel = "Albu&ms (" + std::to_string(m_listAlbums.rows.size()) + ")";
+  } else {
+    FillArtists();
+    FillAlbums(m_listArtists.rows.empty() ? -1 : m_listArtists.rows.front().second);
+    FillSongs(m_listAlbums.rows.empty() ? -1 : m_listAlbums.rows.front().second);
+  }
+}
+
+void CPlayOrderDlg::OnMixSongs() {
+  if (!m_bMixSongs) {
+    OnMixAlbums();
+    return;
+  }
+  platform::WaitCursor wait;
+  FreeEntries();
+  m_listArtists.Clear();
+  m_listAlbums.Clear();
+  m_listSongs.Clear();
+  m_layout = Layout::AllSongs;
+  m_listArtists.visible = false;
+  m_listAlbums.visible = false;
+  m_listSongs.visible = true;
+  CollectMarked();
+  FillSongs(-1);
+  m_strMixLabel = "S&ongs (" + std::to_string(m_listSongs.rows.size()) + ")";
+}
+
+void CPlayOrderDlg::OnPlay() {
+  platform::WaitCursor wait;
+  const catalogue::PlaySettings settings =
+      catalogue::ReadPlayOrderSettings(m_pView->SettingsFile(), m_pView->StartDirectory());
+  m_bShortPaths = !settings.longFilenames;
+  std::ofstream playlist(settings.playlistPath, std::ios::binary | std::ios::trunc);
+  if (playlist) {
+    if (m_bMixSongs) {
+      FillSongs(-1, &playlist);
+    } else if (m_bMixAlbums) {
+      for (const auto& row : m_listAlbums.rows) FillSongs(row.second, &playlist);
+    } else {
+      for (const auto& row : m_listArtists.rows) FillAlbums(row.second, &playlist);
+    }
+    playlist.close();
+  }
+  if (!playlist) {
+    platform::Ui().MessageBox("Unable to create the playlistfile '" + settings.playlistPath + "'", "Melodeck",
+                              platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    return;
+  }
+  std::string error;
+  if (!platform::StartDetached(platform::PlayerCommandLine(settings.decoder, settings.playlistPath), error)) {
+    platform::Ui().MessageBox(error, "Error", platform::MB_OK | platform::MB_ICONEXCLAMATION);
+  }
+}

@@ -1,0 +1,273 @@
+// The logic of the add-album, play-order and settings dialogs on real folder trees.
+#include <sys/stat.h>
+
+#include "dialogs/add_album_dialog.h"
+#include "dialogs/play_order_dialog.h"
+#include "dialogs/settings_dialog.h"
+#include "library_fixture.h"
+#include "platform/filesystem.h"
+#include "platform/profile.h"
+#include "recording_player.h"
+#include "res/resource_ids.h"
+
+using namespace tree;
+using testing_support::ReadFile;
+
+namespace {
+
+class SettingsDialogTest : public testing_support::LibraryFixture {
+ protected:
+  std::string Ini() { return settingsDir / "Melodeck.ini"; }
+};
+
+TEST_F(SettingsDialogTest, OpensWithDefaultsAndRoundTrips) {
+  CSettingsDlg dialog;
+  OnSettings(Ini(), dialog, [&] {
+    EXPECT_EQ(dialog.m_strDecoder, "");
+    EXPECT_EQ(dialog.m_strPlaylist, "Melodeck.m3u");
+    EXPECT_TRUE(dialog.m_bLongFilenames && dialog.m_bReadAlbumIni);
+    return false;  // Cancel writes nothing
+  });
+  EXPECT_FALSE(platform::PathExists(Ini()));
+
+  testing_support::WriteFile(Ini(), "[Settings]\nDecoder=/bin\nLongFilenames=No\nReadAlbumIni=yes\n");
+  CSettingsDlg again;
+  OnSettings(Ini(), again, [&] {
+    EXPECT_FALSE(again.m_bLongFilenames);
+    return again.OnOK();  // a folder passes
+  });
+  EXPECT_EQ(ReadFile(Ini()), "[Settings]\nDecoder=/bin\nLongFilenames=No\nReadAlbumIni=Yes\nPlaylistfile=Melodeck.m3u\n");
+}
+
+TEST_F(SettingsDialogTest, RefusesADecoderThatDoesNotExist) {
+  CSettingsDlg dialog;
+  for (const char* decoder : {"", "/no/such/player", "no-such-program-anywhere --flag"}) {
+    dialog.m_strDecoder = decoder;
+    EXPECT_FALSE(dialog.OnOK()) << decoder;
+  }
+  EXPECT_EQ(ui.messages.back().text, "Sorry - Can't find such a program :-(");
+  EXPECT_EQ(ui.messages.back().caption, "Error");
+  dialog.m_strDecoder = "sh -c true";  // a program on the PATH, with arguments
+  EXPECT_TRUE(dialog.OnOK());
+  ui.fileDialogAnswers = {std::nullopt};
+  EXPECT_FALSE(dialog.OnBrowse());
+  EXPECT_EQ(dialog.m_strDecoder, "sh -c true");
+  EXPECT_EQ(ui.fileDialogs.back().title, "Choose your decoder");
+  ui.fileDialogAnswers = {std::string("/usr/bin/env")};
+  EXPECT_TRUE(dialog.OnBrowse());
+  EXPECT_EQ(dialog.m_strDecoder, "/usr/bin/env");
+}
+
+class AddAlbumTest : public testing_support::LibraryFixture {
+ protected:
+  void SetUp() override {
+    Write("a/album.ini", "[Album:Old]\nArtist=The Band\nT1=1.mp3, One\n");
+    Song("a/1.mp3");
+    Song("a/b.mp3");
+    Song("a/A.mp3");
+    Write("a/notes.txt", "x");
+    Song("other/x.mp3");
+    Scan();
+  }
+  std::string Volume() { return "MUSIC (" + dir.path() + ")"; }
+};
+
+TEST_F(AddAlbumTest, OpenedOnAnAlbumOffersItsFolderUnlistedSongs) {
+  CAddAlbumDlg dialog(&view, {"Pop", "Jazz"}, Find("The Band|Old"));
+  dialog.OnInitDialog();
+  EXPECT_EQ(dialog.m_strArtist, "The Band");
+  EXPECT_EQ(dialog.m_strAlbumFile, dir / "a/album.ini");
+  EXPECT_EQ(dialog.m_cbAlbumFile, std::vector<std::string>{dir / "a/album.ini"});
+  EXPECT_EQ(dialog.m_cbArtist, std::vector<std::string>{"The Band"});
+  EXPECT_EQ(dialog.m_cbCategory, (std::vector<std::string>{"Jazz", "Pop"}));
+  ASSERT_EQ(dialog.m_listSongs.m_rows.size(), 2u);
+  EXPECT_EQ(dialog.m_listSongs.m_rows[0].text, "A.mp3");
+  EXPECT_EQ(dialog.m_listSongs.m_rows[1].text, "b.mp3");
+  EXPECT_TRUE(dialog.m_listSongs.m_rows[0].selected && dialog.m_listSongs.m_rows[1].selected);
+  EXPECT_TRUE(dialog.m_bAlbumFileEnabled);
+}
+
+TEST_F(AddAlbumTest, OpenedOnAFolderOrAVolume) {
+  CAddAlbumDlg folder(&view, {}, Find(Volume() + "|other"));
+  folder.OnInitDialog();
+  EXPECT_FALSE(folder.m_bAlbumFileEnabled);
+  EXPECT_EQ(folder.m_strArtist, "other");
+  EXPECT_EQ(folder.m_strAlbumFile, dir / "other/album.ini");
+  EXPECT_EQ(folder.m_listSongs.m_rows.size(), 1u);
+
+  CAddAlbumDlg volume(&view, {}, Find(Volume()));
+  volume.OnInitDialog();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "The file must be named album.ini!");
+  volume.OnKillFocusAlbumFile(dir / "a/songs.ini");
+  EXPECT_TRUE(volume.m_listSongs.m_rows.empty());
+  EXPECT_EQ(ui.messages.size(), 2u);
+}
+
+TEST_F(AddAlbumTest, OkValidatesThenWritesAndPlacesTheAlbum) {
+  CAddAlbumDlg dialog(&view, {}, Find("The Band|Old"));
+  dialog.OnInitDialog();
+  dialog.m_strArtist = "  ";
+  EXPECT_FALSE(dialog.OnOK());
+  EXPECT_EQ(ui.messages.back().text, "Please enter artistname!");
+  dialog.m_strArtist = "The Band";
+  EXPECT_FALSE(dialog.OnOK());
+  EXPECT_EQ(ui.messages.back().text, "Please enter album name!");
+  dialog.m_strAlbum = "old";
+  EXPECT_FALSE(dialog.OnOK());
+  EXPECT_EQ(ui.messages.back().text, "The album name \"old\" already exists in the albumfile!");
+
+  dialog.m_strAlbum = " New ";
+  dialog.m_strCategory = "Pop";
+  dialog.m_strYear = "2001";
+  ASSERT_TRUE(dialog.OnOK());
+  EXPECT_EQ(ReadFile(dir / "a/album.ini"),
+            "[Album:Old]\nArtist=The Band\nT1=1.mp3, One\n\n[Album:New]\nArtist=The Band\nCategory=Pop\nYear=2001\n"
+            "T1=A.mp3, A\nT2=b.mp3, b\n");
+  EXPECT_EQ(dialog.m_itemAlbum.Label(), "New");
+  EXPECT_EQ(dialog.m_itemAlbum.Parent(), Find("The Band"));
+  EXPECT_FALSE(Find("The Band|New|A").IsNull());
+  // The loose nodes of the added songs went, and with them the emptied folder.
+  EXPECT_TRUE(view.FindChildNode(view.m_itemTop, dir / "a/", 1, 1).IsNull());
+  // A fresh scan reads the album back.
+  Scan();
+  EXPECT_FALSE(Find("The Band|New|b").IsNull());
+  EXPECT_EQ(view.GetMark(Find("The Band|New|A")), 0);
+}
+
+TEST_F(AddAlbumTest, ANewArtistOrAnUnwritableCatalogue) {
+  CAddAlbumDlg dialog(&view, {}, Find(Volume() + "|other"));
+  dialog.OnInitDialog();
+  dialog.m_strAlbum = "Solo";
+  ASSERT_TRUE(dialog.OnOK());
+  EXPECT_EQ(dialog.m_itemAlbum.Parent().Label(), "other");
+  EXPECT_EQ(platform::ProfileGetString(dir / "other/album.ini", "Album:Solo", "T1"), "x.mp3, x");
+
+  testing_support::MakeReadOnly(dir / "a/album.ini");
+  CAddAlbumDlg locked(&view, {}, Find("The Band|Old"));
+  locked.OnInitDialog();
+  locked.m_strAlbum = "Blocked";
+  EXPECT_FALSE(locked.OnOK());
+  EXPECT_EQ(ui.messages.back().text, "Unable to write to the file \"" + dir / "a/album.ini" + "\"");
+}
+
+TEST_F(AddAlbumTest, BrowsingPicksTheFolderOfTheChosenFile) {
+  CAddAlbumDlg dialog(&view, {}, TreeItem());
+  dialog.OnInitDialog();
+  ui.fileDialogAnswers = {dir / "other/x.mp3"};
+  dialog.OnBrowse();
+  EXPECT_EQ(dialog.m_strAlbumFile, dir / "other/album.ini");
+  EXPECT_EQ(ui.fileDialogs.back().title, "Choose a path for the album.ini file");
+  EXPECT_TRUE(ui.fileDialogs.back().save);
+  ASSERT_EQ(dialog.m_listSongs.m_rows.size(), 1u);
+}
+
+class PlayOrderTest : public testing_support::LibraryFixture {
+ protected:
+  void SetUp() override {
+    Write("a/album.ini", "[Album:First]\nArtist=The Band\nT1=1.mp3, One\nT2=2.mp3, Two\n"
+                         "[Album:Second]\nArtist=The Band\nT1=3.mp3, Three\n[Album:Other]\nArtist=Zed\nT1=z.mp3, Z\n");
+    for (const char* song : {"a/1.mp3", "a/2.mp3", "a/3.mp3", "a/z.mp3", "Misc/m1.mp3", "Misc/m2.mp3"}) Song(song);
+    Setting("Decoder", testing_support::MakeRecordingPlayer(playerDir, "player.sh"));
+    Setting("Playlistfile", settingsDir / "order.m3u");
+    Scan();
+    view.SetMark(Find("The Band"), 1);
+    view.SetMark(Find("MUSIC (" + dir.path() + ")|Misc"), 1);
+  }
+  static std::vector<std::string> Texts(const CPlayOrderDlg::ListBox& list) {
+    std::vector<std::string> texts;
+    for (const auto& row : list.rows) texts.push_back(row.first);
+    return texts;
+  }
+  std::string Play(CPlayOrderDlg& dialog) {
+    dialog.OnPlay();
+    testing_support::WaitForPlayerArgs(playerDir);
+    platform::DeleteFile(playerDir / "args.txt");
+    std::string text = ReadFile(settingsDir / "order.m3u");
+    for (size_t at; (at = text.find(dir.path())) != std::string::npos;) text.erase(at, dir.path().size());
+    return text;
+  }
+  testing_support::TempDir playerDir;
+};
+
+TEST_F(PlayOrderTest, ListsLooseFoldersFirstThenArtists) {
+  CPlayOrderDlg dialog(view.m_itemTop, &view);
+  dialog.OnInitDialog();
+  EXPECT_EQ(Texts(dialog.m_listArtists), (std::vector<std::string>{"<Folders without album.ini>", "The Band"}));
+  EXPECT_EQ(Texts(dialog.m_listAlbums), std::vector<std::string>{"Misc"});
+  EXPECT_EQ(Texts(dialog.m_listSongs), (std::vector<std::string>{"m1", "m2"}));
+  dialog.m_listArtists.selected = 1;
+  dialog.OnSelChangeArtists();
+  EXPECT_EQ(Texts(dialog.m_listAlbums), (std::vector<std::string>{"First", "Second"}));
+  EXPECT_EQ(Texts(dialog.m_listSongs), (std::vector<std::string>{"One", "Two"}));
+  EXPECT_EQ(Play(dialog), "Misc/m1.mp3\nMisc/m2.mp3\na/1.mp3\na/2.mp3\na/3.mp3\n");
+}
+
+TEST_F(PlayOrderTest, MovingAnAlbumDownPlaysItAfterTheOther) {
+  CPlayOrderDlg dialog(view.m_itemTop, &view);
+  dialog.OnInitDialog();
+  dialog.m_listArtists.selected = 1;
+  dialog.OnSelChangeArtists();
+  dialog.OnUpDown(1024);  // albums down
+  EXPECT_EQ(Texts(dialog.m_listAlbums), (std::vector<std::string>{"Second", "First"}));
+  dialog.OnUpDown(1020);  // artists up: The Band first
+  EXPECT_EQ(Play(dialog), "a/3.mp3\na/1.mp3\na/2.mp3\nMisc/m1.mp3\nMisc/m2.mp3\n");
+  dialog.OnUpDown(1020);  // already at the top: nothing
+  EXPECT_EQ(Texts(dialog.m_listArtists).front(), "The Band");
+}
+
+TEST_F(PlayOrderTest, MixingAndClearingRestoresTheTreesOrder) {
+  CPlayOrderDlg dialog(view.m_itemTop, &view);
+  dialog.OnInitDialog();
+  dialog.m_bMixAlbums = 1;
+  dialog.OnMixAlbums();
+  EXPECT_EQ(dialog.m_layout, CPlayOrderDlg::Layout::AllAlbums);
+  EXPECT_FALSE(dialog.m_listArtists.visible);
+  EXPECT_EQ(Texts(dialog.m_listAlbums),
+            (std::vector<std::string>{"<Unknown artist> - Misc", "The Band - First", "The Band - Second"}));
+  EXPECT_EQ(dialog.m_strMixLabel, "Albu&ms (3)");
+  dialog.m_listAlbums.selected = 2;
+  dialog.OnUpDown(1021);
+  dialog.m_bMixAlbums = 0;
+  dialog.OnMixAlbums();
+  EXPECT_EQ(Texts(dialog.m_listArtists), (std::vector<std::string>{"<Folders without album.ini>", "The Band"}));
+  dialog.m_bMixSongs = 1;
+  dialog.OnMixSongs();
+  EXPECT_EQ(Texts(dialog.m_listSongs).front(), "<Unknown artist> - Misc - m1");
+  EXPECT_EQ(Texts(dialog.m_listSongs).back(), "The Band - Second - Three");
+  EXPECT_FALSE(dialog.m_listAlbums.visible);
+  EXPECT_EQ(Play(dialog), "Misc/m1.mp3\nMisc/m2.mp3\na/1.mp3\na/2.mp3\na/3.mp3\n");
+}
+
+TEST_F(PlayOrderTest, ShufflingKeepsEverySongAndDuplicatesAreNeverListed) {
+  CPlayOrderDlg dialog(view.m_itemTop, &view);
+  dialog.OnInitDialog();
+  dialog.m_bMixSongs = 1;
+  dialog.OnMixSongs();
+  dialog.m_bShuffleSongs = 1;
+  dialog.m_bShuffleAlbums = 1;
+  const auto before = Texts(dialog.m_listSongs);
+  dialog.OnShuffle();
+  auto after = Texts(dialog.m_listSongs);
+  EXPECT_NE(after, before);
+  std::sort(after.begin(), after.end());
+  auto sorted = before;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(after, sorted);
+  // The played order is the shuffled one.
+  std::string expected;
+  for (const auto& row : dialog.m_listSongs.rows) {
+    expected += view.SongPath(dialog.m_songs[static_cast<size_t>(row.second)]->item).substr(dir.path().size()) + "\n";
+  }
+  EXPECT_EQ(Play(dialog), expected);
+}
+
+TEST(PlayOrderRandomTest, TheSameSequenceInEveryRun) {
+  // The C runtime's unseeded sequence.
+  unsigned state = 1;
+  EXPECT_EQ(NextRandom(state), 41);
+  EXPECT_EQ(NextRandom(state), 18467);
+  EXPECT_EQ(NextRandom(state), 6334);
+}
+
+}  // namespace
