@@ -15,6 +15,7 @@
 #include "library_view.h"
 #include "res/resource_ids.h"
 #include "res/strings.h"
+#include "dialogs/dialog_widgets.h"
 #include "tree/node_deleter.h"
 
 // ---- CPathCombo ----
@@ -100,8 +101,7 @@ void CMainFrame::CreateMenus() {
   AddCommand(file, res::ID_SETTINGS, "&Settings");
   file->addSeparator();
   AddCommand(file, res::ID_APP_EXIT, "E&xit", QKeySequence("Alt+F4"));
-  // Their functions arrive later: shown, not yet available.
-  for (const unsigned id : {res::ID_FILE_NEW, res::ID_PLAY_ORDER, res::ID_SETTINGS}) m_actions[id]->setEnabled(false);
+  m_actions[res::ID_PLAY_ORDER]->setEnabled(false);  // until something is marked
 
   QMenu* view = menuBar()->addMenu("&View");
   QAction* toolbar = AddCommand(view, res::ID_VIEW_TOOLBAR, "&Toolbar");
@@ -167,6 +167,9 @@ void CMainFrame::OnCommand(unsigned id) {
     case res::ID_SHOW_FILENAMES: m_treeView.OnShowFilenames(); SyncDisplayModeChecks(); break;
     case res::ID_APP_EXIT: close(); break;
     case res::ID_APP_ABOUT: ShowAbout(); break;
+    case res::ID_FILE_NEW: OnNewAlbum(); break;
+    case res::ID_PLAY_ORDER: OnPlayOrder(); break;
+    case res::ID_SETTINGS: OnSettings(); break;
     case res::ID_CONTEXT_HELP: QWhatsThis::enterWhatsThisMode(); break;
     case res::ID_NEXT_PANE: MoveFocus(1); break;
     case res::ID_PREV_PANE: MoveFocus(-1); break;
@@ -187,15 +190,40 @@ void CMainFrame::OnRefresh() {
   emit refreshed();
 }
 
-void CMainFrame::OnPlayOrderEnabled(bool) {
-  // The play-order dialog arrives later; until then the command stays unavailable.
+void CMainFrame::OnPlayOrderEnabled(bool enabled) { m_actions[res::ID_PLAY_ORDER]->setEnabled(enabled); }
+
+void CMainFrame::OnNewAlbum() {
+  // Add an album at the tree's selection, as the context menu's "&Add album" does.
+  m_treeView.m_itemContext = m_treeView.Item(m_treeView.m_pTree->GetSelection());
+  m_treeView.OnPopupCommand(res::ID_ADD_ALBUM);
 }
 
-bool CMainFrame::Available(unsigned command) const {
-  return command == res::ID_DELETE_NODE || command == res::ID_RENAME_NODE;  // add album arrives later
+void CMainFrame::OnPlayOrder() {
+  CPlayOrderDlg dialog(m_treeView.m_itemTop, &m_treeView);
+  PlayOrderWidget widget(dialog, this);
+  widget.exec();
 }
 
-void CMainFrame::AddAlbum(const TreeItem&) {}
+void CMainFrame::OnSettings() {
+  CSettingsDlg dialog;
+  ::OnSettings(m_strIniFile, dialog, [&] {
+    SettingsWidget widget(dialog, this);
+    return widget.exec() == QDialog::Accepted;
+  });
+}
+
+bool CMainFrame::Available(unsigned) const { return true; }
+
+void CMainFrame::AddAlbum(const TreeItem& node) {
+  std::vector<std::string> categories;
+  const QComboBox* source = m_pTabForm->m_pSheet->m_pageData.m_ctlCategory;
+  for (int i = 0; i < source->count(); ++i) categories.push_back(source->itemText(i).toStdString());
+  CAddAlbumDlg dialog(&m_treeView, categories, node);
+  AddAlbumWidget widget(dialog, this);
+  if (widget.exec() != QDialog::Accepted || dialog.m_itemAlbum.IsNull()) return;
+  m_treeView.m_pTree->SelectItem(dialog.m_itemAlbum.m_hItem);
+  m_treeView.ExpandNode(dialog.m_itemAlbum, 1);
+}
 
 void CMainFrame::DeleteNode(const TreeItem& node) { CNodeDeleter(&m_treeView, m_treeView.m_itemTop).Delete(node); }
 

@@ -81,6 +81,9 @@ class CMainFrame : public QMainWindow,
   void UpdateMinimumSize();
   void MoveFocus(int step);
   void ShowAbout();
+  void OnNewAlbum();
+  void OnPlayOrder();
+  void OnSettings();
 
   STreeView m_treeView;
   LibraryView* m_pLibraryView;

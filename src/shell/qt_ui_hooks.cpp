@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
@@ -72,17 +74,45 @@ unsigned QtUiHooks::PopupMenu(const std::vector<platform::MenuItem>& items) {
   return chosen ? chosen->data().toUInt() : 0;
 }
 
+namespace {
+
+// Shows folders and executable files only, while the first filter is chosen.
+class ExecutablesFilter : public QSortFilterProxyModel {
+ public:
+  explicit ExecutablesFilter(QFileDialog* dialog) : QSortFilterProxyModel(dialog), m_pDialog(dialog) {}
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    const auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    if (!files || m_pDialog->selectedNameFilter() != m_pDialog->nameFilters().value(0)) return true;
+    const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+    return info.isDir() || info.isExecutable();
+  }
+
+ private:
+  QFileDialog* m_pDialog;
+};
+
+}  // namespace
+
 std::optional<std::string> QtUiHooks::FileDialog(const platform::FileDialogRequest& request) {
   QStringList filters;
   for (const auto& [description, patterns] : request.filters) {
     filters << QString::fromStdString(description + " (" + patterns + ")").replace(';', ' ');
   }
-  const QString title = QString::fromStdString(request.title);
-  const QString start = QString::fromStdString(request.initialPath);
-  const QString path = request.save ? QFileDialog::getSaveFileName(DialogParent(), title, start, filters.join(";;"))
-                                    : QFileDialog::getOpenFileName(DialogParent(), title, start, filters.join(";;"));
-  if (path.isEmpty()) return std::nullopt;
-  return path.toStdString();
+  QFileDialog dialog(DialogParent(), QString::fromStdString(request.title));
+  dialog.setOption(QFileDialog::DontUseNativeDialog, request.executablesFirst);
+  dialog.setNameFilters(filters);
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.selectFile(QString::fromStdString(request.initialPath));
+  if (request.executablesFirst) {
+    auto* filter = new ExecutablesFilter(&dialog);
+    dialog.setProxyModel(filter);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, filter, &QSortFilterProxyModel::invalidate);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
 }
 
 void QtUiHooks::Post(std::function<void()> message) { QTimer::singleShot(0, qApp, std::move(message)); }

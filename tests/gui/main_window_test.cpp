@@ -3,7 +3,11 @@
 // answered by the recording UI hooks, so no test blocks.
 #include <QAction>
 #include <QComboBox>
+#include <QCheckBox>
 #include <QDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <functional>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +25,7 @@
 #include "mp3_frames.h"
 #include "platform/profile.h"
 #include "qt_ui_hooks.h"
+#include "recording_player.h"
 #include "recording_ui_hooks.h"
 #include "res/resource_ids.h"
 #include "temp_dir.h"
@@ -128,9 +133,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(text(res::ID_APP_ABOUT), QString("&About Melodeck..."));
     QCOMPARE(m_frame->Action(res::ID_REFRESH)->statusTip(), QString("Scan the path and refresh the tree"));
     QCOMPARE(m_frame->Action(res::ID_REFRESH)->toolTip(), QString("Refresh"));
-    // Functions that arrive later are shown but not available yet.
-    QVERIFY(!m_frame->Action(res::ID_FILE_NEW)->isEnabled());
-    QVERIFY(!m_frame->Action(res::ID_SETTINGS)->isEnabled());
+    QVERIFY(m_frame->Action(res::ID_FILE_NEW)->isEnabled());
+    QVERIFY(m_frame->Action(res::ID_SETTINGS)->isEnabled());
+    QVERIFY(!m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());  // nothing is marked
   }
 
   void refreshPutsThePathFirstInTheHistory() {
@@ -324,6 +329,91 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, Center(song));
     QVERIFY(!QFile::exists(QString::fromStdString(Lib() + "loose/l.mp3")));
     QCOMPARE(View()->Model()->rowCount(View()->Model()->index(0, 0)), 1);  // the emptied volume went too
+  }
+
+  // Helpers, not test cases.
+ private:
+  // Runs work on the modal dialog once it is open.
+  void WithDialog(const std::function<void(QDialog*)>& work) {
+    QTimer::singleShot(0, [work] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog);
+      work(dialog);
+    });
+  }
+  template <typename T>
+  static T* In(QDialog* dialog, int id) {
+    return dialog->findChild<T*>(QString::number(id));
+  }
+
+ private slots:
+  void settingsDialogSavesOnlyOnOk() {
+    Start();
+    const std::string ini = m_dir->path() + "Melodeck.ini";
+    WithDialog([this](QDialog* dialog) {
+      QCOMPARE(dialog->windowTitle(), QString("Settings"));
+      QCOMPARE(In<QLineEdit>(dialog, 1033)->text(), QString("Melodeck.m3u"));
+      QCOMPARE(In<QLineEdit>(dialog, 1029)->maxLength(), 100);
+      In<QPushButton>(dialog, 1)->click();  // an empty decoder is refused
+      QCOMPARE(QString::fromStdString(m_ui->messages.back().text), QString("Sorry - Can't find such a program :-("));
+      QVERIFY(dialog->isVisible());
+      In<QLineEdit>(dialog, 1029)->setText("/bin/sh");
+      In<QCheckBox>(dialog, 1030)->setChecked(false);
+      In<QPushButton>(dialog, 1)->click();
+    });
+    m_frame->Action(res::ID_SETTINGS)->trigger();
+    QCOMPARE(QString::fromStdString(platform::ProfileGetString(ini, "Settings", "Decoder")), QString("/bin/sh"));
+    QCOMPARE(QString::fromStdString(platform::ProfileGetString(ini, "Settings", "LongFilenames")), QString("No"));
+    QCOMPARE(QString::fromStdString(platform::ProfileGetString(ini, "Settings", "ReadAlbumIni")), QString("Yes"));
+  }
+
+  void newAlbumWritesTheCatalogueAndShowsTheAlbum() {
+    WriteFile(Lib() + "a/3.mp3", testing_support::SilentMp3Frames(2));
+    Start();
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));
+    WithDialog([](QDialog* dialog) {
+      QCOMPARE(dialog->windowTitle(), QString("Add album"));
+      QCOMPARE(In<QComboBox>(dialog, 1035)->currentText(), QString("The Band"));
+      auto* songs = In<QListWidget>(dialog, 1040);
+      QCOMPARE(songs->count(), 1);
+      QCOMPARE(songs->item(0)->text(), QString("3.mp3"));
+      QVERIFY(songs->item(0)->isSelected());
+      In<QLineEdit>(dialog, 1037)->setText("Added");
+      In<QLineEdit>(dialog, 1039)->setText("2024");
+      In<QPushButton>(dialog, 1)->click();
+    });
+    QTest::keyClick(View(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(QString::fromStdString(platform::ProfileGetString(Lib() + "a/album.ini", "Album:Added", "T1")),
+             QString("3.mp3, 3"));
+    QCOMPARE(QString::fromStdString(platform::ProfileGetString(Lib() + "a/album.ini", "Album:Added", "Year")),
+             QString("2024"));
+    QCOMPARE(View()->currentIndex(), IndexOf({"The Band", "Added"}));
+    QVERIFY(IndexOf({"The Band", "Added", "3"}).isValid());
+  }
+
+  void playOrderPlaysTheMarkedSongs() {
+    TempDir playerDir;
+    WriteFile(m_dir->path() + "Melodeck.ini", "[Settings]\nDecoder=" + testing_support::MakeRecordingPlayer(playerDir, "p.sh") +
+                                                  "\n[Folders]\n1=" + Lib() + "\n");
+    Start(false);
+    View()->expand(IndexOf({"The Band"}));
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(IndexOf({"The Band", "One & Only"})));
+    QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
+    WithDialog([](QDialog* dialog) {
+      QCOMPARE(dialog->windowTitle(), QString("Play order"));
+      QCOMPARE(In<QListWidget>(dialog, 1017)->item(0)->text(), QString("The Band"));
+      QCOMPARE(In<QListWidget>(dialog, 1019)->count(), 2);
+      In<QListWidget>(dialog, 1019)->setCurrentRow(1);
+      In<QPushButton>(dialog, 1022)->click();  // the second song up
+      In<QPushButton>(dialog, 1043)->click();  // Play: the dialog stays open
+      QVERIFY(dialog->isVisible());
+      In<QPushButton>(dialog, 2)->click();
+    });
+    m_frame->Action(res::ID_PLAY_ORDER)->trigger();
+    QCOMPARE(QString::fromStdString(testing_support::WaitForPlayerArgs(playerDir)),
+             QString::fromStdString(m_dir->path() + "Melodeck.m3u\n"));
+    QCOMPARE(QString::fromStdString(testing_support::ReadFile(m_dir->path() + "Melodeck.m3u")),
+             QString::fromStdString(Lib() + "a/2.mp3\n" + Lib() + "a/1.mp3\n"));
   }
 
   void focusMovesBetweenThePanes() {

@@ -1,0 +1,343 @@
+#include "dialogs/dialog_widgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/ui_hooks.h"
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+template <typename T>
+T* Named(T* widget, int id) {
+  widget->setObjectName(QString::number(id));
+  return widget;
+}
+
+void FillCombo(QComboBox* combo, const std::vector<std::string>& entries, const std::string& text) {
+  combo->clear();
+  for (const auto& entry : entries) combo->addItem(Q(entry));
+  combo->setEditText(Q(text));
+}
+
+// The up and down arrows of the play-order buttons.
+QIcon Arrow(bool up) {
+  QPixmap pixmap(32, 32);
+  pixmap.setDevicePixelRatio(2.0);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(40, 90, 170));
+  const QPolygonF triangle = up ? QPolygonF({QPointF(8, 3), QPointF(14, 12), QPointF(2, 12)})
+                                : QPolygonF({QPointF(2, 4), QPointF(14, 4), QPointF(8, 13)});
+  painter.drawPolygon(triangle);
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+// ---- Add album ----
+
+AddAlbumWidget::AddAlbumWidget(CAddAlbumDlg& dialog, QWidget* parent) : QDialog(parent), m_dialog(dialog) {
+  setObjectName("134");
+  setWindowTitle("Add album");
+  const auto editableCombo = [this](int id) {
+    auto* combo = Named(new QComboBox(this), id);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    return combo;
+  };
+  m_pArtist = editableCombo(1035);
+  m_pAlbumFile = editableCombo(1036);
+  m_pBrowse = Named(new QPushButton("...", this), 1031);
+  m_pAlbum = Named(new QLineEdit(this), 1037);
+  m_pCategory = editableCombo(1038);
+  m_pYear = Named(new QLineEdit(this), 1039);
+  m_pSongs = Named(new QListWidget(this), 1040);
+  m_pSongs->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText("&OK");
+  buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
+
+  auto* grid = new QGridLayout(this);
+  const auto label = [this](const char* text, QWidget* buddy) {
+    auto* l = new QLabel(text, this);
+    l->setBuddy(buddy);
+    return l;
+  };
+  grid->addWidget(label("&Artist:", m_pArtist), 0, 0);
+  grid->addWidget(m_pArtist, 0, 1, 1, 2);
+  grid->addWidget(label("Al&bum.ini file:", m_pAlbumFile), 1, 0);
+  grid->addWidget(m_pAlbumFile, 1, 1);
+  grid->addWidget(m_pBrowse, 1, 2);
+  grid->addWidget(label("Album&name:", m_pAlbum), 2, 0);
+  grid->addWidget(m_pAlbum, 2, 1, 1, 2);
+  grid->addWidget(label("&Category:", m_pCategory), 3, 0);
+  grid->addWidget(m_pCategory, 3, 1, 1, 2);
+  grid->addWidget(label("&Year:", m_pYear), 4, 0);
+  grid->addWidget(m_pYear, 4, 1, 1, 2);
+  grid->addWidget(label("&Songs to add:", m_pSongs), 5, 0, 1, 3);
+  grid->addWidget(m_pSongs, 6, 0, 1, 3);
+  grid->addWidget(buttons, 7, 0, 1, 3);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  m_dialog.OnInitDialog();
+  Push();
+  connect(m_pBrowse, &QPushButton::clicked, this, [this] {
+    Pull();
+    m_dialog.OnBrowse();
+    Push();
+  });
+  connect(m_pAlbumFile->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+    m_dialog.OnKillFocusAlbumFile(m_pAlbumFile->currentText().toStdString());
+    Push();
+  });
+  connect(m_pAlbumFile, &QComboBox::activated, this, [this](int row) {
+    m_dialog.OnSelChangeAlbumFile(m_pAlbumFile->itemText(row).toStdString());
+    Push();
+  });
+}
+
+void AddAlbumWidget::Push() {
+  FillCombo(m_pArtist, m_dialog.m_cbArtist, m_dialog.m_strArtist);
+  FillCombo(m_pAlbumFile, m_dialog.m_cbAlbumFile, m_dialog.m_strAlbumFile);
+  FillCombo(m_pCategory, m_dialog.m_cbCategory, m_dialog.m_strCategory);
+  m_pAlbumFile->setEnabled(m_dialog.m_bAlbumFileEnabled);
+  m_pBrowse->setEnabled(m_dialog.m_bAlbumFileEnabled);
+  m_pAlbum->setText(Q(m_dialog.m_strAlbum));
+  m_pYear->setText(Q(m_dialog.m_strYear));
+  m_pSongs->clear();
+  for (const auto& row : m_dialog.m_listSongs.m_rows) {
+    m_pSongs->addItem(Q(row.text));
+    m_pSongs->item(m_pSongs->count() - 1)->setSelected(row.selected);
+  }
+}
+
+void AddAlbumWidget::Pull() {
+  m_dialog.m_strArtist = m_pArtist->currentText().toStdString();
+  m_dialog.m_strAlbumFile = m_pAlbumFile->currentText().toStdString();
+  m_dialog.m_strAlbum = m_pAlbum->text().toStdString();
+  m_dialog.m_strCategory = m_pCategory->currentText().toStdString();
+  m_dialog.m_strYear = m_pYear->text().toStdString();
+  for (int i = 0; i < m_pSongs->count(); ++i) {
+    m_dialog.m_listSongs.m_rows[static_cast<size_t>(i)].selected = m_pSongs->item(i)->isSelected();
+  }
+}
+
+void AddAlbumWidget::FocusAfterMessage() {
+  if (QWidget* control = findChild<QWidget*>(QString::number(m_dialog.m_nFocus))) control->setFocus();
+  m_dialog.m_nFocus = 0;
+}
+
+void AddAlbumWidget::accept() {
+  Pull();
+  if (m_dialog.OnOK()) {
+    QDialog::accept();
+  } else {
+    FocusAfterMessage();
+  }
+}
+
+// ---- Play order ----
+
+PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDialog(parent), m_dialog(dialog) {
+  setObjectName("130");
+  setWindowTitle("Play order");
+  m_pArtists = Named(new QListWidget(this), 1017);
+  m_pAlbums = Named(new QListWidget(this), 1018);
+  m_pSongs = Named(new QListWidget(this), 1019);
+  m_pMixLabel = Named(new QLabel(this), 1029);
+  m_pMixLabel->hide();
+  auto* columns = new QHBoxLayout;
+  QListWidget* lists[] = {m_pArtists, m_pAlbums, m_pSongs};
+  const char* titles[] = {"&Artists:", "Albu&ms:", "S&ongs:"};
+  for (int column = 0; column < 3; ++column) {
+    auto* title = Named(new QLabel(titles[column], this), 1026 + column);
+    title->setBuddy(lists[column]);
+    auto* up = Named(new QPushButton(Arrow(true), "", this), 1020 + column);
+    auto* down = Named(new QPushButton(Arrow(false), "", this), 1023 + column);
+    up->setToolTip("Up");
+    down->setToolTip("Dn");
+    auto* box = new QVBoxLayout;
+    box->addWidget(title);
+    box->addWidget(lists[column], 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(up);
+    buttons->addWidget(down);
+    buttons->addStretch();
+    auto* row = new QHBoxLayout;
+    row->addLayout(box, 1);
+    row->addLayout(buttons);
+    columns->addLayout(row, 1);
+    for (QPushButton* button : {up, down}) {
+      const int id = button->objectName().toInt();
+      connect(button, &QPushButton::clicked, this, [this, id] {
+        m_dialog.OnUpDown(id);
+        Push();
+      });
+    }
+    auto& group = column == 0 ? m_artistControls : m_albumControls;
+    if (column < 2) group.insert(group.end(), {title, lists[column], up, down});
+    if (column == 2) m_albumControls.push_back(title);
+  }
+  const char* checkTexts[] = {"Shuffle songs", "Shuffle albums", "Shuffle artists", "Mix/show all albums", "Mix/show all songs"};
+  for (int i = 0; i < 5; ++i) m_pChecks[i] = Named(new QCheckBox(checkTexts[i], this), 1012 + i);
+  m_artistControls.push_back(m_pChecks[2]);
+  m_albumControls.insert(m_albumControls.end(), {m_pChecks[1], m_pChecks[3]});
+  auto* checks = new QGridLayout;
+  checks->addWidget(m_pChecks[2], 0, 0);
+  checks->addWidget(m_pChecks[1], 0, 1);
+  checks->addWidget(m_pChecks[3], 1, 1);
+  checks->addWidget(m_pChecks[0], 0, 2);
+  checks->addWidget(m_pChecks[4], 1, 2);
+  auto* play = Named(new QPushButton("&Play", this), 1043);
+  play->setDefault(true);
+  auto* shuffle = Named(new QPushButton("&Shuffle", this), 1011);
+  auto* cancel = Named(new QPushButton("Cancel", this), 2);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  for (QPushButton* button : {play, shuffle, cancel}) buttons->addWidget(button);
+  buttons->addStretch();
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_pMixLabel);
+  layout->addLayout(columns, 1);
+  layout->addLayout(checks);
+  auto* line = new QFrame(this);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  layout->addWidget(line);
+  layout->addLayout(buttons);
+  resize(640, 380);
+
+  connect(play, &QPushButton::clicked, this, [this] {
+    PullChecks();
+    m_dialog.OnPlay();
+  });
+  connect(shuffle, &QPushButton::clicked, this, [this] {
+    PullChecks();
+    m_dialog.OnShuffle();
+    Push();
+  });
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(m_pChecks[3], &QCheckBox::clicked, this, [this] {
+    PullChecks();
+    m_dialog.OnMixAlbums();
+    Push();
+  });
+  connect(m_pChecks[4], &QCheckBox::clicked, this, [this] {
+    PullChecks();
+    m_dialog.OnMixSongs();
+    Push();
+  });
+  connect(m_pArtists, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (m_bPushing || row < 0) return;
+    m_dialog.m_listArtists.selected = row;
+    m_dialog.OnSelChangeArtists();
+    Push();
+  });
+  connect(m_pAlbums, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (m_bPushing || row < 0) return;
+    m_dialog.m_listAlbums.selected = row;
+    m_dialog.OnSelChangeAlbums();
+    Push();
+  });
+  connect(m_pSongs, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (!m_bPushing && row >= 0) m_dialog.m_listSongs.selected = row;
+  });
+  m_dialog.OnInitDialog();
+  Push();
+}
+
+void PlayOrderWidget::PullChecks() {
+  m_dialog.m_bShuffleSongs = m_pChecks[0]->isChecked();
+  m_dialog.m_bShuffleAlbums = m_pChecks[1]->isChecked();
+  m_dialog.m_bShuffleArtists = m_pChecks[2]->isChecked();
+  m_dialog.m_bMixAlbums = m_pChecks[3]->isChecked();
+  m_dialog.m_bMixSongs = m_pChecks[4]->isChecked();
+}
+
+void PlayOrderWidget::Push() {
+  m_bPushing = true;
+  const std::pair<QListWidget*, const CPlayOrderDlg::ListBox*> lists[] = {
+      {m_pArtists, &m_dialog.m_listArtists}, {m_pAlbums, &m_dialog.m_listAlbums}, {m_pSongs, &m_dialog.m_listSongs}};
+  for (const auto& [widget, list] : lists) {
+    widget->clear();
+    for (const auto& row : list->rows) widget->addItem(Q(row.first));
+    widget->setCurrentRow(list->selected);
+  }
+  const auto layout = m_dialog.m_layout;
+  for (QWidget* control : m_artistControls) control->setVisible(layout == CPlayOrderDlg::Layout::Columns);
+  for (QWidget* control : m_albumControls) control->setVisible(layout != CPlayOrderDlg::Layout::AllSongs);
+  m_pMixLabel->setVisible(layout != CPlayOrderDlg::Layout::Columns);
+  m_pMixLabel->setText(Q(m_dialog.m_strMixLabel));
+  m_bPushing = false;
+}
+
+// ---- Settings ----
+
+SettingsWidget::SettingsWidget(CSettingsDlg& dialog, QWidget* parent) : QDialog(parent), m_dialog(dialog) {
+  setObjectName("132");
+  setWindowTitle("Settings");
+  m_pDecoder = Named(new QLineEdit(Q(dialog.m_strDecoder), this), 1029);
+  m_pDecoder->setMaxLength(static_cast<int>(CSettingsDlg::kMaxLength));
+  auto* browse = Named(new QPushButton("...", this), 1031);
+  m_pPlaylist = Named(new QLineEdit(Q(dialog.m_strPlaylist), this), 1033);
+  m_pPlaylist->setMaxLength(static_cast<int>(CSettingsDlg::kMaxLength));
+  m_pLongFilenames = Named(new QCheckBox("&Supports long filenames", this), 1030);
+  m_pLongFilenames->setChecked(dialog.m_bLongFilenames != 0);
+  m_pReadAlbumIni = Named(new QCheckBox("&Read album.ini files during scan", this), 1032);
+  m_pReadAlbumIni->setChecked(dialog.m_bReadAlbumIni != 0);
+
+  auto* decoderGroup = new QGroupBox("&Decoder", this);
+  auto* decoderGrid = new QGridLayout(decoderGroup);
+  decoderGrid->addWidget(m_pDecoder, 0, 0);
+  decoderGrid->addWidget(browse, 0, 1);
+  decoderGrid->addWidget(new QLabel("Playlist filename:", this), 1, 0, 1, 2);
+  decoderGrid->addWidget(m_pPlaylist, 2, 0);
+  decoderGrid->addWidget(m_pLongFilenames, 3, 0, 1, 2);
+  auto* other = new QGroupBox("Other", this);
+  auto* otherBox = new QVBoxLayout(other);
+  otherBox->addWidget(m_pReadAlbumIni);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText("&OK");
+  buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
+  buttons->button(QDialogButtonBox::Cancel)->setText("&Cancel");
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(decoderGroup);
+  layout->addWidget(other);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(browse, &QPushButton::clicked, this, [this] {
+    Pull();
+    if (m_dialog.OnBrowse()) m_pDecoder->setText(Q(m_dialog.m_strDecoder));
+  });
+}
+
+void SettingsWidget::Pull() {
+  m_dialog.m_strDecoder = m_pDecoder->text().toStdString();
+  m_dialog.m_strPlaylist = m_pPlaylist->text().toStdString();
+  m_dialog.m_bLongFilenames = m_pLongFilenames->isChecked();
+  m_dialog.m_bReadAlbumIni = m_pReadAlbumIni->isChecked();
+}
+
+void SettingsWidget::accept() {
+  Pull();
+  if (m_dialog.OnOK()) QDialog::accept();
+}

@@ -1,0 +1,76 @@
+// The Qt faces of the three dialogs: they show the logic classes' state, pass every
+// event on, and are found in tests by their controls' resource ids.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "dialogs/add_album_dialog.h"
+#include "dialogs/play_order_dialog.h"
+#include "dialogs/settings_dialog.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+class AddAlbumWidget : public QDialog {
+  Q_OBJECT
+
+ public:
+  AddAlbumWidget(CAddAlbumDlg& dialog, QWidget* parent);
+  void accept() override;
+
+ private:
+  void Push();
+  void Pull();
+  void FocusAfterMessage();
+
+  CAddAlbumDlg& m_dialog;
+  QComboBox* m_pArtist;
+  QComboBox* m_pAlbumFile;
+  QPushButton* m_pBrowse;
+  QLineEdit* m_pAlbum;
+  QComboBox* m_pCategory;
+  QLineEdit* m_pYear;
+  QListWidget* m_pSongs;
+};
+
+class PlayOrderWidget : public QDialog {
+  Q_OBJECT
+
+ public:
+  PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent);
+
+ private:
+  void Push();
+  void PullChecks();
+
+  CPlayOrderDlg& m_dialog;
+  QListWidget* m_pArtists;
+  QListWidget* m_pAlbums;
+  QListWidget* m_pSongs;
+  QLabel* m_pMixLabel;
+  std::vector<QWidget*> m_artistControls, m_albumControls;
+  QCheckBox* m_pChecks[5];  // 1012 to 1016
+  bool m_bPushing = false;
+};
+
+class SettingsWidget : public QDialog {
+  Q_OBJECT
+
+ public:
+  SettingsWidget(CSettingsDlg& dialog, QWidget* parent);
+  void accept() override;
+
+ private:
+  void Pull();
+
+  CSettingsDlg& m_dialog;
+  QLineEdit* m_pDecoder;
+  QLineEdit* m_pPlaylist;
+  QCheckBox* m_pLongFilenames;
+  QCheckBox* m_pReadAlbumIni;
+};
