@@ -12,25 +12,25 @@ constexpr std::string_view kLengths = "hlLqjzt";
 constexpr std::string_view kConversions = "diouxXeEfFgGaAcsp";
 
 template <typename T>
-std::string Printf(const std::string& spec, T value) {
-  const int length = std::snprintf(nullptr, 0, spec.c_str(), value);
+std::string Printf(const std::string& directive, T value) {
+  const int length = std::snprintf(nullptr, 0, directive.c_str(), value);
   if (length < 0) return {};
   std::string out(static_cast<size_t>(length), '\0');
-  std::snprintf(out.data(), out.size() + 1, spec.c_str(), value);
+  std::snprintf(out.data(), out.size() + 1, directive.c_str(), value);
   return out;
 }
 
 template <typename T>
-std::string Printf(const std::string& spec, int star1, int star2, int stars, T value) {
-  if (stars == 0) return Printf(spec, value);
-  const int length = stars == 1 ? std::snprintf(nullptr, 0, spec.c_str(), star1, value)
-                                : std::snprintf(nullptr, 0, spec.c_str(), star1, star2, value);
+std::string Printf(const std::string& directive, int star1, int star2, int stars, T value) {
+  if (stars == 0) return Printf(directive, value);
+  const int length = stars == 1 ? std::snprintf(nullptr, 0, directive.c_str(), star1, value)
+                                : std::snprintf(nullptr, 0, directive.c_str(), star1, star2, value);
   if (length < 0) return {};
   std::string out(static_cast<size_t>(length), '\0');
   if (stars == 1) {
-    std::snprintf(out.data(), out.size() + 1, spec.c_str(), star1, value);
+    std::snprintf(out.data(), out.size() + 1, directive.c_str(), star1, value);
   } else {
-    std::snprintf(out.data(), out.size() + 1, spec.c_str(), star1, star2, value);
+    std::snprintf(out.data(), out.size() + 1, directive.c_str(), star1, star2, value);
   }
   return out;
 }
@@ -71,20 +71,20 @@ std::string FormatText(std::string_view format, std::span<const FormatArg> args)
 
     // Parse %[flags][width][.precision][length]conversion.
     size_t i = percent + 1;
-    std::string spec = "%";
-    while (i < format.size() && kFlags.find(format[i]) != std::string_view::npos) spec += format[i++];
+    std::string directive = "%";
+    while (i < format.size() && kFlags.find(format[i]) != std::string_view::npos) directive += format[i++];
     int stars = 0;
     const auto takeNumber = [&] {
       if (i < format.size() && format[i] == '*') {
-        spec += format[i++];
+        directive += format[i++];
         ++stars;
         return;
       }
-      while (i < format.size() && format[i] >= '0' && format[i] <= '9') spec += format[i++];
+      while (i < format.size() && format[i] >= '0' && format[i] <= '9') directive += format[i++];
     };
     takeNumber();
     if (i < format.size() && format[i] == '.') {
-      spec += format[i++];
+      directive += format[i++];
       takeNumber();
     }
     while (i < format.size() && kLengths.find(format[i]) != std::string_view::npos) ++i;  // argument types are known
@@ -115,28 +115,28 @@ std::string FormatText(std::string_view format, std::span<const FormatArg> args)
     switch (conversion) {
       case 'd':
       case 'i':
-        if (arg.IsInteger()) text = Printf(spec + "ll" + conversion, starValues[0], starValues[1], stars, arg.AsSigned());
+        if (arg.IsInteger()) text = Printf(directive + "ll" + conversion, starValues[0], starValues[1], stars, arg.AsSigned());
         break;
       case 'o':
       case 'u':
       case 'x':
       case 'X':
-        if (arg.IsInteger()) text = Printf(spec + "ll" + conversion, starValues[0], starValues[1], stars, arg.AsUnsigned());
+        if (arg.IsInteger()) text = Printf(directive + "ll" + conversion, starValues[0], starValues[1], stars, arg.AsUnsigned());
         break;
       case 'c':
-        if (arg.IsInteger()) text = Printf(spec + conversion, starValues[0], starValues[1], stars, static_cast<int>(arg.AsSigned()));
+        if (arg.IsInteger()) text = Printf(directive + conversion, starValues[0], starValues[1], stars, static_cast<int>(arg.AsSigned()));
         break;
       case 's':
         if (arg.kind() == FormatArg::Kind::Text) {
-          text = Printf(spec + conversion, starValues[0], starValues[1], stars, arg.Text() ? arg.Text() : "(null)");
+          text = Printf(directive + conversion, starValues[0], starValues[1], stars, arg.Text() ? arg.Text() : "(null)");
         }
         break;
       case 'p':
-        if (arg.kind() == FormatArg::Kind::Pointer) text = Printf(spec + conversion, starValues[0], starValues[1], stars, arg.Pointer());
+        if (arg.kind() == FormatArg::Kind::Pointer) text = Printf(directive + conversion, starValues[0], starValues[1], stars, arg.Pointer());
         break;
       default:  // floating point
         if (arg.kind() != FormatArg::Kind::Text && arg.kind() != FormatArg::Kind::Pointer) {
-          text = Printf(spec + conversion, starValues[0], starValues[1], stars, arg.AsDouble());
+          text = Printf(directive + conversion, starValues[0], starValues[1], stars, arg.AsDouble());
         }
         break;
     }

@@ -61,6 +61,12 @@ void TreeModel::EndBatch() {
   if (--m_nBatchDepth == 0 && m_pObserver) m_pObserver->OnBatchEnd();
 }
 
+const std::vector<Handle>* TreeModel::ChildList(Handle parent) const {
+  if (parent == kNullHandle) return &m_roots;
+  const Node* node = Get(parent);
+  return node ? &node->children : nullptr;
+}
+
 std::vector<Handle>& TreeModel::ChildrenOf(Handle parent) {
   return parent == kNullHandle ? m_roots : Get(parent)->children;
 }
@@ -147,18 +153,13 @@ Handle TreeModel::GetPrevSibling(Handle item) const {
 bool TreeModel::HasChildren(Handle item) const { return GetChild(item) != kNullHandle; }
 
 std::size_t TreeModel::ChildCount(Handle item) const {
-  if (item == kNullHandle) return m_roots.size();
-  const Node* node = Get(item);
-  return node ? node->children.size() : 0;
+  const std::vector<Handle>* children = ChildList(item);
+  return children ? children->size() : 0;
 }
 
 Handle TreeModel::ChildAt(Handle parent, std::size_t row) const {
-  const std::vector<Handle>* children = &m_roots;
-  if (parent != kNullHandle) {
-    const Node* node = Get(parent);
-    if (!node) return kNullHandle;
-    children = &node->children;
-  }
+  const std::vector<Handle>* children = ChildList(parent);
+  if (!children) return kNullHandle;
   return row < children->size() ? (*children)[row] : kNullHandle;
 }
 
@@ -260,12 +261,8 @@ void TreeModel::SortChildren(Handle parent, std::size_t count) {
 }
 
 Handle TreeModel::FindChildByLabel(Handle parent, std::string_view label) const {
-  const std::vector<Handle>* children = &m_roots;
-  if (parent != kNullHandle) {
-    const Node* node = Get(parent);
-    if (!node) return kNullHandle;
-    children = &node->children;
-  }
+  const std::vector<Handle>* children = ChildList(parent);
+  if (!children) return kNullHandle;
   if (children->size() <= kIndexThreshold) {
     for (const Handle child : *children) {
       if (platform::EqualsNoCase(GetLabel(child), label)) return child;

@@ -111,6 +111,8 @@ class TreeModel {
   Node* Get(Handle item);
   const Node* Get(Handle item) const;
   std::vector<Handle>& ChildrenOf(Handle parent);
+  // The children of parent (the roots for kNullHandle); null for an invalid handle.
+  const std::vector<Handle>* ChildList(Handle parent) const;
   void Release(Handle item);
   void IndexInsert(Handle parent, Handle child) const;
   void IndexErase(Handle parent, Handle child) const;
