@@ -14,13 +14,11 @@ using namespace tree;
 
 namespace {
 
+using platform::ShowError;
+
 constexpr int kArtistCombo = 1035;
 constexpr int kAlbumFileCombo = 1036;
 constexpr int kAlbumNameEdit = 1037;
-
-void ShowError(const std::string& text) {
-  platform::Ui().MessageBox(text, "Error", platform::MB_OK | platform::MB_ICONEXCLAMATION);
-}
 
 void InsertSorted(std::vector<std::string>& list, const std::string& text) {
   list.insert(std::upper_bound(list.begin(), list.end(), text,

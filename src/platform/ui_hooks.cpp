@@ -62,4 +62,6 @@ UiHooks& Ui() {
 
 void SetUiHooks(UiHooks* hooks) { g_installed = hooks; }
 
+void ShowError(const std::string& text) { Ui().MessageBox(text, "Error", MB_OK | MB_ICONEXCLAMATION); }
+
 }  // namespace platform

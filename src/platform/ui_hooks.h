@@ -82,6 +82,9 @@ UiHooks& Ui();
 // Installs hooks (null restores the defaults); the caller keeps ownership.
 void SetUiHooks(UiHooks* hooks);
 
+// An error message: caption "Error", OK button, exclamation icon.
+void ShowError(const std::string& text);
+
 // Shows the wait cursor for the lifetime of the object.
 class WaitCursor {
  public:

@@ -14,9 +14,7 @@ using namespace tree;
 
 namespace {
 
-void ShowError(const std::string& text) {
-  platform::Ui().MessageBox(text, "Error", platform::MB_OK | platform::MB_ICONEXCLAMATION);
-}
+using platform::ShowError;
 
 std::string MenuLabel(std::string_view text) {
   GString label = std::string(text);

@@ -15,9 +15,7 @@ using namespace tree;
 
 namespace {
 
-void ShowError(const std::string& text) {
-  platform::Ui().MessageBox(text, "Error", platform::MB_OK | platform::MB_ICONEXCLAMATION);
-}
+using platform::ShowError;
 
 bool ReadOnly(const std::string& path) {
   const auto attributes = platform::GetFileAttributes(path);
