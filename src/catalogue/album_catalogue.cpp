@@ -1,14 +1,49 @@
 #include "catalogue/album_catalogue.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <unordered_map>
+
 #include "catalogue/gstring.h"
-#include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 
 namespace catalogue {
+namespace {
+
+// The number of a song key ("T12" gives "12"); "" for any other key. Keys are
+// matched as the profile functions match "T" + n, so "t12" counts and "T012" does not.
+std::string_view SongKeyNumber(std::string_view key) {
+  if (key.size() < 2 || (key[0] != 'T' && key[0] != 't') || key[1] == '0') return {};
+  const std::string_view digits = key.substr(1);
+  return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ? digits
+                                                                                                  : std::string_view{};
+}
+
+std::string TrimmedField(const GString& value, int index) {
+  GString field = value.Field(index, ",");
+  field.Trim(" ");
+  return field;
+}
+
+}  // namespace
+
+const platform::DirEntry* CatalogueEntry(const std::vector<platform::DirEntry>& entries) {
+  const platform::DirEntry* entry = platform::FindEntryNoCase(entries, kCatalogueName);
+  // Case twins stand together in a listing; a folder of that name is no catalogue.
+  while (entry && entry->directory) {
+    ++entry;
+    if (entry == entries.data() + entries.size() || !platform::EqualsNoCase(entry->name, kCatalogueName)) return nullptr;
+  }
+  return entry;
+}
 
 std::string CatalogueFile(const std::string& folder) {
-  return platform::ResolveCase(folder + kCatalogueName);
+  const std::string onDisk = platform::ResolveCase(folder);
+  const auto entries = platform::ListDirectory(onDisk, platform::ListDetail::NamesAndKinds);
+  const platform::DirEntry* entry = entries ? CatalogueEntry(*entries) : nullptr;
+  return onDisk + (entry ? entry->name : std::string(kCatalogueName));
 }
 
 std::string AlbumNameOfSection(std::string_view section) {
@@ -20,22 +55,91 @@ std::string AlbumNameOfSection(std::string_view section) {
 
 std::string SectionOfAlbum(std::string_view albumName) { return "Album:" + std::string(albumName); }
 
-std::string FindSongKey(const std::string& section, const std::string& fileName, const std::string& catalogue) {
-  const auto doc = platform::ProfileOpen(catalogue);
-  for (int n = 1; n <= kMaxSongKeys; ++n) {
-    const std::string key = "T" + std::to_string(n);
-    const auto value = doc->Value(section, key);
-    if (!value || value->empty()) break;
-    GString file = GString(*value).Field(1, ",");
-    file.Trim(" ");
-    if (platform::EqualsNoCase(file, fileName)) return key;
+std::string FileTitleOfField(std::string_view field) {
+  std::string path(field);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return GString(path).FileNamePart(false);
+}
+
+std::vector<SongEntryLine> ReadSongEntries(const platform::ProfileDocument& doc, std::string_view sectionName) {
+  std::vector<SongEntryLine> entries;
+  const platform::ProfileDocument::Section* section = doc.FindSection(sectionName);
+  if (!section) return entries;
+  // The first line of each song key, by its number.
+  std::unordered_map<std::string_view, size_t> lines;
+  const auto& all = doc.Lines();
+  for (size_t i = section->header + 1; i < section->end; ++i) {
+    if (all[i].kind != platform::ProfileDocument::LineKind::Key) continue;
+    const std::string_view number = SongKeyNumber(all[i].name);
+    if (!number.empty()) lines.emplace(number, i);
   }
-  return {};
+  for (size_t n = 1;; ++n) {
+    const auto found = lines.find(std::to_string(n));
+    if (found == lines.end()) break;
+    const auto& line = all[found->second];
+    GString value = platform::UnquoteProfileValue(line.value);
+    if (value.empty()) break;
+    SongEntryLine entry;
+    entry.key = line.name;
+    entry.line = found->second;
+    entry.fileTitle = FileTitleOfField(TrimmedField(value, 1));
+    entry.title = TrimmedField(value, 2);
+    entry.value = std::move(value);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+const SongEntryLine* FindSongEntry(const std::vector<SongEntryLine>& entries, std::string_view fileName) {
+  const std::string title = FileTitleOfField(fileName);
+  for (const SongEntryLine& entry : entries) {
+    if (platform::EqualsNoCase(entry.fileTitle, title)) return &entry;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> ListedFileTitles(const platform::ProfileDocument& doc) {
+  std::vector<std::string> titles;
+  for (const std::string& section : doc.SectionNames()) {
+    if (doc.Value(section, "Artist").value_or("").empty() || AlbumNameOfSection(section).empty()) continue;
+    for (const SongEntryLine& entry : ReadSongEntries(doc, section)) titles.push_back(platform::UpperUtf8(entry.fileTitle));
+  }
+  return titles;
+}
+
+bool CatalogueListsFile(const std::string& folder, std::string_view fileName) {
+  const std::string title = platform::UpperUtf8(GString(std::string(fileName)).FileNamePart(false));
+  const auto listed = ListedFileTitles(*platform::ProfileOpen(CatalogueFile(folder)));
+  return std::find(listed.begin(), listed.end(), title) != listed.end();
+}
+
+int LeadingNumber(const std::string& text) {
+  const long value = std::strtol(text.c_str(), nullptr, 10);
+  return static_cast<int>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
+}
+
+SongFields ParseSongFields(const std::string& value) {
+  const GString text(value);
+  return {TrimmedField(text, 3), LeadingNumber(text.Field(4, ",")), TrimmedField(text, 5)};
+}
+
+std::string FindSongKey(const std::string& section, const std::string& fileName, const std::string& catalogue) {
+  const auto entries = ReadSongEntries(*platform::ProfileOpen(catalogue), section);
+  const SongEntryLine* entry = FindSongEntry(entries, fileName);
+  return entry ? entry->key : std::string();
+}
+
+std::string ExtraFields(const std::string& value) {
+  const GString text(value);
+  if (text.FieldOffset(6, ",") == std::string::npos) return {};
+  const size_t fifthEnd = text.FieldOffset(5, ",") + text.Field(5, ",").size();
+  return value.substr(fifthEnd);
 }
 
 std::string ComposeSongEntry(const std::string& fileName, const std::string& title, const std::string& category,
-                             int year, const std::string& artist) {
+                             int year, const std::string& artist, std::string_view extraFields) {
   GString value = fileName + ", " + title + ", " + category + ", " + (year ? std::to_string(year) : "") + ", " + artist;
+  if (!extraFields.empty()) return value + std::string(extraFields);
   value.TrimRight(", ");
   return value;
 }
@@ -52,16 +156,25 @@ bool WriteAlbumInfo(const std::string& folder, const std::string& albumName, con
 
 SongEntryResult WriteSongEntry(const std::string& folder, const std::string& albumName, const SongEntry& entry) {
   if (folder.empty() || albumName.empty()) return SongEntryResult::NoEntry;
+  const std::string file = CatalogueFile(folder);
+  const std::string section = SectionOfAlbum(albumName);
+  const auto doc = platform::ProfileOpen(file);
+  const auto entries = ReadSongEntries(*doc, section);
+  const SongEntryLine* found = FindSongEntry(entries, entry.oldFileName);
+  if (!found) return SongEntryResult::NoEntry;
+  const std::string value = ComposeSongEntry(entry.newFileName, entry.title, entry.category, entry.year, entry.artist,
+                                             ExtraFields(found->value));
+  if (value == found->value) return SongEntryResult::Written;
+  // What would make the write fail is found before the file moves.
+  const auto attributes = platform::GetFileAttributes(file);
+  if (!attributes || attributes->readOnly || !doc->Encode(value) || value.find_first_of("\r\n") != std::string::npos) {
+    return SongEntryResult::WriteFailed;
+  }
   const bool renames = !platform::EqualsNoCase(entry.newFileName, entry.oldFileName);
   const std::string from = platform::ResolveCase(folder + entry.oldFileName);
   const std::string to = folder + entry.newFileName;
   if (renames && !platform::MoveFile(from, to)) return SongEntryResult::RenameFailed;
-  const std::string file = CatalogueFile(folder);
-  const std::string section = SectionOfAlbum(albumName);
-  const std::string key = FindSongKey(section, entry.oldFileName, file);
-  if (key.empty()) return SongEntryResult::NoEntry;
-  const std::string value = ComposeSongEntry(entry.newFileName, entry.title, entry.category, entry.year, entry.artist);
-  if (platform::ProfileWrite(file, section.c_str(), key.c_str(), value.c_str()) != 1) {
+  if (platform::ProfileWrite(file, section.c_str(), found->key.c_str(), value.c_str()) != 1) {
     if (renames) platform::MoveFile(to, from);  // keep file and entry in step
     return SongEntryResult::WriteFailed;
   }

@@ -5,34 +5,77 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/filesystem.h"
+#include "platform/profile_document.h"
 
 namespace catalogue {
 
 inline constexpr const char* kCatalogueName = "album.ini";
-inline constexpr int kMaxSongKeys = 999;
 
-// The catalogue of a folder (ending in "/"): the existing file named album.ini in any
-// letter case, or folder + "album.ini" when there is none.
+// The catalogue among a folder's entries: the first file named album.ini in any letter
+// case, in listing order; null when there is none. Scan, details and writes all use it.
+const platform::DirEntry* CatalogueEntry(const std::vector<platform::DirEntry>& entries);
+// The catalogue of a folder (ending in "/"): the file CatalogueEntry picks, or
+// folder + "album.ini" when there is none.
 std::string CatalogueFile(const std::string& folder);
 
 // The album name of a section name: after the first ":" up to the next ":" or the end.
 std::string AlbumNameOfSection(std::string_view section);
 std::string SectionOfAlbum(std::string_view albumName);
 
-// The key ("T7") of the song entry whose file field equals fileName without regard to
-// case, looking from T1 up to the first missing or empty key; "" when there is none.
+// The file title a catalogue's file field names: without folder (either separator)
+// and without extension. The song's file is that title followed by ".mp3".
+std::string FileTitleOfField(std::string_view field);
+
+// One song entry of a section, as every reader of the catalogue sees it.
+struct SongEntryLine {
+  std::string key;        // as the file spells it, "T7"
+  size_t line = 0;        // index of its line in the document
+  std::string value;      // the value as read
+  std::string fileTitle;  // of field 1
+  std::string title;      // field 2, trimmed
+};
+// The song entries of the first section of that name: T1 upwards to the first key
+// that is missing or empty, read in one pass over the section.
+std::vector<SongEntryLine> ReadSongEntries(const platform::ProfileDocument& doc, std::string_view section);
+// The entry whose file is fileName (with or without extension), without regard to
+// case; null when there is none.
+const SongEntryLine* FindSongEntry(const std::vector<SongEntryLine>& entries, std::string_view fileName);
+// Upper-cased file titles of every song any album of the catalogue lists.
+std::vector<std::string> ListedFileTitles(const platform::ProfileDocument& doc);
+// Whether the catalogue of the folder, as it is on disk now, lists the song file.
+bool CatalogueListsFile(const std::string& folder, std::string_view fileName);
+
+// A song's own category, year and artist: fields 3 to 5 of its entry, trimmed; the
+// year as atoi reads it.
+struct SongFields {
+  std::string category;
+  int year = 0;
+  std::string artist;
+};
+SongFields ParseSongFields(const std::string& value);
+// The leading decimal number of a text, as atoi reads it; 0 when there is none.
+int LeadingNumber(const std::string& text);
+
+// The key ("T7") of the song entry of fileName; "" when there is none.
 std::string FindSongKey(const std::string& section, const std::string& fileName, const std::string& catalogue);
 
 // "file.mp3, title, category, year, artist" without trailing commas and blanks; a
-// year of 0 is left out.
+// year of 0 is left out. Fields after the fifth (extraFields, from the delimiter
+// before the sixth field on) are kept as they stand.
 std::string ComposeSongEntry(const std::string& fileName, const std::string& title, const std::string& category,
-                             int year, const std::string& artist);
+                             int year, const std::string& artist, std::string_view extraFields = {});
+// The part of an entry after its fifth field, from the delimiter on; "" when it has
+// five fields or fewer.
+std::string ExtraFields(const std::string& value);
 
 // Writes "Category" (trimmed) and "Year" of the album's section. False when a write failed.
 bool WriteAlbumInfo(const std::string& folder, const std::string& albumName, const std::string& category, int year);
 
 struct SongEntry {
-  std::string oldFileName;  // with extension, as the catalogue names it now
+  std::string oldFileName;  // with extension, as the song is known now
   std::string newFileName;  // with extension
   std::string title;
   std::string category;
@@ -40,8 +83,9 @@ struct SongEntry {
   std::string artist;
 };
 enum class SongEntryResult { Written, NoEntry, RenameFailed, WriteFailed };
-// Renames the song file first when its name changes other than in letter case; only
-// when that worked (or was not needed) is the entry rewritten.
+// Finds the song's entry and checks that it can be written before anything changes;
+// then renames the song file when its name changes other than in letter case, and
+// rewrites the entry. When the entry cannot be written the file is moved back.
 SongEntryResult WriteSongEntry(const std::string& folder, const std::string& albumName, const SongEntry& entry);
 
 }  // namespace catalogue

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <vector>
 
+#include "catalogue/album_catalogue.h"
 #include "catalogue/gstring.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
@@ -13,19 +14,28 @@ namespace {
 
 using Document = platform::ProfileDocument;
 
-// The file's current content, unless it is read-only or missing.
+// The file's current content, unless it is read-only, missing or unreadable.
 std::shared_ptr<const Document> OpenWritable(const std::string& file, RewriteResult& refusal) {
   const auto attributes = platform::GetFileAttributes(file);
-  if (!attributes || attributes->readOnly || attributes->directory) {
-    refusal = RewriteResult::ReadOnly;
-    return nullptr;
-  }
   std::string raw;
-  if (!platform::ReadWholeFile(file, raw)) {
+  if (!attributes || attributes->readOnly || attributes->directory ||
+      platform::ReadRegularFile(file, raw, platform::kMaxProfileSize) != platform::ReadResult::Done) {
     refusal = RewriteResult::ReadOnly;
     return nullptr;
   }
   return Document::Parse(std::move(raw));
+}
+
+// The decimal number one above the given one, however long.
+std::string NextNumber(std::string digits) {
+  for (size_t i = digits.size(); i-- > 0;) {
+    if (digits[i] != '9') {
+      ++digits[i];
+      return digits;
+    }
+    digits[i] = '0';
+  }
+  return "1" + digits;
 }
 
 // Replacements of line texts (before their line ends), or removals of whole lines.
@@ -51,6 +61,7 @@ RewriteResult Apply(const std::string& file, const Document& doc, const std::vec
     copied = line.next;
   }
   out.append(raw, copied, std::string::npos);
+  if (!doc.KeepsEncoding(out)) return RewriteResult::Unwritable;
   return platform::ReplaceFileAtomically(file, out) ? RewriteResult::Done : RewriteResult::Unwritable;
 }
 
@@ -62,7 +73,20 @@ bool IsSongKey(std::string_view key) {
   return true;
 }
 
+// Puts back the files already rewritten when a later one failed.
+RewriteResult RollBack(const std::vector<std::string>& files, const std::vector<std::shared_ptr<const Document>>& docs,
+                       const std::vector<size_t>& written, RewriteResult failure) {
+  for (const size_t f : written) platform::ReplaceFileAtomically(files[f], docs[f]->Raw());
+  return failure;
+}
+
 }  // namespace
+
+RewriteResult CheckRewritable(const std::string& file) {
+  RewriteResult refusal = RewriteResult::Done;
+  OpenWritable(file, refusal);
+  return refusal;
+}
 
 RewriteResult RenameAlbumSections(const std::string& file, const std::string& oldName, const std::string& newName) {
   RewriteResult refusal{};
@@ -70,10 +94,15 @@ RewriteResult RenameAlbumSections(const std::string& file, const std::string& ol
   if (!doc) return refusal;
   const auto header = doc->Encode("[Album:" + newName + "]");
   if (!header) return RewriteResult::Unwritable;
+  const std::string oldSection = SectionOfAlbum(oldName);
   std::vector<Edit> edits;
   for (const auto& section : doc->Sections()) {
-    GString name = doc->Lines()[section.header].name;
-    if (platform::EqualsNoCase(name.Field(2, ":"), oldName)) edits.push_back({section.header, false, *header});
+    const std::string& name = doc->Lines()[section.header].name;
+    if (platform::EqualsNoCase(name, oldSection)) {
+      edits.push_back({section.header, false, *header});
+    } else if (platform::EqualsNoCase(AlbumNameOfSection(name), newName)) {
+      return RewriteResult::Collides;
+    }
   }
   return Apply(file, *doc, edits);
 }
@@ -83,24 +112,19 @@ RewriteResult RemoveSongEntry(const std::string& file, const std::string& sectio
   const auto doc = OpenWritable(file, refusal);
   if (!doc) return refusal;
   const Document::Section* section = doc->FindSection(sectionName);
-  if (!section) return RewriteResult::NotFound;
-  std::vector<Edit> edits;
-  int number = 0;  // the key the next song entry takes once renumbering has started
-  for (size_t i = section->header + 1; i < section->end; ++i) {
+  const auto entries = ReadSongEntries(*doc, sectionName);
+  const SongEntryLine* removed = FindSongEntry(entries, fileName);
+  if (!section || !removed) return RewriteResult::NotFound;
+  std::vector<Edit> edits{{removed->line, true, {}}};
+  // The song keys after it move up by one: the first takes the removed key's number.
+  std::string number = removed->key.substr(1);
+  for (size_t i = removed->line + 1; i < section->end; ++i) {
     const auto& line = doc->Lines()[i];
     if (line.kind != Document::LineKind::Key || !IsSongKey(line.name)) continue;
-    if (number > 0) {
-      const auto text = doc->Encode("T" + std::to_string(number++) + "=" + line.value);
-      if (!text) return RewriteResult::Unwritable;
-      edits.push_back({i, false, *text});
-      continue;
-    }
-    GString field = GString(line.value).Field(1, ",");
-    field.Trim(" ");
-    if (platform::EqualsNoCase(field, fileName)) {
-      edits.push_back({i, true, {}});
-      number = std::max(1, std::atoi(line.name.c_str() + 1));
-    }
+    const auto text = doc->Encode("T" + number + "=" + line.value);
+    if (!text) return RewriteResult::Unwritable;
+    edits.push_back({i, false, *text});
+    number = NextNumber(number);
   }
   return Apply(file, *doc, edits);
 }
@@ -111,13 +135,47 @@ RewriteResult RemoveArtistSections(const std::string& file, const std::string& a
   if (!doc) return refusal;
   std::vector<Edit> edits;
   for (const auto& section : doc->Sections()) {
-    const std::string value(platform::TrimBlanks(doc->ValueIn(section, "Artist").value_or("")));
+    // The artist a scan shows the section under: the first section of its name decides.
+    const std::string value = doc->Value(doc->Lines()[section.header].name, "Artist").value_or("");
     if (value.empty() || !platform::EqualsNoCase(value, artist)) continue;
     for (size_t i = section.header; i < section.end; ++i) edits.push_back({i, true, {}});
   }
   const RewriteResult result = Apply(file, *doc, edits);
   if (result == RewriteResult::Done && HoldsOnlyBlankLines(file)) platform::DeleteFile(file);
   return result;
+}
+
+RewriteResult RenameArtist(const std::vector<std::string>& files, const std::string& oldName,
+                           const std::string& newName) {
+  const std::string oldTrimmed(platform::TrimBlanks(oldName));
+  // Every file is read and checked before the first one changes.
+  std::vector<std::shared_ptr<const Document>> docs;
+  for (const std::string& file : files) {
+    RewriteResult refusal{};
+    docs.push_back(OpenWritable(file, refusal));
+    if (!docs.back()) return refusal;
+  }
+  std::vector<size_t> written;
+  for (size_t f = 0; f < files.size(); ++f) {
+    const Document& doc = *docs[f];
+    std::vector<Edit> edits;
+    for (const auto& section : doc.Sections()) {
+      // Writes reach the first section of a name only, as every reader does.
+      if (doc.FindSection(doc.Lines()[section.header].name) != &section) continue;
+      const size_t index = doc.FindKeyLine(section, "Artist");
+      if (index == Document::kNoLine) continue;
+      const std::string value(platform::TrimBlanks(*doc.ValueIn(section, "Artist")));
+      if (value.empty() || !platform::EqualsNoCase(value, oldTrimmed)) continue;
+      const auto& line = doc.Lines()[index];
+      const auto encoded = doc.Encode(newName);
+      if (!encoded) return RollBack(files, docs, written, RewriteResult::Unwritable);
+      edits.push_back({index, false, doc.Raw().substr(line.nameBegin, line.nameEnd - line.nameBegin) + "=" + *encoded});
+    }
+    const RewriteResult result = Apply(files[f], doc, edits);
+    if (result == RewriteResult::Done) written.push_back(f);
+    if (result != RewriteResult::Done && result != RewriteResult::NotFound) return RollBack(files, docs, written, result);
+  }
+  return written.empty() ? RewriteResult::NotFound : RewriteResult::Done;
 }
 
 bool HoldsOnlyBlankLines(const std::string& file) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace catalogue {
 
@@ -14,10 +15,15 @@ enum class RewriteResult {
   NotFound,    // nothing to change: the file is untouched
   ReadOnly,    // the catalogue is read-only (or missing): untouched
   Unwritable,  // the new name cannot be stored in the file, or writing failed: untouched
+  Collides,    // another section already has the new name: untouched
 };
 
-// Every header whose album name (after the first ":") equals oldName without regard
-// to case becomes "[Album:newName]".
+// Whether a rewrite of the file could start: it exists, is a regular file we may
+// write and can be read whole (Done), or why not (ReadOnly).
+RewriteResult CheckRewritable(const std::string& catalogue);
+
+// Every header of the section "Album:oldName" (without regard to case) becomes
+// "[Album:newName]". Refused when another section names the album newName.
 RewriteResult RenameAlbumSections(const std::string& catalogue, const std::string& oldName,
                                   const std::string& newName);
 
@@ -28,6 +34,12 @@ RewriteResult RemoveSongEntry(const std::string& catalogue, const std::string& s
 // Removes every section whose "Artist" is artist (without regard to case); a
 // catalogue left with nothing but blank lines is deleted.
 RewriteResult RemoveArtistSections(const std::string& catalogue, const std::string& artist);
+
+// Rewrites "Artist" where it equals oldName (both trimmed, without regard to case)
+// in every section of every file, as one change: every file is checked first, and
+// when a later file fails the earlier ones are put back.
+RewriteResult RenameArtist(const std::vector<std::string>& catalogues, const std::string& oldName,
+                           const std::string& newName);
 
 // Whether the file holds nothing but blank lines (or cannot be read).
 bool HoldsOnlyBlankLines(const std::string& file);

@@ -1,5 +1,6 @@
 #include "catalogue/format_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -7,6 +8,7 @@
 namespace catalogue {
 namespace {
 
+constexpr long kMaxWidth = 1024;
 constexpr std::string_view kFlags = "-+ #0'";
 constexpr std::string_view kLengths = "hlLqjzt";
 constexpr std::string_view kConversions = "diouxXeEfFgGaAcsp";
@@ -80,7 +82,12 @@ std::string FormatText(std::string_view format, std::span<const FormatArg> args)
         ++stars;
         return;
       }
-      while (i < format.size() && format[i] >= '0' && format[i] <= '9') directive += format[i++];
+      // Widths and precisions stop at 1024, the most a formatted text may use.
+      long number = -1;
+      while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
+        number = std::min<long>(std::max<long>(number, 0) * 10 + (format[i++] - '0'), kMaxWidth);
+      }
+      if (number >= 0) directive += std::to_string(number);
     };
     takeNumber();
     if (i < format.size() && format[i] == '.') {
@@ -104,7 +111,9 @@ std::string FormatText(std::string_view format, std::span<const FormatArg> args)
     bool usable = next + static_cast<size_t>(stars) < args.size();
     for (int s = 0; s < stars && usable; ++s) {
       usable = args[next + static_cast<size_t>(s)].IsInteger();
-      if (usable) starValues[s] = static_cast<int>(args[next + static_cast<size_t>(s)].AsSigned());
+      if (usable) {
+        starValues[s] = static_cast<int>(std::clamp<long long>(args[next + static_cast<size_t>(s)].AsSigned(), -kMaxWidth, kMaxWidth));
+      }
     }
     if (!usable) {
       out.append(literal);

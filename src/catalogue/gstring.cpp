@@ -22,26 +22,39 @@ int GString::FormatList(const char* format, std::span<const catalogue::FormatArg
   return static_cast<int>(size());
 }
 
-GString GString::Field(int index, const char* delimiters) const {
-  const std::string_view set = delimiters ? delimiters : "";
-  const auto isDelimiter = [&](char c) { return set.find(c) != std::string_view::npos; };
+namespace {
 
-  // Start of every field: field 1 at 0, then the first non-delimiter after each run.
+// Start of every field: field 1 at 0, then the first non-delimiter after each run.
+std::vector<size_t> FieldStarts(const std::string& text, std::string_view delimiters) {
   std::vector<size_t> starts{0};
-  for (size_t i = 0; i < size(); ++i) {
-    if (isDelimiter((*this)[i])) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (delimiters.find(text[i]) != std::string_view::npos) {
       size_t j = i;
-      while (j < size() && isDelimiter((*this)[j])) ++j;
-      if (j < size()) starts.push_back(j);
+      while (j < text.size() && delimiters.find(text[j]) != std::string_view::npos) ++j;
+      if (j < text.size()) starts.push_back(j);
       i = j;
     }
   }
+  return starts;
+}
+
+}  // namespace
+
+GString GString::Field(int index, const char* delimiters) const {
+  const std::string_view set = delimiters ? delimiters : "";
+  const std::vector<size_t> starts = FieldStarts(*this, set);
   if (index == -1) return GString(std::to_string(starts.size()));
   if (index <= 0 || static_cast<size_t>(index) > starts.size()) return {};
   const size_t begin = starts[static_cast<size_t>(index) - 1];
   size_t end = begin;
-  while (end < size() && !isDelimiter((*this)[end])) ++end;
+  while (end < size() && set.find((*this)[end]) == std::string_view::npos) ++end;
   return GString(substr(begin, end - begin));
+}
+
+size_t GString::FieldOffset(int index, const char* delimiters) const {
+  const std::vector<size_t> starts = FieldStarts(*this, delimiters ? delimiters : "");
+  if (index <= 0 || static_cast<size_t>(index) > starts.size()) return npos;
+  return starts[static_cast<size_t>(index) - 1];
 }
 
 unsigned short GString::FieldCount(const char* delimiters) const {

@@ -30,6 +30,8 @@ class GString : public std::string {
   // Fields separated by runs of delimiter characters, counted from 1; index -1 gives
   // the number of fields as decimal text; index 0 or past the end gives "".
   GString Field(int index, const char* delimiters) const;
+  // Where field index begins in the text; npos when there is no such field.
+  size_t FieldOffset(int index, const char* delimiters) const;
   // 0 when the text holds nothing but delimiters, otherwise the number of fields.
   unsigned short FieldCount(const char* delimiters) const;
 

@@ -1,5 +1,9 @@
 #include "catalogue/mp3_header.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstring>
 #include <vector>
@@ -7,6 +11,24 @@
 namespace {
 
 constexpr size_t kBlockSize = 1 << 16;
+// One search looks at no more than this many bytes: a header lies near the start of
+// any real song file.
+constexpr std::uint64_t kSearchLimit = 64ull << 20;
+
+// Only a regular file is opened: a FIFO or a device could block or never end.
+std::FILE* OpenRegularFile(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (!file) ::close(fd);
+  return file;
+}
 
 // Bitrates in kbit/s by layer (I, II, III) and index 1..14.
 constexpr std::array<std::array<std::uint16_t, 14>, 3> kBitrates = {{
@@ -22,7 +44,7 @@ bool IsHeaderStart(unsigned char first, unsigned char second) { return first == 
 }  // namespace
 
 GMp3Header::GMp3Header(const char* path) {
-  m_file = path ? std::fopen(path, "rb") : nullptr;
+  m_file = path ? OpenRegularFile(path) : nullptr;
   if (m_file) {
     std::setvbuf(m_file, nullptr, _IONBF, 0);  // we read in large blocks ourselves
     FindHeader();
@@ -49,14 +71,20 @@ bool GMp3Header::SkipId3v2Tags() {
 
 int GMp3Header::FindHeader() {
   if (!m_file) return 0;
-  if (m_nPosition == 0 && !SkipId3v2Tags()) return 0;
-  if (::fseeko(m_file, static_cast<off_t>(m_nPosition), SEEK_SET) != 0) return 0;
+  if (m_nPosition != 0) return SearchFrom(m_nPosition);
+  if (!SkipId3v2Tags()) return 0;
+  if (SearchFrom(m_nPosition)) return 1;
+  // A tag that claims more bytes than it has hides the audio: look again from the start.
+  return m_nPosition != 0 && SearchFrom(0);
+}
 
+int GMp3Header::SearchFrom(std::uint64_t start) {
+  if (::fseeko(m_file, static_cast<off_t>(start), SEEK_SET) != 0) return 0;
   // Blocks overlap by three bytes so a header across a block boundary is seen whole.
   std::vector<unsigned char> block(kBlockSize + 3);
   size_t carried = 0;
-  std::uint64_t blockStart = m_nPosition;
-  for (;;) {
+  std::uint64_t blockStart = start;
+  while (blockStart - start < kSearchLimit) {
     const size_t got = std::fread(block.data() + carried, 1, kBlockSize, m_file);
     if (got == 0) return 0;
     const size_t length = carried + got;
@@ -77,6 +105,7 @@ int GMp3Header::FindHeader() {
     std::memmove(block.data(), block.data() + length - carried, carried);
     blockStart += length - carried;
   }
+  return 0;
 }
 
 void GMp3Header::Decode(std::uint32_t header) {

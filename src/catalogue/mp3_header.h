@@ -15,8 +15,10 @@ class GMp3Header {
   GMp3Header& operator=(const GMp3Header&) = delete;
 
   // Searches from the current position: skips leading ID3v2 tags, then looks for
-  // 0xFF followed by a byte whose top five bits are set. 1 when a header was found
-  // and decoded; 0 at the end of the file, on a read error or without a file.
+  // 0xFF followed by a byte whose top five bits are set; when nothing is found past
+  // the tags, the search runs again from the start. 1 when a header was found and
+  // decoded; 0 at the end of the file (or 64 MB on), on a read error or without a file.
+  // Only regular files are opened.
   int FindHeader();
 
   // Texts of the header found; "" when there is none.
@@ -39,6 +41,7 @@ class GMp3Header {
 
  private:
   bool SkipId3v2Tags();
+  int SearchFrom(std::uint64_t start);
   void Decode(std::uint32_t header);
 
   std::FILE* m_file = nullptr;

@@ -123,7 +123,8 @@ int DeleteFiles(const char* folder, const char* pattern, std::string attributes,
   }
   if (!recurse) return result;
   for (const auto& entry : *entries) {
-    if (!entry.directory || IsSpecialName(entry.name)) continue;
+    // A link to a folder leads elsewhere: neither followed nor removed.
+    if (!entry.directory || entry.link || IsSpecialName(entry.name)) continue;
     const std::string path = Join(folder, entry.name);
     if (!DeleteFiles(path.c_str(), pattern, attributes, recurse)) {
       result = 0;
@@ -131,9 +132,12 @@ int DeleteFiles(const char* folder, const char* pattern, std::string attributes,
     }
     if (!allowed(entry)) continue;
     platform::SetNormalAttributes(path);
+    errno = 0;
     if (!platform::RemoveDirectory(path)) {
+      const int error = errno;
       result = 0;
-      platform::Ui().MessageBox(std::strerror(errno), path, platform::MB_OK | platform::MB_ICONSTOP);
+      platform::Ui().MessageBox(error ? std::strerror(error) : "Unable to remove the folder", path,
+                                platform::MB_OK | platform::MB_ICONSTOP);
     }
   }
   return result;

@@ -113,22 +113,13 @@ void CAddAlbumDlg::FillSongList(const std::string& path) {
   const std::string folder = FolderOfPath(path);
   const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
   if (!entries) return;
-  // File titles that some section of the catalogue lists and that exist.
-  std::unordered_set<std::string> listed;
-  const auto doc = platform::ProfileOpen(OnDisk(path));
-  for (const std::string& section : doc->SectionNames()) {
-    for (int n = 1; n <= catalogue::kMaxSongKeys; ++n) {
-      const auto value = doc->Value(section, "T" + std::to_string(n));
-      if (!value || value->empty()) break;
-      GString file = GString(*value).Field(1, ",");
-      file.Trim(" ");
-      if (const auto* entry = platform::FindEntryNoCase(*entries, file)) {
-        listed.insert(platform::UpperUtf8(GString(entry->name).FileNamePart(false)));
-      }
-    }
-  }
+  // Files some section of the catalogue lists already; names with "," cannot be
+  // named by an entry (the comma ends its file field).
+  const auto listedTitles = catalogue::ListedFileTitles(*platform::ProfileOpen(OnDisk(path)));
+  const std::unordered_set<std::string> listed(listedTitles.begin(), listedTitles.end());
   for (const auto& entry : *entries) {
     if (entry.directory || !platform::EqualsNoCase(GString(entry.name).ExtensionPart(false), "MP3")) continue;
+    if (entry.name.find(',') != std::string::npos) continue;
     if (!listed.contains(platform::UpperUtf8(GString(entry.name).FileNamePart(false)))) m_listSongs.Add(entry.name);
   }
   m_listSongs.SelectAll();

@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <random>
 
+#include "platform/file_faults.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -31,6 +33,10 @@ std::string ParentFolder(const std::string& path) {
 }
 
 bool WriteAll(int fd, std::string_view data) {
+  if (FileStepFails(FileStep::Write)) {
+    errno = ENOSPC;
+    return false;
+  }
   while (!data.empty()) {
     const ssize_t written = ::write(fd, data.data(), data.size());
     if (written < 0) {
@@ -61,6 +67,43 @@ int CreateExclusive(const std::string& folder, std::string_view prefix, std::str
   return -1;
 }
 
+// When this run began: temporary files of ours older than that belong to a run that
+// died before it could put them in place.
+const std::time_t kRunStart = std::time(nullptr);
+
+constexpr std::string_view kTempSuffix = ".tmp";
+
+std::string TempPrefix(const std::string& target) { return "." + BaseName(target) + "."; }
+
+void RemoveStaleTempFiles(const std::string& target) {
+  const std::string folder = ParentFolder(target);
+  const std::string prefix = TempPrefix(target);
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* item = ::readdir(dir)) {
+    const std::string_view name = item->d_name;
+    // Ours: the prefix, six hex digits and the suffix.
+    if (name.size() != prefix.size() + 6 + kTempSuffix.size() || !name.starts_with(prefix) ||
+        !name.ends_with(kTempSuffix)) {
+      continue;
+    }
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), item->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+        st.st_mtime < kRunStart) {
+      ::unlinkat(::dirfd(dir), item->d_name, 0);
+    }
+  }
+  ::closedir(dir);
+}
+
+// Makes a rename in the folder durable.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 }  // namespace
 
 std::optional<FileAttributes> GetFileAttributes(const std::string& path) {
@@ -86,6 +129,10 @@ bool SetNormalAttributes(const std::string& path) {
 }
 
 bool MoveFile(const std::string& from, const std::string& to) {
+  if (FileStepFails(FileStep::Move)) {
+    errno = EIO;
+    return false;
+  }
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   // The file system cannot refuse an existing target itself.
@@ -97,14 +144,24 @@ bool MoveFile(const std::string& from, const std::string& to) {
 bool DeleteFile(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return false;
+  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) {
+    errno = EACCES;
+    return false;
+  }
   return ::unlink(path.c_str()) == 0;
 }
 
 bool RemoveDirectory(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  if (IsReadOnlyMode(st.st_mode)) return false;
+  if (::lstat(path.c_str(), &st) != 0) return false;
+  if (!S_ISDIR(st.st_mode)) {
+    errno = ENOTDIR;
+    return false;
+  }
+  if (IsReadOnlyMode(st.st_mode)) {
+    errno = EACCES;
+    return false;
+  }
   return ::rmdir(path.c_str()) == 0;
 }
 
@@ -165,7 +222,10 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
   const std::string upperPattern = UpperUtf8(pattern);
   size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
   while (n < upperName.size()) {
-    if (p < upperPattern.size() && (upperPattern[p] == '?' || upperPattern[p] == upperName[n])) {
+    if (p < upperPattern.size() && upperPattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (p < upperPattern.size() && (upperPattern[p] == '?' || upperPattern[p] == upperName[n])) {
       if (upperPattern[p] == '?') {
         // "?" stands for one character, however many bytes it takes.
         ++n;
@@ -174,9 +234,6 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
         ++n;
       }
       ++p;
-    } else if (p < upperPattern.size() && upperPattern[p] == '*') {
-      starP = p++;
-      starN = n;
     } else if (starP != std::string::npos) {
       p = starP + 1;
       n = ++starN;
@@ -244,19 +301,38 @@ std::string ResolveCase(const std::string& path) {
   return resolved;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& contents) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+ReadResult ReadRegularFile(const std::string& path, std::string& contents, std::uint64_t maxSize) {
   contents.clear();
+  // Opening without blocking lets a FIFO be looked at without waiting for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+  struct stat st {};
+  ReadResult result = ReadResult::Done;
+  if (::fstat(fd, &st) != 0) {
+    result = ReadResult::Failed;
+  } else if (!S_ISREG(st.st_mode)) {
+    result = ReadResult::NotRegular;
+  } else if (static_cast<std::uint64_t>(st.st_size) > maxSize) {
+    result = ReadResult::TooLarge;
+  }
+  if (result != ReadResult::Done) {
+    ::close(fd);
+    return result;
+  }
+  contents.reserve(static_cast<size_t>(st.st_size));
   char buffer[65536];
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (got <= 0) {
       ::close(fd);
-      return got == 0;
+      return got == 0 ? ReadResult::Done : ReadResult::Failed;
     }
     contents.append(buffer, static_cast<size_t>(got));
+    if (contents.size() > maxSize) {  // it grew while being read
+      ::close(fd);
+      return ReadResult::TooLarge;
+    }
   }
 }
 
@@ -272,8 +348,9 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {
   }
   const bool existed = ::stat(target.c_str(), &st) == 0;
 
+  RemoveStaleTempFiles(target);
   std::string tempPath;
-  const int fd = CreateExclusive(ParentFolder(target), "." + BaseName(target) + ".", ".tmp", tempPath);
+  const int fd = CreateExclusive(ParentFolder(target), TempPrefix(target), kTempSuffix, tempPath);
   if (fd < 0) return false;
   bool ok = WriteAll(fd, contents);
   if (ok && existed) {
@@ -281,11 +358,15 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {
     // Keeping the owner needs privileges; without them the new file is the caller's.
     [[maybe_unused]] const int ownerKept = ::fchown(fd, st.st_uid, st.st_gid);
   }
-  ok = ok && ::fsync(fd) == 0;
+  ok = ok && !FileStepFails(FileStep::Fsync) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
-  ok = ok && ::rename(tempPath.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(tempPath.c_str());
-  return ok;
+  ok = ok && !FileStepFails(FileStep::Rename) && ::rename(tempPath.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(tempPath.c_str());
+    return false;
+  }
+  SyncFolder(ParentFolder(target));
+  return true;
 }
 
 }  // namespace platform

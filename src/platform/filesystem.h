@@ -76,9 +76,18 @@ std::string CurrentDirectory();
 // Components that match nothing are kept as given.
 std::string ResolveCase(const std::string& path);
 
-bool ReadWholeFile(const std::string& path, std::string& contents);
+enum class ReadResult { Done, Missing, NotRegular, TooLarge, Failed };
+// Reads a regular file whole. A FIFO, a device or a link to one is never opened for
+// reading (it could block or never end); a file larger than maxSize is not read.
+ReadResult ReadRegularFile(const std::string& path, std::string& contents,
+                           std::uint64_t maxSize = UINT64_MAX);
+inline bool ReadWholeFile(const std::string& path, std::string& contents) {
+  return ReadRegularFile(path, contents) == ReadResult::Done;
+}
 // Writes a temporary file beside the target, flushes it and renames it over the target
-// in one step, keeping the target's permissions. On failure the target is unchanged.
+// in one step, keeping the target's permissions, then flushes the folder. On failure
+// the target is unchanged and the temporary file is gone. Temporary files of earlier
+// runs that died before their rename are removed on the way.
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents);
 
 }  // namespace platform

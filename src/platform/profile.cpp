@@ -159,7 +159,7 @@ std::shared_ptr<const ProfileDocument> ProfileOpen(const std::string& file) {
     return it->second.document;
   }
   std::string raw;
-  if (!ReadWholeFile(file, raw)) return EmptyDocument();
+  if (ReadRegularFile(file, raw, kMaxProfileSize) != ReadResult::Done) return EmptyDocument();
   auto document = ProfileDocument::Parse(std::move(raw));
   // Stamp the parse with the state before reading; a change meanwhile shows at the next call.
   if (cache.size() >= kCacheLimit) cache.clear();
@@ -208,7 +208,8 @@ ProfileBufferResult FitProfileResult(const ProfileReadResult& result, std::size_
 int ProfileWrite(const std::string& file, const char* section, const char* key, const char* value) {
   if (!section) return (!key && !value) ? 1 : 0;  // all null: flush; our writes are never delayed
   const std::string sectionName(TrimBlanks(section));
-  if (sectionName.empty() || HasLineBreak(sectionName)) return 0;
+  // A "]" would end the header early: "[a]b]" reads back as section "a".
+  if (sectionName.empty() || HasLineBreak(sectionName) || sectionName.find(']') != std::string::npos) return 0;
   if (key) {
     const std::string_view keyName = TrimBlanks(key);
     if (keyName.empty() || HasLineBreak(keyName) || keyName.find('=') != std::string_view::npos ||
@@ -220,19 +221,24 @@ int ProfileWrite(const std::string& file, const char* section, const char* key, 
 
   const auto attributes = GetFileAttributes(file);
   if (attributes && (attributes->directory || attributes->readOnly)) return 0;
-  if (!attributes && !value) return 1;  // deleting in a missing file changes nothing
   if (!attributes) {
     const auto slash = file.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
     const auto folderAttributes = GetFileAttributes(folder);
     if (!folderAttributes || !folderAttributes->directory) return 0;
+    if (!value) return 1;  // deleting in a missing file changes nothing
   }
 
-  const auto doc = ProfileOpen(file);
+  // The write starts from the file as it is; one that cannot be read whole (a FIFO,
+  // a device, an oversized file) is never replaced by what little we know of it.
+  std::string raw;
+  if (attributes && ReadRegularFile(file, raw, kMaxProfileSize) != ReadResult::Done) return 0;
+  const auto doc = ProfileDocument::Parse(std::move(raw));
   bool failed = false;
   const auto content = ApplyWrite(*doc, sectionName, key, value, failed);
   if (failed) return 0;
   if (!content) return 1;
+  if (!doc->KeepsEncoding(*content)) return 0;
   Cache().erase(file);
   return ReplaceFileAtomically(file, *content) ? 1 : 0;
 }

@@ -14,6 +14,10 @@
 
 namespace platform {
 
+// Larger profile files are not read (a catalogue of 100,000 songs takes 5 MB): they
+// read as empty and every write to them fails.
+inline constexpr std::uint64_t kMaxProfileSize = 64ull << 20;
+
 // The file's current content, parsed; an empty document when the file is missing.
 // Parsed once and served from a cache until the file changes on disk.
 std::shared_ptr<const ProfileDocument> ProfileOpen(const std::string& file);

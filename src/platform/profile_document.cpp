@@ -1,5 +1,7 @@
 #include "platform/profile_document.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 
 namespace platform {
@@ -133,6 +135,12 @@ std::optional<std::vector<std::string>> ProfileDocument::KeyNames(std::string_vi
     if (m_lines[i].kind == LineKind::Key && !m_lines[i].name.empty()) keys.push_back(m_lines[i].name);
   }
   return keys;
+}
+
+bool ProfileDocument::KeepsEncoding(std::string_view newRaw) const {
+  if (m_utf8) return IsValidUtf8(newRaw);
+  const bool ascii = std::none_of(newRaw.begin(), newRaw.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  return ascii || !IsValidUtf8(newRaw);
 }
 
 std::optional<std::string> ProfileDocument::Encode(std::string_view utf8) const {

@@ -57,6 +57,9 @@ class ProfileDocument {
   // kNoLine when there is none.
   static constexpr size_t kNoLine = static_cast<size_t>(-1);
   size_t FindKeyLine(const Section& section, std::string_view key) const;
+  // Whether new content for this file still reads in the file's encoding: a
+  // Windows-1252 file whose remaining bytes would pass for UTF-8 would read differently.
+  bool KeepsEncoding(std::string_view newRaw) const;
   // Text of the program (UTF-8) in the file's encoding; nothing when not representable.
   std::optional<std::string> Encode(std::string_view utf8) const;
 

@@ -22,10 +22,8 @@ class LabelEditor : public QStyledItemDelegate {
   void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
     const std::string typed = static_cast<QLineEdit*>(editor)->text().toStdString();
     const tree::Handle item = LibraryModel::HandleOf(index);
-    if (m_tree.OnEndLabelEdit(m_tree.Item(item), typed.c_str())) {
-      // The control shows the typed text; a relabel the tree posted follows it.
-      m_tree.m_pTree->SetLabel(item, QString::fromStdString(typed).trimmed().toStdString());
-    }
+    // The tree sets the edited node's label itself.
+    m_tree.OnEndLabelEdit(m_tree.Item(item), typed.c_str());
   }
 
   std::string m_startText;

@@ -1,13 +1,14 @@
 #include "tree/node_deleter.h"
 
+#include <algorithm>
 #include <set>
 
 #include "catalogue/album_catalogue.h"
 #include "catalogue/catalogue_rewrite.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
+#include "platform/text.h"
 #include "platform/ui_hooks.h"
-#include "tree/scan_context.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -23,6 +24,10 @@ std::string MenuLabel(std::string_view text) {
 }
 
 std::string FolderOf(const TreeItem& node) { return std::string(node.Data().value_or("")); }
+
+void ReportReadOnly(const TreeItem& album) {
+  ShowError("Album.ini for " + MenuLabel(album.Label()) + " is read only.\n\nUnable to delete!");
+}
 
 }  // namespace
 
@@ -50,77 +55,37 @@ void CNodeDeleter::DeleteNode(const TreeItem& item) {
   if (!item.IsNull()) item.m_pTree->DeleteItem(item.m_hItem);
 }
 
-void CNodeDeleter::CleanUpwards(TreeItem node) {
-  while (!node.IsNull() && !(node == m_itemTop) && !node.HasChildren()) {
-    const TreeItem parent = node.Parent();
-    DeleteNode(node);
-    node = parent;
-  }
-}
-
 void CNodeDeleter::DeleteFolder(const TreeItem& item) {
   if (!Confirm("The folder \"" + std::string(item.Label()) +
                "\" together with all mp3 files\nin it that does not belong to a album.ini will be deleted!\n\nAre you sure?")) {
     return;
   }
-  if (!DeleteFolderContents(item)) {
-    ShowError("Unable to delete the folder!\n\nAre any mp3 files read only?");
-    return;
-  }
+  m_visitedFolders.clear();
+  const int deleted = DeleteFolderContents(item);
   platform::RemoveDirectory(FolderOf(item));  // goes only when nothing else is left in it
-  const TreeItem parent = item.Parent();
-  DeleteNode(item);
-  CleanUpwards(parent);
+  for (const std::string& folder : m_visitedFolders) m_pView->SyncFolder(folder);
+  if (!deleted) ShowError("Unable to delete the folder!\n\nAre any mp3 files read only?");
 }
 
 int CNodeDeleter::DeleteFolderContents(const TreeItem& folder) {
   int result = 1;
-  for (TreeItem child = folder.FirstChild(); !child.IsNull();) {
-    const TreeItem next = child.NextSibling();
-    bool gone = false;
-    if (child.HasChildren()) {
+  const std::string path = FolderOf(folder);
+  // The catalogue on disk decides, in any letter case and whatever the settings say.
+  const auto listed = catalogue::ListedFileTitles(*platform::ProfileOpen(catalogue::CatalogueFile(path)));
+  for (TreeItem child = folder.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (m_pView->GetNodeKind(child) != kSongNode) {
       if (DeleteFolderContents(child)) {
         platform::RemoveDirectory(FolderOf(child));
-        gone = true;
       } else {
         result = 0;
       }
-    } else {
-      gone = platform::DeleteFile(m_pView->SongPath(child));
-      if (!gone) result = 0;
+      continue;
     }
-    if (gone) DeleteNode(child);
-    child = next;
+    if (std::find(listed.begin(), listed.end(), platform::UpperUtf8(child.Label())) != listed.end()) continue;
+    if (!platform::DeleteFile(m_pView->SongPath(child))) result = 0;
   }
+  m_visitedFolders.push_back(path);
   return result;
-}
-
-int CNodeDeleter::RemoveAlbumSong(const TreeItem& song, const std::string& folder) {
-  const std::string fileName = m_pView->GetNodeName(song, 1);
-  if (!folder.empty()) {
-    const auto attributes = platform::GetFileAttributes(catalogue::CatalogueFile(folder));
-    if (!attributes || attributes->readOnly) {
-      ShowError("Album.ini for " + MenuLabel(song.Parent().Label()) + " is read only.\n\nUnable to delete!");
-      return 0;
-    }
-  }
-  const std::string mp3 = platform::ResolveCase(folder + fileName);
-  DeleteNode(song);
-  if (!folder.empty() && platform::PathExists(mp3)) {
-    ScanContext context;
-    context.view = m_pView;
-    context.top = m_itemTop;
-    m_pView->AddLooseFile(context, folder, GString(mp3).FileNamePart(false));
-  }
-  return 1;
-}
-
-bool CNodeDeleter::RemoveAllSongs(const TreeItem& album) {
-  const std::string folder = FolderOf(album);
-  while (!album.FirstChild().IsNull()) {
-    if (!RemoveAlbumSong(album.FirstChild(), folder)) return false;
-  }
-  return true;
 }
 
 void CNodeDeleter::DeleteArtist(const TreeItem& item) {
@@ -129,22 +94,31 @@ void CNodeDeleter::DeleteArtist(const TreeItem& item) {
                "\nThe actual song files will not be deleted.\n\nAre you sure?")) {
     return;
   }
-  // Each catalogue loses this artist's sections only; albums of others stay.
-  std::set<std::string> catalogues;
-  for (TreeItem album = item.FirstChild(); !album.IsNull();) {
-    if (!RemoveAllSongs(album)) return;
-    if (!FolderOf(album).empty()) catalogues.insert(catalogue::CatalogueFile(FolderOf(album)));
-    const TreeItem next = album.NextSibling();
-    DeleteNode(album);
-    album = next;
+  // Every catalogue is checked before anything changes; a refusal changes nothing.
+  std::set<std::string> folders;
+  for (TreeItem album = item.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
+    const std::string folder = FolderOf(album);
+    if (folder.empty()) continue;  // a duplicate album has no section of its own
+    if (catalogue::CheckRewritable(catalogue::CatalogueFile(folder)) != catalogue::RewriteResult::Done) {
+      return ReportReadOnly(album);
+    }
+    folders.insert(folder);
   }
+  // Each catalogue loses this artist's sections only; albums of others stay.
+  const std::string artist(item.Label());
   bool failed = false;
-  for (const std::string& file : catalogues) {
-    const auto result = catalogue::RemoveArtistSections(file, std::string(item.Label()));
+  for (const std::string& folder : folders) {
+    const auto result = catalogue::RemoveArtistSections(catalogue::CatalogueFile(folder), artist);
     failed |= result == catalogue::RewriteResult::ReadOnly || result == catalogue::RewriteResult::Unwritable;
   }
-  if (failed) ShowError("Unable to remove " + MenuLabel(item.Label()) + " from every album.ini!");
-  if (!item.HasChildren()) DeleteNode(item);
+  for (TreeItem album = item.FirstChild(); !album.IsNull();) {
+    const TreeItem next = album.NextSibling();
+    if (FolderOf(album).empty()) DeleteNode(album);
+    album = next;
+  }
+  m_pView->ReloadCatalogues(folders);
+  if (m_pView->m_pTree->IsValid(item.m_hItem) && !item.HasChildren()) DeleteNode(item);
+  if (failed) ShowError("Unable to remove " + MenuLabel(artist) + " from every album.ini!");
 }
 
 void CNodeDeleter::DeleteAlbum(const TreeItem& item) {
@@ -152,24 +126,24 @@ void CNodeDeleter::DeleteAlbum(const TreeItem& item) {
                "\nThe actual song files will not be deleted.\n\nAre you sure?")) {
     return;
   }
-  const TreeItem artist = item.Parent();
-  if (!RemoveAllSongs(item)) return;
   const std::string folder = FolderOf(item);
-  if (!folder.empty()) {
-    const std::string file = catalogue::CatalogueFile(folder);
-    const std::string section = catalogue::SectionOfAlbum(item.Label());
-    if (platform::ProfileWrite(file, section.c_str(), nullptr, nullptr) != 1) {
-      ShowError("Unable to remove the album from the file " + file + "!");
-    } else if (catalogue::HoldsOnlyBlankLines(file)) {
-      platform::DeleteFile(file);
-    }
+  const std::string artist(item.Parent().Label());
+  if (folder.empty()) {
+    ShowError("A duplicate album has no section of its own in an album.ini: rename or delete the album it repeats.");
+    return;
   }
-  DeleteNode(item);
-  if (artist.HasChildren()) {
-    artist.m_pTree->SelectItem(artist.FirstChild().m_hItem);
-  } else {
-    DeleteNode(artist);
+  const std::string file = catalogue::CatalogueFile(folder);
+  if (catalogue::CheckRewritable(file) != catalogue::RewriteResult::Done) return ReportReadOnly(item);
+  const std::string section = catalogue::SectionOfAlbum(item.Label());
+  if (platform::ProfileWrite(file, section.c_str(), nullptr, nullptr) != 1) {
+    ShowError("Unable to remove the album from the file " + file + "!");
+    return;
   }
+  if (catalogue::HoldsOnlyBlankLines(file)) platform::DeleteFile(file);
+  m_pView->ReloadCatalogues({folder});
+  // The artist's first remaining album is selected; an artist left empty is gone.
+  const TreeItem artistNode = m_pView->Item(m_pView->m_pTree->FindChildByLabel(m_itemTop.m_hItem, artist));
+  if (artistNode.HasChildren()) m_pView->m_pTree->SelectItem(artistNode.FirstChild().m_hItem);
 }
 
 void CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
@@ -179,15 +153,22 @@ void CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
   }
   const TreeItem album = item.Parent();
   const std::string folder = FolderOf(album);
-  const std::string fileName = m_pView->GetNodeName(item, 1);
-  const std::string section = catalogue::SectionOfAlbum(album.Label());
-  if (RemoveAlbumSong(item, folder)) RemoveSongEntry(fileName, catalogue::CatalogueFile(folder), section);
-}
-
-void CNodeDeleter::RemoveSongEntry(const std::string& fileName, const std::string& file, const std::string& section) {
-  const auto result = catalogue::RemoveSongEntry(file, section, fileName);
-  if (result == catalogue::RewriteResult::ReadOnly || result == catalogue::RewriteResult::Unwritable) {
-    ShowError("Unable to remove the song from the file " + file + "!");
+  const std::string file = catalogue::CatalogueFile(folder);
+  const auto result =
+      catalogue::RemoveSongEntry(file, catalogue::SectionOfAlbum(album.Label()), m_pView->GetNodeName(item, 1));
+  switch (result) {
+    case catalogue::RewriteResult::ReadOnly: return ReportReadOnly(album);
+    case catalogue::RewriteResult::Unwritable:
+    case catalogue::RewriteResult::Collides:
+      ShowError("Unable to remove the song from the file " + file + "!");
+      return;
+    case catalogue::RewriteResult::Done:
+      DeleteNode(item);
+      m_pView->SyncFolder(folder);
+      return;
+    case catalogue::RewriteResult::NotFound:  // the tree was stale: show what is there
+      m_pView->ReloadCatalogues({folder});
+      return;
   }
 }
 
@@ -197,7 +178,5 @@ void CNodeDeleter::DeleteSongFile(const TreeItem& item) {
     ShowError("Unable to delete the file!\n\nIs it read only?");
     return;
   }
-  const TreeItem parent = item.Parent();
-  DeleteNode(item);
-  CleanUpwards(parent);
+  m_pView->SyncFolder(FolderOf(item.Parent()));
 }

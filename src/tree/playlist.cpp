@@ -7,6 +7,7 @@
 #include "platform/process.h"
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
+#include "tree/node_kinds.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -24,15 +25,23 @@ std::string STreeView::SongPath(const TreeItem& song) {
   return platform::ResolveCase(std::string(song.Parent().Data().value_or("")) + GetNodeName(song, 1));
 }
 
-int STreeView::AppendSongsToPlaylist(const TreeItem& node, std::ostream& playlist, bool shortPaths, bool all) {
+int STreeView::AppendSongsToPlaylist(const TreeItem& node, std::ostream& playlist, bool shortPaths, bool all,
+                                      int& leftOut) {
   int count = 0;
   for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const int mark = GetMark(child);
     if (mark == 3) continue;
-    if (child.HasChildren()) {
-      if (mark == 1 || mark == 2 || all) count += AppendSongsToPlaylist(child, playlist, shortPaths, all);
+    if (GetNodeKind(child) != kSongNode) {
+      // Only songs are lines: an empty album, a duplicate album or an artist without
+      // albums adds nothing.
+      if (mark == 1 || mark == 2 || all) count += AppendSongsToPlaylist(child, playlist, shortPaths, all, leftOut);
     } else if (mark == 1 || all) {
-      playlist << ShortOrLong(SongPath(child), shortPaths) << '\n';
+      const std::string path = ShortOrLong(SongPath(child), shortPaths);
+      if (path.find_first_of("\r\n") != std::string::npos) {
+        ++leftOut;
+        continue;
+      }
+      playlist << path << '\n';
       ++count;
     }
   }
@@ -75,13 +84,18 @@ void STreeView::OnPopupCommand(unsigned id) {
   if (!playlist) return cannotWrite();
   platform::WaitCursor wait;
   int lines;
+  int leftOut = 0;
   if (id == res::ID_PLAY_NOW) {
-    lines = AppendSongsToPlaylist(m_itemContext.IsNull() ? m_itemTop : m_itemContext, playlist, shortPaths, true);
+    lines = AppendSongsToPlaylist(m_itemContext.IsNull() ? m_itemTop : m_itemContext, playlist, shortPaths, true, leftOut);
   } else {
-    lines = AppendSongsToPlaylist(m_itemTop, playlist, shortPaths, false);
+    lines = AppendSongsToPlaylist(m_itemTop, playlist, shortPaths, false, leftOut);
   }
   playlist.close();
   if (!playlist) return cannotWrite();
+  if (leftOut > 0) {
+    platform::ShowError(std::to_string(leftOut) +
+                        " song(s) were left out of the playlist: a line break in a file name can't stand in a playlist.");
+  }
   if (id == res::ID_PLAY_NOW && lines == 0) {
     platform::Ui().MessageBox("Found no songs to play!", "Error", platform::MB_OK | platform::MB_ICONEXCLAMATION);
     return;

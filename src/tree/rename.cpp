@@ -1,6 +1,9 @@
 // Renaming by editing a node's label: volume labels, folders, artists, albums, song
-// files and album songs. Names that would act on another file than the one shown are
-// refused with a message.
+// files and album songs. Names that would act on another file than the one shown, or
+// that a scan would show otherwise, are refused with a message. The final label is
+// set on the edited node here; the tree then follows the disk.
+#include <algorithm>
+
 #include "catalogue/album_catalogue.h"
 #include "catalogue/catalogue_rewrite.h"
 #include "platform/filesystem.h"
@@ -16,6 +19,8 @@ using namespace tree;
 namespace {
 
 using platform::ShowError;
+
+constexpr const char* kAlbumExists = "The album name \"%s\" already exists in the albumfile!";
 
 bool ReadOnly(const std::string& path) {
   const auto attributes = platform::GetFileAttributes(path);
@@ -33,6 +38,22 @@ std::string FileNameProblem(const std::string& name) {
   return {};
 }
 
+// Why a song file in the folder cannot get the name (with ".mp3"); "" when it can.
+// oldName is the file's present name: a change of letter case alone is no clash.
+std::string SongFileNameProblem(const std::string& folder, const std::string& title, const std::string& oldName) {
+  if (title.empty()) return "The name is empty before its first dot.";
+  if (std::string problem = FileNameProblem(title); !problem.empty()) return problem;
+  if (title.find(',') != std::string::npos) return "A song file's name can't hold \",\": album.ini could not name it.";
+  const std::string name = title + ".mp3";
+  const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
+  for (const auto& entry : entries.value_or(std::vector<platform::DirEntry>{})) {
+    if (platform::EqualsNoCase(entry.name, name) && !platform::EqualsNoCase(entry.name, oldName)) {
+      return "The folder already holds " + entry.name + ".";
+    }
+  }
+  return {};
+}
+
 bool RefuseName(const std::string& name, const std::string& problem) {
   if (problem.empty()) return false;
   ShowError("Can't rename to \"" + name + "\"!\n\n" + problem);
@@ -43,6 +64,11 @@ bool RefuseName(const std::string& name, const std::string& problem) {
 std::string Cut(const std::string& text, char delimiter) {
   std::string cut(platform::TrimBlanks(text.substr(0, text.find(delimiter))));
   return cut;
+}
+
+std::string NoTrailingSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
 }
 
 }  // namespace
@@ -99,7 +125,7 @@ bool STreeView::OnEndLabelEdit(const TreeItem& item, const char* typed) {
     case kArtistNode: return RenameArtist(item, oldLabel, text);
     case kAlbumNode: return RenameAlbum(item, oldLabel, text);
     case kSongNode:
-      if (GetNodeKind(item.Parent()) == kAlbumNode) return RenameAlbumSong(item, oldLabel, text);
+      if (GetNodeKind(item.Parent()) == kAlbumNode) return RenameAlbumSong(item, text);
       return RenameSongFile(item, text);
     default: return true;
   }
@@ -107,20 +133,36 @@ bool STreeView::OnEndLabelEdit(const TreeItem& item, const char* typed) {
 
 bool STreeView::RenameVolume(const TreeItem& item, const std::string& text) {
   if (HasLineBreakOrNul(text)) return !RefuseName(text, "A label can't hold a line break.");
+  // The labelling programs would take it for an option.
+  if (text.starts_with('-')) return !RefuseName(text, "A label can't begin with \"-\".");
   const std::string mountPoint(item.Data().value_or(""));
   if (mountPoint.empty() || !platform::Volumes().SetLabel(mountPoint, text)) {
     ShowError("Unable to change the label of the volume " + mountPoint + "!");
     return false;
   }
-  m_strScratch = platform::VolumeDisplayName(platform::VolumeInfo{mountPoint, text, platform::DriveType::Fixed});
-  PostSetCaretLabel(m_strScratch);
+  m_pTree->SetLabel(item.m_hItem,
+                    platform::VolumeDisplayName(platform::VolumeInfo{mountPoint, text, platform::DriveType::Fixed}));
   return true;
 }
 
 bool STreeView::RenameFolder(const TreeItem& item, const std::string& text) {
   if (RefuseName(text, FileNameProblem(text))) return false;
-  std::string oldPath(item.Data().value_or(""));
-  while (oldPath.size() > 1 && oldPath.back() == '/') oldPath.pop_back();
+  // A scan passes over hidden folders: the songs inside would vanish.
+  if (text.starts_with('.')) return !RefuseName(text, "A folder whose name begins with \".\" is hidden from the library.");
+  const std::string oldPath = NoTrailingSlash(std::string(item.Data().value_or("")));
+  const std::string oldPrefix = oldPath + "/";
+  // The library is scanned from the folders of the path list: the next scan would
+  // not find a folder above one of them under its new name.
+  const GString list(m_strPathList);
+  for (int i = 1; i <= list.FieldCount(";"); ++i) {
+    GString root = list.Field(i, ";");
+    root.Trim(" \t");
+    root.AddBackslash();
+    if (root.starts_with(oldPrefix)) {
+      ShowError("The folder " + oldPath + " holds the library folder " + root + " and keeps its name.");
+      return false;
+    }
+  }
   const std::string newPath = oldPath.substr(0, oldPath.rfind('/') + 1) + text;
   if (oldPath.empty() || !platform::MoveFile(oldPath, newPath)) {
     ShowError("Unable to rename the folder " + oldPath + "!");
@@ -128,7 +170,6 @@ bool STreeView::RenameFolder(const TreeItem& item, const std::string& text) {
   }
   // Every node that names a path inside the folder follows it, here and elsewhere in
   // the tree (albums whose catalogue lies inside).
-  const std::string oldPrefix = oldPath + "/";
   const std::string newPrefix = newPath + "/";
   std::vector<Handle> pending{m_itemTop.m_hItem};
   while (!pending.empty()) {
@@ -149,20 +190,24 @@ bool STreeView::RenameFolder(const TreeItem& item, const std::string& text) {
 
 bool STreeView::RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
   if (HasLineBreakOrNul(text)) return !RefuseName(text, "An artist's name can't hold a line break.");
-  bool failed = false;
+  std::set<std::string> folders;
+  std::vector<std::string> files;
   for (TreeItem album = item.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
     const std::string folder(album.Data().value_or(""));
-    if (folder.empty()) continue;  // a duplicate album has no catalogue of its own
-    const std::string file = catalogue::CatalogueFile(folder);
-    const auto doc = platform::ProfileOpen(file);
-    for (const std::string& section : doc->SectionNames()) {
-      const std::string artist(platform::TrimBlanks(doc->Value(section, "Artist").value_or("")));
-      if (artist.empty() || !platform::EqualsNoCase(artist, oldLabel)) continue;
-      failed |= platform::ProfileWrite(file, section.c_str(), "Artist", text.c_str()) != 1;
-    }
+    if (folder.empty() || !folders.insert(folder).second) continue;  // a duplicate album has no catalogue of its own
+    files.push_back(catalogue::CatalogueFile(folder));
   }
-  if (failed) ShowError("Unable to write the new artist to every album.ini of " + oldLabel + "!");
-  m_pTree->SetLabel(item.m_hItem, text);
+  const auto result = catalogue::RenameArtist(files, oldLabel, text);
+  if (result != catalogue::RewriteResult::Done) {
+    ShowError("Unable to write the new artist to every album.ini of " + oldLabel + "!\n\nNothing was changed.");
+    return false;
+  }
+  // The albums of those catalogues come back as a scan shows them: under the new
+  // name, merged with an artist of that name, with sections whose "Artist" differed
+  // only in blanks or letter case.
+  ReloadCatalogues(folders);
+  const TreeItem renamed = Item(m_pTree->FindChildByLabel(m_itemTop.m_hItem, text));
+  if (!renamed.IsNull()) m_pTree->SelectItem(renamed.m_hItem);
   return true;
 }
 
@@ -170,9 +215,22 @@ bool STreeView::RenameAlbum(const TreeItem& item, const std::string& oldLabel, c
   if (text.find_first_of("[]:") != std::string::npos || HasLineBreakOrNul(text)) {
     return !RefuseName(text, "An album's name can't hold \"[\", \"]\", \":\" or a line break.");
   }
+  GString exists;
+  exists.Format(kAlbumExists, text.c_str());
+  // Another album of the artist with that name would hide one of the two at the next scan.
+  for (TreeItem sibling = item.Parent().FirstChild(); !sibling.IsNull(); sibling = sibling.NextSibling()) {
+    if (!(sibling == item) && platform::EqualsNoCase(sibling.Label(), text)) {
+      ShowError(exists);
+      return false;
+    }
+  }
   const std::string file = catalogue::CatalogueFile(std::string(item.Data().value_or("")));
   const auto result = catalogue::RenameAlbumSections(file, oldLabel, text);
-  if (result == catalogue::RewriteResult::ReadOnly || result == catalogue::RewriteResult::Unwritable) {
+  if (result == catalogue::RewriteResult::Collides) {
+    ShowError(exists);
+    return false;
+  }
+  if (result != catalogue::RewriteResult::Done) {
     ShowError("Unable to rename the album in the file " + file + "!");
     return false;
   }
@@ -182,40 +240,61 @@ bool STreeView::RenameAlbum(const TreeItem& item, const std::string& oldLabel, c
 
 bool STreeView::RenameSongFile(const TreeItem& item, const std::string& text) {
   const std::string name = Cut(text, '.');
-  if (RefuseName(text, name.empty() ? "The name is empty before its first dot." : FileNameProblem(name))) return false;
   const std::string folder(item.Parent().Data().value_or(""));
   const std::string oldPath = SongPath(item);
+  if (RefuseName(text, SongFileNameProblem(folder, name, GString(oldPath).FileNamePart(true)))) return false;
   if (!platform::MoveFile(oldPath, folder + name + ".mp3")) {
     ShowError("Unable to rename the file " + oldPath + "!");
     return false;
   }
-  m_strScratch = name;
-  PostSetCaretLabel(name);
+  m_pTree->SetLabel(item.m_hItem, name);
+  SyncFolder(folder);  // a catalogue of the folder may list the new name
   return true;
 }
 
-bool STreeView::RenameAlbumSong(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
+bool STreeView::RenameAlbumSong(const TreeItem& item, const std::string& text) {
   const bool fileNames = m_nDisplayMode == 1;
   const std::string name = Cut(text, fileNames ? '.' : ',');
-  if (fileNames && RefuseName(text, name.empty() ? "The name is empty before its first dot." : FileNameProblem(name))) {
-    return false;
-  }
+  const TreeItem album = item.Parent();
+  const std::string folder(album.Data().value_or(""));
+  const std::string oldFileName(GetNodeName(item, 1));
+  if (fileNames && RefuseName(text, SongFileNameProblem(folder, name, oldFileName))) return false;
   if (!fileNames && HasLineBreakOrNul(name)) return !RefuseName(text, "A title can't hold a line break.");
   if (name.empty()) return false;
-  const std::string oldFileName = fileNames ? oldLabel + ".mp3" : std::string(GetNodeName(item, 1));
-  m_pTree->SetLabel(item.m_hItem, name);
-  const std::string category = m_pDataPage ? std::string(m_pDataPage->m_strCategory) : "";
-  const int year = m_pDataPage ? m_pDataPage->m_nYear : 0;
-  const std::string artist = m_pDataPage ? std::string(m_pDataPage->m_strArtist) : "";
-  const auto result = WriteSongEntry(item.Parent(), item, oldFileName, category, year, artist);
-  if (result == catalogue::SongEntryResult::RenameFailed || result == catalogue::SongEntryResult::WriteFailed) {
-    m_pTree->SetLabel(item.m_hItem, oldLabel);
-    ShowError(result == catalogue::SongEntryResult::RenameFailed
-                  ? "Unable to rename the file " + oldFileName + "!\n\nThe album.ini entry was left as it was."
-                  : "Unable to write the album.ini entry of " + oldFileName + "!");
-    return false;
+
+  catalogue::SongEntry entry;
+  entry.oldFileName = oldFileName;
+  entry.newFileName = fileNames ? name + ".mp3" : oldFileName;
+  entry.title = fileNames ? std::string(GetNodeName(item, 0)) : name;
+  if (m_pDataPage) {
+    entry.category = m_pDataPage->m_strCategory;
+    entry.year = m_pDataPage->m_nYear;
+    entry.artist = m_pDataPage->m_strArtist;
+  } else {
+    // Without a details page the song keeps its own fields.
+    const auto entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogue::CatalogueFile(folder)),
+                                                    catalogue::SectionOfAlbum(album.Label()));
+    if (const auto* found = catalogue::FindSongEntry(entries, oldFileName)) {
+      const catalogue::SongFields fields = catalogue::ParseSongFields(found->value);
+      entry.category = fields.category;
+      entry.year = fields.year;
+      entry.artist = fields.artist;
+    }
   }
-  m_strScratch = name;
-  PostSetCaretLabel(name);
+  if (m_pDataPage) m_pDataPage->AddCategory(entry.category);
+  switch (catalogue::WriteSongEntry(folder, std::string(album.Label()), entry)) {
+    case catalogue::SongEntryResult::Written: break;
+    case catalogue::SongEntryResult::NoEntry:
+      ShowError("The album.ini in " + folder + " has no entry for " + oldFileName + "!\n\nNothing was renamed.");
+      return false;
+    case catalogue::SongEntryResult::RenameFailed:
+      ShowError("Unable to rename the file " + oldFileName + "!\n\nThe album.ini entry was left as it was.");
+      return false;
+    case catalogue::SongEntryResult::WriteFailed:
+      ShowError("Unable to write the album.ini entry of " + oldFileName + "!\n\nNothing was renamed.");
+      return false;
+  }
+  m_pTree->SetLabel(item.m_hItem, name);
+  if (fileNames) SyncFolder(folder);  // other albums of the folder may name the old or the new file
   return true;
 }

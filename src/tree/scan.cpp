@@ -46,13 +46,6 @@ std::string NormalisedFolder(std::string path) {
   return folder;
 }
 
-// The file title of a catalogue's file field: without folder (either separator) and
-// without extension.
-std::string FileTitleOfField(std::string field) {
-  std::replace(field.begin(), field.end(), '\\', '/');
-  return GString(field).FileNamePart(false);
-}
-
 // Whether a link to a folder points at a folder being scanned (it would never end).
 bool LeadsBack(ScanContext& context, const std::string& link) {
   const auto target = platform::IdentityOf(link);
@@ -64,9 +57,18 @@ bool LeadsBack(ScanContext& context, const std::string& link) {
   return false;
 }
 
-bool IsMp3(const std::string& name) { return platform::EqualsNoCase(GString(name).ExtensionPart(false), "MP3"); }
-
 }  // namespace
+
+bool tree::IsSongFileName(const std::string& name) {
+  return platform::EqualsNoCase(GString(name).ExtensionPart(false), "MP3");
+}
+
+void STreeView::ReportUnreadCatalogues(const ScanContext& context) {
+  if (context.unreadCatalogues.empty()) return;
+  std::string text = "These album.ini files are larger than 64 MB and were not read; their songs show as files:\n";
+  for (const std::string& file : context.unreadCatalogues) text += "\n" + file;
+  platform::ShowError(text);
+}
 
 void STreeView::Refresh(const GString& pathList) {
   platform::WaitCursor wait;
@@ -91,7 +93,9 @@ void STreeView::Refresh(const GString& pathList) {
   ScanPaths(context, pathList);
   m_pTree->SetLabel(m_itemTop.m_hItem, topLabel);
   m_pTree->EndBatch();
+  ReportUnreadCatalogues(context);
 
+  m_strPathList = pathList;
   m_nLibrarySize = -1;
   if (m_pTree->GetSelection() == m_itemTop.m_hItem) {
     OnSelChanged(m_itemTop.m_hItem, m_itemTop.m_hItem);
@@ -123,50 +127,8 @@ void STreeView::ScanFolder(ScanContext& context, const std::string& folder) {
   // Upper-cased file titles of the songs this folder's catalogue lists.
   std::unordered_set<std::string> listed;
   if (context.readCatalogues) {
-    // album.ini in any letter case; of several spellings the first in byte order.
-    const platform::DirEntry* catalogueEntry = platform::FindEntryNoCase(*entries, catalogue::kCatalogueName);
-    if (catalogueEntry && !catalogueEntry->directory) {
-      std::string raw;
-      if (platform::ReadWholeFile(folder + catalogueEntry->name, raw)) {
-        const auto doc = platform::ProfileDocument::Parse(std::move(raw));
-        for (const std::string& section : doc->SectionNames()) {
-          const std::string artist = doc->Value(section, "Artist").value_or("");
-          if (artist.empty()) continue;
-          TreeItem artistNode = Item(m_pTree->FindChildByLabel(m_itemTop.m_hItem, artist));
-          if (artistNode.IsNull()) {
-            artistNode = m_itemTop.AddChild(artist, kImageArtist);
-            context.topChildrenAtLastArtist = m_pTree->ChildCount(m_itemTop.m_hItem);
-          }
-          const GString albumName = GString(section).Field(2, ":");
-          if (albumName.empty()) continue;
-          if (m_pTree->FindChildByLabel(artistNode.m_hItem, albumName) != kNullHandle) {
-            artistNode.AddChild(kDuplicatePrefix + albumName, kImageAlbum);
-            m_pTree->SortChildren(artistNode.m_hItem);
-            continue;
-          }
-          const TreeItem album = artistNode.AddChild(albumName, kImageAlbum);
-          m_pTree->SetData(album.m_hItem, folder);
-          for (int n = 1;; ++n) {
-            const auto value = doc->Value(section, "T" + std::to_string(n));
-            if (!value || value->empty()) break;
-            const GString entry = *value;
-            GString file = entry.Field(1, ",");
-            GString title = entry.Field(2, ",");
-            file.Trim(" ");
-            title.Trim(" ");
-            const std::string fileTitle = FileTitleOfField(file);
-            const bool showTitle = !title.empty() && context.displayMode == 0;
-            const TreeItem song = album.AddChild(showTitle ? title : fileTitle, kImageSong);
-            if (!platform::FindEntryNoCase(*entries, fileTitle + ".mp3")) {
-              m_pTree->SetOverlay(song.m_hItem, kOverlayMissing);
-              ExpandNode(album, 1);
-              ExpandNode(artistNode, 1);
-            }
-            m_pTree->SetData(song.m_hItem, context.displayMode == 0 ? fileTitle : std::string(title));
-            listed.insert(platform::UpperUtf8(fileTitle));
-          }
-        }
-      }
+    if (const platform::DirEntry* catalogueEntry = catalogue::CatalogueEntry(*entries)) {
+      ReadCatalogue(context, folder, folder + catalogueEntry->name, *entries, listed);
     }
   }
 
@@ -176,13 +138,51 @@ void STreeView::ScanFolder(ScanContext& context, const std::string& folder) {
       if (entry.link && LeadsBack(context, folder + entry.name)) continue;
       ScanFolder(context, folder + entry.name + "/");
     } else {
-      if (!IsMp3(entry.name)) continue;
+      if (!IsSongFileName(entry.name)) continue;
       const std::string fileTitle = GString(entry.name).FileNamePart(false);
       if (!listed.contains(platform::UpperUtf8(fileTitle))) AddLooseFile(context, folder, fileTitle);
     }
   }
   context.scanning.pop_back();
   context.identities.pop_back();
+}
+
+void STreeView::ReadCatalogue(ScanContext& context, const std::string& folder, const std::string& file,
+                              const std::vector<platform::DirEntry>& entries, std::unordered_set<std::string>& listed) {
+  std::string raw;
+  const platform::ReadResult read = platform::ReadRegularFile(file, raw, platform::kMaxProfileSize);
+  if (read == platform::ReadResult::TooLarge) context.unreadCatalogues.push_back(file);
+  if (read != platform::ReadResult::Done) return;
+  const auto doc = platform::ProfileDocument::Parse(std::move(raw));
+  for (const std::string& section : doc->SectionNames()) {
+    const std::string artist = doc->Value(section, "Artist").value_or("");
+    if (artist.empty()) continue;
+    TreeItem artistNode = Item(m_pTree->FindChildByLabel(m_itemTop.m_hItem, artist));
+    if (artistNode.IsNull()) {
+      artistNode = m_itemTop.AddChild(artist, kImageArtist);
+      context.topChildrenAtLastArtist = m_pTree->ChildCount(m_itemTop.m_hItem);
+    }
+    const GString albumName = GString(section).Field(2, ":");
+    if (albumName.empty()) continue;
+    if (m_pTree->FindChildByLabel(artistNode.m_hItem, albumName) != kNullHandle) {
+      artistNode.AddChild(kDuplicatePrefix + albumName, kImageAlbum);
+      m_pTree->SortChildren(artistNode.m_hItem);
+      continue;
+    }
+    const TreeItem album = artistNode.AddChild(albumName, kImageAlbum);
+    m_pTree->SetData(album.m_hItem, folder);
+    for (const catalogue::SongEntryLine& entry : catalogue::ReadSongEntries(*doc, section)) {
+      const bool showTitle = !entry.title.empty() && context.displayMode == 0;
+      const TreeItem song = album.AddChild(showTitle ? entry.title : entry.fileTitle, kImageSong);
+      if (!platform::FindEntryNoCase(entries, entry.fileTitle + ".mp3")) {
+        m_pTree->SetOverlay(song.m_hItem, kOverlayMissing);
+        ExpandNode(album, 1);
+        ExpandNode(artistNode, 1);
+      }
+      m_pTree->SetData(song.m_hItem, context.displayMode == 0 ? entry.fileTitle : entry.title);
+      listed.insert(platform::UpperUtf8(entry.fileTitle));
+    }
+  }
 }
 
 void STreeView::AddLooseFile(ScanContext& context, const std::string& folder, const std::string& fileTitle) {

@@ -28,6 +28,11 @@ struct ScanContext {
   // once a link needed them: a symbolic link back into one of them is not followed.
   std::vector<std::string> scanning;
   std::vector<std::optional<platform::FileIdentity>> identities;
+  // Catalogues too large to read, named to the user once the scan is done.
+  std::vector<std::string> unreadCatalogues;
 };
+
+// Whether a file of that name is a song: its extension is "mp3" in any letter case.
+bool IsSongFileName(const std::string& name);
 
 }  // namespace tree

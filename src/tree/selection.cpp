@@ -24,18 +24,6 @@ namespace {
 
 constexpr double kMegabyte = 1048576.0;
 
-// The leading decimal number of a text, as atoi reads it; 0 when there is none.
-int LeadingNumber(const std::string& text) {
-  const long value = std::strtol(text.c_str(), nullptr, 10);
-  return static_cast<int>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
-}
-
-GString TrimmedField(const GString& value, int index) {
-  GString field = value.Field(index, ",");
-  field.Trim(" \t");
-  return field;
-}
-
 }  // namespace
 
 bool STreeView::OnSelChanging(Handle oldItem, Handle) {
@@ -110,7 +98,7 @@ void STreeView::ShowDetails(const TreeItem& item) {
             page->AddCategory(category);
           }
           const std::string year = doc->Value(section, "Year").value_or("");
-          if (!year.empty()) page->m_nYear = LeadingNumber(year);
+          if (!year.empty()) page->m_nYear = catalogue::LeadingNumber(year);
         }
         m_shown = ShownDetails{page->m_strCategory, page->m_nYear, page->m_strArtist};
       }
@@ -157,14 +145,14 @@ void STreeView::FillSongDetails(const TreeItem& song) {
     const std::string folder(album.Data().value_or(""));
     const std::string catalogueFile = catalogue::CatalogueFile(folder);
     const std::string section = catalogue::SectionOfAlbum(album.Label());
-    const std::string key = catalogue::FindSongKey(section, GetNodeName(song, 1), catalogueFile);
     page->SetReadOnly(CatalogueReadOnly(album), 1);
-    const GString value = key.empty() ? "" : platform::ProfileOpen(catalogueFile)->Value(section, key).value_or("");
-    if (!value.empty()) {
-      page->m_strCategory = TrimmedField(value, 3);
+    const auto entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogueFile), section);
+    if (const auto* entry = catalogue::FindSongEntry(entries, GetNodeName(song, 1))) {
+      const catalogue::SongFields fields = catalogue::ParseSongFields(entry->value);
+      page->m_strCategory = fields.category;
       page->AddCategory(page->m_strCategory);
-      page->m_nYear = LeadingNumber(value.Field(4, ","));
-      page->m_strArtist = TrimmedField(value, 5);
+      page->m_nYear = fields.year;
+      page->m_strArtist = fields.artist;
     }
     m_shown = ShownDetails{page->m_strCategory, page->m_nYear, page->m_strArtist};
   } else if (page) {
@@ -193,10 +181,16 @@ std::int64_t STreeView::GetNodeSize(const TreeItem& item) {
       sizes.emplace();
       const auto entries = platform::ListDirectory(std::string(item.Data().value_or("")));
       for (const auto& entry : entries.value_or(std::vector<platform::DirEntry>{})) {
-        if (!entry.directory) sizes->emplace(platform::UpperUtf8(entry.name), static_cast<std::int64_t>(entry.size));
+        if (entry.directory) continue;
+        // By the exact name, and by the upper-cased one for names spelled otherwise
+        // than on disk (the first of case twins, as a path resolves).
+        sizes->emplace(entry.name, static_cast<std::int64_t>(entry.size));
+        sizes->emplace(platform::UpperUtf8(entry.name), static_cast<std::int64_t>(entry.size));
       }
     }
-    const auto found = sizes->find(platform::UpperUtf8(GetNodeName(child, 1)));
+    const std::string name = GetNodeName(child, 1);
+    auto found = sizes->find(name);
+    if (found == sizes->end()) found = sizes->find(platform::UpperUtf8(name));
     if (found != sizes->end()) total += found->second;
   }
   return total;
@@ -235,14 +229,5 @@ int STreeView::OnMarkChanged(int flag, const TreeItem* item) {
     const std::int64_t size = GetFileSize(SongPath(*item));
     m_nMarkedSize += flag ? size : -size;
   }
-  return 1;
-}
-
-void STreeView::PostSetCaretLabel(const std::string& text) {
-  platform::Ui().Post([this, text] { OnSetCaretLabel(text.c_str()); });
-}
-
-int STreeView::OnSetCaretLabel(const char* text) {
-  if (text && m_pTree->GetSelection() != kNullHandle) m_pTree->SetLabel(m_pTree->GetSelection(), text);
   return 1;
 }

@@ -2,6 +2,8 @@
 // two display modes.
 #include "tree/stree_view.h"
 
+#include "catalogue/album_catalogue.h"
+#include "platform/profile.h"
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
 
@@ -93,17 +95,38 @@ int STreeView::HasArtists() const {
 
 void STreeView::RelabelSongs(const TreeItem& item) {
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (child.HasChildren()) {
+    if (GetNodeKind(child) == kAlbumNode) {
+      RelabelAlbumSongs(child);
+    } else if (child.HasChildren()) {
       RelabelSongs(child);
-      continue;
     }
-    if (GetNodeKind(item) != kAlbumNode) continue;
-    GString a = GetNodeName(child, 0);
-    GString b = GetNodeName(child, 1);
-    b.erase(b.size() - 4);  // the ".mp3" GetNodeName added; a title keeps every character
-    if (m_nDisplayMode == 1) std::swap(a, b);
-    m_pTree->SetData(child.m_hItem, std::string_view(a));
-    m_pTree->SetLabel(child.m_hItem, b);
+  }
+}
+
+void STreeView::RelabelAlbumSongs(const TreeItem& album) {
+  // Labels and data texts as a scan in the new display mode gives them.
+  std::optional<std::vector<catalogue::SongEntryLine>> entries;
+  for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
+    const std::string label(song.Label());
+    const std::string data(song.Data().value_or(""));
+    if (m_nDisplayMode == 1) {
+      // Shown so far: the title, or the file title for a song without one.
+      std::string title = label;
+      if (label == data) {  // which of the two it is only the catalogue says
+        if (!entries) {
+          const std::string folder(album.Data().value_or(""));
+          entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogue::CatalogueFile(folder)),
+                                               catalogue::SectionOfAlbum(album.Label()));
+        }
+        const catalogue::SongEntryLine* entry = catalogue::FindSongEntry(*entries, data + ".mp3");
+        if (entry) title = entry->title;
+      }
+      m_pTree->SetData(song.m_hItem, std::string_view(title));
+      m_pTree->SetLabel(song.m_hItem, data);
+    } else {
+      m_pTree->SetData(song.m_hItem, std::string_view(label));
+      m_pTree->SetLabel(song.m_hItem, data.empty() ? label : data);
+    }
   }
 }
 

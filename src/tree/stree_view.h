@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
+#include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "catalogue/album_catalogue.h"
 #include "catalogue/gstring.h"
+#include "platform/filesystem.h"
 #include "platform/profile_document.h"
 #include "platform/ui_hooks.h"
 #include "tree/node_kinds.h"
@@ -73,8 +76,8 @@ class STreeView : public tree::TreeNotifications {
   // Expands (1) or collapses (0) the node; its image switches exactly once.
   void ExpandNode(const TreeItem& item, int expand);
   int HasArtists() const;
-  // Swaps label and data text of every album song beneath the node after a display
-  // mode change.
+  // After a display mode change: labels and data texts of every album song beneath the
+  // node as a scan in the new mode gives them.
   void RelabelSongs(const TreeItem& item);
 
   // Catalogue writes for album and song nodes. The album node's data text is its
@@ -89,6 +92,19 @@ class STreeView : public tree::TreeNotifications {
   void ScanPaths(tree::ScanContext& context, const GString& pathList);
   void ScanFolder(tree::ScanContext& context, const std::string& folder);
   void AddLooseFile(tree::ScanContext& context, const std::string& folder, const std::string& fileTitle);
+  // After an edit, the tree follows the disk. SyncFolder: the folder's unlisted files
+  // and the missing-file marks of its albums' songs as a scan shows them now.
+  // ReloadCatalogues: the albums of these folders' catalogues read anew (artists made
+  // or emptied on the way), then each folder synced.
+  void SyncFolder(const std::string& folder);
+  void ReloadCatalogues(const std::set<std::string>& folders);
+  // The volume or folder node under which the folder's unlisted files hang; null
+  // when there is none.
+  TreeItem FindLooseFolderNode(const std::string& folder) const;
+  // Removes the node, then every ancestor left without children; never the top node.
+  void RemoveWithEmptyAncestors(TreeItem node);
+  // The ";"-separated path list of the last Refresh.
+  const std::string& PathList() const { return m_strPathList; }
   // The first child (or, recursively, descendant) matching by label (without regard to
   // case), by data text (exact), or by both when dataText is given.
   TreeItem FindChildNode(const TreeItem& parent, const std::string& label, int recursive, int byData,
@@ -108,15 +124,13 @@ class STreeView : public tree::TreeNotifications {
   static std::int64_t GetFileSize(const std::string& path);
   // WM_MARKCHANGED: flag 1 marked, 0 unmarked; item null with flag 0: marks settled.
   int OnMarkChanged(int flag, const TreeItem* item);
-  // WM_SETCARETLABEL, posted so it acts after an in-place edit has closed.
-  void PostSetCaretLabel(const std::string& text);
-  int OnSetCaretLabel(const char* text);
   bool PlayOrderEnabled() const { return m_bPlayOrderEnabled; }
 
   // Playing.
   // Writes the path of every song beneath node (all, or only marked ones) to the
-  // playlist, skipping missing files; returns the number of lines.
-  int AppendSongsToPlaylist(const TreeItem& node, std::ostream& playlist, bool shortPaths, bool all);
+  // playlist, skipping missing files; returns the number of lines. Songs whose path
+  // holds a line break cannot be a line of a playlist: they are counted in leftOut.
+  int AppendSongsToPlaylist(const TreeItem& node, std::ostream& playlist, bool shortPaths, bool all, int& leftOut);
   // Context-menu commands 1043 to 1047 for the selected node.
   void OnPopupCommand(unsigned id);
   // Context menu: a right-button press on hit (null: on no node) picks the node the
@@ -128,7 +142,9 @@ class STreeView : public tree::TreeNotifications {
 
   // Renaming by label editing. Begin: whether the node may be renamed (a refusal is
   // reported) and the text the edit box starts with. End: carries the typed text to
-  // disk and catalogue; false rejects it (the label stays).
+  // disk and catalogue and sets the edited node's final label itself; false rejects
+  // it (the label stays). After either answer the control sets no label of its own:
+  // the node may even be gone, merged into another.
   bool OnBeginLabelEdit(const TreeItem& item, std::string& editText);
   bool OnEndLabelEdit(const TreeItem& item, const char* text);
 
@@ -171,16 +187,19 @@ class STreeView : public tree::TreeNotifications {
   void PostLibrarySize();
   void ShowSizeText();
   bool CatalogueReadOnly(const TreeItem& album) const;
-  void ReadCatalogue(tree::ScanContext& context, const std::string& folder, const std::string& catalogue);
-  void AddAlbumSongs(tree::ScanContext& context, const TreeItem& album, const std::string& folder,
-                     const platform::ProfileDocument& doc, const std::string& section);
+  // Adds the artists, albums and songs of a folder's catalogue and notes the file
+  // titles it lists.
+  void RelabelAlbumSongs(const TreeItem& album);
+  void ReportUnreadCatalogues(const tree::ScanContext& context);
+  void ReadCatalogue(tree::ScanContext& context, const std::string& folder, const std::string& file,
+                     const std::vector<platform::DirEntry>& entries, std::unordered_set<std::string>& listed);
   void StartPlayer(const std::string& decoder, const std::string& argument);
   bool RenameVolume(const TreeItem& item, const std::string& text);
   bool RenameFolder(const TreeItem& item, const std::string& text);
   bool RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text);
   bool RenameAlbum(const TreeItem& item, const std::string& oldLabel, const std::string& text);
   bool RenameSongFile(const TreeItem& item, const std::string& text);
-  bool RenameAlbumSong(const TreeItem& item, const std::string& oldLabel, const std::string& text);
+  bool RenameAlbumSong(const TreeItem& item, const std::string& text);
 
   tree::TreeModel m_tree;
   tree::CommandTarget* m_pFrame = nullptr;
@@ -188,6 +207,7 @@ class STreeView : public tree::TreeNotifications {
   tree::PopupDelegate* m_pPopup = nullptr;
   std::string m_strStartDir;
   std::string m_strIniFile = "Melodeck.ini";
+  std::string m_strPathList;
   bool m_bPlayOrderEnabled = false;
   bool m_bLibrarySizePosted = false;
   // What the page showed for the selected album or song, to write back only edits.

@@ -1,6 +1,8 @@
 #include "library_fixture.h"
 
+#include <algorithm>
 #include <sstream>
+#include <vector>
 
 #include "mp3_frames.h"
 #include "platform/profile.h"
@@ -39,6 +41,40 @@ std::string LibraryFixture::Tree() {
   std::string text = DumpTree(view, view.m_itemTop);
   for (size_t at; (at = text.find(dir.path())) != std::string::npos;) text.replace(at, dir.path().size(), "<lib>/");
   return text;
+}
+
+namespace {
+
+void CanonicalLines(STreeView& view, const TreeItem& item, const std::string& path, std::vector<std::string>& lines) {
+  const std::string line = DumpTree(view, item);
+  const std::string own = line.substr(0, line.find('\n'));
+  const std::string here = path + "/" + own.substr(own.find_first_not_of(' '));
+  lines.push_back(here);
+  for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    CanonicalLines(view, child, here, lines);
+  }
+}
+
+}  // namespace
+
+std::string LibraryFixture::Canonical(STreeView& view) {
+  std::vector<std::string> lines;
+  if (!view.m_itemTop.IsNull()) CanonicalLines(view, view.m_itemTop, "", lines);
+  std::sort(lines.begin(), lines.end());
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+std::string LibraryFixture::FreshScan() {
+  STreeView fresh;
+  fresh.SetSettingsPaths(view.StartDirectory(), view.SettingsFile());
+  fresh.OnInitialUpdate();
+  while (platform::Ui().PumpOne()) {
+  }
+  fresh.m_nDisplayMode = view.m_nDisplayMode;
+  fresh.Refresh(view.PathList());
+  return Canonical(fresh);
 }
 
 TreeItem LibraryFixture::Find(const std::string& labels) {

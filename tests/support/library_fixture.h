@@ -29,6 +29,12 @@ class LibraryFixture : public ::testing::Test {
   void Scan(const std::string& pathList = "");
   // The tree as melodeck-tool prints it, with the library folder written as "<lib>/".
   std::string Tree();
+  // The tree without its sibling order: one line per node with its labels from the
+  // top down, sorted.
+  static std::string Canonical(STreeView& view);
+  // The tree a fresh Refresh of the last path list shows, in the same display mode,
+  // in that form; the view itself is left as it is.
+  std::string FreshScan();
   // The node reached from the top node by labels separated by "|".
   TreeItem Find(const std::string& labels);
 

@@ -1,5 +1,6 @@
 // The album catalogue primitives on real folders and catalogue bytes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "catalogue/album_catalogue.h"
 #include "platform/filesystem.h"
@@ -116,14 +117,45 @@ TEST_F(AlbumCatalogueTest, ACaseOnlyRenameMovesNothing) {
   EXPECT_EQ(platform::ProfileGetString(folder + "album.ini", "Album:A", "T1"), "INTRO.mp3, Intro");
 }
 
-TEST_F(AlbumCatalogueTest, WriteSongEntryWithoutAnEntryStillRenames) {
+TEST_F(AlbumCatalogueTest, WithoutAnEntryNothingIsRenamed) {
   WriteFile(folder + "album.ini", "[Album:A]\nArtist=B\n");
   WriteFile(folder + "x.mp3", "one");
   EXPECT_EQ(WriteSongEntry(folder, "A", {"x.mp3", "y.mp3", "y", "", 0, ""}), SongEntryResult::NoEntry);
-  EXPECT_TRUE(platform::PathExists(folder + "y.mp3"));
+  EXPECT_TRUE(platform::PathExists(folder + "x.mp3"));
+  EXPECT_FALSE(platform::PathExists(folder + "y.mp3"));
   EXPECT_EQ(ReadFile(folder + "album.ini"), "[Album:A]\nArtist=B\n");
-  EXPECT_EQ(WriteSongEntry("", "A", {"y.mp3", "z.mp3", "z", "", 0, ""}), SongEntryResult::NoEntry);
-  EXPECT_TRUE(platform::PathExists(folder + "y.mp3"));
+  EXPECT_EQ(WriteSongEntry("", "A", {"x.mp3", "z.mp3", "z", "", 0, ""}), SongEntryResult::NoEntry);
+  EXPECT_TRUE(platform::PathExists(folder + "x.mp3"));
+}
+
+// Entries name their files in several ways; each is found, and a rename keeps every
+// field the entry had.
+TEST_F(AlbumCatalogueTest, EntriesAreFoundHoweverTheyNameTheirFile) {
+  std::string catalogue = "[Album:A]\nArtist=B\nT1=01, One\nT2=sub\\02.mp3, Two, Pop, 1990, X, extra\n";
+  for (int n = 3; n <= 1200; ++n) catalogue += "T" + std::to_string(n) + "=s" + std::to_string(n) + ".mp3, S\n";
+  WriteFile(folder + "album.ini", catalogue);
+  for (const char* name : {"01.mp3", "02.mp3", "s1200.mp3"}) WriteFile(folder + name, "x");
+  EXPECT_EQ(FindSongKey("Album:A", "01.mp3", folder + "album.ini"), "T1");
+  EXPECT_EQ(FindSongKey("Album:A", "02.MP3", folder + "album.ini"), "T2");
+  EXPECT_EQ(FindSongKey("Album:A", "s1200.mp3", folder + "album.ini"), "T1200");
+
+  ASSERT_EQ(WriteSongEntry(folder, "A", {"02.mp3", "02.mp3", "Dos", "Pop", 1990, "X"}), SongEntryResult::Written);
+  EXPECT_EQ(platform::ProfileGetString(folder + "album.ini", "Album:A", "T2"), "02.mp3, Dos, Pop, 1990, X, extra");
+  ASSERT_EQ(WriteSongEntry(folder, "A", {"s1200.mp3", "last.mp3", "S", "", 0, ""}), SongEntryResult::Written);
+  EXPECT_TRUE(platform::PathExists(folder + "last.mp3"));
+  EXPECT_EQ(platform::ProfileGetString(folder + "album.ini", "Album:A", "T1200"), "last.mp3, S");
+  ASSERT_EQ(WriteSongEntry(folder, "A", {"01.mp3", "uno.mp3", "One", "", 0, ""}), SongEntryResult::Written);
+  EXPECT_TRUE(platform::PathExists(folder + "uno.mp3"));
+}
+
+TEST_F(AlbumCatalogueTest, OfTwoSpellingsTheFirstInListingOrderIsTheCatalogue) {
+  WriteFile(folder + "album.ini", "[Album:Lower]\nArtist=B\n");
+  WriteFile(folder + "ALBUM.INI", "[Album:Upper]\nArtist=B\n");
+  EXPECT_EQ(CatalogueFile(folder), folder + "ALBUM.INI");
+  ::mkdir((dir / "Jazz/").c_str(), 0755);
+  ::mkdir((dir / "Jazz/ALBUM.INI").c_str(), 0755);
+  WriteFile(dir / "Jazz/album.ini", "");
+  EXPECT_EQ(CatalogueFile(dir / "Jazz/"), dir / "Jazz/album.ini");
 }
 
 }  // namespace

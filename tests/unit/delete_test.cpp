@@ -96,15 +96,23 @@ TEST_F(DeleteTest, FoldersGoWithTheirLooseFilesButKeepListedOnes) {
   EXPECT_FALSE(Exists(Volume()));
 }
 
-TEST_F(DeleteTest, ASongEntryGoesFromItsOwnSectionAndTheFileBecomesLoose) {
+TEST_F(DeleteTest, ASongEntryGoesFromItsOwnSectionAndTheFileBecomesLooseWhenNoSectionListsIt) {
   Delete("The Band|Live|Two");
   EXPECT_EQ(ReadFile(dir / "a/album.ini"),
             "[Album:Live]\r\nArtist=The Band\r\nT1=1.mp3, One\r\nT2=3.mp3, Three\r\n\r\n; keep me " +
                 std::string(2000, 'k') + "\r\n[Album:Other]\r\nArtist=Someone\r\nT1=o.mp3, O\r\nT2=2.mp3, Two again\r\n");
   EXPECT_FALSE(Exists("The Band|Live|Two"));
-  EXPECT_TRUE(Exists(Volume() + "|a|2"));
+  // "Other" still lists 2.mp3: it is no loose file, and a folder delete keeps it.
+  EXPECT_FALSE(Exists(Volume() + "|a|2"));
+  ASSERT_FALSE(ui.messages.empty());
   EXPECT_EQ(ui.messages[0].text,
             "The song \"Two\" will be deleted from the album!\nThe song file itself will not be deleted.\n\nAre you sure?");
+  Delete("Someone|Other|O");
+  EXPECT_TRUE(Exists(Volume() + "|a|o"));
+  Delete(Volume() + "|a");
+  EXPECT_FALSE(platform::PathExists(dir / "a/o.mp3"));
+  EXPECT_TRUE(platform::PathExists(dir / "a/2.mp3"));
+  EXPECT_EQ(Canonical(view), FreshScan());
 }
 
 TEST_F(DeleteTest, AReadOnlyCatalogueStopsTheDeletion) {

@@ -21,17 +21,13 @@ class RenameTest : public testing_support::LibraryFixture {
     Song("loose/deep/song.mp3");
     Scan();
   }
-  // Begins and ends an edit of the node as the tree control does; the posted relabel runs after.
+  // Begins and ends an edit of the node as the tree control does.
   bool Rename(const std::string& labels, const char* typed) {
     std::string start;
     const TreeItem node = Find(labels);
     view.m_pTree->SelectItem(node.m_hItem);
     if (!view.OnBeginLabelEdit(node, start)) return false;
-    const bool accepted = view.OnEndLabelEdit(node, typed);
-    if (accepted && typed) view.m_pTree->SetLabel(node.m_hItem, typed);  // the control shows the typed text
-    while (platform::Ui().PumpOne()) {
-    }
-    return accepted;
+    return view.OnEndLabelEdit(node, typed);
   }
   std::string Loose() { return "MUSIC (" + dir.path() + ")|loose|deep"; }
 

@@ -159,15 +159,4 @@ TEST_F(SelectionTest, TheLibrarySizeWaitsForTheTopNodeToBeSelected) {
   EXPECT_EQ(page.sizeText, expected);
 }
 
-TEST_F(SelectionTest, CaretLabelIsSetAfterTheEditorCloses) {
-  Select("X|One");
-  EXPECT_EQ(view.OnSetCaretLabel(nullptr), 1);
-  EXPECT_EQ(Find("X").FirstChild().Label(), "One");
-  view.PostSetCaretLabel("Renamed");
-  EXPECT_EQ(Find("X").FirstChild().Label(), "One");
-  while (platform::Ui().PumpOne()) {
-  }
-  EXPECT_EQ(Find("X").FirstChild().Label(), "Renamed");
-}
-
 }  // namespace

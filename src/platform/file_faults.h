@@ -1,0 +1,21 @@
+// A seam for tests: makes a chosen call of one of the file layer's writing steps fail,
+// so that every rewrite can be shown to leave the old file or the complete new one.
+#pragma once
+
+namespace platform {
+
+enum class FileStep {
+  Write,   // writing the bytes of a new file
+  Fsync,   // flushing a new file to disk
+  Rename,  // putting a rewritten file in place of the old one
+  Move,    // renaming a file or folder the user renamed
+};
+
+// The n-th call (1 for the next) of that step from now on fails; 0 turns it off.
+void FailFileStepAt(FileStep step, int nthCall);
+void ClearFileFaults();
+
+// For the file layer: counts the call and says whether it is to fail.
+bool FileStepFails(FileStep step);
+
+}  // namespace platform

@@ -1,0 +1,151 @@
+// After an edit the tree follows the disk: a folder's unlisted files and the
+// missing-file marks of its albums' songs, and the albums of changed catalogues, come
+// out as a fresh scan would show them.
+#include <unordered_set>
+
+#include "catalogue/album_catalogue.h"
+#include "catalogue/settings.h"
+#include "platform/filesystem.h"
+#include "platform/profile.h"
+#include "platform/text.h"
+#include "platform/ui_hooks.h"
+#include "tree/scan_context.h"
+#include "tree/stree_view.h"
+
+using namespace tree;
+
+namespace {
+
+// Upper-cased file titles the catalogue among the entries lists, as the scan reads it.
+std::unordered_set<std::string> ListedTitles(const std::string& folder, const std::vector<platform::DirEntry>& entries) {
+  std::unordered_set<std::string> listed;
+  const platform::DirEntry* entry = catalogue::CatalogueEntry(entries);
+  if (!entry) return listed;
+  std::string raw;
+  if (platform::ReadRegularFile(folder + entry->name, raw, platform::kMaxProfileSize) != platform::ReadResult::Done) {
+    return listed;
+  }
+  for (std::string& title : catalogue::ListedFileTitles(*platform::ProfileDocument::Parse(std::move(raw)))) {
+    listed.insert(std::move(title));
+  }
+  return listed;
+}
+
+}  // namespace
+
+TreeItem STreeView::FindLooseFolderNode(const std::string& folder) const {
+  TreeItem node;
+  for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    const std::string_view data = child.Data().value_or("");
+    if (GetNodeKind(child) == kVolumeNode && !data.empty() && folder.starts_with(data)) node = child;
+  }
+  while (!node.IsNull() && node.Data().value_or("") != folder) {
+    TreeItem next;
+    for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+      const std::string_view data = child.Data().value_or("");
+      if (GetNodeKind(child) == kFolderNode && data.size() > node.Data()->size() && folder.starts_with(data)) {
+        next = child;
+        break;
+      }
+    }
+    node = next;
+  }
+  return node;
+}
+
+void STreeView::RemoveWithEmptyAncestors(TreeItem node) {
+  while (!node.IsNull() && !(node == m_itemTop)) {
+    const TreeItem parent = node.Parent();
+    m_pTree->DeleteItem(node.m_hItem);
+    if (parent.HasChildren()) break;
+    node = parent;
+  }
+}
+
+void STreeView::SyncFolder(const std::string& folder) {
+  const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
+  const bool readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
+  const std::unordered_set<std::string> listed =
+      entries && readCatalogues ? ListedTitles(folder, *entries) : std::unordered_set<std::string>{};
+
+  // Songs of this folder's albums: marked missing exactly when their file is.
+  for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
+    if (GetNodeKind(artist) != kArtistNode) continue;
+    for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
+      if (album.Data().value_or("") != folder) continue;
+      for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
+        const bool missing = !entries || !platform::FindEntryNoCase(*entries, GetNodeName(song, 1));
+        const bool shownMissing = m_pTree->GetOverlay(song.m_hItem) == kOverlayMissing;
+        if (missing && !shownMissing) {
+          m_pTree->SetOverlay(song.m_hItem, kOverlayMissing);
+          ExpandNode(album, 1);
+          ExpandNode(artist, 1);
+        } else if (!missing && shownMissing) {
+          m_pTree->SetOverlay(song.m_hItem, kOverlayNone);
+        }
+      }
+    }
+  }
+
+  // Unlisted files: the scan's rule, entry by entry.
+  std::vector<std::string> wanted;
+  for (const auto& entry : entries.value_or(std::vector<platform::DirEntry>{})) {
+    if ((entry.directory && !entry.name.starts_with('.')) || !IsSongFileName(entry.name)) continue;
+    std::string title = GString(entry.name).FileNamePart(false);
+    if (!listed.contains(platform::UpperUtf8(title))) wanted.push_back(std::move(title));
+  }
+  std::unordered_set<std::string> shown;
+  const TreeItem folderNode = FindLooseFolderNode(folder);
+  for (TreeItem child = folderNode.FirstChild(); !child.IsNull();) {
+    const TreeItem next = child.NextSibling();
+    if (GetNodeKind(child) == kSongNode) {
+      const std::string label(child.Label());
+      if (std::find(wanted.begin(), wanted.end(), label) == wanted.end() || shown.contains(label)) {
+        m_pTree->DeleteItem(child.m_hItem);
+      } else {
+        shown.insert(label);
+      }
+    }
+    child = next;
+  }
+  ScanContext context;
+  context.view = this;
+  context.top = m_itemTop;
+  for (const std::string& title : wanted) {
+    if (!shown.contains(title)) AddLooseFile(context, folder, title);
+  }
+  if (!folderNode.IsNull() && !folderNode.HasChildren()) RemoveWithEmptyAncestors(folderNode);
+}
+
+void STreeView::ReloadCatalogues(const std::set<std::string>& folders) {
+  // The albums of these catalogues go, with the artists they leave empty...
+  for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull();) {
+    const TreeItem nextArtist = artist.NextSibling();
+    if (GetNodeKind(artist) == kArtistNode && artist.HasChildren()) {
+      for (TreeItem album = artist.FirstChild(); !album.IsNull();) {
+        const TreeItem next = album.NextSibling();
+        if (folders.contains(std::string(album.Data().value_or("")))) m_pTree->DeleteItem(album.m_hItem);
+        album = next;
+      }
+      if (!artist.HasChildren()) m_pTree->DeleteItem(artist.m_hItem);
+    }
+    artist = nextArtist;
+  }
+  // ...and come back as the catalogues now read.
+  ScanContext context;
+  context.view = this;
+  context.top = m_itemTop;
+  context.displayMode = m_nDisplayMode;
+  context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
+  for (const std::string& folder : folders) {
+    const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
+    if (!entries || !context.readCatalogues) continue;
+    if (const platform::DirEntry* file = catalogue::CatalogueEntry(*entries)) {
+      std::unordered_set<std::string> listed;
+      ReadCatalogue(context, folder, folder + file->name, *entries, listed);
+    }
+  }
+  if (context.topChildrenAtLastArtist > 0) m_pTree->SortChildren(m_itemTop.m_hItem);
+  for (const std::string& folder : folders) SyncFolder(folder);
+  ReportUnreadCatalogues(context);
+}
