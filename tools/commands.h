@@ -8,6 +8,7 @@
 int RunProfileCommand(const std::vector<std::string>& args);
 int RunHeaderCommand(const std::vector<std::string>& files);
 int RunTreeCommand(const std::vector<std::string>& args);
+int RunEditCommand(const std::vector<std::string>& args);
 
 // Bytes 0x20..0x7E except "\" as themselves, "\" as "\\", every other byte as \xHH.
 std::string EscapeBytes(const std::string& bytes);

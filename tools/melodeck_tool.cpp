@@ -11,8 +11,10 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "profile") return RunProfileCommand(rest);
   if (!args.empty() && args[0] == "header") return RunHeaderCommand(rest);
   if (!args.empty() && args[0] == "tree") return RunTreeCommand(rest);
+  if (!args.empty() && args[0] == "edit") return RunEditCommand(rest);
   std::cerr << "usage: melodeck-tool profile get|put FILE [options]\n"
                "       melodeck-tool header FILE...\n"
-               "       melodeck-tool tree [--files] PATHLIST\n";
+               "       melodeck-tool tree [--files] PATHLIST\n"
+               "       melodeck-tool edit [--files] PATHLIST < SCRIPT\n";
   return 2;
 }

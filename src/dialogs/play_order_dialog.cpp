@@ -192,8 +192,13 @@ void CPlayOrderDlg::FillSongs(int index, std::ostream* playlist) {
 }
 
 void CPlayOrderDlg::WriteSong(const PlayOrderEntry& song, std::ostream& playlist) {
-  const std::string path = m_pView->SongPath(song.item);
-  playlist << (m_bShortPaths ? platform::ShortPathName(path).value_or(path) : path) << '\n';
+  std::string path = m_pView->SongPath(song.item);
+  if (m_bShortPaths) path = platform::ShortPathName(path).value_or(path);
+  if (!STreeView::FitsPlaylistLine(path)) {
+    ++m_nLeftOut;
+    return;
+  }
+  playlist << path << '\n';
 }
 
 bool CPlayOrderDlg::MoveRow(ListBox& list, bool up, int source, int target) {
@@ -311,6 +316,7 @@ void CPlayOrderDlg::OnPlay() {
       catalogue::ReadPlayOrderSettings(m_pView->SettingsFile(), m_pView->StartDirectory());
   m_bShortPaths = !settings.longFilenames;
   std::ofstream playlist(settings.playlistPath, std::ios::binary | std::ios::trunc);
+  m_nLeftOut = 0;
   if (playlist) {
     if (m_bMixSongs) {
       FillSongs(-1, &playlist);
@@ -326,6 +332,7 @@ void CPlayOrderDlg::OnPlay() {
                               platform::MB_OK | platform::MB_ICONEXCLAMATION);
     return;
   }
+  STreeView::ReportLeftOutOfPlaylist(m_nLeftOut);
   std::string error;
   if (!platform::StartDetached(platform::PlayerCommandLine(settings.decoder, settings.playlistPath), error)) {
     platform::Ui().MessageBox(error, "Error", platform::MB_OK | platform::MB_ICONEXCLAMATION);

@@ -57,6 +57,7 @@ class CPlayOrderDlg {
 
   std::vector<std::unique_ptr<PlayOrderEntry>> m_artists, m_albums, m_songs;
   ListBox m_listSongs, m_listArtists, m_listAlbums;
+  int m_nLeftOut = 0;  // songs of the playlist being written that no line can hold
   int m_bMixAlbums = 0;
   int m_bMixSongs = 0;
   int m_bShuffleAlbums = 0;

@@ -25,6 +25,14 @@ std::string STreeView::SongPath(const TreeItem& song) {
   return platform::ResolveCase(std::string(song.Parent().Data().value_or("")) + GetNodeName(song, 1));
 }
 
+bool STreeView::FitsPlaylistLine(std::string_view path) { return path.find_first_of("\r\n") == std::string_view::npos; }
+
+void STreeView::ReportLeftOutOfPlaylist(int count) {
+  if (count == 0) return;
+  platform::ShowError(std::to_string(count) +
+                      " song(s) were left out of the playlist: a line break in a file name can't stand in a playlist.");
+}
+
 int STreeView::AppendSongsToPlaylist(const TreeItem& node, std::ostream& playlist, bool shortPaths, bool all,
                                       int& leftOut) {
   int count = 0;
@@ -37,7 +45,7 @@ int STreeView::AppendSongsToPlaylist(const TreeItem& node, std::ostream& playlis
       if (mark == 1 || mark == 2 || all) count += AppendSongsToPlaylist(child, playlist, shortPaths, all, leftOut);
     } else if (mark == 1 || all) {
       const std::string path = ShortOrLong(SongPath(child), shortPaths);
-      if (path.find_first_of("\r\n") != std::string::npos) {
+      if (!FitsPlaylistLine(path)) {
         ++leftOut;
         continue;
       }
@@ -92,10 +100,7 @@ void STreeView::OnPopupCommand(unsigned id) {
   }
   playlist.close();
   if (!playlist) return cannotWrite();
-  if (leftOut > 0) {
-    platform::ShowError(std::to_string(leftOut) +
-                        " song(s) were left out of the playlist: a line break in a file name can't stand in a playlist.");
-  }
+  ReportLeftOutOfPlaylist(leftOut);
   if (id == res::ID_PLAY_NOW && lines == 0) {
     platform::Ui().MessageBox("Found no songs to play!", "Error", platform::MB_OK | platform::MB_ICONEXCLAMATION);
     return;

@@ -81,7 +81,6 @@ void STreeView::Refresh(const GString& pathList) {
   DeleteBranch(m_itemTop, 1, 1);
   m_pTree->SetLabel(m_itemTop.m_hItem, "Scanning...");
   m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
-  IdleDelay(50, 1);  // the emptied tree paints, labelled "Scanning..."
 
   // The scan dispatches no messages: views hear of the new tree once, at its end.
   m_pTree->BeginBatch();

@@ -131,6 +131,10 @@ class STreeView : public tree::TreeNotifications {
   // playlist, skipping missing files; returns the number of lines. Songs whose path
   // holds a line break cannot be a line of a playlist: they are counted in leftOut.
   int AppendSongsToPlaylist(const TreeItem& node, std::ostream& playlist, bool shortPaths, bool all, int& leftOut);
+  // A playlist holds one path per line: a path with a line break cannot stand in it.
+  static bool FitsPlaylistLine(std::string_view path);
+  // Tells the user how many songs were left out of a playlist for that reason.
+  static void ReportLeftOutOfPlaylist(int count);
   // Context-menu commands 1043 to 1047 for the selected node.
   void OnPopupCommand(unsigned id);
   // Context menu: a right-button press on hit (null: on no node) picks the node the

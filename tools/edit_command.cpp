@@ -1,0 +1,184 @@
+// melodeck-tool edit [--files] PATHLIST < SCRIPT: renames, deletes, display-mode
+// switches and refreshes read from standard input and carried out, one after the
+// other, by the code the window uses, on one tree in this one process.
+#include <iostream>
+#include <sstream>
+
+#include "catalogue/settings.h"
+#include "commands.h"
+#include "platform/ui_hooks.h"
+#include "res/resource_ids.h"
+#include "tree/node_deleter.h"
+#include "tree/stree_view.h"
+#include "tree/tree_dump.h"
+
+namespace {
+
+// Message boxes are printed and answered as the script says.
+class ScriptedUi : public platform::UiHooks {
+ public:
+  ScriptedUi() { platform::SetUiHooks(this); }
+  ~ScriptedUi() override { platform::SetUiHooks(nullptr); }
+  ScriptedUi(const ScriptedUi&) = delete;
+  ScriptedUi& operator=(const ScriptedUi&) = delete;
+
+  int MessageBox(const std::string& text, const std::string& caption, unsigned type) override {
+    std::string shown = text;
+    for (size_t at; (at = shown.find('\n')) != std::string::npos;) shown.replace(at, 1, "\\n");
+    const unsigned buttons = type & platform::MB_TYPEMASK;
+    if (buttons == platform::MB_YESNO || buttons == platform::MB_YESNOCANCEL) {
+      std::cout << "question: " << caption << ": " << shown << " -> " << (answerYes ? "yes" : "no") << '\n';
+      if (!answerYes) refused = true;
+      return answerYes ? platform::IDYES : platform::IDNO;
+    }
+    std::cout << "message: " << caption << ": " << shown << '\n';
+    if (caption == "Error") refused = true;
+    return platform::IDOK;
+  }
+
+  bool answerYes = true;
+  bool refused = false;  // a question was answered no, or an error was shown
+};
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> fields;
+  std::istringstream stream(line);
+  for (std::string field; std::getline(stream, field, '\t');) fields.push_back(field);
+  if (!line.empty() && line.back() == '\t') fields.emplace_back();
+  return fields;
+}
+
+// The node reached by labels from a child of the top node down: at each level the
+// first child with exactly that label.
+TreeItem FindByLabels(const STreeView& view, std::vector<std::string>::const_iterator label,
+                      std::vector<std::string>::const_iterator end) {
+  TreeItem node = view.m_itemTop;
+  for (; label != end && !node.IsNull(); ++label) {
+    TreeItem child = node.FirstChild();
+    while (!child.IsNull() && child.Label() != *label) child = child.NextSibling();
+    node = child;
+  }
+  return node;
+}
+
+// Deletes go through the context menu as in the window; this plays the main frame's part.
+class EditSession : public tree::PopupDelegate {
+ public:
+  EditSession(const std::string& pathList, bool files) : m_strPathList(pathList) {
+    m_view.SetPopupDelegate(this);
+    const std::string startup = catalogue::StartupDirectory();
+    m_view.SetSettingsPaths(startup, catalogue::SettingsFilePath(startup));
+    m_view.OnInitialUpdate();  // its posted Refresh is never pumped: the one below stands for it
+    while (m_ui.PumpOne()) {
+    }
+    if (files) m_view.m_nDisplayMode = 1;
+    m_view.Refresh(pathList);
+  }
+
+  // Carries out one script line; false when the line was not understood.
+  bool Run(const std::string& line) {
+    const std::vector<std::string> fields = SplitTabs(line);
+    m_ui.refused = false;
+    const std::optional<bool> done = Command(fields);
+    while (m_ui.PumpOne()) {
+    }
+    if (!done) return false;
+    std::cout << (*done && !m_ui.refused ? "ok" : "refused") << '\n';
+    return true;
+  }
+
+ private:
+  // Whether the edit was carried out; nothing (with an error line) when the line is malformed.
+  std::optional<bool> Command(const std::vector<std::string>& fields) {
+    const std::string& name = fields.empty() ? std::string() : fields[0];
+    const size_t count = fields.size();
+    if (name == "rename" && count >= 3) {
+      const TreeItem node = Node(fields.begin() + 2, fields.end());
+      if (node.IsNull()) return std::nullopt;
+      m_view.m_pTree->SelectItem(node.m_hItem);
+      std::string start;
+      return m_view.OnBeginLabelEdit(node, start) && m_view.OnEndLabelEdit(node, fields[1].c_str());
+    }
+    if (name == "delete" && count >= 2) {
+      const TreeItem node = Node(fields.begin() + 1, fields.end());
+      if (node.IsNull()) return std::nullopt;
+      m_view.OnRButtonDown(node);
+      for (const platform::MenuItem& item : m_view.BuildContextMenu()) {
+        if (item.command != res::ID_DELETE_NODE) continue;
+        if (!item.enabled) return false;  // grayed for this node
+        m_view.OnPopupCommand(res::ID_DELETE_NODE);
+        return true;
+      }
+      return false;
+    }
+    if (name == "answer" && count == 2 && (fields[1] == "yes" || fields[1] == "no")) {
+      m_ui.answerYes = fields[1] == "yes";
+      return true;
+    }
+    if (name == "mode" && count == 2 && (fields[1] == "songs" || fields[1] == "files")) {
+      if (fields[1] == "songs") {
+        m_view.OnShowSongnames();
+      } else {
+        m_view.OnShowFilenames();
+      }
+      return true;
+    }
+    if (name == "refresh" && count == 1) {
+      m_view.Refresh(m_strPathList);
+      return true;
+    }
+    if (name == "tree" && count == 1) {
+      std::cout << DumpTree(m_view, m_view.m_itemTop);
+      return true;
+    }
+    std::cout << "error: not a command: " << EscapeBytes(fields.empty() ? std::string() : fields[0]) << '\n';
+    return std::nullopt;
+  }
+
+  bool Available(unsigned) const override { return true; }
+  void AddAlbum(const TreeItem&) override {}
+  void DeleteNode(const TreeItem& node) override { CNodeDeleter(&m_view, m_view.m_itemTop).Delete(node); }
+  void RenameNode(const TreeItem&) override {}
+
+  TreeItem Node(std::vector<std::string>::const_iterator begin, std::vector<std::string>::const_iterator end) {
+    const TreeItem node = FindByLabels(m_view, begin, end);
+    if (node.IsNull()) {
+      std::string path;
+      for (auto label = begin; label != end; ++label) path += (path.empty() ? "" : "|") + EscapeBytes(*label);
+      std::cout << "error: no such node: " << path << '\n';
+    }
+    return node;
+  }
+
+  ScriptedUi m_ui;  // installed before the view exists, removed after it is gone
+  STreeView m_view;
+  std::string m_strPathList;
+};
+
+}  // namespace
+
+int RunEditCommand(const std::vector<std::string>& args) {
+  bool files = false;
+  std::vector<std::string> rest;
+  for (const std::string& arg : args) {
+    if (arg == "--files") {
+      files = true;
+    } else {
+      rest.push_back(arg);
+    }
+  }
+  if (rest.size() != 1) {
+    std::cerr << "usage: melodeck-tool edit [--files] PATHLIST < SCRIPT\n";
+    return 2;
+  }
+  int status = 0;
+  {
+    EditSession session(rest.front(), files);
+    for (std::string line; std::getline(std::cin, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.empty()) continue;
+      if (!session.Run(line)) status = 2;
+    }
+  }
+  return status;
+}
