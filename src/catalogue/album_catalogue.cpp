@@ -90,8 +90,10 @@ std::vector<SongEntryLine> ReadSongEntries(const platform::ProfileDocument& doc,
   return entries;
 }
 
-const SongEntryLine* FindSongEntry(const std::vector<SongEntryLine>& entries, std::string_view fileName) {
+const SongEntryLine* FindSongEntry(const std::vector<SongEntryLine>& entries, std::string_view fileName,
+                                   size_t position) {
   const std::string title = FileTitleOfField(fileName);
+  if (position < entries.size() && platform::EqualsNoCase(entries[position].fileTitle, title)) return &entries[position];
   for (const SongEntryLine& entry : entries) {
     if (platform::EqualsNoCase(entry.fileTitle, title)) return &entry;
   }
@@ -160,7 +162,7 @@ SongEntryResult WriteSongEntry(const std::string& folder, const std::string& alb
   const std::string section = SectionOfAlbum(albumName);
   const auto doc = platform::ProfileOpen(file);
   const auto entries = ReadSongEntries(*doc, section);
-  const SongEntryLine* found = FindSongEntry(entries, entry.oldFileName);
+  const SongEntryLine* found = FindSongEntry(entries, entry.oldFileName, entry.position);
   if (!found) return SongEntryResult::NoEntry;
   const std::string value = ComposeSongEntry(entry.newFileName, entry.title, entry.category, entry.year, entry.artist,
                                              ExtraFields(found->value));

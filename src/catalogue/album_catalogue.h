@@ -40,9 +40,12 @@ struct SongEntryLine {
 // The song entries of the first section of that name: T1 upwards to the first key
 // that is missing or empty, read in one pass over the section.
 std::vector<SongEntryLine> ReadSongEntries(const platform::ProfileDocument& doc, std::string_view section);
+inline constexpr size_t kAnyPosition = static_cast<size_t>(-1);
 // The entry whose file is fileName (with or without extension), without regard to
-// case; null when there is none.
-const SongEntryLine* FindSongEntry(const std::vector<SongEntryLine>& entries, std::string_view fileName);
+// case; null when there is none. A section may list one file twice: position, the
+// song's place in its album as the tree shows it, picks the entry that is that song.
+const SongEntryLine* FindSongEntry(const std::vector<SongEntryLine>& entries, std::string_view fileName,
+                                   size_t position = kAnyPosition);
 // Upper-cased file titles of every song any album of the catalogue lists.
 std::vector<std::string> ListedFileTitles(const platform::ProfileDocument& doc);
 // Whether the catalogue of the folder, as it is on disk now, lists the song file.
@@ -81,6 +84,7 @@ struct SongEntry {
   std::string category;
   int year = 0;
   std::string artist;
+  size_t position = kAnyPosition;  // the song's place in its album
 };
 enum class SongEntryResult { Written, NoEntry, RenameFailed, WriteFailed };
 // Finds the song's entry and checks that it can be written before anything changes;

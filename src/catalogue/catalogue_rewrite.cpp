@@ -107,13 +107,14 @@ RewriteResult RenameAlbumSections(const std::string& file, const std::string& ol
   return Apply(file, *doc, edits);
 }
 
-RewriteResult RemoveSongEntry(const std::string& file, const std::string& sectionName, const std::string& fileName) {
+RewriteResult RemoveSongEntry(const std::string& file, const std::string& sectionName, const std::string& fileName,
+                              size_t position) {
   RewriteResult refusal{};
   const auto doc = OpenWritable(file, refusal);
   if (!doc) return refusal;
   const Document::Section* section = doc->FindSection(sectionName);
   const auto entries = ReadSongEntries(*doc, sectionName);
-  const SongEntryLine* removed = FindSongEntry(entries, fileName);
+  const SongEntryLine* removed = FindSongEntry(entries, fileName, position);
   if (!section || !removed) return RewriteResult::NotFound;
   std::vector<Edit> edits{{removed->line, true, {}}};
   // The song keys after it move up by one: the first takes the removed key's number.

@@ -29,7 +29,9 @@ RewriteResult RenameAlbumSections(const std::string& catalogue, const std::strin
 
 // Removes the entry of fileName (its first field) from the section of that album and
 // renumbers the song keys after it in that section.
-RewriteResult RemoveSongEntry(const std::string& catalogue, const std::string& section, const std::string& fileName);
+// position: the song's place in its album, for a section that lists the file twice.
+RewriteResult RemoveSongEntry(const std::string& catalogue, const std::string& section, const std::string& fileName,
+                              size_t position);
 
 // Removes every section whose "Artist" is artist (without regard to case); a
 // catalogue left with nothing but blank lines is deleted.

@@ -157,8 +157,8 @@ TreeItem CAddAlbumDlg::ArtistNodeFor() {
   // The album goes under the artist it names: an existing node of that name, or a
   // new one at its sorted place, as a rescan would show it.
   TreeModel& tree = *m_pView->m_pTree;
-  const Handle found = tree.FindChildByLabel(m_pView->m_itemTop.m_hItem, m_strArtist);
-  if (found != kNullHandle && m_pView->GetNodeKind(m_pView->Item(found)) == kArtistNode) return m_pView->Item(found);
+  const TreeItem found = m_pView->FindArtistNode(m_strArtist);
+  if (!found.IsNull()) return found;
   const TreeItem artist = m_pView->m_itemTop.AddChild(m_strArtist, kImageArtist);
   tree.SortChildren(m_pView->m_itemTop.m_hItem);
   return artist;

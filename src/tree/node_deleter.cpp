@@ -142,7 +142,7 @@ void CNodeDeleter::DeleteAlbum(const TreeItem& item) {
   if (catalogue::HoldsOnlyBlankLines(file)) platform::DeleteFile(file);
   m_pView->ReloadCatalogues({folder});
   // The artist's first remaining album is selected; an artist left empty is gone.
-  const TreeItem artistNode = m_pView->Item(m_pView->m_pTree->FindChildByLabel(m_itemTop.m_hItem, artist));
+  const TreeItem artistNode = m_pView->FindArtistNode(artist);
   if (artistNode.HasChildren()) m_pView->m_pTree->SelectItem(artistNode.FirstChild().m_hItem);
 }
 
@@ -154,8 +154,8 @@ void CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
   const TreeItem album = item.Parent();
   const std::string folder = FolderOf(album);
   const std::string file = catalogue::CatalogueFile(folder);
-  const auto result =
-      catalogue::RemoveSongEntry(file, catalogue::SectionOfAlbum(album.Label()), m_pView->GetNodeName(item, 1));
+  const auto result = catalogue::RemoveSongEntry(file, catalogue::SectionOfAlbum(album.Label()),
+                                                 m_pView->GetNodeName(item, 1), item.m_pTree->RowOf(item.m_hItem));
   switch (result) {
     case catalogue::RewriteResult::ReadOnly: return ReportReadOnly(album);
     case catalogue::RewriteResult::Unwritable:

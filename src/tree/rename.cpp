@@ -197,6 +197,30 @@ bool STreeView::RenameArtist(const TreeItem& item, const std::string& oldLabel, 
     if (folder.empty() || !folders.insert(folder).second) continue;  // a duplicate album has no catalogue of its own
     files.push_back(catalogue::CatalogueFile(folder));
   }
+  // The albums the artist of the new name will have, as the next scan reads them: two
+  // of one name would hide the songs of one of them.
+  std::vector<std::string> albums;
+  for (const std::string& file : files) {
+    const auto doc = platform::ProfileOpen(file);
+    for (const std::string& section : doc->SectionNames()) {
+      const std::string artist = doc->Value(section, "Artist").value_or("");
+      if (artist.empty()) continue;
+      if (platform::EqualsNoCase(platform::TrimBlanks(artist), platform::TrimBlanks(oldLabel)) ||
+          platform::EqualsNoCase(artist, text)) {
+        albums.push_back(platform::UpperUtf8(GString(section).Field(2, ":")));
+      }
+    }
+  }
+  const TreeItem other = FindArtistNode(text);
+  for (TreeItem album = other.FirstChild(); !album.IsNull() && !(other == item); album = album.NextSibling()) {
+    if (!folders.contains(std::string(album.Data().value_or("")))) albums.push_back(platform::UpperUtf8(album.Label()));
+  }
+  std::sort(albums.begin(), albums.end());
+  if (const auto twin = std::adjacent_find(albums.begin(), albums.end()); twin != albums.end()) {
+    ShowError("Can't rename to \"" + text + "\"!\n\nThat artist would have two albums named " + *twin +
+              ": one would hide the other.");
+    return false;
+  }
   const auto result = catalogue::RenameArtist(files, oldLabel, text);
   if (result != catalogue::RewriteResult::Done) {
     ShowError("Unable to write the new artist to every album.ini of " + oldLabel + "!\n\nNothing was changed.");
@@ -206,7 +230,7 @@ bool STreeView::RenameArtist(const TreeItem& item, const std::string& oldLabel, 
   // name, merged with an artist of that name, with sections whose "Artist" differed
   // only in blanks or letter case.
   ReloadCatalogues(folders);
-  const TreeItem renamed = Item(m_pTree->FindChildByLabel(m_itemTop.m_hItem, text));
+  const TreeItem renamed = FindArtistNode(text);
   if (!renamed.IsNull()) m_pTree->SelectItem(renamed.m_hItem);
   return true;
 }
@@ -266,6 +290,7 @@ bool STreeView::RenameAlbumSong(const TreeItem& item, const std::string& text) {
   entry.oldFileName = oldFileName;
   entry.newFileName = fileNames ? name + ".mp3" : oldFileName;
   entry.title = fileNames ? std::string(GetNodeName(item, 0)) : name;
+  entry.position = m_pTree->RowOf(item.m_hItem);
   if (m_pDataPage) {
     entry.category = m_pDataPage->m_strCategory;
     entry.year = m_pDataPage->m_nYear;
@@ -274,7 +299,7 @@ bool STreeView::RenameAlbumSong(const TreeItem& item, const std::string& text) {
     // Without a details page the song keeps its own fields.
     const auto entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogue::CatalogueFile(folder)),
                                                     catalogue::SectionOfAlbum(album.Label()));
-    if (const auto* found = catalogue::FindSongEntry(entries, oldFileName)) {
+    if (const auto* found = catalogue::FindSongEntry(entries, oldFileName, entry.position)) {
       const catalogue::SongFields fields = catalogue::ParseSongFields(found->value);
       entry.category = fields.category;
       entry.year = fields.year;

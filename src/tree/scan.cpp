@@ -156,7 +156,7 @@ void STreeView::ReadCatalogue(ScanContext& context, const std::string& folder, c
   for (const std::string& section : doc->SectionNames()) {
     const std::string artist = doc->Value(section, "Artist").value_or("");
     if (artist.empty()) continue;
-    TreeItem artistNode = Item(m_pTree->FindChildByLabel(m_itemTop.m_hItem, artist));
+    TreeItem artistNode = FindArtistNode(artist);
     if (artistNode.IsNull()) {
       artistNode = m_itemTop.AddChild(artist, kImageArtist);
       context.topChildrenAtLastArtist = m_pTree->ChildCount(m_itemTop.m_hItem);
@@ -226,6 +226,16 @@ void STreeView::AddLooseFile(ScanContext& context, const std::string& folder, co
   }
   const Handle file = m_pTree->InsertItem(folderNode, fileTitle, kImageSong);
   m_pTree->SetData(file, m_pTree->GetData(folderNode));
+}
+
+TreeItem STreeView::FindArtistNode(std::string_view name) const {
+  const TreeItem found(m_pTree->FindChildByLabel(m_itemTop.m_hItem, name), m_pTree);
+  if (found.IsNull() || GetNodeKind(found) == kArtistNode) return found;
+  // The label index gave another kind of node: look among the rest.
+  for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (GetNodeKind(child) == kArtistNode && platform::EqualsNoCase(child.Label(), name)) return child;
+  }
+  return {};
 }
 
 TreeItem STreeView::FindChildNode(const TreeItem& parent, const std::string& label, int recursive, int byData,

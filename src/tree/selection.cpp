@@ -147,7 +147,7 @@ void STreeView::FillSongDetails(const TreeItem& song) {
     const std::string section = catalogue::SectionOfAlbum(album.Label());
     page->SetReadOnly(CatalogueReadOnly(album), 1);
     const auto entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogueFile), section);
-    if (const auto* entry = catalogue::FindSongEntry(entries, GetNodeName(song, 1))) {
+    if (const auto* entry = catalogue::FindSongEntry(entries, GetNodeName(song, 1), m_pTree->RowOf(song.m_hItem))) {
       const catalogue::SongFields fields = catalogue::ParseSongFields(entry->value);
       page->m_strCategory = fields.category;
       page->AddCategory(page->m_strCategory);

@@ -118,7 +118,8 @@ void STreeView::RelabelAlbumSongs(const TreeItem& album) {
           entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogue::CatalogueFile(folder)),
                                                catalogue::SectionOfAlbum(album.Label()));
         }
-        const catalogue::SongEntryLine* entry = catalogue::FindSongEntry(*entries, data + ".mp3");
+        const catalogue::SongEntryLine* entry =
+            catalogue::FindSongEntry(*entries, data + ".mp3", m_pTree->RowOf(song.m_hItem));
         if (entry) title = entry->title;
       }
       m_pTree->SetData(song.m_hItem, std::string_view(title));

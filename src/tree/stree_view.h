@@ -103,6 +103,9 @@ class STreeView : public tree::TreeNotifications {
   TreeItem FindLooseFolderNode(const std::string& folder) const;
   // Removes the node, then every ancestor left without children; never the top node.
   void RemoveWithEmptyAncestors(TreeItem node);
+  // The artist node of that name (without regard to case); null when there is none.
+  // A volume or folder may carry the same label.
+  TreeItem FindArtistNode(std::string_view name) const;
   // The ";"-separated path list of the last Refresh.
   const std::string& PathList() const { return m_strPathList; }
   // The first child (or, recursively, descendant) matching by label (without regard to

@@ -6,6 +6,7 @@
 
 #include "mp3_frames.h"
 #include "platform/profile.h"
+#include "platform/text.h"
 #include "tree/tree_dump.h"
 
 namespace testing_support {
@@ -47,7 +48,8 @@ namespace {
 
 void CanonicalLines(STreeView& view, const TreeItem& item, const std::string& path, std::vector<std::string>& lines) {
   const std::string line = DumpTree(view, item);
-  const std::string own = line.substr(0, line.find('\n'));
+  std::string own = line.substr(0, line.find('\n'));
+  if (view.GetNodeKind(item) == tree::kArtistNode) own = platform::UpperUtf8(own);
   const std::string here = path + "/" + own.substr(own.find_first_not_of(' '));
   lines.push_back(here);
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {

@@ -30,7 +30,9 @@ class LibraryFixture : public ::testing::Test {
   // The tree as melodeck-tool prints it, with the library folder written as "<lib>/".
   std::string Tree();
   // The tree without its sibling order: one line per node with its labels from the
-  // top down, sorted.
+  // top down, sorted. An artist whose sections spell the name in several letter cases
+  // is labelled as the first catalogue scanned spells it, which depends on that order
+  // too: artist labels are compared upper-cased.
   static std::string Canonical(STreeView& view);
   // The tree a fresh Refresh of the last path list shows, in the same display mode,
   // in that form; the view itself is left as it is.

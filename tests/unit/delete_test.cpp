@@ -157,7 +157,7 @@ TEST(CatalogueRewriteTest, FailuresLeaveTheCatalogueByteIdentical) {
   testing_support::WriteFile(file, bytes);
   MakeReadOnly(file);
   EXPECT_EQ(catalogue::RenameAlbumSections(file, "A", "B"), catalogue::RewriteResult::ReadOnly);
-  EXPECT_EQ(catalogue::RemoveSongEntry(file, "Album:A", "a.mp3"), catalogue::RewriteResult::ReadOnly);
+  EXPECT_EQ(catalogue::RemoveSongEntry(file, "Album:A", "a.mp3", catalogue::kAnyPosition), catalogue::RewriteResult::ReadOnly);
   EXPECT_EQ(catalogue::RemoveArtistSections(file, "X"), catalogue::RewriteResult::ReadOnly);
   EXPECT_EQ(ReadFile(file), bytes);
   // A name a Windows-1252 catalogue cannot hold is refused, not garbled.
@@ -168,7 +168,7 @@ TEST(CatalogueRewriteTest, FailuresLeaveTheCatalogueByteIdentical) {
   EXPECT_EQ(ReadFile(dir / "w/album.ini"), "[Album:\xD6]\r\nArtist=X\r\n");
   // The same file listed by two albums: only the album's own entry goes.
   testing_support::WriteFile(dir / "two/album.ini", "[Album:A]\nT1=s.mp3, A\n[Album:B]\nT1=s.mp3, B\nT2=t.mp3, T\n");
-  EXPECT_EQ(catalogue::RemoveSongEntry(dir / "two/album.ini", "album:b", "S.MP3"), catalogue::RewriteResult::Done);
+  EXPECT_EQ(catalogue::RemoveSongEntry(dir / "two/album.ini", "album:b", "S.MP3", catalogue::kAnyPosition), catalogue::RewriteResult::Done);
   EXPECT_EQ(ReadFile(dir / "two/album.ini"), "[Album:A]\nT1=s.mp3, A\n[Album:B]\nT1=t.mp3, T\n");
 }
 
