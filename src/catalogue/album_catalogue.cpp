@@ -151,9 +151,7 @@ bool WriteAlbumInfo(const std::string& folder, const std::string& albumName, con
   const std::string section = SectionOfAlbum(albumName);
   GString trimmed = category;
   trimmed.Trim(" ");
-  const bool categoryWritten = platform::ProfileWrite(file, section.c_str(), "Category", trimmed.c_str()) == 1;
-  const bool yearWritten = platform::ProfileWrite(file, section.c_str(), "Year", std::to_string(year).c_str()) == 1;
-  return categoryWritten && yearWritten;
+  return platform::ProfileWriteValues(file, section, {{"Category", trimmed}, {"Year", std::to_string(year)}}, false) == 1;
 }
 
 SongEntryResult WriteSongEntry(const std::string& folder, const std::string& albumName, const SongEntry& entry) {

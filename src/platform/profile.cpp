@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string_view>
 #include <unordered_map>
 
@@ -207,17 +208,24 @@ ProfileBufferResult FitProfileResult(const ProfileReadResult& result, std::size_
 
 int ProfileWrite(const std::string& file, const char* section, const char* key, const char* value) {
   if (!section) return (!key && !value) ? 1 : 0;  // all null: flush; our writes are never delayed
+  if (!key) return ProfileWriteValues(file, section, {}, true);
+  return ProfileWriteValues(file, section, {{key, value ? std::optional<std::string>(value) : std::nullopt}}, false);
+}
+
+int ProfileWriteValues(const std::string& file, const std::string& section,
+                       const std::vector<std::pair<std::string, std::optional<std::string>>>& values, bool deleteSection) {
   const std::string sectionName(TrimBlanks(section));
   // A "]" would end the header early: "[a]b]" reads back as section "a".
   if (sectionName.empty() || HasLineBreak(sectionName) || sectionName.find(']') != std::string::npos) return 0;
-  if (key) {
+  for (const auto& [key, value] : values) {
     const std::string_view keyName = TrimBlanks(key);
     if (keyName.empty() || HasLineBreak(keyName) || keyName.find('=') != std::string_view::npos ||
         keyName.front() == ';' || keyName.front() == '[') {
       return 0;
     }
+    if (value && HasLineBreak(*value)) return 0;
   }
-  if (value && HasLineBreak(value)) return 0;
+  const bool deletesOnly = std::none_of(values.begin(), values.end(), [](const auto& kv) { return kv.second.has_value(); });
 
   const auto attributes = GetFileAttributes(file);
   if (attributes && (attributes->directory || attributes->readOnly)) return 0;
@@ -226,30 +234,40 @@ int ProfileWrite(const std::string& file, const char* section, const char* key, 
     const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
     const auto folderAttributes = GetFileAttributes(folder);
     if (!folderAttributes || !folderAttributes->directory) return 0;
-    if (!value) return 1;  // deleting in a missing file changes nothing
+    if (deletesOnly) return 1;  // deleting in a missing file changes nothing
   }
 
   // The write starts from the file as it is; one that cannot be read whole (a FIFO,
   // a device, an oversized file) is never replaced by what little we know of it.
   std::string raw;
   if (attributes && ReadRegularFile(file, raw, kMaxProfileSize) != ReadResult::Done) return 0;
-  const auto doc = ProfileDocument::Parse(std::move(raw));
-  bool failed = false;
-  const auto content = ApplyWrite(*doc, sectionName, key, value, failed);
-  if (failed) return 0;
-  if (!content) return 1;
-  if (!doc->KeepsEncoding(*content)) return 0;
+  const auto original = ProfileDocument::Parse(raw);
+  auto doc = original;
+  bool changed = false;
+  const auto apply = [&](const char* key, const char* value) {
+    bool failed = false;
+    auto content = ApplyWrite(*doc, sectionName, key, value, failed);
+    if (failed) return false;
+    if (content) {
+      doc = ProfileDocument::Parse(std::move(*content));
+      changed = true;
+    }
+    return true;
+  };
+  if (deleteSection && !apply(nullptr, nullptr)) return 0;
+  for (const auto& [key, value] : values) {
+    if (!apply(key.c_str(), value ? value->c_str() : nullptr)) return 0;
+  }
+  if (!changed) return 1;
+  // Every change lands in one replacement of the file, or none does.
+  if (!original->KeepsEncoding(doc->Raw())) return 0;
   Cache().erase(file);
-  return ReplaceFileAtomically(file, *content) ? 1 : 0;
+  return ReplaceFileAtomically(file, doc->Raw()) ? 1 : 0;
 }
 
 std::string ProfileGetString(const std::string& file, const std::string& section,
                              const std::string& key, const std::string& defaultValue) {
   return ProfileRead(file, section.c_str(), key.c_str(), defaultValue.c_str()).text;
-}
-
-std::vector<std::string> ProfileSectionNames(const std::string& file) {
-  return ProfileOpen(file)->SectionNames();
 }
 
 std::vector<std::string> ProfileKeyNames(const std::string& file, const std::string& section) {

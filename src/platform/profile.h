@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,10 +45,16 @@ ProfileBufferResult FitProfileResult(const ProfileReadResult& result, std::size_
 // key null deletes the section, all three null flushes.
 int ProfileWrite(const std::string& file, const char* section, const char* key, const char* value);
 
+// Several keys of one section written (a value) or deleted (nothing) in one change of
+// the file, after the section itself is deleted when deleteSection is set: either
+// every change is made or none is. The results of ProfileWrite.
+int ProfileWriteValues(const std::string& file, const std::string& section,
+                       const std::vector<std::pair<std::string, std::optional<std::string>>>& values,
+                       bool deleteSection);
+
 // Convenience forms used by the program.
 std::string ProfileGetString(const std::string& file, const std::string& section,
                              const std::string& key, const std::string& defaultValue = "");
-std::vector<std::string> ProfileSectionNames(const std::string& file);
 // Empty when the section is missing or has no keys.
 std::vector<std::string> ProfileKeyNames(const std::string& file, const std::string& section);
 

@@ -202,14 +202,16 @@ bool STreeView::RenameArtist(const TreeItem& item, const std::string& oldLabel, 
   std::vector<std::string> albums;
   for (const std::string& file : files) {
     const auto doc = platform::ProfileOpen(file);
+    std::set<std::string> inFile;  // a header repeated in one file reads as one section
     for (const std::string& section : doc->SectionNames()) {
       const std::string artist = doc->Value(section, "Artist").value_or("");
       if (artist.empty()) continue;
       if (platform::EqualsNoCase(platform::TrimBlanks(artist), platform::TrimBlanks(oldLabel)) ||
           platform::EqualsNoCase(artist, text)) {
-        albums.push_back(platform::UpperUtf8(GString(section).Field(2, ":")));
+        inFile.insert(platform::UpperUtf8(GString(section).Field(2, ":")));
       }
     }
+    albums.insert(albums.end(), inFile.begin(), inFile.end());
   }
   const TreeItem other = FindArtistNode(text);
   for (TreeItem album = other.FirstChild(); !album.IsNull() && !(other == item); album = album.NextSibling()) {

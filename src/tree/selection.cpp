@@ -50,12 +50,16 @@ void STreeView::SaveDetails(const TreeItem& item) {
   const bool changed = m_pDataPage->m_strCategory != m_shown->category || m_pDataPage->m_nYear != m_shown->year ||
                        (albumSong && m_pDataPage->m_strArtist != m_shown->artist);
   if (!changed) return;
-  if (kind == kAlbumNode) {
-    if (item.Data().value_or("").empty()) return;  // a duplicate album has no catalogue
-    WriteAlbumInfo(item, m_pDataPage->m_strCategory, m_pDataPage->m_nYear);
-  } else {
-    WriteSongEntry(item.Parent(), item, GetNodeName(item, 1), m_pDataPage->m_strCategory, m_pDataPage->m_nYear,
-                   m_pDataPage->m_strArtist);
+  const std::string folder(kind == kAlbumNode ? item.Data().value_or("") : item.Parent().Data().value_or(""));
+  if (folder.empty()) return;  // a duplicate album has no catalogue
+  const bool written =
+      kind == kAlbumNode
+          ? WriteAlbumInfo(item, m_pDataPage->m_strCategory, m_pDataPage->m_nYear)
+          : WriteSongEntry(item.Parent(), item, GetNodeName(item, 1), m_pDataPage->m_strCategory,
+                           m_pDataPage->m_nYear, m_pDataPage->m_strArtist) == catalogue::SongEntryResult::Written;
+  if (!written) {
+    platform::ShowError("Unable to write the details of " + std::string(item.Label()) + " to " +
+                        catalogue::CatalogueFile(folder) + "!");
   }
 }
 

@@ -12,6 +12,7 @@
 #include <set>
 
 #include "catalogue/album_catalogue.h"
+#include "disk_snapshot.h"
 #include "library_fixture.h"
 #include "mp3_frames.h"
 #include "platform/filesystem.h"
@@ -24,33 +25,8 @@ using namespace tree;
 
 namespace {
 
-// Every file below the library: its path, bytes (or link target) and inode.
-struct DiskFile {
-  std::string bytes;
-  ino_t inode = 0;
-};
-using Disk = std::map<std::string, DiskFile>;
-
-Disk Snapshot(const std::string& root) {
-  Disk disk;
-  std::error_code error;
-  for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::end(it); it.increment(error)) {
-    const std::string path = it->path().string();
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) continue;
-    DiskFile file;
-    file.inode = st.st_ino;
-    if (S_ISLNK(st.st_mode)) {
-      file.bytes = "link:" + fs::read_symlink(it->path(), error).string();
-    } else if (S_ISREG(st.st_mode)) {
-      platform::ReadWholeFile(path, file.bytes);
-    } else {
-      continue;
-    }
-    disk[path.substr(root.size())] = std::move(file);
-  }
-  return disk;
-}
+using testing_support::Disk;
+using testing_support::Snapshot;
 
 bool IsCatalogue(const std::string& path) {
   return platform::EqualsNoCase(fs::path(path).filename().string(), catalogue::kCatalogueName);
