@@ -84,7 +84,8 @@ void RemoveStaleTempFiles(const std::string& target) {
     const std::string_view name = item->d_name;
     // Ours: the prefix, six hex digits and the suffix.
     if (name.size() != prefix.size() + 6 + kTempSuffix.size() || !name.starts_with(prefix) ||
-        !name.ends_with(kTempSuffix)) {
+        !name.ends_with(kTempSuffix) ||
+        name.substr(prefix.size(), 6).find_first_not_of("0123456789abcdef") != std::string_view::npos) {
       continue;
     }
     struct stat st {};

@@ -57,9 +57,9 @@ std::string UnescapeHex(const std::string& text) {
   return out;
 }
 
-std::vector<MountEntry> ReadMounts() {
+std::vector<MountEntry> ReadMounts(const std::string& mountTable) {
   std::vector<MountEntry> mounts;
-  std::ifstream in("/proc/self/mountinfo");
+  std::ifstream in(mountTable);
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream fields(line);
@@ -134,6 +134,8 @@ const char* LabelTool(const std::string& fsType) {
 
 class SystemVolumes final : public VolumeService {
  public:
+  explicit SystemVolumes(std::string mountTable) : m_strMountTable(std::move(mountTable)) {}
+
   VolumeInfo VolumeOf(const std::string& path) override {
     const MountEntry* mount = FindMount(path);
     VolumeInfo info;
@@ -147,7 +149,8 @@ class SystemVolumes final : public VolumeService {
 
   bool SetLabel(const std::string& mountPoint, const std::string& label) override {
     const MountEntry* mount = FindMount(mountPoint);
-    if (!mount || !mount->source.starts_with("/dev/")) return false;
+    // A label beginning with "-" would reach the labelling program as an option.
+    if (!mount || !mount->source.starts_with("/dev/") || label.starts_with('-')) return false;
     const char* tool = LabelTool(mount->fsType);
     if (!tool) return false;
     std::vector<std::string> argv;
@@ -165,7 +168,7 @@ class SystemVolumes final : public VolumeService {
     // A scan asks for thousands of folders: the mount table is read at most once a second.
     const auto now = std::chrono::steady_clock::now();
     if (now - m_readAt > std::chrono::seconds(1) || m_mounts.empty()) {
-      m_mounts = ReadMounts();
+      m_mounts = ReadMounts(m_strMountTable);
       for (MountEntry& mount : m_mounts) mount.type = TypeOf(mount);
       m_labels.clear();
       m_readAt = now;
@@ -185,6 +188,7 @@ class SystemVolumes final : public VolumeService {
     return m_labels.emplace(mount.source, LabelOf(mount)).first->second;
   }
 
+  std::string m_strMountTable;
   std::vector<MountEntry> m_mounts;
   std::map<std::string, std::string> m_labels;  // by source device
   std::chrono::steady_clock::time_point m_readAt;
@@ -194,8 +198,12 @@ VolumeService* g_replacement = nullptr;
 
 }  // namespace
 
+std::unique_ptr<VolumeService> MakeSystemVolumes(const std::string& mountTable) {
+  return std::make_unique<SystemVolumes>(mountTable);
+}
+
 VolumeService& Volumes() {
-  static SystemVolumes system;
+  static SystemVolumes system("/proc/self/mountinfo");
   return g_replacement ? *g_replacement : system;
 }
 

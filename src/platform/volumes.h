@@ -2,6 +2,7 @@
 // replaceable so tests can fake volumes and labels.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -22,6 +23,10 @@ class VolumeService {
   // Gives the volume mounted at mountPoint a new label; false when that cannot be done.
   virtual bool SetLabel(const std::string& mountPoint, const std::string& label) = 0;
 };
+
+// The system's volumes as a mount table in the form of /proc/self/mountinfo lists them
+// (tests hand in a table of their own).
+std::unique_ptr<VolumeService> MakeSystemVolumes(const std::string& mountTable);
 
 // The service in use: the system's unless a replacement was installed.
 VolumeService& Volumes();

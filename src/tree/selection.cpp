@@ -124,7 +124,9 @@ void STreeView::ShowDetails(const TreeItem& item) {
 void STreeView::PostLibrarySize() {
   if (m_bLibrarySizePosted) return;
   m_bLibrarySizePosted = true;
-  platform::Ui().Post([this] {
+  // The message may outlive the view: it then does nothing.
+  platform::Ui().Post([this, alive = std::weak_ptr<void>(m_pAlive)] {
+    if (alive.expired()) return;
     m_bLibrarySizePosted = false;
     if (m_nLibrarySize != -1 || m_pTree->GetSelection() != m_itemTop.m_hItem) return;
     platform::WaitCursor wait;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -217,6 +218,8 @@ class STreeView : public tree::TreeNotifications {
   std::string m_strPathList;
   bool m_bPlayOrderEnabled = false;
   bool m_bLibrarySizePosted = false;
+  // Messages the view posts hold a weak reference: they do nothing once it is gone.
+  std::shared_ptr<void> m_pAlive = std::make_shared<int>(0);
   // What the page showed for the selected album or song, to write back only edits.
   struct ShownDetails {
     std::string category;

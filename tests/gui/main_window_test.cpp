@@ -322,7 +322,7 @@ class MainWindowTest : public QObject {
     m_ui->menuAnswers = {res::ID_DELETE_NODE};
     m_ui->messageAnswers = {platform::IDNO};
     QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, Center(song));
-    QCOMPARE(QString::fromStdString(m_ui->messages.back().text), QString("The file \"l.mp3\" will be deleted!\n\nAre you sure?"));
+    QCOMPARE(QString::fromStdString(m_ui->Last().text), QString("The file \"l.mp3\" will be deleted!\n\nAre you sure?"));
     QVERIFY(QFile::exists(QString::fromStdString(Lib() + "loose/l.mp3")));
     m_ui->menuAnswers = {res::ID_DELETE_NODE};
     m_ui->messageAnswers = {platform::IDYES};
@@ -355,7 +355,7 @@ class MainWindowTest : public QObject {
       QCOMPARE(In<QLineEdit>(dialog, 1033)->text(), QString("Melodeck.m3u"));
       QCOMPARE(In<QLineEdit>(dialog, 1029)->maxLength(), 100);
       In<QPushButton>(dialog, 1)->click();  // an empty decoder is refused
-      QCOMPARE(QString::fromStdString(m_ui->messages.back().text), QString("Sorry - Can't find such a program :-("));
+      QCOMPARE(QString::fromStdString(m_ui->Last().text), QString("Sorry - Can't find such a program :-("));
       QVERIFY(dialog->isVisible());
       In<QLineEdit>(dialog, 1029)->setText("/bin/sh");
       In<QCheckBox>(dialog, 1030)->setChecked(false);

@@ -41,4 +41,8 @@ std::optional<std::string> RecordingUiHooks::FileDialog(const platform::FileDial
   return answer;
 }
 
+ShownMessage RecordingUiHooks::Message(size_t index) const {
+  return index < messages.size() ? messages[index] : ShownMessage{"<no message>", "<no message>", 0};
+}
+
 }  // namespace testing_support

@@ -40,6 +40,10 @@ class RecordingUiHooks : public platform::UiHooks {
   std::deque<std::optional<std::string>> fileDialogAnswers;
 
   std::vector<ShownMessage> messages;
+  // The message shown at that place, or the last one; "<no message>" when there is
+  // none, so a check fails cleanly instead of reading past the end.
+  ShownMessage Message(size_t index) const;
+  ShownMessage Last() const { return messages.empty() ? Message(0) : messages.back(); }
   std::vector<std::vector<platform::MenuItem>> menus;
   std::vector<platform::FileDialogRequest> fileDialogs;
   int waitCursorBegins = 0;

@@ -4,9 +4,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& workingDirectory) {
+#include <cstdlib>
+
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& workingDirectory, const std::string& input) {
+  // The input comes from an unlinked file, so neither side waits for the other.
+  char inputPath[] = "/tmp/melodeck-tool-input-XXXXXX";
+  const int inputFd = ::mkstemp(inputPath);
+  if (inputFd < 0) return {};
+  ::unlink(inputPath);
+  if (::write(inputFd, input.data(), input.size()) != static_cast<ssize_t>(input.size()) || ::lseek(inputFd, 0, SEEK_SET) != 0) {
+    ::close(inputFd);
+    return {};
+  }
   int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return {};
+  if (::pipe(pipeFds) != 0) {
+    ::close(inputFd);
+    return {};
+  }
   std::vector<std::string> argv = {MELODECK_TOOL};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> pointers;
@@ -15,6 +29,7 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& working
 
   const pid_t child = ::fork();
   if (child == 0) {
+    ::dup2(inputFd, 0);
     ::dup2(pipeFds[1], 1);
     if (const int null = ::open("/dev/null", O_WRONLY); null >= 0) ::dup2(null, 2);  // usage texts
     ::close(pipeFds[0]);
@@ -24,6 +39,7 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& working
     ::_exit(127);
   }
   ::close(pipeFds[1]);
+  ::close(inputFd);
   ToolRun run;
   char buffer[4096];
   for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) run.out.append(buffer, static_cast<size_t>(got));

@@ -9,4 +9,6 @@ struct ToolRun {
   std::string out;
 };
 
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& workingDirectory = "");
+// input is what the tool reads on its standard input.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& workingDirectory = "",
+                const std::string& input = "");

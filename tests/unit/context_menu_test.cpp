@@ -118,7 +118,7 @@ TEST_F(ContextMenuTest, TheChosenCommandRuns) {
   view.OnRButtonUp();
   ASSERT_EQ(ui.menus.size(), 1u);
   ASSERT_EQ(ui.messages.size(), 1u);  // the play command ran and could not start the player
-  EXPECT_EQ(ui.messages[0].caption, "Error");
+  EXPECT_EQ(ui.Message(0).caption, "Error");
 }
 
 }  // namespace

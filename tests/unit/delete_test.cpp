@@ -54,9 +54,9 @@ TEST_F(DeleteTest, NoChangesNothing) {
   EXPECT_EQ(Tree(), before);
   EXPECT_TRUE(platform::PathExists(dir / "loose/deep/only.mp3"));
   EXPECT_EQ(ReadFile(dir / "a/album.ini"), kShared);
-  EXPECT_EQ(ui.messages[0].text, "The file \"only.mp3\" will be deleted!\n\nAre you sure?");
-  EXPECT_EQ(ui.messages[0].caption, "Warning");
-  EXPECT_EQ(ui.messages[0].type, platform::MB_YESNO | platform::MB_ICONQUESTION);
+  EXPECT_EQ(ui.Message(0).text, "The file \"only.mp3\" will be deleted!\n\nAre you sure?");
+  EXPECT_EQ(ui.Message(0).caption, "Warning");
+  EXPECT_EQ(ui.Message(0).type, platform::MB_YESNO | platform::MB_ICONQUESTION);
 }
 
 TEST_F(DeleteTest, TheLastLooseFileTakesItsEmptyFoldersButNeverTheTop) {
@@ -73,13 +73,13 @@ TEST_F(DeleteTest, TheLastLooseFileTakesItsEmptyFoldersButNeverTheTop) {
 TEST_F(DeleteTest, ReadOnlyFilesStayAndTheUserIsTold) {
   MakeReadOnly(dir / "loose/two/y.mp3");
   Delete(Volume() + "|loose|two|y");
-  EXPECT_EQ(ui.messages.back().text, "Unable to delete the file!\n\nIs it read only?");
+  EXPECT_EQ(ui.Last().text, "Unable to delete the file!\n\nIs it read only?");
   EXPECT_TRUE(Exists(Volume() + "|loose|two|y"));
   Delete(Volume() + "|loose|two");
-  EXPECT_EQ(ui.messages[2].text,
+  EXPECT_EQ(ui.Message(2).text,
             "The folder \"two\" together with all mp3 files\nin it that does not belong to a album.ini will be "
             "deleted!\n\nAre you sure?");
-  EXPECT_EQ(ui.messages.back().text, "Unable to delete the folder!\n\nAre any mp3 files read only?");
+  EXPECT_EQ(ui.Last().text, "Unable to delete the folder!\n\nAre any mp3 files read only?");
   EXPECT_FALSE(platform::PathExists(dir / "loose/two/x.mp3"));
   EXPECT_FALSE(Exists(Volume() + "|loose|two|x"));
   EXPECT_TRUE(Exists(Volume() + "|loose|two|y"));
@@ -105,7 +105,7 @@ TEST_F(DeleteTest, ASongEntryGoesFromItsOwnSectionAndTheFileBecomesLooseWhenNoSe
   // "Other" still lists 2.mp3: it is no loose file, and a folder delete keeps it.
   EXPECT_FALSE(Exists(Volume() + "|a|2"));
   ASSERT_FALSE(ui.messages.empty());
-  EXPECT_EQ(ui.messages[0].text,
+  EXPECT_EQ(ui.Message(0).text,
             "The song \"Two\" will be deleted from the album!\nThe song file itself will not be deleted.\n\nAre you sure?");
   Delete("Someone|Other|O");
   EXPECT_TRUE(Exists(Volume() + "|a|o"));
@@ -118,7 +118,7 @@ TEST_F(DeleteTest, ASongEntryGoesFromItsOwnSectionAndTheFileBecomesLooseWhenNoSe
 TEST_F(DeleteTest, AReadOnlyCatalogueStopsTheDeletion) {
   MakeReadOnly(dir / "a/album.ini");
   Delete("The Band|Live|Two");
-  EXPECT_EQ(ui.messages.back().text, "Album.ini for \"Live\" is read only.\n\nUnable to delete!");
+  EXPECT_EQ(ui.Last().text, "Album.ini for \"Live\" is read only.\n\nUnable to delete!");
   EXPECT_TRUE(Exists("The Band|Live|Two"));
   EXPECT_EQ(ReadFile(dir / "a/album.ini"), kShared);
 }
@@ -131,7 +131,7 @@ TEST_F(DeleteTest, AnArtistTakesOnlyItsOwnSections) {
   EXPECT_TRUE(Exists("Someone|Other|O"));
   EXPECT_TRUE(Exists(Volume() + "|a|1"));
   EXPECT_TRUE(Exists(Volume() + "|a|3"));
-  EXPECT_EQ(ui.messages[0].text,
+  EXPECT_EQ(ui.Message(0).text,
             "Delete all albums belonging to \"The Band\"\nThe actual song files will not be deleted.\n\nAre you sure?");
 }
 

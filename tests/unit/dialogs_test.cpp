@@ -45,8 +45,8 @@ TEST_F(SettingsDialogTest, RefusesADecoderThatDoesNotExist) {
     dialog.m_strDecoder = decoder;
     EXPECT_FALSE(dialog.OnOK()) << decoder;
   }
-  EXPECT_EQ(ui.messages.back().text, "Sorry - Can't find such a program :-(");
-  EXPECT_EQ(ui.messages.back().caption, "Error");
+  EXPECT_EQ(ui.Last().text, "Sorry - Can't find such a program :-(");
+  EXPECT_EQ(ui.Last().caption, "Error");
   dialog.m_strDecoder = "sh -c true";  // a program on the PATH, with arguments
   EXPECT_TRUE(dialog.OnOK());
   ui.fileDialogAnswers = {std::nullopt};
@@ -98,7 +98,7 @@ TEST_F(AddAlbumTest, OpenedOnAFolderOrAVolume) {
   CAddAlbumDlg volume(&view, {}, Find(Volume()));
   volume.OnInitDialog();
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "The file must be named album.ini!");
+  EXPECT_EQ(ui.Message(0).text, "The file must be named album.ini!");
   volume.OnKillFocusAlbumFile(dir / "a/songs.ini");
   EXPECT_TRUE(volume.m_listSongs.m_rows.empty());
   EXPECT_EQ(ui.messages.size(), 2u);
@@ -109,13 +109,13 @@ TEST_F(AddAlbumTest, OkValidatesThenWritesAndPlacesTheAlbum) {
   dialog.OnInitDialog();
   dialog.m_strArtist = "  ";
   EXPECT_FALSE(dialog.OnOK());
-  EXPECT_EQ(ui.messages.back().text, "Please enter artistname!");
+  EXPECT_EQ(ui.Last().text, "Please enter artistname!");
   dialog.m_strArtist = "The Band";
   EXPECT_FALSE(dialog.OnOK());
-  EXPECT_EQ(ui.messages.back().text, "Please enter album name!");
+  EXPECT_EQ(ui.Last().text, "Please enter album name!");
   dialog.m_strAlbum = "old";
   EXPECT_FALSE(dialog.OnOK());
-  EXPECT_EQ(ui.messages.back().text, "The album name \"old\" already exists in the albumfile!");
+  EXPECT_EQ(ui.Last().text, "The album name \"old\" already exists in the albumfile!");
 
   dialog.m_strAlbum = " New ";
   dialog.m_strCategory = "Pop";
@@ -150,7 +150,7 @@ TEST_F(AddAlbumTest, ANewArtistOrAnUnwritableCatalogue) {
   locked.OnInitDialog();
   locked.m_strAlbum = "Blocked";
   EXPECT_FALSE(locked.OnOK());
-  EXPECT_EQ(ui.messages.back().text, "Unable to write to the file \"" + dir / "a/album.ini" + "\"");
+  EXPECT_EQ(ui.Last().text, "Unable to write to the file \"" + dir / "a/album.ini" + "\"");
 }
 
 TEST_F(AddAlbumTest, BrowsingPicksTheFolderOfTheChosenFile) {

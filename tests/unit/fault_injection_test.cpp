@@ -106,7 +106,9 @@ TEST_P(FaultInjectionTest, AFailedStepLeavesEveryFileWholeAndTheUserIsTold) {
         complete &= asDone;
       }
       complete &= after.size() == done.size();
-      if (!complete) EXPECT_TRUE(ErrorShown()) << where << ": the edit did not go through and nobody was told";
+      if (!complete) {
+        EXPECT_TRUE(ErrorShown()) << where << ": the edit did not go through and nobody was told";
+      }
       EXPECT_EQ(Canonical(view), FreshScan()) << where;
     }
   }

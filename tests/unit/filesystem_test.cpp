@@ -1,4 +1,5 @@
 // File system services on real folders, as root too.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -148,6 +149,36 @@ TEST(FileSystemTest, AtomicReplaceLeavesTheOldFileWhenItFails) {
   EXPECT_EQ(ReadFile(dir / "folder/inside"), "keep");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
   EXPECT_FALSE(ReplaceFileAtomically(dir / "missing/album.ini", "data"));
+}
+
+TEST(FileSystemTest, WildcardsInNamesAndSpecialFiles) {
+  EXPECT_TRUE(MatchesPattern("*x.mp3", "*.mp3"));
+  EXPECT_TRUE(MatchesPattern("a*b", "a*"));
+  EXPECT_FALSE(MatchesPattern("*x.mp2", "*.mp3"));
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+  std::string bytes = "left over";
+  EXPECT_EQ(ReadRegularFile(dir / "fifo", bytes), ReadResult::NotRegular);
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_EQ(ReadRegularFile("/dev/zero", bytes), ReadResult::NotRegular);
+  EXPECT_EQ(ReadRegularFile(dir / "none", bytes), ReadResult::Missing);
+  WriteFile(dir / "ten", "0123456789");
+  EXPECT_EQ(ReadRegularFile(dir / "ten", bytes, 9), ReadResult::TooLarge);
+  EXPECT_EQ(ReadRegularFile(dir / "ten", bytes, 10), ReadResult::Done);
+}
+
+TEST(FileSystemTest, StaleTemporaryFilesOfEarlierRunsAreRemoved) {
+  TempDir dir;
+  WriteFile(dir / "album.ini", "old");
+  WriteFile(dir / ".album.ini.0a1b2c.tmp", "from a run that died");
+  WriteFile(dir / ".album.ini.notour.tmp", "someone else's");
+  const timespec past[2] = {{0, UTIME_OMIT}, {1000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir / ".album.ini.0a1b2c.tmp").c_str(), past, 0), 0);
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir / ".album.ini.notour.tmp").c_str(), past, 0), 0);
+  ASSERT_TRUE(ReplaceFileAtomically(dir / "album.ini", "new"));
+  EXPECT_FALSE(std::filesystem::exists(dir / ".album.ini.0a1b2c.tmp"));
+  EXPECT_TRUE(std::filesystem::exists(dir / ".album.ini.notour.tmp"));
+  EXPECT_EQ(ReadFile(dir / "album.ini"), "new");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The MP3 frame header reader on real frames.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "catalogue/mp3_header.h"
 #include "mp3_frames.h"
@@ -122,6 +123,20 @@ TEST_F(Mp3HeaderTest, NoHeaderOrNoFileGivesEmptyTexts) {
     EXPECT_FALSE(header.IsStereo());
     EXPECT_EQ(header.FindHeader(), 0);
   }
+}
+
+TEST_F(Mp3HeaderTest, ATagClaimingTooMuchHidesNoHeader) {
+  // The tag says 0x0FFFFFFF bytes; the frames follow after ten.
+  const std::string tag = std::string("ID3\x03\x00\x00\x7F\x7F\x7F\x7F", 10);
+  const GMp3Header header(Make(tag + SilentMp3Frames(2)).c_str());
+  ASSERT_TRUE(header.Found());
+  EXPECT_EQ(header.Offset(), 10u);
+}
+
+TEST_F(Mp3HeaderTest, SpecialFilesAreNotOpened) {
+  ASSERT_EQ(::mkfifo((dir / "fifo.mp3").c_str(), 0644), 0);
+  EXPECT_FALSE(GMp3Header((dir / "fifo.mp3").c_str()).IsOpen());  // no hang
+  EXPECT_FALSE(GMp3Header("/dev/zero").IsOpen());                  // no endless search
 }
 
 }  // namespace

@@ -67,8 +67,8 @@ TEST_F(PlaylistTest, NothingToPlayIsReportedAfterThePlaylistWasEmptied) {
   testing_support::WriteFile(settingsDir / "list.m3u", "old\n");
   PlayNow("Y|Void");
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "Found no songs to play!");
-  EXPECT_EQ(ui.messages[0].caption, "Error");
+  EXPECT_EQ(ui.Message(0).text, "Found no songs to play!");
+  EXPECT_EQ(ui.Message(0).caption, "Error");
   EXPECT_EQ(Playlist(), "");
   EXPECT_FALSE(platform::PathExists(playerDir / "args.txt"));
 }
@@ -77,16 +77,16 @@ TEST_F(PlaylistTest, APlayerThatCannotStartIsReported) {
   Setting("Decoder", dir / "no-such-player");
   PlayNow("X|One");
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].caption, "Error");
-  EXPECT_NE(ui.messages[0].text.find("no-such-player"), std::string::npos);
+  EXPECT_EQ(ui.Message(0).caption, "Error");
+  EXPECT_NE(ui.Message(0).text.find("no-such-player"), std::string::npos);
 }
 
 TEST_F(PlaylistTest, APlaylistThatCannotBeCreatedIsReported) {
   Setting("Playlistfile", dir / "no/folder/list.m3u");
   PlayNow("X|One");
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "Unable to create the playlistfile '" + dir / "no/folder/list.m3u" + "'");
-  EXPECT_EQ(ui.messages[0].caption, "Melodeck");
+  EXPECT_EQ(ui.Message(0).text, "Unable to create the playlistfile '" + dir / "no/folder/list.m3u" + "'");
+  EXPECT_EQ(ui.Message(0).caption, "Melodeck");
   EXPECT_FALSE(platform::PathExists(playerDir / "args.txt"));
 }
 

@@ -213,4 +213,50 @@ TEST_F(ProfileWriteTest, ReadsSeeChangesMadeBehindOurBack) {
   EXPECT_EQ(Get("S", "k"), "<default>");
 }
 
+// Contract cases the Windows functions would get wrong or that would corrupt a file.
+TEST_F(ProfileWriteTest, WritesThatCouldCorruptAFileAreRefused) {
+  // A delete in a folder that does not exist fails, as any write there does.
+  EXPECT_EQ(ProfileWrite(dir / "missing/album.ini", "s", "k", nullptr), 0);
+  EXPECT_EQ(ProfileWrite(dir / "missing/album.ini", "s", nullptr, nullptr), 0);
+  EXPECT_EQ(ProfileWrite(dir / "album.ini", "s", "k", nullptr), 1);  // folder there, file not: nothing to do
+  EXPECT_FALSE(std::filesystem::exists(dir / "album.ini"));
+  // "[a]b]" would read back as section "a".
+  EXPECT_EQ(ProfileWrite(file, "a]b", "k", "v"), 0);
+  EXPECT_FALSE(std::filesystem::exists(file));
+
+  // A Windows-1252 file whose only foreign byte goes: "Ã©" would then read as UTF-8 "é".
+  const std::string windows = "[s]\r\nk=\xC3\xA9\r\nold=\xE9\r\n";
+  WriteFile(file, windows);
+  EXPECT_EQ(Get("s", "k"), "\xC3\x83\xC2\xA9");
+  EXPECT_EQ(ProfileWrite(file, "s", "old", nullptr), 0);
+  EXPECT_EQ(ReadFile(file), windows);
+  EXPECT_EQ(ProfileWrite(file, "s", "old", "\xC3\xA8"), 1);  // another foreign byte keeps it Windows-1252
+  EXPECT_EQ(ReadFile(file), "[s]\r\nk=\xC3\xA9\r\nold=\xE8\r\n");
+  EXPECT_EQ(Get("s", "k"), "\xC3\x83\xC2\xA9");
+}
+
+TEST_F(ProfileWriteTest, SpecialFilesAreNeverReadOrReplaced) {
+  ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
+  EXPECT_EQ(Get("s", "k"), "<default>");  // no hang: a FIFO is not opened for reading
+  EXPECT_EQ(ProfileWrite(file, "s", "k", "v"), 0);
+  struct stat st {};
+  ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  // An oversized file reads as empty and is never written over.
+  const std::string big = dir / "big.ini";
+  WriteFile(big, "[s]\nk=v\n");
+  ASSERT_EQ(::truncate(big.c_str(), static_cast<off_t>(platform::kMaxProfileSize) + 1), 0);
+  EXPECT_EQ(ProfileRead(big, "s", "k", "none").text, "none");
+  EXPECT_EQ(ProfileWrite(big, "s", "k", "w"), 0);
+  EXPECT_EQ(std::filesystem::file_size(big), platform::kMaxProfileSize + 1);
+}
+
+TEST_F(ProfileWriteTest, SeveralValuesGoInOneChange) {
+  WriteFile(file, "[s]\nk=1\n");
+  EXPECT_EQ(platform::ProfileWriteValues(file, "s", {{"k", "2"}, {"n", "3"}, {"x", std::nullopt}}, false), 1);
+  EXPECT_EQ(ReadFile(file), "[s]\nk=2\nn=3\n");
+  EXPECT_EQ(platform::ProfileWriteValues(file, "s", {{"k", "4"}, {"bad=key", "5"}}, false), 0);
+  EXPECT_EQ(ReadFile(file), "[s]\nk=2\nn=3\n");
+}
+
 }  // namespace

@@ -54,7 +54,7 @@ TEST_F(RenameTest, AlbumHeadersAreRewrittenAndEverythingElseStays) {
                 "\r\n\r\n[Album:New Name]\r\nArtist=The Band\r\n");
   EXPECT_EQ(Find("The Band").FirstChild().NextSibling().Label(), "New Name");
   EXPECT_FALSE(Rename("The Band|New Name", "Bad]Name"));
-  EXPECT_EQ(ui.messages.back().caption, "Error");
+  EXPECT_EQ(ui.Last().caption, "Error");
   EXPECT_NE(ReadFile(dir / "a/Album.ini").find("[Album:New Name]"), std::string::npos);
 }
 
@@ -62,12 +62,12 @@ TEST_F(RenameTest, ReadOnlyCataloguesAndFilesRefuseTheEdit) {
   MakeReadOnly(dir / "a/Album.ini");
   EXPECT_FALSE(Rename("The Band|Old", "X"));
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "Can't rename the treenode!\n\nThe file " + dir / "a/Album.ini" + " is read only!");
+  EXPECT_EQ(ui.Message(0).text, "Can't rename the treenode!\n\nThe file " + dir / "a/Album.ini" + " is read only!");
   EXPECT_FALSE(Rename("The Band|Old|Two", "X"));
-  EXPECT_EQ(ui.messages.back().text, "Can't rename the treenode!\n\nThe file " + dir / "a/Album.ini" + " is read only!");
+  EXPECT_EQ(ui.Last().text, "Can't rename the treenode!\n\nThe file " + dir / "a/Album.ini" + " is read only!");
   MakeReadOnly(dir / "loose/deep/song.mp3");
   EXPECT_FALSE(Rename(Loose() + "|song", "X"));
-  EXPECT_EQ(ui.messages.back().text, "Can't rename the treenode!\n\nThe file " + dir / "loose/deep/song.mp3" + " is read only!");
+  EXPECT_EQ(ui.Last().text, "Can't rename the treenode!\n\nThe file " + dir / "loose/deep/song.mp3" + " is read only!");
 }
 
 TEST_F(RenameTest, ArtistsAreRenamedInEveryCatalogueOfTheirAlbums) {
@@ -105,7 +105,7 @@ TEST_F(RenameTest, AlbumSongTitlesAndFileNames) {
   EXPECT_EQ(platform::ProfileGetString(dir / "a/Album.ini", "Album:Old", "T2"), "new.mp3, A");
   EXPECT_TRUE(platform::PathExists(dir / "a/new.mp3"));
   EXPECT_EQ(Find("The Band|Old").FirstChild().NextSibling().Label(), "new");
-  EXPECT_EQ(ui.messages.back().caption, "Error");
+  EXPECT_EQ(ui.Last().caption, "Error");
 }
 
 TEST_F(RenameTest, FoldersMoveAndEveryPathBeneathFollows) {

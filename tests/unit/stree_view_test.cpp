@@ -111,9 +111,9 @@ TEST_F(STreeViewTest, SongnamesNeedArtists) {
   empty.m_itemTop.AddChild("/", kImageFixedDrive).AddChild("a", kImageSong);
   empty.OnShowSongnames();
   ASSERT_EQ(hooks.messages.size(), 1u);
-  EXPECT_EQ(hooks.messages[0].text, "You must use album.ini files to be\nable to view and edit songnames.");
-  EXPECT_EQ(hooks.messages[0].caption, "Error");
-  EXPECT_EQ(hooks.messages[0].type, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+  EXPECT_EQ(hooks.Message(0).text, "You must use album.ini files to be\nable to view and edit songnames.");
+  EXPECT_EQ(hooks.Message(0).caption, "Error");
+  EXPECT_EQ(hooks.Message(0).type, platform::MB_OK | platform::MB_ICONEXCLAMATION);
   EXPECT_EQ(empty.m_nDisplayMode, 1);
   EXPECT_FALSE(empty.HasArtists());
   EXPECT_TRUE(view.HasArtists());

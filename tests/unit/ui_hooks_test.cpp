@@ -40,8 +40,8 @@ TEST(UiHooksTest, RecorderAnswersAsScriptedAndRecords) {
   EXPECT_EQ(Ui().MessageBox("Really?", "Warning", MB_YESNO), IDNO);
   EXPECT_EQ(Ui().MessageBox("Again?", "Warning", MB_YESNO), IDYES);
   ASSERT_EQ(hooks.messages.size(), 2u);
-  EXPECT_EQ(hooks.messages[0].text, "Really?");
-  EXPECT_EQ(hooks.messages[1].caption, "Warning");
+  EXPECT_EQ(hooks.Message(0).text, "Really?");
+  EXPECT_EQ(hooks.Message(1).caption, "Warning");
   EXPECT_EQ(Ui().PopupMenu({{1043, "Play", true}, {1044, "Play selected", false}}), 1044u);
   EXPECT_EQ(hooks.menus.at(0).at(1).text, "Play selected");
   EXPECT_EQ(Ui().FileDialog({true, "Save", "", {}}), "/tmp/album.ini");

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "catalogue/gstring.h"
 #include "catalogue/utility.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
@@ -75,11 +76,11 @@ TEST(UtilityTest, MessageBoxFormatsItsText) {
                         "Delete %s (%d songs)?", "\"Album\"", 12),
             platform::IDNO);
   ASSERT_EQ(hooks.messages.size(), 1u);
-  EXPECT_EQ(hooks.messages[0].text, "Delete \"Album\" (12 songs)?");
-  EXPECT_EQ(hooks.messages[0].caption, "Warning");
-  EXPECT_EQ(hooks.messages[0].type, platform::MB_YESNO | platform::MB_ICONQUESTION);
+  EXPECT_EQ(hooks.Message(0).text, "Delete \"Album\" (12 songs)?");
+  EXPECT_EQ(hooks.Message(0).caption, "Warning");
+  EXPECT_EQ(hooks.Message(0).type, platform::MB_YESNO | platform::MB_ICONQUESTION);
   GMessageBox(nullptr, platform::MB_OK, "Error", "100%s sure");
-  EXPECT_EQ(hooks.messages[1].text, "100%s sure");
+  EXPECT_EQ(hooks.Message(1).text, "100%s sure");
 }
 
 TEST(UtilityTest, DeleteFilesKeepsProtectedEntriesUnlessAllowed) {
@@ -125,8 +126,8 @@ TEST(UtilityTest, DeleteFilesReportsAFolderItCannotRemove) {
   MakeDirs(dir / "music/full/.keep");
   EXPECT_EQ(DeleteFiles((dir / "music").c_str(), "*.mp3", "R", 1), 0);
   ASSERT_FALSE(hooks.messages.empty());
-  EXPECT_EQ(hooks.messages.back().caption, dir / "music/full");
-  EXPECT_EQ(hooks.messages.back().type, platform::MB_OK | platform::MB_ICONSTOP);
+  EXPECT_EQ(hooks.Last().caption, dir / "music/full");
+  EXPECT_EQ(hooks.Last().type, platform::MB_OK | platform::MB_ICONSTOP);
 }
 
 TEST(UtilityTest, CreatesUniqueFileNames) {
@@ -197,6 +198,25 @@ TEST(UtilityTest, ChangeIconSwapsTheControlsIcon) {
   EXPECT_EQ(control.GetIcon(), second);
   EXPECT_EQ(GChangeIcon(nullptr, "UP"), nullptr);
   platform::Ui().DestroyIcon(second);
+}
+
+TEST(UtilityTest, DeleteFilesNeverFollowsALinkToAFolder) {
+  TempDir dir;
+  MakeDirs(dir / "music");
+  MakeDirs(dir / "elsewhere");
+  WriteFile(dir / "elsewhere/keep.mp3", "x");
+  std::filesystem::create_directory_symlink(dir / "elsewhere", dir / "music/link");
+  RecordingUiHooks hooks;
+  EXPECT_EQ(DeleteFiles((dir / "music").c_str(), "*.mp3", "", 1), 1);
+  EXPECT_TRUE(std::filesystem::exists(dir / "elsewhere/keep.mp3"));
+  EXPECT_TRUE(hooks.messages.empty());
+}
+
+TEST(UtilityTest, FieldWidthsStopAt1024) {
+  GString text;
+  EXPECT_EQ(text.Format("%999999999d", 1), 1024);
+  EXPECT_EQ(text.Format("%.999999999f", 1.0), 1026);
+  EXPECT_EQ(text.Format("%*d", 1 << 30, 7), 1024);
 }
 
 }  // namespace
