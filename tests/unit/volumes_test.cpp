@@ -37,3 +37,25 @@ TEST(VolumesTest, AFakeReplacesTheSystemWhileItLives) {
   }
   EXPECT_NE(Volumes().VolumeOf("/mnt/nas/x").label, "STORE");
 }
+
+TEST(VolumesTest, OddMountTablesAreReadRight) {
+  testing_support::TempDir dir;
+  testing_support::WriteFile(dir / "mountinfo",
+                             "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                             "40 22 8:17 / /media/usb rw - vfat /dev/sdb1 rw\n"
+                             "41 22 8:33 / /media/usb2 rw - vfat /dev/sdc1 rw\n"
+                             "42 22 0:50 / /mnt/My\\040Music rw,relatime shared:9 master:2 - cifs //nas/music rw\n"
+                             "43 22 0:51 / /srv/disc rw - iso9660 /dev/sr0 ro\n");
+  const auto volumes = MakeSystemVolumes(dir / "mountinfo");
+  // A mount point that is a prefix of another's name does not hold its paths.
+  EXPECT_EQ(volumes->VolumeOf("/media/usb2/a.mp3").mountPoint, "/media/usb2/");
+  EXPECT_EQ(volumes->VolumeOf("/media/usb/a.mp3").mountPoint, "/media/usb/");
+  EXPECT_EQ(volumes->VolumeOf("/media/usb/a.mp3").type, DriveType::Removable);
+  EXPECT_EQ(volumes->VolumeOf("/media/usbx/a.mp3").mountPoint, "/");
+  // Blanks come escaped in the table.
+  EXPECT_EQ(volumes->VolumeOf("/mnt/My Music/a.mp3").mountPoint, "/mnt/My Music/");
+  EXPECT_EQ(volumes->VolumeOf("/mnt/My Music/a.mp3").type, DriveType::Network);
+  EXPECT_EQ(volumes->VolumeOf("/srv/disc/a.mp3").type, DriveType::CdRom);
+  // A label that would pass for an option never reaches a labelling program.
+  EXPECT_FALSE(volumes->SetLabel("/media/usb/", "-n"));
+}
