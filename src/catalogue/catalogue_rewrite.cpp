@@ -1,6 +1,6 @@
 #include "catalogue/catalogue_rewrite.h"
 
-#include <cctype>
+#include <algorithm>
 #include <vector>
 
 #include "catalogue/album_catalogue.h"
@@ -65,14 +65,6 @@ RewriteResult Apply(const std::string& file, const Document& doc, const std::vec
   return platform::ReplaceFileAtomically(file, out) ? RewriteResult::Done : RewriteResult::Unwritable;
 }
 
-bool IsSongKey(std::string_view key) {
-  if (key.size() < 2 || (key[0] != 'T' && key[0] != 't')) return false;
-  for (size_t i = 1; i < key.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(key[i]))) return false;
-  }
-  return true;
-}
-
 // Puts back the files already rewritten when a later one failed.
 RewriteResult RollBack(const std::vector<std::string>& files, const std::vector<std::shared_ptr<const Document>>& docs,
                        const std::vector<size_t>& written, RewriteResult failure) {
@@ -112,21 +104,20 @@ RewriteResult RemoveSongEntry(const std::string& file, const std::string& sectio
   RewriteResult refusal{};
   const auto doc = OpenWritable(file, refusal);
   if (!doc) return refusal;
-  const Document::Section* section = doc->FindSection(sectionName);
   const auto entries = ReadSongEntries(*doc, sectionName);
   const SongEntryLine* removed = FindSongEntry(entries, fileName, position);
-  if (!section || !removed) return RewriteResult::NotFound;
+  if (!removed) return RewriteResult::NotFound;
   std::vector<Edit> edits{{removed->line, true, {}}};
-  // The song keys after it move up by one: the first takes the removed key's number.
+  // The songs after it move up by one, the first to the removed key's number. Keys
+  // past a gap stay as they are: they were not read before and are not read after.
   std::string number = removed->key.substr(1);
-  for (size_t i = removed->line + 1; i < section->end; ++i) {
-    const auto& line = doc->Lines()[i];
-    if (line.kind != Document::LineKind::Key || !IsSongKey(line.name)) continue;
-    const auto text = doc->Encode("T" + number + "=" + line.value);
+  for (auto entry = entries.begin() + (removed - entries.data()) + 1; entry != entries.end(); ++entry) {
+    const auto text = doc->Encode("T" + number + "=" + doc->Lines()[entry->line].value);
     if (!text) return RewriteResult::Unwritable;
-    edits.push_back({i, false, *text});
+    edits.push_back({entry->line, false, *text});
     number = NextNumber(number);
   }
+  std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.line < b.line; });
   return Apply(file, *doc, edits);
 }
 

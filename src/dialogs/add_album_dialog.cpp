@@ -34,7 +34,8 @@ std::string FolderOfPath(const std::string& path) { return GString(path).FolderP
 
 // The catalogue to read and write for a typed path: an existing album.ini of the
 // folder in any letter case.
-std::string OnDisk(const std::string& path) { return platform::ResolveCase(path); }
+// The catalogue the folder of path has, as the scan picks it among spellings.
+std::string OnDisk(const std::string& path) { return catalogue::CatalogueFile(FolderOfPath(path)); }
 
 }  // namespace
 

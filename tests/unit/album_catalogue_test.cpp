@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "catalogue/album_catalogue.h"
+#include "catalogue/catalogue_rewrite.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "temp_dir.h"
@@ -156,6 +157,16 @@ TEST_F(AlbumCatalogueTest, OfTwoSpellingsTheFirstInListingOrderIsTheCatalogue) {
   ::mkdir((dir / "Jazz/ALBUM.INI").c_str(), 0755);
   WriteFile(dir / "Jazz/album.ini", "");
   EXPECT_EQ(CatalogueFile(dir / "Jazz/"), dir / "Jazz/album.ini");
+}
+
+TEST_F(AlbumCatalogueTest, RemovingAnEntryRenumbersTheSongsAScanShowsOnly) {
+  WriteFile(folder + "album.ini", "[Album:A]\nArtist=B\nT1=a.mp3, A\nT2=b.mp3, B\nT2147483647=c.mp3, C\nT2147483648=d.mp3, D\n");
+  ASSERT_EQ(RemoveSongEntry(folder + "album.ini", "Album:A", "a.mp3", kAnyPosition), RewriteResult::Done);
+  EXPECT_EQ(ReadFile(folder + "album.ini"), "[Album:A]\nArtist=B\nT1=b.mp3, B\nT2147483647=c.mp3, C\nT2147483648=d.mp3, D\n");
+  // A section that lists one file twice loses the entry at the song's own place.
+  WriteFile(folder + "album.ini", "[Album:A]\nArtist=B\nT1=a.mp3, First\nT2=a.mp3, Second\n");
+  ASSERT_EQ(RemoveSongEntry(folder + "album.ini", "Album:A", "a.mp3", 1), RewriteResult::Done);
+  EXPECT_EQ(ReadFile(folder + "album.ini"), "[Album:A]\nArtist=B\nT1=a.mp3, First\n");
 }
 
 }  // namespace
