@@ -2,6 +2,7 @@
 // returns the exit status: 0 when the call ran, 2 for a usage error.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,18 @@ int RunProfileCommand(const std::vector<std::string>& args);
 int RunHeaderCommand(const std::vector<std::string>& files);
 int RunTreeCommand(const std::vector<std::string>& args);
 int RunEditCommand(const std::vector<std::string>& args);
+
+class STreeView;
+
+// "[--files] PATHLIST" of the tree and edit commands; nothing (after printing the
+// usage text) when the arguments are not that.
+struct TreeArguments {
+  bool files = false;
+  std::string pathList;
+};
+std::optional<TreeArguments> ParseTreeArguments(const std::vector<std::string>& args, const char* usage);
+// The Refresh Melodeck makes at its start, with the settings of the current folder.
+void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments);
 
 // Bytes 0x20..0x7E except "\" as themselves, "\" as "\\", every other byte as \xHH.
 std::string EscapeBytes(const std::string& bytes);

@@ -4,7 +4,6 @@
 #include <iostream>
 #include <sstream>
 
-#include "catalogue/settings.h"
 #include "commands.h"
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
@@ -64,15 +63,9 @@ TreeItem FindByLabels(const STreeView& view, std::vector<std::string>::const_ite
 // Deletes go through the context menu as in the window; this plays the main frame's part.
 class EditSession : public tree::PopupDelegate {
  public:
-  EditSession(const std::string& pathList, bool files) : m_strPathList(pathList) {
+  explicit EditSession(const TreeArguments& arguments) : m_strPathList(arguments.pathList) {
     m_view.SetPopupDelegate(this);
-    const std::string startup = catalogue::StartupDirectory();
-    m_view.SetSettingsPaths(startup, catalogue::SettingsFilePath(startup));
-    m_view.OnInitialUpdate();  // its posted Refresh is never pumped: the one below stands for it
-    while (m_ui.PumpOne()) {
-    }
-    if (files) m_view.m_nDisplayMode = 1;
-    m_view.Refresh(pathList);
+    RefreshAsMelodeck(m_view, arguments);
   }
 
   // Carries out one script line; false when the line was not understood.
@@ -158,27 +151,14 @@ class EditSession : public tree::PopupDelegate {
 }  // namespace
 
 int RunEditCommand(const std::vector<std::string>& args) {
-  bool files = false;
-  std::vector<std::string> rest;
-  for (const std::string& arg : args) {
-    if (arg == "--files") {
-      files = true;
-    } else {
-      rest.push_back(arg);
-    }
-  }
-  if (rest.size() != 1) {
-    std::cerr << "usage: melodeck-tool edit [--files] PATHLIST < SCRIPT\n";
-    return 2;
-  }
+  const auto arguments = ParseTreeArguments(args, "usage: melodeck-tool edit [--files] PATHLIST < SCRIPT\n");
+  if (!arguments) return 2;
   int status = 0;
-  {
-    EditSession session(rest.front(), files);
-    for (std::string line; std::getline(std::cin, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line.empty()) continue;
-      if (!session.Run(line)) status = 2;
-    }
+  EditSession session(*arguments);
+  for (std::string line; std::getline(std::cin, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    if (!session.Run(line)) status = 2;
   }
   return status;
 }

@@ -4,30 +4,43 @@
 
 #include "catalogue/settings.h"
 #include "commands.h"
+#include "platform/ui_hooks.h"
 #include "tree/stree_view.h"
 #include "tree/tree_dump.h"
 
-
-int RunTreeCommand(const std::vector<std::string>& args) {
-  bool files = false;
+std::optional<TreeArguments> ParseTreeArguments(const std::vector<std::string>& args, const char* usage) {
+  TreeArguments parsed;
   std::vector<std::string> rest;
   for (const std::string& arg : args) {
     if (arg == "--files") {
-      files = true;
+      parsed.files = true;
     } else {
       rest.push_back(arg);
     }
   }
   if (rest.size() != 1) {
-    std::cerr << "usage: melodeck-tool tree [--files] PATHLIST\n";
-    return 2;
+    std::cerr << usage;
+    return std::nullopt;
   }
+  parsed.pathList = rest.front();
+  return parsed;
+}
+
+void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments) {
   const std::string startup = catalogue::StartupDirectory();
-  STreeView view;
   view.SetSettingsPaths(startup, catalogue::SettingsFilePath(startup));
-  view.OnInitialUpdate();  // its posted Refresh is never pumped: the one below stands for it
-  if (files) view.m_nDisplayMode = 1;
-  view.Refresh(rest.front());
+  view.OnInitialUpdate();  // its posted Refresh is dropped: the one below stands for it
+  while (platform::Ui().PumpOne()) {
+  }
+  if (arguments.files) view.m_nDisplayMode = 1;
+  view.Refresh(arguments.pathList);
+}
+
+int RunTreeCommand(const std::vector<std::string>& args) {
+  const auto arguments = ParseTreeArguments(args, "usage: melodeck-tool tree [--files] PATHLIST\n");
+  if (!arguments) return 2;
+  STreeView view;
+  RefreshAsMelodeck(view, *arguments);
   std::cout << DumpTree(view, view.m_itemTop);
   return 0;
 }
