@@ -37,6 +37,7 @@ struct MenuItem {
   unsigned command = 0;  // 0 for a separator
   std::string text;
   bool enabled = true;
+  std::string prompt;  // the status-bar prompt, when the item has one of its own
 };
 
 struct FileDialogRequest {

@@ -68,6 +68,7 @@ unsigned QtUiHooks::PopupMenu(const std::vector<platform::MenuItem>& items) {
     QAction* action = menu.addAction(QString::fromStdString(item.text));
     action->setData(item.command);
     action->setEnabled(item.enabled);
+    if (!item.prompt.empty()) action->setStatusTip(QString::fromStdString(item.prompt));
     action->setObjectName(QString::number(item.command));
   }
   const QAction* chosen = menu.exec(QCursor::pos());

@@ -32,6 +32,7 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu() {
   GString remove;
   bool canDelete = true;
   bool canRename = true;
+  std::string deletePrompt;
   const int kind = m_itemContext.IsNull() ? kTopNode : GetNodeKind(m_itemContext);
   switch (kind) {
     case kTopNode:
@@ -53,6 +54,11 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu() {
     case kAlbumNode:
       play = label;
       remove = "album information (album.ini)";
+      // A duplicate album has no section of its own: a delete would come back at the next scan.
+      if (m_itemContext.Data().value_or("").empty()) {
+        canDelete = false;
+        deletePrompt = "A duplicate album has no section of its own in an album.ini: rename or delete the album it repeats";
+      }
       break;
     default:
       play = label;
@@ -73,11 +79,11 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu() {
   }
   const auto available = [this](unsigned command) { return m_pPopup && m_pPopup->Available(command); };
   return {
-      {res::ID_PLAY_NOW, playText, true},
-      {res::ID_PLAY_SELECTED, "Play &selected song(s) now", AnyMarked(m_itemTop, 1) != 0},
-      {0, "", true},
-      {res::ID_ADD_ALBUM, "&Add album", available(res::ID_ADD_ALBUM)},
-      {res::ID_DELETE_NODE, deleteText, canDelete && available(res::ID_DELETE_NODE)},
-      {res::ID_RENAME_NODE, "&Rename", canRename && available(res::ID_RENAME_NODE)},
+      {res::ID_PLAY_NOW, playText, true, {}},
+      {res::ID_PLAY_SELECTED, "Play &selected song(s) now", AnyMarked(m_itemTop, 1) != 0, {}},
+      {0, "", true, {}},
+      {res::ID_ADD_ALBUM, "&Add album", available(res::ID_ADD_ALBUM), {}},
+      {res::ID_DELETE_NODE, deleteText, canDelete && available(res::ID_DELETE_NODE), deletePrompt},
+      {res::ID_RENAME_NODE, "&Rename", canRename && available(res::ID_RENAME_NODE), {}},
   };
 }

@@ -46,7 +46,15 @@ GString STreeView::GetNodeName(const TreeItem& item, int asFileName) {
 }
 
 void STreeView::MakeMenuLabel(GString& text) {
-  if (text.size() > 33) text = text.substr(0, 30) + "...";
+  // Counted in characters, so a cut never ends inside one.
+  const auto characterStart = [&](size_t n) {
+    size_t at = 0;
+    for (size_t seen = 0; at < text.size(); ++at) {
+      if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && seen++ == n) break;
+    }
+    return at;
+  };
+  if (characterStart(33) < text.size()) text = text.substr(0, characterStart(30)) + "...";
   text = "\"" + text + "\"";  // not through Format: a "%" in a label stays as it is
   GString doubled;
   for (const char c : text) {

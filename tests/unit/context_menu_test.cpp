@@ -121,4 +121,17 @@ TEST_F(ContextMenuTest, TheChosenCommandRuns) {
   EXPECT_EQ(ui.Message(0).caption, "Error");
 }
 
+TEST_F(ContextMenuTest, ADuplicateAlbumOffersNoDeleteAndSaysWhy) {
+  Write("Other/album.ini", "[Album:Live & Loud]\nArtist=The Band\nT1=03.mp3, Three\n");
+  Scan();
+  const auto menu = MenuFor("The Band|Duplicate album name: Live & Loud");
+  EXPECT_FALSE(Enabled(menu, res::ID_DELETE_NODE));
+  for (const auto& item : menu) {
+    if (item.command == res::ID_DELETE_NODE) {
+      EXPECT_NE(item.prompt.find("duplicate album"), std::string::npos);
+    }
+  }
+  EXPECT_TRUE(Enabled(MenuFor("The Band|Live & Loud"), res::ID_DELETE_NODE));
+}
+
 }  // namespace

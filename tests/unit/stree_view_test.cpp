@@ -130,6 +130,11 @@ TEST(MenuLabelTest, CutsQuotesAndDoublesAmpersands) {
   EXPECT_EQ(label(std::string(34, 'y')), "\"" + std::string(30, 'y') + "...\"");
   EXPECT_EQ(label("Rock & Roll"), "\"Rock && Roll\"");
   EXPECT_EQ(label("100% %s %%"), "\"100% %s %%\"");
+  // Characters, not bytes: 33 "å" stay whole, 34 are cut after the 30th.
+  std::string a33;
+  for (int i = 0; i < 33; ++i) a33 += "\xC3\xA5";
+  EXPECT_EQ(label(a33), "\"" + a33 + "\"");
+  EXPECT_EQ(label(a33 + "\xC3\xA5"), "\"" + a33.substr(0, 60) + "...\"");
 }
 
 TEST_F(STreeViewTest, ImagesSwitchOncePerExpandOrCollapse) {

@@ -16,7 +16,7 @@ TEST(UiHooksTest, WithoutHooksBoxesAnswerTheirDefaultButton) {
   EXPECT_EQ(Ui().MessageBox("Done", "Info", MB_OK), IDOK);
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("Warning: Delete?"), std::string::npos);
-  EXPECT_EQ(Ui().PopupMenu({{1043, "Play", true}}), 0u);
+  EXPECT_EQ(Ui().PopupMenu({{1043, "Play", true, {}}}), 0u);
   EXPECT_FALSE(Ui().FileDialog({}).has_value());
 }
 
@@ -42,7 +42,7 @@ TEST(UiHooksTest, RecorderAnswersAsScriptedAndRecords) {
   ASSERT_EQ(hooks.messages.size(), 2u);
   EXPECT_EQ(hooks.Message(0).text, "Really?");
   EXPECT_EQ(hooks.Message(1).caption, "Warning");
-  EXPECT_EQ(Ui().PopupMenu({{1043, "Play", true}, {1044, "Play selected", false}}), 1044u);
+  EXPECT_EQ(Ui().PopupMenu({{1043, "Play", true, {}}, {1044, "Play selected", false, {}}}), 1044u);
   EXPECT_EQ(hooks.menus.at(0).at(1).text, "Play selected");
   EXPECT_EQ(Ui().FileDialog({true, "Save", "", {}}), "/tmp/album.ini");
   {
