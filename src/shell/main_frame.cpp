@@ -2,6 +2,7 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -25,6 +26,9 @@ CPathCombo::CPathCombo(QWidget* parent) : QComboBox(parent) {
   setEditable(true);
   setInsertPolicy(QComboBox::NoInsert);
   setFixedWidth(250);
+  // Completion offers the history in a list; it never changes the text the user typed,
+  // which is exactly what a Refresh scans.
+  if (completer()) completer()->setCompletionMode(QCompleter::PopupCompletion);
   setToolTip(QString::fromStdString(res::ToolTipText(res::ID_PATH_BOX)));
   setStatusTip(QString::fromStdString(res::StatusText(res::ID_PATH_BOX)));
 }
@@ -70,6 +74,7 @@ CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
   connect(m_pTabForm, &CTabForm::resized, this, [this] { UpdateMinimumSize(); });
 
   m_wndPathCombo = new CPathCombo(this);
+  m_wndPathCombo->lineEdit()->installEventFilter(this);  // Enter refreshes
   CreateMenus();
   CreateToolBar();
   m_strScanPath = catalogue::ReadInitialScanPath(m_strIniFile);
@@ -271,6 +276,13 @@ void CMainFrame::showEvent(QShowEvent* event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_wndPathCombo->lineEdit() && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      OnCommand(res::ID_REFRESH);
+      return true;
+    }
+  }
   if (watched == m_wndSplitter && m_bSplitting && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     QList<int> sizes = m_wndSplitter->sizes();

@@ -315,6 +315,46 @@ class MainWindowTest : public QObject {
     QVERIFY(View()->viewport()->findChild<QLineEdit*>());
   }
 
+  void aRenameEndedByAClickElsewhereRenamesOnlyTheEditedNode() {
+    WriteFile(Lib() + "loose/a.mp3", testing_support::SilentMp3Frames(1));
+    WriteFile(Lib() + "loose/b.mp3", testing_support::SilentMp3Frames(1));
+    Start();
+    View()->setCurrentIndex(FindAnywhere("a"));
+    QTest::keyClick(View(), Qt::Key_F2);
+    auto* editor = View()->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText("renamed");
+    // Clicking another node ends the edit and selects that node.
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, Center(FindAnywhere("b")));
+    QCoreApplication::processEvents();
+    QVERIFY(QFile::exists(QString::fromStdString(Lib() + "loose/renamed.mp3")));
+    QVERIFY(QFile::exists(QString::fromStdString(Lib() + "loose/b.mp3")));
+    QVERIFY(FindAnywhere("renamed").isValid());
+    QVERIFY(FindAnywhere("b").isValid());
+    QVERIFY(!FindAnywhere("a").isValid());
+  }
+
+  void f5AndEnterScanExactlyTheTypedPath() {
+    WriteFile(m_dir->path() + "lib2/x/only.mp3", testing_support::SilentMp3Frames(1));
+    WriteFile(m_dir->path() + "Melodeck.ini", "[Folders]\n1=" + m_dir->path() + "lib2\n");
+    Start(false);
+    QLineEdit* edit = m_frame->m_wndPathCombo->lineEdit();
+    edit->clear();
+    edit->setFocus();
+    const QString typed = QString::fromStdString(m_dir->path() + "lib");  // a prefix of the history's lib2
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(m_frame->m_wndPathCombo->currentText(), typed);
+    QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
+    QTest::keyClick(m_frame.get(), Qt::Key_F5);
+    QCOMPARE(refreshed.count(), 1);
+    QCOMPARE(QString::fromStdString(m_frame->m_strScanPath), typed);
+    QVERIFY(IndexOf({"The Band"}).isValid());
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);  // Enter in the path box refreshes too
+    QCOMPARE(refreshed.count(), 2);
+    QCOMPARE(QString::fromStdString(m_frame->m_strScanPath), typed);
+  }
+
   void deleteAsksAndRemovesTheFile() {
     Start();
     const QModelIndex song = FindAnywhere("l");
