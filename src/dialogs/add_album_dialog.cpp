@@ -129,7 +129,8 @@ void CAddAlbumDlg::FillSongList(const std::string& path) {
 void CAddAlbumDlg::OnBrowse() {
   m_strAlbumFile = FolderOfPath(m_strAlbumFile) + catalogue::kCatalogueName;
   platform::FileDialogRequest request;
-  request.save = true;
+  // An existing file names the folder: the dialog opens, it never offers to replace.
+  request.save = false;
   request.title = "Choose a path for the album.ini file";
   request.initialPath = m_strAlbumFile;
   request.filters = {{"Songs and album files", "*.mp3;album.ini"}, {"All Files", "*"}};

@@ -33,7 +33,7 @@ class CAddAlbumDlg {
   // message tells why not).
   int CheckAlbumFile(const std::string& path);
   void FillSongList(const std::string& path);
-  // "...": a save-file dialog for the catalogue's folder.
+  // "...": an open-file dialog; the chosen song or album.ini names the catalogue's folder.
   void OnBrowse();
   void OnKillFocusAlbumFile(const std::string& typed);
   void OnSelChangeAlbumFile(const std::string& chosen);

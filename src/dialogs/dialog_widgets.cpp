@@ -102,11 +102,15 @@ AddAlbumWidget::AddAlbumWidget(CAddAlbumDlg& dialog, QWidget* parent) : QDialog(
     m_dialog.OnBrowse();
     Push();
   });
+  // Leaving or choosing a catalogue keeps every field as typed; only a real change of
+  // the catalogue refills the song list.
   connect(m_pAlbumFile->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+    PullAllButAlbumFile();
     m_dialog.OnKillFocusAlbumFile(m_pAlbumFile->currentText().toStdString());
     Push();
   });
   connect(m_pAlbumFile, &QComboBox::activated, this, [this](int row) {
+    PullAllButAlbumFile();
     m_dialog.OnSelChangeAlbumFile(m_pAlbumFile->itemText(row).toStdString());
     Push();
   });
@@ -125,6 +129,12 @@ void AddAlbumWidget::Push() {
     m_pSongs->addItem(Q(row.text));
     m_pSongs->item(m_pSongs->count() - 1)->setSelected(row.selected);
   }
+}
+
+void AddAlbumWidget::PullAllButAlbumFile() {
+  const GString albumFile = m_dialog.m_strAlbumFile;  // what the catalogue handlers compare with
+  Pull();
+  m_dialog.m_strAlbumFile = albumFile;
 }
 
 void AddAlbumWidget::Pull() {

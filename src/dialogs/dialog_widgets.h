@@ -26,6 +26,7 @@ class AddAlbumWidget : public QDialog {
  private:
   void Push();
   void Pull();
+  void PullAllButAlbumFile();
   void FocusAfterMessage();
 
   CAddAlbumDlg& m_dialog;

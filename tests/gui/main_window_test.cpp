@@ -431,6 +431,29 @@ class MainWindowTest : public QObject {
     QVERIFY(IndexOf({"The Band", "Added", "3"}).isValid());
   }
 
+  void addAlbumKeepsTypedFieldsWhenTheCatalogueFieldIsLeft() {
+    Start();
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));
+    QString artist, album, year;
+    WithDialog([&](QDialog* dialog) {
+      In<QComboBox>(dialog, 1035)->setEditText("Typed Artist");
+      In<QLineEdit>(dialog, 1037)->setText("Typed Album");
+      In<QLineEdit>(dialog, 1039)->setText("1999");
+      // Into the catalogue combo and out again by Tab, changing nothing.
+      In<QComboBox>(dialog, 1036)->lineEdit()->setFocus();
+      QTest::keyClick(In<QComboBox>(dialog, 1036)->lineEdit(), Qt::Key_Tab);
+      emit In<QComboBox>(dialog, 1036)->lineEdit()->editingFinished();
+      artist = In<QComboBox>(dialog, 1035)->currentText();
+      album = In<QLineEdit>(dialog, 1037)->text();
+      year = In<QLineEdit>(dialog, 1039)->text();
+      In<QPushButton>(dialog, 2)->click();
+    });
+    QTest::keyClick(View(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(artist, QString("Typed Artist"));
+    QCOMPARE(album, QString("Typed Album"));
+    QCOMPARE(year, QString("1999"));
+  }
+
   void playOrderPlaysTheMarkedSongs() {
     TempDir playerDir;
     WriteFile(m_dir->path() + "Melodeck.ini", "[Settings]\nDecoder=" + testing_support::MakeRecordingPlayer(playerDir, "p.sh") +

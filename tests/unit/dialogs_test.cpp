@@ -160,7 +160,7 @@ TEST_F(AddAlbumTest, BrowsingPicksTheFolderOfTheChosenFile) {
   dialog.OnBrowse();
   EXPECT_EQ(dialog.m_strAlbumFile, dir / "other/album.ini");
   EXPECT_EQ(ui.fileDialogs.back().title, "Choose a path for the album.ini file");
-  EXPECT_TRUE(ui.fileDialogs.back().save);
+  EXPECT_FALSE(ui.fileDialogs.back().save);  // it opens an existing file, never offers to replace one
   ASSERT_EQ(dialog.m_listSongs.m_rows.size(), 1u);
 }
 
