@@ -265,6 +265,11 @@ void CMainFrame::UpdateMinimumSize() {
   setMinimumSize(std::max(width, 0), std::max(height, 0));
 }
 
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  m_treeView.SaveSelectionDetails();  // edits on the details page are not lost on exit
+  QMainWindow::closeEvent(event);
+}
+
 void CMainFrame::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   UpdateMinimumSize();

@@ -45,7 +45,11 @@ void STreeView::SaveDetails(const TreeItem& item) {
   const int kind = GetNodeKind(item);
   const bool albumSong = kind == kSongNode && GetNodeKind(item.Parent()) == kAlbumNode;
   if (kind != kAlbumNode && !albumSong) return;
-  if (!m_pDataPage->UpdateData(true)) return;  // a year that is no number is not written
+  if (!m_pDataPage->UpdateData(true)) {
+    platform::ShowError("The year must be a number: the details of \"" + std::string(item.Label()) +
+                        "\" were not saved, it keeps its year.");
+    return;
+  }
   // Merely looking at a node never writes: only fields the user changed go back.
   const bool changed = m_pDataPage->m_strCategory != m_shown->category || m_pDataPage->m_nYear != m_shown->year ||
                        (albumSong && m_pDataPage->m_strArtist != m_shown->artist);
@@ -62,6 +66,8 @@ void STreeView::SaveDetails(const TreeItem& item) {
                         catalogue::CatalogueFile(folder) + "!");
   }
 }
+
+void STreeView::SaveSelectionDetails() { SaveDetails(Item(m_pTree->GetSelection())); }
 
 void STreeView::ShowDetails(const TreeItem& item) {
   m_shown.reset();

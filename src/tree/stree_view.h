@@ -124,6 +124,9 @@ class STreeView : public tree::TreeNotifications {
   bool OnLButtonDown(bool ctrl, const TreeItem& hit);
 
   // Selection and details.
+  // Writes what the user changed on the details page of the selected node (the window
+  // is closing, or the selection is about to go).
+  void SaveSelectionDetails();
   std::int64_t GetNodeSize(const TreeItem& item);
   static std::int64_t GetFileSize(const std::string& path);
   // WM_MARKCHANGED: flag 1 marked, 0 unmarked; item null with flag 0: marks settled.

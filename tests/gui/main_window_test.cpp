@@ -454,6 +454,17 @@ class MainWindowTest : public QObject {
     QCOMPARE(year, QString("1999"));
   }
 
+  void detailsTypedBeforeExitAreSaved() {
+    Start();
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));
+    auto* category = m_frame->findChild<QComboBox*>(QString::number(res::IDC_CATEGORY));
+    QVERIFY(category);
+    category->setEditText("Jazz");
+    m_frame->Action(res::ID_APP_EXIT)->trigger();
+    QCOMPARE(QString::fromStdString(platform::ProfileGetString(Lib() + "a/album.ini", "Album:One & Only", "Category")),
+             QString("Jazz"));
+  }
+
   void playOrderPlaysTheMarkedSongs() {
     TempDir playerDir;
     WriteFile(m_dir->path() + "Melodeck.ini", "[Settings]\nDecoder=" + testing_support::MakeRecordingPlayer(playerDir, "p.sh") +

@@ -94,12 +94,18 @@ TEST_F(SelectionTest, ARefreshSavesEditsOfTheSelectedNodeFirst) {
   EXPECT_EQ(platform::ProfileGetString(dir / "a/album.ini", "Album:One", "Year"), "1999");
 }
 
-TEST_F(SelectionTest, InvalidYearsAreNotWritten) {
+TEST_F(SelectionTest, InvalidYearsAreNotWrittenAndTheUserIsTold) {
   Select("X|One");
   page.yearText = "soon";
   page.categoryText = "Jazz";
   Select("X");
   EXPECT_EQ(ReadFile(dir / "a/album.ini"), kCatalogue);
+  EXPECT_EQ(ui.Last().text, "The year must be a number: the details of \"One\" were not saved, it keeps its year.");
+  // Edits of the node still selected are saved when asked (the window closes).
+  Select("X|One");
+  page.categoryText = "Jazz";
+  view.SaveSelectionDetails();
+  EXPECT_EQ(platform::ProfileGetString(dir / "a/album.ini", "Album:One", "Category"), "Jazz");
 }
 
 TEST_F(SelectionTest, ReadOnlyCataloguesCannotBeEdited) {
