@@ -4,11 +4,18 @@
 #include <string>
 
 #include "library_generator.h"
+#include "res/command_line.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc % 2 != 0) {
-    std::cerr << "usage: melodeck-generate-library FOLDER [--artists N] [--albums N] [--songs N] [--loose N]"
-                 " [--loose-folders N]\n";
+  constexpr const char* kUsage =
+      "usage: melodeck-generate-library FOLDER [--artists N] [--albums N] [--songs N] [--loose N] [--loose-folders N]\n"
+      "Writes a library of catalogued albums and loose files into FOLDER.\n";
+  if (const auto status = res::HandleCommonOptions(
+          argc, argv, "melodeck-generate-library", kUsage, {"--artists", "--albums", "--songs", "--loose", "--loose-folders"})) {
+    return *status;
+  }
+  if (argc < 2 || argc % 2 != 0 || argv[1][0] == '-') {
+    std::cerr << kUsage;
     return 2;
   }
   LibraryShape shape;

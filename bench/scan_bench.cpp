@@ -13,6 +13,7 @@
 #include "bench_timing.h"
 #include "library_generator.h"
 #include "platform/text.h"
+#include "res/command_line.h"
 #include "platform/ui_hooks.h"
 #include "temp_dir.h"
 #include "tree/stree_view.h"
@@ -51,6 +52,13 @@ long StatusKilobytes(const char* field) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  constexpr const char* kUsage =
+      "usage: scan_bench [LIBRARY]\nTimes a Refresh of LIBRARY (without one, a generated library) against the floor.\n";
+  if (const auto status = res::HandleCommonOptions(argc, argv, "scan_bench", kUsage, {})) return *status;
+  if (argc > 2) {
+    std::cerr << kUsage;
+    return 2;
+  }
   testing_support::TempDir scratch;
   std::string library = argc > 1 ? std::string(argv[1]) : scratch / "library/";
   if (library.back() != '/') library += '/';

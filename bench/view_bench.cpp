@@ -10,9 +10,17 @@
 #include "library_view.h"
 #include "main_frame.h"
 #include "qt_ui_hooks.h"
+#include "res/command_line.h"
 #include "temp_dir.h"
 
 int main(int argc, char** argv) {
+  constexpr const char* kUsage =
+      "usage: view_bench [LIBRARY]\nTimes a Refresh with the window attached (offscreen) against one without a view.\n";
+  if (const auto status = res::HandleCommonOptions(argc, argv, "view_bench", kUsage, {})) return *status;
+  if (argc > 2) {
+    std::cerr << kUsage;
+    return 2;
+  }
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QtUiHooks hooks;

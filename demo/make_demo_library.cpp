@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mp3_frames.h"
+#include "res/command_line.h"
 
 namespace {
 
@@ -30,8 +31,10 @@ struct Catalogue {
 }  // namespace
 
 int main(int argc, char** argv) {
+  constexpr const char* kUsage = "usage: melodeck-make-demo FOLDER\nWrites the demo library into FOLDER.\n";
+  if (const auto status = res::HandleCommonOptions(argc, argv, "melodeck-make-demo", kUsage, {})) return *status;
   if (argc != 2) {
-    std::cerr << "usage: melodeck-make-demo FOLDER\n";
+    std::cerr << kUsage;
     return 2;
   }
   const fs::path root = argv[1];

@@ -4,17 +4,28 @@
 #include <vector>
 
 #include "commands.h"
+#include "res/command_line.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: melodeck-tool profile get|put FILE [options]\n"
+    "       melodeck-tool header FILE...\n"
+    "       melodeck-tool tree [--files] PATHLIST\n"
+    "       melodeck-tool edit [--files] PATHLIST < SCRIPT\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "--version")) {
+    return *res::HandleCommonOptions(2, argv, "melodeck-tool", kUsage, {});
+  }
   const std::vector<std::string> args(argv + 1, argv + argc);
   const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
   if (!args.empty() && args[0] == "profile") return RunProfileCommand(rest);
   if (!args.empty() && args[0] == "header") return RunHeaderCommand(rest);
   if (!args.empty() && args[0] == "tree") return RunTreeCommand(rest);
   if (!args.empty() && args[0] == "edit") return RunEditCommand(rest);
-  std::cerr << "usage: melodeck-tool profile get|put FILE [options]\n"
-               "       melodeck-tool header FILE...\n"
-               "       melodeck-tool tree [--files] PATHLIST\n"
-               "       melodeck-tool edit [--files] PATHLIST < SCRIPT\n";
+  std::cerr << kUsage;
   return 2;
 }

@@ -1,3 +1,4 @@
+#include "res/command_line.h"
 #include "about_dialog.h"
 
 #include <QDialogButtonBox>
@@ -15,7 +16,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
   setWindowTitle("About Melodeck");
   auto* icon = new QLabel(this);
   icon->setPixmap(NodeIcon(tree::kImageLargeDisc, 0).pixmap(32, 32));
-  auto* version = new QLabel("Melodeck version 1.50", this);
+  auto* version = new QLabel(QString("Melodeck version ") + QString::fromUtf8(res::kVersion.data(), static_cast<int>(res::kVersion.size())), this);
   auto* line = new QLabel("A music library browser and playlist launcher", this);
   auto* web = new QLineEdit(m_strWebAddress, this);
   web->setObjectName("1001");

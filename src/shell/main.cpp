@@ -6,8 +6,17 @@
 
 #include "main_frame.h"
 #include "qt_ui_hooks.h"
+#include "res/command_line.h"
 
 int main(int argc, char** argv) {
+  constexpr const char* kUsage =
+      "usage: melodeck [--screenshot FILE [--wait-scan]]\n"
+      "Starts Melodeck in the current folder, whose Melodeck.ini holds its settings.\n"
+      "  --screenshot FILE  renders the window to a PNG after the first scan and exits\n"
+      "  --wait-scan        waits for what the first scan posted before the picture\n";
+  if (const auto status = res::HandleCommonOptions(argc, argv, "melodeck", kUsage, {"--screenshot", "--wait-scan"})) {
+    return *status;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Melodeck");
   const QStringList args = QApplication::arguments();
@@ -19,7 +28,7 @@ int main(int argc, char** argv) {
     } else if (args[i] == "--wait-scan") {
       waitScan = true;
     } else {
-      std::cerr << "usage: melodeck [--screenshot FILE [--wait-scan]]\n";
+      std::cerr << kUsage;
       return 2;
     }
   }

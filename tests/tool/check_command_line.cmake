@@ -1,0 +1,17 @@
+# Every program answers --help and --version and refuses an unknown option with exit
+# status 2; PROGRAMS is the ";"-separated list of their paths.
+foreach(program IN LISTS PROGRAMS)
+  execute_process(COMMAND ${program} --help RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_QUIET)
+  if(NOT status EQUAL 0 OR NOT out MATCHES "^usage: ")
+    message(FATAL_ERROR "${program} --help: status ${status}, output: ${out}")
+  endif()
+  execute_process(COMMAND ${program} --version RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_QUIET)
+  if(NOT status EQUAL 0 OR NOT out MATCHES " 1\\.50\n$")
+    message(FATAL_ERROR "${program} --version: status ${status}, output: ${out}")
+  endif()
+  execute_process(COMMAND ${program} --no-such-option RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
+  if(NOT status EQUAL 2 OR NOT err MATCHES "usage: ")
+    message(FATAL_ERROR "${program} --no-such-option: status ${status}, error output: ${err}")
+  endif()
+endforeach()
+message(STATUS "checked: ${PROGRAMS}")
