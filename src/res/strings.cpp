@@ -38,4 +38,28 @@ std::string ToolTipText(unsigned id) {
   return newline == std::string::npos ? std::string() : prompt.substr(newline + 1);
 }
 
+std::string WhatsThisText(unsigned id) {
+  static const std::map<unsigned, std::string> kTexts = {
+      {ID_PATH_BOX,
+       "The folders of your library: one or more, separated by \";\". F5, Enter or the Refresh button scans "
+       "exactly the text shown here; the list holds the paths scanned before."},
+      {ID_REFRESH, "Scans the folders in the path box anew and shows what is on disk."},
+      {ID_PLAY_ORDER, "Lists the marked artists, albums and songs so you can arrange their order, then plays them."},
+      {ID_FILE_NEW, "Adds an album to an album.ini: name it and choose its songs among the folder's files."},
+      {kLibraryTreeHelp,
+       "Your library: artists with their albums and songs, and volume and folder nodes for the MP3 files no "
+       "album.ini lists. Ctrl+click marks a node for playing; a right click opens its menu; F2 renames it."},
+      {IDC_CATEGORY, "The category of the selected album or song. Changes are written to its album.ini when you "
+                     "select another node or leave Melodeck."},
+      {IDC_CATEGORY_READONLY, "The category of the selected node; it cannot be changed here."},
+      {IDC_YEAR, "The year of the selected album or song, a number. Written to album.ini like the category."},
+      {IDC_ARTIST, "The artist of the selected album, or a song's own artist (written to its album.ini entry)."},
+      {IDC_PLAYTIME, "The play time of the selection (minutes:seconds)."},
+      {IDC_BITRATE, "Bitrate, channels and sampling frequency of the selected song, read from its MP3 header."},
+      {IDC_SIZE, "Megabytes of the selection; in parentheses, of all marked songs."},
+  };
+  const auto it = kTexts.find(id);
+  return it == kTexts.end() ? StatusText(id) : it->second;
+}
+
 }  // namespace res

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "res/strings.h"
 #include "res/resource_ids.h"
 
 namespace {
@@ -45,6 +46,10 @@ GPropDataPage::GPropDataPage(QWidget* parent) : QWidget(parent) {
   m_pPlaytime->setText(" 0:0");
   m_pBitrate = SunkenField(this, res::IDC_BITRATE);
   m_pSize = SunkenField(this, res::IDC_SIZE);
+  for (QWidget* field : std::initializer_list<QWidget*>{m_ctlCategory, m_pReadOnlyCategory, m_pYear, m_pArtist,
+                                                        m_pPlaytime, m_pBitrate, m_pSize}) {
+    field->setWhatsThis(QString::fromStdString(res::WhatsThisText(field->objectName().toUInt())));
+  }
 
   auto* categoryLabel = new QLabel("&Category:", this);
   categoryLabel->setBuddy(m_ctlCategory);

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 
 #include "library_model.h"
+#include "res/strings.h"
 #include "tree/stree_view.h"
 
 // The in-place label editor: starts with the text the tree chose and hands the typed
@@ -35,6 +36,7 @@ class LabelEditor : public QStyledItemDelegate {
 LibraryView::LibraryView(STreeView& tree, QWidget* parent)
     : QTreeView(parent), m_tree(tree), m_pModel(new LibraryModel(*tree.m_pTree, this)) {
   setObjectName("tree");
+  setWhatsThis(QString::fromStdString(res::WhatsThisText(res::kLibraryTreeHelp)));
   setModel(m_pModel);
   setHeaderHidden(true);
   setUniformRowHeights(true);  // large folders scroll without measuring every row

@@ -31,6 +31,7 @@ CPathCombo::CPathCombo(QWidget* parent) : QComboBox(parent) {
   if (completer()) completer()->setCompletionMode(QCompleter::PopupCompletion);
   setToolTip(QString::fromStdString(res::ToolTipText(res::ID_PATH_BOX)));
   setStatusTip(QString::fromStdString(res::StatusText(res::ID_PATH_BOX)));
+  setWhatsThis(QString::fromStdString(res::WhatsThisText(res::ID_PATH_BOX)));
 }
 
 std::string CPathCombo::Text() const { return currentText().toStdString(); }
@@ -90,6 +91,7 @@ QAction* CMainFrame::AddCommand(QMenu* menu, unsigned id, const QString& text, c
   action->setObjectName(QString::number(id));
   action->setShortcut(shortcut);
   action->setStatusTip(QString::fromStdString(res::StatusText(id)));
+  action->setWhatsThis(QString::fromStdString(res::WhatsThisText(id)));
   const std::string tip = res::ToolTipText(id);
   if (!tip.empty()) action->setToolTip(QString::fromStdString(tip));
   connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });

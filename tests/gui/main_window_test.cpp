@@ -16,6 +16,7 @@
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
+#include <QWidgetAction>
 #include <memory>
 
 #include "details_pane.h"
@@ -463,6 +464,24 @@ class MainWindowTest : public QObject {
     m_frame->Action(res::ID_APP_EXIT)->trigger();
     QCOMPARE(QString::fromStdString(platform::ProfileGetString(Lib() + "a/album.ini", "Album:One & Only", "Category")),
              QString("Jazz"));
+  }
+
+  void everyToolbarButtonAndFieldSaysWhatItIs() {
+    Start();
+    QWidget* toolbar = m_frame->findChild<QWidget*>("toolbar");
+    QVERIFY(toolbar);
+    for (QAction* action : toolbar->actions()) {
+      if (action->isSeparator() || qobject_cast<QWidgetAction*>(action)) continue;  // the path box: below
+      QVERIFY2(!action->whatsThis().isEmpty(), qPrintable(action->text()));
+    }
+    QVERIFY(!m_frame->m_wndPathCombo->whatsThis().isEmpty());
+    QVERIFY(!View()->whatsThis().isEmpty());
+    for (const int id : {res::IDC_CATEGORY, res::IDC_YEAR, res::IDC_ARTIST, res::IDC_PLAYTIME, res::IDC_BITRATE,
+                         res::IDC_SIZE}) {
+      QWidget* field = m_frame->findChild<QWidget*>(QString::number(id));
+      QVERIFY(field);
+      QVERIFY2(!field->whatsThis().isEmpty(), qPrintable(QString::number(id)));
+    }
   }
 
   void playOrderPlaysTheMarkedSongs() {
