@@ -1,3 +1,4 @@
+#include "qt_ui_hooks.h"
 #include "library_view.h"
 
 #include <QContextMenuEvent>
@@ -103,7 +104,16 @@ void LibraryView::keyPressEvent(QKeyEvent* event) {
   QTreeView::keyPressEvent(event);
 }
 
+QPoint LibraryView::MenuPlaceForSelection() {
+  const QModelIndex selected = m_pModel->IndexOf(m_tree.m_pTree->GetSelection());
+  if (!selected.isValid()) return viewport()->mapToGlobal(QPoint(0, 0));
+  scrollTo(selected);
+  const QRect row = visualRect(selected);
+  return viewport()->mapToGlobal(QPoint(row.left() + row.height(), row.bottom()));
+}
+
 void LibraryView::ShowMenuForSelection() {
+  QtUiHooks::PlaceNextMenu(MenuPlaceForSelection());
   m_tree.OnRButtonDown(m_tree.Item(m_tree.m_pTree->GetSelection()));
   m_tree.OnRButtonUp();
 }

@@ -17,6 +17,8 @@ class LibraryView : public QTreeView {
   LibraryModel* Model() const { return m_pModel; }
   // Starts editing the selected node's label, when the tree allows it.
   void RenameSelected();
+  // Where a menu opened from the keyboard appears: at the selected row (global).
+  QPoint MenuPlaceForSelection();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;

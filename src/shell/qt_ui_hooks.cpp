@@ -9,6 +9,14 @@
 #include <QMessageBox>
 #include <QTimer>
 
+namespace {
+
+std::optional<QPoint> g_nextMenuPlace;
+
+}  // namespace
+
+void QtUiHooks::PlaceNextMenu(const QPoint& global) { g_nextMenuPlace = global; }
+
 QWidget* DialogParent() {
   if (QWidget* active = QApplication::activeWindow()) return active;
   for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -71,7 +79,9 @@ unsigned QtUiHooks::PopupMenu(const std::vector<platform::MenuItem>& items) {
     if (!item.prompt.empty()) action->setStatusTip(QString::fromStdString(item.prompt));
     action->setObjectName(QString::number(item.command));
   }
-  const QAction* chosen = menu.exec(QCursor::pos());
+  const QPoint at = g_nextMenuPlace.value_or(QCursor::pos());
+  g_nextMenuPlace.reset();
+  const QAction* chosen = menu.exec(at);
   return chosen ? chosen->data().toUInt() : 0;
 }
 

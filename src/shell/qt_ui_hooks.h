@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QPoint>
+#include <optional>
 
 #include "platform/ui_hooks.h"
 
@@ -21,6 +23,10 @@ class QtUiHooks : public platform::UiHooks {
   void Post(std::function<void()> message) override;
   bool PumpOne() override;
   std::uint64_t TickCount() override;
+
+  // The next pop-up menu opens there (global coordinates) instead of at the mouse
+  // pointer: a menu opened from the keyboard belongs to the selected row.
+  static void PlaceNextMenu(const QPoint& global);
 
  private:
   QElapsedTimer m_clock;

@@ -484,6 +484,20 @@ class MainWindowTest : public QObject {
     }
   }
 
+  void keyboardMenusOpenAtTheSelectedRow() {
+    Start();
+    const QModelIndex album = IndexOf({"The Band", "One & Only"});
+    View()->setCurrentIndex(album);
+    const QRect row = View()->visualRect(album);
+    const QPoint place = View()->viewport()->mapFromGlobal(View()->MenuPlaceForSelection());
+    QVERIFY(place.y() >= row.top() && place.y() <= row.bottom() + 1);
+    QVERIFY(place.x() >= row.left() && place.x() <= row.right());
+    m_ui->menuAnswers = {0};
+    QTest::keyClick(View(), Qt::Key_F10, Qt::ShiftModifier);
+    QCOMPARE(m_ui->menus.size(), size_t(1));  // the menu of the selected album
+    QCOMPARE(QString::fromStdString(m_ui->menus.back()[0].text), QString("&Play \"One && Only\" now"));
+  }
+
   void playOrderPlaysTheMarkedSongs() {
     TempDir playerDir;
     WriteFile(m_dir->path() + "Melodeck.ini", "[Settings]\nDecoder=" + testing_support::MakeRecordingPlayer(playerDir, "p.sh") +
