@@ -176,8 +176,11 @@ PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDial
   QListWidget* lists[] = {m_pArtists, m_pAlbums, m_pSongs};
   const char* titles[] = {"&Artists:", "Albu&ms:", "S&ongs:"};
   for (int column = 0; column < 3; ++column) {
+    // Each column lives in a widget of its own: a hidden column gives its width away.
+    m_pColumns[column] = new QWidget(this);
     auto* title = Named(new QLabel(titles[column], this), 1026 + column);
     title->setBuddy(lists[column]);
+    m_pTitles[column] = title;
     auto* up = Named(new QPushButton(Arrow(true), "", this), 1020 + column);
     auto* down = Named(new QPushButton(Arrow(false), "", this), 1023 + column);
     up->setToolTip("Up");
@@ -190,10 +193,11 @@ PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDial
     buttons->addWidget(up);
     buttons->addWidget(down);
     buttons->addStretch();
-    auto* row = new QHBoxLayout;
+    auto* row = new QHBoxLayout(m_pColumns[column]);
+    row->setContentsMargins(0, 0, 0, 0);
     row->addLayout(box, 1);
     row->addLayout(buttons);
-    columns->addLayout(row, 1);
+    columns->addWidget(m_pColumns[column], 1);
     for (QPushButton* button : {up, down}) {
       const int id = button->objectName().toInt();
       connect(button, &QPushButton::clicked, this, [this, id] {
@@ -201,14 +205,9 @@ PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDial
         Push();
       });
     }
-    auto& group = column == 0 ? m_artistControls : m_albumControls;
-    if (column < 2) group.insert(group.end(), {title, lists[column], up, down});
-    if (column == 2) m_albumControls.push_back(title);
   }
   const char* checkTexts[] = {"Shuffle songs", "Shuffle albums", "Shuffle artists", "Mix/show all albums", "Mix/show all songs"};
   for (int i = 0; i < 5; ++i) m_pChecks[i] = Named(new QCheckBox(checkTexts[i], this), 1012 + i);
-  m_artistControls.push_back(m_pChecks[2]);
-  m_albumControls.insert(m_albumControls.end(), {m_pChecks[1], m_pChecks[3]});
   auto* checks = new QGridLayout;
   checks->addWidget(m_pChecks[2], 0, 0);
   checks->addWidget(m_pChecks[1], 0, 1);
@@ -290,11 +289,21 @@ void PlayOrderWidget::Push() {
     for (const auto& row : list->rows) widget->addItem(Q(row.first));
     widget->setCurrentRow(list->selected);
   }
+  // Mixed, the list of all albums or all songs takes the width of the columns it
+  // replaces, under the count label that stands for its title.
   const auto layout = m_dialog.m_layout;
-  for (QWidget* control : m_artistControls) control->setVisible(layout == CPlayOrderDlg::Layout::Columns);
-  for (QWidget* control : m_albumControls) control->setVisible(layout != CPlayOrderDlg::Layout::AllSongs);
-  m_pMixLabel->setVisible(layout != CPlayOrderDlg::Layout::Columns);
+  const bool columns = layout == CPlayOrderDlg::Layout::Columns;
+  const bool songsOnly = layout == CPlayOrderDlg::Layout::AllSongs;
+  m_pColumns[0]->setVisible(columns);
+  m_pColumns[1]->setVisible(!songsOnly);
+  m_pTitles[1]->setVisible(columns);
+  m_pTitles[2]->setVisible(!songsOnly);
+  m_pChecks[2]->setVisible(columns);
+  m_pChecks[1]->setVisible(!songsOnly);
+  m_pChecks[3]->setVisible(!songsOnly);
+  m_pMixLabel->setVisible(!columns);
   m_pMixLabel->setText(Q(m_dialog.m_strMixLabel));
+  m_pMixLabel->setBuddy(songsOnly ? m_pSongs : m_pAlbums);
   m_bPushing = false;
 }
 

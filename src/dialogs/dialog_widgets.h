@@ -54,7 +54,8 @@ class PlayOrderWidget : public QDialog {
   QListWidget* m_pAlbums;
   QListWidget* m_pSongs;
   QLabel* m_pMixLabel;
-  std::vector<QWidget*> m_artistControls, m_albumControls;
+  QWidget* m_pColumns[3];  // artists, albums, songs: list, title and buttons each
+  QLabel* m_pTitles[3];
   QCheckBox* m_pChecks[5];  // 1012 to 1016
   bool m_bPushing = false;
 };

@@ -523,6 +523,31 @@ class MainWindowTest : public QObject {
              QString::fromStdString(Lib() + "a/2.mp3\n" + Lib() + "a/1.mp3\n"));
   }
 
+  void playOrderMixedListsTakeTheFreedWidth() {
+    Start();
+    View()->expand(IndexOf({"The Band"}));
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(IndexOf({"The Band"})));
+    WithDialog([](QDialog* dialog) {
+      auto* albums = In<QListWidget>(dialog, 1018);
+      auto* songs = In<QListWidget>(dialog, 1019);
+      auto* mix = In<QLabel>(dialog, 1029);
+      In<QCheckBox>(dialog, 1015)->click();  // Mix/show all albums
+      QCoreApplication::processEvents();
+      QVERIFY(!In<QListWidget>(dialog, 1017)->isVisible());
+      QVERIFY(!In<QLabel>(dialog, 1027)->isVisible());  // "Albu&ms:" gives way to the count
+      QVERIFY(mix->isVisible());
+      QCOMPARE(mix->buddy(), albums);  // so "&" marks the mnemonic and is not shown
+      QVERIFY(albums->width() + songs->width() > dialog->width() * 3 / 4);
+      In<QCheckBox>(dialog, 1016)->click();  // Mix/show all songs
+      QCoreApplication::processEvents();
+      QVERIFY(!albums->isVisible());
+      QCOMPARE(mix->buddy(), songs);
+      QVERIFY(songs->width() > dialog->width() * 3 / 4);
+      In<QPushButton>(dialog, 2)->click();
+    });
+    m_frame->Action(res::ID_PLAY_ORDER)->trigger();
+  }
+
   void focusMovesBetweenThePanes() {
     Start();
     QApplication::setActiveWindow(m_frame.get());
