@@ -1,5 +1,7 @@
 #include "dialogs/dialog_widgets.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -11,6 +13,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "platform/ui_hooks.h"
@@ -62,6 +65,10 @@ AddAlbumWidget::AddAlbumWidget(CAddAlbumDlg& dialog, QWidget* parent) : QDialog(
   m_pArtist = editableCombo(1035);
   m_pAlbumFile = editableCombo(1036);
   m_pBrowse = Named(new QPushButton("...", this), 1031);
+  // The catalogue's path takes the width; "..." stays a small button.
+  m_pAlbumFile->setMinimumContentsLength(48);
+  m_pAlbumFile->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  m_pBrowse->setFixedWidth(m_pBrowse->fontMetrics().horizontalAdvance("...") + 24);
   m_pAlbum = Named(new QLineEdit(this), 1037);
   m_pCategory = editableCombo(1038);
   m_pYear = Named(new QLineEdit(this), 1039);
@@ -81,6 +88,7 @@ AddAlbumWidget::AddAlbumWidget(CAddAlbumDlg& dialog, QWidget* parent) : QDialog(
   grid->addWidget(label("&Artist:", m_pArtist), 0, 0);
   grid->addWidget(m_pArtist, 0, 1, 1, 2);
   grid->addWidget(label("Al&bum.ini file:", m_pAlbumFile), 1, 0);
+  grid->setColumnStretch(1, 1);
   grid->addWidget(m_pAlbumFile, 1, 1);
   grid->addWidget(m_pBrowse, 1, 2);
   grid->addWidget(label("Album&name:", m_pAlbum), 2, 0);
@@ -288,6 +296,12 @@ void PlayOrderWidget::Push() {
     widget->clear();
     for (const auto& row : list->rows) widget->addItem(Q(row.first));
     widget->setCurrentRow(list->selected);
+    // Wide enough for its longest entry ("<Folders without album.ini>" among them), up to a limit.
+    int widest = 0;
+    for (int i = 0; i < widget->count(); ++i) {
+      widest = std::max(widest, widget->fontMetrics().horizontalAdvance(widget->item(i)->text()));
+    }
+    widget->setMinimumWidth(std::min(widest, 360) + 2 * widget->frameWidth() + widget->verticalScrollBar()->sizeHint().width() + 8);
   }
   // Mixed, the list of all albums or all songs takes the width of the columns it
   // replaces, under the count label that stands for its title.
@@ -322,8 +336,12 @@ SettingsWidget::SettingsWidget(CSettingsDlg& dialog, QWidget* parent) : QDialog(
   m_pReadAlbumIni = Named(new QCheckBox("&Read album.ini files during scan", this), 1032);
   m_pReadAlbumIni->setChecked(dialog.m_bReadAlbumIni != 0);
 
+  // A real path fits in the decoder field; "..." stays small.
+  m_pDecoder->setMinimumWidth(m_pDecoder->fontMetrics().horizontalAdvance(QString(48, 'x')));
+  browse->setFixedWidth(browse->fontMetrics().horizontalAdvance("...") + 24);
   auto* decoderGroup = new QGroupBox("&Decoder", this);
   auto* decoderGrid = new QGridLayout(decoderGroup);
+  decoderGrid->setColumnStretch(0, 1);
   decoderGrid->addWidget(m_pDecoder, 0, 0);
   decoderGrid->addWidget(browse, 0, 1);
   decoderGrid->addWidget(new QLabel("Playlist filename:", this), 1, 0, 1, 2);

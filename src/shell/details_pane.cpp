@@ -16,7 +16,7 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 QLabel* SunkenField(QWidget* parent, int id) {
   auto* field = new QLabel(parent);
   field->setObjectName(QString::number(id));
-  field->setFrameShape(QFrame::Panel);
+  field->setFrameShape(QFrame::StyledPanel);  // all four edges, in the style's own look
   field->setFrameShadow(QFrame::Sunken);
   field->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return field;

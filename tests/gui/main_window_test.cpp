@@ -548,6 +548,44 @@ class MainWindowTest : public QObject {
     m_frame->Action(res::ID_PLAY_ORDER)->trigger();
   }
 
+  void dialogsAndPaneGiveTheirTextsRoom() {
+    Start();
+    // Settings: a real path fits in the decoder field, "..." stays small.
+    WithDialog([](QDialog* dialog) {
+      auto* decoder = In<QLineEdit>(dialog, 1029);
+      QVERIFY(decoder->width() >= decoder->fontMetrics().horizontalAdvance(QString(40, 'x')));
+      QVERIFY(In<QPushButton>(dialog, 1031)->width() * 5 < decoder->width());
+      In<QPushButton>(dialog, 2)->click();
+    });
+    m_frame->Action(res::ID_SETTINGS)->trigger();
+    // Add album: the catalogue's whole path shows.
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));
+    WithDialog([](QDialog* dialog) {
+      auto* catalogue = In<QComboBox>(dialog, 1036);
+      QVERIFY(catalogue);
+      QVERIFY(catalogue->lineEdit()->width() >= catalogue->fontMetrics().horizontalAdvance(catalogue->currentText()));
+      In<QPushButton>(dialog, 2)->click();
+    });
+    m_frame->Action(res::ID_FILE_NEW)->trigger();
+    // Play order: "<Folders without album.ini>" is not cut.
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(FindAnywhere("l")));
+    WithDialog([](QDialog* dialog) {
+      auto* artists = In<QListWidget>(dialog, 1017);
+      QVERIFY(artists->count() > 0);
+      const QString text = artists->item(artists->count() - 1)->text();
+      QVERIFY(text.startsWith("<"));
+      QVERIFY(artists->viewport()->width() >= artists->fontMetrics().horizontalAdvance(text));
+      In<QPushButton>(dialog, 2)->click();
+    });
+    m_frame->Action(res::ID_PLAY_ORDER)->trigger();
+    // The details pane's sunken fields draw a whole frame.
+    for (const int id : {res::IDC_PLAYTIME, res::IDC_BITRATE, res::IDC_SIZE}) {
+      auto* field = m_frame->findChild<QLabel*>(QString::number(id));
+      QVERIFY(field);
+      QCOMPARE(field->frameShape(), QFrame::StyledPanel);
+    }
+  }
+
   void focusMovesBetweenThePanes() {
     Start();
     QApplication::setActiveWindow(m_frame.get());
