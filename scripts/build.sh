@@ -6,7 +6,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build_dir="${1:-$root/build}"
 shift || true
 
-if [ ! -f "$build_dir/build.ninja" ]; then
-  cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+# Configured once; options given again are applied to an existing folder too.
+if [ ! -f "$build_dir/build.ninja" ] || [ $# -gt 0 ]; then
+  cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" > /dev/null
 fi
 cmake --build "$build_dir" -j2

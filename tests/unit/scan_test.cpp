@@ -3,6 +3,7 @@
 
 #include "library_fixture.h"
 #include "platform/filesystem.h"
+#include "platform/ui_hooks.h"
 
 using namespace tree;
 
@@ -167,6 +168,19 @@ TEST_F(ScanTest, ANewScanStartsFromNothing) {
   EXPECT_EQ(view.m_nMarkedSize, 0);
   EXPECT_FALSE(view.PlayOrderEnabled());
   EXPECT_EQ(view.m_pTree->Count(), 4u);
+}
+
+TEST_F(ScanTest, ARefreshHandlesNoPendingMessages) {
+  // A posted message (a key press in the window, a second Refresh) waits until the
+  // scan is done: nothing can act on a half-built tree.
+  Song("a/x.mp3");
+  bool ran = false;
+  platform::Ui().Post([&] { ran = true; });
+  Scan();
+  EXPECT_FALSE(ran);
+  while (platform::Ui().PumpOne()) {
+  }
+  EXPECT_TRUE(ran);
 }
 
 }  // namespace
