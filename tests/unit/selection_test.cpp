@@ -165,4 +165,15 @@ TEST_F(SelectionTest, TheLibrarySizeWaitsForTheTopNodeToBeSelected) {
   EXPECT_EQ(page.sizeText, expected);
 }
 
+TEST_F(SelectionTest, AMessageAViewPostedDiesWithTheView) {
+  {
+    STreeView gone;
+    gone.SetSettingsPaths(settingsDir.path(), settingsDir / "Melodeck.ini");
+    gone.OnInitialUpdate();
+    gone.Refresh(dir.path());  // selecting its top node posts the library size pass
+  }
+  PumpMessages();  // runs after the view is gone: it must do nothing (AddressSanitizer checks)
+  SUCCEED();
+}
+
 }  // namespace
