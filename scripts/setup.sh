@@ -2,7 +2,7 @@
 # Installs the Debian packages Melodeck needs to build and test, skipping those present.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build ccache libgtest-dev libgmock-dev libbenchmark-dev
+packages=(g++ cmake ninja-build ccache libgtest-dev libgmock-dev
           qt6-base-dev qt6-qpa-plugins libgl-dev)
 
 missing=()

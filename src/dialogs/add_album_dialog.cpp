@@ -169,14 +169,7 @@ TreeItem CAddAlbumDlg::ArtistNodeFor() {
 void CAddAlbumDlg::RemoveLooseNode(const std::string& title, const std::string& folder) {
   TreeItem loose = m_pView->FindChildNode(m_pView->m_itemTop, title, 1, 0, folder);
   while (!loose.IsNull() && m_pView->GetNodeKind(loose.Parent()) == kAlbumNode) loose = TreeItem();
-  if (loose.IsNull()) return;
-  TreeItem parent = loose.Parent();
-  m_pView->m_pTree->DeleteItem(loose.m_hItem);
-  while (!parent.IsNull() && !(parent == m_pView->m_itemTop) && !parent.HasChildren()) {
-    const TreeItem up = parent.Parent();
-    m_pView->m_pTree->DeleteItem(parent.m_hItem);
-    parent = up;
-  }
+  if (!loose.IsNull()) m_pView->RemoveWithEmptyAncestors(loose);
 }
 
 bool CAddAlbumDlg::OnOK() {

@@ -58,7 +58,7 @@ void CPlayOrderDlg::CollectMarked() {
     }
     int artistAlbums = -1;
     for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
-      if (album.Label().substr(0, 9) == "Duplicate") continue;
+      if (album.Label().starts_with(kDuplicateAlbumPrefix)) continue;
       if (Included(album)) {
         ++counters.album;
         ++artistAlbums;

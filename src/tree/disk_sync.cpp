@@ -109,8 +109,6 @@ void STreeView::SyncFolder(const std::string& folder) {
     child = next;
   }
   ScanContext context;
-  context.view = this;
-  context.top = m_itemTop;
   for (const std::string& title : wanted) {
     if (!shown.contains(title)) AddLooseFile(context, folder, title);
   }
@@ -133,8 +131,6 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& folders) {
   }
   // ...and come back as the catalogues now read.
   ScanContext context;
-  context.view = this;
-  context.top = m_itemTop;
   context.displayMode = m_nDisplayMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
   for (const std::string& folder : folders) {

@@ -1,6 +1,8 @@
 // What a node stands for, as its image index tells it.
 #pragma once
 
+#include <string_view>
+
 namespace tree {
 
 enum NodeKind : int { kTopNode = 0, kVolumeNode = 1, kFolderNode = 2, kArtistNode = 3, kAlbumNode = 4, kSongNode = 5, kOtherNode = 6 };
@@ -26,6 +28,10 @@ enum Image : int {
 };
 
 // Overlay marks of a node's state.
+// The label of an album node whose name its artist has already: "Duplicate album
+// name: " and the name. Such a node has no folder and no songs.
+inline constexpr std::string_view kDuplicateAlbumPrefix = "Duplicate album name: ";
+
 enum Overlay : unsigned { kOverlayNone = 0, kOverlayPartlyMarked = 1, kOverlayMarked = 2, kOverlayMissing = 3 };
 
 constexpr int KindOfImage(int image) {

@@ -19,8 +19,6 @@ using namespace tree;
 
 namespace {
 
-constexpr const char* kDuplicatePrefix = "Duplicate album name: ";
-
 int VolumeImage(platform::DriveType type) {
   switch (type) {
     case platform::DriveType::Removable: return kImageRemovable;
@@ -78,15 +76,13 @@ void STreeView::Refresh(const GString& pathList) {
   ExpandNode(m_itemTop, 0);
   const std::string topLabel(m_itemTop.Label());
   m_nMarkedSize = 0;
-  DeleteBranch(m_itemTop, 1, 1);
+  DeleteBranch(m_itemTop, 1);
   m_pTree->SetLabel(m_itemTop.m_hItem, "Scanning...");
   m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
 
   // The scan dispatches no messages: views hear of the new tree once, at its end.
   m_pTree->BeginBatch();
   ScanContext context;
-  context.view = this;
-  context.top = m_itemTop;
   context.displayMode = m_nDisplayMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
   ScanPaths(context, pathList);
@@ -164,7 +160,7 @@ void STreeView::ReadCatalogue(ScanContext& context, const std::string& folder, c
     const GString albumName = GString(section).Field(2, ":");
     if (albumName.empty()) continue;
     if (m_pTree->FindChildByLabel(artistNode.m_hItem, albumName) != kNullHandle) {
-      artistNode.AddChild(kDuplicatePrefix + albumName, kImageAlbum);
+      artistNode.AddChild(std::string(kDuplicateAlbumPrefix) + albumName, kImageAlbum);
       m_pTree->SortChildren(artistNode.m_hItem);
       continue;
     }

@@ -15,8 +15,6 @@ class STreeView;
 namespace tree {
 
 struct ScanContext {
-  STreeView* view = nullptr;
-  TreeItem top;
   int displayMode = 0;  // at the start of the refresh; decides labels of album songs
   bool readCatalogues = true;  // the "ReadAlbumIni" setting, read once per refresh
   // The top node's children are sorted once at the end, as far as they were when the

@@ -13,7 +13,7 @@ STreeView::STreeView() : m_pTree(&m_tree) { m_tree.SetNotifications(this); }
 
 STreeView::~STreeView() {
   m_tree.SetNotifications(nullptr);
-  DeleteBranch(m_itemTop, 0, 1);
+  DeleteBranch(m_itemTop, 0);
 }
 
 void STreeView::OnInitialUpdate() {
@@ -64,8 +64,7 @@ void STreeView::MakeMenuLabel(GString& text) {
   text = doubled;
 }
 
-void STreeView::DeleteBranch(const TreeItem& item, int keepItem, [[maybe_unused]] int freeData) {
-  // The model owns the node data texts and frees them with their nodes.
+void STreeView::DeleteBranch(const TreeItem& item, int keepItem) {
   ExpandNode(item, 0);
   for (TreeItem child = item.IsNull() ? item.Root() : item.FirstChild(); !child.IsNull();) {
     const TreeItem next = child.NextSibling();

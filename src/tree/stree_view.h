@@ -71,9 +71,9 @@ class STreeView : public tree::TreeNotifications {
   GString GetNodeName(const TreeItem& item, int asFileName);
   // Cut to 30 characters and "..." when longer than 33, quoted, "&" doubled.
   static void MakeMenuLabel(GString& text);
-  // Removes the node's descendants, and the node itself unless keepItem is set;
-  // freeData drops the node data texts on the way.
-  void DeleteBranch(const TreeItem& item, int keepItem, int freeData);
+  // Removes the node's descendants, and the node itself unless keepItem is set; their
+  // data texts go with them.
+  void DeleteBranch(const TreeItem& item, int keepItem);
   // Expands (1) or collapses (0) the node; its image switches exactly once.
   void ExpandNode(const TreeItem& item, int expand);
   int HasArtists() const;

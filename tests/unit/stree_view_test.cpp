@@ -162,17 +162,17 @@ TEST_F(STreeViewTest, ImagesSwitchOncePerExpandOrCollapse) {
 
 TEST_F(STreeViewTest, DeleteBranchKeepsTheNodeCollapsedWithItsData) {
   view.ExpandNode(album, 1);
-  view.DeleteBranch(album, 1, 1);
+  view.DeleteBranch(album, 1);
   EXPECT_TRUE(view.m_pTree->IsValid(album.m_hItem));
   EXPECT_FALSE(album.HasChildren());
   EXPECT_EQ(album.Image(), kImageAlbum);
   EXPECT_EQ(album.Data(), "/music/live/");
   EXPECT_FALSE(view.m_pTree->IsValid(intro.m_hItem));
 
-  view.DeleteBranch(volume, 0, 1);
+  view.DeleteBranch(volume, 0);
   EXPECT_FALSE(view.m_pTree->IsValid(volume.m_hItem));
   EXPECT_FALSE(view.m_pTree->IsValid(loose.m_hItem));
-  view.DeleteBranch(view.m_itemTop, 1, 1);
+  view.DeleteBranch(view.m_itemTop, 1);
   EXPECT_EQ(view.m_pTree->Count(), 1u);
 }
 
