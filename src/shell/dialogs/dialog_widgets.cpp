@@ -1,4 +1,4 @@
-#include "dialogs/dialog_widgets.h"
+#include "dialog_widgets.h"
 
 #include <algorithm>
 
