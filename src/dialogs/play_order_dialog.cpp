@@ -1,11 +1,10 @@
 #include "dialogs/play_order_dialog.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "catalogue/settings.h"
 #include "platform/filesystem.h"
-#include "platform/process.h"
+#include "tree/play_songs.h"
 #include "platform/ui_hooks.h"
 #include "tree/stree_view.h"
 
@@ -151,7 +150,7 @@ std::vector<int> CPlayOrderDlg::RangeOrder(const std::vector<std::unique_ptr<Pla
   return order;
 }
 
-void CPlayOrderDlg::FillAlbums(int index, std::ostream* playlist) {
+void CPlayOrderDlg::FillAlbums(int index, std::vector<std::string>* playlist) {
   if (m_albums.empty()) return;
   if (!playlist) m_listAlbums.Clear();
   for (const int i : RangeOrder(m_albums, index)) {
@@ -170,13 +169,13 @@ void CPlayOrderDlg::FillAlbums(int index, std::ostream* playlist) {
   if (!playlist && !m_listAlbums.rows.empty()) m_listAlbums.selected = 0;
 }
 
-void CPlayOrderDlg::FillSongs(int index, std::ostream* playlist) {
+void CPlayOrderDlg::FillSongs(int index, std::vector<std::string>* playlist) {
   if (m_songs.empty()) return;
   if (!playlist) m_listSongs.Clear();
   for (const int i : RangeOrder(m_songs, index)) {
     const PlayOrderEntry& entry = *m_songs[static_cast<size_t>(i)];
     if (playlist) {
-      WriteSong(entry, *playlist);
+      playlist->push_back(m_pView->SongPath(entry.item));
       continue;
     }
     std::string text = m_pView->GetNodeName(entry.item, 0);
@@ -189,16 +188,6 @@ void CPlayOrderDlg::FillSongs(int index, std::ostream* playlist) {
     m_listSongs.rows.emplace_back(text, i);
   }
   if (!playlist && !m_listSongs.rows.empty()) m_listSongs.selected = 0;
-}
-
-void CPlayOrderDlg::WriteSong(const PlayOrderEntry& song, std::ostream& playlist) {
-  std::string path = m_pView->SongPath(song.item);
-  if (m_bShortPaths) path = platform::ShortPathName(path).value_or(path);
-  if (!STreeView::FitsPlaylistLine(path)) {
-    ++m_nLeftOut;
-    return;
-  }
-  playlist << path << '\n';
 }
 
 bool CPlayOrderDlg::MoveRow(ListBox& list, bool up, int source, int target) {
@@ -314,27 +303,13 @@ void CPlayOrderDlg::OnPlay() {
   platform::WaitCursor wait;
   const catalogue::PlaySettings settings =
       catalogue::ReadPlayOrderSettings(m_pView->SettingsFile(), m_pView->StartDirectory());
-  m_bShortPaths = !settings.longFilenames;
-  std::ofstream playlist(settings.playlistPath, std::ios::binary | std::ios::trunc);
-  m_nLeftOut = 0;
-  if (playlist) {
-    if (m_bMixSongs) {
-      FillSongs(-1, &playlist);
-    } else if (m_bMixAlbums) {
-      for (const auto& row : m_listAlbums.rows) FillSongs(row.second, &playlist);
-    } else {
-      for (const auto& row : m_listArtists.rows) FillAlbums(row.second, &playlist);
-    }
-    playlist.close();
+  std::vector<std::string> playlist;
+  if (m_bMixSongs) {
+    FillSongs(-1, &playlist);
+  } else if (m_bMixAlbums) {
+    for (const auto& row : m_listAlbums.rows) FillSongs(row.second, &playlist);
+  } else {
+    for (const auto& row : m_listArtists.rows) FillAlbums(row.second, &playlist);
   }
-  if (!playlist) {
-    platform::Ui().MessageBox("Unable to create the playlistfile '" + settings.playlistPath + "'", "Melodeck",
-                              platform::MB_OK | platform::MB_ICONEXCLAMATION);
-    return;
-  }
-  STreeView::ReportLeftOutOfPlaylist(m_nLeftOut);
-  std::string error;
-  if (!platform::StartDetached(platform::PlayerCommandLine(settings.decoder, settings.playlistPath), error)) {
-    platform::Ui().MessageBox(error, "Error", platform::MB_OK | platform::MB_ICONEXCLAMATION);
-  }
+  tree::PlaySongs(settings, playlist);
 }

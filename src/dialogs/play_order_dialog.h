@@ -3,7 +3,6 @@
 // This class holds what the lists and check boxes show; the Qt dialog mirrors it.
 #pragma once
 
-#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,13 +50,12 @@ class CPlayOrderDlg {
   void FillArtists();
   // index -1: every entry. With a playlist the songs are written to it instead of
   // filling the list.
-  void FillAlbums(int index, std::ostream* playlist = nullptr);
-  void FillSongs(int index, std::ostream* playlist = nullptr);
+  void FillAlbums(int index, std::vector<std::string>* playlist = nullptr);
+  void FillSongs(int index, std::vector<std::string>* playlist = nullptr);
   bool MoveRow(ListBox& list, bool up, int source = -1, int target = -1);
 
   std::vector<std::unique_ptr<PlayOrderEntry>> m_artists, m_albums, m_songs;
   ListBox m_listSongs, m_listArtists, m_listAlbums;
-  int m_nLeftOut = 0;  // songs of the playlist being written that no line can hold
   int m_bMixAlbums = 0;
   int m_bMixSongs = 0;
   int m_bShuffleAlbums = 0;
@@ -72,11 +70,9 @@ class CPlayOrderDlg {
   void CollectLooseSongs(const TreeItem& node, Counters& counters);
   bool Included(const TreeItem& item) const;
   void Shuffle(ListBox& list, std::vector<std::unique_ptr<PlayOrderEntry>>& entries);
-  void WriteSong(const PlayOrderEntry& song, std::ostream& playlist);
   std::vector<int> RangeOrder(const std::vector<std::unique_ptr<PlayOrderEntry>>& entries, int index) const;
 
   STreeView* m_pView;
-  bool m_bShortPaths = false;
 };
 
 // The same sequence of numbers (0 to 32767) in every run of the program, as the

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <set>
@@ -134,14 +133,9 @@ class STreeView : public tree::TreeNotifications {
   bool PlayOrderEnabled() const { return m_bPlayOrderEnabled; }
 
   // Playing.
-  // Writes the path of every song beneath node (all, or only marked ones) to the
-  // playlist, skipping missing files; returns the number of lines. Songs whose path
-  // holds a line break cannot be a line of a playlist: they are counted in leftOut.
-  int AppendSongsToPlaylist(const TreeItem& node, std::ostream& playlist, bool shortPaths, bool all, int& leftOut);
-  // A playlist holds one path per line: a path with a line break cannot stand in it.
-  static bool FitsPlaylistLine(std::string_view path);
-  // Tells the user how many songs were left out of a playlist for that reason.
-  static void ReportLeftOutOfPlaylist(int count);
+  // The on-disk path of every song beneath node (all, or only marked ones), missing
+  // files left out, in tree order.
+  void CollectSongPaths(const TreeItem& node, bool all, std::vector<std::string>& paths);
   // Context-menu commands 1043 to 1047 for the selected node.
   void OnPopupCommand(unsigned id);
   // Context menu: a right-button press on hit (null: on no node) picks the node the
@@ -204,7 +198,6 @@ class STreeView : public tree::TreeNotifications {
   void ReportUnreadCatalogues(const tree::ScanContext& context);
   void ReadCatalogue(tree::ScanContext& context, const std::string& folder, const std::string& file,
                      const std::vector<platform::DirEntry>& entries, std::unordered_set<std::string>& listed);
-  void StartPlayer(const std::string& decoder, const std::string& argument);
   bool RenameVolume(const TreeItem& item, const std::string& text);
   bool RenameFolder(const TreeItem& item, const std::string& text);
   bool RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text);
