@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
   const long rssBefore = StatusKilobytes("VmRSS:");
   view.Refresh(library);
   const long peak = StatusKilobytes("VmHWM:");
-  const std::size_t nodes = view.m_pTree->Count();
+  const std::size_t nodes = view.Tree()->Count();
 
   const auto pump = [] {
     while (platform::Ui().PumpOne()) {

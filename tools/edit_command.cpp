@@ -51,7 +51,7 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 // first child with exactly that label.
 TreeItem FindByLabels(const STreeView& view, std::vector<std::string>::const_iterator label,
                       std::vector<std::string>::const_iterator end) {
-  TreeItem node = view.m_itemTop;
+  TreeItem node = view.Top();
   for (; label != end && !node.IsNull(); ++label) {
     TreeItem child = node.FirstChild();
     while (!child.IsNull() && child.Label() != *label) child = child.NextSibling();
@@ -88,7 +88,7 @@ class EditSession : public tree::PopupDelegate {
     if (name == "rename" && count >= 3) {
       const TreeItem node = Node(fields.begin() + 2, fields.end());
       if (node.IsNull()) return std::nullopt;
-      m_view.m_pTree->SelectItem(node.m_hItem);
+      m_view.Tree()->SelectItem(node.m_hItem);
       std::string start;
       return m_view.OnBeginLabelEdit(node, start) && m_view.OnEndLabelEdit(node, fields[1].c_str());
     }
@@ -96,10 +96,10 @@ class EditSession : public tree::PopupDelegate {
       const TreeItem node = Node(fields.begin() + 1, fields.end());
       if (node.IsNull()) return std::nullopt;
       m_view.OnRButtonDown(node);
-      for (const platform::MenuItem& item : m_view.BuildContextMenu()) {
+      for (const platform::MenuItem& item : m_view.BuildContextMenu(node)) {
         if (item.command != res::ID_DELETE_NODE) continue;
         if (!item.enabled) return false;  // grayed for this node
-        m_view.OnPopupCommand(res::ID_DELETE_NODE);
+        m_view.OnPopupCommand(res::ID_DELETE_NODE, node);
         return true;
       }
       return false;
@@ -121,7 +121,7 @@ class EditSession : public tree::PopupDelegate {
       return true;
     }
     if (name == "tree" && count == 1) {
-      std::cout << DumpTree(m_view, m_view.m_itemTop);
+      std::cout << DumpTree(m_view, m_view.Top());
       return true;
     }
     std::cout << "error: not a command: " << EscapeBytes(fields.empty() ? std::string() : fields[0]) << '\n';
@@ -130,7 +130,7 @@ class EditSession : public tree::PopupDelegate {
 
   bool Available(unsigned) const override { return true; }
   void AddAlbum(const TreeItem&) override {}
-  void DeleteNode(const TreeItem& node) override { CNodeDeleter(&m_view, m_view.m_itemTop).Delete(node); }
+  void DeleteNode(const TreeItem& node) override { CNodeDeleter(&m_view, m_view.Top()).Delete(node); }
   void RenameNode(const TreeItem&) override {}
 
   TreeItem Node(std::vector<std::string>::const_iterator begin, std::vector<std::string>::const_iterator end) {

@@ -32,7 +32,7 @@ void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments) {
   view.OnInitialUpdate();  // its posted Refresh is dropped: the one below stands for it
   while (platform::Ui().PumpOne()) {
   }
-  if (arguments.files) view.m_nDisplayMode = 1;
+  if (arguments.files) view.SetDisplayMode(1);
   view.Refresh(arguments.pathList);
 }
 
@@ -41,6 +41,6 @@ int RunTreeCommand(const std::vector<std::string>& args) {
   if (!arguments) return 2;
   STreeView view;
   RefreshAsMelodeck(view, *arguments);
-  std::cout << DumpTree(view, view.m_itemTop);
+  std::cout << DumpTree(view, view.Top());
   return 0;
 }

@@ -57,7 +57,7 @@ void CAddAlbumDlg::AddAlbumFile(const std::string& path) {
 }
 
 void CAddAlbumDlg::OnInitDialog() {
-  for (TreeItem child = m_pView->m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+  for (TreeItem child = m_pView->Top().FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     if (m_pView->GetNodeKind(child) == kArtistNode) InsertSorted(m_cbArtist, std::string(child.Label()));
   }
   for (const std::string& category : m_categorySource) InsertSorted(m_cbCategory, category);
@@ -158,16 +158,16 @@ void CAddAlbumDlg::OnSelChangeAlbumFile(const std::string& chosen) {
 TreeItem CAddAlbumDlg::ArtistNodeFor() {
   // The album goes under the artist it names: an existing node of that name, or a
   // new one at its sorted place, as a rescan would show it.
-  TreeModel& tree = *m_pView->m_pTree;
+  TreeModel& tree = *m_pView->Tree();
   const TreeItem found = m_pView->FindArtistNode(m_strArtist);
   if (!found.IsNull()) return found;
-  const TreeItem artist = m_pView->m_itemTop.AddChild(m_strArtist, kImageArtist);
-  tree.SortChildren(m_pView->m_itemTop.m_hItem);
+  const TreeItem artist = m_pView->Top().AddChild(m_strArtist, kImageArtist);
+  tree.SortChildren(m_pView->Top().m_hItem);
   return artist;
 }
 
 void CAddAlbumDlg::RemoveLooseNode(const std::string& title, const std::string& folder) {
-  TreeItem loose = m_pView->FindChildNode(m_pView->m_itemTop, title, 1, 0, folder);
+  TreeItem loose = m_pView->FindChildNode(m_pView->Top(), title, 1, 0, folder);
   while (!loose.IsNull() && m_pView->GetNodeKind(loose.Parent()) == kAlbumNode) loose = TreeItem();
   if (!loose.IsNull()) m_pView->RemoveWithEmptyAncestors(loose);
 }
@@ -204,14 +204,14 @@ bool CAddAlbumDlg::OnOK() {
   const std::string folder = FolderOfPath(m_strAlbumFile);
   const TreeItem artist = ArtistNodeFor();
   m_itemAlbum = artist.AddChild(m_strAlbum, kImageAlbum);
-  m_pView->m_pTree->SetData(m_itemAlbum.m_hItem, folder);
+  m_pView->Tree()->SetData(m_itemAlbum.m_hItem, folder);
   int n = 0;
   for (const auto& row : m_listSongs.m_rows) {
     if (!row.selected) continue;
     const std::string title = GString(row.text).FileNamePart(false);
     RemoveLooseNode(title, folder);
     const TreeItem song = m_itemAlbum.AddChild(title, kImageSong);
-    m_pView->m_pTree->SetData(song.m_hItem, title);
+    m_pView->Tree()->SetData(song.m_hItem, title);
     const std::string key = "T" + std::to_string(++n);
     platform::ProfileWrite(file, section.c_str(), key.c_str(), (title + ".mp3, " + title).c_str());
   }

@@ -35,7 +35,7 @@ class LabelEditor : public QStyledItemDelegate {
 };
 
 LibraryView::LibraryView(STreeView& tree, QWidget* parent)
-    : QTreeView(parent), m_tree(tree), m_pModel(new LibraryModel(*tree.m_pTree, this)) {
+    : QTreeView(parent), m_tree(tree), m_pModel(new LibraryModel(*tree.Tree(), this)) {
   setObjectName("tree");
   setWhatsThis(QString::fromStdString(res::WhatsThisText(res::kLibraryTreeHelp)));
   setModel(m_pModel);
@@ -49,10 +49,10 @@ LibraryView::LibraryView(STreeView& tree, QWidget* parent)
   header()->setStretchLastSection(true);
 
   connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
-    if (!m_bFollowing) m_tree.m_pTree->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Expand);
+    if (!m_bFollowing) m_tree.Tree()->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Expand);
   });
   connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-    if (!m_bFollowing) m_tree.m_pTree->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Collapse);
+    if (!m_bFollowing) m_tree.Tree()->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Collapse);
   });
   connect(m_pModel, &LibraryModel::expandedChanged, this, &LibraryView::FollowExpanded);
   connect(m_pModel, &LibraryModel::selectionChanged, this, [this](const QModelIndex& index) {
@@ -66,7 +66,7 @@ LibraryView::LibraryView(STreeView& tree, QWidget* parent)
 TreeItem LibraryView::ItemAt(const QPoint& pos) const {
   const QModelIndex index = indexAt(pos);
   if (!index.isValid() || !visualRect(index).contains(pos)) return {};
-  return {LibraryModel::HandleOf(index), m_tree.m_pTree};
+  return {LibraryModel::HandleOf(index), m_tree.Tree()};
 }
 
 void LibraryView::mousePressEvent(QMouseEvent* event) {
@@ -105,7 +105,7 @@ void LibraryView::keyPressEvent(QKeyEvent* event) {
 }
 
 QPoint LibraryView::MenuPlaceForSelection() {
-  const QModelIndex selected = m_pModel->IndexOf(m_tree.m_pTree->GetSelection());
+  const QModelIndex selected = m_pModel->IndexOf(m_tree.Tree()->GetSelection());
   if (!selected.isValid()) return viewport()->mapToGlobal(QPoint(0, 0));
   scrollTo(selected);
   const QRect row = visualRect(selected);
@@ -114,16 +114,16 @@ QPoint LibraryView::MenuPlaceForSelection() {
 
 void LibraryView::ShowMenuForSelection() {
   QtUiHooks::PlaceNextMenu(MenuPlaceForSelection());
-  m_tree.OnRButtonDown(m_tree.Item(m_tree.m_pTree->GetSelection()));
+  m_tree.OnRButtonDown(m_tree.Item(m_tree.Tree()->GetSelection()));
   m_tree.OnRButtonUp();
 }
 
 void LibraryView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   QTreeView::currentChanged(current, previous);
   if (m_bFollowing || !current.isValid()) return;
-  if (!m_tree.m_pTree->SelectItem(LibraryModel::HandleOf(current))) {
+  if (!m_tree.Tree()->SelectItem(LibraryModel::HandleOf(current))) {
     m_bFollowing = true;
-    setCurrentIndex(m_pModel->IndexOf(m_tree.m_pTree->GetSelection()));
+    setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->GetSelection()));
     m_bFollowing = false;
   }
 }
@@ -140,7 +140,7 @@ bool LibraryView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* ev
 }
 
 void LibraryView::RenameSelected() {
-  edit(m_pModel->IndexOf(m_tree.m_pTree->GetSelection()), QAbstractItemView::AllEditTriggers, nullptr);
+  edit(m_pModel->IndexOf(m_tree.Tree()->GetSelection()), QAbstractItemView::AllEditTriggers, nullptr);
 }
 
 void LibraryView::FollowExpanded(const QModelIndex& index, bool expanded) {
@@ -153,18 +153,18 @@ void LibraryView::RestoreState() {
   // After a scan the view starts collapsed: expand what the tree model has expanded.
   m_bFollowing = true;
   std::vector<tree::Handle> pending;
-  for (tree::Handle root = m_tree.m_pTree->GetRoot(); root; root = m_tree.m_pTree->GetNextSibling(root)) {
+  for (tree::Handle root = m_tree.Tree()->GetRoot(); root; root = m_tree.Tree()->GetNextSibling(root)) {
     pending.push_back(root);
   }
   while (!pending.empty()) {
     const tree::Handle item = pending.back();
     pending.pop_back();
-    if (!m_tree.m_pTree->IsExpanded(item)) continue;
+    if (!m_tree.Tree()->IsExpanded(item)) continue;
     setExpanded(m_pModel->IndexOf(item), true);
-    for (tree::Handle child = m_tree.m_pTree->GetChild(item); child; child = m_tree.m_pTree->GetNextSibling(child)) {
+    for (tree::Handle child = m_tree.Tree()->GetChild(item); child; child = m_tree.Tree()->GetNextSibling(child)) {
       pending.push_back(child);
     }
   }
-  setCurrentIndex(m_pModel->IndexOf(m_tree.m_pTree->GetSelection()));
+  setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->GetSelection()));
   m_bFollowing = false;
 }

@@ -70,7 +70,7 @@ CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
   m_wndSplitter->setSizes({320, 400});
   m_wndSplitter->installEventFilter(this);
   setCentralWidget(m_wndSplitter);
-  m_treeView.m_pDataPage = &m_pTabForm->m_pSheet->m_pageData;
+  m_treeView.SetDataPage(&m_pTabForm->m_pSheet->m_pageData);
   connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this] { UpdateMinimumSize(); });
   connect(m_pTabForm, &CTabForm::resized, this, [this] { UpdateMinimumSize(); });
 
@@ -201,12 +201,11 @@ void CMainFrame::OnPlayOrderEnabled(bool enabled) { m_actions[res::ID_PLAY_ORDER
 
 void CMainFrame::OnNewAlbum() {
   // Add an album at the tree's selection, as the context menu's "&Add album" does.
-  m_treeView.m_itemContext = m_treeView.Item(m_treeView.m_pTree->GetSelection());
-  m_treeView.OnPopupCommand(res::ID_ADD_ALBUM);
+  m_treeView.OnPopupCommand(res::ID_ADD_ALBUM, m_treeView.Item(m_treeView.Tree()->GetSelection()));
 }
 
 void CMainFrame::OnPlayOrder() {
-  CPlayOrderDlg dialog(m_treeView.m_itemTop, &m_treeView);
+  CPlayOrderDlg dialog(m_treeView.Top(), &m_treeView);
   PlayOrderWidget widget(dialog, this);
   widget.exec();
 }
@@ -228,17 +227,17 @@ void CMainFrame::AddAlbum(const TreeItem& node) {
   CAddAlbumDlg dialog(&m_treeView, categories, node);
   AddAlbumWidget widget(dialog, this);
   if (widget.exec() != QDialog::Accepted || dialog.m_itemAlbum.IsNull()) return;
-  m_treeView.m_pTree->SelectItem(dialog.m_itemAlbum.m_hItem);
+  m_treeView.Tree()->SelectItem(dialog.m_itemAlbum.m_hItem);
   m_treeView.ExpandNode(dialog.m_itemAlbum, 1);
 }
 
-void CMainFrame::DeleteNode(const TreeItem& node) { CNodeDeleter(&m_treeView, m_treeView.m_itemTop).Delete(node); }
+void CMainFrame::DeleteNode(const TreeItem& node) { CNodeDeleter(&m_treeView, m_treeView.Top()).Delete(node); }
 
 void CMainFrame::RenameNode(const TreeItem&) { m_pLibraryView->RenameSelected(); }
 
 void CMainFrame::SyncDisplayModeChecks() {
-  m_actions[res::ID_SHOW_SONGNAMES]->setChecked(m_treeView.m_nDisplayMode == 0);
-  m_actions[res::ID_SHOW_FILENAMES]->setChecked(m_treeView.m_nDisplayMode != 0);
+  m_actions[res::ID_SHOW_SONGNAMES]->setChecked(m_treeView.DisplayMode() == 0);
+  m_actions[res::ID_SHOW_FILENAMES]->setChecked(m_treeView.DisplayMode() != 0);
 }
 
 void CMainFrame::MoveFocus(int) {

@@ -18,14 +18,15 @@ void STreeView::OnRButtonDown(const TreeItem& hit) {
 }
 
 void STreeView::OnRButtonUp() {
-  const unsigned command = platform::Ui().PopupMenu(BuildContextMenu());
-  if (command != 0) OnPopupCommand(command);
+  const TreeItem node = m_itemContext;
+  const unsigned command = platform::Ui().PopupMenu(BuildContextMenu(node));
+  if (command != 0) OnPopupCommand(command, node);
 }
 
-std::vector<platform::MenuItem> STreeView::BuildContextMenu() {
+std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node) const {
   GString label;
-  if (!m_itemContext.IsNull()) {
-    label = std::string(m_itemContext.Label());
+  if (!node.IsNull()) {
+    label = std::string(node.Label());
     MakeMenuLabel(label);
   }
   GString play;
@@ -33,7 +34,7 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu() {
   bool canDelete = true;
   bool canRename = true;
   std::string deletePrompt;
-  const int kind = m_itemContext.IsNull() ? kTopNode : GetNodeKind(m_itemContext);
+  const int kind = node.IsNull() ? kTopNode : GetNodeKind(node);
   switch (kind) {
     case kTopNode:
       play = "all songs";
@@ -55,20 +56,20 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu() {
       play = label;
       remove = "album information (album.ini)";
       // A duplicate album has no section of its own: a delete would come back at the next scan.
-      if (m_itemContext.Data().value_or("").empty()) {
+      if (node.Data().value_or("").empty()) {
         canDelete = false;
         deletePrompt = "A duplicate album has no section of its own in an album.ini: rename or delete the album it repeats";
       }
       break;
     default:
       play = label;
-      if (GetNodeKind(m_itemContext.Parent()) == kAlbumNode) remove = "song from album.ini";
+      if (GetNodeKind(node.Parent()) == kAlbumNode) remove = "song from album.ini";
       break;
   }
   GString playText = kPlayText;
   playText.Format("%t", play.c_str());
   GString deleteText = kDeleteText;
-  if (kind == kSongNode && GetNodeKind(m_itemContext.Parent()) != kAlbumNode) {
+  if (kind == kSongNode && GetNodeKind(node.Parent()) != kAlbumNode) {
     // A song file: &Delete the file "Intro.mp3" (the label's quotes removed).
     GString bare = label;
     bare.Trim("\"");

@@ -117,7 +117,7 @@ void CNodeDeleter::DeleteArtist(const TreeItem& item) {
     album = next;
   }
   m_pView->ReloadCatalogues(folders);
-  if (m_pView->m_pTree->IsValid(item.m_hItem) && !item.HasChildren()) DeleteNode(item);
+  if (m_pView->Tree()->IsValid(item.m_hItem) && !item.HasChildren()) DeleteNode(item);
   if (failed) ShowError("Unable to remove " + MenuLabel(artist) + " from every album.ini!");
 }
 
@@ -143,7 +143,7 @@ void CNodeDeleter::DeleteAlbum(const TreeItem& item) {
   m_pView->ReloadCatalogues({folder});
   // The artist's first remaining album is selected; an artist left empty is gone.
   const TreeItem artistNode = m_pView->FindArtistNode(artist);
-  if (artistNode.HasChildren()) m_pView->m_pTree->SelectItem(artistNode.FirstChild().m_hItem);
+  if (artistNode.HasChildren()) m_pView->Tree()->SelectItem(artistNode.FirstChild().m_hItem);
 }
 
 void CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {

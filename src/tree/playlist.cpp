@@ -12,7 +12,7 @@
 using namespace tree;
 
 
-std::string STreeView::SongPath(const TreeItem& song) {
+std::string STreeView::SongPath(const TreeItem& song) const {
   return platform::ResolveCase(std::string(song.Parent().Data().value_or("")) + GetNodeName(song, 1));
 }
 
@@ -30,21 +30,19 @@ void STreeView::CollectSongPaths(const TreeItem& node, bool all, std::vector<std
   }
 }
 
-void STreeView::OnPopupCommand(unsigned id) {
-  const TreeItem selected = Item(m_pTree->GetSelection());
-  if (selected.IsNull()) return;
+void STreeView::OnPopupCommand(unsigned id, const TreeItem& node) {
   if (id == res::ID_ADD_ALBUM || id == res::ID_DELETE_NODE || id == res::ID_RENAME_NODE) {
     if (!m_pPopup) return;
-    if (id == res::ID_ADD_ALBUM) m_pPopup->AddAlbum(m_itemContext == m_itemTop ? TreeItem() : m_itemContext);
-    if (id == res::ID_DELETE_NODE) m_pPopup->DeleteNode(selected);
-    if (id == res::ID_RENAME_NODE) m_pPopup->RenameNode(selected);
+    if (id == res::ID_ADD_ALBUM) m_pPopup->AddAlbum(node == m_itemTop ? TreeItem() : node);
+    if (id == res::ID_DELETE_NODE && !node.IsNull()) m_pPopup->DeleteNode(node);
+    if (id == res::ID_RENAME_NODE && !node.IsNull()) m_pPopup->RenameNode(node);
     return;
   }
   if (id != res::ID_PLAY_NOW && id != res::ID_PLAY_SELECTED) return;
 
   const catalogue::PlaySettings settings = catalogue::ReadTreePlaySettings(m_strIniFile, m_strStartDir);
-  if (id == res::ID_PLAY_NOW && GetNodeKind(selected) == kSongNode) {
-    const std::string song = SongPath(selected);
+  if (id == res::ID_PLAY_NOW && !node.IsNull() && GetNodeKind(node) == kSongNode) {
+    const std::string song = SongPath(node);
     const auto argument = settings.longFilenames ? std::optional<std::string>(song) : platform::ShortPathName(song);
     if (argument) tree::StartPlayer(settings, *argument);
     return;
@@ -52,7 +50,7 @@ void STreeView::OnPopupCommand(unsigned id) {
   platform::WaitCursor wait;
   std::vector<std::string> paths;
   if (id == res::ID_PLAY_NOW) {
-    CollectSongPaths(m_itemContext.IsNull() ? m_itemTop : m_itemContext, true, paths);
+    CollectSongPaths(node.IsNull() ? m_itemTop : node, true, paths);
     tree::PlaySongs(settings, paths, "Found no songs to play!");
   } else {
     CollectSongPaths(m_itemTop, false, paths);

@@ -235,7 +235,7 @@ TreeItem STreeView::FindArtistNode(std::string_view name) const {
 }
 
 TreeItem STreeView::FindChildNode(const TreeItem& parent, const std::string& label, int recursive, int byData,
-                                  const std::string& dataText) {
+                                  const std::string& dataText) const {
   for (TreeItem child = parent.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const std::string_view data = child.Data().value_or("");
     bool match;

@@ -179,7 +179,7 @@ void STreeView::FillSongDetails(const TreeItem& song) {
   }
 }
 
-std::int64_t STreeView::GetNodeSize(const TreeItem& item) {
+std::int64_t STreeView::GetNodeSize(const TreeItem& item) const {
   std::int64_t total = 0;
   // One listing of the node's folder gives the sizes of all its songs, in any letter case.
   std::optional<std::unordered_map<std::string, std::int64_t>> sizes;

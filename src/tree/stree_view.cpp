@@ -31,18 +31,18 @@ int STreeView::GetNodeKind(const TreeItem& item) const {
   return KindOfImage(item.Image());
 }
 
-GString STreeView::GetNodeName(const TreeItem& item, int asFileName) {
-  m_strScratch.clear();
+GString STreeView::GetNodeName(const TreeItem& item, int asFileName) const {
+  GString name;
   if (!item.IsNull()) {
     if (GetNodeKind(item.Parent()) == kAlbumNode) {
       const bool useData = (asFileName != 0) == (m_nDisplayMode == 0);
-      m_strScratch = useData ? std::string(item.Data().value_or("")) : std::string(item.Label());
+      name = useData ? std::string(item.Data().value_or("")) : std::string(item.Label());
     } else {
-      m_strScratch = std::string(item.Label());
+      name = std::string(item.Label());
     }
   }
-  if (asFileName) m_strScratch += ".mp3";
-  return m_strScratch;
+  if (asFileName) name += ".mp3";
+  return name;
 }
 
 void STreeView::MakeMenuLabel(GString& text) {

@@ -67,7 +67,7 @@ class STreeView : public tree::TreeNotifications {
   int GetNodeKind(const TreeItem& item) const;
   // An album song's title (asFileName 0) or file name with ".mp3" (1), by display
   // mode; any other node's label, with ".mp3" when asked.
-  GString GetNodeName(const TreeItem& item, int asFileName);
+  GString GetNodeName(const TreeItem& item, int asFileName) const;
   // Cut to 30 characters and "..." when longer than 33, quoted, "&" doubled.
   static void MakeMenuLabel(GString& text);
   // Removes the node's descendants, and the node itself unless keepItem is set; their
@@ -111,7 +111,7 @@ class STreeView : public tree::TreeNotifications {
   // The first child (or, recursively, descendant) matching by label (without regard to
   // case), by data text (exact), or by both when dataText is given.
   TreeItem FindChildNode(const TreeItem& parent, const std::string& label, int recursive, int byData,
-                         const std::string& dataText = "");
+                         const std::string& dataText = "") const;
 
   // Marks.
   int GetMark(const TreeItem& item) const;  // 0 none, 1 marked, 2 partly marked, 3 missing file
@@ -126,7 +126,7 @@ class STreeView : public tree::TreeNotifications {
   // Writes what the user changed on the details page of the selected node (the window
   // is closing, or the selection is about to go).
   void SaveSelectionDetails();
-  std::int64_t GetNodeSize(const TreeItem& item);
+  std::int64_t GetNodeSize(const TreeItem& item) const;
   static std::int64_t GetFileSize(const std::string& path);
   // WM_MARKCHANGED: flag 1 marked, 0 unmarked; item null with flag 0: marks settled.
   int OnMarkChanged(int flag, const TreeItem* item);
@@ -136,14 +136,15 @@ class STreeView : public tree::TreeNotifications {
   // The on-disk path of every song beneath node (all, or only marked ones), missing
   // files left out, in tree order.
   void CollectSongPaths(const TreeItem& node, bool all, std::vector<std::string>& paths);
-  // Context-menu commands 1043 to 1047 for the selected node.
-  void OnPopupCommand(unsigned id);
+  // Context-menu commands 1043 to 1047 on the node the menu was opened for (null:
+  // empty space, the whole library).
+  void OnPopupCommand(unsigned id, const TreeItem& node);
   // Context menu: a right-button press on hit (null: on no node) picks the node the
   // menu acts on and selects it; the release shows the menu built for it.
   void OnRButtonDown(const TreeItem& hit);
   void OnRButtonUp();
-  // The "Tree Popup" menu fitted to m_itemContext.
-  std::vector<platform::MenuItem> BuildContextMenu();
+  // The "Tree Popup" menu fitted to the node (null: empty space).
+  std::vector<platform::MenuItem> BuildContextMenu(const TreeItem& node) const;
 
   // Renaming by label editing. Begin: whether the node may be renamed (a refusal is
   // reported) and the text the edit box starts with. End: carries the typed text to
@@ -154,7 +155,7 @@ class STreeView : public tree::TreeNotifications {
   bool OnEndLabelEdit(const TreeItem& item, const char* text);
 
   // The on-disk path of a song node.
-  std::string SongPath(const TreeItem& song);
+  std::string SongPath(const TreeItem& song) const;
 
   void SetSettingsPaths(const std::string& startupDirectory, const std::string& settingsFile) {
     m_strStartDir = startupDirectory;
@@ -173,19 +174,33 @@ class STreeView : public tree::TreeNotifications {
   bool OnSelChanging(tree::Handle oldItem, tree::Handle newItem) override;
   void OnSelChanged(tree::Handle oldItem, tree::Handle newItem) override;
 
-  TreeItem Item(tree::Handle handle) { return {handle, m_pTree}; }
+  TreeItem Item(tree::Handle handle) const { return {handle, m_pTree}; }
+  // The tree model the view fills; observers and the window read it, the view writes it.
+  tree::TreeModel* Tree() const { return m_pTree; }
+  // The top node "Artists".
+  const TreeItem& Top() const { return m_itemTop; }
+  // 0: album songs labelled by title; 1: by file name. Set before a Refresh to scan in
+  // that mode; afterwards the View commands switch it.
+  int DisplayMode() const { return m_nDisplayMode; }
+  void SetDisplayMode(int mode) { m_nDisplayMode = mode; }
+  // The details page the view fills (none: no details are shown or saved).
+  void SetDataPage(GPropData* page) { m_pDataPage = page; }
+  // Bytes of the selection, of all marked songs, and of the whole library (-1 until
+  // it has been summed after a scan).
+  std::int64_t SelectionSize() const { return m_nSize; }
+  std::int64_t MarkedSize() const { return m_nMarkedSize; }
+  std::int64_t LibrarySize() const { return m_nLibrarySize; }
 
+ private:
   int m_nDisplayMode = 0;
   tree::TreeModel* m_pTree;
   GPropData* m_pDataPage = nullptr;
-  TreeItem m_itemContext;
+  TreeItem m_itemContext;  // the node of the right click in progress
   TreeItem m_itemTop;
-  GString m_strScratch;
   std::int64_t m_nSize = 0;
   std::int64_t m_nMarkedSize = 0;
   std::int64_t m_nLibrarySize = -1;
 
- private:
   void SaveDetails(const TreeItem& item);
   void ShowDetails(const TreeItem& item);
   void FillSongDetails(const TreeItem& song);

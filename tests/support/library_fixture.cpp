@@ -13,7 +13,7 @@ namespace testing_support {
 
 LibraryFixture::LibraryFixture() {
   volumes.Add(dir.path(), "MUSIC", platform::DriveType::Removable);
-  view.m_pDataPage = &page;
+  view.SetDataPage(&page);
   view.SetSettingsPaths(settingsDir.path(), settingsDir / "Melodeck.ini");
   view.OnInitialUpdate();
   while (platform::Ui().PumpOne()) {
@@ -39,7 +39,7 @@ void LibraryFixture::Scan(const std::string& pathList) {
 }
 
 std::string LibraryFixture::Tree() {
-  std::string text = DumpTree(view, view.m_itemTop);
+  std::string text = DumpTree(view, view.Top());
   for (size_t at; (at = text.find(dir.path())) != std::string::npos;) text.replace(at, dir.path().size(), "<lib>/");
   return text;
 }
@@ -61,7 +61,7 @@ void CanonicalLines(STreeView& view, const TreeItem& item, const std::string& pa
 
 std::string LibraryFixture::Canonical(STreeView& view) {
   std::vector<std::string> lines;
-  if (!view.m_itemTop.IsNull()) CanonicalLines(view, view.m_itemTop, "", lines);
+  if (!view.Top().IsNull()) CanonicalLines(view, view.Top(), "", lines);
   std::sort(lines.begin(), lines.end());
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
@@ -74,13 +74,13 @@ std::string LibraryFixture::FreshScan() {
   fresh.OnInitialUpdate();
   while (platform::Ui().PumpOne()) {
   }
-  fresh.m_nDisplayMode = view.m_nDisplayMode;
+  fresh.SetDisplayMode(view.DisplayMode());
   fresh.Refresh(view.PathList());
   return Canonical(fresh);
 }
 
 TreeItem LibraryFixture::Find(const std::string& labels) {
-  TreeItem node = view.m_itemTop;
+  TreeItem node = view.Top();
   std::istringstream parts(labels);
   for (std::string label; std::getline(parts, label, '|');) {
     TreeItem child = node.FirstChild();

@@ -17,12 +17,12 @@ namespace {
 class CatalogueWritesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    view.m_pDataPage = &page;
+    view.SetDataPage(&page);
     view.OnInitialUpdate();
-    album = view.m_itemTop.AddChild("The Band", kImageArtist).AddChild("Live", kImageAlbum);
-    view.m_pTree->SetData(album.m_hItem, dir.path());
+    album = view.Top().AddChild("The Band", kImageArtist).AddChild("Live", kImageAlbum);
+    view.Tree()->SetData(album.m_hItem, dir.path());
     song = album.AddChild("Intro", kImageSong);
-    view.m_pTree->SetData(song.m_hItem, "01 intro");
+    view.Tree()->SetData(song.m_hItem, "01 intro");
     WriteFile(dir / "Album.ini", "[Album:Live]\r\nArtist=The Band\r\nT1=01 Intro.mp3, Intro\r\n");
     WriteFile(dir / "01 Intro.mp3", "frames");
   }
@@ -46,12 +46,12 @@ TEST_F(CatalogueWritesTest, SongEntryFollowsTheNodesNames) {
   EXPECT_EQ(platform::ProfileGetString(dir / "Album.ini", "Album:Live", "T1"), "01 intro.mp3, Intro, Pop, , Guest");
   EXPECT_TRUE(platform::PathExists(dir / "01 Intro.mp3"));
 
-  view.m_pTree->SetData(song.m_hItem, "01 Opening");
+  view.Tree()->SetData(song.m_hItem, "01 Opening");
   ASSERT_EQ(view.WriteSongEntry(album, song, "01 intro.mp3", "", 0, ""), catalogue::SongEntryResult::Written);
   EXPECT_TRUE(platform::PathExists(dir / "01 Opening.mp3"));
   EXPECT_EQ(platform::ProfileGetString(dir / "Album.ini", "Album:Live", "T1"), "01 Opening.mp3, Intro");
 
-  view.m_pTree->SetData(album.m_hItem, std::nullopt);
+  view.Tree()->SetData(album.m_hItem, std::nullopt);
   EXPECT_EQ(view.WriteSongEntry(album, song, "01 Opening.mp3", "", 0, ""), catalogue::SongEntryResult::NoEntry);
 }
 

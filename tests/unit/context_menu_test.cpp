@@ -21,8 +21,9 @@ class ContextMenuTest : public testing_support::LibraryFixture {
   }
   // The menu for a right click on the node (labels separated by "|"; "" for empty space).
   std::vector<platform::MenuItem> MenuFor(const std::string& labels) {
-    view.OnRButtonDown(labels.empty() ? TreeItem() : Find(labels));
-    return view.BuildContextMenu();
+    const TreeItem node = labels.empty() ? TreeItem() : Find(labels);
+    view.OnRButtonDown(node);
+    return view.BuildContextMenu(node);
   }
   static std::string Text(const std::vector<platform::MenuItem>& menu, unsigned command) {
     for (const auto& item : menu) {
@@ -47,14 +48,14 @@ class ContextMenuTest : public testing_support::LibraryFixture {
 };
 
 TEST_F(ContextMenuTest, EmptySpaceOffersAllSongsAndKeepsTheSelection) {
-  view.m_pTree->SelectItem(Find("The Band").m_hItem);
+  view.Tree()->SelectItem(Find("The Band").m_hItem);
   const auto menu = MenuFor("");
   EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs now");
   EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete ");
   EXPECT_FALSE(Enabled(menu, res::ID_DELETE_NODE));
   EXPECT_FALSE(Enabled(menu, res::ID_RENAME_NODE));
   EXPECT_FALSE(Enabled(menu, res::ID_PLAY_SELECTED));
-  EXPECT_EQ(view.m_pTree->GetSelection(), Find("The Band").m_hItem);
+  EXPECT_EQ(view.Tree()->GetSelection(), Find("The Band").m_hItem);
   ASSERT_EQ(menu.size(), 6u);
   EXPECT_EQ(menu[2].command, 0u);  // the separator
 }
@@ -65,7 +66,7 @@ TEST_F(ContextMenuTest, WordingsFollowTheNodeKind) {
   EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs in volume \"" + volume().substr(0, 30) + "...\" now");
   EXPECT_FALSE(Enabled(menu, res::ID_DELETE_NODE));
   EXPECT_TRUE(Enabled(menu, res::ID_RENAME_NODE));
-  EXPECT_EQ(view.m_pTree->GetSelection(), Find(volume()).m_hItem);
+  EXPECT_EQ(view.Tree()->GetSelection(), Find(volume()).m_hItem);
 
   menu = MenuFor(volume() + "|Music");
   EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs in \"Music\" now");

@@ -24,10 +24,10 @@ class DeleteTest : public testing_support::LibraryFixture {
   }
   void Delete(const std::string& labels, int answer = platform::IDYES) {
     ui.messageAnswers = {answer};
-    CNodeDeleter(&view, view.m_itemTop).Delete(Find(labels));
+    CNodeDeleter(&view, view.Top()).Delete(Find(labels));
   }
   bool Exists(const std::string& labels) {
-    TreeItem node = view.m_itemTop;
+    TreeItem node = view.Top();
     std::string rest = labels;
     while (!rest.empty()) {
       const std::string label = rest.substr(0, rest.find('|'));
@@ -67,7 +67,7 @@ TEST_F(DeleteTest, TheLastLooseFileTakesItsEmptyFoldersButNeverTheTop) {
   Delete(Volume() + "|loose|two|x");
   Delete(Volume() + "|loose|two|y");
   EXPECT_FALSE(Exists(Volume()));
-  EXPECT_TRUE(view.m_pTree->IsValid(view.m_itemTop.m_hItem));
+  EXPECT_TRUE(view.Tree()->IsValid(view.Top().m_hItem));
 }
 
 TEST_F(DeleteTest, ReadOnlyFilesStayAndTheUserIsTold) {
@@ -143,7 +143,7 @@ TEST_F(DeleteTest, AnAlbumAloneInItsCatalogueTakesTheFile) {
   Song("b/s.mp3");
   Scan();
   Delete("Solo|Second");
-  EXPECT_EQ(view.m_pTree->GetSelection(), Find("Solo|Solo").m_hItem);
+  EXPECT_EQ(view.Tree()->GetSelection(), Find("Solo|Solo").m_hItem);
   Delete("Solo|Solo");
   EXPECT_FALSE(platform::PathExists(dir / "b/album.ini"));
   EXPECT_FALSE(Exists("Solo"));

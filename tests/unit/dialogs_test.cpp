@@ -193,7 +193,7 @@ class PlayOrderTest : public testing_support::LibraryFixture {
 };
 
 TEST_F(PlayOrderTest, ListsLooseFoldersFirstThenArtists) {
-  CPlayOrderDlg dialog(view.m_itemTop, &view);
+  CPlayOrderDlg dialog(view.Top(), &view);
   dialog.OnInitDialog();
   EXPECT_EQ(Texts(dialog.m_listArtists), (std::vector<std::string>{"<Folders without album.ini>", "The Band"}));
   EXPECT_EQ(Texts(dialog.m_listAlbums), std::vector<std::string>{"Misc"});
@@ -206,7 +206,7 @@ TEST_F(PlayOrderTest, ListsLooseFoldersFirstThenArtists) {
 }
 
 TEST_F(PlayOrderTest, MovingAnAlbumDownPlaysItAfterTheOther) {
-  CPlayOrderDlg dialog(view.m_itemTop, &view);
+  CPlayOrderDlg dialog(view.Top(), &view);
   dialog.OnInitDialog();
   dialog.m_listArtists.selected = 1;
   dialog.OnSelChangeArtists();
@@ -219,7 +219,7 @@ TEST_F(PlayOrderTest, MovingAnAlbumDownPlaysItAfterTheOther) {
 }
 
 TEST_F(PlayOrderTest, MixingAndClearingRestoresTheTreesOrder) {
-  CPlayOrderDlg dialog(view.m_itemTop, &view);
+  CPlayOrderDlg dialog(view.Top(), &view);
   dialog.OnInitDialog();
   dialog.m_bMixAlbums = 1;
   dialog.OnMixAlbums();
@@ -242,7 +242,7 @@ TEST_F(PlayOrderTest, MixingAndClearingRestoresTheTreesOrder) {
 }
 
 TEST_F(PlayOrderTest, ShufflingKeepsEverySongAndDuplicatesAreNeverListed) {
-  CPlayOrderDlg dialog(view.m_itemTop, &view);
+  CPlayOrderDlg dialog(view.Top(), &view);
   dialog.OnInitDialog();
   dialog.m_bMixSongs = 1;
   dialog.OnMixSongs();

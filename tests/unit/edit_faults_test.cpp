@@ -27,13 +27,13 @@ class EditFaultsTest : public testing_support::LibraryFixture {
   bool Rename(const std::string& labels, const std::string& text) {
     const TreeItem node = Find(labels);
     if (node.IsNull()) return false;
-    view.m_pTree->SelectItem(node.m_hItem);
+    view.Tree()->SelectItem(node.m_hItem);
     std::string start;
     return view.OnBeginLabelEdit(node, start) && view.OnEndLabelEdit(node, text.c_str());
   }
   void Delete(const std::string& labels, int answer = platform::IDYES) {
     ui.messageAnswers = {answer};
-    CNodeDeleter(&view, view.m_itemTop).Delete(Find(labels));
+    CNodeDeleter(&view, view.Top()).Delete(Find(labels));
   }
   std::string LastMessage() const { return ui.Last().text; }
   std::string Volume() const { return "MUSIC (" + dir.path() + ")"; }
@@ -210,9 +210,8 @@ TEST_F(EditFaultsTest, PlaylistsHoldSongLinesOnly) {
   const auto playNow = [&](const std::string& labels) {
     ui.messages.clear();
     const TreeItem node = Find(labels);
-    view.m_pTree->SelectItem(node.m_hItem);
-    view.m_itemContext = node;
-    view.OnPopupCommand(res::ID_PLAY_NOW);
+    view.Tree()->SelectItem(node.m_hItem);
+    view.OnPopupCommand(res::ID_PLAY_NOW, node);
   };
   playNow("X");  // an artist whose album has no song
   EXPECT_EQ(LastMessage(), "Found no songs to play!");
@@ -233,10 +232,10 @@ TEST_F(EditFaultsTest, OneCatalogueOfTwoSpellingsServesScanDetailsAndWrites) {
   Scan();
   ASSERT_FALSE(Find("X|Upper").IsNull());
   EXPECT_TRUE(Find("X").FirstChild().NextSibling().IsNull());
-  view.m_pTree->SelectItem(Find("X|Upper").m_hItem);
+  view.Tree()->SelectItem(Find("X|Upper").m_hItem);
   EXPECT_EQ(page.categoryText, "Upper");
   page.categoryText = "Jazz";
-  view.m_pTree->SelectItem(view.m_itemTop.m_hItem);
+  view.Tree()->SelectItem(view.Top().m_hItem);
   EXPECT_EQ(platform::ProfileGetString(dir / "a/ALBUM.INI", "Album:Upper", "Category"), "Jazz");
   EXPECT_EQ(ReadFile(dir / "a/album.ini"), "[Album:Lower]\nArtist=X\nCategory=Lower\nT1=01.mp3, One\n");
   ASSERT_TRUE(Rename("X|Upper", "Renamed"));
@@ -256,7 +255,7 @@ TEST_F(EditFaultsTest, SpecialAndOversizedFilesNeitherHangNorHideSongs) {
   EXPECT_FALSE(Find(Volume() + "|fifo|y").IsNull());
   EXPECT_FALSE(Find(Volume() + "|big|z").IsNull());  // the unread catalogue lists nothing
   EXPECT_NE(LastMessage().find(dir / "big/album.ini"), std::string::npos);
-  view.m_pTree->SelectItem(Find(Volume() + "|fifo|x").m_hItem);  // its header is not looked for
+  view.Tree()->SelectItem(Find(Volume() + "|fifo|x").m_hItem);  // its header is not looked for
   EXPECT_EQ(page.bitrateText, "");
 }
 
@@ -265,14 +264,14 @@ TEST_F(EditFaultsTest, SizesOfCaseTwinsAreTheirOwn) {
   Song("twins/a.mp3", 5);
   Scan();
   EXPECT_EQ(view.GetNodeSize(Find(Volume() + "|twins")), 7 * 417);
-  view.m_pTree->SelectItem(Find(Volume() + "|twins|a").m_hItem);
-  EXPECT_EQ(view.m_nSize, 5 * 417);
+  view.Tree()->SelectItem(Find(Volume() + "|twins|a").m_hItem);
+  EXPECT_EQ(view.SelectionSize(), 5 * 417);
 }
 
 TEST_F(EditFaultsTest, DisplayModeSwitchesGiveWhatAScanInThatModeGives) {
   Write("a/album.ini", "[Album:A]\nArtist=X\nT1=01.mp3\nT2=02.mp3, 02\nT3=03.mp3, Three\nT4=03.mp3, Again\n");
   for (const char* song : {"a/01.mp3", "a/02.mp3", "a/03.mp3"}) Song(song);
-  view.m_nDisplayMode = 1;
+  view.SetDisplayMode(1);
   Scan();
   ExpectFreshScan();
   view.OnShowSongnames();

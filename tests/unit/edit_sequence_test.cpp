@@ -164,7 +164,7 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
 
   std::vector<TreeItem> Nodes() {
     std::vector<TreeItem> nodes;
-    std::vector<TreeItem> pending{view.m_itemTop};
+    std::vector<TreeItem> pending{view.Top()};
     while (!pending.empty()) {
       const TreeItem node = pending.back();
       pending.pop_back();
@@ -204,7 +204,7 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
     if (what < 45) {
       const std::string text = NewName(nodes);
       const std::string description = "rename " + PathOf(node) + " to \"" + text + "\"";
-      view.m_pTree->SelectItem(node.m_hItem);
+      view.Tree()->SelectItem(node.m_hItem);
       std::string start;
       const bool done = view.OnBeginLabelEdit(node, start) && view.OnEndLabelEdit(node, text.c_str());
       changesAllowed = done;
@@ -215,7 +215,7 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
       ui.messageAnswers = {yes ? platform::IDYES : platform::IDNO};
       songFileDeleted = view.GetNodeKind(node) == kSongNode && view.GetNodeKind(node.Parent()) != kAlbumNode;
       const std::string description = "delete " + PathOf(node) + (yes ? "" : " (answered no)");
-      CNodeDeleter(&view, view.m_itemTop).Delete(node);
+      CNodeDeleter(&view, view.Top()).Delete(node);
       changesAllowed = yes;
       return description;
     }

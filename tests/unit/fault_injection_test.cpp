@@ -34,20 +34,20 @@ class FaultInjectionTest : public testing_support::LibraryFixture, public ::test
           "\r\n[Album:Other]\r\nArtist=Someone\r\nT1=03.mp3, Thr\xE9\xE9\r\n");
     Write("b/album.ini", "[Album:B]\nArtist=The Band\nT1=04.mp3, Four\n");
     for (const char* song : {"a/01.mp3", "a/02.mp3", "a/03.mp3", "b/04.mp3"}) Song(song, 1);
-    view.m_nDisplayMode = 0;
+    view.SetDisplayMode(0);
     Scan();
     ui.messages.clear();
   }
 
   void Rename(const std::string& labels, const std::string& text) {
     const TreeItem node = Find(labels);
-    view.m_pTree->SelectItem(node.m_hItem);
+    view.Tree()->SelectItem(node.m_hItem);
     std::string start;
     if (view.OnBeginLabelEdit(node, start)) view.OnEndLabelEdit(node, text.c_str());
   }
   void Delete(const std::string& labels) {
     ui.messageAnswers = {platform::IDYES};
-    CNodeDeleter(&view, view.m_itemTop).Delete(Find(labels));
+    CNodeDeleter(&view, view.Top()).Delete(Find(labels));
   }
 
   bool ErrorShown() const {
@@ -67,9 +67,9 @@ class FaultInjectionTest : public testing_support::LibraryFixture, public ::test
         {"album delete", [this](auto&) { Delete("Someone|Other"); }},
         {"artist delete", [this](auto&) { Delete("The Band"); }},
         {"album details", [this](auto&) {
-           view.m_pTree->SelectItem(Find("The Band|Old").m_hItem);
+           view.Tree()->SelectItem(Find("The Band|Old").m_hItem);
            page.categoryText = "Jazz";
-           view.m_pTree->SelectItem(view.m_itemTop.m_hItem);
+           view.Tree()->SelectItem(view.Top().m_hItem);
          }},
     };
   }

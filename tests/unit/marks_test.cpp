@@ -25,16 +25,16 @@ TEST_F(MarksTest, MarkingAnAlbumMarksItsSongsAndTheAncestorsFollow) {
   EXPECT_EQ(Mark("X|One|S2"), 1);
   EXPECT_EQ(Mark("X|One"), 1);
   EXPECT_EQ(Mark("X"), 2);  // the other album is not marked
-  EXPECT_EQ(view.GetMark(view.m_itemTop), 2);
-  EXPECT_EQ(view.m_pTree->GetSelection(), Find("X|One").m_hItem);
-  EXPECT_EQ(view.m_nMarkedSize, 2 * 1048576);
+  EXPECT_EQ(view.GetMark(view.Top()), 2);
+  EXPECT_EQ(view.Tree()->GetSelection(), Find("X|One").m_hItem);
+  EXPECT_EQ(view.MarkedSize(), 2 * 1048576);
   EXPECT_TRUE(view.PlayOrderEnabled());
   EXPECT_EQ(page.m_strSize, "2.00 (2.00)");
 
   CtrlClick("X|One");  // marked: unmarks
   EXPECT_EQ(Mark("X|One|S1"), 0);
   EXPECT_EQ(Mark("X"), 0);
-  EXPECT_EQ(view.m_nMarkedSize, 0);
+  EXPECT_EQ(view.MarkedSize(), 0);
   EXPECT_FALSE(view.PlayOrderEnabled());
 }
 
@@ -47,9 +47,9 @@ TEST_F(MarksTest, MissingSongsAreNeverMarked) {
   EXPECT_EQ(Mark("X|Two|S3"), 0);
   EXPECT_EQ(Mark("X|Two"), 0);
 
-  const tree::Handle before = view.m_pTree->GetSelection();
+  const tree::Handle before = view.Tree()->GetSelection();
   CtrlClick("X|Two|Gone");
-  EXPECT_EQ(view.m_pTree->GetSelection(), before);
+  EXPECT_EQ(view.Tree()->GetSelection(), before);
   EXPECT_EQ(Mark("X|Two|Gone"), 3);
   EXPECT_FALSE(view.OnLButtonDown(true, TreeItem()));  // empty space: nothing at all
 }
@@ -57,27 +57,27 @@ TEST_F(MarksTest, MissingSongsAreNeverMarked) {
 TEST_F(MarksTest, SongsAddUpAndPlainClicksLeaveMarksAlone) {
   CtrlClick("X|One|S1");
   CtrlClick("X|Two|S3");
-  EXPECT_EQ(view.m_nMarkedSize, 2 * 1048576);
+  EXPECT_EQ(view.MarkedSize(), 2 * 1048576);
   EXPECT_EQ(Mark("X|One"), 2);
   CtrlClick("X|One|S1");
-  EXPECT_EQ(view.m_nMarkedSize, 1048576);
+  EXPECT_EQ(view.MarkedSize(), 1048576);
   EXPECT_TRUE(view.PlayOrderEnabled());
   EXPECT_TRUE(view.OnLButtonDown(false, Find("X|Two|S3")));  // default processing
   EXPECT_EQ(Mark("X|Two|S3"), 1);
   CtrlClick("X|Two|S3");
-  EXPECT_EQ(view.m_nMarkedSize, 0);
+  EXPECT_EQ(view.MarkedSize(), 0);
   EXPECT_FALSE(view.PlayOrderEnabled());
 }
 
 TEST_F(MarksTest, MarkingTheTopNodeShowsTheWaitCursor) {
-  view.OnLButtonDown(true, view.m_itemTop);
-  EXPECT_EQ(view.GetMark(view.m_itemTop), 2);
+  view.OnLButtonDown(true, view.Top());
+  EXPECT_EQ(view.GetMark(view.Top()), 2);
   EXPECT_EQ(Mark("X|One"), 1);
-  EXPECT_EQ(view.m_nMarkedSize, 3 * 1048576);
+  EXPECT_EQ(view.MarkedSize(), 3 * 1048576);
   EXPECT_GE(ui.waitCursorBegins, 2);  // the scan's and the marking's
   EXPECT_EQ(ui.waitCursorDepth, 0);
   EXPECT_EQ(view.AnyMarked(Find("X"), 0), 1);
-  EXPECT_EQ(view.AnyMarked(view.m_itemTop, 1), 1);
+  EXPECT_EQ(view.AnyMarked(view.Top(), 1), 1);
 }
 
 }  // namespace

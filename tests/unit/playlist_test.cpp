@@ -29,9 +29,8 @@ class PlaylistTest : public testing_support::LibraryFixture {
   }
   void PlayNow(const std::string& labels) {
     const TreeItem node = Find(labels);
-    view.m_pTree->SelectItem(node.m_hItem);
-    view.m_itemContext = node;
-    view.OnPopupCommand(res::ID_PLAY_NOW);
+    view.Tree()->SelectItem(node.m_hItem);
+    view.OnPopupCommand(res::ID_PLAY_NOW, node);
   }
   std::string Playlist() { return ReadFile(settingsDir / "list.m3u"); }
 
@@ -57,8 +56,8 @@ TEST_F(PlaylistTest, PlayNowOnASongPassesItsPathAndKeepsThePlaylist) {
 TEST_F(PlaylistTest, PlaySelectedWritesMarkedSongsInTreeOrder) {
   view.SetMark(Find("X|Two|C"), 1);
   view.SetMark(Find("X|One|Intro"), 1);
-  view.m_pTree->SelectItem(Find("X|Two").m_hItem);
-  view.OnPopupCommand(res::ID_PLAY_SELECTED);
+  view.Tree()->SelectItem(Find("X|Two").m_hItem);
+  view.OnPopupCommand(res::ID_PLAY_SELECTED, Find("X|Two"));
   EXPECT_EQ(WaitForPlayerArgs(playerDir), settingsDir / "list.m3u\n");
   EXPECT_EQ(Playlist(), album + "intro.MP3\n" + album + "c.mp3\n");
 }
@@ -107,11 +106,10 @@ TEST_F(PlaylistTest, OtherCommandsGoToTheirDelegate) {
     std::vector<std::string> calls;
   } delegate;
   view.SetPopupDelegate(&delegate);
-  view.m_pTree->SelectItem(Find("X|One").m_hItem);
-  view.m_itemContext = view.m_itemTop;
-  view.OnPopupCommand(res::ID_ADD_ALBUM);
-  view.OnPopupCommand(res::ID_DELETE_NODE);
-  view.OnPopupCommand(res::ID_RENAME_NODE);
+  view.Tree()->SelectItem(Find("X|One").m_hItem);
+  view.OnPopupCommand(res::ID_ADD_ALBUM, view.Top());
+  view.OnPopupCommand(res::ID_DELETE_NODE, Find("X|One"));
+  view.OnPopupCommand(res::ID_RENAME_NODE, Find("X|One"));
   EXPECT_EQ(delegate.calls, (std::vector<std::string>{"add ", "delete One", "rename One"}));
 }
 

@@ -25,7 +25,7 @@ class RenameTest : public testing_support::LibraryFixture {
   bool Rename(const std::string& labels, const char* typed) {
     std::string start;
     const TreeItem node = Find(labels);
-    view.m_pTree->SelectItem(node.m_hItem);
+    view.Tree()->SelectItem(node.m_hItem);
     if (!view.OnBeginLabelEdit(node, start)) return false;
     return view.OnEndLabelEdit(node, typed);
   }
@@ -43,7 +43,7 @@ TEST_F(RenameTest, BlanksOrCancelChangeNothing) {
   EXPECT_EQ(Tree(), before);
   EXPECT_EQ(ReadFile(dir / "a/Album.ini"), kCatalogue);
   std::string text;
-  EXPECT_FALSE(view.OnBeginLabelEdit(view.m_itemTop, text));
+  EXPECT_FALSE(view.OnBeginLabelEdit(view.Top(), text));
   EXPECT_TRUE(ui.messages.empty());
 }
 

@@ -60,15 +60,15 @@ TEST_F(ScanTest, BuildsArtistsAlbumsSongsAndLooseFiles) {
             "  artist \"Åsa\"\n"
             "    album \"Blue\" data=\"<lib>/Jazz/\"\n"
             "      song \"Gone\" data=\"gone\" mark=3\n");
-  EXPECT_EQ(view.m_itemTop.Label(), "Artists");
-  EXPECT_TRUE(view.m_pTree->IsExpanded(view.m_itemTop.m_hItem));
-  EXPECT_EQ(view.m_itemTop.Image(), kImageTop + 1);
+  EXPECT_EQ(view.Top().Label(), "Artists");
+  EXPECT_TRUE(view.Tree()->IsExpanded(view.Top().m_hItem));
+  EXPECT_EQ(view.Top().Image(), kImageTop + 1);
   // The missing song's album and artist come up expanded.
-  EXPECT_TRUE(view.m_pTree->IsExpanded(Find("Åsa|Blue").m_hItem));
-  EXPECT_TRUE(view.m_pTree->IsExpanded(Find("Åsa").m_hItem));
-  EXPECT_FALSE(view.m_pTree->IsExpanded(Find("the band").m_hItem));
-  EXPECT_EQ(view.m_pTree->GetSelection(), view.m_itemTop.m_hItem);
-  EXPECT_EQ(view.m_nDisplayMode, 0);
+  EXPECT_TRUE(view.Tree()->IsExpanded(Find("Åsa|Blue").m_hItem));
+  EXPECT_TRUE(view.Tree()->IsExpanded(Find("Åsa").m_hItem));
+  EXPECT_FALSE(view.Tree()->IsExpanded(Find("the band").m_hItem));
+  EXPECT_EQ(view.Tree()->GetSelection(), view.Top().m_hItem);
+  EXPECT_EQ(view.DisplayMode(), 0);
 }
 
 TEST_F(ScanTest, ListedFilesAreFoundWithoutCaseAndWithoutTheirFolderPart) {
@@ -90,11 +90,11 @@ TEST_F(ScanTest, FileNameModeLabelsSongsByFile) {
   Write("a/album.ini", "[Album:A]\nArtist=X\nT1=01.mp3, Intro\nT2=02.mp3\n");
   Song("a/01.mp3");
   Song("a/02.mp3");
-  view.m_nDisplayMode = 1;
+  view.SetDisplayMode(1);
   Scan();
   EXPECT_EQ(Find("X|A|01").Data(), "Intro");
   EXPECT_EQ(Find("X|A|02").Data(), "");
-  EXPECT_EQ(view.m_nDisplayMode, 1);
+  EXPECT_EQ(view.DisplayMode(), 1);
 }
 
 TEST_F(ScanTest, WithoutCataloguesEverythingIsLooseAndFileNamesShow) {
@@ -102,10 +102,10 @@ TEST_F(ScanTest, WithoutCataloguesEverythingIsLooseAndFileNamesShow) {
   Song("a/01.mp3");
   for (const char* value : {"no", "maybe", ""}) {
     Setting("ReadAlbumIni", value);
-    view.m_nDisplayMode = 0;
+    view.SetDisplayMode(0);
     Scan();
     EXPECT_FALSE(view.HasArtists()) << value;
-    EXPECT_EQ(view.m_nDisplayMode, 1) << value;
+    EXPECT_EQ(view.DisplayMode(), 1) << value;
     EXPECT_EQ(Find("MUSIC (" + dir.path() + ")|a|01").Data(), dir / "a/");
   }
   Setting("ReadAlbumIni", "yEs");
@@ -124,9 +124,9 @@ TEST_F(ScanTest, PathListsAreSplitTrimmedAndEmptyEntriesSkipped) {
   EXPECT_TRUE(volume.FirstChild().NextSibling().NextSibling().IsNull());
 
   view.Refresh(" ; ");
-  EXPECT_FALSE(view.m_itemTop.HasChildren());
-  EXPECT_FALSE(view.m_pTree->IsExpanded(view.m_itemTop.m_hItem));
-  EXPECT_EQ(view.m_itemTop.Label(), "Artists");
+  EXPECT_FALSE(view.Top().HasChildren());
+  EXPECT_FALSE(view.Tree()->IsExpanded(view.Top().m_hItem));
+  EXPECT_EQ(view.Top().Label(), "Artists");
 }
 
 TEST_F(ScanTest, LinksAreFollowedButNeverLoop) {
@@ -147,7 +147,7 @@ TEST_F(ScanTest, ArtistsAreSortedAcrossCataloguesAndVolumesAfterThemKeepTheirPla
   Write("2/album.ini", "[Album:C]\nArtist=mike\n[Album:D]\nArtist=ALPHA\n");
   Scan();
   std::vector<std::string> labels;
-  for (TreeItem child = view.m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+  for (TreeItem child = view.Top().FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     labels.emplace_back(child.Label());
   }
   // The volume was added before the last new artist, so it is sorted with them.
@@ -165,9 +165,9 @@ TEST_F(ScanTest, ANewScanStartsFromNothing) {
   platform::DeleteFile(dir / "a/01.mp3");
   Scan();
   EXPECT_EQ(view.GetMark(Find("X|A|One")), 3);
-  EXPECT_EQ(view.m_nMarkedSize, 0);
+  EXPECT_EQ(view.MarkedSize(), 0);
   EXPECT_FALSE(view.PlayOrderEnabled());
-  EXPECT_EQ(view.m_pTree->Count(), 4u);
+  EXPECT_EQ(view.Tree()->Count(), 4u);
 }
 
 TEST_F(ScanTest, ARefreshHandlesNoPendingMessages) {

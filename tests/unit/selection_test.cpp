@@ -25,7 +25,7 @@ class SelectionTest : public testing_support::LibraryFixture {
     Song("loose/l.mp3");
     Scan();
   }
-  void Select(const std::string& labels) { view.m_pTree->SelectItem(Find(labels).m_hItem); }
+  void Select(const std::string& labels) { view.Tree()->SelectItem(Find(labels).m_hItem); }
   static void PumpMessages() {
     while (platform::Ui().PumpOne()) {
     }
@@ -130,38 +130,37 @@ TEST_F(SelectionTest, ArtistShowsItsNameAndAnEmptyCategory) {
 TEST_F(SelectionTest, SizesAndTheMarkedTotal) {
   Select("X|One|S2");
   EXPECT_EQ(page.sizeText, "3.20");
-  view.SetMark(Find("X|One|S1"), 1);
-  view.m_nMarkedSize = 1048576;
-  view.OnMarkChanged(0, nullptr);
-  EXPECT_EQ(page.sizeText, "3.20 (1.00)");
+  view.OnLButtonDown(true, Find("X|One|S2"));  // Ctrl+click marks it
+  EXPECT_EQ(page.sizeText, "3.20 (3.20)");
+  EXPECT_EQ(view.MarkedSize(), 3355443);
 }
 
 TEST_F(SelectionTest, TheLibrarySizeIsComputedOnceAfterAScan) {
   // The scan selected the top node; its size follows once the posted sum has run.
-  EXPECT_EQ(view.m_nSize, 0);
+  EXPECT_EQ(view.SelectionSize(), 0);
   PumpMessages();
-  const std::int64_t first = view.m_nSize;
+  const std::int64_t first = view.SelectionSize();
   EXPECT_GT(first, 3355443);
   platform::DeleteFile(dir / "a/2.mp3");
   Select("X");
-  view.m_pTree->SelectItem(view.m_itemTop.m_hItem);
+  view.Tree()->SelectItem(view.Top().m_hItem);
   PumpMessages();
-  EXPECT_EQ(view.m_nSize, first);
+  EXPECT_EQ(view.SelectionSize(), first);
   Scan();
   PumpMessages();
-  EXPECT_LT(view.m_nSize, first);
+  EXPECT_LT(view.SelectionSize(), first);
   EXPECT_GE(ui.waitCursorBegins, 3);
 }
 
 TEST_F(SelectionTest, TheLibrarySizeWaitsForTheTopNodeToBeSelected) {
   Select("X");
   PumpMessages();
-  EXPECT_EQ(view.m_nLibrarySize, -1);
-  view.m_pTree->SelectItem(view.m_itemTop.m_hItem);
+  EXPECT_EQ(view.LibrarySize(), -1);
+  view.Tree()->SelectItem(view.Top().m_hItem);
   PumpMessages();
-  EXPECT_GT(view.m_nLibrarySize, 3355443);
+  EXPECT_GT(view.LibrarySize(), 3355443);
   char expected[32];
-  std::snprintf(expected, sizeof expected, "%.2f", static_cast<double>(view.m_nLibrarySize) / 1048576.0);
+  std::snprintf(expected, sizeof expected, "%.2f", static_cast<double>(view.LibrarySize()) / 1048576.0);
   EXPECT_EQ(page.sizeText, expected);
 }
 

@@ -23,19 +23,19 @@ class STreeViewTest : public ::testing::Test {
   void SetUp() override {
     view.SetFrame(&frame);
     view.OnInitialUpdate();
-    artist = view.m_itemTop.AddChild("The Band", kImageArtist);
+    artist = view.Top().AddChild("The Band", kImageArtist);
     album = artist.AddChild("Live at Home", kImageAlbum);
-    view.m_pTree->SetData(album.m_hItem, "/music/live/");
+    view.Tree()->SetData(album.m_hItem, "/music/live/");
     intro = AddSong(album, "Intro: AC/DC tribute", "01 Intro");
     untitled = AddSong(album, "02 Song", "02 Song");
-    volume = view.m_itemTop.AddChild("/media/usb/", kImageRemovable);
+    volume = view.Top().AddChild("/media/usb/", kImageRemovable);
     folder = volume.AddChild("Loose", kImageFolder);
     loose = folder.AddChild("loose one", kImageSong);
-    view.m_pTree->SetData(loose.m_hItem, "/media/usb/Loose/");
+    view.Tree()->SetData(loose.m_hItem, "/media/usb/Loose/");
   }
   TreeItem AddSong(const TreeItem& parent, const char* label, const char* data) {
     TreeItem song = parent.AddChild(label, kImageSong);
-    view.m_pTree->SetData(song.m_hItem, data);
+    view.Tree()->SetData(song.m_hItem, data);
     return song;
   }
 
@@ -46,9 +46,9 @@ class STreeViewTest : public ::testing::Test {
 };
 
 TEST_F(STreeViewTest, InitialUpdatePostsRefreshToTheFrame) {
-  EXPECT_EQ(view.m_itemTop.Label(), "Artists");
-  EXPECT_EQ(view.m_itemTop.Image(), kImageTop);
-  EXPECT_EQ(view.m_nDisplayMode, 0);
+  EXPECT_EQ(view.Top().Label(), "Artists");
+  EXPECT_EQ(view.Top().Image(), kImageTop);
+  EXPECT_EQ(view.DisplayMode(), 0);
   EXPECT_TRUE(frame.commands.empty());
   while (platform::Ui().PumpOne()) {
   }
@@ -57,7 +57,7 @@ TEST_F(STreeViewTest, InitialUpdatePostsRefreshToTheFrame) {
 
 TEST_F(STreeViewTest, KindsComeFromImages) {
   EXPECT_EQ(view.GetNodeKind(TreeItem()), kTopNode);
-  EXPECT_EQ(view.GetNodeKind(view.m_itemTop), kTopNode);
+  EXPECT_EQ(view.GetNodeKind(view.Top()), kTopNode);
   EXPECT_EQ(view.GetNodeKind(volume), kVolumeNode);
   EXPECT_EQ(view.GetNodeKind(folder), kFolderNode);
   EXPECT_EQ(view.GetNodeKind(artist), kArtistNode);
@@ -82,7 +82,7 @@ TEST_F(STreeViewTest, NamesOfSongsFollowTheDisplayMode) {
 
 TEST_F(STreeViewTest, SwitchingModesAndBackRestoresEverySong) {
   view.OnShowFilenames();
-  EXPECT_EQ(view.m_nDisplayMode, 1);
+  EXPECT_EQ(view.DisplayMode(), 1);
   EXPECT_EQ(intro.Label(), "01 Intro");
   EXPECT_EQ(intro.Data(), "Intro: AC/DC tribute");
   EXPECT_EQ(loose.Label(), "loose one");
@@ -91,7 +91,7 @@ TEST_F(STreeViewTest, SwitchingModesAndBackRestoresEverySong) {
   EXPECT_EQ(intro.Label(), "01 Intro");
 
   view.OnShowSongnames();
-  EXPECT_EQ(view.m_nDisplayMode, 0);
+  EXPECT_EQ(view.DisplayMode(), 0);
   // A title with "/" and "." comes back whole.
   EXPECT_EQ(intro.Label(), "Intro: AC/DC tribute");
   EXPECT_EQ(intro.Data(), "01 Intro");
@@ -103,18 +103,18 @@ TEST_F(STreeViewTest, SwitchingModesAndBackRestoresEverySong) {
 TEST_F(STreeViewTest, SongnamesNeedArtists) {
   STreeView empty;
   empty.OnInitialUpdate();
-  empty.m_nDisplayMode = 1;
+  empty.SetDisplayMode(1);
   empty.OnShowSongnames();  // only the top node: nothing, no message
   EXPECT_TRUE(hooks.messages.empty());
-  EXPECT_EQ(empty.m_nDisplayMode, 1);
+  EXPECT_EQ(empty.DisplayMode(), 1);
 
-  empty.m_itemTop.AddChild("/", kImageFixedDrive).AddChild("a", kImageSong);
+  empty.Top().AddChild("/", kImageFixedDrive).AddChild("a", kImageSong);
   empty.OnShowSongnames();
   ASSERT_EQ(hooks.messages.size(), 1u);
   EXPECT_EQ(hooks.Message(0).text, "You must use album.ini files to be\nable to view and edit songnames.");
   EXPECT_EQ(hooks.Message(0).caption, "Error");
   EXPECT_EQ(hooks.Message(0).type, platform::MB_OK | platform::MB_ICONEXCLAMATION);
-  EXPECT_EQ(empty.m_nDisplayMode, 1);
+  EXPECT_EQ(empty.DisplayMode(), 1);
   EXPECT_FALSE(empty.HasArtists());
   EXPECT_TRUE(view.HasArtists());
 }
@@ -140,7 +140,7 @@ TEST(MenuLabelTest, CutsQuotesAndDoublesAmpersands) {
 TEST_F(STreeViewTest, ImagesSwitchOncePerExpandOrCollapse) {
   view.ExpandNode(album, 1);
   EXPECT_EQ(album.Image(), kImageAlbum + 1);
-  EXPECT_TRUE(view.m_pTree->IsExpanded(album.m_hItem));
+  EXPECT_TRUE(view.Tree()->IsExpanded(album.m_hItem));
   view.ExpandNode(album, 1);
   EXPECT_EQ(album.Image(), kImageAlbum + 1);
   view.ExpandNode(album, 0);
@@ -148,12 +148,12 @@ TEST_F(STreeViewTest, ImagesSwitchOncePerExpandOrCollapse) {
   view.ExpandNode(album, 0);
   EXPECT_EQ(album.Image(), kImageAlbum);
   // Through the control, as a mouse click or key does it.
-  view.m_pTree->Expand(folder.m_hItem, ExpandAction::Toggle);
+  view.Tree()->Expand(folder.m_hItem, ExpandAction::Toggle);
   EXPECT_EQ(folder.Image(), kImageFolder + 1);
-  view.m_pTree->Expand(folder.m_hItem, ExpandAction::Toggle);
+  view.Tree()->Expand(folder.m_hItem, ExpandAction::Toggle);
   EXPECT_EQ(folder.Image(), kImageFolder);
-  view.m_pTree->Expand(folder.m_hItem, ExpandAction::Expand);
-  view.m_pTree->Expand(folder.m_hItem, ExpandAction::CollapseReset);
+  view.Tree()->Expand(folder.m_hItem, ExpandAction::Expand);
+  view.Tree()->Expand(folder.m_hItem, ExpandAction::CollapseReset);
   EXPECT_EQ(folder.Image(), kImageFolder);
   // A song has no children: expanding it changes nothing.
   view.ExpandNode(intro, 1);
@@ -163,17 +163,17 @@ TEST_F(STreeViewTest, ImagesSwitchOncePerExpandOrCollapse) {
 TEST_F(STreeViewTest, DeleteBranchKeepsTheNodeCollapsedWithItsData) {
   view.ExpandNode(album, 1);
   view.DeleteBranch(album, 1);
-  EXPECT_TRUE(view.m_pTree->IsValid(album.m_hItem));
+  EXPECT_TRUE(view.Tree()->IsValid(album.m_hItem));
   EXPECT_FALSE(album.HasChildren());
   EXPECT_EQ(album.Image(), kImageAlbum);
   EXPECT_EQ(album.Data(), "/music/live/");
-  EXPECT_FALSE(view.m_pTree->IsValid(intro.m_hItem));
+  EXPECT_FALSE(view.Tree()->IsValid(intro.m_hItem));
 
   view.DeleteBranch(volume, 0);
-  EXPECT_FALSE(view.m_pTree->IsValid(volume.m_hItem));
-  EXPECT_FALSE(view.m_pTree->IsValid(loose.m_hItem));
-  view.DeleteBranch(view.m_itemTop, 1);
-  EXPECT_EQ(view.m_pTree->Count(), 1u);
+  EXPECT_FALSE(view.Tree()->IsValid(volume.m_hItem));
+  EXPECT_FALSE(view.Tree()->IsValid(loose.m_hItem));
+  view.DeleteBranch(view.Top(), 1);
+  EXPECT_EQ(view.Tree()->Count(), 1u);
 }
 
 }  // namespace
