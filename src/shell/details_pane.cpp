@@ -36,7 +36,7 @@ GPropDataPage::GPropDataPage(QWidget* parent) : QWidget(parent) {
   m_ctlCategory->setObjectName(QString::number(res::IDC_CATEGORY));
   m_ctlCategory->setEditable(true);
   m_ctlCategory->setInsertPolicy(QComboBox::NoInsert);
-  for (const std::string& entry : m_categories.Entries()) m_ctlCategory->addItem(Text(entry));
+  for (const std::string& entry : Categories().Entries()) m_ctlCategory->addItem(Text(entry));
   m_pReadOnlyCategory = EditField(this, res::IDC_CATEGORY_READONLY);
   m_pReadOnlyCategory->setReadOnly(true);
   m_pReadOnlyCategory->hide();
@@ -89,11 +89,9 @@ void GPropDataPage::SetReadOnly(int readOnly, int artist) {
   m_pArtist->setReadOnly(lock.artistReadOnly);
 }
 
-void GPropDataPage::AddCategory(const GString& text) {
-  const int row = m_categories.Add(text);
-  if (row < 0) return;
+void GPropDataPage::OnCategoryAdded(int row) {
   const QString edit = m_ctlCategory->currentText();
-  m_ctlCategory->insertItem(row, Text(m_categories.Entries()[static_cast<size_t>(row)]));
+  m_ctlCategory->insertItem(row, Text(Categories().Entries()[static_cast<size_t>(row)]));
   m_ctlCategory->setEditText(edit);
 }
 
@@ -112,7 +110,7 @@ bool GPropDataPage::UpdateData(bool pull) {
   // Select the matching entry, then show the category exactly as it was given, so a
   // pull right after gives it back unchanged.
   m_ctlCategory->blockSignals(true);
-  m_ctlCategory->setCurrentIndex(m_categories.Find(m_strCategory));
+  m_ctlCategory->setCurrentIndex(Categories().Find(m_strCategory));
   m_ctlCategory->setEditText(Text(m_strCategory));
   m_ctlCategory->blockSignals(false);
   m_pYear->setText(m_nYear ? QString::number(m_nYear) : QString());  // no year: an empty field

@@ -19,7 +19,6 @@ class GPropDataPage : public QWidget, public GPropData {
   explicit GPropDataPage(QWidget* parent = nullptr);
 
   void SetReadOnly(int readOnly, int artist) override;
-  void AddCategory(const GString& text) override;
   bool UpdateData(bool pull) override;
   void SetDlgItemText(int id, const std::string& text) override;
   // Focus to the first field that can take it.
@@ -34,7 +33,9 @@ class GPropDataPage : public QWidget, public GPropData {
   QLabel* m_pPlaytime;
   QLabel* m_pBitrate;
   QLabel* m_pSize;
-  CategoryList m_categories;
+
+ protected:
+  void OnCategoryAdded(int row) override;
 };
 
 class SPropertySheet : public QTabWidget {

@@ -221,10 +221,7 @@ void CMainFrame::OnSettings() {
 bool CMainFrame::Available(unsigned) const { return true; }
 
 void CMainFrame::AddAlbum(const TreeItem& node) {
-  std::vector<std::string> categories;
-  const QComboBox* source = m_pTabForm->m_pSheet->m_pageData.m_ctlCategory;
-  for (int i = 0; i < source->count(); ++i) categories.push_back(source->itemText(i).toStdString());
-  CAddAlbumDlg dialog(&m_treeView, categories, node);
+  CAddAlbumDlg dialog(&m_treeView, m_pTabForm->m_pSheet->m_pageData.Categories().Entries(), node);
   AddAlbumWidget widget(dialog, this);
   if (widget.exec() != QDialog::Accepted || dialog.m_itemAlbum.IsNull()) return;
   m_treeView.Tree()->SelectItem(dialog.m_itemAlbum.m_hItem);

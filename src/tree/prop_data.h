@@ -42,8 +42,14 @@ class GPropData {
   // readOnly: the category shows in the read-only edit 1009 and year and artist are
   // read-only. The artist is editable only when readOnly is 0 and artist is non-zero.
   virtual void SetReadOnly(int readOnly, int artist) = 0;
-  // Adds the trimmed text to the category list unless it is there already.
-  virtual void AddCategory(const GString& text) = 0;
+  // Adds the trimmed text to the category list unless it is there already; the page
+  // shows the new entry.
+  void AddCategory(const GString& text) {
+    const int row = m_categories.Add(text);
+    if (row >= 0) OnCategoryAdded(row);
+  }
+  // The categories the page offers, shared with the add-album dialog.
+  const CategoryList& Categories() const { return m_categories; }
   // pull (true): controls to members; push (false): members to controls. False when
   // a pulled field was not valid (the members then keep their values).
   virtual bool UpdateData(bool pull) = 0;
@@ -56,6 +62,13 @@ class GPropData {
   GString m_strBitrate;
   GString m_strArtist;
   GString m_strSize;
+
+ protected:
+  // The control side of AddCategory: the entry at row is new.
+  virtual void OnCategoryAdded(int row) = 0;
+
+ private:
+  CategoryList m_categories;
 };
 
 // The year as the page's year field gives it: a whole number (blanks around it

@@ -17,7 +17,7 @@ bool MemoryPropData::UpdateData(bool pull) {
     return true;
   }
   categoryText = m_strCategory;
-  categorySelection = categories.Find(m_strCategory);
+  categorySelection = Categories().Find(m_strCategory);
   yearText = m_nYear ? std::to_string(m_nYear) : "";
   playtimeText = m_strPlaytime;
   bitrateText = m_strBitrate;

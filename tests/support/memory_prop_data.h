@@ -11,7 +11,6 @@ namespace testing_support {
 class MemoryPropData : public GPropData {
  public:
   void SetReadOnly(int readOnly, int artist) override { lock = DecidePageLock(readOnly, artist); }
-  void AddCategory(const GString& text) override { categories.Add(text); }
   bool UpdateData(bool pull) override;
   void SetDlgItemText(int id, const std::string& text) override;
 
@@ -25,7 +24,9 @@ class MemoryPropData : public GPropData {
   std::string sizeText;
   std::string readOnlyCategoryText;  // edit 1009
   PageLock lock;
-  CategoryList categories;
+
+ protected:
+  void OnCategoryAdded(int) override {}
 };
 
 }  // namespace testing_support

@@ -37,7 +37,7 @@ TEST_F(CatalogueWritesTest, AlbumInfoGoesToTheFoldersCatalogueAndTheCategoryList
   ASSERT_TRUE(view.WriteAlbumInfo(album, " Ambient ", 1994));
   EXPECT_EQ(ReadFile(dir / "Album.ini"),
             "[Album:Live]\r\nArtist=The Band\r\nT1=01 Intro.mp3, Intro\r\nCategory=Ambient\r\nYear=1994\r\n");
-  EXPECT_EQ(page.categories.Find("ambient"), 0);
+  EXPECT_EQ(page.Categories().Find("ambient"), 0);
 }
 
 TEST_F(CatalogueWritesTest, SongEntryFollowsTheNodesNames) {

@@ -41,7 +41,7 @@ TEST_F(SelectionTest, AlbumShowsItsCatalogueData) {
   EXPECT_EQ(page.yearText, "1994");
   EXPECT_EQ(page.artistText, "X");
   EXPECT_EQ(page.readOnlyCategoryText, "Ambient");
-  EXPECT_GE(page.categories.Find("Ambient"), 0);
+  EXPECT_GE(page.Categories().Find("Ambient"), 0);
   EXPECT_FALSE(page.lock.categoryReadOnly);
   EXPECT_TRUE(page.lock.artistReadOnly);
 }
