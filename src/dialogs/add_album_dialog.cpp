@@ -155,23 +155,6 @@ void CAddAlbumDlg::OnSelChangeAlbumFile(const std::string& chosen) {
   FillSongList(m_strAlbumFile);
 }
 
-TreeItem CAddAlbumDlg::ArtistNodeFor() {
-  // The album goes under the artist it names: an existing node of that name, or a
-  // new one at its sorted place, as a rescan would show it.
-  TreeModel& tree = *m_pView->Tree();
-  const TreeItem found = m_pView->FindArtistNode(m_strArtist);
-  if (!found.IsNull()) return found;
-  const TreeItem artist = m_pView->Top().AddChild(m_strArtist, kImageArtist);
-  tree.SortChildren(m_pView->Top().m_hItem);
-  return artist;
-}
-
-void CAddAlbumDlg::RemoveLooseNode(const std::string& title, const std::string& folder) {
-  TreeItem loose = m_pView->FindChildNode(m_pView->Top(), title, 1, 0, folder);
-  while (!loose.IsNull() && m_pView->GetNodeKind(loose.Parent()) == kAlbumNode) loose = TreeItem();
-  if (!loose.IsNull()) m_pView->RemoveWithEmptyAncestors(loose);
-}
-
 bool CAddAlbumDlg::OnOK() {
   m_strArtist.Trim(" ");
   m_strAlbum.Trim(" ");
@@ -192,28 +175,27 @@ bool CAddAlbumDlg::OnOK() {
     ShowError("An album's name can't hold \"[\", \"]\", \":\" or a line break.");
     return false;
   }
+  // The section with all its keys is written in one change, or not at all.
   const std::string file = OnDisk(m_strAlbumFile);
-  const std::string section = catalogue::SectionOfAlbum(m_strAlbum);
-  if (platform::ProfileWrite(file, section.c_str(), "Artist", m_strArtist.c_str()) != 1) {
-    ShowError("Unable to write to the file \"" + m_strAlbumFile + "\"");
-    return false;
-  }
-  platform::ProfileWrite(file, section.c_str(), "Category", m_strCategory.c_str());
-  platform::ProfileWrite(file, section.c_str(), "Year", m_strYear.c_str());
-
-  const std::string folder = FolderOfPath(m_strAlbumFile);
-  const TreeItem artist = ArtistNodeFor();
-  m_itemAlbum = artist.AddChild(m_strAlbum, kImageAlbum);
-  m_pView->Tree()->SetData(m_itemAlbum.m_hItem, folder);
+  std::vector<std::pair<std::string, std::optional<std::string>>> values = {
+      {"Artist", m_strArtist}, {"Category", m_strCategory}, {"Year", m_strYear}};
   int n = 0;
   for (const auto& row : m_listSongs.m_rows) {
     if (!row.selected) continue;
     const std::string title = GString(row.text).FileNamePart(false);
-    RemoveLooseNode(title, folder);
-    const TreeItem song = m_itemAlbum.AddChild(title, kImageSong);
-    m_pView->Tree()->SetData(song.m_hItem, title);
-    const std::string key = "T" + std::to_string(++n);
-    platform::ProfileWrite(file, section.c_str(), key.c_str(), (title + ".mp3, " + title).c_str());
+    values.push_back({"T" + std::to_string(++n), title + ".mp3, " + title});
+  }
+  if (platform::ProfileWriteValues(file, catalogue::SectionOfAlbum(m_strAlbum), values, false) != 1) {
+    ShowError("Unable to write to the file \"" + m_strAlbumFile + "\"");
+    return false;
+  }
+  // The tree shows the folder's catalogue as a scan does: the new album under its
+  // artist, its songs no longer loose files.
+  const std::string folder = FolderOfPath(file);
+  m_pView->ReloadCatalogues({folder});
+  const TreeItem artist = m_pView->FindArtistNode(m_strArtist);
+  for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
+    if (album.Data().value_or("") == folder && platform::EqualsNoCase(album.Label(), m_strAlbum)) m_itemAlbum = album;
   }
   return true;
 }

@@ -55,12 +55,10 @@ class CAddAlbumDlg {
 
   STreeView* m_pView;
   TreeItem m_itemNode;
-  TreeItem m_itemAlbum;  // the album node made by OK
+  TreeItem m_itemAlbum;  // the album node OK made (null when the catalogues are not read)
 
  private:
   void AddAlbumFile(const std::string& path);
-  TreeItem ArtistNodeFor();
-  void RemoveLooseNode(const std::string& title, const std::string& folder);
 
   std::vector<std::string> m_categorySource;
 };

@@ -127,6 +127,7 @@ TEST_F(AddAlbumTest, OkValidatesThenWritesAndPlacesTheAlbum) {
   EXPECT_EQ(dialog.m_itemAlbum.Label(), "New");
   EXPECT_EQ(dialog.m_itemAlbum.Parent(), Find("The Band"));
   EXPECT_FALSE(Find("The Band|New|A").IsNull());
+  EXPECT_EQ(Canonical(view), FreshScan());
   // The loose nodes of the added songs went, and with them the emptied folder.
   for (TreeItem folder = Find(Volume()).FirstChild(); !folder.IsNull(); folder = folder.NextSibling()) {
     EXPECT_NE(folder.Label(), "a");
