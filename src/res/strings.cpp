@@ -6,7 +6,7 @@
 
 namespace res {
 
-std::string CommandPrompt(unsigned id) {
+const std::map<unsigned, std::string>& StringTable() {
   static const std::map<unsigned, std::string> kPrompts = {
       {ID_PLAY_ORDER, "Play selected songs in own order\nPlay order"},
       {ID_REFRESH, "Scan the path and refresh the tree\nRefresh"},
@@ -23,8 +23,12 @@ std::string CommandPrompt(unsigned id) {
       {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout"},
       {ID_CONTEXT_HELP, "Display help for clicked on buttons, menus and windows\nHelp"},
   };
-  const auto it = kPrompts.find(id);
-  return it == kPrompts.end() ? std::string() : it->second;
+  return kPrompts;
+}
+
+std::string CommandPrompt(unsigned id) {
+  const auto it = StringTable().find(id);
+  return it == StringTable().end() ? std::string() : it->second;
 }
 
 std::string StatusText(unsigned id) {

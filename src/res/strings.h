@@ -2,10 +2,13 @@
 // "prompt\ntooltip".
 #pragma once
 
+#include <map>
 #include <string>
 
 namespace res {
 
+// The application's string table: the prompts of the commands by id.
+const std::map<unsigned, std::string>& StringTable();
 // The prompt of the command: the status-bar text, "\n", the tooltip; "" when none.
 std::string CommandPrompt(unsigned id);
 // The status-bar part and the tooltip part of a prompt.

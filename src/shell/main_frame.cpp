@@ -12,6 +12,7 @@
 #include <QWhatsThis>
 
 #include "about_dialog.h"
+#include "catalogue/utility.h"
 #include "details_pane.h"
 #include "library_view.h"
 #include "res/resource_ids.h"
@@ -52,6 +53,9 @@ void CPathCombo::Select(int index) { setCurrentIndex(index); }
 CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
   setWindowTitle("Melodeck");
   setObjectName("128");
+  // fetchString and the programs that load into Melodeck read the string table.
+  static const GResourceModule kStrings{res::StringTable()};
+  SetApplicationResources(&kStrings);
   m_strStartDir = catalogue::StartupDirectory();
   m_strIniFile = catalogue::SettingsFilePath(m_strStartDir);
   m_treeView.SetSettingsPaths(m_strStartDir, m_strIniFile);

@@ -17,8 +17,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidgetAction>
+#include <cstring>
 #include <memory>
 
+#include "catalogue/utility.h"
 #include "details_pane.h"
 #include "library_model.h"
 #include "library_view.h"
@@ -496,6 +498,14 @@ class MainWindowTest : public QObject {
     QTest::keyClick(View(), Qt::Key_F10, Qt::ShiftModifier);
     QCOMPARE(m_ui->menus.size(), size_t(1));  // the menu of the selected album
     QCOMPARE(QString::fromStdString(m_ui->menus.back()[0].text), QString("&Play \"One && Only\" now"));
+  }
+
+  void fetchStringReadsTheApplicationsStringTable() {
+    Start();
+    char buffer[64];
+    const int copied = fetchString(res::ID_REFRESH, buffer, sizeof buffer);
+    QCOMPARE(copied, int(std::strlen(buffer)));
+    QCOMPARE(QString(buffer), QString("Scan the path and refresh the tree\nRefresh"));
   }
 
   void playOrderPlaysTheMarkedSongs() {
