@@ -55,20 +55,6 @@ TEST_F(STreeViewTest, InitialUpdatePostsRefreshToTheFrame) {
   EXPECT_EQ(frame.commands, std::vector<unsigned>{res::ID_REFRESH});
 }
 
-TEST_F(STreeViewTest, KindsComeFromImages) {
-  EXPECT_EQ(view.GetNodeKind(TreeItem()), kTopNode);
-  EXPECT_EQ(view.GetNodeKind(view.Top()), kTopNode);
-  EXPECT_EQ(view.GetNodeKind(volume), kVolumeNode);
-  EXPECT_EQ(view.GetNodeKind(folder), kFolderNode);
-  EXPECT_EQ(view.GetNodeKind(artist), kArtistNode);
-  EXPECT_EQ(view.GetNodeKind(album), kAlbumNode);
-  EXPECT_EQ(view.GetNodeKind(intro), kSongNode);
-  for (int image = 6; image <= 13; ++image) EXPECT_EQ(KindOfImage(image), kVolumeNode);
-  EXPECT_EQ(KindOfImage(21), kSongNode);
-  EXPECT_EQ(KindOfImage(22), kOtherNode);
-  EXPECT_EQ(KindOfImage(2), kOtherNode);
-}
-
 TEST_F(STreeViewTest, NamesOfSongsFollowTheDisplayMode) {
   EXPECT_EQ(view.GetNodeName(intro, 0), "Intro: AC/DC tribute");
   EXPECT_EQ(view.GetNodeName(intro, 1), "01 Intro.mp3");

@@ -32,27 +32,6 @@ TEST(UiHooksTest, PostedMessagesRunInOrderOnePerPump) {
   EXPECT_EQ(ran, (std::vector<int>{1, 2}));
 }
 
-TEST(UiHooksTest, RecorderAnswersAsScriptedAndRecords) {
-  testing_support::RecordingUiHooks hooks;
-  hooks.messageAnswers = {IDNO};
-  hooks.menuAnswers = {1044};
-  hooks.fileDialogAnswers = {std::string("/tmp/album.ini")};
-  EXPECT_EQ(Ui().MessageBox("Really?", "Warning", MB_YESNO), IDNO);
-  EXPECT_EQ(Ui().MessageBox("Again?", "Warning", MB_YESNO), IDYES);
-  ASSERT_EQ(hooks.messages.size(), 2u);
-  EXPECT_EQ(hooks.Message(0).text, "Really?");
-  EXPECT_EQ(hooks.Message(1).caption, "Warning");
-  EXPECT_EQ(Ui().PopupMenu({{1043, "Play", true, {}}, {1044, "Play selected", false, {}}}), 1044u);
-  EXPECT_EQ(hooks.menus.at(0).at(1).text, "Play selected");
-  EXPECT_EQ(Ui().FileDialog({true, "Save", "", {}}), "/tmp/album.ini");
-  {
-    WaitCursor wait;
-    EXPECT_EQ(hooks.waitCursorDepth, 1);
-  }
-  EXPECT_EQ(hooks.waitCursorDepth, 0);
-  EXPECT_EQ(hooks.waitCursorBegins, 1);
-}
-
 TEST(UiHooksTest, TickCountMovesForward) {
   const auto start = Ui().TickCount();
   std::this_thread::sleep_for(std::chrono::milliseconds(15));
