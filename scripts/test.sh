@@ -11,6 +11,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 # A warning fails the build here.
 "$root/scripts/build.sh" "$root/build" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+"$root/scripts/check-exports.sh" "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j2)
 
 "$root/scripts/build.sh" "$root/build-asan" -DMELODECK_SANITIZE=ON -DMELODECK_UNIT_TESTS_ONLY=OFF \
