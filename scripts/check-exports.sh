@@ -6,7 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 binary="${1:-$root/build}/src/shell/melodeck"
-exported="$(grep -oE '^MELODECK_EXPORT [^(]+\(' "$root/src/catalogue/utility.h" |
+exported="$(grep -oE '^MELODECK_EXPORT [^(]+\(' "$root/src/utility/utility.h" |
             sed -E 's/.*[ *&]([A-Za-z_][A-Za-z0-9_]*)\($/\1/' | sort -u)"
 unexpected="$(nm -D --defined-only "$binary" | c++filt | awk '$2 == "T" { $1 = ""; $2 = ""; print }' |
               sed -E 's/^ +//; s/\(.*//' | grep -vxE '_start|_init|_fini' | sort -u |

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <unordered_map>
 
-#include "catalogue/gstring.h"
+#include "text/gstring.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 

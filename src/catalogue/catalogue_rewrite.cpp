@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "catalogue/album_catalogue.h"
-#include "catalogue/gstring.h"
+#include "text/gstring.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "platform/text.h"

@@ -1,6 +1,6 @@
 #include "catalogue/settings.h"
 
-#include "catalogue/gstring.h"
+#include "text/gstring.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "platform/text.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/gstring.h"
+#include "text/gstring.h"
 #include "tree/tree_item.h"
 
 class STreeView;

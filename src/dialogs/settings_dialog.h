@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "catalogue/gstring.h"
+#include "text/gstring.h"
 
 class CSettingsDlg {
  public:

@@ -12,7 +12,7 @@
 #include <QWhatsThis>
 
 #include "about_dialog.h"
-#include "catalogue/utility.h"
+#include "utility/utility.h"
 #include "details_pane.h"
 #include "library_view.h"
 #include "res/resource_ids.h"

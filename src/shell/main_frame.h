@@ -6,7 +6,7 @@
 #include <QMainWindow>
 #include <map>
 
-#include "catalogue/gstring.h"
+#include "text/gstring.h"
 #include "catalogue/settings.h"
 #include "tree/stree_view.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/gstring.h"
+#include "text/gstring.h"
 
 // The category list of the page: starts with ten entries, stays sorted, never holds
 // two entries that differ only in letter case, and never loses an entry.

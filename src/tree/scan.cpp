@@ -6,7 +6,6 @@
 
 #include "catalogue/album_catalogue.h"
 #include "catalogue/settings.h"
-#include "catalogue/utility.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "platform/text.h"

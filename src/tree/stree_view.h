@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "catalogue/album_catalogue.h"
-#include "catalogue/gstring.h"
+#include "text/gstring.h"
 #include "platform/filesystem.h"
 #include "platform/profile_document.h"
 #include "platform/ui_hooks.h"

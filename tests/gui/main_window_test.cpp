@@ -20,7 +20,7 @@
 #include <cstring>
 #include <memory>
 
-#include "catalogue/utility.h"
+#include "utility/utility.h"
 #include "details_pane.h"
 #include "library_model.h"
 #include "library_view.h"

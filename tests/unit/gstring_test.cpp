@@ -1,7 +1,7 @@
 // GString: formatting with the %t and %q placeholders, fields, trimming and path parts.
 #include <gtest/gtest.h>
 
-#include "catalogue/gstring.h"
+#include "text/gstring.h"
 #include "platform/profile.h"
 #include "temp_dir.h"
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "catalogue/gstring.h"
-#include "catalogue/utility.h"
+#include "text/gstring.h"
+#include "utility/utility.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "recording_ui_hooks.h"

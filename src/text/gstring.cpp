@@ -1,10 +1,10 @@
-#include "catalogue/gstring.h"
+#include "text/gstring.h"
 
 #include <vector>
 
 #include "platform/profile.h"
 
-int GString::FormatList(const char* format, std::span<const catalogue::FormatArg> args) {
+int GString::FormatList(const char* format, std::span<const text::FormatArg> args) {
   std::string_view given = format ? format : "";
   std::string effective(given);
   for (size_t i = 0; i + 1 < given.size(); ++i) {
@@ -18,7 +18,7 @@ int GString::FormatList(const char* format, std::span<const catalogue::FormatArg
       break;
     }
   }
-  assign(catalogue::FormatText(effective, args));
+  assign(text::FormatText(effective, args));
   return static_cast<int>(size());
 }
 

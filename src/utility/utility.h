@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "catalogue/gstring.h"
+#include "text/gstring.h"
 
 #define MELODECK_EXPORT __attribute__((visibility("default")))
 
@@ -51,11 +51,11 @@ MELODECK_EXPORT void IdleDelay(int milliseconds, int pump);
 
 // A message box with a printf-formatted text; the button chosen.
 MELODECK_EXPORT int GMessageBoxList(HWND owner, unsigned int type, const char* caption, const char* format,
-                                    std::span<const catalogue::FormatArg> args);
+                                    std::span<const text::FormatArg> args);
 template <typename... Args>
 int GMessageBox(HWND owner, unsigned int type, const char* caption, const char* format, const Args&... args) {
-  const catalogue::FormatArg list[] = {catalogue::FormatArg(args)..., catalogue::FormatArg(0)};
-  return GMessageBoxList(owner, type, caption, format, std::span<const catalogue::FormatArg>(list, sizeof...(Args)));
+  const text::FormatArg list[] = {text::FormatArg(args)..., text::FormatArg(0)};
+  return GMessageBoxList(owner, type, caption, format, std::span<const text::FormatArg>(list, sizeof...(Args)));
 }
 
 // Deletes the files in folder that match the pattern, and with recurse the matching

@@ -1,11 +1,11 @@
-#include "catalogue/format_text.h"
+#include "text/format_text.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 
-namespace catalogue {
+namespace text {
 namespace {
 
 constexpr long kMaxWidth = 1024;
@@ -155,4 +155,4 @@ std::string FormatText(std::string_view format, std::span<const FormatArg> args)
   return out;
 }
 
-}  // namespace catalogue
+}  // namespace text

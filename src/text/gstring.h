@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "catalogue/format_text.h"
+#include "text/format_text.h"
 
 class GString : public std::string {
  public:
@@ -22,10 +22,10 @@ class GString : public std::string {
   // length of the new text. A conversion without an argument is written out as is.
   template <typename... Args>
   int Format(const char* format, const Args&... args) {
-    const catalogue::FormatArg list[] = {catalogue::FormatArg(args)..., catalogue::FormatArg(0)};
-    return FormatList(format, std::span<const catalogue::FormatArg>(list, sizeof...(Args)));
+    const text::FormatArg list[] = {text::FormatArg(args)..., text::FormatArg(0)};
+    return FormatList(format, std::span<const text::FormatArg>(list, sizeof...(Args)));
   }
-  int FormatList(const char* format, std::span<const catalogue::FormatArg> args);
+  int FormatList(const char* format, std::span<const text::FormatArg> args);
 
   // Fields separated by runs of delimiter characters, counted from 1; index -1 gives
   // the number of fields as decimal text; index 0 or past the end gives "".

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <type_traits>
 
-namespace catalogue {
+namespace text {
 
 class FormatArg {
  public:
@@ -54,4 +54,4 @@ class FormatArg {
 
 std::string FormatText(std::string_view format, std::span<const FormatArg> args);
 
-}  // namespace catalogue
+}  // namespace text

@@ -1,4 +1,4 @@
-#include "catalogue/utility.h"
+#include "utility/utility.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -99,8 +99,8 @@ void IdleDelay(int milliseconds, int pump) {
 }
 
 int GMessageBoxList(HWND /*owner*/, unsigned int type, const char* caption, const char* format,
-                    std::span<const catalogue::FormatArg> args) {
-  return platform::Ui().MessageBox(catalogue::FormatText(format ? format : "", args), caption ? caption : "", type);
+                    std::span<const text::FormatArg> args) {
+  return platform::Ui().MessageBox(text::FormatText(format ? format : "", args), caption ? caption : "", type);
 }
 
 int DeleteFiles(const char* folder, const char* pattern, std::string attributes, int recurse) {
