@@ -178,7 +178,7 @@ void CPlayOrderDlg::FillSongs(int index, std::vector<std::string>* playlist) {
       playlist->push_back(m_pView->SongPath(entry.item));
       continue;
     }
-    std::string text = m_pView->GetNodeName(entry.item, 0);
+    std::string text = m_pView->GetNodeName(entry.item, false);
     if (index == -1) {
       const TreeItem album = entry.item.Parent();
       const bool loose = m_pView->GetNodeKind(album) != kAlbumNode;

@@ -81,7 +81,7 @@ GPropDataPage::GPropDataPage(QWidget* parent) : QWidget(parent) {
   setFixedSize(230, 300);
 }
 
-void GPropDataPage::SetReadOnly(int readOnly, int artist) {
+void GPropDataPage::SetReadOnly(bool readOnly, bool artist) {
   const PageLock lock = DecidePageLock(readOnly, artist);
   m_ctlCategory->setVisible(!lock.categoryReadOnly);
   m_pReadOnlyCategory->setVisible(lock.categoryReadOnly);

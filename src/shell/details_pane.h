@@ -18,7 +18,7 @@ class GPropDataPage : public QWidget, public GPropData {
  public:
   explicit GPropDataPage(QWidget* parent = nullptr);
 
-  void SetReadOnly(int readOnly, int artist) override;
+  void SetReadOnly(bool readOnly, bool artist) override;
   bool UpdateData(bool pull) override;
   void SetDlgItemText(int id, const std::string& text) override;
   // Focus to the first field that can take it.

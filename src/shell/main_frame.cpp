@@ -229,7 +229,7 @@ void CMainFrame::AddAlbum(const TreeItem& node) {
   AddAlbumWidget widget(dialog, this);
   if (widget.exec() != QDialog::Accepted || dialog.m_itemAlbum.IsNull()) return;
   m_treeView.Tree()->SelectItem(dialog.m_itemAlbum.m_hItem);
-  m_treeView.ExpandNode(dialog.m_itemAlbum, 1);
+  m_treeView.ExpandNode(dialog.m_itemAlbum, true);
 }
 
 void CMainFrame::DeleteNode(const TreeItem& node) { CNodeDeleter(&m_treeView, m_treeView.Top()).Delete(node); }

@@ -16,7 +16,7 @@ catalogue::SongEntryResult STreeView::WriteSongEntry(const TreeItem& album, cons
   const std::string albumName(album.Label());
   if (folder.empty() || albumName.empty()) return catalogue::SongEntryResult::NoEntry;
   if (m_pDataPage) m_pDataPage->AddCategory(category);
-  const catalogue::SongEntry entry{oldName,  GetNodeName(song, 1), GetNodeName(song, 0),
+  const catalogue::SongEntry entry{oldName,  GetNodeName(song, true), GetNodeName(song, false),
                                    category, year, artist, m_pTree->RowOf(song.m_hItem)};
   return catalogue::WriteSongEntry(folder, albumName, entry);
 }

@@ -81,7 +81,7 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
   const auto available = [this](unsigned command) { return m_pPopup && m_pPopup->Available(command); };
   return {
       {res::ID_PLAY_NOW, playText, true, {}},
-      {res::ID_PLAY_SELECTED, "Play &selected song(s) now", AnyMarked(m_itemTop, 1) != 0, {}},
+      {res::ID_PLAY_SELECTED, "Play &selected song(s) now", AnyMarked(m_itemTop, true), {}},
       {0, "", true, {}},
       {res::ID_ADD_ALBUM, "&Add album", available(res::ID_ADD_ALBUM), {}},
       {res::ID_DELETE_NODE, deleteText, canDelete && available(res::ID_DELETE_NODE), deletePrompt},

@@ -74,12 +74,12 @@ void STreeView::SyncFolder(const std::string& folder) {
     for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
       if (album.Data().value_or("") != folder) continue;
       for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
-        const bool missing = !entries || !platform::FindEntryNoCase(*entries, GetNodeName(song, 1));
+        const bool missing = !entries || !platform::FindEntryNoCase(*entries, GetNodeName(song, true));
         const bool shownMissing = m_pTree->GetOverlay(song.m_hItem) == kOverlayMissing;
         if (missing && !shownMissing) {
           m_pTree->SetOverlay(song.m_hItem, kOverlayMissing);
-          ExpandNode(album, 1);
-          ExpandNode(artist, 1);
+          ExpandNode(album, true);
+          ExpandNode(artist, true);
         } else if (!missing && shownMissing) {
           m_pTree->SetOverlay(song.m_hItem, kOverlayNone);
         }

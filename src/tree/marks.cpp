@@ -14,16 +14,16 @@ int STreeView::GetMark(const TreeItem& item) const {
   }
 }
 
-int STreeView::AnyMarked(const TreeItem& item, int recursive) const {
+bool STreeView::AnyMarked(const TreeItem& item, bool recursive) const {
   const int mark = GetMark(item);
-  if (mark == 1 || mark == 2) return 1;
-  if (!recursive) return 0;
+  if (mark == 1 || mark == 2) return true;
+  if (!recursive) return false;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const int childMark = GetMark(child);
-    if (childMark == 1 || childMark == 2) return 1;
-    if (child.HasChildren() && AnyMarked(child, 1)) return 1;
+    if (childMark == 1 || childMark == 2) return true;
+    if (child.HasChildren() && AnyMarked(child, true)) return true;
   }
-  return 0;
+  return false;
 }
 
 int STreeView::UpdateMarkFromChildren(const TreeItem& item) {
@@ -51,26 +51,26 @@ int STreeView::UpdateMarkFromChildren(const TreeItem& item) {
   return result;
 }
 
-int STreeView::SetMark(const TreeItem& item, int flag) {
+int STreeView::SetMark(const TreeItem& item, bool marked) {
   if (GetMark(item) == 3) return 0;
-  const unsigned wanted = flag ? kOverlayMarked : kOverlayNone;
+  const unsigned wanted = marked ? kOverlayMarked : kOverlayNone;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     if (child.HasChildren()) {
-      SetMark(child, flag);
+      SetMark(child, marked);
     } else if (GetMark(child) != 3 && m_pTree->GetOverlay(child.m_hItem) != wanted) {
       m_pTree->SetOverlay(child.m_hItem, wanted);
-      OnMarkChanged(flag, &child);
+      OnMarkChanged(marked, &child);
     }
   }
   const unsigned before = m_pTree->GetOverlay(item.m_hItem);
-  int result = flag;
+  int result = marked ? 1 : 0;
   if (item.HasChildren()) {
     result = UpdateMarkFromChildren(item);
   } else {
     m_pTree->SetOverlay(item.m_hItem, wanted);
   }
   if (m_pTree->GetOverlay(item.m_hItem) != before) {
-    OnMarkChanged(flag, &item);
+    OnMarkChanged(marked, &item);
     // Ancestors follow, up to the top node.
     for (TreeItem node = item; !node.IsNull() && node.m_hItem != m_pTree->GetRoot();) {
       node = node.Parent();
@@ -92,6 +92,6 @@ bool STreeView::OnLButtonDown(bool ctrl, const TreeItem& hit) {
   std::optional<platform::WaitCursor> wait;
   if (hit == m_itemTop) wait.emplace();
   SetMark(hit, GetMark(hit) == 0 ? 1 : 0);
-  OnMarkChanged(0, nullptr);
+  OnMarkChanged(false, nullptr);
   return false;
 }

@@ -61,14 +61,14 @@ void CNodeDeleter::DeleteFolder(const TreeItem& item) {
     return;
   }
   m_visitedFolders.clear();
-  const int deleted = DeleteFolderContents(item);
+  const bool deleted = DeleteFolderContents(item);
   platform::RemoveDirectory(FolderOf(item));  // goes only when nothing else is left in it
   for (const std::string& folder : m_visitedFolders) m_pView->SyncFolder(folder);
   if (!deleted) ShowError("Unable to delete the folder!\n\nAre any mp3 files read only?");
 }
 
-int CNodeDeleter::DeleteFolderContents(const TreeItem& folder) {
-  int result = 1;
+bool CNodeDeleter::DeleteFolderContents(const TreeItem& folder) {
+  bool result = true;
   const std::string path = FolderOf(folder);
   // The catalogue on disk decides, in any letter case and whatever the settings say.
   const auto listed = catalogue::ListedFileTitles(*platform::ProfileOpen(catalogue::CatalogueFile(path)));
@@ -77,19 +77,19 @@ int CNodeDeleter::DeleteFolderContents(const TreeItem& folder) {
       if (DeleteFolderContents(child)) {
         platform::RemoveDirectory(FolderOf(child));
       } else {
-        result = 0;
+        result = false;
       }
       continue;
     }
     if (std::find(listed.begin(), listed.end(), platform::UpperUtf8(child.Label())) != listed.end()) continue;
-    if (!platform::DeleteFile(m_pView->SongPath(child))) result = 0;
+    if (!platform::DeleteFile(m_pView->SongPath(child))) result = false;
   }
   m_visitedFolders.push_back(path);
   return result;
 }
 
 void CNodeDeleter::DeleteArtist(const TreeItem& item) {
-  m_pView->ExpandNode(item, 1);
+  m_pView->ExpandNode(item, true);
   if (!Confirm("Delete all albums belonging to " + MenuLabel(item.Label()) +
                "\nThe actual song files will not be deleted.\n\nAre you sure?")) {
     return;
@@ -147,7 +147,7 @@ void CNodeDeleter::DeleteAlbum(const TreeItem& item) {
 }
 
 void CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
-  if (!Confirm("The song " + MenuLabel(m_pView->GetNodeName(item, 0)) +
+  if (!Confirm("The song " + MenuLabel(m_pView->GetNodeName(item, false)) +
                " will be deleted from the album!\nThe song file itself will not be deleted.\n\nAre you sure?")) {
     return;
   }
@@ -155,7 +155,7 @@ void CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
   const std::string folder = FolderOf(album);
   const std::string file = catalogue::CatalogueFile(folder);
   const auto result = catalogue::RemoveSongEntry(file, catalogue::SectionOfAlbum(album.Label()),
-                                                 m_pView->GetNodeName(item, 1), item.m_pTree->RowOf(item.m_hItem));
+                                                 m_pView->GetNodeName(item, true), item.m_pTree->RowOf(item.m_hItem));
   switch (result) {
     case catalogue::RewriteResult::ReadOnly: return ReportReadOnly(album);
     case catalogue::RewriteResult::Unwritable:

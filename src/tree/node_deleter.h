@@ -21,7 +21,7 @@ class CNodeDeleter {
   // Deletes the unlisted song files shown beneath the folder node and the subfolders
   // that become empty; files its folder's catalogue lists on disk stay. 1 when every
   // file meant to go went.
-  int DeleteFolderContents(const TreeItem& folder);
+  bool DeleteFolderContents(const TreeItem& folder);
 
  private:
   bool Confirm(const std::string& text) const;

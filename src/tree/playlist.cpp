@@ -13,7 +13,7 @@ using namespace tree;
 
 
 std::string STreeView::SongPath(const TreeItem& song) const {
-  return platform::ResolveCase(std::string(song.Parent().Data().value_or("")) + GetNodeName(song, 1));
+  return platform::ResolveCase(std::string(song.Parent().Data().value_or("")) + GetNodeName(song, true));
 }
 
 void STreeView::CollectSongPaths(const TreeItem& node, bool all, std::vector<std::string>& paths) {

@@ -26,8 +26,8 @@ int CategoryList::Add(const std::string& text) {
   return static_cast<int>(row);
 }
 
-PageLock DecidePageLock(int readOnly, int artist) {
-  return {readOnly != 0, readOnly != 0, readOnly != 0 || artist == 0};
+PageLock DecidePageLock(bool readOnly, bool artist) {
+  return {readOnly, readOnly, readOnly || !artist};
 }
 
 void GPropData::ClearFields() {

@@ -31,7 +31,7 @@ struct PageLock {
   bool yearReadOnly = false;
   bool artistReadOnly = false;
 };
-PageLock DecidePageLock(int readOnly, int artist);
+PageLock DecidePageLock(bool readOnly, bool artist);
 
 class GPropData {
  public:
@@ -41,7 +41,7 @@ class GPropData {
   void ClearFields();
   // readOnly: the category shows in the read-only edit 1009 and year and artist are
   // read-only. The artist is editable only when readOnly is 0 and artist is non-zero.
-  virtual void SetReadOnly(int readOnly, int artist) = 0;
+  virtual void SetReadOnly(bool readOnly, bool artist) = 0;
   // Adds the trimmed text to the category list unless it is there already; the page
   // shows the new entry.
   void AddCategory(const GString& text) {

@@ -283,7 +283,7 @@ bool STreeView::RenameAlbumSong(const TreeItem& item, const std::string& text) {
   const std::string name = Cut(text, fileNames ? '.' : ',');
   const TreeItem album = item.Parent();
   const std::string folder(album.Data().value_or(""));
-  const std::string oldFileName(GetNodeName(item, 1));
+  const std::string oldFileName(GetNodeName(item, true));
   if (fileNames && RefuseName(text, SongFileNameProblem(folder, name, oldFileName))) return false;
   if (!fileNames && HasLineBreakOrNul(name)) return !RefuseName(text, "A title can't hold a line break.");
   if (name.empty()) return false;
@@ -291,7 +291,7 @@ bool STreeView::RenameAlbumSong(const TreeItem& item, const std::string& text) {
   catalogue::SongEntry entry;
   entry.oldFileName = oldFileName;
   entry.newFileName = fileNames ? name + ".mp3" : oldFileName;
-  entry.title = fileNames ? std::string(GetNodeName(item, 0)) : name;
+  entry.title = fileNames ? std::string(GetNodeName(item, false)) : name;
   entry.position = m_pTree->RowOf(item.m_hItem);
   if (m_pDataPage) {
     entry.category = m_pDataPage->m_strCategory;

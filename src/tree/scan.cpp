@@ -72,10 +72,10 @@ void STreeView::Refresh(const GString& pathList) {
   // Edits on the page belong to the node that is about to go.
   SaveDetails(Item(m_pTree->GetSelection()));
   m_shown.reset();
-  ExpandNode(m_itemTop, 0);
+  ExpandNode(m_itemTop, false);
   const std::string topLabel(m_itemTop.Label());
   m_nMarkedSize = 0;
-  DeleteBranch(m_itemTop, 1);
+  DeleteBranch(m_itemTop, true);
   m_pTree->SetLabel(m_itemTop.m_hItem, "Scanning...");
   m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
 
@@ -96,7 +96,7 @@ void STreeView::Refresh(const GString& pathList) {
   } else {
     m_pTree->SelectItem(m_itemTop.m_hItem);
   }
-  OnMarkChanged(0, nullptr);
+  OnMarkChanged(false, nullptr);
   if (!HasArtists()) m_nDisplayMode = 1;
 }
 
@@ -109,7 +109,7 @@ void STreeView::ScanPaths(ScanContext& context, const GString& pathList) {
     ScanFolder(context, NormalisedFolder(path));
   }
   if (context.topChildrenAtLastArtist > 0) m_pTree->SortChildren(m_itemTop.m_hItem, context.topChildrenAtLastArtist);
-  if (m_itemTop.HasChildren()) ExpandNode(m_itemTop, 1);
+  if (m_itemTop.HasChildren()) ExpandNode(m_itemTop, true);
 }
 
 void STreeView::ScanFolder(ScanContext& context, const std::string& folder) {
@@ -170,8 +170,8 @@ void STreeView::ReadCatalogue(ScanContext& context, const std::string& folder, c
       const TreeItem song = album.AddChild(showTitle ? entry.title : entry.fileTitle, kImageSong);
       if (!platform::FindEntryNoCase(entries, entry.fileTitle + ".mp3")) {
         m_pTree->SetOverlay(song.m_hItem, kOverlayMissing);
-        ExpandNode(album, 1);
-        ExpandNode(artistNode, 1);
+        ExpandNode(album, true);
+        ExpandNode(artistNode, true);
       }
       m_pTree->SetData(song.m_hItem, context.displayMode == 0 ? entry.fileTitle : entry.title);
       listed.insert(platform::UpperUtf8(entry.fileTitle));
@@ -191,7 +191,7 @@ void STreeView::AddLooseFile(ScanContext& context, const std::string& folder, co
     const auto existing = [&](Handle parent, const std::string& path) {
       const auto known = context.looseFolders.find(path);
       if (known != context.looseFolders.end()) return known->second;
-      const TreeItem found = FindChildNode(Item(parent), path, 0, 1);
+      const TreeItem found = FindChildNode(Item(parent), path, false, true);
       if (!found.IsNull() && GetNodeKind(found) != kSongNode) context.looseFolders.emplace(path, found.m_hItem);
       return found.IsNull() || GetNodeKind(found) == kSongNode ? kNullHandle : found.m_hItem;
     };
@@ -233,7 +233,7 @@ TreeItem STreeView::FindArtistNode(std::string_view name) const {
   return {};
 }
 
-TreeItem STreeView::FindChildNode(const TreeItem& parent, const std::string& label, int recursive, int byData,
+TreeItem STreeView::FindChildNode(const TreeItem& parent, const std::string& label, bool recursive, bool byData,
                                   const std::string& dataText) const {
   for (TreeItem child = parent.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const std::string_view data = child.Data().value_or("");

@@ -59,7 +59,7 @@ void STreeView::SaveDetails(const TreeItem& item) {
   const bool written =
       kind == kAlbumNode
           ? WriteAlbumInfo(item, m_pDataPage->m_strCategory, m_pDataPage->m_nYear)
-          : WriteSongEntry(item.Parent(), item, GetNodeName(item, 1), m_pDataPage->m_strCategory,
+          : WriteSongEntry(item.Parent(), item, GetNodeName(item, true), m_pDataPage->m_strCategory,
                            m_pDataPage->m_nYear, m_pDataPage->m_strArtist) == catalogue::SongEntryResult::Written;
   if (!written) {
     platform::ShowError("Unable to write the details of " + std::string(item.Label()) + " to " +
@@ -83,12 +83,12 @@ void STreeView::ShowDetails(const TreeItem& item) {
       break;
     case kVolumeNode:
     case kFolderNode:
-      if (page) page->SetReadOnly(1, 0);
+      if (page) page->SetReadOnly(true, false);
       m_nSize = GetNodeSize(item);
       break;
     case kArtistNode:
       if (page) {
-        page->SetReadOnly(1, 0);
+        page->SetReadOnly(true, false);
         page->SetDlgItemText(res::IDC_CATEGORY_READONLY, "");
         page->m_strArtist = std::string(item.Label());
       }
@@ -96,7 +96,7 @@ void STreeView::ShowDetails(const TreeItem& item) {
       break;
     case kAlbumNode:
       if (page) {
-        page->SetReadOnly(CatalogueReadOnly(item), 0);
+        page->SetReadOnly(CatalogueReadOnly(item), false);
         page->m_strArtist = std::string(item.Parent().Label());
         if (const auto folder = item.Data(); folder && !folder->empty()) {
           const auto doc = platform::ProfileOpen(catalogue::CatalogueFile(std::string(*folder)));
@@ -157,9 +157,9 @@ void STreeView::FillSongDetails(const TreeItem& song) {
     const std::string folder(album.Data().value_or(""));
     const std::string catalogueFile = catalogue::CatalogueFile(folder);
     const std::string section = catalogue::SectionOfAlbum(album.Label());
-    page->SetReadOnly(CatalogueReadOnly(album), 1);
+    page->SetReadOnly(CatalogueReadOnly(album), true);
     const auto entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogueFile), section);
-    if (const auto* entry = catalogue::FindSongEntry(entries, GetNodeName(song, 1), m_pTree->RowOf(song.m_hItem))) {
+    if (const auto* entry = catalogue::FindSongEntry(entries, GetNodeName(song, true), m_pTree->RowOf(song.m_hItem))) {
       const catalogue::SongFields fields = catalogue::ParseSongFields(entry->value);
       page->m_strCategory = fields.category;
       page->AddCategory(page->m_strCategory);
@@ -168,7 +168,7 @@ void STreeView::FillSongDetails(const TreeItem& song) {
     }
     m_shown = ShownDetails{page->m_strCategory, page->m_nYear, page->m_strArtist};
   } else if (page) {
-    page->SetReadOnly(1, 0);
+    page->SetReadOnly(true, false);
   }
   m_nSize = GetFileSize(path);
   if (page) {
@@ -200,7 +200,7 @@ std::int64_t STreeView::GetNodeSize(const TreeItem& item) const {
         sizes->emplace(platform::UpperUtf8(entry.name), static_cast<std::int64_t>(entry.size));
       }
     }
-    const std::string name = GetNodeName(child, 1);
+    const std::string name = GetNodeName(child, true);
     auto found = sizes->find(name);
     if (found == sizes->end()) found = sizes->find(platform::UpperUtf8(name));
     if (found != sizes->end()) total += found->second;
@@ -226,9 +226,9 @@ void STreeView::ShowSizeText() {
   m_pDataPage->m_strSize = text;
 }
 
-int STreeView::OnMarkChanged(int flag, const TreeItem* item) {
+int STreeView::OnMarkChanged(bool marked, const TreeItem* item) {
   if (!item) {
-    m_bPlayOrderEnabled = AnyMarked(m_itemTop, 1) != 0;
+    m_bPlayOrderEnabled = AnyMarked(m_itemTop, true);
     if (m_pEvents) m_pEvents->OnPlayOrderEnabled(m_bPlayOrderEnabled);
     if (m_pDataPage) {
       // Only the size field changes; edits in the other fields stay as typed.
@@ -239,7 +239,7 @@ int STreeView::OnMarkChanged(int flag, const TreeItem* item) {
   }
   if (GetNodeKind(*item) == kSongNode) {
     const std::int64_t size = GetFileSize(SongPath(*item));
-    m_nMarkedSize += flag ? size : -size;
+    m_nMarkedSize += marked ? size : -size;
   }
   return 1;
 }

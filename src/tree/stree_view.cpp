@@ -13,7 +13,7 @@ STreeView::STreeView() : m_pTree(&m_tree) { m_tree.SetNotifications(this); }
 
 STreeView::~STreeView() {
   m_tree.SetNotifications(nullptr);
-  DeleteBranch(m_itemTop, 0);
+  DeleteBranch(m_itemTop, false);
 }
 
 void STreeView::OnInitialUpdate() {
@@ -31,11 +31,11 @@ int STreeView::GetNodeKind(const TreeItem& item) const {
   return KindOfImage(item.Image());
 }
 
-GString STreeView::GetNodeName(const TreeItem& item, int asFileName) const {
+GString STreeView::GetNodeName(const TreeItem& item, bool asFileName) const {
   GString name;
   if (!item.IsNull()) {
     if (GetNodeKind(item.Parent()) == kAlbumNode) {
-      const bool useData = (asFileName != 0) == (m_nDisplayMode == 0);
+      const bool useData = asFileName == (m_nDisplayMode == 0);
       name = useData ? std::string(item.Data().value_or("")) : std::string(item.Label());
     } else {
       name = std::string(item.Label());
@@ -64,8 +64,8 @@ void STreeView::MakeMenuLabel(GString& text) {
   text = doubled;
 }
 
-void STreeView::DeleteBranch(const TreeItem& item, int keepItem) {
-  ExpandNode(item, 0);
+void STreeView::DeleteBranch(const TreeItem& item, bool keepItem) {
+  ExpandNode(item, false);
   for (TreeItem child = item.IsNull() ? item.Root() : item.FirstChild(); !child.IsNull();) {
     const TreeItem next = child.NextSibling();
     m_pTree->DeleteItem(child.m_hItem);
@@ -74,10 +74,10 @@ void STreeView::DeleteBranch(const TreeItem& item, int keepItem) {
   if (!item.IsNull() && !keepItem) m_pTree->DeleteItem(item.m_hItem);
 }
 
-void STreeView::ExpandNode(const TreeItem& item, int expand) {
+void STreeView::ExpandNode(const TreeItem& item, bool expand) {
   if (item.IsNull()) return;
   if (expand && !item.HasChildren()) return;
-  if (m_pTree->IsExpanded(item.m_hItem) == (expand != 0)) return;
+  if (m_pTree->IsExpanded(item.m_hItem) == expand) return;
   const int image = item.Image();
   m_pTree->Expand(item.m_hItem, expand ? ExpandAction::Expand : ExpandAction::Collapse);
   // The expanding notification normally switched the image; switch it here otherwise.
@@ -93,11 +93,11 @@ void STreeView::OnItemExpanding(Handle handle, ExpandAction action) {
   if (!expand && expanded) m_pTree->SetImage(handle, image - 1);
 }
 
-int STreeView::HasArtists() const {
+bool STreeView::HasArtists() const {
   for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (GetNodeKind(child) == kArtistNode) return 1;
+    if (GetNodeKind(child) == kArtistNode) return true;
   }
-  return 0;
+  return false;
 }
 
 void STreeView::RelabelSongs(const TreeItem& item) {

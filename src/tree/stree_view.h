@@ -67,15 +67,15 @@ class STreeView : public tree::TreeNotifications {
   int GetNodeKind(const TreeItem& item) const;
   // An album song's title (asFileName 0) or file name with ".mp3" (1), by display
   // mode; any other node's label, with ".mp3" when asked.
-  GString GetNodeName(const TreeItem& item, int asFileName) const;
+  GString GetNodeName(const TreeItem& item, bool asFileName) const;
   // Cut to 30 characters and "..." when longer than 33, quoted, "&" doubled.
   static void MakeMenuLabel(GString& text);
   // Removes the node's descendants, and the node itself unless keepItem is set; their
   // data texts go with them.
-  void DeleteBranch(const TreeItem& item, int keepItem);
+  void DeleteBranch(const TreeItem& item, bool keepItem);
   // Expands (1) or collapses (0) the node; its image switches exactly once.
-  void ExpandNode(const TreeItem& item, int expand);
-  int HasArtists() const;
+  void ExpandNode(const TreeItem& item, bool expand);
+  bool HasArtists() const;
   // After a display mode change: labels and data texts of every album song beneath the
   // node as a scan in the new mode gives them.
   void RelabelSongs(const TreeItem& item);
@@ -110,14 +110,14 @@ class STreeView : public tree::TreeNotifications {
   const std::string& PathList() const { return m_strPathList; }
   // The first child (or, recursively, descendant) matching by label (without regard to
   // case), by data text (exact), or by both when dataText is given.
-  TreeItem FindChildNode(const TreeItem& parent, const std::string& label, int recursive, int byData,
+  TreeItem FindChildNode(const TreeItem& parent, const std::string& label, bool recursive, bool byData,
                          const std::string& dataText = "") const;
 
   // Marks.
   int GetMark(const TreeItem& item) const;  // 0 none, 1 marked, 2 partly marked, 3 missing file
-  int AnyMarked(const TreeItem& item, int recursive) const;
+  bool AnyMarked(const TreeItem& item, bool recursive) const;
   int UpdateMarkFromChildren(const TreeItem& item);
-  int SetMark(const TreeItem& item, int flag);
+  int SetMark(const TreeItem& item, bool marked);
   // A left-button press on hit (null: on no node). Returns true when the control's
   // default processing should handle it (no Ctrl key).
   bool OnLButtonDown(bool ctrl, const TreeItem& hit);
@@ -129,7 +129,7 @@ class STreeView : public tree::TreeNotifications {
   std::int64_t GetNodeSize(const TreeItem& item) const;
   static std::int64_t GetFileSize(const std::string& path);
   // WM_MARKCHANGED: flag 1 marked, 0 unmarked; item null with flag 0: marks settled.
-  int OnMarkChanged(int flag, const TreeItem* item);
+  int OnMarkChanged(bool marked, const TreeItem* item);
   bool PlayOrderEnabled() const { return m_bPlayOrderEnabled; }
 
   // Playing.

@@ -257,7 +257,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(combo->itemText(0), QString("Ambient"));
     QCOMPARE(combo->findText("Metal"), 6);
     QCOMPARE(combo->count(), 12);
-    page.SetReadOnly(0, 0);
+    page.SetReadOnly(false, false);
     QVERIFY(Control<QLineEdit>(res::IDC_ARTIST)->isReadOnly());
     QVERIFY(!Control<QLineEdit>(res::IDC_YEAR)->isReadOnly());
   }

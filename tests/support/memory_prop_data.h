@@ -10,7 +10,7 @@ namespace testing_support {
 
 class MemoryPropData : public GPropData {
  public:
-  void SetReadOnly(int readOnly, int artist) override { lock = DecidePageLock(readOnly, artist); }
+  void SetReadOnly(bool readOnly, bool artist) override { lock = DecidePageLock(readOnly, artist); }
   bool UpdateData(bool pull) override;
   void SetDlgItemText(int id, const std::string& text) override;
 

@@ -102,7 +102,7 @@ TEST_F(ContextMenuTest, PlaySelectedNeedsAMarkAndLaterCommandsNeedTheirDelegate)
   Write("Music/album.ini", "[Album:A]\nArtist=B\nT1=gone.mp3, Gone\nT2=01.mp3, One\n");
   Scan();
   EXPECT_FALSE(Enabled(MenuFor(""), res::ID_PLAY_SELECTED));  // a missing file's mark does not count
-  view.SetMark(Find("B|A|One"), 1);
+  view.SetMark(Find("B|A|One"), true);
   EXPECT_TRUE(Enabled(MenuFor(""), res::ID_PLAY_SELECTED));
 
   view.SetPopupDelegate(nullptr);

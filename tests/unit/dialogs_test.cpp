@@ -174,7 +174,7 @@ class PlayOrderTest : public testing_support::LibraryFixture {
     Setting("Decoder", testing_support::MakeRecordingPlayer(playerDir, "player.sh"));
     Setting("Playlistfile", settingsDir / "order.m3u");
     Scan();
-    view.SetMark(Find("The Band"), 1);
+    view.SetMark(Find("The Band"), true);
     view.SetMark(Find("MUSIC (" + dir.path() + ")|Misc"), 1);
   }
   static std::vector<std::string> Texts(const CPlayOrderDlg::ListBox& list) {

@@ -76,8 +76,8 @@ TEST_F(MarksTest, MarkingTheTopNodeShowsTheWaitCursor) {
   EXPECT_EQ(view.MarkedSize(), 3 * 1048576);
   EXPECT_GE(ui.waitCursorBegins, 2);  // the scan's and the marking's
   EXPECT_EQ(ui.waitCursorDepth, 0);
-  EXPECT_EQ(view.AnyMarked(Find("X"), 0), 1);
-  EXPECT_EQ(view.AnyMarked(view.Top(), 1), 1);
+  EXPECT_EQ(view.AnyMarked(Find("X"), false), 1);
+  EXPECT_EQ(view.AnyMarked(view.Top(), true), 1);
 }
 
 }  // namespace

@@ -54,8 +54,8 @@ TEST_F(PlaylistTest, PlayNowOnASongPassesItsPathAndKeepsThePlaylist) {
 }
 
 TEST_F(PlaylistTest, PlaySelectedWritesMarkedSongsInTreeOrder) {
-  view.SetMark(Find("X|Two|C"), 1);
-  view.SetMark(Find("X|One|Intro"), 1);
+  view.SetMark(Find("X|Two|C"), true);
+  view.SetMark(Find("X|One|Intro"), true);
   view.Tree()->SelectItem(Find("X|Two").m_hItem);
   view.OnPopupCommand(res::ID_PLAY_SELECTED, Find("X|Two"));
   EXPECT_EQ(WaitForPlayerArgs(playerDir), settingsDir / "list.m3u\n");

@@ -159,8 +159,8 @@ TEST_F(ScanTest, ANewScanStartsFromNothing) {
   Write("a/album.ini", "[Album:A]\nArtist=X\nT1=01.mp3, One\n");
   Song("a/01.mp3");
   Scan();
-  view.SetMark(Find("X|A|One"), 1);
-  view.OnMarkChanged(0, nullptr);
+  view.SetMark(Find("X|A|One"), true);
+  view.OnMarkChanged(false, nullptr);
   EXPECT_TRUE(view.PlayOrderEnabled());
   platform::DeleteFile(dir / "a/01.mp3");
   Scan();

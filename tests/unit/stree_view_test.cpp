@@ -56,14 +56,14 @@ TEST_F(STreeViewTest, InitialUpdatePostsRefreshToTheFrame) {
 }
 
 TEST_F(STreeViewTest, NamesOfSongsFollowTheDisplayMode) {
-  EXPECT_EQ(view.GetNodeName(intro, 0), "Intro: AC/DC tribute");
-  EXPECT_EQ(view.GetNodeName(intro, 1), "01 Intro.mp3");
-  EXPECT_EQ(view.GetNodeName(loose, 1), "loose one.mp3");
-  EXPECT_EQ(view.GetNodeName(album, 0), "Live at Home");
-  EXPECT_EQ(view.GetNodeName(TreeItem(), 1), ".mp3");
+  EXPECT_EQ(view.GetNodeName(intro, false), "Intro: AC/DC tribute");
+  EXPECT_EQ(view.GetNodeName(intro, true), "01 Intro.mp3");
+  EXPECT_EQ(view.GetNodeName(loose, true), "loose one.mp3");
+  EXPECT_EQ(view.GetNodeName(album, false), "Live at Home");
+  EXPECT_EQ(view.GetNodeName(TreeItem(), true), ".mp3");
   view.OnShowFilenames();
-  EXPECT_EQ(view.GetNodeName(intro, 0), "Intro: AC/DC tribute");
-  EXPECT_EQ(view.GetNodeName(intro, 1), "01 Intro.mp3");
+  EXPECT_EQ(view.GetNodeName(intro, false), "Intro: AC/DC tribute");
+  EXPECT_EQ(view.GetNodeName(intro, true), "01 Intro.mp3");
 }
 
 TEST_F(STreeViewTest, SwitchingModesAndBackRestoresEverySong) {
@@ -124,14 +124,14 @@ TEST(MenuLabelTest, CutsQuotesAndDoublesAmpersands) {
 }
 
 TEST_F(STreeViewTest, ImagesSwitchOncePerExpandOrCollapse) {
-  view.ExpandNode(album, 1);
+  view.ExpandNode(album, true);
   EXPECT_EQ(album.Image(), kImageAlbum + 1);
   EXPECT_TRUE(view.Tree()->IsExpanded(album.m_hItem));
-  view.ExpandNode(album, 1);
+  view.ExpandNode(album, true);
   EXPECT_EQ(album.Image(), kImageAlbum + 1);
-  view.ExpandNode(album, 0);
+  view.ExpandNode(album, false);
   EXPECT_EQ(album.Image(), kImageAlbum);
-  view.ExpandNode(album, 0);
+  view.ExpandNode(album, false);
   EXPECT_EQ(album.Image(), kImageAlbum);
   // Through the control, as a mouse click or key does it.
   view.Tree()->Expand(folder.m_hItem, ExpandAction::Toggle);
@@ -142,23 +142,23 @@ TEST_F(STreeViewTest, ImagesSwitchOncePerExpandOrCollapse) {
   view.Tree()->Expand(folder.m_hItem, ExpandAction::CollapseReset);
   EXPECT_EQ(folder.Image(), kImageFolder);
   // A song has no children: expanding it changes nothing.
-  view.ExpandNode(intro, 1);
+  view.ExpandNode(intro, true);
   EXPECT_EQ(intro.Image(), kImageSong);
 }
 
 TEST_F(STreeViewTest, DeleteBranchKeepsTheNodeCollapsedWithItsData) {
-  view.ExpandNode(album, 1);
-  view.DeleteBranch(album, 1);
+  view.ExpandNode(album, true);
+  view.DeleteBranch(album, true);
   EXPECT_TRUE(view.Tree()->IsValid(album.m_hItem));
   EXPECT_FALSE(album.HasChildren());
   EXPECT_EQ(album.Image(), kImageAlbum);
   EXPECT_EQ(album.Data(), "/music/live/");
   EXPECT_FALSE(view.Tree()->IsValid(intro.m_hItem));
 
-  view.DeleteBranch(volume, 0);
+  view.DeleteBranch(volume, false);
   EXPECT_FALSE(view.Tree()->IsValid(volume.m_hItem));
   EXPECT_FALSE(view.Tree()->IsValid(loose.m_hItem));
-  view.DeleteBranch(view.Top(), 1);
+  view.DeleteBranch(view.Top(), true);
   EXPECT_EQ(view.Tree()->Count(), 1u);
 }
 
