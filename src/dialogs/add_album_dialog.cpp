@@ -8,6 +8,7 @@
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
+#include "res/resource_ids.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -16,9 +17,9 @@ namespace {
 
 using platform::ShowError;
 
-constexpr int kArtistCombo = 1035;
-constexpr int kAlbumFileCombo = 1036;
-constexpr int kAlbumNameEdit = 1037;
+constexpr int kArtistCombo = res::IDC_ARTIST_COMBO;
+constexpr int kAlbumFileCombo = res::IDC_ALBUM_FILE;
+constexpr int kAlbumNameEdit = res::IDC_ALBUM_NAME;
 
 void InsertSorted(std::vector<std::string>& list, const std::string& text) {
   list.insert(std::upper_bound(list.begin(), list.end(), text,

@@ -4,8 +4,9 @@
 
 #include "catalogue/settings.h"
 #include "platform/filesystem.h"
-#include "tree/play_songs.h"
 #include "platform/ui_hooks.h"
+#include "res/resource_ids.h"
+#include "tree/play_songs.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -207,8 +208,8 @@ bool CPlayOrderDlg::MoveRow(ListBox& list, bool up, int source, int target) {
 }
 
 void CPlayOrderDlg::OnUpDown(int id) {
-  const bool up = id <= 1022;
-  const int column = (id - 1020) % 3;  // 0 artists, 1 albums, 2 songs
+  const bool up = id < res::IDC_DOWN_FIRST;
+  const int column = (id - res::IDC_UP_FIRST) % 3;  // 0 artists, 1 albums, 2 songs
   ListBox& list = column == 0 ? m_listArtists : column == 1 ? m_listAlbums : m_listSongs;
   if (!MoveRow(list, up)) return;
   if (column == 0) return;  // artists play in the list's row order

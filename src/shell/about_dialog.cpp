@@ -1,4 +1,3 @@
-#include "res/command_line.h"
 #include "about_dialog.h"
 
 #include <QDialogButtonBox>
@@ -7,22 +6,24 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "tree_images.h"
+#include "res/command_line.h"
+#include "res/resource_ids.h"
 #include "tree/node_kinds.h"
+#include "tree_images.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent), m_strWebAddress("https://melodeck.example.org/"), m_strMailAddress("hello@melodeck.example.org") {
-  setObjectName("100");
+  setObjectName(QString::number(res::IDD_ABOUTBOX));
   setWindowTitle("About Melodeck");
   auto* icon = new QLabel(this);
   icon->setPixmap(NodeIcon(tree::kImageLargeDisc, 0).pixmap(32, 32));
   auto* version = new QLabel(QString("Melodeck version ") + QString::fromUtf8(res::kVersion.data(), static_cast<int>(res::kVersion.size())), this);
   auto* line = new QLabel("A music library browser and playlist launcher", this);
   auto* web = new QLineEdit(m_strWebAddress, this);
-  web->setObjectName("1001");
+  web->setObjectName(QString::number(res::IDC_WEB_ADDRESS));
   web->setReadOnly(true);
   auto* mail = new QLineEdit(m_strMailAddress, this);
-  mail->setObjectName("1002");
+  mail->setObjectName(QString::number(res::IDC_MAIL_ADDRESS));
   mail->setReadOnly(true);
   auto* fields = new QFormLayout;
   fields->addRow("WWW:", web);

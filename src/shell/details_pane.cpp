@@ -31,7 +31,7 @@ QLineEdit* EditField(QWidget* parent, int id) {
 }  // namespace
 
 GPropDataPage::GPropDataPage(QWidget* parent) : QWidget(parent) {
-  setObjectName("137");
+  setObjectName(QString::number(res::IDD_DATA_PAGE));
   m_ctlCategory = new QComboBox(this);
   m_ctlCategory->setObjectName(QString::number(res::IDC_CATEGORY));
   m_ctlCategory->setEditable(true);

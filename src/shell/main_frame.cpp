@@ -52,7 +52,7 @@ void CPathCombo::Select(int index) { setCurrentIndex(index); }
 
 CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
   setWindowTitle("Melodeck");
-  setObjectName("128");
+  setObjectName(QString::number(res::IDR_MAINFRAME));
   // fetchString and the programs that load into Melodeck read the string table.
   static const GResourceModule kStrings{res::StringTable()};
   SetApplicationResources(&kStrings);

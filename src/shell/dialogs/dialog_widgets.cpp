@@ -1,5 +1,7 @@
 #include "dialog_widgets.h"
 
+#include "res/resource_ids.h"
+
 #include <algorithm>
 
 #include <QCheckBox>
@@ -54,7 +56,7 @@ QIcon Arrow(bool up) {
 // ---- Add album ----
 
 AddAlbumWidget::AddAlbumWidget(CAddAlbumDlg& dialog, QWidget* parent) : QDialog(parent), m_dialog(dialog) {
-  setObjectName("134");
+  setObjectName(QString::number(res::IDD_ADD_ALBUM));
   setWindowTitle("Add album");
   const auto editableCombo = [this](int id) {
     auto* combo = Named(new QComboBox(this), id);
@@ -62,22 +64,22 @@ AddAlbumWidget::AddAlbumWidget(CAddAlbumDlg& dialog, QWidget* parent) : QDialog(
     combo->setInsertPolicy(QComboBox::NoInsert);
     return combo;
   };
-  m_pArtist = editableCombo(1035);
-  m_pAlbumFile = editableCombo(1036);
-  m_pBrowse = Named(new QPushButton("...", this), 1031);
+  m_pArtist = editableCombo(res::IDC_ARTIST_COMBO);
+  m_pAlbumFile = editableCombo(res::IDC_ALBUM_FILE);
+  m_pBrowse = Named(new QPushButton("...", this), res::IDC_BROWSE);
   // The catalogue's path takes the width; "..." stays a small button.
   m_pAlbumFile->setMinimumContentsLength(48);
   m_pAlbumFile->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   m_pBrowse->setFixedWidth(m_pBrowse->fontMetrics().horizontalAdvance("...") + 24);
-  m_pAlbum = Named(new QLineEdit(this), 1037);
-  m_pCategory = editableCombo(1038);
-  m_pYear = Named(new QLineEdit(this), 1039);
-  m_pSongs = Named(new QListWidget(this), 1040);
+  m_pAlbum = Named(new QLineEdit(this), res::IDC_ALBUM_NAME);
+  m_pCategory = editableCombo(res::IDC_CATEGORY_COMBO);
+  m_pYear = Named(new QLineEdit(this), res::IDC_ALBUM_YEAR);
+  m_pSongs = Named(new QListWidget(this), res::IDC_SONG_LIST);
   m_pSongs->setSelectionMode(QAbstractItemView::ExtendedSelection);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText("&OK");
-  buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
+  buttons->button(QDialogButtonBox::Ok)->setObjectName(QString::number(res::IDOK));
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName(QString::number(res::IDCANCEL));
 
   auto* grid = new QGridLayout(this);
   const auto label = [this](const char* text, QWidget* buddy) {
@@ -173,12 +175,12 @@ void AddAlbumWidget::accept() {
 // ---- Play order ----
 
 PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDialog(parent), m_dialog(dialog) {
-  setObjectName("130");
+  setObjectName(QString::number(res::IDD_PLAY_ORDER));
   setWindowTitle("Play order");
-  m_pArtists = Named(new QListWidget(this), 1017);
-  m_pAlbums = Named(new QListWidget(this), 1018);
-  m_pSongs = Named(new QListWidget(this), 1019);
-  m_pMixLabel = Named(new QLabel(this), 1029);
+  m_pArtists = Named(new QListWidget(this), res::IDC_ARTISTS);
+  m_pAlbums = Named(new QListWidget(this), res::IDC_ALBUMS);
+  m_pSongs = Named(new QListWidget(this), res::IDC_SONGS);
+  m_pMixLabel = Named(new QLabel(this), res::IDC_MIX_LABEL);
   m_pMixLabel->hide();
   auto* columns = new QHBoxLayout;
   QListWidget* lists[] = {m_pArtists, m_pAlbums, m_pSongs};
@@ -186,11 +188,11 @@ PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDial
   for (int column = 0; column < 3; ++column) {
     // Each column lives in a widget of its own: a hidden column gives its width away.
     m_pColumns[column] = new QWidget(this);
-    auto* title = Named(new QLabel(titles[column], this), 1026 + column);
+    auto* title = Named(new QLabel(titles[column], this), res::IDC_LIST_TITLE_FIRST + column);
     title->setBuddy(lists[column]);
     m_pTitles[column] = title;
-    auto* up = Named(new QPushButton(Arrow(true), "", this), 1020 + column);
-    auto* down = Named(new QPushButton(Arrow(false), "", this), 1023 + column);
+    auto* up = Named(new QPushButton(Arrow(true), "", this), res::IDC_UP_FIRST + column);
+    auto* down = Named(new QPushButton(Arrow(false), "", this), res::IDC_DOWN_FIRST + column);
     up->setToolTip("Up");
     down->setToolTip("Dn");
     auto* box = new QVBoxLayout;
@@ -215,17 +217,17 @@ PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDial
     }
   }
   const char* checkTexts[] = {"Shuffle songs", "Shuffle albums", "Shuffle artists", "Mix/show all albums", "Mix/show all songs"};
-  for (int i = 0; i < 5; ++i) m_pChecks[i] = Named(new QCheckBox(checkTexts[i], this), 1012 + i);
+  for (int i = 0; i < 5; ++i) m_pChecks[i] = Named(new QCheckBox(checkTexts[i], this), res::IDC_SHUFFLE_SONGS + i);
   auto* checks = new QGridLayout;
   checks->addWidget(m_pChecks[2], 0, 0);
   checks->addWidget(m_pChecks[1], 0, 1);
   checks->addWidget(m_pChecks[3], 1, 1);
   checks->addWidget(m_pChecks[0], 0, 2);
   checks->addWidget(m_pChecks[4], 1, 2);
-  auto* play = Named(new QPushButton("&Play", this), 1043);
+  auto* play = Named(new QPushButton("&Play", this), static_cast<int>(res::ID_PLAY_NOW));
   play->setDefault(true);
-  auto* shuffle = Named(new QPushButton("&Shuffle", this), 1011);
-  auto* cancel = Named(new QPushButton("Cancel", this), 2);
+  auto* shuffle = Named(new QPushButton("&Shuffle", this), res::IDC_SHUFFLE);
+  auto* cancel = Named(new QPushButton("Cancel", this), res::IDCANCEL);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   for (QPushButton* button : {play, shuffle, cancel}) buttons->addWidget(button);
@@ -324,16 +326,16 @@ void PlayOrderWidget::Push() {
 // ---- Settings ----
 
 SettingsWidget::SettingsWidget(CSettingsDlg& dialog, QWidget* parent) : QDialog(parent), m_dialog(dialog) {
-  setObjectName("132");
+  setObjectName(QString::number(res::IDD_SETTINGS));
   setWindowTitle("Settings");
-  m_pDecoder = Named(new QLineEdit(Q(dialog.m_strDecoder), this), 1029);
+  m_pDecoder = Named(new QLineEdit(Q(dialog.m_strDecoder), this), res::IDC_DECODER);
   m_pDecoder->setMaxLength(static_cast<int>(CSettingsDlg::kMaxLength));
-  auto* browse = Named(new QPushButton("...", this), 1031);
-  m_pPlaylist = Named(new QLineEdit(Q(dialog.m_strPlaylist), this), 1033);
+  auto* browse = Named(new QPushButton("...", this), res::IDC_BROWSE);
+  m_pPlaylist = Named(new QLineEdit(Q(dialog.m_strPlaylist), this), res::IDC_PLAYLIST_FILE);
   m_pPlaylist->setMaxLength(static_cast<int>(CSettingsDlg::kMaxLength));
-  m_pLongFilenames = Named(new QCheckBox("&Supports long filenames", this), 1030);
+  m_pLongFilenames = Named(new QCheckBox("&Supports long filenames", this), res::IDC_LONG_FILENAMES);
   m_pLongFilenames->setChecked(dialog.m_bLongFilenames != 0);
-  m_pReadAlbumIni = Named(new QCheckBox("&Read album.ini files during scan", this), 1032);
+  m_pReadAlbumIni = Named(new QCheckBox("&Read album.ini files during scan", this), res::IDC_READ_ALBUM_INI);
   m_pReadAlbumIni->setChecked(dialog.m_bReadAlbumIni != 0);
 
   // A real path fits in the decoder field; "..." stays small.
@@ -352,9 +354,9 @@ SettingsWidget::SettingsWidget(CSettingsDlg& dialog, QWidget* parent) : QDialog(
   otherBox->addWidget(m_pReadAlbumIni);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText("&OK");
-  buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
+  buttons->button(QDialogButtonBox::Ok)->setObjectName(QString::number(res::IDOK));
   buttons->button(QDialogButtonBox::Cancel)->setText("&Cancel");
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName(QString::number(res::IDCANCEL));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(decoderGroup);
   layout->addWidget(other);
