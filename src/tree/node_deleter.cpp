@@ -143,7 +143,7 @@ void CNodeDeleter::DeleteAlbum(const TreeItem& item) {
   m_pView->ReloadCatalogues({folder});
   // The artist's first remaining album is selected; an artist left empty is gone.
   const TreeItem artistNode = m_pView->FindArtistNode(artist);
-  if (artistNode.HasChildren()) m_pView->Tree()->SelectItem(artistNode.FirstChild().m_hItem);
+  if (artistNode.HasChildren()) m_pView->SelectAndShow(artistNode.FirstChild());
 }
 
 void CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {

@@ -233,7 +233,7 @@ bool STreeView::RenameArtist(const TreeItem& item, const std::string& oldLabel, 
   // only in blanks or letter case.
   ReloadCatalogues(folders);
   const TreeItem renamed = FindArtistNode(text);
-  if (!renamed.IsNull()) m_pTree->SelectItem(renamed.m_hItem);
+  if (!renamed.IsNull()) SelectAndShow(renamed);
   return true;
 }
 

@@ -91,11 +91,7 @@ void STreeView::Refresh(const GString& pathList) {
 
   m_strPathList = pathList;
   m_nLibrarySize = -1;
-  if (m_pTree->GetSelection() == m_itemTop.m_hItem) {
-    OnSelChanged(m_itemTop.m_hItem, m_itemTop.m_hItem);
-  } else {
-    m_pTree->SelectItem(m_itemTop.m_hItem);
-  }
+  SelectAndShow(m_itemTop);
   OnMarkChanged(false, nullptr);
   if (!HasArtists()) m_nDisplayMode = 1;
 }

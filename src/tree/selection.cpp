@@ -69,6 +69,14 @@ void STreeView::SaveDetails(const TreeItem& item) {
 
 void STreeView::SaveSelectionDetails() { SaveDetails(Item(m_pTree->GetSelection())); }
 
+void STreeView::SelectAndShow(const TreeItem& node) {
+  if (m_pTree->GetSelection() == node.m_hItem) {
+    OnSelChanged(node.m_hItem, node.m_hItem);
+  } else {
+    m_pTree->SelectItem(node.m_hItem);
+  }
+}
+
 void STreeView::ShowDetails(const TreeItem& item) {
   m_shown.reset();
   GPropData* page = m_pDataPage;

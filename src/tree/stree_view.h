@@ -126,6 +126,9 @@ class STreeView : public tree::TreeNotifications {
   // Writes what the user changed on the details page of the selected node (the window
   // is closing, or the selection is about to go).
   void SaveSelectionDetails();
+  // Selects the node and shows its details, even when it was selected already (an edit
+  // may have changed what they are).
+  void SelectAndShow(const TreeItem& node);
   std::int64_t GetNodeSize(const TreeItem& item) const;
   static std::int64_t GetFileSize(const std::string& path);
   // WM_MARKCHANGED: flag 1 marked, 0 unmarked; item null with flag 0: marks settled.

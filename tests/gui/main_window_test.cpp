@@ -508,6 +508,26 @@ class MainWindowTest : public QObject {
     QCOMPARE(QString(buffer), QString("Scan the path and refresh the tree\nRefresh"));
   }
 
+  void anArtistRenamedOntoAnotherShowsTheMergedArtist() {
+    WriteFile(Lib() + "b/album.ini", "[Album:Two]\nArtist=Other\nT1=3.mp3, Three\n");
+    WriteFile(Lib() + "b/3.mp3", std::string(1048576, '\0'));
+    Start();
+    View()->setCurrentIndex(IndexOf({"Other"}));
+    QTest::keyClick(View(), Qt::Key_F2);
+    auto* editor = View()->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText("The Band");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QVERIFY(!IndexOf({"Other"}).isValid());
+    QVERIFY(IndexOf({"The Band", "Two"}).isValid());
+    QCOMPARE(View()->currentIndex(), IndexOf({"The Band"}));
+    // The details show the merged artist: both albums' songs.
+    auto* size = m_frame->findChild<QLabel*>(QString::number(res::IDC_SIZE));
+    QVERIFY(size);
+    QCOMPARE(size->text(), QString("3.00"));
+  }
+
   void playOrderPlaysTheMarkedSongs() {
     TempDir playerDir;
     WriteFile(m_dir->path() + "Melodeck.ini", "[Settings]\nDecoder=" + testing_support::MakeRecordingPlayer(playerDir, "p.sh") +

@@ -109,6 +109,10 @@ TEST_F(EditFaultsTest, ArtistRenamesMergeAsAScanWouldShowThem) {
   EXPECT_FALSE(Find("Phil|One").IsNull());
   EXPECT_FALSE(Find("Phil|Two").IsNull());
   EXPECT_FALSE(Find("Phil|Three").IsNull());
+  // The merged artist is selected, and its size is that of all its albums.
+  EXPECT_EQ(view.Item(view.Tree()->GetSelection()), Find("Phil"));
+  EXPECT_EQ(view.SelectionSize(), view.GetNodeSize(Find("Phil")));
+  EXPECT_EQ(view.SelectionSize(), 3 * 2 * 417);
   ExpectFreshScan();
   // Phil and Mike would both have an album "One": that rename would hide songs.
   EXPECT_FALSE(Rename("Mike", "phil"));
