@@ -103,16 +103,12 @@ const SongEntryLine* FindSongEntry(const std::vector<SongEntryLine>& entries, st
 std::vector<std::string> ListedFileTitles(const platform::ProfileDocument& doc) {
   std::vector<std::string> titles;
   for (const std::string& section : doc.SectionNames()) {
-    if (doc.Value(section, "Artist").value_or("").empty() || AlbumNameOfSection(section).empty()) continue;
+    // The sections a scan makes albums of: with an artist and an album name (the
+    // scan's reading of the name, after the first run of ":").
+    if (doc.Value(section, "Artist").value_or("").empty() || GString(section).Field(2, ":").empty()) continue;
     for (const SongEntryLine& entry : ReadSongEntries(doc, section)) titles.push_back(platform::UpperUtf8(entry.fileTitle));
   }
   return titles;
-}
-
-bool CatalogueListsFile(const std::string& folder, std::string_view fileName) {
-  const std::string title = platform::UpperUtf8(GString(std::string(fileName)).FileNamePart(false));
-  const auto listed = ListedFileTitles(*platform::ProfileOpen(CatalogueFile(folder)));
-  return std::find(listed.begin(), listed.end(), title) != listed.end();
 }
 
 int LeadingNumber(const std::string& text) {

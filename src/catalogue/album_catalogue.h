@@ -48,8 +48,6 @@ const SongEntryLine* FindSongEntry(const std::vector<SongEntryLine>& entries, st
                                    size_t position = kAnyPosition);
 // Upper-cased file titles of every song any album of the catalogue lists.
 std::vector<std::string> ListedFileTitles(const platform::ProfileDocument& doc);
-// Whether the catalogue of the folder, as it is on disk now, lists the song file.
-bool CatalogueListsFile(const std::string& folder, std::string_view fileName);
 
 // A song's own category, year and artist: fields 3 to 5 of its entry, trimmed; the
 // year as atoi reads it.

@@ -327,4 +327,17 @@ TEST_F(EditFaultsTest, LettersBeyondLatin1FoldTheirCase) {
   ExpectFreshScan();
 }
 
+TEST_F(EditFaultsTest, AFolderSyncListsWhatTheScanLists) {
+  // "Album::Odd" names the album "Odd" for the scan: its song is no loose file after an
+  // edit in the folder either.
+  Write("a/album.ini", "[Album::Odd]\nArtist=X\nT1=o.mp3, O\n");
+  Song("a/o.mp3");
+  Song("a/free.mp3");
+  Scan();
+  ASSERT_FALSE(Find("X|Odd|O").IsNull());
+  Delete(Volume() + "|a|free");
+  EXPECT_FALSE(platform::PathExists(dir / "a/free.mp3"));
+  ExpectFreshScan();
+}
+
 }  // namespace
