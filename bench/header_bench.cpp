@@ -38,11 +38,7 @@ double Ratio(const std::string& name, const std::string& path, bool expectHeader
 
 int main(int argc, char** argv) {
   constexpr const char* kUsage = "usage: header_bench\nTimes the MP3 header search against plain block reads.\n";
-  if (const auto status = res::HandleCommonOptions(argc, argv, "header_bench", kUsage, {})) return *status;
-  if (argc > 1) {
-    std::cerr << kUsage;
-    return 2;
-  }
+  if (const auto status = res::HandleCommonOptions(argc, argv, "header_bench", kUsage, {}, 0)) return *status;
   testing_support::TempDir dir;
   testing_support::WriteFile(dir / "late.mp3", std::string(5 << 20, '\0') + testing_support::SilentMp3Frames(4));
   testing_support::WriteFile(dir / "none.mp3", std::string(50 << 20, '\0'));

@@ -54,11 +54,7 @@ long StatusKilobytes(const char* field) {
 int main(int argc, char** argv) {
   constexpr const char* kUsage =
       "usage: scan_bench [LIBRARY]\nTimes a Refresh of LIBRARY (without one, a generated library) against the floor.\n";
-  if (const auto status = res::HandleCommonOptions(argc, argv, "scan_bench", kUsage, {})) return *status;
-  if (argc > 2) {
-    std::cerr << kUsage;
-    return 2;
-  }
+  if (const auto status = res::HandleCommonOptions(argc, argv, "scan_bench", kUsage, {}, 1)) return *status;
   testing_support::TempDir scratch;
   std::string library = argc > 1 ? std::string(argv[1]) : scratch / "library/";
   if (library.back() != '/') library += '/';

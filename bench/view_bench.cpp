@@ -16,11 +16,7 @@
 int main(int argc, char** argv) {
   constexpr const char* kUsage =
       "usage: view_bench [LIBRARY]\nTimes a Refresh with the window attached (offscreen) against one without a view.\n";
-  if (const auto status = res::HandleCommonOptions(argc, argv, "view_bench", kUsage, {})) return *status;
-  if (argc > 2) {
-    std::cerr << kUsage;
-    return 2;
-  }
+  if (const auto status = res::HandleCommonOptions(argc, argv, "view_bench", kUsage, {}, 1)) return *status;
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QtUiHooks hooks;

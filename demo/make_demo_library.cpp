@@ -32,7 +32,7 @@ struct Catalogue {
 
 int main(int argc, char** argv) {
   constexpr const char* kUsage = "usage: melodeck-make-demo FOLDER\nWrites the demo library into FOLDER.\n";
-  if (const auto status = res::HandleCommonOptions(argc, argv, "melodeck-make-demo", kUsage, {})) return *status;
+  if (const auto status = res::HandleCommonOptions(argc, argv, "melodeck-make-demo", kUsage, {}, 1)) return *status;
   if (argc != 2) {
     std::cerr << kUsage;
     return 2;

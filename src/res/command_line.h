@@ -12,8 +12,10 @@ namespace res {
 inline constexpr std::string_view kVersion = "1.50";
 
 // The exit status when the program is to stop now; nothing when it goes on.
-// knownOptions are the options (starting with "-") the program itself takes.
+// knownOptions are the options (starting with "-") the program itself takes; more
+// than maxArguments other arguments (when it is not negative) is a usage error too.
 std::optional<int> HandleCommonOptions(int argc, const char* const* argv, std::string_view program,
-                                       std::string_view usage, std::initializer_list<std::string_view> knownOptions);
+                                       std::string_view usage, std::initializer_list<std::string_view> knownOptions,
+                                       int maxArguments = -1);
 
 }  // namespace res
