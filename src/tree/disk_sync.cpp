@@ -1,6 +1,7 @@
 // After an edit the tree follows the disk: a folder's unlisted files and the
 // missing-file marks of its albums' songs, and the albums of changed catalogues, come
 // out as a fresh scan would show them.
+#include <unordered_map>
 #include <unordered_set>
 
 #include "catalogue/album_catalogue.h"
@@ -62,27 +63,37 @@ void STreeView::RemoveWithEmptyAncestors(TreeItem node) {
   }
 }
 
-void STreeView::SyncFolder(const std::string& folder) {
-  const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
+void STreeView::SyncFolders(const std::vector<std::string>& folders) {
+  // The album nodes of these folders, found in one walk over the artists.
+  std::unordered_map<std::string, std::vector<TreeItem>> albums;
+  for (const std::string& folder : folders) albums.emplace(folder, std::vector<TreeItem>{});
+  for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
+    if (GetNodeKind(artist) != kArtistNode) continue;
+    for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
+      const auto found = albums.find(std::string(album.Data().value_or("")));
+      if (found != albums.end()) found->second.push_back(album);
+    }
+  }
   const bool readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
+  for (const std::string& folder : folders) SyncFolder(folder, albums[folder], readCatalogues);
+}
+
+void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues) {
+  const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
   const std::unordered_set<std::string> listed =
       entries && readCatalogues ? ListedTitles(folder, *entries) : std::unordered_set<std::string>{};
 
   // Songs of this folder's albums: marked missing exactly when their file is.
-  for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
-    if (GetNodeKind(artist) != kArtistNode) continue;
-    for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
-      if (album.Data().value_or("") != folder) continue;
-      for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
-        const bool missing = !entries || !platform::FindEntryNoCase(*entries, GetNodeName(song, true));
-        const bool shownMissing = m_pTree->GetOverlay(song.m_hItem) == kOverlayMissing;
-        if (missing && !shownMissing) {
-          m_pTree->SetOverlay(song.m_hItem, kOverlayMissing);
-          ExpandNode(album, true);
-          ExpandNode(artist, true);
-        } else if (!missing && shownMissing) {
-          m_pTree->SetOverlay(song.m_hItem, kOverlayNone);
-        }
+  for (const TreeItem& album : albums) {
+    for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
+      const bool missing = !entries || !platform::FindEntryNoCase(*entries, GetNodeName(song, true));
+      const bool shownMissing = m_pTree->GetOverlay(song.m_hItem) == kOverlayMissing;
+      if (missing && !shownMissing) {
+        m_pTree->SetOverlay(song.m_hItem, kOverlayMissing);
+        ExpandNode(album, true);
+        ExpandNode(album.Parent(), true);
+      } else if (!missing && shownMissing) {
+        m_pTree->SetOverlay(song.m_hItem, kOverlayNone);
       }
     }
   }
@@ -142,6 +153,6 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& folders) {
     }
   }
   if (context.topChildrenAtLastArtist > 0) m_pTree->SortChildren(m_itemTop.m_hItem);
-  for (const std::string& folder : folders) SyncFolder(folder);
+  SyncFolders(std::vector<std::string>(folders.begin(), folders.end()));
   ReportUnreadCatalogues(context);
 }

@@ -63,7 +63,7 @@ void CNodeDeleter::DeleteFolder(const TreeItem& item) {
   m_visitedFolders.clear();
   const bool deleted = DeleteFolderContents(item);
   platform::RemoveDirectory(FolderOf(item));  // goes only when nothing else is left in it
-  for (const std::string& folder : m_visitedFolders) m_pView->SyncFolder(folder);
+  m_pView->SyncFolders(m_visitedFolders);
   if (!deleted) ShowError("Unable to delete the folder!\n\nAre any mp3 files read only?");
 }
 

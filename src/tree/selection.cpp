@@ -33,10 +33,9 @@ bool STreeView::OnSelChanging(Handle oldItem, Handle) {
 
 void STreeView::OnSelChanged(Handle, Handle newItem) { ShowDetails(Item(newItem)); }
 
-bool STreeView::CatalogueReadOnly(const TreeItem& album) const {
-  const auto folder = album.Data();
-  if (!folder || folder->empty()) return true;
-  const auto attributes = platform::GetFileAttributes(catalogue::CatalogueFile(std::string(*folder)));
+bool STreeView::CatalogueReadOnly(const std::string& file) {
+  if (file.empty()) return true;  // a duplicate album has no catalogue
+  const auto attributes = platform::GetFileAttributes(file);
   return !attributes || attributes->readOnly;
 }
 
@@ -104,10 +103,12 @@ void STreeView::ShowDetails(const TreeItem& item) {
       break;
     case kAlbumNode:
       if (page) {
-        page->SetReadOnly(CatalogueReadOnly(item), false);
+        const std::string folder(item.Data().value_or(""));
+        const std::string file = folder.empty() ? std::string() : catalogue::CatalogueFile(folder);
+        page->SetReadOnly(CatalogueReadOnly(file), false);
         page->m_strArtist = std::string(item.Parent().Label());
-        if (const auto folder = item.Data(); folder && !folder->empty()) {
-          const auto doc = platform::ProfileOpen(catalogue::CatalogueFile(std::string(*folder)));
+        if (!file.empty()) {
+          const auto doc = platform::ProfileOpen(file);
           const std::string section = catalogue::SectionOfAlbum(item.Label());
           GString category = doc->Value(section, "Category").value_or("");
           if (!category.empty()) {
@@ -163,9 +164,9 @@ void STreeView::FillSongDetails(const TreeItem& song) {
   const TreeItem album = song.Parent();
   if (page && GetNodeKind(album) == kAlbumNode) {
     const std::string folder(album.Data().value_or(""));
-    const std::string catalogueFile = catalogue::CatalogueFile(folder);
+    const std::string catalogueFile = folder.empty() ? std::string() : catalogue::CatalogueFile(folder);
     const std::string section = catalogue::SectionOfAlbum(album.Label());
-    page->SetReadOnly(CatalogueReadOnly(album), true);
+    page->SetReadOnly(CatalogueReadOnly(catalogueFile), true);
     const auto entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogueFile), section);
     if (const auto* entry = catalogue::FindSongEntry(entries, GetNodeName(song, true), m_pTree->RowOf(song.m_hItem))) {
       const catalogue::SongFields fields = catalogue::ParseSongFields(entry->value);

@@ -96,7 +96,8 @@ class STreeView : public tree::TreeNotifications {
   // and the missing-file marks of its albums' songs as a scan shows them now.
   // ReloadCatalogues: the albums of these folders' catalogues read anew (artists made
   // or emptied on the way), then each folder synced.
-  void SyncFolder(const std::string& folder);
+  void SyncFolders(const std::vector<std::string>& folders);
+  void SyncFolder(const std::string& folder) { SyncFolders({folder}); }
   void ReloadCatalogues(const std::set<std::string>& folders);
   // The volume or folder node under which the folder's unlisted files hang; null
   // when there is none.
@@ -209,10 +210,13 @@ class STreeView : public tree::TreeNotifications {
   void FillSongDetails(const TreeItem& song);
   void PostLibrarySize();
   void ShowSizeText();
-  bool CatalogueReadOnly(const TreeItem& album) const;
+  // Whether the catalogue file cannot be written ("" for an album without one).
+  static bool CatalogueReadOnly(const std::string& file);
   // Adds the artists, albums and songs of a folder's catalogue and notes the file
   // titles it lists.
   void RelabelAlbumSongs(const TreeItem& album);
+  // One folder of SyncFolders, with its album nodes.
+  void SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues);
   void ReportUnreadCatalogues(const tree::ScanContext& context);
   void ReadCatalogue(tree::ScanContext& context, const std::string& folder, const std::string& file,
                      const std::vector<platform::DirEntry>& entries, std::unordered_set<std::string>& listed);
