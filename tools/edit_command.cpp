@@ -130,7 +130,7 @@ class EditSession : public tree::PopupDelegate {
 
   bool Available(unsigned) const override { return true; }
   void AddAlbum(const TreeItem&) override {}
-  void DeleteNode(const TreeItem& node) override { CNodeDeleter(&m_view, m_view.Top()).Delete(node); }
+  void DeleteNode(const TreeItem& node) override { CNodeDeleter(&m_view, m_view.Top()).Delete(node).Report(); }
   void RenameNode(const TreeItem&) override {}
 
   TreeItem Node(std::vector<std::string>::const_iterator begin, std::vector<std::string>::const_iterator end) {

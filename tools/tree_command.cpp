@@ -32,7 +32,7 @@ void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments) {
   view.OnInitialUpdate();  // its posted Refresh is dropped: the one below stands for it
   while (platform::Ui().PumpOne()) {
   }
-  if (arguments.files) view.SetDisplayMode(1);
+  if (arguments.files) view.SetDisplayMode(tree::DisplayMode::FileNames);
   view.Refresh(arguments.pathList);
 }
 

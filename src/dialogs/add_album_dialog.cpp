@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
+#include "res/texts.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -96,13 +97,13 @@ void CAddAlbumDlg::OnInitDialog() {
 
 int CAddAlbumDlg::CheckAlbumFile(const std::string& path) {
   if (!platform::EqualsNoCase(GString(path).FileNamePart(true), "ALBUM.INI")) {
-    ShowError("The file must be named album.ini!");
+    ShowError(res::msg::kMustBeAlbumIni);
     m_nFocus = kAlbumFileCombo;
     return 0;
   }
   const std::string section = catalogue::SectionOfAlbum(m_strAlbum);
   if (!platform::ProfileKeyNames(OnDisk(path), section).empty()) {
-    ShowError("The album name \"" + m_strAlbum + "\" already exists in the albumfile!");
+    ShowError(res::Fill(res::msg::kAlbumExists, {m_strAlbum}));
     m_nFocus = kAlbumFileCombo;
     return 0;
   }
@@ -132,15 +133,15 @@ void CAddAlbumDlg::OnBrowse() {
   platform::FileDialogRequest request;
   // An existing file names the folder: the dialog opens, it never offers to replace.
   request.save = false;
-  request.title = "Choose a path for the album.ini file";
+  request.title = res::caption::kChooseAlbumFile;
   request.initialPath = m_strAlbumFile;
-  request.filters = {{"Songs and album files", "*.mp3;album.ini"}, {"All Files", "*"}};
+  request.filters = {{res::caption::kSongsAndAlbumFiles, "*.mp3;album.ini"}, {res::caption::kAllFiles, "*"}};
   const auto chosen = platform::Ui().FileDialog(request);
   if (!chosen) return;
   m_strAlbumFile = FolderOfPath(*chosen) + catalogue::kCatalogueName;
   const std::string onDisk = OnDisk(m_strAlbumFile);
   const auto attributes = platform::GetFileAttributes(onDisk);
-  if (attributes && (attributes->readOnly || attributes->directory)) ShowError("Unable to write to that file!");
+  if (attributes && (attributes->readOnly || attributes->directory)) ShowError(res::msg::kUnableToWriteThere);
   FillSongList(m_strAlbumFile);
 }
 
@@ -162,18 +163,18 @@ bool CAddAlbumDlg::OnOK() {
   m_strAlbumFile.Trim(" ");
   if (m_strArtist.empty()) {
     m_nFocus = kArtistCombo;
-    ShowError("Please enter artistname!");
+    ShowError(res::msg::kEnterArtist);
     return false;
   }
   if (!CheckAlbumFile(m_strAlbumFile)) return false;
   if (m_strAlbum.empty()) {
     m_nFocus = kAlbumNameEdit;
-    ShowError("Please enter album name!");
+    ShowError(res::msg::kEnterAlbum);
     return false;
   }
   if (m_strAlbum.find_first_of("[]:\r\n") != std::string::npos) {
     m_nFocus = kAlbumNameEdit;
-    ShowError("An album's name can't hold \"[\", \"]\", \":\" or a line break.");
+    ShowError(res::msg::kAlbumNameCharacters);
     return false;
   }
   // The section with all its keys is written in one change, or not at all.
@@ -187,7 +188,7 @@ bool CAddAlbumDlg::OnOK() {
     values.push_back({"T" + std::to_string(++n), title + ".mp3, " + title});
   }
   if (platform::ProfileWriteValues(file, catalogue::SectionOfAlbum(m_strAlbum), values, false) != 1) {
-    ShowError("Unable to write to the file \"" + m_strAlbumFile + "\"");
+    ShowError(res::Fill(res::msg::kAlbumFileNotWritten, {m_strAlbumFile}));
     return false;
   }
   // The tree shows the folder's catalogue as a scan does: the new album under its

@@ -6,6 +6,7 @@
 #include "platform/filesystem.h"
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
+#include "res/texts.h"
 #include "tree/play_songs.h"
 #include "tree/stree_view.h"
 
@@ -13,8 +14,8 @@ using namespace tree;
 
 namespace {
 
-constexpr const char* kLooseArtist = "<Folders without album.ini>";
-constexpr const char* kUnknownArtist = "<Unknown artist>";
+using res::node::kLooseArtist;
+using res::node::kUnknownArtist;
 
 }  // namespace
 
@@ -273,7 +274,7 @@ void CPlayOrderDlg::OnMixAlbums() {
   if (m_bMixAlbums) {
     FillAlbums(-1);
     FillSongs(m_listAlbums.rows.empty() ? -1 : m_listAlbums.rows.front().second);
-    m_strMixLabel = "Albu&ms (" + std::to_string(m_listAlbums.rows.size()) + ")";
+    m_strMixLabel = res::Fill(res::label::kAlbumsCounted, {std::to_string(m_listAlbums.rows.size())});
   } else {
     FillArtists();
     FillAlbums(m_listArtists.rows.empty() ? -1 : m_listArtists.rows.front().second);
@@ -297,7 +298,7 @@ void CPlayOrderDlg::OnMixSongs() {
   m_listSongs.visible = true;
   CollectMarked();
   FillSongs(-1);
-  m_strMixLabel = "S&ongs (" + std::to_string(m_listSongs.rows.size()) + ")";
+  m_strMixLabel = res::Fill(res::label::kSongsCounted, {std::to_string(m_listSongs.rows.size())});
 }
 
 void CPlayOrderDlg::OnPlay() {

@@ -4,6 +4,7 @@
 #include "platform/filesystem.h"
 #include "platform/process.h"
 #include "platform/ui_hooks.h"
+#include "res/texts.h"
 
 namespace {
 
@@ -21,9 +22,9 @@ bool DecoderExists(const std::string& decoder) {
 
 bool CSettingsDlg::OnBrowse() {
   platform::FileDialogRequest request;
-  request.title = "Choose your decoder";
+  request.title = res::caption::kChooseDecoder;
   request.initialPath = m_strDecoder;
-  request.filters = {{"Executable Files", "*"}, {"All Files", "*"}};
+  request.filters = {{res::caption::kExecutableFiles, "*"}, {res::caption::kAllFiles, "*"}};
   request.executablesFirst = true;
   const auto chosen = platform::Ui().FileDialog(request);
   if (!chosen) return false;
@@ -33,7 +34,7 @@ bool CSettingsDlg::OnBrowse() {
 
 bool CSettingsDlg::OnOK() {
   if (!DecoderExists(m_strDecoder)) {
-    platform::Ui().MessageBox("Sorry - Can't find such a program :-(", "Error",
+    platform::Ui().MessageBox(res::msg::kNoSuchDecoder, res::caption::kError,
                               platform::MB_OK | platform::MB_ICONEXCLAMATION);
     return false;
   }

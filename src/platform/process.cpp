@@ -12,6 +12,7 @@
 
 #include "platform/filesystem.h"
 #include "platform/text.h"
+#include "res/texts.h"
 
 namespace platform {
 namespace {
@@ -84,13 +85,14 @@ std::vector<std::string> PlayerCommandLine(const std::string& decoderText, const
 
 bool StartDetached(const std::vector<std::string>& args, std::string& error) {
   if (args.empty() || args.front().empty()) {
-    error = "No program was given.";
+    error = res::msg::kNoProgram;
     return false;
   }
   const std::string program = FindProgram(args.front());
   if (program.empty() || !IsExecutableFile(program)) {
-    error = "Cannot start \"" + args.front() + "\": " +
-            (program.empty() || !PathExists(program) ? "no such program" : "not an executable file");
+    error = res::Fill(res::msg::kCannotStartBecause,
+                      {args.front(), program.empty() || !PathExists(program) ? res::msg::kNoSuchProgram
+                                                                             : res::msg::kNotExecutable});
     return false;
   }
   std::vector<std::string> argv = args;
@@ -130,11 +132,11 @@ bool StartDetached(const std::vector<std::string>& args, std::string& error) {
   const bool failed = ReadAll(report[0], &code, sizeof code);
   ::close(report[0]);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    error = "Cannot start \"" + args.front() + "\".";
+    error = res::Fill(res::msg::kCannotStart, {args.front()});
     return false;
   }
   if (failed) {
-    error = "Cannot start \"" + args.front() + "\": " + std::strerror(code);
+    error = res::Fill(res::msg::kCannotStartBecause, {args.front(), std::strerror(code)});
     return false;
   }
   return true;

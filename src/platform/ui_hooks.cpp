@@ -3,6 +3,8 @@
 #include <chrono>
 #include <iostream>
 
+#include "res/texts.h"
+
 namespace platform {
 namespace {
 
@@ -62,6 +64,6 @@ UiHooks& Ui() {
 
 void SetUiHooks(UiHooks* hooks) { g_installed = hooks; }
 
-void ShowError(const std::string& text) { Ui().MessageBox(text, "Error", MB_OK | MB_ICONEXCLAMATION); }
+void ShowError(const std::string& text) { Ui().MessageBox(text, res::caption::kError, MB_OK | MB_ICONEXCLAMATION); }
 
 }  // namespace platform

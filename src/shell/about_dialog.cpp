@@ -8,17 +8,18 @@
 
 #include "res/command_line.h"
 #include "res/resource_ids.h"
+#include "res/texts.h"
 #include "tree/node_kinds.h"
 #include "tree_images.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent), m_strWebAddress("https://melodeck.example.org/"), m_strMailAddress("hello@melodeck.example.org") {
   setObjectName(QString::number(res::IDD_ABOUTBOX));
-  setWindowTitle("About Melodeck");
+  setWindowTitle(res::caption::kAbout);
   auto* icon = new QLabel(this);
   icon->setPixmap(NodeIcon(tree::kImageLargeDisc, 0).pixmap(32, 32));
-  auto* version = new QLabel(QString("Melodeck version ") + QString::fromUtf8(res::kVersion.data(), static_cast<int>(res::kVersion.size())), this);
-  auto* line = new QLabel("A music library browser and playlist launcher", this);
+  auto* version = new QLabel(QString::fromStdString(res::Fill(res::label::kVersion, {res::kVersion})), this);
+  auto* line = new QLabel(res::label::kTagline, this);
   auto* web = new QLineEdit(m_strWebAddress, this);
   web->setObjectName(QString::number(res::IDC_WEB_ADDRESS));
   web->setReadOnly(true);
@@ -26,8 +27,8 @@ CAboutDlg::CAboutDlg(QWidget* parent)
   mail->setObjectName(QString::number(res::IDC_MAIL_ADDRESS));
   mail->setReadOnly(true);
   auto* fields = new QFormLayout;
-  fields->addRow("WWW:", web);
-  fields->addRow("E-Mail:", mail);
+  fields->addRow(res::label::kWeb, web);
+  fields->addRow(res::label::kMail, mail);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   auto* layout = new QVBoxLayout(this);

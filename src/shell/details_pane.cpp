@@ -8,6 +8,7 @@
 
 #include "res/strings.h"
 #include "res/resource_ids.h"
+#include "res/texts.h"
 
 namespace {
 
@@ -51,11 +52,11 @@ GPropDataPage::GPropDataPage(QWidget* parent) : QWidget(parent) {
     field->setWhatsThis(QString::fromStdString(res::WhatsThisText(field->objectName().toUInt())));
   }
 
-  auto* categoryLabel = new QLabel("&Category:", this);
+  auto* categoryLabel = new QLabel(res::label::kCategory, this);
   categoryLabel->setBuddy(m_ctlCategory);
-  auto* yearLabel = new QLabel("&Year:", this);
+  auto* yearLabel = new QLabel(res::label::kYear, this);
   yearLabel->setBuddy(m_pYear);
-  auto* artistLabel = new QLabel("A&rtist:", this);
+  auto* artistLabel = new QLabel(res::label::kSongArtist, this);
   artistLabel->setBuddy(m_pArtist);
 
   // The category combo and its read-only stand-in share one place.
@@ -69,12 +70,12 @@ GPropDataPage::GPropDataPage(QWidget* parent) : QWidget(parent) {
   grid->addWidget(m_pYear, row++, 0);
   grid->addWidget(artistLabel, row++, 0, 1, 2);
   grid->addWidget(m_pArtist, row++, 0);
-  grid->addWidget(new QLabel("Playtime (selected playtime):", this), row++, 0, 1, 2);
+  grid->addWidget(new QLabel(res::label::kPlaytime, this), row++, 0, 1, 2);
   grid->addWidget(m_pPlaytime, row, 0);
   grid->addWidget(new QLabel("m:s", this), row++, 1);
-  grid->addWidget(new QLabel("Bitrate:", this), row++, 0, 1, 2);
+  grid->addWidget(new QLabel(res::label::kBitrate, this), row++, 0, 1, 2);
   grid->addWidget(m_pBitrate, row++, 0);
-  grid->addWidget(new QLabel("Size (selected size):", this), row++, 0, 1, 2);
+  grid->addWidget(new QLabel(res::label::kSize, this), row++, 0, 1, 2);
   grid->addWidget(m_pSize, row, 0);
   grid->addWidget(new QLabel("MB", this), row++, 1);
   grid->setRowStretch(row, 1);
@@ -136,7 +137,7 @@ void GPropDataPage::FocusFirstField() {
 
 SPropertySheet::SPropertySheet(QWidget* parent) : QTabWidget(parent) {
   setObjectName("sheet");
-  addTab(&m_pageData, "Data");
+  addTab(&m_pageData, res::caption::kDataTab);
   setCurrentIndex(0);
 }
 

@@ -7,6 +7,7 @@
 #include "main_frame.h"
 #include "qt_ui_hooks.h"
 #include "res/command_line.h"
+#include "res/texts.h"
 
 int main(int argc, char** argv) {
   constexpr const char* kUsage =
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
     return *status;
   }
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Melodeck");
+  QApplication::setApplicationName(res::caption::kProgram);
   const QStringList args = QApplication::arguments();
   QString screenshot;
   bool waitScan = false;

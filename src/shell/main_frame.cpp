@@ -17,6 +17,7 @@
 #include "library_view.h"
 #include "res/resource_ids.h"
 #include "res/strings.h"
+#include "res/texts.h"
 #include "dialogs/dialog_widgets.h"
 #include "tree/node_deleter.h"
 
@@ -51,7 +52,7 @@ void CPathCombo::Select(int index) { setCurrentIndex(index); }
 // ---- CMainFrame ----
 
 CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
-  setWindowTitle("Melodeck");
+  setWindowTitle(res::caption::kProgram);
   setObjectName(QString::number(res::IDR_MAINFRAME));
   // fetchString and the programs that load into Melodeck read the string table.
   static const GResourceModule kStrings{res::StringTable()};
@@ -84,7 +85,7 @@ CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
   CreateToolBar();
   m_strScanPath = catalogue::ReadInitialScanPath(m_strIniFile);
   if (!m_strScanPath.empty()) m_wndPathCombo->setEditText(QString::fromStdString(m_strScanPath));
-  statusBar()->showMessage("Ready");
+  statusBar()->showMessage(res::label::kReady);
   resize(760, 480);
 }
 
@@ -105,50 +106,50 @@ QAction* CMainFrame::AddCommand(QMenu* menu, unsigned id, const QString& text, c
 }
 
 void CMainFrame::CreateMenus() {
-  QMenu* file = menuBar()->addMenu("&File");
-  AddCommand(file, res::ID_FILE_NEW, "&New album", QKeySequence("Ctrl+N"));
-  AddCommand(file, res::ID_PLAY_ORDER, "P&lay order...");
+  QMenu* file = menuBar()->addMenu(res::menu::kFile);
+  AddCommand(file, res::ID_FILE_NEW, res::menu::kNewAlbum, QKeySequence("Ctrl+N"));
+  AddCommand(file, res::ID_PLAY_ORDER, res::menu::kPlayOrder);
   file->addSeparator();
-  AddCommand(file, res::ID_SETTINGS, "&Settings");
+  AddCommand(file, res::ID_SETTINGS, res::menu::kSettings);
   file->addSeparator();
-  AddCommand(file, res::ID_APP_EXIT, "E&xit", QKeySequence("Alt+F4"));
+  AddCommand(file, res::ID_APP_EXIT, res::menu::kExit, QKeySequence("Alt+F4"));
   m_actions[res::ID_PLAY_ORDER]->setEnabled(false);  // until something is marked
 
-  QMenu* view = menuBar()->addMenu("&View");
-  QAction* toolbar = AddCommand(view, res::ID_VIEW_TOOLBAR, "&Toolbar");
+  QMenu* view = menuBar()->addMenu(res::menu::kView);
+  QAction* toolbar = AddCommand(view, res::ID_VIEW_TOOLBAR, res::menu::kToolbar);
   toolbar->setCheckable(true);
   toolbar->setChecked(true);
-  QAction* status = AddCommand(view, res::ID_VIEW_STATUS_BAR, "&Status Bar");
+  QAction* status = AddCommand(view, res::ID_VIEW_STATUS_BAR, res::menu::kStatusBar);
   status->setCheckable(true);
   status->setChecked(true);
-  AddCommand(view, res::ID_WINDOW_SPLIT, "S&plit");
+  AddCommand(view, res::ID_WINDOW_SPLIT, res::menu::kSplit);
   view->addSeparator();
   auto* modes = new QActionGroup(this);
   modes->setExclusive(true);
-  for (const auto& [id, text] : {std::pair{res::ID_SHOW_SONGNAMES, "Show s&ongnames"}, {res::ID_SHOW_FILENAMES, "Show &filenames"}}) {
+  for (const auto& [id, text] : {std::pair{res::ID_SHOW_SONGNAMES, res::menu::kShowSongnames}, {res::ID_SHOW_FILENAMES, res::menu::kShowFilenames}}) {
     QAction* action = AddCommand(view, id, text);
     action->setCheckable(true);
     modes->addAction(action);
   }
   view->addSeparator();
-  AddCommand(view, res::ID_REFRESH, "&Refresh", QKeySequence(Qt::Key_F5));
+  AddCommand(view, res::ID_REFRESH, res::menu::kRefresh, QKeySequence(Qt::Key_F5));
   connect(view, &QMenu::aboutToShow, this, &CMainFrame::SyncDisplayModeChecks);
   SyncDisplayModeChecks();
 
-  QMenu* help = menuBar()->addMenu("&Help");
-  AddCommand(help, res::ID_HELP_INDEX, "&Help Topics")->setEnabled(false);
+  QMenu* help = menuBar()->addMenu(res::menu::kHelp);
+  AddCommand(help, res::ID_HELP_INDEX, res::menu::kHelpTopics)->setEnabled(false);
   help->addSeparator();
-  AddCommand(help, res::ID_APP_ABOUT, "&About Melodeck...");
+  AddCommand(help, res::ID_APP_ABOUT, res::menu::kAbout);
 
   // Keys without a menu item.
-  AddCommand(nullptr, res::ID_CONTEXT_HELP, "What's This?", QKeySequence("Shift+F1"));
-  AddCommand(nullptr, res::ID_NEXT_PANE, "Next Pane", QKeySequence(Qt::Key_F6));
-  AddCommand(nullptr, res::ID_PREV_PANE, "Previous Pane", QKeySequence("Shift+F6"));
+  AddCommand(nullptr, res::ID_CONTEXT_HELP, res::menu::kWhatsThis, QKeySequence("Shift+F1"));
+  AddCommand(nullptr, res::ID_NEXT_PANE, res::menu::kNextPane, QKeySequence(Qt::Key_F6));
+  AddCommand(nullptr, res::ID_PREV_PANE, res::menu::kPreviousPane, QKeySequence("Shift+F6"));
   for (const unsigned id : {res::ID_CONTEXT_HELP, res::ID_NEXT_PANE, res::ID_PREV_PANE}) addAction(m_actions[id]);
 }
 
 void CMainFrame::CreateToolBar() {
-  QToolBar* bar = addToolBar("Toolbar");
+  QToolBar* bar = addToolBar(res::caption::kToolbar);
   bar->setObjectName("toolbar");
   bar->setMovable(true);
   bar->setAllowedAreas(Qt::AllToolBarAreas);
@@ -187,7 +188,7 @@ void CMainFrame::OnCommand(unsigned id) {
     case res::ID_WINDOW_SPLIT:
       m_bSplitting = true;
       m_wndSplitter->setFocus();
-      statusBar()->showMessage("Move the splitter bar with the arrow keys; Enter or Escape ends");
+      statusBar()->showMessage(res::label::kSplitterKeys);
       break;
     default: break;
   }
@@ -232,13 +233,13 @@ void CMainFrame::AddAlbum(const TreeItem& node) {
   m_treeView.ExpandNode(dialog.m_itemAlbum, true);
 }
 
-void CMainFrame::DeleteNode(const TreeItem& node) { CNodeDeleter(&m_treeView, m_treeView.Top()).Delete(node); }
+void CMainFrame::DeleteNode(const TreeItem& node) { CNodeDeleter(&m_treeView, m_treeView.Top()).Delete(node).Report(); }
 
 void CMainFrame::RenameNode(const TreeItem&) { m_pLibraryView->RenameSelected(); }
 
 void CMainFrame::SyncDisplayModeChecks() {
-  m_actions[res::ID_SHOW_SONGNAMES]->setChecked(m_treeView.DisplayMode() == 0);
-  m_actions[res::ID_SHOW_FILENAMES]->setChecked(m_treeView.DisplayMode() != 0);
+  m_actions[res::ID_SHOW_SONGNAMES]->setChecked(m_treeView.DisplayMode() == tree::DisplayMode::SongTitles);
+  m_actions[res::ID_SHOW_FILENAMES]->setChecked(m_treeView.DisplayMode() == tree::DisplayMode::FileNames);
 }
 
 void CMainFrame::MoveFocus(int) {

@@ -142,7 +142,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& folders) {
   }
   // ...and come back as the catalogues now read.
   ScanContext context;
-  context.displayMode = m_nDisplayMode;
+  context.displayMode = m_displayMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
   for (const std::string& folder : folders) {
     const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);

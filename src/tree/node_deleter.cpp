@@ -9,13 +9,12 @@
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
+#include "res/texts.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
 
 namespace {
-
-using platform::ShowError;
 
 std::string MenuLabel(std::string_view text) {
   GString label = std::string(text);
@@ -25,29 +24,27 @@ std::string MenuLabel(std::string_view text) {
 
 std::string FolderOf(const TreeItem& node) { return std::string(node.Data().value_or("")); }
 
-void ReportReadOnly(const TreeItem& album) {
-  ShowError("Album.ini for " + MenuLabel(album.Label()) + " is read only.\n\nUnable to delete!");
+CommandResult ReadOnly(const TreeItem& album) {
+  return CommandResult::Failed(res::Fill(res::msg::kCatalogueReadOnly, {MenuLabel(album.Label())}));
 }
+
+const CommandResult kDeclined = CommandResult::Failed({});
 
 }  // namespace
 
 bool CNodeDeleter::Confirm(const std::string& text) const {
-  return platform::Ui().MessageBox(text, "Warning", platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES;
+  return platform::Ui().MessageBox(text, res::caption::kWarning, platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES;
 }
 
-void CNodeDeleter::Delete(const TreeItem& item) {
+CommandResult CNodeDeleter::Delete(const TreeItem& item) {
   switch (m_pView->GetNodeKind(item)) {
-    case kFolderNode: DeleteFolder(item); break;
-    case kArtistNode: DeleteArtist(item); break;
-    case kAlbumNode: DeleteAlbum(item); break;
+    case kFolderNode: return DeleteFolder(item);
+    case kArtistNode: return DeleteArtist(item);
+    case kAlbumNode: return DeleteAlbum(item);
     case kSongNode:
-      if (m_pView->GetNodeKind(item.Parent()) == kAlbumNode) {
-        DeleteAlbumSong(item);
-      } else {
-        DeleteSongFile(item);
-      }
-      break;
-    default: break;  // the top node and volumes are never deleted
+      if (m_pView->GetNodeKind(item.Parent()) == kAlbumNode) return DeleteAlbumSong(item);
+      return DeleteSongFile(item);
+    default: return CommandResult::Failed({});  // the top node and volumes are never deleted
   }
 }
 
@@ -55,16 +52,13 @@ void CNodeDeleter::DeleteNode(const TreeItem& item) {
   if (!item.IsNull()) item.m_pTree->DeleteItem(item.m_hItem);
 }
 
-void CNodeDeleter::DeleteFolder(const TreeItem& item) {
-  if (!Confirm("The folder \"" + std::string(item.Label()) +
-               "\" together with all mp3 files\nin it that does not belong to a album.ini will be deleted!\n\nAre you sure?")) {
-    return;
-  }
+CommandResult CNodeDeleter::DeleteFolder(const TreeItem& item) {
+  if (!Confirm(res::Fill(res::msg::kConfirmFolderDelete, {item.Label()}))) return kDeclined;
   m_visitedFolders.clear();
   const bool deleted = DeleteFolderContents(item);
   platform::RemoveDirectory(FolderOf(item));  // goes only when nothing else is left in it
   m_pView->SyncFolders(m_visitedFolders);
-  if (!deleted) ShowError("Unable to delete the folder!\n\nAre any mp3 files read only?");
+  return deleted ? CommandResult::Done() : CommandResult::Failed(res::msg::kFolderNotDeleted);
 }
 
 bool CNodeDeleter::DeleteFolderContents(const TreeItem& folder) {
@@ -88,19 +82,16 @@ bool CNodeDeleter::DeleteFolderContents(const TreeItem& folder) {
   return result;
 }
 
-void CNodeDeleter::DeleteArtist(const TreeItem& item) {
+CommandResult CNodeDeleter::DeleteArtist(const TreeItem& item) {
   m_pView->ExpandNode(item, true);
-  if (!Confirm("Delete all albums belonging to " + MenuLabel(item.Label()) +
-               "\nThe actual song files will not be deleted.\n\nAre you sure?")) {
-    return;
-  }
+  if (!Confirm(res::Fill(res::msg::kConfirmArtistDelete, {MenuLabel(item.Label())}))) return kDeclined;
   // Every catalogue is checked before anything changes; a refusal changes nothing.
   std::set<std::string> folders;
   for (TreeItem album = item.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
     const std::string folder = FolderOf(album);
     if (folder.empty()) continue;  // a duplicate album has no section of its own
     if (catalogue::CheckRewritable(catalogue::CatalogueFile(folder)) != catalogue::RewriteResult::Done) {
-      return ReportReadOnly(album);
+      return ReadOnly(album);
     }
     folders.insert(folder);
   }
@@ -118,38 +109,32 @@ void CNodeDeleter::DeleteArtist(const TreeItem& item) {
   }
   m_pView->ReloadCatalogues(folders);
   if (m_pView->Tree()->IsValid(item.m_hItem) && !item.HasChildren()) DeleteNode(item);
-  if (failed) ShowError("Unable to remove " + MenuLabel(artist) + " from every album.ini!");
+  if (failed) return CommandResult::Failed(res::Fill(res::msg::kArtistNotRemoved, {MenuLabel(artist)}));
+  return CommandResult::Done();
 }
 
-void CNodeDeleter::DeleteAlbum(const TreeItem& item) {
-  if (!Confirm("Delete the album " + MenuLabel(item.Label()) +
-               "\nThe actual song files will not be deleted.\n\nAre you sure?")) {
-    return;
-  }
+CommandResult CNodeDeleter::DeleteAlbum(const TreeItem& item) {
+  if (!Confirm(res::Fill(res::msg::kConfirmAlbumDelete, {MenuLabel(item.Label())}))) return kDeclined;
   const std::string folder = FolderOf(item);
   const std::string artist(item.Parent().Label());
-  if (folder.empty()) {
-    ShowError("A duplicate album has no section of its own in an album.ini: rename or delete the album it repeats.");
-    return;
-  }
+  if (folder.empty()) return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".");
   const std::string file = catalogue::CatalogueFile(folder);
-  if (catalogue::CheckRewritable(file) != catalogue::RewriteResult::Done) return ReportReadOnly(item);
+  if (catalogue::CheckRewritable(file) != catalogue::RewriteResult::Done) return ReadOnly(item);
   const std::string section = catalogue::SectionOfAlbum(item.Label());
   if (platform::ProfileWrite(file, section.c_str(), nullptr, nullptr) != 1) {
-    ShowError("Unable to remove the album from the file " + file + "!");
-    return;
+    return CommandResult::Failed(res::Fill(res::msg::kAlbumNotRemoved, {file}));
   }
   if (catalogue::HoldsOnlyBlankLines(file)) platform::DeleteFile(file);
   m_pView->ReloadCatalogues({folder});
   // The artist's first remaining album is selected; an artist left empty is gone.
   const TreeItem artistNode = m_pView->FindArtistNode(artist);
   if (artistNode.HasChildren()) m_pView->SelectAndShow(artistNode.FirstChild());
+  return CommandResult::Done();
 }
 
-void CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
-  if (!Confirm("The song " + MenuLabel(m_pView->GetNodeName(item, false)) +
-               " will be deleted from the album!\nThe song file itself will not be deleted.\n\nAre you sure?")) {
-    return;
+CommandResult CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
+  if (!Confirm(res::Fill(res::msg::kConfirmSongEntryDelete, {MenuLabel(m_pView->GetNodeName(item, false))}))) {
+    return kDeclined;
   }
   const TreeItem album = item.Parent();
   const std::string folder = FolderOf(album);
@@ -157,26 +142,24 @@ void CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
   const auto result = catalogue::RemoveSongEntry(file, catalogue::SectionOfAlbum(album.Label()),
                                                  m_pView->GetNodeName(item, true), item.m_pTree->RowOf(item.m_hItem));
   switch (result) {
-    case catalogue::RewriteResult::ReadOnly: return ReportReadOnly(album);
+    case catalogue::RewriteResult::ReadOnly: return ReadOnly(album);
     case catalogue::RewriteResult::Unwritable:
     case catalogue::RewriteResult::Collides:
-      ShowError("Unable to remove the song from the file " + file + "!");
-      return;
+      return CommandResult::Failed(res::Fill(res::msg::kSongEntryNotRemoved, {file}));
     case catalogue::RewriteResult::Done:
       DeleteNode(item);
       m_pView->SyncFolder(folder);
-      return;
+      return CommandResult::Done();
     case catalogue::RewriteResult::NotFound:  // the tree was stale: show what is there
       m_pView->ReloadCatalogues({folder});
-      return;
+      return CommandResult::Done();
   }
+  return CommandResult::Done();
 }
 
-void CNodeDeleter::DeleteSongFile(const TreeItem& item) {
-  if (!Confirm("The file " + MenuLabel(std::string(item.Label()) + ".mp3") + " will be deleted!\n\nAre you sure?")) return;
-  if (!platform::DeleteFile(m_pView->SongPath(item))) {
-    ShowError("Unable to delete the file!\n\nIs it read only?");
-    return;
-  }
+CommandResult CNodeDeleter::DeleteSongFile(const TreeItem& item) {
+  if (!Confirm(res::Fill(res::msg::kConfirmFileDelete, {MenuLabel(std::string(item.Label()) + ".mp3")}))) return kDeclined;
+  if (!platform::DeleteFile(m_pView->SongPath(item))) return CommandResult::Failed(res::msg::kFileNotDeleted);
   m_pView->SyncFolder(FolderOf(item.Parent()));
+  return CommandResult::Done();
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tree/command_result.h"
 #include "tree/tree_item.h"
 
 class STreeView;
@@ -15,7 +16,8 @@ class CNodeDeleter {
  public:
   CNodeDeleter(STreeView* view, const TreeItem& top) : m_pView(view), m_itemTop(top) {}
 
-  void Delete(const TreeItem& item);
+  // Asks, then deletes; a declined question is a failure without a message.
+  [[nodiscard]] tree::CommandResult Delete(const TreeItem& item);
   // Deletes the node from the tree (its data text goes with it).
   void DeleteNode(const TreeItem& item);
   // Deletes the unlisted song files shown beneath the folder node and the subfolders
@@ -25,11 +27,11 @@ class CNodeDeleter {
 
  private:
   bool Confirm(const std::string& text) const;
-  void DeleteFolder(const TreeItem& item);
-  void DeleteArtist(const TreeItem& item);
-  void DeleteAlbum(const TreeItem& item);
-  void DeleteAlbumSong(const TreeItem& item);
-  void DeleteSongFile(const TreeItem& item);
+  tree::CommandResult DeleteFolder(const TreeItem& item);
+  tree::CommandResult DeleteArtist(const TreeItem& item);
+  tree::CommandResult DeleteAlbum(const TreeItem& item);
+  tree::CommandResult DeleteAlbumSong(const TreeItem& item);
+  tree::CommandResult DeleteSongFile(const TreeItem& item);
 
   STreeView* m_pView;
   TreeItem m_itemTop;

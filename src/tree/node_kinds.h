@@ -27,11 +27,14 @@ enum Image : int {
   kImageCount = 24,
 };
 
-// Overlay marks of a node's state.
 // The label of an album node whose name its artist has already: "Duplicate album
 // name: " and the name. Such a node has no folder and no songs.
 inline constexpr std::string_view kDuplicateAlbumPrefix = "Duplicate album name: ";
 
+// How album songs are labelled: by their titles in the catalogue or by file names.
+enum class DisplayMode { SongTitles, FileNames };
+
+// Overlay marks of a node's state.
 enum Overlay : unsigned { kOverlayNone = 0, kOverlayPartlyMarked = 1, kOverlayMarked = 2, kOverlayMissing = 3 };
 
 constexpr int KindOfImage(int image) {

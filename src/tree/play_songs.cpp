@@ -5,6 +5,7 @@
 #include "platform/filesystem.h"
 #include "platform/process.h"
 #include "platform/ui_hooks.h"
+#include "res/texts.h"
 
 namespace tree {
 
@@ -32,13 +33,12 @@ bool PlaySongs(const catalogue::PlaySettings& settings, const std::vector<std::s
   }
   playlist.close();
   if (!playlist) {
-    platform::Ui().MessageBox("Unable to create the playlistfile '" + settings.playlistPath + "'", "Melodeck",
+    platform::Ui().MessageBox(res::Fill(res::msg::kPlaylistNotCreated, {settings.playlistPath}), res::caption::kProgram,
                               platform::MB_OK | platform::MB_ICONEXCLAMATION);
     return false;
   }
   if (leftOut > 0) {
-    platform::ShowError(std::to_string(leftOut) +
-                        " song(s) were left out of the playlist: a line break in a file name can't stand in a playlist.");
+    platform::ShowError(res::Fill(res::msg::kSongsLeftOut, {std::to_string(leftOut)}));
   }
   if (lines == 0 && !noSongsMessage.empty()) {
     platform::ShowError(noSongsMessage);

@@ -5,6 +5,7 @@
 #include "platform/filesystem.h"
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
+#include "res/texts.h"
 #include "tree/node_kinds.h"
 #include "tree/play_songs.h"
 #include "tree/stree_view.h"
@@ -51,7 +52,7 @@ void STreeView::OnPopupCommand(unsigned id, const TreeItem& node) {
   std::vector<std::string> paths;
   if (id == res::ID_PLAY_NOW) {
     CollectSongPaths(node.IsNull() ? m_itemTop : node, true, paths);
-    tree::PlaySongs(settings, paths, "Found no songs to play!");
+    tree::PlaySongs(settings, paths, res::msg::kNoSongsToPlay);
   } else {
     CollectSongPaths(m_itemTop, false, paths);
     tree::PlaySongs(settings, paths);

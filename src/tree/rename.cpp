@@ -11,16 +11,13 @@
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
 #include "platform/volumes.h"
+#include "res/texts.h"
 #include "tree/prop_data.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
 
 namespace {
-
-using platform::ShowError;
-
-constexpr const char* kAlbumExists = "The album name \"%s\" already exists in the albumfile!";
 
 bool ReadOnly(const std::string& path) {
   const auto attributes = platform::GetFileAttributes(path);
@@ -32,32 +29,31 @@ bool HasLineBreakOrNul(std::string_view text) { return text.find_first_of(std::s
 // Why a typed file or folder name cannot be used; "" when it can.
 std::string FileNameProblem(const std::string& name) {
   if (name.find('/') != std::string::npos || HasLineBreakOrNul(name)) {
-    return "A name can't hold \"/\", a line break or a NUL character.";
+    return res::msg::kNameWithSlash;
   }
-  if (name.find_first_not_of('.') == std::string::npos) return "A name can't be only dots.";
+  if (name.find_first_not_of('.') == std::string::npos) return res::msg::kNameOnlyDots;
   return {};
 }
 
 // Why a song file in the folder cannot get the name (with ".mp3"); "" when it can.
 // oldName is the file's present name: a change of letter case alone is no clash.
 std::string SongFileNameProblem(const std::string& folder, const std::string& title, const std::string& oldName) {
-  if (title.empty()) return "The name is empty before its first dot.";
+  if (title.empty()) return res::msg::kNameEmptyBeforeDot;
   if (std::string problem = FileNameProblem(title); !problem.empty()) return problem;
-  if (title.find(',') != std::string::npos) return "A song file's name can't hold \",\": album.ini could not name it.";
+  if (title.find(',') != std::string::npos) return res::msg::kNameWithComma;
   const std::string name = title + ".mp3";
   const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
   for (const auto& entry : entries.value_or(std::vector<platform::DirEntry>{})) {
     if (platform::EqualsNoCase(entry.name, name) && !platform::EqualsNoCase(entry.name, oldName)) {
-      return "The folder already holds " + entry.name + ".";
+      return res::Fill(res::msg::kFolderHolds, {entry.name});
     }
   }
   return {};
 }
 
-bool RefuseName(const std::string& name, const std::string& problem) {
-  if (problem.empty()) return false;
-  ShowError("Can't rename to \"" + name + "\"!\n\n" + problem);
-  return true;
+// The refusal of a typed name for the problem.
+CommandResult Refused(const std::string& name, const std::string& problem) {
+  return CommandResult::Failed(res::Fill(res::msg::kCantRenameTo, {name, problem}));
 }
 
 // The text up to the first of the delimiter.
@@ -110,8 +106,7 @@ bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
     default:
       return false;
   }
-  if (!allow) ShowError("Can't rename the treenode!\n\nThe file " + tested + " is read only!");
-  return allow;
+  return (allow ? CommandResult::Done() : CommandResult::Failed(res::Fill(res::msg::kNodeReadOnly, {tested}))).Report();
 }
 
 bool STreeView::OnEndLabelEdit(const TreeItem& item, const char* typed) {
@@ -120,35 +115,34 @@ bool STreeView::OnEndLabelEdit(const TreeItem& item, const char* typed) {
   const std::string oldLabel(item.Label());
   if (m_pDataPage) m_pDataPage->UpdateData(true);
   switch (GetNodeKind(item)) {
-    case kVolumeNode: return RenameVolume(item, text);
-    case kFolderNode: return RenameFolder(item, text);
-    case kArtistNode: return RenameArtist(item, oldLabel, text);
-    case kAlbumNode: return RenameAlbum(item, oldLabel, text);
+    case kVolumeNode: return RenameVolume(item, text).Report();
+    case kFolderNode: return RenameFolder(item, text).Report();
+    case kArtistNode: return RenameArtist(item, oldLabel, text).Report();
+    case kAlbumNode: return RenameAlbum(item, oldLabel, text).Report();
     case kSongNode:
-      if (GetNodeKind(item.Parent()) == kAlbumNode) return RenameAlbumSong(item, text);
-      return RenameSongFile(item, text);
+      if (GetNodeKind(item.Parent()) == kAlbumNode) return RenameAlbumSong(item, text).Report();
+      return RenameSongFile(item, text).Report();
     default: return true;
   }
 }
 
-bool STreeView::RenameVolume(const TreeItem& item, const std::string& text) {
-  if (HasLineBreakOrNul(text)) return !RefuseName(text, "A label can't hold a line break.");
+CommandResult STreeView::RenameVolume(const TreeItem& item, const std::string& text) {
+  if (HasLineBreakOrNul(text)) return Refused(text, res::msg::kLabelLineBreak);
   // The labelling programs would take it for an option.
-  if (text.starts_with('-')) return !RefuseName(text, "A label can't begin with \"-\".");
+  if (text.starts_with('-')) return Refused(text, res::msg::kLabelDash);
   const std::string mountPoint(item.Data().value_or(""));
   if (mountPoint.empty() || !platform::Volumes().SetLabel(mountPoint, text)) {
-    ShowError("Unable to change the label of the volume " + mountPoint + "!");
-    return false;
+    return CommandResult::Failed(res::Fill(res::msg::kVolumeNotLabelled, {mountPoint}));
   }
   m_pTree->SetLabel(item.m_hItem,
                     platform::VolumeDisplayName(platform::VolumeInfo{mountPoint, text, platform::DriveType::Fixed}));
-  return true;
+  return CommandResult::Done();
 }
 
-bool STreeView::RenameFolder(const TreeItem& item, const std::string& text) {
-  if (RefuseName(text, FileNameProblem(text))) return false;
+CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& text) {
+  if (const std::string problem = FileNameProblem(text); !problem.empty()) return Refused(text, problem);
   // A scan passes over hidden folders: the songs inside would vanish.
-  if (text.starts_with('.')) return !RefuseName(text, "A folder whose name begins with \".\" is hidden from the library.");
+  if (text.starts_with('.')) return Refused(text, res::msg::kHiddenFolder);
   const std::string oldPath = NoTrailingSlash(std::string(item.Data().value_or("")));
   const std::string oldPrefix = oldPath + "/";
   // The library is scanned from the folders of the path list: the next scan would
@@ -159,14 +153,12 @@ bool STreeView::RenameFolder(const TreeItem& item, const std::string& text) {
     root.Trim(" \t");
     root.AddBackslash();
     if (root.starts_with(oldPrefix)) {
-      ShowError("The folder " + oldPath + " holds the library folder " + root + " and keeps its name.");
-      return false;
+      return CommandResult::Failed(res::Fill(res::msg::kHoldsLibraryFolder, {oldPath, root}));
     }
   }
   const std::string newPath = oldPath.substr(0, oldPath.rfind('/') + 1) + text;
   if (oldPath.empty() || !platform::MoveFile(oldPath, newPath)) {
-    ShowError("Unable to rename the folder " + oldPath + "!");
-    return false;
+    return CommandResult::Failed(res::Fill(res::msg::kFolderNotRenamed, {oldPath}));
   }
   // Every node that names a path inside the folder follows it, here and elsewhere in
   // the tree (albums whose catalogue lies inside).
@@ -185,11 +177,11 @@ bool STreeView::RenameFolder(const TreeItem& item, const std::string& text) {
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child.m_hItem);
   }
   m_pTree->SetLabel(item.m_hItem, text);
-  return true;
+  return CommandResult::Done();
 }
 
-bool STreeView::RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
-  if (HasLineBreakOrNul(text)) return !RefuseName(text, "An artist's name can't hold a line break.");
+CommandResult STreeView::RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
+  if (HasLineBreakOrNul(text)) return Refused(text, res::msg::kArtistLineBreak);
   std::set<std::string> folders;
   std::vector<std::string> files;
   for (TreeItem album = item.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
@@ -219,14 +211,11 @@ bool STreeView::RenameArtist(const TreeItem& item, const std::string& oldLabel, 
   }
   std::sort(albums.begin(), albums.end());
   if (const auto twin = std::adjacent_find(albums.begin(), albums.end()); twin != albums.end()) {
-    ShowError("Can't rename to \"" + text + "\"!\n\nThat artist would have two albums named " + *twin +
-              ": one would hide the other.");
-    return false;
+    return CommandResult::Failed(res::Fill(res::msg::kTwinAlbums, {text, *twin}));
   }
   const auto result = catalogue::RenameArtist(files, oldLabel, text);
   if (result != catalogue::RewriteResult::Done) {
-    ShowError("Unable to write the new artist to every album.ini of " + oldLabel + "!\n\nNothing was changed.");
-    return false;
+    return CommandResult::Failed(res::Fill(res::msg::kArtistNotWritten, {oldLabel}));
   }
   // The albums of those catalogues come back as a scan shows them: under the new
   // name, merged with an artist of that name, with sections whose "Artist" differed
@@ -234,59 +223,57 @@ bool STreeView::RenameArtist(const TreeItem& item, const std::string& oldLabel, 
   ReloadCatalogues(folders);
   const TreeItem renamed = FindArtistNode(text);
   if (!renamed.IsNull()) SelectAndShow(renamed);
-  return true;
+  return CommandResult::Done();
 }
 
-bool STreeView::RenameAlbum(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
+CommandResult STreeView::RenameAlbum(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
   if (text.find_first_of("[]:") != std::string::npos || HasLineBreakOrNul(text)) {
-    return !RefuseName(text, "An album's name can't hold \"[\", \"]\", \":\" or a line break.");
+    return Refused(text, res::msg::kAlbumNameCharacters);
   }
-  GString exists;
-  exists.Format(kAlbumExists, text.c_str());
+  const CommandResult exists = CommandResult::Failed(res::Fill(res::msg::kAlbumExists, {text}));
   // Another album of the artist with that name would hide one of the two at the next scan.
   for (TreeItem sibling = item.Parent().FirstChild(); !sibling.IsNull(); sibling = sibling.NextSibling()) {
-    if (!(sibling == item) && platform::EqualsNoCase(sibling.Label(), text)) {
-      ShowError(exists);
-      return false;
-    }
+    if (!(sibling == item) && platform::EqualsNoCase(sibling.Label(), text)) return exists;
   }
   const std::string file = catalogue::CatalogueFile(std::string(item.Data().value_or("")));
   const auto result = catalogue::RenameAlbumSections(file, oldLabel, text);
-  if (result == catalogue::RewriteResult::Collides) {
-    ShowError(exists);
-    return false;
-  }
+  if (result == catalogue::RewriteResult::Collides) return exists;
   if (result != catalogue::RewriteResult::Done) {
-    ShowError("Unable to rename the album in the file " + file + "!");
-    return false;
+    return CommandResult::Failed(res::Fill(res::msg::kAlbumNotRenamed, {file}));
   }
   m_pTree->SetLabel(item.m_hItem, text);
-  return true;
+  return CommandResult::Done();
 }
 
-bool STreeView::RenameSongFile(const TreeItem& item, const std::string& text) {
+CommandResult STreeView::RenameSongFile(const TreeItem& item, const std::string& text) {
   const std::string name = Cut(text, '.');
   const std::string folder(item.Parent().Data().value_or(""));
   const std::string oldPath = SongPath(item);
-  if (RefuseName(text, SongFileNameProblem(folder, name, GString(oldPath).FileNamePart(true)))) return false;
+  if (const std::string problem = SongFileNameProblem(folder, name, GString(oldPath).FileNamePart(true));
+      !problem.empty()) {
+    return Refused(text, problem);
+  }
   if (!platform::MoveFile(oldPath, folder + name + ".mp3")) {
-    ShowError("Unable to rename the file " + oldPath + "!");
-    return false;
+    return CommandResult::Failed(res::Fill(res::msg::kFileNotRenamed, {oldPath}));
   }
   m_pTree->SetLabel(item.m_hItem, name);
   SyncFolder(folder);  // a catalogue of the folder may list the new name
-  return true;
+  return CommandResult::Done();
 }
 
-bool STreeView::RenameAlbumSong(const TreeItem& item, const std::string& text) {
-  const bool fileNames = m_nDisplayMode == 1;
+CommandResult STreeView::RenameAlbumSong(const TreeItem& item, const std::string& text) {
+  const bool fileNames = m_displayMode == DisplayMode::FileNames;
   const std::string name = Cut(text, fileNames ? '.' : ',');
   const TreeItem album = item.Parent();
   const std::string folder(album.Data().value_or(""));
   const std::string oldFileName(GetNodeName(item, true));
-  if (fileNames && RefuseName(text, SongFileNameProblem(folder, name, oldFileName))) return false;
-  if (!fileNames && HasLineBreakOrNul(name)) return !RefuseName(text, "A title can't hold a line break.");
-  if (name.empty()) return false;
+  if (fileNames) {
+    if (const std::string problem = SongFileNameProblem(folder, name, oldFileName); !problem.empty()) {
+      return Refused(text, problem);
+    }
+  }
+  if (!fileNames && HasLineBreakOrNul(name)) return Refused(text, res::msg::kTitleLineBreak);
+  if (name.empty()) return CommandResult::Failed({});
 
   catalogue::SongEntry entry;
   entry.oldFileName = oldFileName;
@@ -312,16 +299,13 @@ bool STreeView::RenameAlbumSong(const TreeItem& item, const std::string& text) {
   switch (catalogue::WriteSongEntry(folder, std::string(album.Label()), entry)) {
     case catalogue::SongEntryResult::Written: break;
     case catalogue::SongEntryResult::NoEntry:
-      ShowError("The album.ini in " + folder + " has no entry for " + oldFileName + "!\n\nNothing was renamed.");
-      return false;
+      return CommandResult::Failed(res::Fill(res::msg::kNoSongEntry, {folder, oldFileName}));
     case catalogue::SongEntryResult::RenameFailed:
-      ShowError("Unable to rename the file " + oldFileName + "!\n\nThe album.ini entry was left as it was.");
-      return false;
+      return CommandResult::Failed(res::Fill(res::msg::kEntryKept, {oldFileName}));
     case catalogue::SongEntryResult::WriteFailed:
-      ShowError("Unable to write the album.ini entry of " + oldFileName + "!\n\nNothing was renamed.");
-      return false;
+      return CommandResult::Failed(res::Fill(res::msg::kEntryNotWritten, {oldFileName}));
   }
   m_pTree->SetLabel(item.m_hItem, name);
   if (fileNames) SyncFolder(folder);  // other albums of the folder may name the old or the new file
-  return true;
+  return CommandResult::Done();
 }

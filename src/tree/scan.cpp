@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
 #include "platform/volumes.h"
+#include "res/texts.h"
 #include "tree/scan_context.h"
 #include "tree/stree_view.h"
 
@@ -62,7 +63,7 @@ bool tree::IsSongFileName(const std::string& name) {
 
 void STreeView::ReportUnreadCatalogues(const ScanContext& context) {
   if (context.unreadCatalogues.empty()) return;
-  std::string text = "These album.ini files are larger than 64 MB and were not read; their songs show as files:\n";
+  std::string text = res::msg::kCataloguesTooLarge;
   for (const std::string& file : context.unreadCatalogues) text += "\n" + file;
   platform::ShowError(text);
 }
@@ -76,13 +77,13 @@ void STreeView::Refresh(const GString& pathList) {
   const std::string topLabel(m_itemTop.Label());
   m_nMarkedSize = 0;
   DeleteBranch(m_itemTop, true);
-  m_pTree->SetLabel(m_itemTop.m_hItem, "Scanning...");
+  m_pTree->SetLabel(m_itemTop.m_hItem, res::node::kScanning);
   m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
 
   // The scan dispatches no messages: views hear of the new tree once, at its end.
   m_pTree->BeginBatch();
   ScanContext context;
-  context.displayMode = m_nDisplayMode;
+  context.displayMode = m_displayMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
   ScanPaths(context, pathList);
   m_pTree->SetLabel(m_itemTop.m_hItem, topLabel);
@@ -93,7 +94,7 @@ void STreeView::Refresh(const GString& pathList) {
   m_nLibrarySize = -1;
   SelectAndShow(m_itemTop);
   OnMarkChanged(false, nullptr);
-  if (!HasArtists()) m_nDisplayMode = 1;
+  if (!HasArtists()) m_displayMode = DisplayMode::FileNames;
 }
 
 void STreeView::ScanPaths(ScanContext& context, const GString& pathList) {
@@ -162,14 +163,14 @@ void STreeView::ReadCatalogue(ScanContext& context, const std::string& folder, c
     const TreeItem album = artistNode.AddChild(albumName, kImageAlbum);
     m_pTree->SetData(album.m_hItem, folder);
     for (const catalogue::SongEntryLine& entry : catalogue::ReadSongEntries(*doc, section)) {
-      const bool showTitle = !entry.title.empty() && context.displayMode == 0;
+      const bool showTitle = !entry.title.empty() && context.displayMode == DisplayMode::SongTitles;
       const TreeItem song = album.AddChild(showTitle ? entry.title : entry.fileTitle, kImageSong);
       if (!platform::FindEntryNoCase(entries, entry.fileTitle + ".mp3")) {
         m_pTree->SetOverlay(song.m_hItem, kOverlayMissing);
         ExpandNode(album, true);
         ExpandNode(artistNode, true);
       }
-      m_pTree->SetData(song.m_hItem, context.displayMode == 0 ? entry.fileTitle : entry.title);
+      m_pTree->SetData(song.m_hItem, context.displayMode == DisplayMode::SongTitles ? entry.fileTitle : entry.title);
       listed.insert(platform::UpperUtf8(entry.fileTitle));
     }
   }

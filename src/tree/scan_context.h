@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/filesystem.h"
+#include "tree/node_kinds.h"
 #include "tree/tree_item.h"
 
 class STreeView;
@@ -15,7 +16,7 @@ class STreeView;
 namespace tree {
 
 struct ScanContext {
-  int displayMode = 0;  // at the start of the refresh; decides labels of album songs
+  DisplayMode displayMode = DisplayMode::SongTitles;  // at the start of the refresh; decides labels of album songs
   bool readCatalogues = true;  // the "ReadAlbumIni" setting, read once per refresh
   // The top node's children are sorted once at the end, as far as they were when the
   // last artist was added: the order sorting after every new artist would give.

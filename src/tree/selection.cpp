@@ -15,6 +15,7 @@
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
+#include "res/texts.h"
 #include "tree/prop_data.h"
 #include "tree/stree_view.h"
 
@@ -45,8 +46,7 @@ void STreeView::SaveDetails(const TreeItem& item) {
   const bool albumSong = kind == kSongNode && GetNodeKind(item.Parent()) == kAlbumNode;
   if (kind != kAlbumNode && !albumSong) return;
   if (!m_pDataPage->UpdateData(true)) {
-    platform::ShowError("The year must be a number: the details of \"" + std::string(item.Label()) +
-                        "\" were not saved, it keeps its year.");
+    platform::ShowError(res::Fill(res::msg::kYearNotNumber, {item.Label()}));
     return;
   }
   // Merely looking at a node never writes: only fields the user changed go back.
@@ -61,8 +61,7 @@ void STreeView::SaveDetails(const TreeItem& item) {
           : WriteSongEntry(item.Parent(), item, GetNodeName(item, true), m_pDataPage->m_strCategory,
                            m_pDataPage->m_nYear, m_pDataPage->m_strArtist) == catalogue::SongEntryResult::Written;
   if (!written) {
-    platform::ShowError("Unable to write the details of " + std::string(item.Label()) + " to " +
-                        catalogue::CatalogueFile(folder) + "!");
+    platform::ShowError(res::Fill(res::msg::kDetailsNotWritten, {item.Label(), catalogue::CatalogueFile(folder)}));
   }
 }
 
@@ -183,7 +182,7 @@ void STreeView::FillSongDetails(const TreeItem& song) {
   if (page) {
     const GMp3Header header(path.c_str());
     if (header.Found()) {
-      page->m_strBitrate = header.BitrateText() + (header.IsStereo() ? ", Stereo, " : ", Mono, ") + header.FrequencyText();
+      page->m_strBitrate = header.BitrateText() + (header.IsStereo() ? res::label::kStereo : res::label::kMono) + header.FrequencyText();
     }
   }
 }

@@ -6,6 +6,7 @@
 #include "platform/profile.h"
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
+#include "res/texts.h"
 
 using namespace tree;
 
@@ -18,8 +19,8 @@ STreeView::~STreeView() {
 
 void STreeView::OnInitialUpdate() {
   m_itemTop = TreeItem(kNullHandle, m_pTree).Root();
-  m_itemTop = TreeItem(kNullHandle, m_pTree).AddChild("Artists", kImageTop);
-  m_nDisplayMode = 0;
+  m_itemTop = TreeItem(kNullHandle, m_pTree).AddChild(res::node::kTop, kImageTop);
+  m_displayMode = DisplayMode::SongTitles;
   tree::CommandTarget* frame = m_pFrame;
   platform::Ui().Post([frame] {
     if (frame) frame->OnCommand(res::ID_REFRESH);
@@ -35,7 +36,7 @@ GString STreeView::GetNodeName(const TreeItem& item, bool asFileName) const {
   GString name;
   if (!item.IsNull()) {
     if (GetNodeKind(item.Parent()) == kAlbumNode) {
-      const bool useData = asFileName == (m_nDisplayMode == 0);
+      const bool useData = asFileName == (m_displayMode == DisplayMode::SongTitles);
       name = useData ? std::string(item.Data().value_or("")) : std::string(item.Label());
     } else {
       name = std::string(item.Label());
@@ -116,7 +117,7 @@ void STreeView::RelabelAlbumSongs(const TreeItem& album) {
   for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
     const std::string label(song.Label());
     const std::string data(song.Data().value_or(""));
-    if (m_nDisplayMode == 1) {
+    if (m_displayMode == DisplayMode::FileNames) {
       // Shown so far: the title, or the file title for a song without one.
       std::string title = label;
       if (label == data) {  // which of the two it is only the catalogue says
@@ -139,18 +140,18 @@ void STreeView::RelabelAlbumSongs(const TreeItem& album) {
 }
 
 void STreeView::OnShowSongnames() {
-  if (m_nDisplayMode != 1 || !m_itemTop.HasChildren()) return;
+  if (m_displayMode != DisplayMode::FileNames || !m_itemTop.HasChildren()) return;
   if (!HasArtists()) {
-    platform::Ui().MessageBox("You must use album.ini files to be\nable to view and edit songnames.", "Error",
+    platform::Ui().MessageBox(res::msg::kSongnamesNeedCatalogues, res::caption::kError,
                               platform::MB_OK | platform::MB_ICONEXCLAMATION);
     return;
   }
-  m_nDisplayMode = 0;
+  m_displayMode = DisplayMode::SongTitles;
   RelabelSongs(m_itemTop);
 }
 
 void STreeView::OnShowFilenames() {
-  if (m_nDisplayMode != 0 || !m_itemTop.HasChildren()) return;
-  m_nDisplayMode = 1;
+  if (m_displayMode != DisplayMode::SongTitles || !m_itemTop.HasChildren()) return;
+  m_displayMode = DisplayMode::FileNames;
   RelabelSongs(m_itemTop);
 }

@@ -15,6 +15,7 @@
 #include "platform/filesystem.h"
 #include "platform/profile_document.h"
 #include "platform/ui_hooks.h"
+#include "tree/command_result.h"
 #include "tree/node_kinds.h"
 #include "tree/tree_item.h"
 #include "tree/tree_model.h"
@@ -183,10 +184,10 @@ class STreeView : public tree::TreeNotifications {
   tree::TreeModel* Tree() const { return m_pTree; }
   // The top node "Artists".
   const TreeItem& Top() const { return m_itemTop; }
-  // 0: album songs labelled by title; 1: by file name. Set before a Refresh to scan in
-  // that mode; afterwards the View commands switch it.
-  int DisplayMode() const { return m_nDisplayMode; }
-  void SetDisplayMode(int mode) { m_nDisplayMode = mode; }
+  // How album songs are labelled. Set before a Refresh to scan in that mode;
+  // afterwards the View commands switch it.
+  tree::DisplayMode DisplayMode() const { return m_displayMode; }
+  void SetDisplayMode(tree::DisplayMode mode) { m_displayMode = mode; }
   // The details page the view fills (none: no details are shown or saved).
   void SetDataPage(GPropData* page) { m_pDataPage = page; }
   // Bytes of the selection, of all marked songs, and of the whole library (-1 until
@@ -196,7 +197,7 @@ class STreeView : public tree::TreeNotifications {
   std::int64_t LibrarySize() const { return m_nLibrarySize; }
 
  private:
-  int m_nDisplayMode = 0;
+  tree::DisplayMode m_displayMode = tree::DisplayMode::SongTitles;
   tree::TreeModel* m_pTree;
   GPropData* m_pDataPage = nullptr;
   TreeItem m_itemContext;  // the node of the right click in progress
@@ -220,12 +221,12 @@ class STreeView : public tree::TreeNotifications {
   void ReportUnreadCatalogues(const tree::ScanContext& context);
   void ReadCatalogue(tree::ScanContext& context, const std::string& folder, const std::string& file,
                      const std::vector<platform::DirEntry>& entries, std::unordered_set<std::string>& listed);
-  bool RenameVolume(const TreeItem& item, const std::string& text);
-  bool RenameFolder(const TreeItem& item, const std::string& text);
-  bool RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text);
-  bool RenameAlbum(const TreeItem& item, const std::string& oldLabel, const std::string& text);
-  bool RenameSongFile(const TreeItem& item, const std::string& text);
-  bool RenameAlbumSong(const TreeItem& item, const std::string& text);
+  tree::CommandResult RenameVolume(const TreeItem& item, const std::string& text);
+  tree::CommandResult RenameFolder(const TreeItem& item, const std::string& text);
+  tree::CommandResult RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text);
+  tree::CommandResult RenameAlbum(const TreeItem& item, const std::string& oldLabel, const std::string& text);
+  tree::CommandResult RenameSongFile(const TreeItem& item, const std::string& text);
+  tree::CommandResult RenameAlbumSong(const TreeItem& item, const std::string& text);
 
   tree::TreeModel m_tree;
   tree::CommandTarget* m_pFrame = nullptr;

@@ -24,7 +24,7 @@ class DeleteTest : public testing_support::LibraryFixture {
   }
   void Delete(const std::string& labels, int answer = platform::IDYES) {
     ui.messageAnswers = {answer};
-    CNodeDeleter(&view, view.Top()).Delete(Find(labels));
+    CNodeDeleter(&view, view.Top()).Delete(Find(labels)).Report();
   }
   bool Exists(const std::string& labels) {
     TreeItem node = view.Top();

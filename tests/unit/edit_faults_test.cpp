@@ -33,7 +33,7 @@ class EditFaultsTest : public testing_support::LibraryFixture {
   }
   void Delete(const std::string& labels, int answer = platform::IDYES) {
     ui.messageAnswers = {answer};
-    CNodeDeleter(&view, view.Top()).Delete(Find(labels));
+    CNodeDeleter(&view, view.Top()).Delete(Find(labels)).Report();
   }
   std::string LastMessage() const { return ui.Last().text; }
   std::string Volume() const { return "MUSIC (" + dir.path() + ")"; }
@@ -275,7 +275,7 @@ TEST_F(EditFaultsTest, SizesOfCaseTwinsAreTheirOwn) {
 TEST_F(EditFaultsTest, DisplayModeSwitchesGiveWhatAScanInThatModeGives) {
   Write("a/album.ini", "[Album:A]\nArtist=X\nT1=01.mp3\nT2=02.mp3, 02\nT3=03.mp3, Three\nT4=03.mp3, Again\n");
   for (const char* song : {"a/01.mp3", "a/02.mp3", "a/03.mp3"}) Song(song);
-  view.SetDisplayMode(1);
+  view.SetDisplayMode(tree::DisplayMode::FileNames);
   Scan();
   ExpectFreshScan();
   view.OnShowSongnames();

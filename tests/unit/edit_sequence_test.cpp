@@ -215,7 +215,7 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
       ui.messageAnswers = {yes ? platform::IDYES : platform::IDNO};
       songFileDeleted = view.GetNodeKind(node) == kSongNode && view.GetNodeKind(node.Parent()) != kAlbumNode;
       const std::string description = "delete " + PathOf(node) + (yes ? "" : " (answered no)");
-      CNodeDeleter(&view, view.Top()).Delete(node);
+      CNodeDeleter(&view, view.Top()).Delete(node).Report();
       changesAllowed = yes;
       return description;
     }

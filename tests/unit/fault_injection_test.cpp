@@ -34,7 +34,7 @@ class FaultInjectionTest : public testing_support::LibraryFixture, public ::test
           "\r\n[Album:Other]\r\nArtist=Someone\r\nT1=03.mp3, Thr\xE9\xE9\r\n");
     Write("b/album.ini", "[Album:B]\nArtist=The Band\nT1=04.mp3, Four\n");
     for (const char* song : {"a/01.mp3", "a/02.mp3", "a/03.mp3", "b/04.mp3"}) Song(song, 1);
-    view.SetDisplayMode(0);
+    view.SetDisplayMode(tree::DisplayMode::SongTitles);
     Scan();
     ui.messages.clear();
   }
@@ -47,7 +47,7 @@ class FaultInjectionTest : public testing_support::LibraryFixture, public ::test
   }
   void Delete(const std::string& labels) {
     ui.messageAnswers = {platform::IDYES};
-    CNodeDeleter(&view, view.Top()).Delete(Find(labels));
+    CNodeDeleter(&view, view.Top()).Delete(Find(labels)).Report();
   }
 
   bool ErrorShown() const {

@@ -68,7 +68,7 @@ TEST_F(ScanTest, BuildsArtistsAlbumsSongsAndLooseFiles) {
   EXPECT_TRUE(view.Tree()->IsExpanded(Find("Åsa").m_hItem));
   EXPECT_FALSE(view.Tree()->IsExpanded(Find("the band").m_hItem));
   EXPECT_EQ(view.Tree()->GetSelection(), view.Top().m_hItem);
-  EXPECT_EQ(view.DisplayMode(), 0);
+  EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::SongTitles);
 }
 
 TEST_F(ScanTest, ListedFilesAreFoundWithoutCaseAndWithoutTheirFolderPart) {
@@ -90,11 +90,11 @@ TEST_F(ScanTest, FileNameModeLabelsSongsByFile) {
   Write("a/album.ini", "[Album:A]\nArtist=X\nT1=01.mp3, Intro\nT2=02.mp3\n");
   Song("a/01.mp3");
   Song("a/02.mp3");
-  view.SetDisplayMode(1);
+  view.SetDisplayMode(tree::DisplayMode::FileNames);
   Scan();
   EXPECT_EQ(Find("X|A|01").Data(), "Intro");
   EXPECT_EQ(Find("X|A|02").Data(), "");
-  EXPECT_EQ(view.DisplayMode(), 1);
+  EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::FileNames);
 }
 
 TEST_F(ScanTest, WithoutCataloguesEverythingIsLooseAndFileNamesShow) {
@@ -102,10 +102,10 @@ TEST_F(ScanTest, WithoutCataloguesEverythingIsLooseAndFileNamesShow) {
   Song("a/01.mp3");
   for (const char* value : {"no", "maybe", ""}) {
     Setting("ReadAlbumIni", value);
-    view.SetDisplayMode(0);
+    view.SetDisplayMode(tree::DisplayMode::SongTitles);
     Scan();
     EXPECT_FALSE(view.HasArtists()) << value;
-    EXPECT_EQ(view.DisplayMode(), 1) << value;
+    EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::FileNames) << value;
     EXPECT_EQ(Find("MUSIC (" + dir.path() + ")|a|01").Data(), dir / "a/");
   }
   Setting("ReadAlbumIni", "yEs");

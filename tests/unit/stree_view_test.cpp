@@ -48,7 +48,7 @@ class STreeViewTest : public ::testing::Test {
 TEST_F(STreeViewTest, InitialUpdatePostsRefreshToTheFrame) {
   EXPECT_EQ(view.Top().Label(), "Artists");
   EXPECT_EQ(view.Top().Image(), kImageTop);
-  EXPECT_EQ(view.DisplayMode(), 0);
+  EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::SongTitles);
   EXPECT_TRUE(frame.commands.empty());
   while (platform::Ui().PumpOne()) {
   }
@@ -68,7 +68,7 @@ TEST_F(STreeViewTest, NamesOfSongsFollowTheDisplayMode) {
 
 TEST_F(STreeViewTest, SwitchingModesAndBackRestoresEverySong) {
   view.OnShowFilenames();
-  EXPECT_EQ(view.DisplayMode(), 1);
+  EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::FileNames);
   EXPECT_EQ(intro.Label(), "01 Intro");
   EXPECT_EQ(intro.Data(), "Intro: AC/DC tribute");
   EXPECT_EQ(loose.Label(), "loose one");
@@ -77,7 +77,7 @@ TEST_F(STreeViewTest, SwitchingModesAndBackRestoresEverySong) {
   EXPECT_EQ(intro.Label(), "01 Intro");
 
   view.OnShowSongnames();
-  EXPECT_EQ(view.DisplayMode(), 0);
+  EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::SongTitles);
   // A title with "/" and "." comes back whole.
   EXPECT_EQ(intro.Label(), "Intro: AC/DC tribute");
   EXPECT_EQ(intro.Data(), "01 Intro");
@@ -89,10 +89,10 @@ TEST_F(STreeViewTest, SwitchingModesAndBackRestoresEverySong) {
 TEST_F(STreeViewTest, SongnamesNeedArtists) {
   STreeView empty;
   empty.OnInitialUpdate();
-  empty.SetDisplayMode(1);
+  empty.SetDisplayMode(tree::DisplayMode::FileNames);
   empty.OnShowSongnames();  // only the top node: nothing, no message
   EXPECT_TRUE(hooks.messages.empty());
-  EXPECT_EQ(empty.DisplayMode(), 1);
+  EXPECT_EQ(empty.DisplayMode(), tree::DisplayMode::FileNames);
 
   empty.Top().AddChild("/", kImageFixedDrive).AddChild("a", kImageSong);
   empty.OnShowSongnames();
@@ -100,7 +100,7 @@ TEST_F(STreeViewTest, SongnamesNeedArtists) {
   EXPECT_EQ(hooks.Message(0).text, "You must use album.ini files to be\nable to view and edit songnames.");
   EXPECT_EQ(hooks.Message(0).caption, "Error");
   EXPECT_EQ(hooks.Message(0).type, platform::MB_OK | platform::MB_ICONEXCLAMATION);
-  EXPECT_EQ(empty.DisplayMode(), 1);
+  EXPECT_EQ(empty.DisplayMode(), tree::DisplayMode::FileNames);
   EXPECT_FALSE(empty.HasArtists());
   EXPECT_TRUE(view.HasArtists());
 }

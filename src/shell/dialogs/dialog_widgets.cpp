@@ -1,6 +1,7 @@
 #include "dialog_widgets.h"
 
 #include "res/resource_ids.h"
+#include "res/texts.h"
 
 #include <algorithm>
 
@@ -57,7 +58,7 @@ QIcon Arrow(bool up) {
 
 AddAlbumWidget::AddAlbumWidget(CAddAlbumDlg& dialog, QWidget* parent) : QDialog(parent), m_dialog(dialog) {
   setObjectName(QString::number(res::IDD_ADD_ALBUM));
-  setWindowTitle("Add album");
+  setWindowTitle(res::caption::kAddAlbum);
   const auto editableCombo = [this](int id) {
     auto* combo = Named(new QComboBox(this), id);
     combo->setEditable(true);
@@ -87,19 +88,19 @@ AddAlbumWidget::AddAlbumWidget(CAddAlbumDlg& dialog, QWidget* parent) : QDialog(
     l->setBuddy(buddy);
     return l;
   };
-  grid->addWidget(label("&Artist:", m_pArtist), 0, 0);
+  grid->addWidget(label(res::label::kArtist, m_pArtist), 0, 0);
   grid->addWidget(m_pArtist, 0, 1, 1, 2);
-  grid->addWidget(label("Al&bum.ini file:", m_pAlbumFile), 1, 0);
+  grid->addWidget(label(res::label::kAlbumFile, m_pAlbumFile), 1, 0);
   grid->setColumnStretch(1, 1);
   grid->addWidget(m_pAlbumFile, 1, 1);
   grid->addWidget(m_pBrowse, 1, 2);
-  grid->addWidget(label("Album&name:", m_pAlbum), 2, 0);
+  grid->addWidget(label(res::label::kAlbumName, m_pAlbum), 2, 0);
   grid->addWidget(m_pAlbum, 2, 1, 1, 2);
-  grid->addWidget(label("&Category:", m_pCategory), 3, 0);
+  grid->addWidget(label(res::label::kCategory, m_pCategory), 3, 0);
   grid->addWidget(m_pCategory, 3, 1, 1, 2);
-  grid->addWidget(label("&Year:", m_pYear), 4, 0);
+  grid->addWidget(label(res::label::kYear, m_pYear), 4, 0);
   grid->addWidget(m_pYear, 4, 1, 1, 2);
-  grid->addWidget(label("&Songs to add:", m_pSongs), 5, 0, 1, 3);
+  grid->addWidget(label(res::label::kSongsToAdd, m_pSongs), 5, 0, 1, 3);
   grid->addWidget(m_pSongs, 6, 0, 1, 3);
   grid->addWidget(buttons, 7, 0, 1, 3);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -176,7 +177,7 @@ void AddAlbumWidget::accept() {
 
 PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDialog(parent), m_dialog(dialog) {
   setObjectName(QString::number(res::IDD_PLAY_ORDER));
-  setWindowTitle("Play order");
+  setWindowTitle(res::caption::kPlayOrder);
   m_pArtists = Named(new QListWidget(this), res::IDC_ARTISTS);
   m_pAlbums = Named(new QListWidget(this), res::IDC_ALBUMS);
   m_pSongs = Named(new QListWidget(this), res::IDC_SONGS);
@@ -184,7 +185,7 @@ PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDial
   m_pMixLabel->hide();
   auto* columns = new QHBoxLayout;
   QListWidget* lists[] = {m_pArtists, m_pAlbums, m_pSongs};
-  const char* titles[] = {"&Artists:", "Albu&ms:", "S&ongs:"};
+  const char* titles[] = {res::label::kArtists, res::label::kAlbums, res::label::kSongs};
   for (int column = 0; column < 3; ++column) {
     // Each column lives in a widget of its own: a hidden column gives its width away.
     m_pColumns[column] = new QWidget(this);
@@ -216,7 +217,8 @@ PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDial
       });
     }
   }
-  const char* checkTexts[] = {"Shuffle songs", "Shuffle albums", "Shuffle artists", "Mix/show all albums", "Mix/show all songs"};
+  const char* checkTexts[] = {res::label::kShuffleSongs, res::label::kShuffleAlbums, res::label::kShuffleArtists,
+                              res::label::kMixAlbums, res::label::kMixSongs};
   for (int i = 0; i < 5; ++i) m_pChecks[i] = Named(new QCheckBox(checkTexts[i], this), res::IDC_SHUFFLE_SONGS + i);
   auto* checks = new QGridLayout;
   checks->addWidget(m_pChecks[2], 0, 0);
@@ -224,10 +226,10 @@ PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDial
   checks->addWidget(m_pChecks[3], 1, 1);
   checks->addWidget(m_pChecks[0], 0, 2);
   checks->addWidget(m_pChecks[4], 1, 2);
-  auto* play = Named(new QPushButton("&Play", this), static_cast<int>(res::ID_PLAY_NOW));
+  auto* play = Named(new QPushButton(res::label::kPlay, this), static_cast<int>(res::ID_PLAY_NOW));
   play->setDefault(true);
-  auto* shuffle = Named(new QPushButton("&Shuffle", this), res::IDC_SHUFFLE);
-  auto* cancel = Named(new QPushButton("Cancel", this), res::IDCANCEL);
+  auto* shuffle = Named(new QPushButton(res::label::kShuffle, this), res::IDC_SHUFFLE);
+  auto* cancel = Named(new QPushButton(res::label::kCancel, this), res::IDCANCEL);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   for (QPushButton* button : {play, shuffle, cancel}) buttons->addWidget(button);
@@ -327,35 +329,35 @@ void PlayOrderWidget::Push() {
 
 SettingsWidget::SettingsWidget(CSettingsDlg& dialog, QWidget* parent) : QDialog(parent), m_dialog(dialog) {
   setObjectName(QString::number(res::IDD_SETTINGS));
-  setWindowTitle("Settings");
+  setWindowTitle(res::caption::kSettings);
   m_pDecoder = Named(new QLineEdit(Q(dialog.m_strDecoder), this), res::IDC_DECODER);
   m_pDecoder->setMaxLength(static_cast<int>(CSettingsDlg::kMaxLength));
   auto* browse = Named(new QPushButton("...", this), res::IDC_BROWSE);
   m_pPlaylist = Named(new QLineEdit(Q(dialog.m_strPlaylist), this), res::IDC_PLAYLIST_FILE);
   m_pPlaylist->setMaxLength(static_cast<int>(CSettingsDlg::kMaxLength));
-  m_pLongFilenames = Named(new QCheckBox("&Supports long filenames", this), res::IDC_LONG_FILENAMES);
+  m_pLongFilenames = Named(new QCheckBox(res::label::kLongFilenames, this), res::IDC_LONG_FILENAMES);
   m_pLongFilenames->setChecked(dialog.m_bLongFilenames != 0);
-  m_pReadAlbumIni = Named(new QCheckBox("&Read album.ini files during scan", this), res::IDC_READ_ALBUM_INI);
+  m_pReadAlbumIni = Named(new QCheckBox(res::label::kReadAlbumIni, this), res::IDC_READ_ALBUM_INI);
   m_pReadAlbumIni->setChecked(dialog.m_bReadAlbumIni != 0);
 
   // A real path fits in the decoder field; "..." stays small.
   m_pDecoder->setMinimumWidth(m_pDecoder->fontMetrics().horizontalAdvance(QString(48, 'x')));
   browse->setFixedWidth(browse->fontMetrics().horizontalAdvance("...") + 24);
-  auto* decoderGroup = new QGroupBox("&Decoder", this);
+  auto* decoderGroup = new QGroupBox(res::label::kDecoder, this);
   auto* decoderGrid = new QGridLayout(decoderGroup);
   decoderGrid->setColumnStretch(0, 1);
   decoderGrid->addWidget(m_pDecoder, 0, 0);
   decoderGrid->addWidget(browse, 0, 1);
-  decoderGrid->addWidget(new QLabel("Playlist filename:", this), 1, 0, 1, 2);
+  decoderGrid->addWidget(new QLabel(res::label::kPlaylistFilename, this), 1, 0, 1, 2);
   decoderGrid->addWidget(m_pPlaylist, 2, 0);
   decoderGrid->addWidget(m_pLongFilenames, 3, 0, 1, 2);
-  auto* other = new QGroupBox("Other", this);
+  auto* other = new QGroupBox(res::label::kOther, this);
   auto* otherBox = new QVBoxLayout(other);
   otherBox->addWidget(m_pReadAlbumIni);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText("&OK");
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QString::number(res::IDOK));
-  buttons->button(QDialogButtonBox::Cancel)->setText("&Cancel");
+  buttons->button(QDialogButtonBox::Cancel)->setText(res::label::kCancelKey);
   buttons->button(QDialogButtonBox::Cancel)->setObjectName(QString::number(res::IDCANCEL));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(decoderGroup);
