@@ -1,99 +1,140 @@
-// A Refresh of a large library against the floor: listing the same tree with
-// opendir/readdir and reading every catalogue once, in the same process, with the
-// page cache warm. Also the peak memory per tree node.
-// Usage: scan_bench [LIBRARY]   (without one, the default library is generated first)
-#include <dirent.h>
+// The scan against the floor: `scan_floor` (readdir and catalogue reads, in C) and
+// `melodeck-tool tree` run as programs on the same library, best of 5 each. Prints
+// wall and CPU (user + sys) times, their ratios and the tree's peak memory per node
+// above a run on an empty folder.
+// Usage: scan_bench [--cold] [LIBRARY]   (without one, the default library is generated)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
+#include <vector>
 
-#include "bench_timing.h"
 #include "library_generator.h"
-#include "platform/text.h"
 #include "res/command_line.h"
-#include "platform/ui_hooks.h"
 #include "temp_dir.h"
-#include "tree/stree_view.h"
 
 namespace {
 
-// Lists every folder and reads every album.ini; returns the number of entries seen.
-std::size_t Floor(const std::string& folder) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return 0;
-  std::size_t entries = 0;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    ++entries;
-    if (entry->d_type == DT_DIR) {
-      entries += Floor(folder + name + "/");
-    } else if (platform::EqualsNoCase(name, "album.ini")) {
-      std::ifstream in(folder + name, std::ios::binary);
-      std::ostringstream contents;
-      contents << in.rdbuf();
-    }
+struct Run {
+  double wall = 0;
+  double cpu = 0;
+  long peakKilobytes = 0;
+};
+
+// Runs the program with its standard output going to outputPath.
+Run RunProgram(const std::vector<std::string>& args, const std::string& outputPath = "/dev/null") {
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(out, 1);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
   }
-  ::closedir(dir);
-  return entries;
+  int status = 0;
+  rusage usage{};
+  ::wait4(child, &status, 0, &usage);
+  Run run;
+  run.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+  run.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  run.peakKilobytes = usage.ru_maxrss;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::cerr << "failed: " << args.front() << '\n';
+  return run;
 }
 
-long StatusKilobytes(const char* field) {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
+// Empties the page cache when this process may (as root); false otherwise.
+bool DropCaches() {
+  ::sync();
+  std::ofstream drop("/proc/sys/vm/drop_caches");
+  drop << "3\n";
+  drop.flush();
+  return static_cast<bool>(drop);
+}
+
+// The best wall time, CPU time and peak memory of several runs, each the least seen.
+Run Best(int runs, const std::vector<std::string>& args, bool cold) {
+  Run best{1e100, 1e100, 1L << 40};
+  for (int i = 0; i < runs; ++i) {
+    if (cold) DropCaches();
+    const Run run = RunProgram(args);
+    best.wall = std::min(best.wall, run.wall);
+    best.cpu = std::min(best.cpu, run.cpu);
+    best.peakKilobytes = std::min(best.peakKilobytes, run.peakKilobytes);
   }
-  return 0;
+  return best;
+}
+
+std::size_t CountLines(const std::string& path) {
+  std::ifstream in(path);
+  return static_cast<std::size_t>(std::count(std::istreambuf_iterator<char>(in), {}, '\n'));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   constexpr const char* kUsage =
-      "usage: scan_bench [LIBRARY]\nTimes a Refresh of LIBRARY (without one, a generated library) against the floor.\n";
-  if (const auto status = res::HandleCommonOptions(argc, argv, "scan_bench", kUsage, {}, 1)) return *status;
+      "usage: scan_bench [--cold] [LIBRARY]\n"
+      "Times melodeck-tool tree on LIBRARY (without one, a generated library) against the floor.\n"
+      "  --cold  also times both with the page cache dropped first (needs root)\n";
+  if (const auto status = res::HandleCommonOptions(argc, argv, "scan_bench", kUsage, {"--cold"}, 2)) return *status;
+  bool cold = false;
+  std::string library;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--cold") {
+      cold = true;
+    } else {
+      library = argv[i];
+    }
+  }
   testing_support::TempDir scratch;
-  std::string library = argc > 1 ? std::string(argv[1]) : scratch / "library/";
-  if (library.back() != '/') library += '/';
-  if (argc <= 1) {
+  if (library.empty()) {
+    library = scratch / "library/";
     std::cout << "generating the library..." << std::endl;
     const GeneratedLibrary made = GenerateLibrary(library, LibraryShape{});
     std::cout << made.files << " files in " << made.folders << " folders" << std::endl;
   }
-  Floor(library);  // warm the page cache
+  if (library.back() != '/') library += '/';
+  const std::string empty = scratch / "empty/";
+  std::filesystem::create_directories(empty);
 
-  STreeView view;
-  view.SetSettingsPaths(scratch.path(), scratch / "Melodeck.ini");
-  view.OnInitialUpdate();
+  const std::vector<std::string> floorArgs = {SCAN_FLOOR, library};
+  const std::vector<std::string> treeArgs = {MELODECK_TOOL, "tree", library};
+  RunProgram(floorArgs);  // warms the page cache
+  const std::string listing = scratch / "tree.txt";
+  RunProgram(treeArgs, listing);
+  const std::size_t nodes = CountLines(listing);
 
-  const long rssBefore = StatusKilobytes("VmRSS:");
-  view.Refresh(library);
-  const long peak = StatusKilobytes("VmHWM:");
-  const std::size_t nodes = view.Tree()->Count();
-
-  const auto pump = [] {
-    while (platform::Ui().PumpOne()) {
-    }
-  };
-  pump();
-  const double floor = BestSeconds(3, [&] { Floor(library); });
-  const double scan = BestSeconds(3, [&] { view.Refresh(library); });
-  // The library's size, summed in a message posted by the Refresh once the tree shows.
-  const double withSize = BestSeconds(3, [&] {
-    view.Refresh(library);
-    pump();
-  });
+  const Run floor = Best(5, floorArgs, false);
+  const Run tree = Best(5, treeArgs, false);
+  const Run none = Best(5, {MELODECK_TOOL, "tree", empty}, false);
+  const double bytesPerNode =
+      static_cast<double>(tree.peakKilobytes - none.peakKilobytes) * 1024.0 / static_cast<double>(nodes);
   std::printf("nodes %zu\n", nodes);
-  std::printf("floor (readdir + read catalogues) %8.3f s\n", floor);
-  std::printf("Refresh                           %8.3f s\n", scan);
-  std::printf("Refresh and the library size pass %8.3f s (ratio %.2f)\n", withSize, withSize / floor);
-  std::printf("scan ratio (target at most 2.0): %.2f\n", scan / floor);
-  std::printf("peak memory per node (target at most 250 bytes): %.0f bytes\n",
-              static_cast<double>(peak - rssBefore) * 1024.0 / static_cast<double>(nodes));
-
+  std::printf("floor: wall %.3f s, cpu %.3f s\n", floor.wall, floor.cpu);
+  std::printf("tree:  wall %.3f s, cpu %.3f s, peak %ld KiB (empty run %ld KiB)\n", tree.wall, tree.cpu,
+              tree.peakKilobytes, none.peakKilobytes);
+  if (cold) {
+    if (DropCaches()) {
+      const Run coldFloor = Best(3, floorArgs, true);
+      const Run coldTree = Best(3, treeArgs, true);
+      std::printf("cold_floor_wall_s=%.3f cold_floor_cpu_s=%.3f cold_tree_wall_s=%.3f cold_tree_cpu_s=%.3f\n",
+                  coldFloor.wall, coldFloor.cpu, coldTree.wall, coldTree.cpu);
+    } else {
+      std::printf("cold: the page cache cannot be dropped (not root)\n");
+    }
+  }
   // One catalogue of 100,000 songs: its song keys are read in one pass.
   const std::string big = scratch / "big/";
   std::string catalogue = "[Album:Everything]\nArtist=Everyone\n";
@@ -102,7 +143,9 @@ int main(int argc, char** argv) {
     catalogue += "T" + std::to_string(n) + "=song" + std::to_string(n) + ".mp3, Song " + std::to_string(n) + "\n";
   }
   testing_support::WriteFile(big + "album.ini", catalogue);
-  const double bigScan = BestSeconds(3, [&] { view.Refresh(big); });
-  std::printf("big_catalogue_songs=%d big_catalogue_scan_s=%.3f\n", kBigSongs, bigScan);
+  const Run bigScan = Best(3, {MELODECK_TOOL, "tree", big}, false);
+  std::printf("big_catalogue_songs=%d big_catalogue_scan_s=%.3f\n", kBigSongs, bigScan.wall);
+  std::printf("floor_cpu_s=%.3f tree_cpu_s=%.3f cpu_ratio=%.2f wall_ratio=%.2f bytes_per_node=%.0f\n", floor.cpu,
+              tree.cpu, tree.cpu / floor.cpu, tree.wall / floor.wall, bytesPerNode);
   return 0;
 }

@@ -121,7 +121,7 @@ class EditSession : public tree::PopupDelegate {
       return true;
     }
     if (name == "tree" && count == 1) {
-      std::cout << DumpTree(m_view, m_view.Top());
+      WriteTree(std::cout, m_view, m_view.Top());
       return true;
     }
     std::cout << "error: not a command: " << EscapeBytes(fields.empty() ? std::string() : fields[0]) << '\n';

@@ -41,6 +41,6 @@ int RunTreeCommand(const std::vector<std::string>& args) {
   if (!arguments) return 2;
   STreeView view;
   RefreshAsMelodeck(view, *arguments);
-  std::cout << DumpTree(view, view.Top());
+  WriteTree(std::cout, view, view.Top());
   return 0;
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <unordered_map>
 
 #include "text/gstring.h"
 #include "platform/profile.h"
@@ -21,10 +20,21 @@ std::string_view SongKeyNumber(std::string_view key) {
                                                                                                   : std::string_view{};
 }
 
-std::string TrimmedField(const GString& value, int index) {
-  GString field = value.Field(index, ",");
-  field.Trim(" ");
-  return field;
+std::string_view TrimmedField(std::string_view value, size_t index) {
+  std::string_view field = text::FieldOf(value, index, ",");
+  const size_t first = field.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return field.substr(first, field.find_last_not_of(' ') - first + 1);
+}
+
+// The number of a song key's digits; 0 when it is larger than limit.
+size_t SongNumber(std::string_view digits, size_t limit) {
+  size_t n = 0;
+  for (const char digit : digits) {
+    n = n * 10 + static_cast<size_t>(digit - '0');
+    if (n > limit) return 0;
+  }
+  return n;
 }
 
 }  // namespace
@@ -56,32 +66,32 @@ std::string AlbumNameOfSection(std::string_view section) {
 std::string SectionOfAlbum(std::string_view albumName) { return "Album:" + std::string(albumName); }
 
 std::string FileTitleOfField(std::string_view field) {
-  std::string path(field);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return GString(path).FileNamePart(false);
+  const size_t slash = field.find_last_of("/\\");
+  std::string_view name = slash == std::string_view::npos ? field : field.substr(slash + 1);
+  return std::string(name.substr(0, name.rfind('.')));
 }
 
 std::vector<SongEntryLine> ReadSongEntries(const platform::ProfileDocument& doc, std::string_view sectionName) {
   std::vector<SongEntryLine> entries;
   const platform::ProfileDocument::Section* section = doc.FindSection(sectionName);
   if (!section) return entries;
-  // The first line of each song key, by its number.
-  std::unordered_map<std::string_view, size_t> lines;
+  // The first line of each song key, by its number. Numbers past the count of lines
+  // cannot be reached counting up from 1.
   const auto& all = doc.Lines();
+  const size_t limit = section->end - section->header;
+  std::vector<size_t> lineOf(limit + 1, 0);
   for (size_t i = section->header + 1; i < section->end; ++i) {
     if (all[i].kind != platform::ProfileDocument::LineKind::Key) continue;
-    const std::string_view number = SongKeyNumber(all[i].name);
-    if (!number.empty()) lines.emplace(number, i);
+    const size_t number = SongNumber(SongKeyNumber(all[i].name), limit);
+    if (number != 0 && lineOf[number] == 0) lineOf[number] = i;
   }
-  for (size_t n = 1;; ++n) {
-    const auto found = lines.find(std::to_string(n));
-    if (found == lines.end()) break;
-    const auto& line = all[found->second];
-    GString value = platform::UnquoteProfileValue(line.value);
+  for (size_t n = 1; n <= limit && lineOf[n] != 0; ++n) {
+    const auto& line = all[lineOf[n]];
+    std::string value = platform::UnquoteProfileValue(line.value);
     if (value.empty()) break;
     SongEntryLine entry;
     entry.key = line.name;
-    entry.line = found->second;
+    entry.line = lineOf[n];
     entry.fileTitle = FileTitleOfField(TrimmedField(value, 1));
     entry.title = TrimmedField(value, 2);
     entry.value = std::move(value);
@@ -117,8 +127,8 @@ int LeadingNumber(const std::string& text) {
 }
 
 SongFields ParseSongFields(const std::string& value) {
-  const GString text(value);
-  return {TrimmedField(text, 3), LeadingNumber(text.Field(4, ",")), TrimmedField(text, 5)};
+  return {std::string(TrimmedField(value, 3)), LeadingNumber(std::string(text::FieldOf(value, 4, ","))),
+          std::string(TrimmedField(value, 5))};
 }
 
 std::string FindSongKey(const std::string& section, const std::string& fileName, const std::string& catalogue) {

@@ -174,12 +174,23 @@ std::string UpperUtf8(std::string_view utf8) {
   return out;
 }
 
+namespace {
+
+// Upper case of each ASCII character, for the comparisons' fast path.
+constexpr auto kAsciiUpper = [] {
+  std::array<unsigned char, 128> table{};
+  for (unsigned c = 0; c < 128; ++c) table[c] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
+  return table;
+}();
+
+}  // namespace
+
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
     const unsigned char x = a[i], y = b[j];
     if (x < 0x80 && y < 0x80) {  // fast path for ASCII
-      if (UpperCodePoint(x) != UpperCodePoint(y)) return false;
+      if (kAsciiUpper[x] != kAsciiUpper[y]) return false;
       ++i, ++j;
       continue;
     }
@@ -198,7 +209,7 @@ int CompareNoCase(std::string_view a, std::string_view b) {
   while (i < a.size() && j < b.size()) {
     const unsigned char ca = a[i], cb = b[j];
     if (ca < 0x80 && cb < 0x80) {  // fast path for ASCII
-      const char32_t x = UpperCodePoint(ca), y = UpperCodePoint(cb);
+      const unsigned char x = kAsciiUpper[ca], y = kAsciiUpper[cb];
       if (x != y) return x < y ? -1 : 1;
       ++i, ++j;
       continue;

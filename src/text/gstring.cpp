@@ -1,6 +1,6 @@
 #include "text/gstring.h"
 
-#include <vector>
+#include <string_view>
 
 #include "platform/profile.h"
 
@@ -24,37 +24,52 @@ int GString::FormatList(const char* format, std::span<const text::FormatArg> arg
 
 namespace {
 
-// Start of every field: field 1 at 0, then the first non-delimiter after each run.
-std::vector<size_t> FieldStarts(const std::string& text, std::string_view delimiters) {
-  std::vector<size_t> starts{0};
+// Where field index (from 1) of the text begins: field 1 at 0, then the first
+// non-delimiter after each run of delimiters. With index 0, counts the fields into
+// *count instead. npos when there is no such field.
+size_t FieldStart(std::string_view text, std::string_view delimiters, size_t index, size_t* count = nullptr) {
+  size_t field = 1;
+  if (index == 1) return 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (delimiters.find(text[i]) != std::string_view::npos) {
-      size_t j = i;
-      while (j < text.size() && delimiters.find(text[j]) != std::string_view::npos) ++j;
-      if (j < text.size()) starts.push_back(j);
-      i = j;
-    }
+    if (delimiters.find(text[i]) == std::string_view::npos) continue;
+    size_t j = i;
+    while (j < text.size() && delimiters.find(text[j]) != std::string_view::npos) ++j;
+    if (j < text.size() && ++field == index) return j;
+    i = j;
   }
-  return starts;
+  if (count) *count = field;
+  return std::string_view::npos;
 }
 
 }  // namespace
 
+namespace text {
+
+std::string_view FieldOf(std::string_view text, size_t index, std::string_view delimiters) {
+  if (index == 0) return {};
+  const size_t begin = FieldStart(text, delimiters, index);
+  if (begin == std::string_view::npos) return {};
+  size_t end = begin;
+  while (end < text.size() && delimiters.find(text[end]) == std::string_view::npos) ++end;
+  return text.substr(begin, end - begin);
+}
+
+}  // namespace text
+
 GString GString::Field(int index, const char* delimiters) const {
   const std::string_view set = delimiters ? delimiters : "";
-  const std::vector<size_t> starts = FieldStarts(*this, set);
-  if (index == -1) return GString(std::to_string(starts.size()));
-  if (index <= 0 || static_cast<size_t>(index) > starts.size()) return {};
-  const size_t begin = starts[static_cast<size_t>(index) - 1];
-  size_t end = begin;
-  while (end < size() && set.find((*this)[end]) == std::string_view::npos) ++end;
-  return GString(substr(begin, end - begin));
+  if (index == -1) {
+    size_t count = 0;
+    FieldStart(*this, set, 0, &count);
+    return GString(std::to_string(count));
+  }
+  if (index <= 0) return {};
+  return GString(std::string(text::FieldOf(*this, static_cast<size_t>(index), set)));
 }
 
 size_t GString::FieldOffset(int index, const char* delimiters) const {
-  const std::vector<size_t> starts = FieldStarts(*this, delimiters ? delimiters : "");
-  if (index <= 0 || static_cast<size_t>(index) > starts.size()) return npos;
-  return starts[static_cast<size_t>(index) - 1];
+  if (index <= 0) return npos;
+  return FieldStart(*this, delimiters ? delimiters : "", static_cast<size_t>(index));
 }
 
 unsigned short GString::FieldCount(const char* delimiters) const {

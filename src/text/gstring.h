@@ -4,6 +4,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "text/format_text.h"
 
@@ -54,3 +55,10 @@ class GString : public std::string {
   int ReadProfileString(const char* section, const char* key, const char* defaultValue,
                         const char* file, int capacity);
 };
+
+namespace text {
+
+// Field index (from 1) of the text, as GString::Field reads it, without a copy.
+std::string_view FieldOf(std::string_view text, size_t index, std::string_view delimiters);
+
+}  // namespace text

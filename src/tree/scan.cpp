@@ -77,6 +77,7 @@ void STreeView::Refresh(const GString& pathList) {
   const std::string topLabel(m_itemTop.Label());
   m_nMarkedSize = 0;
   DeleteBranch(m_itemTop, true);
+  m_pTree->CompactTexts();  // the texts of the old tree go with it
   m_pTree->SetLabel(m_itemTop.m_hItem, res::node::kScanning);
   m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
 

@@ -3,9 +3,12 @@
 // prints this; tests compare whole trees with it.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 class STreeView;
 class TreeItem;
 
 std::string DumpTree(STreeView& view, const TreeItem& item);
+// The same text written to the stream as it is made.
+void WriteTree(std::ostream& stream, STreeView& view, const TreeItem& item);

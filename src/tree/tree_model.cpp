@@ -1,7 +1,6 @@
 #include "tree/tree_model.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/text.h"
 
@@ -13,19 +12,13 @@ constexpr std::uint32_t kIndexMask = (1u << kIndexBits) - 1;
 // Parents with more children than this get a label index on their first lookup.
 constexpr std::size_t kIndexThreshold = 16;
 
-// A heap copy of the text with exactly its length plus a terminator.
-std::unique_ptr<char[]> CopyText(std::string_view text) {
-  auto copy = std::make_unique<char[]>(text.size() + 1);
-  if (!text.empty()) std::memcpy(copy.get(), text.data(), text.size());
-  copy[text.size()] = '\0';
-  return copy;
-}
-
 }  // namespace
 
 struct TreeModel::Node {
-  std::unique_ptr<char[]> label;
-  std::unique_ptr<char[]> data;  // null: no node data text
+  const char* label = "";
+  const char* data = nullptr;  // null: no node data text
+  std::uint32_t labelLength = 0;
+  std::uint32_t dataLength = 0;
   std::vector<Handle> children;
   Handle parent = kNullHandle;
   std::uint32_t row = 0;
@@ -45,8 +38,8 @@ TreeModel::Node* TreeModel::Get(Handle item) {
 
 const TreeModel::Node* TreeModel::Get(Handle item) const {
   const std::uint32_t index = (item & kIndexMask);
-  if (index == 0 || index > m_nodes.size()) return nullptr;
-  const Node& node = m_nodes[index - 1];
+  if (index == 0 || index > m_nNodes) return nullptr;
+  const Node& node = m_nodeBlocks[(index - 1) / kNodesPerBlock][(index - 1) % kNodesPerBlock];
   if (!node.alive || node.generation != (item >> kIndexBits)) return nullptr;
   return &node;
 }
@@ -78,12 +71,14 @@ Handle TreeModel::InsertItem(Handle parent, std::string_view label, int image) {
     index = m_free.back();
     m_free.pop_back();
   } else {
-    m_nodes.emplace_back();
-    index = static_cast<std::uint32_t>(m_nodes.size());
+    if (m_nNodes % kNodesPerBlock == 0) m_nodeBlocks.push_back(std::make_unique<Node[]>(kNodesPerBlock));
+    index = ++m_nNodes;
   }
-  Node& node = m_nodes[index - 1];
+  Node& node = m_nodeBlocks[(index - 1) / kNodesPerBlock][(index - 1) % kNodesPerBlock];
   node.alive = true;
-  node.label = CopyText(label);
+  const std::string_view stored = m_texts.Add(label);
+  node.label = stored.data();
+  node.labelLength = static_cast<std::uint32_t>(stored.size());
   node.image = static_cast<std::uint8_t>(image);
   node.parent = parent;
   const Handle handle = index | (Handle{node.generation} << kIndexBits);
@@ -170,14 +165,16 @@ std::size_t TreeModel::RowOf(Handle item) const {
 
 std::string_view TreeModel::GetLabel(Handle item) const {
   const Node* node = Get(item);
-  return node ? std::string_view(node->label.get()) : std::string_view();
+  return node ? std::string_view(node->label, node->labelLength) : std::string_view();
 }
 
 void TreeModel::SetLabel(Handle item, std::string_view label) {
   Node* node = Get(item);
   if (!node) return;
   IndexErase(node->parent, item);
-  node->label = CopyText(label);
+  const std::string_view stored = m_texts.Add(label);
+  node->label = stored.data();
+  node->labelLength = static_cast<std::uint32_t>(stored.size());
   IndexInsert(node->parent, item);
   if (auto* observer = Observer()) observer->OnChanged(item);
 }
@@ -209,13 +206,22 @@ void TreeModel::SetOverlay(Handle item, unsigned overlay) {
 std::optional<std::string_view> TreeModel::GetData(Handle item) const {
   const Node* node = Get(item);
   if (!node || !node->data) return std::nullopt;
-  return std::string_view(node->data.get());
+  return std::string_view(node->data, node->dataLength);
 }
 
 void TreeModel::SetData(Handle item, std::optional<std::string_view> data) {
   Node* node = Get(item);
   if (!node) return;
-  node->data = data ? CopyText(*data) : nullptr;
+  if (!data) {
+    node->data = nullptr;
+    node->dataLength = 0;
+  } else {
+    // Songs of a loose folder repeat its path: equal texts in a row are stored once.
+    const std::string_view cut = data->substr(0, data->find('\0'));
+    if (m_lastData.data() == nullptr || cut != m_lastData) m_lastData = m_texts.Add(cut);
+    node->data = m_lastData.data();
+    node->dataLength = static_cast<std::uint32_t>(m_lastData.size());
+  }
   if (auto* observer = Observer()) observer->OnChanged(item);
 }
 
@@ -247,6 +253,22 @@ bool TreeModel::SelectItem(Handle item) {
   if (auto* observer = Observer()) observer->OnSelectionChanged(item);
   if (m_pOwner) m_pOwner->OnSelChanged(old, item);
   return true;
+}
+
+void TreeModel::CompactTexts() {
+  TextStore fresh;
+  m_lastData = {};
+  for (std::uint32_t index = 1; index <= m_nNodes; ++index) {
+    Node& node = m_nodeBlocks[(index - 1) / kNodesPerBlock][(index - 1) % kNodesPerBlock];
+    if (!node.alive) continue;
+    const std::string_view label = fresh.Add({node.label, node.labelLength});
+    node.label = label.data();
+    if (node.data) {
+      const std::string_view data = fresh.Add({node.data, node.dataLength});
+      node.data = data.data();
+    }
+  }
+  m_texts = std::move(fresh);
 }
 
 void TreeModel::SortChildren(Handle parent, std::size_t count) {

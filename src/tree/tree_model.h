@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "tree/text_store.h"
+
 namespace tree {
 
 using Handle = std::uint32_t;
@@ -100,6 +102,11 @@ class TreeModel {
   // Tells the owner before and after; false when the owner refused.
   bool SelectItem(Handle item);
 
+  // Gathers the texts of the live nodes into a new store and drops the old one, with
+  // the texts of changed and deleted nodes. Views of labels and data taken before
+  // are invalid afterwards.
+  void CompactTexts();
+
   // Sorts the first count children (all by default) by label as directory listings
   // are ordered; the order of equal labels is kept.
   void SortChildren(Handle parent, std::size_t count = static_cast<std::size_t>(-1));
@@ -118,7 +125,13 @@ class TreeModel {
   void IndexErase(Handle parent, Handle child) const;
   TreeObserver* Observer() const { return m_nBatchDepth == 0 ? m_pObserver : nullptr; }
 
-  std::vector<Node> m_nodes;
+  // Nodes in blocks of kNodesPerBlock that never move; node index i (from 1) is
+  // entry (i - 1) % kNodesPerBlock of block (i - 1) / kNodesPerBlock.
+  static constexpr std::uint32_t kNodesPerBlock = 4096;
+  std::vector<std::unique_ptr<Node[]>> m_nodeBlocks;
+  std::uint32_t m_nNodes = 0;
+  TextStore m_texts;
+  std::string_view m_lastData;  // the data text stored last, shared by equal ones
   std::vector<std::uint32_t> m_free;
   std::vector<Handle> m_roots;
   std::size_t m_nLive = 0;

@@ -165,3 +165,42 @@ TEST(TreeModelTest, FindsChildrenWithoutCaseAmongThousands) {
 }
 
 }  // namespace
+
+TEST(TreeModelTest, TextsStayWhatWasStoredThroughGrowthEditsAndCompaction) {
+  TreeModel model;
+  const Handle root = model.InsertItem(kNullHandle, "Artists", 4);
+  const std::string huge(200000, 'x');  // longer than a block of the text store
+  std::vector<Handle> songs;
+  for (int i = 0; i < 20000; ++i) {
+    const Handle song = model.InsertItem(root, "song " + std::to_string(i), 20);
+    model.SetData(song, i % 2 ? std::string_view("/music/folder/") : std::string_view("title " + std::to_string(i)));
+    songs.push_back(song);
+  }
+  const Handle big = model.InsertItem(root, huge, 20);
+  model.SetData(big, std::string_view());
+  model.SetLabel(songs[5], "renamed");
+  model.SetData(songs[6], std::nullopt);
+  // A NUL ends a label or data text, as it ends a C string.
+  model.SetLabel(songs[7], std::string_view("cut\0here", 8));
+  model.DeleteItem(songs[8]);
+
+  const auto check = [&] {
+    EXPECT_EQ(model.GetLabel(songs[0]), "song 0");
+    EXPECT_EQ(model.GetData(songs[0]), "title 0");
+    EXPECT_EQ(model.GetData(songs[19999]), "/music/folder/");
+    EXPECT_EQ(model.GetLabel(songs[5]), "renamed");
+    EXPECT_EQ(model.GetData(songs[6]), std::nullopt);
+    EXPECT_EQ(model.GetLabel(songs[7]), "cut");
+    EXPECT_EQ(model.GetLabel(big), huge);
+    EXPECT_EQ(model.GetData(big), "");  // empty data is data, unlike none
+    EXPECT_FALSE(model.IsValid(songs[8]));
+  };
+  check();
+  EXPECT_EQ(model.Count(), 20001u);
+  model.CompactTexts();
+  check();
+  const Handle later = model.InsertItem(root, "after", 20);
+  model.SetData(later, "/music/folder/");
+  EXPECT_EQ(model.GetData(later), "/music/folder/");
+  check();
+}
