@@ -302,6 +302,16 @@ std::string ResolveCase(const std::string& path) {
   return resolved;
 }
 
+std::string ResolveCaseIn(const std::string& folder, const std::vector<DirEntry>& entries, std::string_view name) {
+  const DirEntry* first = FindEntryNoCase(entries, name);
+  if (!first) return folder + std::string(name);
+  // Case twins stand together, the smallest first.
+  for (const DirEntry* twin = first; twin != entries.data() + entries.size() && EqualsNoCase(twin->name, name); ++twin) {
+    if (twin->name == name) return folder + std::string(name);
+  }
+  return folder + first->name;
+}
+
 ReadResult ReadRegularFile(const std::string& path, std::string& contents, std::uint64_t maxSize) {
   contents.clear();
   // Opening without blocking lets a FIFO be looked at without waiting for a writer.

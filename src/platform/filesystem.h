@@ -75,6 +75,9 @@ std::string CurrentDirectory();
 // matched against the folder's entries without regard to case (first in byte order).
 // Components that match nothing are kept as given.
 std::string ResolveCase(const std::string& path);
+// The path ResolveCase gives for a file name in a folder spelled as on disk, from a
+// listing of that folder: no call to the file system.
+std::string ResolveCaseIn(const std::string& folder, const std::vector<DirEntry>& entries, std::string_view name);
 
 enum class ReadResult { Done, Missing, NotRegular, TooLarge, Failed };
 // Reads a regular file whole. A FIFO, a device or a link to one is never opened for

@@ -51,35 +51,38 @@ int STreeView::UpdateMarkFromChildren(const TreeItem& item) {
   return result;
 }
 
-int STreeView::SetMark(const TreeItem& item, bool marked) {
-  if (GetMark(item) == 3) return 0;
+void STreeView::MarkSubtree(const TreeItem& item, bool marked) {
   const unsigned wanted = marked ? kOverlayMarked : kOverlayNone;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     if (child.HasChildren()) {
-      SetMark(child, marked);
+      if (GetMark(child) != 3) MarkSubtree(child, marked);
     } else if (GetMark(child) != 3 && m_pTree->GetOverlay(child.m_hItem) != wanted) {
       m_pTree->SetOverlay(child.m_hItem, wanted);
       OnMarkChanged(marked, &child);
     }
   }
-  const unsigned before = m_pTree->GetOverlay(item.m_hItem);
+  UpdateMarkFromChildren(item);
+}
+
+int STreeView::SetMark(const TreeItem& item, bool marked) {
+  if (GetMark(item) == 3) return 0;
+  // The node and everything beneath it first, then its ancestors once: each node is
+  // visited once, however large the branch.
   int result = marked ? 1 : 0;
   if (item.HasChildren()) {
-    result = UpdateMarkFromChildren(item);
-  } else {
+    MarkSubtree(item, marked);
+    result = GetMark(item);
+  } else if (const unsigned wanted = marked ? kOverlayMarked : kOverlayNone; m_pTree->GetOverlay(item.m_hItem) != wanted) {
     m_pTree->SetOverlay(item.m_hItem, wanted);
-  }
-  if (m_pTree->GetOverlay(item.m_hItem) != before) {
     OnMarkChanged(marked, &item);
-    // Ancestors follow, up to the top node.
-    for (TreeItem node = item; !node.IsNull() && node.m_hItem != m_pTree->GetRoot();) {
-      node = node.Parent();
-      if (node.IsNull()) break;
-      if (result == 2) {
-        m_pTree->SetOverlay(node.m_hItem, kOverlayPartlyMarked);
-      } else {
-        UpdateMarkFromChildren(node);
-      }
+  }
+  for (TreeItem node = item; !node.IsNull() && node.m_hItem != m_pTree->GetRoot();) {
+    node = node.Parent();
+    if (node.IsNull()) break;
+    if (result == 2) {
+      m_pTree->SetOverlay(node.m_hItem, kOverlayPartlyMarked);
+    } else {
+      UpdateMarkFromChildren(node);
     }
   }
   return result;

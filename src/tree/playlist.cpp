@@ -18,6 +18,9 @@ std::string STreeView::SongPath(const TreeItem& song) const {
 }
 
 void STreeView::CollectSongPaths(const TreeItem& node, bool all, std::vector<std::string>& paths) {
+  // The songs' names are resolved from one listing of their folder, not one look-up each.
+  const std::string folder(node.Data().value_or(""));
+  std::optional<std::optional<std::vector<platform::DirEntry>>> listing;
   for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const int mark = GetMark(child);
     if (mark == 3) continue;
@@ -26,7 +29,8 @@ void STreeView::CollectSongPaths(const TreeItem& node, bool all, std::vector<std
       // albums adds nothing.
       if (mark == 1 || mark == 2 || all) CollectSongPaths(child, all, paths);
     } else if (mark == 1 || all) {
-      paths.push_back(SongPath(child));
+      if (!listing) listing = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
+      paths.push_back(*listing ? platform::ResolveCaseIn(folder, **listing, GetNodeName(child, true)) : SongPath(child));
     }
   }
 }

@@ -189,31 +189,36 @@ void STreeView::FillSongDetails(const TreeItem& song) {
 
 std::int64_t STreeView::GetNodeSize(const TreeItem& item) const {
   std::int64_t total = 0;
-  // One listing of the node's folder gives the sizes of all its songs, in any letter case.
-  std::optional<std::unordered_map<std::string, std::int64_t>> sizes;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const int kind = GetNodeKind(child);
-    if (kind == kAlbumNode || kind == kFolderNode || kind == kVolumeNode) {
-      total += GetNodeSize(child);
-      continue;
-    }
-    if (!sizes) {
-      sizes.emplace();
-      const auto entries = platform::ListDirectory(std::string(item.Data().value_or("")));
-      for (const auto& entry : entries.value_or(std::vector<platform::DirEntry>{})) {
-        if (entry.directory) continue;
-        // By the exact name, and by the upper-cased one for names spelled otherwise
-        // than on disk (the first of case twins, as a path resolves).
-        sizes->emplace(entry.name, static_cast<std::int64_t>(entry.size));
-        sizes->emplace(platform::UpperUtf8(entry.name), static_cast<std::int64_t>(entry.size));
-      }
-    }
-    const std::string name = GetNodeName(child, true);
-    auto found = sizes->find(name);
-    if (found == sizes->end()) found = sizes->find(platform::UpperUtf8(name));
-    if (found != sizes->end()) total += found->second;
+    total += kind == kAlbumNode || kind == kFolderNode || kind == kVolumeNode ? GetNodeSize(child) : SongSize(child);
   }
   return total;
+}
+
+std::int64_t STreeView::SongSize(const TreeItem& song) const {
+  if (m_pTree->GetSize(song.m_hItem) < 0) ListSongSizes(song.Parent());
+  return std::max<std::int64_t>(m_pTree->GetSize(song.m_hItem), 0);
+}
+
+void STreeView::ListSongSizes(const TreeItem& parent) const {
+  // One listing of the folder gives the sizes of all its songs, in any letter case.
+  std::unordered_map<std::string, std::int64_t> sizes;
+  const auto entries = platform::ListDirectory(std::string(parent.Data().value_or("")));
+  for (const auto& entry : entries.value_or(std::vector<platform::DirEntry>{})) {
+    if (entry.directory) continue;
+    // By the exact name, and by the upper-cased one for names spelled otherwise
+    // than on disk (the first of case twins, as a path resolves).
+    sizes.emplace(entry.name, static_cast<std::int64_t>(entry.size));
+    sizes.emplace(platform::UpperUtf8(entry.name), static_cast<std::int64_t>(entry.size));
+  }
+  for (TreeItem child = parent.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (GetNodeKind(child) != kSongNode) continue;
+    const std::string name = GetNodeName(child, true);
+    auto found = sizes.find(name);
+    if (found == sizes.end()) found = sizes.find(platform::UpperUtf8(name));
+    m_pTree->SetSize(child.m_hItem, found == sizes.end() ? 0 : found->second);
+  }
 }
 
 std::int64_t STreeView::GetFileSize(const std::string& path) {
@@ -246,7 +251,7 @@ int STreeView::OnMarkChanged(bool marked, const TreeItem* item) {
     return 1;
   }
   if (GetNodeKind(*item) == kSongNode) {
-    const std::int64_t size = GetFileSize(SongPath(*item));
+    const std::int64_t size = SongSize(*item);
     m_nMarkedSize += marked ? size : -size;
   }
   return 1;

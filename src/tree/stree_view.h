@@ -120,6 +120,9 @@ class STreeView : public tree::TreeNotifications {
   bool AnyMarked(const TreeItem& item, bool recursive) const;
   int UpdateMarkFromChildren(const TreeItem& item);
   int SetMark(const TreeItem& item, bool marked);
+  // Marks or unmarks everything beneath the node and sets the node's own mark from
+  // its children; the ancestors are left to the caller.
+  void MarkSubtree(const TreeItem& item, bool marked);
   // A left-button press on hit (null: on no node). Returns true when the control's
   // default processing should handle it (no Ctrl key).
   bool OnLButtonDown(bool ctrl, const TreeItem& hit);
@@ -132,6 +135,10 @@ class STreeView : public tree::TreeNotifications {
   // may have changed what they are).
   void SelectAndShow(const TreeItem& node);
   std::int64_t GetNodeSize(const TreeItem& item) const;
+  // The size of a song's file: listed once with its folder's other songs, then kept
+  // in the node until the next scan.
+  std::int64_t SongSize(const TreeItem& song) const;
+  void ListSongSizes(const TreeItem& parent) const;
   static std::int64_t GetFileSize(const std::string& path);
   // WM_MARKCHANGED: flag 1 marked, 0 unmarked; item null with flag 0: marks settled.
   int OnMarkChanged(bool marked, const TreeItem* item);

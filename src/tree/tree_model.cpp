@@ -20,6 +20,7 @@ struct TreeModel::Node {
   std::uint32_t labelLength = 0;
   std::uint32_t dataLength = 0;
   std::vector<Handle> children;
+  std::int64_t size = -1;
   Handle parent = kNullHandle;
   std::uint32_t row = 0;
   std::uint8_t image = 0;
@@ -223,6 +224,15 @@ void TreeModel::SetData(Handle item, std::optional<std::string_view> data) {
     node->dataLength = static_cast<std::uint32_t>(m_lastData.size());
   }
   if (auto* observer = Observer()) observer->OnChanged(item);
+}
+
+std::int64_t TreeModel::GetSize(Handle item) const {
+  const Node* node = Get(item);
+  return node ? node->size : -1;
+}
+
+void TreeModel::SetSize(Handle item, std::int64_t size) {
+  if (Node* node = Get(item)) node->size = size;
 }
 
 bool TreeModel::IsExpanded(Handle item) const {

@@ -93,6 +93,11 @@ class TreeModel {
   std::optional<std::string_view> GetData(Handle item) const;
   void SetData(Handle item, std::optional<std::string_view> data);
 
+  // The size in bytes of a song node's file as last listed; -1 while unknown. No
+  // observer hears of it: nothing on screen shows it directly.
+  std::int64_t GetSize(Handle item) const;
+  void SetSize(Handle item, std::int64_t size);
+
   bool IsExpanded(Handle item) const;
   // Tells the owner first, then changes the state. Toggle and CollapseReset act as
   // expand or collapse. Returns whether the state changed.

@@ -119,6 +119,20 @@ TEST(FileSystemTest, ResolvesPathsWithoutRegardToCase) {
   // Several spellings on disk: the first in byte order wins.
   WriteFile(dir / "Music/Rock/Album.ini", "y");
   EXPECT_EQ(ResolveCase(dir / "Music/Rock/album.ini"), dir / "Music/Rock/ALBUM.INI");
+
+  // From one listing of the folder, every name resolves as a path would.
+  WriteFile(dir / "Music/Rock/song.mp3", "x");
+  WriteFile(dir / "Music/Rock/Song.mp3", "x");
+  WriteFile(dir / "Music/Rock/SONG.MP3", "x");
+  WriteFile(dir / "Music/Rock/Äpple.mp3", "x");
+  MakeDirs(dir / "Music/Rock/song.mp3.d");
+  const std::string folder = dir / "Music/Rock/";
+  const auto listing = ListDirectory(folder, ListDetail::NamesAndKinds);
+  ASSERT_TRUE(listing);
+  for (const char* name : {"song.mp3", "Song.mp3", "SONG.MP3", "sOng.Mp3", "äpple.mp3", "album.ini", "ALBUM.INI",
+                           "Album.ini", "missing.mp3", "intro.mp3"}) {
+    EXPECT_EQ(ResolveCaseIn(folder, *listing, name), ResolveCase(folder + name)) << name;
+  }
 }
 
 TEST(FileSystemTest, TemporaryFilesAndShortNames) {
