@@ -8,6 +8,7 @@
 #include <array>
 #include <chrono>
 #include <map>
+#include <mutex>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -136,7 +137,9 @@ class SystemVolumes final : public VolumeService {
  public:
   explicit SystemVolumes(std::string mountTable) : m_strMountTable(std::move(mountTable)) {}
 
+  // A background scan asks from its own thread: the cached table is guarded.
   VolumeInfo VolumeOf(const std::string& path) override {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     const MountEntry* mount = FindMount(path);
     VolumeInfo info;
     info.mountPoint = "/";
@@ -148,6 +151,7 @@ class SystemVolumes final : public VolumeService {
   }
 
   bool SetLabel(const std::string& mountPoint, const std::string& label) override {
+    std::unique_lock<std::mutex> lock(m_mutex);
     const MountEntry* mount = FindMount(mountPoint);
     // A label beginning with "-" would reach the labelling program as an option.
     if (!mount || !mount->source.starts_with("/dev/") || label.starts_with('-')) return false;
@@ -158,6 +162,7 @@ class SystemVolumes final : public VolumeService {
     for (std::string word; words >> word;) argv.push_back(word);
     argv.push_back(mount->source);
     argv.push_back(label);
+    lock.unlock();
     return RunAndWait(argv) == 0;
   }
 
@@ -188,6 +193,7 @@ class SystemVolumes final : public VolumeService {
     return m_labels.emplace(mount.source, LabelOf(mount)).first->second;
   }
 
+  std::mutex m_mutex;
   std::string m_strMountTable;
   std::vector<MountEntry> m_mounts;
   std::map<std::string, std::string> m_labels;  // by source device

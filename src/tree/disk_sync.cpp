@@ -10,7 +10,7 @@
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
-#include "tree/scan_context.h"
+#include "tree/library_scanner.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -120,8 +120,9 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
     child = next;
   }
   ScanContext context;
+  LibraryScanner scanner(m_itemTop, context);
   for (const std::string& title : wanted) {
-    if (!shown.contains(title)) AddLooseFile(context, folder, title);
+    if (!shown.contains(title)) scanner.AddLooseFile(folder, title);
   }
   if (!folderNode.IsNull() && !folderNode.HasChildren()) RemoveWithEmptyAncestors(folderNode);
 }
@@ -149,7 +150,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& folders) {
     if (!entries || !context.readCatalogues) continue;
     if (const platform::DirEntry* file = catalogue::CatalogueEntry(*entries)) {
       std::unordered_set<std::string> listed;
-      ReadCatalogue(context, folder, folder + file->name, *entries, listed);
+      LibraryScanner(m_itemTop, context).ReadCatalogue(folder, folder + file->name, *entries, listed);
     }
   }
   if (context.topChildrenAtLastArtist > 0) m_pTree->SortChildren(m_itemTop.m_hItem);

@@ -1,6 +1,7 @@
 // What one Refresh carries through its folders.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -11,9 +12,15 @@
 #include "tree/node_kinds.h"
 #include "tree/tree_item.h"
 
-class STreeView;
-
 namespace tree {
+
+// What a scan running on another thread shows and obeys: the folders and songs so
+// far, and a request to stop.
+struct ScanProgress {
+  std::atomic<std::size_t> folders{0};
+  std::atomic<std::size_t> songs{0};
+  std::atomic<bool> stop{false};
+};
 
 struct ScanContext {
   DisplayMode displayMode = DisplayMode::SongTitles;  // at the start of the refresh; decides labels of album songs
@@ -29,6 +36,8 @@ struct ScanContext {
   std::vector<std::optional<platform::FileIdentity>> identities;
   // Catalogues too large to read, named to the user once the scan is done.
   std::vector<std::string> unreadCatalogues;
+  // Counted and obeyed when given.
+  ScanProgress* progress = nullptr;
 };
 
 // Whether a file of that name is a song: its extension is "mp3" in any letter case.

@@ -27,10 +27,7 @@ void STreeView::OnInitialUpdate() {
   });
 }
 
-int STreeView::GetNodeKind(const TreeItem& item) const {
-  if (item.IsNull()) return kTopNode;
-  return KindOfImage(item.Image());
-}
+int STreeView::GetNodeKind(const TreeItem& item) const { return KindOf(item); }
 
 GString STreeView::GetNodeName(const TreeItem& item, bool asFileName) const {
   GString name;
@@ -75,15 +72,7 @@ void STreeView::DeleteBranch(const TreeItem& item, bool keepItem) {
   if (!item.IsNull() && !keepItem) m_pTree->DeleteItem(item.m_hItem);
 }
 
-void STreeView::ExpandNode(const TreeItem& item, bool expand) {
-  if (item.IsNull()) return;
-  if (expand && !item.HasChildren()) return;
-  if (m_pTree->IsExpanded(item.m_hItem) == expand) return;
-  const int image = item.Image();
-  m_pTree->Expand(item.m_hItem, expand ? ExpandAction::Expand : ExpandAction::Collapse);
-  // The expanding notification normally switched the image; switch it here otherwise.
-  if (item.Image() == image) m_pTree->SetImage(item.m_hItem, expand ? image + 1 : image - 1);
-}
+void STreeView::ExpandNode(const TreeItem& item, bool expand) { ExpandItem(item, expand); }
 
 void STreeView::OnItemExpanding(Handle handle, ExpandAction action) {
   const bool expanded = m_pTree->IsExpanded(handle);

@@ -90,9 +90,6 @@ class STreeView : public tree::TreeNotifications {
   // Scanning.
   // Rebuilds the tree below the top node from the folders of the ";"-separated list.
   void Refresh(const GString& pathList);
-  void ScanPaths(tree::ScanContext& context, const GString& pathList);
-  void ScanFolder(tree::ScanContext& context, const std::string& folder);
-  void AddLooseFile(tree::ScanContext& context, const std::string& folder, const std::string& fileTitle);
   // After an edit, the tree follows the disk. SyncFolder: the folder's unlisted files
   // and the missing-file marks of its albums' songs as a scan shows them now.
   // ReloadCatalogues: the albums of these folders' catalogues read anew (artists made
@@ -226,8 +223,6 @@ class STreeView : public tree::TreeNotifications {
   // One folder of SyncFolders, with its album nodes.
   void SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues);
   void ReportUnreadCatalogues(const tree::ScanContext& context);
-  void ReadCatalogue(tree::ScanContext& context, const std::string& folder, const std::string& file,
-                     const std::vector<platform::DirEntry>& entries, std::unordered_set<std::string>& listed);
   tree::CommandResult RenameVolume(const TreeItem& item, const std::string& text);
   tree::CommandResult RenameFolder(const TreeItem& item, const std::string& text);
   tree::CommandResult RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text);

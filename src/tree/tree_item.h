@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "tree/node_kinds.h"
 #include "tree/tree_model.h"
 
 class TreeItem {
@@ -38,3 +39,20 @@ class TreeItem {
  private:
   TreeItem Same(tree::Handle item) const { return {item, m_pTree}; }
 };
+
+namespace tree {
+
+// What the node stands for, by its image; the top node for a null reference.
+inline int KindOf(const TreeItem& item) { return item.IsNull() ? kTopNode : KindOfImage(item.Image()); }
+
+// Expands or collapses the node (a node without children is never expanded); its
+// image switches exactly once, by the control's notification or here.
+inline void ExpandItem(const TreeItem& item, bool expand) {
+  if (item.IsNull() || (expand && !item.HasChildren())) return;
+  if (item.m_pTree->IsExpanded(item.m_hItem) == expand) return;
+  const int image = item.Image();
+  item.m_pTree->Expand(item.m_hItem, expand ? ExpandAction::Expand : ExpandAction::Collapse);
+  if (item.Image() == image) item.m_pTree->SetImage(item.m_hItem, expand ? image + 1 : image - 1);
+}
+
+}  // namespace tree

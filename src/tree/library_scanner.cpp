@@ -1,0 +1,203 @@
+#include "tree/library_scanner.h"
+
+#include <cstdlib>
+
+#include "catalogue/album_catalogue.h"
+#include "platform/profile.h"
+#include "platform/profile_document.h"
+#include "platform/text.h"
+#include "platform/volumes.h"
+#include "text/gstring.h"
+
+namespace tree {
+namespace {
+
+int VolumeImage(platform::DriveType type) {
+  switch (type) {
+    case platform::DriveType::Removable: return kImageRemovable;
+    case platform::DriveType::Network: return kImageNetworkDrive;
+    case platform::DriveType::CdRom: return kImageCdRom;
+    default: return kImageFixedDrive;
+  }
+}
+
+// A path of the list as a folder path: "~/" is the home folder, a relative path is
+// taken from the current directory, runs of "/" are one, and it ends in "/".
+std::string NormalisedFolder(std::string path) {
+  if (path == "~" || path.starts_with("~/")) {
+    const char* home = std::getenv("HOME");
+    if (home) path = std::string(home) + path.substr(1);
+  }
+  if (!path.starts_with('/')) path = platform::CurrentDirectory() + path;
+  std::string folder;
+  for (const char c : path) {
+    if (c != '/' || folder.empty() || folder.back() != '/') folder += c;
+  }
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// Whether a link to a folder points at a folder being scanned (it would never end).
+bool LeadsBack(ScanContext& context, const std::string& link) {
+  const auto target = platform::IdentityOf(link);
+  if (!target) return true;
+  for (size_t i = 0; i < context.scanning.size(); ++i) {
+    if (!context.identities[i]) context.identities[i] = platform::IdentityOf(context.scanning[i]);
+    if (context.identities[i] == target) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool IsSongFileName(const std::string& name) {
+  return platform::EqualsNoCase(GString(name).ExtensionPart(false), "MP3");
+}
+
+TreeItem FindArtist(const TreeItem& top, std::string_view name) {
+  const TreeItem found(top.m_pTree->FindChildByLabel(top.m_hItem, name), top.m_pTree);
+  if (found.IsNull() || KindOf(found) == kArtistNode) return found;
+  // The label index gave another kind of node: look among the rest.
+  for (TreeItem child = top.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (KindOf(child) == kArtistNode && platform::EqualsNoCase(child.Label(), name)) return child;
+  }
+  return {};
+}
+
+void LibraryScanner::Counted(std::atomic<std::size_t> ScanProgress::*counter) const {
+  if (m_context.progress) (m_context.progress->*counter).fetch_add(1, std::memory_order_relaxed);
+}
+
+void LibraryScanner::ScanPaths(const std::string& pathList) {
+  const GString list(pathList);
+  const int count = list.FieldCount(";");
+  for (int i = 1; i <= count; ++i) {
+    GString path = list.Field(i, ";");
+    path.Trim(" \t");
+    if (path.empty()) continue;
+    ScanFolder(NormalisedFolder(path));
+  }
+  if (m_context.topChildrenAtLastArtist > 0) m_model.SortChildren(m_top.m_hItem, m_context.topChildrenAtLastArtist);
+  if (m_top.HasChildren()) ExpandItem(m_top, true);
+}
+
+void LibraryScanner::ScanFolder(const std::string& folder) {
+  if (m_context.progress && m_context.progress->stop.load(std::memory_order_relaxed)) return;
+  const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
+  if (!entries) return;
+  Counted(&ScanProgress::folders);
+  m_context.scanning.push_back(folder);
+  m_context.identities.emplace_back();
+
+  // Upper-cased file titles of the songs this folder's catalogue lists.
+  std::unordered_set<std::string> listed;
+  if (m_context.readCatalogues) {
+    if (const platform::DirEntry* catalogueEntry = catalogue::CatalogueEntry(*entries)) {
+      ReadCatalogue(folder, folder + catalogueEntry->name, *entries, listed);
+    }
+  }
+
+  for (const auto& entry : *entries) {
+    const bool hidden = entry.name.starts_with('.');
+    if (entry.directory && !hidden) {
+      if (entry.link && LeadsBack(m_context, folder + entry.name)) continue;
+      ScanFolder(folder + entry.name + "/");
+    } else {
+      if (!IsSongFileName(entry.name)) continue;
+      const std::string fileTitle = GString(entry.name).FileNamePart(false);
+      if (!listed.contains(platform::UpperUtf8(fileTitle))) AddLooseFile(folder, fileTitle);
+    }
+  }
+  m_context.scanning.pop_back();
+  m_context.identities.pop_back();
+}
+
+void LibraryScanner::ReadCatalogue(const std::string& folder, const std::string& file,
+                                   const std::vector<platform::DirEntry>& entries, std::unordered_set<std::string>& listed) {
+  std::string raw;
+  const platform::ReadResult read = platform::ReadRegularFile(file, raw, platform::kMaxProfileSize);
+  if (read == platform::ReadResult::TooLarge) m_context.unreadCatalogues.push_back(file);
+  if (read != platform::ReadResult::Done) return;
+  const auto doc = platform::ProfileDocument::Parse(std::move(raw));
+  for (const std::string& section : doc->SectionNames()) {
+    const std::string artist = doc->Value(section, "Artist").value_or("");
+    if (artist.empty()) continue;
+    TreeItem artistNode = FindArtist(m_top, artist);
+    if (artistNode.IsNull()) {
+      artistNode = m_top.AddChild(artist, kImageArtist);
+      m_context.topChildrenAtLastArtist = m_model.ChildCount(m_top.m_hItem);
+    }
+    const GString albumName = GString(section).Field(2, ":");
+    if (albumName.empty()) continue;
+    if (m_model.FindChildByLabel(artistNode.m_hItem, albumName) != kNullHandle) {
+      artistNode.AddChild(std::string(kDuplicateAlbumPrefix) + albumName, kImageAlbum);
+      m_model.SortChildren(artistNode.m_hItem);
+      continue;
+    }
+    const TreeItem album = artistNode.AddChild(albumName, kImageAlbum);
+    m_model.SetData(album.m_hItem, folder);
+    const bool titles = m_context.displayMode == DisplayMode::SongTitles;
+    for (const catalogue::SongEntryLine& entry : catalogue::ReadSongEntries(*doc, section)) {
+      const TreeItem song = album.AddChild(titles && !entry.title.empty() ? entry.title : entry.fileTitle, kImageSong);
+      Counted(&ScanProgress::songs);
+      if (!platform::FindEntryNoCase(entries, entry.fileTitle + ".mp3")) {
+        m_model.SetOverlay(song.m_hItem, kOverlayMissing);
+        ExpandItem(album, true);
+        ExpandItem(artistNode, true);
+      }
+      m_model.SetData(song.m_hItem, titles ? entry.fileTitle : entry.title);
+      listed.insert(platform::UpperUtf8(entry.fileTitle));
+    }
+  }
+}
+
+void LibraryScanner::AddLooseFile(const std::string& folder, const std::string& fileTitle) {
+  Handle folderNode = kNullHandle;
+  if (const auto known = m_context.looseFolders.find(folder); known != m_context.looseFolders.end()) {
+    folderNode = known->second;
+  } else {
+    const platform::VolumeInfo volume = platform::Volumes().VolumeOf(folder);
+    std::string accumulated = folder.starts_with(volume.mountPoint) ? volume.mountPoint : "/";
+    // Nodes made before this scan context (a file put back after a delete) are found
+    // by their data text too.
+    const auto existing = [&](Handle parent, const std::string& path) {
+      const auto known = m_context.looseFolders.find(path);
+      if (known != m_context.looseFolders.end()) return known->second;
+      for (TreeItem child = Item(parent).FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+        if (child.Data().value_or("") != path) continue;
+        if (KindOf(child) == kSongNode) return kNullHandle;
+        m_context.looseFolders.emplace(path, child.m_hItem);
+        return child.m_hItem;
+      }
+      return kNullHandle;
+    };
+    Handle current = existing(m_top.m_hItem, accumulated);
+    if (current == kNullHandle) {
+      current = m_model.InsertItem(m_top.m_hItem, platform::VolumeDisplayName({accumulated, volume.label, volume.type}),
+                                   VolumeImage(volume.type));
+      m_model.SetData(current, accumulated);
+      m_context.looseFolders.emplace(accumulated, current);
+    }
+    // One folder node per path component below the mount point.
+    size_t pos = accumulated.size();
+    while (pos < folder.size()) {
+      const size_t slash = folder.find('/', pos);
+      const std::string component = folder.substr(pos, slash - pos);
+      accumulated = folder.substr(0, slash + 1);
+      pos = slash + 1;
+      if (const Handle known = existing(current, accumulated)) {
+        current = known;
+        continue;
+      }
+      current = m_model.InsertItem(current, component, kImageFolder);
+      m_model.SetData(current, accumulated);
+      m_context.looseFolders.emplace(accumulated, current);
+    }
+    folderNode = current;
+  }
+  const Handle file = m_model.InsertItem(folderNode, fileTitle, kImageSong);
+  Counted(&ScanProgress::songs);
+  m_model.SetData(file, m_model.GetData(folderNode));
+}
+
+}  // namespace tree

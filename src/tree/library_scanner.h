@@ -1,0 +1,47 @@
+// LibraryScanner: fills a tree model with a library. Folder trees and their catalogues
+// become artist, album and song nodes; MP3 files no catalogue lists hang under volume
+// and folder nodes. It works on any model and any thread: the view's own model, or
+// one a background scan fills while the window shows the old tree.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/filesystem.h"
+#include "tree/scan_context.h"
+#include "tree/tree_item.h"
+
+namespace tree {
+
+class LibraryScanner {
+ public:
+  LibraryScanner(const TreeItem& top, ScanContext& context) : m_top(top), m_model(*top.m_pTree), m_context(context) {}
+
+  // Every folder of the ";"-separated list; then the artists sorted and the top
+  // node expanded when it has children.
+  void ScanPaths(const std::string& pathList);
+  // One folder and, unless stopped, the folders beneath it.
+  void ScanFolder(const std::string& folder);
+  // The albums of one catalogue with their songs; notes the upper-cased file titles it
+  // lists in listed.
+  void ReadCatalogue(const std::string& folder, const std::string& file, const std::vector<platform::DirEntry>& entries,
+                     std::unordered_set<std::string>& listed);
+  // An unlisted song file under the volume and folder nodes of its folder, made as needed.
+  void AddLooseFile(const std::string& folder, const std::string& fileTitle);
+
+ private:
+  TreeItem Item(Handle handle) const { return {handle, &m_model}; }
+  void Counted(std::atomic<std::size_t> ScanProgress::*counter) const;
+
+  TreeItem m_top;
+  TreeModel& m_model;
+  ScanContext& m_context;
+};
+
+// The artist node of that name beneath the top node (without regard to case); null
+// when there is none. A volume or folder may carry the same label.
+TreeItem FindArtist(const TreeItem& top, std::string_view name);
+
+}  // namespace tree
