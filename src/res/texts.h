@@ -52,6 +52,7 @@ inline constexpr char kSplit[] = "S&plit";
 inline constexpr char kShowSongnames[] = "Show s&ongnames";
 inline constexpr char kShowFilenames[] = "Show &filenames";
 inline constexpr char kRefresh[] = "&Refresh";
+inline constexpr char kStop[] = "S&top";
 inline constexpr char kHelpTopics[] = "&Help Topics";
 inline constexpr char kAbout[] = "&About Melodeck...";
 inline constexpr char kWhatsThis[] = "What's This?";
@@ -76,6 +77,9 @@ inline constexpr char kSongFile[] = "the file \"%1.mp3\"";
 // Labels and buttons of the window's panes and dialogs.
 namespace label {
 inline constexpr char kReady[] = "Ready";
+inline constexpr char kScanning[] = "Scanning: %1 folders, %2 songs so far (Esc stops)";
+inline constexpr char kScanStopped[] = "Refresh stopped: the tree shows the library as before";
+inline constexpr char kStopTip[] = "Stop the scan and keep the tree as it was";
 inline constexpr char kSplitterKeys[] = "Move the splitter bar with the arrow keys; Enter or Escape ends";
 inline constexpr char kVersion[] = "Melodeck version %1";
 inline constexpr char kTagline[] = "A music library browser and playlist launcher";

@@ -129,6 +129,7 @@ void LibraryView::currentChanged(const QModelIndex& current, const QModelIndex& 
 }
 
 bool LibraryView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  if (!m_bEditable) return false;
   if (trigger == QAbstractItemView::AllEditTriggers || trigger == QAbstractItemView::EditKeyPressed ||
       trigger == QAbstractItemView::SelectedClicked) {
     if (state() == QAbstractItemView::EditingState) return false;
@@ -159,8 +160,8 @@ void LibraryView::RestoreState() {
   while (!pending.empty()) {
     const tree::Handle item = pending.back();
     pending.pop_back();
-    if (!m_tree.Tree()->IsExpanded(item)) continue;
-    setExpanded(m_pModel->IndexOf(item), true);
+    // A node may be expanded beneath a collapsed one: it shows so once that opens.
+    if (m_tree.Tree()->IsExpanded(item)) setExpanded(m_pModel->IndexOf(item), true);
     for (tree::Handle child = m_tree.Tree()->GetChild(item); child; child = m_tree.Tree()->GetNextSibling(child)) {
       pending.push_back(child);
     }

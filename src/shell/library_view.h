@@ -17,6 +17,8 @@ class LibraryView : public QTreeView {
   LibraryModel* Model() const { return m_pModel; }
   // Starts editing the selected node's label, when the tree allows it.
   void RenameSelected();
+  // While a scan runs the tree is about to be replaced: labels are not edited.
+  void SetEditable(bool editable) { m_bEditable = editable; }
   // Where a menu opened from the keyboard appears: at the selected row (global).
   QPoint MenuPlaceForSelection();
 
@@ -36,6 +38,7 @@ class LibraryView : public QTreeView {
 
   STreeView& m_tree;
   LibraryModel* m_pModel;
+  bool m_bEditable = true;
   bool m_bFollowing = false;  // applying the tree model's own change: do not echo it back
   friend class LabelEditor;
 };

@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
 
@@ -19,6 +21,7 @@
 #include "res/strings.h"
 #include "res/texts.h"
 #include "dialogs/dialog_widgets.h"
+#include "tree/background_scan.h"
 #include "tree/node_deleter.h"
 
 // ---- CPathCombo ----
@@ -86,9 +89,18 @@ CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
   m_strScanPath = catalogue::ReadInitialScanPath(m_strIniFile);
   if (!m_strScanPath.empty()) m_wndPathCombo->setEditText(QString::fromStdString(m_strScanPath));
   statusBar()->showMessage(res::label::kReady);
+  m_pScanTimer = new QTimer(this);
+  m_pScanTimer->setInterval(100);
+  connect(m_pScanTimer, &QTimer::timeout, this, &CMainFrame::PollScan);
+  m_pStopAction = new QAction(this);
+  m_pStopAction->setShortcut(QKeySequence(Qt::Key_Escape));
+  m_pStopAction->setEnabled(false);
+  connect(m_pStopAction, &QAction::triggered, this, &CMainFrame::StopScan);
+  addAction(m_pStopAction);
   resize(760, 480);
 }
 
+// A scan still running is stopped and waited for.
 CMainFrame::~CMainFrame() = default;
 
 QAction* CMainFrame::AddCommand(QMenu* menu, unsigned id, const QString& text, const QKeySequence& shortcut) {
@@ -195,11 +207,59 @@ void CMainFrame::OnCommand(unsigned id) {
 }
 
 void CMainFrame::OnRefresh() {
+  if (m_pScan) {
+    StopScan();
+  } else {
+    StartScan();
+  }
+}
+
+void CMainFrame::StartScan() {
   m_strScanPath = catalogue::UpdatePathHistory(*m_wndPathCombo, m_strIniFile);
-  m_treeView.Refresh(m_strScanPath);
+  m_pScan = m_treeView.StartScan(m_strScanPath);
+  SetScanning(true);
+  PollScan();
+  m_pScanTimer->start();
+}
+
+void CMainFrame::StopScan() {
+  if (m_pScan) m_pScan->Stop();
+}
+
+void CMainFrame::PollScan() {
+  if (!m_pScan) return;
+  if (!m_pScan->Finished()) {
+    if (!m_pScan->Stopped()) {
+      statusBar()->showMessage(QString::fromStdString(
+          res::Fill(res::label::kScanning, {std::to_string(m_pScan->Folders()), std::to_string(m_pScan->Songs())})));
+    }
+    return;
+  }
+  m_pScanTimer->stop();
+  const std::unique_ptr<tree::BackgroundScan> scan = std::move(m_pScan);
+  SetScanning(false);
+  if (scan->Stopped()) {
+    statusBar()->showMessage(res::label::kScanStopped);
+    return;
+  }
+  m_treeView.AdoptScan(*scan);
+  statusBar()->showMessage(res::label::kReady);
   m_pLibraryView->setFocus();
   SyncDisplayModeChecks();
   emit refreshed();
+}
+
+void CMainFrame::SetScanning(bool scanning) {
+  QAction* refresh = m_actions[res::ID_REFRESH];
+  refresh->setText(scanning ? res::menu::kStop : res::menu::kRefresh);
+  refresh->setToolTip(QString::fromStdString(scanning ? res::label::kStopTip : res::ToolTipText(res::ID_REFRESH)));
+  refresh->setStatusTip(QString::fromStdString(scanning ? res::label::kStopTip : res::StatusText(res::ID_REFRESH)));
+  refresh->setIcon(style()->standardIcon(scanning ? QStyle::SP_BrowserStop : QStyle::SP_BrowserReload));
+  m_pStopAction->setEnabled(scanning);
+  for (const unsigned id : {res::ID_FILE_NEW, res::ID_SHOW_SONGNAMES, res::ID_SHOW_FILENAMES}) {
+    m_actions[id]->setEnabled(!scanning);
+  }
+  m_pLibraryView->SetEditable(!scanning);
 }
 
 void CMainFrame::OnPlayOrderEnabled(bool enabled) { m_actions[res::ID_PLAY_ORDER]->setEnabled(enabled); }
@@ -223,7 +283,7 @@ void CMainFrame::OnSettings() {
   });
 }
 
-bool CMainFrame::Available(unsigned) const { return true; }
+bool CMainFrame::Available(unsigned) const { return !m_pScan; }
 
 void CMainFrame::AddAlbum(const TreeItem& node) {
   CAddAlbumDlg dialog(&m_treeView, m_pTabForm->m_pSheet->m_pageData.Categories().Entries(), node);

@@ -5,12 +5,17 @@
 #include <QComboBox>
 #include <QMainWindow>
 #include <map>
+#include <memory>
 
 #include "text/gstring.h"
 #include "catalogue/settings.h"
 #include "tree/stree_view.h"
 
 class CTabForm;
+class QTimer;
+namespace tree {
+class BackgroundScan;
+}
 class LibraryView;
 class QAction;
 class QSplitter;
@@ -51,7 +56,10 @@ class CMainFrame : public QMainWindow,
 
   // The first scan is posted from the tree's initial update; call once shown.
   void StartFirstScan();
+  // The Refresh command: scans the path box's folders on a thread of its own while
+  // the window keeps answering; while a scan runs, it stops that scan instead.
   void OnRefresh();
+  bool Scanning() const { return m_pScan != nullptr; }
 
   STreeView& Tree() { return m_treeView; }
   LibraryView* View() const { return m_pLibraryView; }
@@ -85,10 +93,20 @@ class CMainFrame : public QMainWindow,
   void OnNewAlbum();
   void OnPlayOrder();
   void OnSettings();
+  void StartScan();
+  void StopScan();
+  // Shows the running scan's progress; once it has ended, puts its tree in place (or,
+  // when stopped, keeps the old one).
+  void PollScan();
+  // Commands that change the tree are off while a scan runs; Refresh becomes Stop.
+  void SetScanning(bool scanning);
 
   STreeView m_treeView;
   LibraryView* m_pLibraryView;
   CTabForm* m_pTabForm;
   std::map<unsigned, QAction*> m_actions;
   bool m_bSplitting = false;  // the keyboard moves the splitter bar
+  std::unique_ptr<tree::BackgroundScan> m_pScan;
+  QTimer* m_pScanTimer;
+  QAction* m_pStopAction;  // Esc while a scan runs
 };

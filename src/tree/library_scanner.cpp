@@ -1,6 +1,7 @@
 #include "tree/library_scanner.h"
 
 #include <cstdlib>
+#include <unordered_map>
 
 #include "catalogue/album_catalogue.h"
 #include "platform/profile.h"
@@ -52,6 +53,39 @@ bool LeadsBack(ScanContext& context, const std::string& link) {
 
 bool IsSongFileName(const std::string& name) {
   return platform::EqualsNoCase(GString(name).ExtensionPart(false), "MP3");
+}
+
+std::string NodeName(const TreeItem& item, bool asFileName, DisplayMode mode) {
+  std::string name;
+  if (!item.IsNull()) {
+    const bool useData = KindOf(item.Parent()) == kAlbumNode && asFileName == (mode == DisplayMode::SongTitles);
+    name = useData ? std::string(item.Data().value_or("")) : std::string(item.Label());
+  }
+  if (asFileName) name += ".mp3";
+  return name;
+}
+
+std::int64_t ListSongSizes(const TreeItem& parent, DisplayMode mode) {
+  // By the exact name, and by the upper-cased one for names spelled otherwise than on
+  // disk (the first of case twins, as a path resolves).
+  std::unordered_map<std::string, std::int64_t> sizes;
+  const auto entries = platform::ListDirectory(std::string(parent.Data().value_or("")));
+  for (const auto& entry : entries.value_or(std::vector<platform::DirEntry>{})) {
+    if (entry.directory) continue;
+    sizes.emplace(entry.name, static_cast<std::int64_t>(entry.size));
+    sizes.emplace(platform::UpperUtf8(entry.name), static_cast<std::int64_t>(entry.size));
+  }
+  std::int64_t total = 0;
+  for (TreeItem child = parent.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (KindOf(child) != kSongNode) continue;
+    const std::string name = NodeName(child, true, mode);
+    auto found = sizes.find(name);
+    if (found == sizes.end()) found = sizes.find(platform::UpperUtf8(name));
+    const std::int64_t size = found == sizes.end() ? 0 : found->second;
+    child.m_pTree->SetSize(child.m_hItem, size);
+    total += size;
+  }
+  return total;
 }
 
 TreeItem FindArtist(const TreeItem& top, std::string_view name) {

@@ -4,6 +4,7 @@
 // one a background scan fills while the window shows the old tree.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -39,6 +40,14 @@ class LibraryScanner {
   TreeModel& m_model;
   ScanContext& m_context;
 };
+
+// A song node's file name with ".mp3", or its title, as the display mode labels
+// album songs; any other node's label (with ".mp3" when asked).
+std::string NodeName(const TreeItem& item, bool asFileName, DisplayMode mode);
+
+// The sizes of the parent's song children, from one listing of its folder, kept in
+// their nodes (0 for a missing file). Returns their sum.
+std::int64_t ListSongSizes(const TreeItem& parent, DisplayMode mode);
 
 // The artist node of that name beneath the top node (without regard to case); null
 // when there is none. A volume or folder may carry the same label.

@@ -1,9 +1,12 @@
-// Refresh: the tree below the top node made anew from the path list, and the lookups
-// of artist and child nodes.
+// Refresh: the tree below the top node made anew from the path list, at once or by a
+// scan on another thread; and the lookups of artist and child nodes.
+#include <algorithm>
+
 #include "catalogue/settings.h"
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
 #include "res/texts.h"
+#include "tree/background_scan.h"
 #include "tree/library_scanner.h"
 #include "tree/stree_view.h"
 
@@ -44,6 +47,79 @@ void STreeView::Refresh(const GString& pathList) {
   SelectAndShow(m_itemTop);
   OnMarkChanged(false, nullptr);
   if (!HasArtists()) m_displayMode = DisplayMode::FileNames;
+}
+
+std::unique_ptr<BackgroundScan> STreeView::StartScan(const GString& pathList) const {
+  ScanContext context;
+  context.displayMode = m_displayMode;
+  context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
+  auto scan = std::make_unique<BackgroundScan>(pathList, std::move(context));
+  scan->Start();
+  return scan;
+}
+
+void STreeView::AdoptScan(const BackgroundScan& scan) {
+  // Where the user was, found again in the new tree by kinds and labels.
+  std::vector<NodePath> expanded;
+  std::vector<TreeItem> pending{m_itemTop};
+  while (!pending.empty()) {
+    const TreeItem node = pending.back();
+    pending.pop_back();
+    if (m_pTree->IsExpanded(node.m_hItem) && !(node == m_itemTop)) expanded.push_back(PathOf(node));
+    for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
+  }
+  const TreeItem selected = Item(m_pTree->GetSelection());
+  const NodePath selectedPath = PathOf(selected);
+  SaveDetails(selected);
+  m_shown.reset();
+  m_nMarkedSize = 0;
+
+  // Views hear of the new tree once, at the end.
+  m_pTree->BeginBatch();
+  DeleteBranch(m_itemTop, true);
+  m_pTree->CompactTexts();  // the texts of the old tree go with it
+  m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
+  m_pTree->CopyChildren(m_itemTop.m_hItem, *scan.Top().m_pTree, scan.Top().m_hItem);
+  ExpandNode(m_itemTop, scan.Top().m_pTree->IsExpanded(scan.Top().m_hItem));
+  for (const NodePath& path : expanded) ExpandNode(FindPath(path), true);
+  m_pTree->EndBatch();
+  ReportUnreadCatalogues(scan.Context());
+
+  m_strPathList = scan.PathList();
+  m_nLibrarySize = scan.LibrarySize();
+  const TreeItem again = selectedPath.empty() ? TreeItem() : FindPath(selectedPath);
+  SelectAndShow(again.IsNull() ? m_itemTop : again);
+  OnMarkChanged(false, nullptr);
+  if (!HasArtists()) m_displayMode = DisplayMode::FileNames;
+}
+
+STreeView::NodePath STreeView::PathOf(const TreeItem& node) const {
+  NodePath path;
+  for (TreeItem at = node; !at.IsNull() && !(at == m_itemTop); at = at.Parent()) {
+    path.emplace_back(GetNodeKind(at), std::string(at.Label()));
+  }
+  std::reverse(path.begin(), path.end());
+  return path;
+}
+
+TreeItem STreeView::FindPath(const NodePath& path) const {
+  TreeItem node = m_itemTop;
+  for (const auto& [kind, label] : path) {
+    // The label index finds a case variant first; the exact label of the kind decides.
+    TreeItem found(m_pTree->FindChildByLabel(node.m_hItem, label), m_pTree);
+    if (found.IsNull() || GetNodeKind(found) != kind || found.Label() != label) {
+      found = {};
+      for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+        if (GetNodeKind(child) == kind && child.Label() == label) {
+          found = child;
+          break;
+        }
+      }
+    }
+    if (found.IsNull()) return {};
+    node = found;
+  }
+  return node;
 }
 
 TreeItem STreeView::FindArtistNode(std::string_view name) const { return FindArtist(m_itemTop, name); }

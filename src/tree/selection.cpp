@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <unordered_map>
 
 #include "catalogue/album_catalogue.h"
 #include "catalogue/mp3_header.h"
@@ -16,6 +15,7 @@
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
+#include "tree/library_scanner.h"
 #include "tree/prop_data.h"
 #include "tree/stree_view.h"
 
@@ -197,28 +197,8 @@ std::int64_t STreeView::GetNodeSize(const TreeItem& item) const {
 }
 
 std::int64_t STreeView::SongSize(const TreeItem& song) const {
-  if (m_pTree->GetSize(song.m_hItem) < 0) ListSongSizes(song.Parent());
+  if (m_pTree->GetSize(song.m_hItem) < 0) ListSongSizes(song.Parent(), m_displayMode);
   return std::max<std::int64_t>(m_pTree->GetSize(song.m_hItem), 0);
-}
-
-void STreeView::ListSongSizes(const TreeItem& parent) const {
-  // One listing of the folder gives the sizes of all its songs, in any letter case.
-  std::unordered_map<std::string, std::int64_t> sizes;
-  const auto entries = platform::ListDirectory(std::string(parent.Data().value_or("")));
-  for (const auto& entry : entries.value_or(std::vector<platform::DirEntry>{})) {
-    if (entry.directory) continue;
-    // By the exact name, and by the upper-cased one for names spelled otherwise
-    // than on disk (the first of case twins, as a path resolves).
-    sizes.emplace(entry.name, static_cast<std::int64_t>(entry.size));
-    sizes.emplace(platform::UpperUtf8(entry.name), static_cast<std::int64_t>(entry.size));
-  }
-  for (TreeItem child = parent.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (GetNodeKind(child) != kSongNode) continue;
-    const std::string name = GetNodeName(child, true);
-    auto found = sizes.find(name);
-    if (found == sizes.end()) found = sizes.find(platform::UpperUtf8(name));
-    m_pTree->SetSize(child.m_hItem, found == sizes.end() ? 0 : found->second);
-  }
 }
 
 std::int64_t STreeView::GetFileSize(const std::string& path) {

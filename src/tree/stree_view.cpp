@@ -7,6 +7,7 @@
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
+#include "tree/library_scanner.h"
 
 using namespace tree;
 
@@ -30,17 +31,7 @@ void STreeView::OnInitialUpdate() {
 int STreeView::GetNodeKind(const TreeItem& item) const { return KindOf(item); }
 
 GString STreeView::GetNodeName(const TreeItem& item, bool asFileName) const {
-  GString name;
-  if (!item.IsNull()) {
-    if (GetNodeKind(item.Parent()) == kAlbumNode) {
-      const bool useData = asFileName == (m_displayMode == DisplayMode::SongTitles);
-      name = useData ? std::string(item.Data().value_or("")) : std::string(item.Label());
-    } else {
-      name = std::string(item.Label());
-    }
-  }
-  if (asFileName) name += ".mp3";
-  return name;
+  return NodeName(item, asFileName, m_displayMode);
 }
 
 void STreeView::MakeMenuLabel(GString& text) {

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "catalogue/album_catalogue.h"
@@ -50,6 +51,7 @@ class PopupDelegate {
 };
 
 struct ScanContext;
+class BackgroundScan;
 }  // namespace tree
 
 class STreeView : public tree::TreeNotifications {
@@ -90,6 +92,13 @@ class STreeView : public tree::TreeNotifications {
   // Scanning.
   // Rebuilds the tree below the top node from the folders of the ";"-separated list.
   void Refresh(const GString& pathList);
+  // The same in two steps, for a window that keeps answering meanwhile. StartScan
+  // starts a scan of the list with this view's settings on a thread of its own; the
+  // tree stays as it is. AdoptScan, once that scan has finished, puts its tree in place
+  // of the old one in one step, keeping the selection and the expanded nodes that are
+  // still there.
+  std::unique_ptr<tree::BackgroundScan> StartScan(const GString& pathList) const;
+  void AdoptScan(const tree::BackgroundScan& scan);
   // After an edit, the tree follows the disk. SyncFolder: the folder's unlisted files
   // and the missing-file marks of its albums' songs as a scan shows them now.
   // ReloadCatalogues: the albums of these folders' catalogues read anew (artists made
@@ -135,7 +144,6 @@ class STreeView : public tree::TreeNotifications {
   // The size of a song's file: listed once with its folder's other songs, then kept
   // in the node until the next scan.
   std::int64_t SongSize(const TreeItem& song) const;
-  void ListSongSizes(const TreeItem& parent) const;
   static std::int64_t GetFileSize(const std::string& path);
   // WM_MARKCHANGED: flag 1 marked, 0 unmarked; item null with flag 0: marks settled.
   int OnMarkChanged(bool marked, const TreeItem* item);
@@ -223,6 +231,11 @@ class STreeView : public tree::TreeNotifications {
   // One folder of SyncFolders, with its album nodes.
   void SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues);
   void ReportUnreadCatalogues(const tree::ScanContext& context);
+  // A node's kind and label and those of its ancestors below the top node, top down:
+  // how the node is found again in a new tree.
+  using NodePath = std::vector<std::pair<int, std::string>>;
+  NodePath PathOf(const TreeItem& node) const;
+  TreeItem FindPath(const NodePath& path) const;
   tree::CommandResult RenameVolume(const TreeItem& item, const std::string& text);
   tree::CommandResult RenameFolder(const TreeItem& item, const std::string& text);
   tree::CommandResult RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text);

@@ -119,7 +119,7 @@ void TreeModel::DeleteItem(Handle item) {
   siblings.erase(siblings.begin() + row);
   for (std::size_t i = row; i < siblings.size(); ++i) Get(siblings[i])->row = static_cast<std::uint32_t>(i);
   if (auto* observer = Observer()) observer->OnRemoved(parent);
-  if (selection != m_hSelection && m_pObserver) m_pObserver->OnSelectionChanged(m_hSelection);
+  if (auto* observer = Observer(); observer && selection != m_hSelection) observer->OnSelectionChanged(m_hSelection);
 }
 
 Handle TreeModel::GetRoot() const { return m_roots.empty() ? kNullHandle : m_roots.front(); }
@@ -263,6 +263,21 @@ bool TreeModel::SelectItem(Handle item) {
   if (auto* observer = Observer()) observer->OnSelectionChanged(item);
   if (m_pOwner) m_pOwner->OnSelChanged(old, item);
   return true;
+}
+
+void TreeModel::CopyChildren(Handle parent, const TreeModel& from, Handle fromParent) {
+  const std::vector<Handle>* children = from.ChildList(fromParent);
+  if (!children) return;
+  for (const Handle child : *children) {
+    const Node* source = from.Get(child);
+    const Handle copy = InsertItem(parent, {source->label, source->labelLength}, source->image);
+    if (source->data) SetData(copy, std::string_view(source->data, source->dataLength));
+    Node* node = Get(copy);
+    node->overlay = source->overlay;
+    node->expanded = source->expanded;
+    node->size = source->size;
+    CopyChildren(copy, from, child);
+  }
 }
 
 void TreeModel::CompactTexts() {

@@ -107,6 +107,10 @@ class TreeModel {
   // Tells the owner before and after; false when the owner refused.
   bool SelectItem(Handle item);
 
+  // Appends copies of from's children of fromParent, with all beneath them, to the
+  // children of parent: labels, images, marks, data texts, sizes, expanded states.
+  void CopyChildren(Handle parent, const TreeModel& from, Handle fromParent);
+
   // Gathers the texts of the live nodes into a new store and drops the old one, with
   // the texts of changed and deleted nodes. Views of labels and data taken before
   // are invalid afterwards.

@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QWidgetAction>
@@ -31,6 +32,7 @@
 #include "recording_player.h"
 #include "recording_ui_hooks.h"
 #include "res/resource_ids.h"
+#include "tree/tree_dump.h"
 #include "temp_dir.h"
 
 using testing_support::TempDir;
@@ -145,7 +147,9 @@ class MainWindowTest : public QObject {
     WriteFile(m_dir->path() + "Melodeck.ini", "[Folders]\n1=/old/a\n2=/old/b\n");
     Start(false);
     m_frame->m_wndPathCombo->setEditText(QString::fromStdString("  " + Lib() + "  "));
+    QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
     m_frame->Action(res::ID_REFRESH)->trigger();
+    QVERIFY(refreshed.wait(5000));
     QCOMPARE(m_frame->m_wndPathCombo->count(), 3);
     QCOMPARE(m_frame->m_wndPathCombo->itemText(0), QString::fromStdString(Lib()));
     QCOMPARE(m_frame->m_wndPathCombo->itemText(2), QString("/old/b"));
@@ -349,13 +353,46 @@ class MainWindowTest : public QObject {
     QCOMPARE(m_frame->m_wndPathCombo->currentText(), typed);
     QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
     QTest::keyClick(m_frame.get(), Qt::Key_F5);
-    QCOMPARE(refreshed.count(), 1);
+    QVERIFY(refreshed.wait(5000));
     QCOMPARE(QString::fromStdString(m_frame->m_strScanPath), typed);
     QVERIFY(IndexOf({"The Band"}).isValid());
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Return);  // Enter in the path box refreshes too
+    QVERIFY(refreshed.wait(5000));
     QCOMPARE(refreshed.count(), 2);
     QCOMPARE(QString::fromStdString(m_frame->m_strScanPath), typed);
+  }
+
+  void refreshScansBehindTheWindowAndStopKeepsTheOldTree() {
+    Start();
+    const std::string before = DumpTree(m_frame->Tree(), m_frame->Tree().Top());
+    WriteFile(Lib() + "b/new.mp3", testing_support::SilentMp3Frames(1));  // the next scan finds it
+    m_frame->Action(res::ID_REFRESH)->trigger();
+    QVERIFY(m_frame->Scanning());
+    QCOMPARE(m_frame->Action(res::ID_REFRESH)->text(), QString("S&top"));
+    QVERIFY(!m_frame->Action(res::ID_FILE_NEW)->isEnabled());
+    QVERIFY(!m_frame->Available(res::ID_DELETE_NODE));
+    QTest::keyClick(m_frame.get(), Qt::Key_Escape);
+    QTRY_VERIFY(!m_frame->Scanning());
+    QCOMPARE(DumpTree(m_frame->Tree(), m_frame->Tree().Top()), before);
+    QCOMPARE(m_frame->statusBar()->currentMessage(), QString("Refresh stopped: the tree shows the library as before"));
+    QCOMPARE(m_frame->Action(res::ID_REFRESH)->text(), QString("&Refresh"));
+    QVERIFY(m_frame->Action(res::ID_FILE_NEW)->isEnabled());
+
+    // A scan to its end shows, node for node, what a Refresh at once shows; the
+    // expanded album stays expanded.
+    const QModelIndex album = IndexOf({"The Band", "One & Only"});
+    View()->expand(album);
+    QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
+    m_frame->Action(res::ID_REFRESH)->trigger();
+    QVERIFY(refreshed.wait(5000));
+    STreeView reference;
+    reference.SetSettingsPaths(m_dir->path(), m_dir->path() + "Melodeck.ini");
+    reference.OnInitialUpdate();
+    reference.Refresh(m_frame->m_strScanPath);
+    QCOMPARE(DumpTree(m_frame->Tree(), m_frame->Tree().Top()), DumpTree(reference, reference.Top()));
+    QVERIFY(View()->isExpanded(IndexOf({"The Band", "One & Only"})));
+    QVERIFY(FindAnywhere("new").isValid());
   }
 
   void deleteAsksAndRemovesTheFile() {

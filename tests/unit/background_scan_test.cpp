@@ -1,0 +1,72 @@
+// A Refresh in two steps: the scan on its own thread into a tree of its own, then
+// the view adopting that tree, against what a Refresh at once shows.
+#include <chrono>
+#include <thread>
+
+#include "library_fixture.h"
+#include "tree/background_scan.h"
+#include "tree/tree_dump.h"
+
+using namespace tree;
+
+namespace {
+
+class BackgroundScanTest : public testing_support::LibraryFixture {
+ protected:
+  void MakeLibrary() {
+    Write("Rock/album.ini", "[Album:Live]\nArtist=The Band\nT1=01.mp3, Intro\nT2=gone.mp3, Gone\n");
+    Song("Rock/01.mp3");
+    Write("Pop/album.ini", "[Album:Hits]\nArtist=Abba\nT1=a.mp3, A\n[Album:More]\nArtist=The Band\nT1=b.mp3, B\n");
+    Song("Pop/a.mp3");
+    Song("Pop/b.mp3");
+    Song("Loose/Deep/down.mp3");
+    Song("Loose/up.mp3");
+  }
+  static void WaitFor(const BackgroundScan& scan) {
+    while (!scan.Finished()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+};
+
+TEST_F(BackgroundScanTest, AdoptedTreeIsWhatARefreshShowsAndKeepsWhereTheUserWas) {
+  MakeLibrary();
+  Scan();
+  const std::string atOnce = Tree();
+  // The user opened an album and selected a song in it.
+  view.ExpandNode(Find("Abba|Hits"), true);
+  view.SelectAndShow(Find("Abba|Hits|A"));
+  Song("Loose/new.mp3");  // found by the next scan
+
+  const auto scan = view.StartScan(dir.path());
+  WaitFor(*scan);
+  EXPECT_FALSE(scan->Stopped());
+  EXPECT_EQ(scan->Folders(), 5u);  // the library, Rock, Pop, Loose, Deep
+  EXPECT_EQ(scan->Songs(), 7u);
+  view.AdoptScan(*scan);
+
+  EXPECT_EQ(Canonical(view), FreshScan());
+  EXPECT_NE(Tree(), atOnce);
+  EXPECT_TRUE(view.Tree()->IsExpanded(Find("Abba|Hits").m_hItem));
+  EXPECT_EQ(view.Tree()->GetSelection(), Find("Abba|Hits|A").m_hItem);
+  EXPECT_EQ(view.PathList(), dir.path());
+}
+
+TEST_F(BackgroundScanTest, TheOldTreeStaysUntilAdoptedAndAStoppedScanIsNeverAdopted) {
+  MakeLibrary();
+  Scan();
+  const std::string before = Tree();
+  const auto scan = view.StartScan(dir.path());
+  scan->Stop();
+  WaitFor(*scan);
+  EXPECT_TRUE(scan->Stopped());
+  EXPECT_EQ(Tree(), before);
+  // A selection gone from the new tree falls back to the top node.
+  view.SelectAndShow(Find("Abba|Hits|A"));
+  Write("Pop/album.ini", "[Album:More]\nArtist=The Band\nT1=b.mp3, B\n");
+  const auto next = view.StartScan(dir.path());
+  WaitFor(*next);
+  view.AdoptScan(*next);
+  EXPECT_EQ(view.Tree()->GetSelection(), view.Top().m_hItem);
+  EXPECT_EQ(Canonical(view), FreshScan());
+}
+
+}  // namespace
