@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QCheckBox>
 #include <QDialog>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <functional>
@@ -575,9 +576,10 @@ class MainWindowTest : public QObject {
     QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
     WithDialog([](QDialog* dialog) {
       QCOMPARE(dialog->windowTitle(), QString("Play order"));
-      QCOMPARE(In<QListWidget>(dialog, 1017)->item(0)->text(), QString("The Band"));
-      QCOMPARE(In<QListWidget>(dialog, 1019)->count(), 2);
-      In<QListWidget>(dialog, 1019)->setCurrentRow(1);
+      QCOMPARE(In<QListView>(dialog, 1017)->model()->index(0, 0).data().toString(), QString("The Band"));
+      auto* songs = In<QListView>(dialog, 1019);
+      QCOMPARE(songs->model()->rowCount(), 2);
+      songs->setCurrentIndex(songs->model()->index(1, 0));
       In<QPushButton>(dialog, 1022)->click();  // the second song up
       In<QPushButton>(dialog, 1043)->click();  // Play: the dialog stays open
       QVERIFY(dialog->isVisible());
@@ -595,12 +597,12 @@ class MainWindowTest : public QObject {
     View()->expand(IndexOf({"The Band"}));
     QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(IndexOf({"The Band"})));
     WithDialog([](QDialog* dialog) {
-      auto* albums = In<QListWidget>(dialog, 1018);
-      auto* songs = In<QListWidget>(dialog, 1019);
+      auto* albums = In<QListView>(dialog, 1018);
+      auto* songs = In<QListView>(dialog, 1019);
       auto* mix = In<QLabel>(dialog, 1029);
       In<QCheckBox>(dialog, 1015)->click();  // Mix/show all albums
       QCoreApplication::processEvents();
-      QVERIFY(!In<QListWidget>(dialog, 1017)->isVisible());
+      QVERIFY(!In<QListView>(dialog, 1017)->isVisible());
       QVERIFY(!In<QLabel>(dialog, 1027)->isVisible());  // "Albu&ms:" gives way to the count
       QVERIFY(mix->isVisible());
       QCOMPARE(mix->buddy(), albums);  // so "&" marks the mnemonic and is not shown
@@ -637,9 +639,10 @@ class MainWindowTest : public QObject {
     // Play order: "<Folders without album.ini>" is not cut.
     QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(FindAnywhere("l")));
     WithDialog([](QDialog* dialog) {
-      auto* artists = In<QListWidget>(dialog, 1017);
-      QVERIFY(artists->count() > 0);
-      const QString text = artists->item(artists->count() - 1)->text();
+      auto* artists = In<QListView>(dialog, 1017);
+      const int rows = artists->model()->rowCount();
+      QVERIFY(rows > 0);
+      const QString text = artists->model()->index(rows - 1, 0).data().toString();
       QVERIFY(text.startsWith("<"));
       QVERIFY(artists->viewport()->width() >= artists->fontMetrics().horizontalAdvance(text));
       In<QPushButton>(dialog, 2)->click();

@@ -4,6 +4,7 @@
 #include "res/texts.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +14,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAbstractListModel>
+#include <QListView>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
@@ -175,16 +178,42 @@ void AddAlbumWidget::accept() {
 
 // ---- Play order ----
 
+// The rows of one of the play-order lists as they stand in the dialog's logic.
+class PlayOrderRows : public QAbstractListModel {
+ public:
+  PlayOrderRows(const CPlayOrderDlg::ListBox& list, QObject* parent) : QAbstractListModel(parent), m_list(list) {}
+  int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>(m_list.rows.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount({})) return {};
+    return Q(m_list.rows[static_cast<size_t>(index.row())].first);
+  }
+  // The logic filled the rows anew.
+  void Reload() {
+    beginResetModel();
+    endResetModel();
+  }
+
+ private:
+  const CPlayOrderDlg::ListBox& m_list;
+};
+
 PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDialog(parent), m_dialog(dialog) {
   setObjectName(QString::number(res::IDD_PLAY_ORDER));
   setWindowTitle(res::caption::kPlayOrder);
-  m_pArtists = Named(new QListWidget(this), res::IDC_ARTISTS);
-  m_pAlbums = Named(new QListWidget(this), res::IDC_ALBUMS);
-  m_pSongs = Named(new QListWidget(this), res::IDC_SONGS);
+  const CPlayOrderDlg::ListBox* rows[] = {&m_dialog.m_listArtists, &m_dialog.m_listAlbums, &m_dialog.m_listSongs};
+  const int ids[] = {res::IDC_ARTISTS, res::IDC_ALBUMS, res::IDC_SONGS};
+  for (int column = 0; column < 3; ++column) {
+    m_pLists[column] = Named(new QListView(this), ids[column]);
+    m_pLists[column]->setUniformItemSizes(true);
+    m_pRows[column] = new PlayOrderRows(*rows[column], this);
+    m_pLists[column]->setModel(m_pRows[column]);
+  }
   m_pMixLabel = Named(new QLabel(this), res::IDC_MIX_LABEL);
   m_pMixLabel->hide();
   auto* columns = new QHBoxLayout;
-  QListWidget* lists[] = {m_pArtists, m_pAlbums, m_pSongs};
+  QListView* const* lists = m_pLists;
   const char* titles[] = {res::label::kArtists, res::label::kAlbums, res::label::kSongs};
   for (int column = 0; column < 3; ++column) {
     // Each column lives in a widget of its own: a hidden column gives its width away.
@@ -265,20 +294,20 @@ PlayOrderWidget::PlayOrderWidget(CPlayOrderDlg& dialog, QWidget* parent) : QDial
     m_dialog.OnMixSongs();
     Push();
   });
-  connect(m_pArtists, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (m_bPushing || row < 0) return;
-    m_dialog.m_listArtists.selected = row;
+  connect(m_pLists[0]->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& row) {
+    if (m_bPushing || !row.isValid()) return;
+    m_dialog.m_listArtists.selected = row.row();
     m_dialog.OnSelChangeArtists();
     Push();
   });
-  connect(m_pAlbums, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (m_bPushing || row < 0) return;
-    m_dialog.m_listAlbums.selected = row;
+  connect(m_pLists[1]->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& row) {
+    if (m_bPushing || !row.isValid()) return;
+    m_dialog.m_listAlbums.selected = row.row();
     m_dialog.OnSelChangeAlbums();
     Push();
   });
-  connect(m_pSongs, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (!m_bPushing && row >= 0) m_dialog.m_listSongs.selected = row;
+  connect(m_pLists[2]->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& row) {
+    if (!m_bPushing && row.isValid()) m_dialog.m_listSongs.selected = row.row();
   });
   m_dialog.OnInitDialog();
   Push();
@@ -294,18 +323,23 @@ void PlayOrderWidget::PullChecks() {
 
 void PlayOrderWidget::Push() {
   m_bPushing = true;
-  const std::pair<QListWidget*, const CPlayOrderDlg::ListBox*> lists[] = {
-      {m_pArtists, &m_dialog.m_listArtists}, {m_pAlbums, &m_dialog.m_listAlbums}, {m_pSongs, &m_dialog.m_listSongs}};
-  for (const auto& [widget, list] : lists) {
-    widget->clear();
-    for (const auto& row : list->rows) widget->addItem(Q(row.first));
-    widget->setCurrentRow(list->selected);
-    // Wide enough for its longest entry ("<Folders without album.ini>" among them), up to a limit.
+  const CPlayOrderDlg::ListBox* lists[] = {&m_dialog.m_listArtists, &m_dialog.m_listAlbums, &m_dialog.m_listSongs};
+  for (int column = 0; column < 3; ++column) {
+    QListView* view = m_pLists[column];
+    const CPlayOrderDlg::ListBox& list = *lists[column];
+    m_pRows[column]->Reload();
+    view->setCurrentIndex(m_pRows[column]->index(list.selected, 0));
+    // Wide enough for its longest entry ("<Folders without album.ini>" among them), up
+    // to a limit: the longest texts are measured, not every row.
+    constexpr size_t kMeasured = 16;
+    std::vector<const std::string*> longest;
+    for (const auto& row : list.rows) longest.push_back(&row.first);
+    const auto cut = longest.begin() + static_cast<std::ptrdiff_t>(std::min(kMeasured, longest.size()));
+    std::partial_sort(longest.begin(), cut, longest.end(),
+                      [](const std::string* a, const std::string* b) { return a->size() > b->size(); });
     int widest = 0;
-    for (int i = 0; i < widget->count(); ++i) {
-      widest = std::max(widest, widget->fontMetrics().horizontalAdvance(widget->item(i)->text()));
-    }
-    widget->setMinimumWidth(std::min(widest, 360) + 2 * widget->frameWidth() + widget->verticalScrollBar()->sizeHint().width() + 8);
+    for (auto it = longest.begin(); it != cut; ++it) widest = std::max(widest, view->fontMetrics().horizontalAdvance(Q(**it)));
+    view->setMinimumWidth(std::min(widest, 360) + 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width() + 8);
   }
   // Mixed, the list of all albums or all songs takes the width of the columns it
   // replaces, under the count label that stands for its title.
@@ -321,7 +355,7 @@ void PlayOrderWidget::Push() {
   m_pChecks[3]->setVisible(!songsOnly);
   m_pMixLabel->setVisible(!columns);
   m_pMixLabel->setText(Q(m_dialog.m_strMixLabel));
-  m_pMixLabel->setBuddy(songsOnly ? m_pSongs : m_pAlbums);
+  m_pMixLabel->setBuddy(songsOnly ? m_pLists[2] : m_pLists[1]);
   m_bPushing = false;
 }
 

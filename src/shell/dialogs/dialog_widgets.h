@@ -13,7 +13,9 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QListWidget;
+class PlayOrderRows;
 class QPushButton;
 
 class AddAlbumWidget : public QDialog {
@@ -50,9 +52,9 @@ class PlayOrderWidget : public QDialog {
   void PullChecks();
 
   CPlayOrderDlg& m_dialog;
-  QListWidget* m_pArtists;
-  QListWidget* m_pAlbums;
-  QListWidget* m_pSongs;
+  // Artists, albums, songs: list views over the dialog's rows, never a widget per row.
+  QListView* m_pLists[3];
+  PlayOrderRows* m_pRows[3];
   QLabel* m_pMixLabel;
   QWidget* m_pColumns[3];  // artists, albums, songs: list, title and buttons each
   QLabel* m_pTitles[3];
