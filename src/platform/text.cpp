@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include <algorithm>
 #include <array>
 
 namespace platform {
@@ -205,7 +206,17 @@ int CompareNames(std::string_view a, std::string_view b) {
 }
 
 int CompareNoCase(std::string_view a, std::string_view b) {
-  size_t i = 0, j = 0;
+  // Equal bytes are equal characters: start at the first difference, or at the start
+  // of the character it falls in.
+  size_t same = 0;
+  const size_t shorter = std::min(a.size(), b.size());
+  while (same < shorter && a[same] == b[same]) ++same;
+  // A byte that is no continuation byte starts a character wherever decoding began.
+  const auto continuation = [](std::string_view text, size_t at) {
+    return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+  };
+  while (same > 0 && (continuation(a, same) || continuation(b, same))) --same;
+  size_t i = same, j = same;
   while (i < a.size() && j < b.size()) {
     const unsigned char ca = a[i], cb = b[j];
     if (ca < 0x80 && cb < 0x80) {  // fast path for ASCII

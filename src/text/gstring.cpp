@@ -27,13 +27,18 @@ namespace {
 // Where field index (from 1) of the text begins: field 1 at 0, then the first
 // non-delimiter after each run of delimiters. With index 0, counts the fields into
 // *count instead. npos when there is no such field.
+// Whether c is one of the delimiters; most callers give one.
+bool IsDelimiter(std::string_view delimiters, char c) {
+  return delimiters.size() == 1 ? c == delimiters[0] : delimiters.find(c) != std::string_view::npos;
+}
+
 size_t FieldStart(std::string_view text, std::string_view delimiters, size_t index, size_t* count = nullptr) {
   size_t field = 1;
   if (index == 1) return 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (delimiters.find(text[i]) == std::string_view::npos) continue;
+    if (!IsDelimiter(delimiters, text[i])) continue;
     size_t j = i;
-    while (j < text.size() && delimiters.find(text[j]) != std::string_view::npos) ++j;
+    while (j < text.size() && IsDelimiter(delimiters, text[j])) ++j;
     if (j < text.size() && ++field == index) return j;
     i = j;
   }
@@ -50,7 +55,7 @@ std::string_view FieldOf(std::string_view text, size_t index, std::string_view d
   const size_t begin = FieldStart(text, delimiters, index);
   if (begin == std::string_view::npos) return {};
   size_t end = begin;
-  while (end < text.size() && delimiters.find(text[end]) == std::string_view::npos) ++end;
+  while (end < text.size() && !IsDelimiter(delimiters, text[end])) ++end;
   return text.substr(begin, end - begin);
 }
 

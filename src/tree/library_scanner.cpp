@@ -52,7 +52,8 @@ bool LeadsBack(ScanContext& context, const std::string& link) {
 }  // namespace
 
 bool IsSongFileName(const std::string& name) {
-  return platform::EqualsNoCase(GString(name).ExtensionPart(false), "MP3");
+  const size_t dot = name.rfind('.');
+  return dot != std::string::npos && platform::EqualsNoCase(std::string_view(name).substr(dot + 1), "MP3");
 }
 
 std::string NodeName(const TreeItem& item, bool asFileName, DisplayMode mode) {

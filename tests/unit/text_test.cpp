@@ -48,6 +48,24 @@ TEST(TextTest, OrdersNamesAsWindowsListsThem) {
   EXPECT_EQ(CompareNames("same", "same"), 0);
 }
 
+TEST(TextTest, ComparesWholeCharactersWhereTheBytesFirstDiffer) {
+  // Names sharing a prefix that ends inside a character compare by the characters.
+  const std::vector<std::string> names = {"Song 1", "song 2", "Sång", "SÅNG", "Säng", "Sæ", "S", "",
+                                          "€uro", "\xE2\x82\xAC", "Ω", "ω", "Ωa", "ωB"};
+  for (const std::string& a : names) {
+    for (const std::string& b : names) {
+      const int expected = UpperUtf8(a).compare(UpperUtf8(b));
+      EXPECT_EQ(CompareNoCase(a, b), expected < 0 ? -1 : expected > 0 ? 1 : 0) << a << " / " << b;
+    }
+  }
+  // A byte that starts no character sorts after every character, whatever follows:
+  // "é" before a lone "\xC3", "€" before a lone "\xE2".
+  EXPECT_LT(CompareNoCase("\xC3\xA9", "\xC3" "A"), 0);
+  EXPECT_GT(CompareNoCase("\xC3" "A", "\xC3\xA9"), 0);
+  EXPECT_GT(CompareNoCase("\xE2" "A", "\xE2\x82\xAC"), 0);
+  EXPECT_EQ(CompareNoCase("x\xE2", "X\xE2"), 0);
+}
+
 TEST(TextTest, TrimsBlanksAndTabsOnly) {
   EXPECT_EQ(TrimBlanks(" \t x y \t"), "x y");
   EXPECT_EQ(TrimBlanks("   "), "");
