@@ -65,16 +65,16 @@ std::string AlbumNameOfSection(std::string_view section) {
 
 std::string SectionOfAlbum(std::string_view albumName) { return "Album:" + std::string(albumName); }
 
-std::string FileTitleOfField(std::string_view field) {
+std::string_view FileTitleView(std::string_view field) {
   const size_t slash = field.find_last_of("/\\");
-  std::string_view name = slash == std::string_view::npos ? field : field.substr(slash + 1);
-  return std::string(name.substr(0, name.rfind('.')));
+  const std::string_view name = slash == std::string_view::npos ? field : field.substr(slash + 1);
+  return name.substr(0, name.rfind('.'));
 }
 
-std::vector<SongEntryLine> ReadSongEntries(const platform::ProfileDocument& doc, std::string_view sectionName) {
-  std::vector<SongEntryLine> entries;
+void ForEachSongEntry(const platform::ProfileDocument& doc, std::string_view sectionName,
+                      const std::function<void(const SongEntryView&)>& visit) {
   const platform::ProfileDocument::Section* section = doc.FindSection(sectionName);
-  if (!section) return entries;
+  if (!section) return;
   // The first line of each song key, by its number. Numbers past the count of lines
   // cannot be reached counting up from 1.
   const auto& all = doc.Lines();
@@ -87,22 +87,29 @@ std::vector<SongEntryLine> ReadSongEntries(const platform::ProfileDocument& doc,
   }
   for (size_t n = 1; n <= limit && lineOf[n] != 0; ++n) {
     const auto& line = all[lineOf[n]];
-    std::string value = platform::UnquoteProfileValue(line.value);
-    if (value.empty()) break;
-    SongEntryLine entry;
+    SongEntryView entry;
+    entry.value = platform::UnquotedProfileValue(line.value);
+    if (entry.value.empty()) break;
     entry.key = line.name;
     entry.line = lineOf[n];
-    entry.fileTitle = FileTitleOfField(TrimmedField(value, 1));
-    entry.title = TrimmedField(value, 2);
-    entry.value = std::move(value);
-    entries.push_back(std::move(entry));
+    entry.fileTitle = FileTitleView(TrimmedField(entry.value, 1));
+    entry.title = TrimmedField(entry.value, 2);
+    visit(entry);
   }
+}
+
+std::vector<SongEntryLine> ReadSongEntries(const platform::ProfileDocument& doc, std::string_view sectionName) {
+  std::vector<SongEntryLine> entries;
+  ForEachSongEntry(doc, sectionName, [&](const SongEntryView& entry) {
+    entries.push_back({std::string(entry.key), entry.line, std::string(entry.value), std::string(entry.fileTitle),
+                       std::string(entry.title)});
+  });
   return entries;
 }
 
 const SongEntryLine* FindSongEntry(const std::vector<SongEntryLine>& entries, std::string_view fileName,
                                    size_t position) {
-  const std::string title = FileTitleOfField(fileName);
+  const std::string_view title = FileTitleView(fileName);
   if (position < entries.size() && platform::EqualsNoCase(entries[position].fileTitle, title)) return &entries[position];
   for (const SongEntryLine& entry : entries) {
     if (platform::EqualsNoCase(entry.fileTitle, title)) return &entry;

@@ -3,6 +3,7 @@
 // category, year, artist"). Every reader and writer goes to the file itself.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,20 @@ std::string SectionOfAlbum(std::string_view albumName);
 
 // The file title a catalogue's file field names: without folder (either separator)
 // and without extension. The song's file is that title followed by ".mp3".
-std::string FileTitleOfField(std::string_view field);
+std::string_view FileTitleView(std::string_view field);
+
+// One song entry of a section as it stands in the document, without copies.
+struct SongEntryView {
+  std::string_view key;        // as the file spells it, "T7"
+  size_t line = 0;             // index of its line in the document
+  std::string_view value;      // the value as read
+  std::string_view fileTitle;  // of field 1
+  std::string_view title;      // field 2, trimmed
+};
+// Calls visit for the song entries of the first section of that name: T1 upwards to
+// the first key that is missing or empty, read in one pass over the section.
+void ForEachSongEntry(const platform::ProfileDocument& doc, std::string_view section,
+                      const std::function<void(const SongEntryView&)>& visit);
 
 // One song entry of a section, as every reader of the catalogue sees it.
 struct SongEntryLine {
@@ -37,8 +51,7 @@ struct SongEntryLine {
   std::string fileTitle;  // of field 1
   std::string title;      // field 2, trimmed
 };
-// The song entries of the first section of that name: T1 upwards to the first key
-// that is missing or empty, read in one pass over the section.
+// The song entries ForEachSongEntry visits, as copies.
 std::vector<SongEntryLine> ReadSongEntries(const platform::ProfileDocument& doc, std::string_view section);
 inline constexpr size_t kAnyPosition = static_cast<size_t>(-1);
 // The entry whose file is fileName (with or without extension), without regard to

@@ -14,12 +14,12 @@ std::string_view CutAtNul(std::string_view text) { return text.substr(0, text.fi
 
 }  // namespace
 
-std::string UnquoteProfileValue(std::string_view value) {
+std::string_view UnquotedProfileValue(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
   }
-  return std::string(value);
+  return value;
 }
 
 std::shared_ptr<const ProfileDocument> ProfileDocument::Parse(std::string raw) {

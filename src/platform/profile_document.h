@@ -73,6 +73,7 @@ class ProfileDocument {
 };
 
 // Removes one pair of matching outer quotes (" or ') from a value of two or more characters.
-std::string UnquoteProfileValue(std::string_view value);
+std::string_view UnquotedProfileValue(std::string_view value);
+inline std::string UnquoteProfileValue(std::string_view value) { return std::string(UnquotedProfileValue(value)); }
 
 }  // namespace platform

@@ -149,7 +149,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& folders) {
     const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
     if (!entries || !context.readCatalogues) continue;
     if (const platform::DirEntry* file = catalogue::CatalogueEntry(*entries)) {
-      std::unordered_set<std::string> listed;
+      std::vector<bool> listed(entries->size(), false);
       LibraryScanner(m_itemTop, context).ReadCatalogue(folder, folder + file->name, *entries, listed);
     }
   }

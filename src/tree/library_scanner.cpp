@@ -124,23 +124,22 @@ void LibraryScanner::ScanFolder(const std::string& folder) {
   m_context.scanning.push_back(folder);
   m_context.identities.emplace_back();
 
-  // Upper-cased file titles of the songs this folder's catalogue lists.
-  std::unordered_set<std::string> listed;
+  // The entries this folder's catalogue lists.
+  std::vector<bool> listed(entries->size(), false);
   if (m_context.readCatalogues) {
     if (const platform::DirEntry* catalogueEntry = catalogue::CatalogueEntry(*entries)) {
       ReadCatalogue(folder, folder + catalogueEntry->name, *entries, listed);
     }
   }
 
-  for (const auto& entry : *entries) {
+  for (size_t i = 0; i < entries->size(); ++i) {
+    const platform::DirEntry& entry = (*entries)[i];
     const bool hidden = entry.name.starts_with('.');
     if (entry.directory && !hidden) {
       if (entry.link && LeadsBack(m_context, folder + entry.name)) continue;
       ScanFolder(folder + entry.name + "/");
-    } else {
-      if (!IsSongFileName(entry.name)) continue;
-      const std::string fileTitle = GString(entry.name).FileNamePart(false);
-      if (!listed.contains(platform::UpperUtf8(fileTitle))) AddLooseFile(folder, fileTitle);
+    } else if (!listed[i] && IsSongFileName(entry.name)) {
+      AddLooseFile(folder, entry.name.substr(0, entry.name.rfind('.')));
     }
   }
   m_context.scanning.pop_back();
@@ -148,7 +147,7 @@ void LibraryScanner::ScanFolder(const std::string& folder) {
 }
 
 void LibraryScanner::ReadCatalogue(const std::string& folder, const std::string& file,
-                                   const std::vector<platform::DirEntry>& entries, std::unordered_set<std::string>& listed) {
+                                   const std::vector<platform::DirEntry>& entries, std::vector<bool>& listed) {
   std::string raw;
   const platform::ReadResult read = platform::ReadRegularFile(file, raw, platform::kMaxProfileSize);
   if (read == platform::ReadResult::TooLarge) m_context.unreadCatalogues.push_back(file);
@@ -172,17 +171,25 @@ void LibraryScanner::ReadCatalogue(const std::string& folder, const std::string&
     const TreeItem album = artistNode.AddChild(albumName, kImageAlbum);
     m_model.SetData(album.m_hItem, folder);
     const bool titles = m_context.displayMode == DisplayMode::SongTitles;
-    for (const catalogue::SongEntryLine& entry : catalogue::ReadSongEntries(*doc, section)) {
+    std::string fileName;
+    catalogue::ForEachSongEntry(*doc, section, [&](const catalogue::SongEntryView& entry) {
       const TreeItem song = album.AddChild(titles && !entry.title.empty() ? entry.title : entry.fileTitle, kImageSong);
       Counted(&ScanProgress::songs);
-      if (!platform::FindEntryNoCase(entries, entry.fileTitle + ".mp3")) {
+      fileName.assign(entry.fileTitle).append(".mp3");
+      const platform::DirEntry* found = platform::FindEntryNoCase(entries, fileName);
+      if (!found) {
         m_model.SetOverlay(song.m_hItem, kOverlayMissing);
         ExpandItem(album, true);
         ExpandItem(artistNode, true);
       }
       m_model.SetData(song.m_hItem, titles ? entry.fileTitle : entry.title);
-      listed.insert(platform::UpperUtf8(entry.fileTitle));
-    }
+      // The file and its case twins, which stand together in the listing.
+      for (const platform::DirEntry* twin = found; twin && twin != entries.data() + entries.size() &&
+                                                   platform::EqualsNoCase(twin->name, fileName);
+           ++twin) {
+        listed[static_cast<size_t>(twin - entries.data())] = true;
+      }
+    });
   }
 }
 

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/filesystem.h"
@@ -25,10 +24,10 @@ class LibraryScanner {
   void ScanPaths(const std::string& pathList);
   // One folder and, unless stopped, the folders beneath it.
   void ScanFolder(const std::string& folder);
-  // The albums of one catalogue with their songs; notes the upper-cased file titles it
-  // lists in listed.
+  // The albums of one catalogue with their songs; marks in listed (one flag per entry
+  // of the folder's listing) the files it lists, case twins included.
   void ReadCatalogue(const std::string& folder, const std::string& file, const std::vector<platform::DirEntry>& entries,
-                     std::unordered_set<std::string>& listed);
+                     std::vector<bool>& listed);
   // An unlisted song file under the volume and folder nodes of its folder, made as needed.
   void AddLooseFile(const std::string& folder, const std::string& fileTitle);
 
