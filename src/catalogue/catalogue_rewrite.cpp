@@ -89,7 +89,7 @@ RewriteResult RenameAlbumSections(const std::string& file, const std::string& ol
   const std::string oldSection = SectionOfAlbum(oldName);
   std::vector<Edit> edits;
   for (const auto& section : doc->Sections()) {
-    const std::string& name = doc->Lines()[section.header].name;
+    const std::string_view name = doc->Lines()[section.header].name;
     if (platform::EqualsNoCase(name, oldSection)) {
       edits.push_back({section.header, false, *header});
     } else if (platform::EqualsNoCase(AlbumNameOfSection(name), newName)) {
@@ -112,7 +112,7 @@ RewriteResult RemoveSongEntry(const std::string& file, const std::string& sectio
   // past a gap stay as they are: they were not read before and are not read after.
   std::string number = removed->key.substr(1);
   for (auto entry = entries.begin() + (removed - entries.data()) + 1; entry != entries.end(); ++entry) {
-    const auto text = doc->Encode("T" + number + "=" + doc->Lines()[entry->line].value);
+    const auto text = doc->Encode("T" + number + "=" + std::string(doc->Lines()[entry->line].value));
     if (!text) return RewriteResult::Unwritable;
     edits.push_back({entry->line, false, *text});
     number = NextNumber(number);

@@ -34,9 +34,10 @@ std::shared_ptr<const ProfileDocument> ProfileDocument::Parse(std::string raw) {
   } else {
     doc->m_utf8 = IsValidUtf8(bytes);
   }
-  const auto decode = [&](std::string_view text) {
-    return doc->m_utf8 ? std::string(text) : DecodeWindows1252(text);
+  const auto decode = [&](std::string_view text) -> std::string_view {
+    return doc->m_utf8 ? text : std::string_view(doc->m_decoded.emplace_back(DecodeWindows1252(text)));
   };
+  doc->m_lines.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
 
   bool lineEndSeen = false;
   while (pos < bytes.size()) {
@@ -121,8 +122,8 @@ std::optional<std::string> ProfileDocument::ValueIn(const Section& section, std:
 std::vector<std::string> ProfileDocument::SectionNames() const {
   std::vector<std::string> names;
   for (const Section& section : m_sections) {
-    const std::string& name = m_lines[section.header].name;
-    if (!name.empty()) names.push_back(name);
+    const std::string_view name = m_lines[section.header].name;
+    if (!name.empty()) names.emplace_back(name);
   }
   return names;
 }
@@ -132,7 +133,7 @@ std::optional<std::vector<std::string>> ProfileDocument::KeyNames(std::string_vi
   if (!found) return std::nullopt;
   std::vector<std::string> keys;
   for (size_t i = found->header + 1; i < found->end; ++i) {
-    if (m_lines[i].kind == LineKind::Key && !m_lines[i].name.empty()) keys.push_back(m_lines[i].name);
+    if (m_lines[i].kind == LineKind::Key && !m_lines[i].name.empty()) keys.emplace_back(m_lines[i].name);
   }
   return keys;
 }

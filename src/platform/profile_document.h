@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,8 +22,10 @@ class ProfileDocument {
     size_t end = 0;    // end of its text, before the line end
     size_t next = 0;   // start of the next line (after the line end)
     LineKind kind = LineKind::Blank;
-    std::string name;   // section name or key, UTF-8, trimmed
-    std::string value;  // stored value, UTF-8, trimmed, quotes as stored
+    // Views into the document's bytes, or into its decoded copies when the file is
+    // not UTF-8; valid as long as the document.
+    std::string_view name;   // section name or key, UTF-8, trimmed
+    std::string_view value;  // stored value, UTF-8, trimmed, quotes as stored
     size_t nameBegin = 0, nameEnd = 0;  // raw bytes of the key as the file spells it
   };
 
@@ -30,6 +33,10 @@ class ProfileDocument {
     size_t header = 0;  // index of the header line
     size_t end = 0;     // index one past its last line (the next header or the end)
   };
+
+  ProfileDocument() = default;
+  ProfileDocument(const ProfileDocument&) = delete;  // its lines view its own bytes
+  ProfileDocument& operator=(const ProfileDocument&) = delete;
 
   static std::shared_ptr<const ProfileDocument> Parse(std::string raw);
 
@@ -70,6 +77,7 @@ class ProfileDocument {
   std::string m_lineEnd = "\n";
   std::vector<Line> m_lines;
   std::vector<Section> m_sections;  // every header, empty names included
+  std::deque<std::string> m_decoded;  // UTF-8 texts of a Windows-1252 file's lines
 };
 
 // Removes one pair of matching outer quotes (" or ') from a value of two or more characters.
