@@ -13,10 +13,13 @@ const char* KindName(int kind) {
 
 void AppendQuoted(std::string& out, std::string_view text) {
   out += '"';
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '"' && text[i] != '\\') continue;
+    out.append(text, start, i - start).append(1, '\\');
+    start = i;
   }
+  out.append(text, start, text.size() - start);
   out += '"';
 }
 
