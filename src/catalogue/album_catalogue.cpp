@@ -66,8 +66,9 @@ std::string AlbumNameOfSection(std::string_view section) {
 std::string SectionOfAlbum(std::string_view albumName) { return "Album:" + std::string(albumName); }
 
 std::string_view FileTitleView(std::string_view field) {
-  const size_t slash = field.find_last_of("/\\");
-  const std::string_view name = slash == std::string_view::npos ? field : field.substr(slash + 1);
+  size_t start = field.size();
+  while (start > 0 && field[start - 1] != '/' && field[start - 1] != '\\') --start;
+  const std::string_view name = field.substr(start);
   return name.substr(0, name.rfind('.'));
 }
 

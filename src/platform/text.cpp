@@ -235,10 +235,12 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 }
 
 std::string_view TrimBlanks(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  size_t first = 0;
+  while (first < text.size() && blank(text[first])) ++first;
+  size_t end = text.size();
+  while (end > first && blank(text[end - 1])) --end;
+  return text.substr(first, end - first);
 }
 
 }  // namespace platform

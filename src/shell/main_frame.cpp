@@ -89,8 +89,9 @@ CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
   m_strScanPath = catalogue::ReadInitialScanPath(m_strIniFile);
   if (!m_strScanPath.empty()) m_wndPathCombo->setEditText(QString::fromStdString(m_strScanPath));
   statusBar()->showMessage(res::label::kReady);
+  // The timer shows progress; the scan's end wakes the window at once.
   m_pScanTimer = new QTimer(this);
-  m_pScanTimer->setInterval(100);
+  m_pScanTimer->setInterval(200);
   connect(m_pScanTimer, &QTimer::timeout, this, &CMainFrame::PollScan);
   m_pStopAction = new QAction(this);
   m_pStopAction->setShortcut(QKeySequence(Qt::Key_Escape));
@@ -216,9 +217,12 @@ void CMainFrame::OnRefresh() {
 
 void CMainFrame::StartScan() {
   m_strScanPath = catalogue::UpdatePathHistory(*m_wndPathCombo, m_strIniFile);
-  m_pScan = m_treeView.StartScan(m_strScanPath);
+  m_pScan = m_treeView.StartScan(m_strScanPath, [this] {
+    QMetaObject::invokeMethod(this, &CMainFrame::PollScan, Qt::QueuedConnection);
+  });
   SetScanning(true);
-  PollScan();
+  // The new tree comes from the event loop, never from within this command.
+  statusBar()->showMessage(QString::fromStdString(res::Fill(res::label::kScanning, {"0", "0"})));
   m_pScanTimer->start();
 }
 

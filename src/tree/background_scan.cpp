@@ -17,7 +17,10 @@ BackgroundScan::~BackgroundScan() {
   if (m_thread.joinable()) m_thread.join();
 }
 
-void BackgroundScan::Start() { m_thread = std::thread([this] { Run(); }); }
+void BackgroundScan::Start(std::function<void()> finished) {
+  m_onFinished = std::move(finished);
+  m_thread = std::thread([this] { Run(); });
+}
 
 void BackgroundScan::Run() {
   LibraryScanner(m_top, m_context).ScanPaths(m_pathList);
@@ -37,6 +40,7 @@ void BackgroundScan::Run() {
     if (songs) m_librarySize += ListSongSizes(node, m_context.displayMode);
   }
   m_finished.store(true, std::memory_order_release);
+  if (m_onFinished) m_onFinished();
 }
 
 }  // namespace tree

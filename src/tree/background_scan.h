@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -25,7 +26,9 @@ class BackgroundScan {
   BackgroundScan(const BackgroundScan&) = delete;
   BackgroundScan& operator=(const BackgroundScan&) = delete;
 
-  void Start();
+  // Starts the thread; finished, when given, is called on that thread once the scan
+  // has finished (to wake the window's thread, which then adopts or drops the tree).
+  void Start(std::function<void()> finished = {});
   // Asks the scan to stop; its tree is then never to be adopted, even when it got to
   // the end. Finished() follows soon.
   void Stop() { m_progress.stop.store(true); }
@@ -53,6 +56,7 @@ class BackgroundScan {
   ScanProgress m_progress;
   std::int64_t m_librarySize = 0;
   std::atomic<bool> m_finished{false};
+  std::function<void()> m_onFinished;
   std::thread m_thread;
 };
 

@@ -49,12 +49,12 @@ void STreeView::Refresh(const GString& pathList) {
   if (!HasArtists()) m_displayMode = DisplayMode::FileNames;
 }
 
-std::unique_ptr<BackgroundScan> STreeView::StartScan(const GString& pathList) const {
+std::unique_ptr<BackgroundScan> STreeView::StartScan(const GString& pathList, std::function<void()> finished) const {
   ScanContext context;
   context.displayMode = m_displayMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
   auto scan = std::make_unique<BackgroundScan>(pathList, std::move(context));
-  scan->Start();
+  scan->Start(std::move(finished));
   return scan;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -97,7 +98,7 @@ class STreeView : public tree::TreeNotifications {
   // tree stays as it is. AdoptScan, once that scan has finished, puts its tree in place
   // of the old one in one step, keeping the selection and the expanded nodes that are
   // still there.
-  std::unique_ptr<tree::BackgroundScan> StartScan(const GString& pathList) const;
+  std::unique_ptr<tree::BackgroundScan> StartScan(const GString& pathList, std::function<void()> finished = {}) const;
   void AdoptScan(const tree::BackgroundScan& scan);
   // After an edit, the tree follows the disk. SyncFolder: the folder's unlisted files
   // and the missing-file marks of its albums' songs as a scan shows them now.
