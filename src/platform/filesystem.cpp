@@ -177,6 +177,7 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, Li
   if (!dir) return std::nullopt;
   const int dirFd = ::dirfd(dir);
   std::vector<DirEntry> entries;
+  entries.reserve(16);
   while (const dirent* item = ::readdir(dir)) {
     const std::string_view name = item->d_name;
     if (name == "." || name == "..") continue;

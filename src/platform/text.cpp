@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -78,7 +81,10 @@ char32_t NextUnit(std::string_view s, size_t& pos) {
 bool IsValidUtf8(std::string_view bytes) {
   size_t pos = 0;
   while (pos < bytes.size()) {
-    if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
+    std::uint64_t word;
+    if (pos + 8 <= bytes.size() && (std::memcpy(&word, bytes.data() + pos, 8), (word & 0x8080808080808080u) == 0)) {
+      pos += 8;  // eight ASCII bytes
+    } else if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
       ++pos;
     } else if (!DecodeAt(bytes, pos)) {
       return false;
@@ -184,21 +190,25 @@ constexpr auto kAsciiUpper = [] {
   return table;
 }();
 
+// The number of leading bytes the two have in common, eight at a time.
+size_t CommonPrefix(std::string_view a, std::string_view b) {
+  const size_t shorter = std::min(a.size(), b.size());
+  size_t i = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; i + 8 <= shorter; i += 8) {
+      std::uint64_t x, y;
+      std::memcpy(&x, a.data() + i, 8);
+      std::memcpy(&y, b.data() + i, 8);
+      if (x != y) return i + static_cast<size_t>(std::countr_zero(x ^ y) / 8);
+    }
+  }
+  while (i < shorter && a[i] == b[i]) ++i;
+  return i;
+}
+
 }  // namespace
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  size_t i = 0, j = 0;
-  while (i < a.size() && j < b.size()) {
-    const unsigned char x = a[i], y = b[j];
-    if (x < 0x80 && y < 0x80) {  // fast path for ASCII
-      if (kAsciiUpper[x] != kAsciiUpper[y]) return false;
-      ++i, ++j;
-      continue;
-    }
-    if (UpperCodePoint(NextUnit(a, i)) != UpperCodePoint(NextUnit(b, j))) return false;
-  }
-  return i == a.size() && j == b.size();
-}
+bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
 
 int CompareNames(std::string_view a, std::string_view b) {
   if (const int byCase = CompareNoCase(a, b); byCase != 0) return byCase;
@@ -208,9 +218,7 @@ int CompareNames(std::string_view a, std::string_view b) {
 int CompareNoCase(std::string_view a, std::string_view b) {
   // Equal bytes are equal characters: start at the first difference, or at the start
   // of the character it falls in.
-  size_t same = 0;
-  const size_t shorter = std::min(a.size(), b.size());
-  while (same < shorter && a[same] == b[same]) ++same;
+  size_t same = CommonPrefix(a, b);
   // A byte that is no continuation byte starts a character wherever decoding began.
   const auto continuation = [](std::string_view text, size_t at) {
     return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;

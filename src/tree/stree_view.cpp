@@ -15,7 +15,8 @@ STreeView::STreeView() : m_pTree(&m_tree) { m_tree.SetNotifications(this); }
 
 STreeView::~STreeView() {
   m_tree.SetNotifications(nullptr);
-  DeleteBranch(m_itemTop, false);
+  // A view on screen hears of the nodes going; without one the model's own end frees them.
+  if (m_tree.HasObserver()) DeleteBranch(m_itemTop, false);
 }
 
 void STreeView::OnInitialUpdate() {

@@ -59,6 +59,7 @@ class TreeModel {
   TreeModel& operator=(const TreeModel&) = delete;
 
   void SetObserver(TreeObserver* observer) { m_pObserver = observer; }
+  bool HasObserver() const { return m_pObserver != nullptr; }
   // Many changes at once: the observer hears only of the start and the end.
   void BeginBatch();
   void EndBatch();
