@@ -105,6 +105,64 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
+
+// Reads the file just opened (fd, or -1 with errno set) whole and closes it; anything
+// but a regular file is refused unread.
+ReadResult ReadOpenedFile(int fd, std::string& contents, std::uint64_t maxSize) {
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+  struct stat st {};
+  ReadResult result = ReadResult::Done;
+  if (::fstat(fd, &st) != 0) {
+    result = ReadResult::Failed;
+  } else if (!S_ISREG(st.st_mode)) {
+    result = ReadResult::NotRegular;
+  } else if (static_cast<std::uint64_t>(st.st_size) > maxSize) {
+    result = ReadResult::TooLarge;
+  }
+  if (result != ReadResult::Done) {
+    ::close(fd);
+    return result;
+  }
+  contents.reserve(static_cast<size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (got <= 0) {
+      ::close(fd);
+      return got == 0 ? ReadResult::Done : ReadResult::Failed;
+    }
+    contents.append(buffer, static_cast<size_t>(got));
+    if (contents.size() > maxSize) {  // it grew while being read
+      ::close(fd);
+      return ReadResult::TooLarge;
+    }
+  }
+}
+
+
+// Sorts a listing by NameLess. Most folders hold ASCII names only: those compare
+// letter by letter in upper case, which orders them exactly as NameLess does.
+void SortListing(std::vector<DirEntry>& entries) {
+  const bool ascii = std::all_of(entries.begin(), entries.end(), [](const DirEntry& entry) {
+    return std::all_of(entry.name.begin(), entry.name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  });
+  if (!ascii) {
+    std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) { return NameLess(a.name, b.name); });
+    return;
+  }
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; };
+  std::sort(entries.begin(), entries.end(), [&upper](const DirEntry& a, const DirEntry& b) {
+    const size_t shorter = std::min(a.name.size(), b.name.size());
+    for (size_t i = 0; i < shorter; ++i) {
+      const char x = upper(a.name[i]), y = upper(b.name[i]);
+      if (x != y) return x < y;
+    }
+    if (a.name.size() != b.name.size()) return a.name.size() < b.name.size();
+    return a.name < b.name;
+  });
+}
+
 }  // namespace
 
 std::optional<FileAttributes> GetFileAttributes(const std::string& path) {
@@ -172,41 +230,83 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
   return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, ListDetail detail) {
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (!dir) return std::nullopt;
-  const int dirFd = ::dirfd(dir);
+std::optional<FolderHandle> FolderHandle::Open(const std::string& path) {
+  const int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  return FolderHandle(fd);
+}
+
+std::optional<FolderHandle> FolderHandle::OpenChild(const std::string& name) const {
+  const int fd = ::openat(m_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  return FolderHandle(fd);
+}
+
+FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
+  if (this != &other) {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = other.m_fd;
+    m_listed = other.m_listed;
+    other.m_fd = -1;
+  }
+  return *this;
+}
+
+FolderHandle::~FolderHandle() {
+  if (m_fd >= 0) ::close(m_fd);
+}
+
+std::optional<std::vector<DirEntry>> FolderHandle::List(ListDetail detail) const {
   std::vector<DirEntry> entries;
   entries.reserve(16);
-  while (const dirent* item = ::readdir(dir)) {
-    const std::string_view name = item->d_name;
-    if (name == "." || name == "..") continue;
-    DirEntry entry;
-    entry.name = name;
-    entry.hidden = name.front() == '.';
-    const bool knownKind = item->d_type == DT_DIR || item->d_type == DT_REG;
-    if (detail == ListDetail::NamesAndKinds && knownKind) {
-      entry.directory = item->d_type == DT_DIR;
-    } else {
-      struct stat st {};
-      entry.link = item->d_type == DT_LNK;
-      if (item->d_type == DT_UNKNOWN && ::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        entry.link = S_ISLNK(st.st_mode);
+  alignas(dirent64) char buffer[32768];
+  if (m_listed && ::lseek(m_fd, 0, SEEK_SET) < 0) return std::nullopt;
+  m_listed = true;
+  for (;;) {
+    const ssize_t got = ::getdents64(m_fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return std::nullopt;
+    if (got == 0) break;
+    for (ssize_t at = 0; at < got;) {
+      const auto* item = reinterpret_cast<const dirent64*>(buffer + at);
+      at += item->d_reclen;
+      const std::string_view name = item->d_name;
+      if (name == "." || name == "..") continue;
+      DirEntry entry;
+      entry.name = name;
+      entry.hidden = name.front() == '.';
+      const bool knownKind = item->d_type == DT_DIR || item->d_type == DT_REG;
+      if (detail == ListDetail::NamesAndKinds && knownKind) {
+        entry.directory = item->d_type == DT_DIR;
+      } else {
+        struct stat st {};
+        entry.link = item->d_type == DT_LNK;
+        if (item->d_type == DT_UNKNOWN && ::fstatat(m_fd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+          entry.link = S_ISLNK(st.st_mode);
+        }
+        if (::fstatat(m_fd, item->d_name, &st, 0) != 0 && ::fstatat(m_fd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+          continue;  // vanished meanwhile
+        }
+        entry.directory = S_ISDIR(st.st_mode);
+        entry.readOnly = IsReadOnlyMode(st.st_mode);
+        entry.size = static_cast<std::uint64_t>(st.st_size);
       }
-      if (::fstatat(dirFd, item->d_name, &st, 0) != 0 &&
-          ::fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        continue;  // vanished meanwhile
-      }
-      entry.directory = S_ISDIR(st.st_mode);
-      entry.readOnly = IsReadOnlyMode(st.st_mode);
-      entry.size = static_cast<std::uint64_t>(st.st_size);
+      entries.push_back(std::move(entry));
     }
-    entries.push_back(std::move(entry));
   }
-  ::closedir(dir);
-  std::sort(entries.begin(), entries.end(),
-            [](const DirEntry& a, const DirEntry& b) { return NameLess(a.name, b.name); });
+  SortListing(entries);
   return entries;
+}
+
+ReadResult FolderHandle::ReadFile(const std::string& name, std::string& contents, std::uint64_t maxSize) const {
+  contents.clear();
+  return ReadOpenedFile(::openat(m_fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), contents, maxSize);
+}
+
+std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, ListDetail detail) {
+  const auto handle = FolderHandle::Open(folder);
+  if (!handle) return std::nullopt;
+  return handle->List(detail);
 }
 
 const DirEntry* FindEntryNoCase(const std::vector<DirEntry>& entries, std::string_view name) {
@@ -316,36 +416,7 @@ std::string ResolveCaseIn(const std::string& folder, const std::vector<DirEntry>
 ReadResult ReadRegularFile(const std::string& path, std::string& contents, std::uint64_t maxSize) {
   contents.clear();
   // Opening without blocking lets a FIFO be looked at without waiting for a writer.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
-  struct stat st {};
-  ReadResult result = ReadResult::Done;
-  if (::fstat(fd, &st) != 0) {
-    result = ReadResult::Failed;
-  } else if (!S_ISREG(st.st_mode)) {
-    result = ReadResult::NotRegular;
-  } else if (static_cast<std::uint64_t>(st.st_size) > maxSize) {
-    result = ReadResult::TooLarge;
-  }
-  if (result != ReadResult::Done) {
-    ::close(fd);
-    return result;
-  }
-  contents.reserve(static_cast<size_t>(st.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (got <= 0) {
-      ::close(fd);
-      return got == 0 ? ReadResult::Done : ReadResult::Failed;
-    }
-    contents.append(buffer, static_cast<size_t>(got));
-    if (contents.size() > maxSize) {  // it grew while being read
-      ::close(fd);
-      return ReadResult::TooLarge;
-    }
-  }
+  return ReadOpenedFile(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), contents, maxSize);
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {

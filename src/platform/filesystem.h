@@ -47,6 +47,31 @@ enum class ListDetail { NamesAndKinds, Full };
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder,
                                                    ListDetail detail = ListDetail::Full);
 
+enum class ReadResult { Done, Missing, NotRegular, TooLarge, Failed };
+
+// An open folder: its listing, and the folders and files in it opened by name without
+// walking the whole path again. A scan holds one for each level it is in.
+class FolderHandle {
+ public:
+  static std::optional<FolderHandle> Open(const std::string& path);
+  // The folder of that name in this one; nothing when it cannot be opened.
+  std::optional<FolderHandle> OpenChild(const std::string& name) const;
+  FolderHandle(FolderHandle&& other) noexcept : m_fd(other.m_fd), m_listed(other.m_listed) { other.m_fd = -1; }
+  FolderHandle& operator=(FolderHandle&& other) noexcept;
+  FolderHandle(const FolderHandle&) = delete;
+  ~FolderHandle();
+
+  // As ListDirectory.
+  std::optional<std::vector<DirEntry>> List(ListDetail detail) const;
+  // As ReadRegularFile, for the file of that name in this folder.
+  ReadResult ReadFile(const std::string& name, std::string& contents, std::uint64_t maxSize) const;
+
+ private:
+  explicit FolderHandle(int fd) : m_fd(fd) {}
+  int m_fd;
+  mutable bool m_listed = false;  // a second listing starts from the beginning again
+};
+
 // Device and inode (links followed): the same folder reached by two paths has one identity.
 struct FileIdentity {
   std::uint64_t device = 0;
@@ -79,7 +104,6 @@ std::string ResolveCase(const std::string& path);
 // listing of that folder: no call to the file system.
 std::string ResolveCaseIn(const std::string& folder, const std::vector<DirEntry>& entries, std::string_view name);
 
-enum class ReadResult { Done, Missing, NotRegular, TooLarge, Failed };
 // Reads a regular file whole. A FIFO, a device or a link to one is never opened for
 // reading (it could block or never end); a file larger than maxSize is not read.
 ReadResult ReadRegularFile(const std::string& path, std::string& contents,

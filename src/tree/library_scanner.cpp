@@ -1,6 +1,7 @@
 #include "tree/library_scanner.h"
 
 #include <cstdlib>
+#include <optional>
 #include <unordered_map>
 
 #include "catalogue/album_catalogue.h"
@@ -116,9 +117,12 @@ void LibraryScanner::ScanPaths(const std::string& pathList) {
   if (m_top.HasChildren()) ExpandItem(m_top, true);
 }
 
-void LibraryScanner::ScanFolder(const std::string& folder) {
+void LibraryScanner::ScanFolder(const std::string& folder, const platform::FolderHandle* parent, const std::string& name) {
   if (m_context.progress && m_context.progress->stop.load(std::memory_order_relaxed)) return;
-  const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
+  std::optional<platform::FolderHandle> handle = parent ? parent->OpenChild(name) : std::nullopt;
+  if (!handle) handle = platform::FolderHandle::Open(folder);  // also when out of file handles
+  if (!handle) return;
+  const auto entries = handle->List(platform::ListDetail::NamesAndKinds);
   if (!entries) return;
   Counted(&ScanProgress::folders);
   m_context.scanning.push_back(folder);
@@ -128,7 +132,7 @@ void LibraryScanner::ScanFolder(const std::string& folder) {
   std::vector<bool> listed(entries->size(), false);
   if (m_context.readCatalogues) {
     if (const platform::DirEntry* catalogueEntry = catalogue::CatalogueEntry(*entries)) {
-      ReadCatalogue(folder, folder + catalogueEntry->name, *entries, listed);
+      ReadCatalogue(folder, folder + catalogueEntry->name, *entries, listed, &*handle);
     }
   }
 
@@ -137,7 +141,7 @@ void LibraryScanner::ScanFolder(const std::string& folder) {
     const bool hidden = entry.name.starts_with('.');
     if (entry.directory && !hidden) {
       if (entry.link && LeadsBack(m_context, folder + entry.name)) continue;
-      ScanFolder(folder + entry.name + "/");
+      ScanFolder(folder + entry.name + "/", &*handle, entry.name);
     } else if (!listed[i] && IsSongFileName(entry.name)) {
       AddLooseFile(folder, entry.name.substr(0, entry.name.rfind('.')));
     }
@@ -147,9 +151,12 @@ void LibraryScanner::ScanFolder(const std::string& folder) {
 }
 
 void LibraryScanner::ReadCatalogue(const std::string& folder, const std::string& file,
-                                   const std::vector<platform::DirEntry>& entries, std::vector<bool>& listed) {
+                                   const std::vector<platform::DirEntry>& entries, std::vector<bool>& listed,
+                                   const platform::FolderHandle* opened) {
   std::string raw;
-  const platform::ReadResult read = platform::ReadRegularFile(file, raw, platform::kMaxProfileSize);
+  const platform::ReadResult read =
+      opened ? opened->ReadFile(file.substr(folder.size()), raw, platform::kMaxProfileSize)
+             : platform::ReadRegularFile(file, raw, platform::kMaxProfileSize);
   if (read == platform::ReadResult::TooLarge) m_context.unreadCatalogues.push_back(file);
   if (read != platform::ReadResult::Done) return;
   const auto doc = platform::ProfileDocument::Parse(std::move(raw));

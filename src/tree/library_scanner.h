@@ -22,12 +22,14 @@ class LibraryScanner {
   // Every folder of the ";"-separated list; then the artists sorted and the top
   // node expanded when it has children.
   void ScanPaths(const std::string& pathList);
-  // One folder and, unless stopped, the folders beneath it.
-  void ScanFolder(const std::string& folder);
+  // One folder and, unless stopped, the folders beneath it. With a parent, the folder
+  // is opened by its name in that parent, without walking its whole path again.
+  void ScanFolder(const std::string& folder, const platform::FolderHandle* parent = nullptr,
+                  const std::string& name = {});
   // The albums of one catalogue with their songs; marks in listed (one flag per entry
   // of the folder's listing) the files it lists, case twins included.
   void ReadCatalogue(const std::string& folder, const std::string& file, const std::vector<platform::DirEntry>& entries,
-                     std::vector<bool>& listed);
+                     std::vector<bool>& listed, const platform::FolderHandle* opened = nullptr);
   // An unlisted song file under the volume and folder nodes of its folder, made as needed.
   void AddLooseFile(const std::string& folder, const std::string& fileTitle);
 

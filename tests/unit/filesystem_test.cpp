@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/filesystem.h"
+#include "platform/text.h"
 #include "temp_dir.h"
 
 using namespace platform;
@@ -106,6 +108,21 @@ TEST(FileSystemTest, MatchesWildcardsWithoutCase) {
   EXPECT_TRUE(MatchesPattern("tå.mp3", "T?.MP3"));
   EXPECT_FALSE(MatchesPattern("t12.mp3", "t?.mp3"));
   EXPECT_TRUE(MatchesPattern("Åsa", "åsa"));
+}
+
+TEST(FileSystemTest, ListingsAreInNameOrderWithOrWithoutLettersBeyondAscii) {
+  for (const bool beyondAscii : {false, true}) {
+    TempDir dir;
+    std::vector<std::string> names = {"b.mp3", "_x", "A.mp3", "a.mp3", "Zebra", "10", "1", "ab", "AB", "a b", "~z"};
+    if (beyondAscii) names.push_back("ähnlich");
+    for (const std::string& name : names) WriteFile(dir / name, "x");
+    const auto listing = ListDirectory(dir.path());
+    ASSERT_TRUE(listing);
+    std::vector<std::string> listed;
+    for (const DirEntry& entry : *listing) listed.push_back(entry.name);
+    std::sort(names.begin(), names.end(), NameLess);
+    EXPECT_EQ(listed, names);
+  }
 }
 
 TEST(FileSystemTest, ResolvesPathsWithoutRegardToCase) {
