@@ -141,6 +141,31 @@ ReadResult ReadOpenedFile(int fd, std::string& contents, std::uint64_t maxSize) 
 }
 
 
+// Reads a file its listing showed as regular (fd, or -1 with errno set) whole and
+// closes it. Nothing waits: a read that would is refused as no regular file, and so
+// is a FIFO without writer, which reads as empty.
+ReadResult ReadListedFile(int fd, std::string& contents, std::uint64_t maxSize) {
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      struct stat st {};
+      const bool waits = got < 0 && errno == EAGAIN;
+      const bool special = got == 0 && contents.empty() && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode));
+      ::close(fd);
+      if (waits || special) return ReadResult::NotRegular;
+      return got == 0 ? ReadResult::Done : ReadResult::Failed;
+    }
+    contents.append(buffer, static_cast<size_t>(got));
+    if (contents.size() > maxSize) {
+      ::close(fd);
+      return ReadResult::TooLarge;
+    }
+  }
+}
+
 // Sorts a listing by NameLess. Most folders hold ASCII names only: those compare
 // letter by letter in upper case, which orders them exactly as NameLess does.
 void SortListing(std::vector<DirEntry>& entries) {
@@ -276,6 +301,7 @@ std::optional<std::vector<DirEntry>> FolderHandle::List(ListDetail detail) const
       entry.name = name;
       entry.hidden = name.front() == '.';
       const bool knownKind = item->d_type == DT_DIR || item->d_type == DT_REG;
+      entry.regular = item->d_type == DT_REG;
       if (detail == ListDetail::NamesAndKinds && knownKind) {
         entry.directory = item->d_type == DT_DIR;
       } else {
@@ -298,9 +324,10 @@ std::optional<std::vector<DirEntry>> FolderHandle::List(ListDetail detail) const
   return entries;
 }
 
-ReadResult FolderHandle::ReadFile(const std::string& name, std::string& contents, std::uint64_t maxSize) const {
+ReadResult FolderHandle::ReadFile(const DirEntry& entry, std::string& contents, std::uint64_t maxSize) const {
   contents.clear();
-  return ReadOpenedFile(::openat(m_fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), contents, maxSize);
+  const int fd = ::openat(m_fd, entry.name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  return entry.regular ? ReadListedFile(fd, contents, maxSize) : ReadOpenedFile(fd, contents, maxSize);
 }
 
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, ListDetail detail) {

@@ -38,6 +38,7 @@ struct DirEntry {
   bool readOnly = false;
   bool hidden = false;
   bool link = false;  // a symbolic link (the other fields describe its target)
+  bool regular = false;  // a regular file, as the listing said it (no link to one)
   std::uint64_t size = 0;
 };
 
@@ -63,8 +64,10 @@ class FolderHandle {
 
   // As ListDirectory.
   std::optional<std::vector<DirEntry>> List(ListDetail detail) const;
-  // As ReadRegularFile, for the file of that name in this folder.
-  ReadResult ReadFile(const std::string& name, std::string& contents, std::uint64_t maxSize) const;
+  // As ReadRegularFile, for the file of that name in this folder. A file its listing
+  // showed as regular is not looked up first: should it have become anything else
+  // since, a read that would wait is refused and one that never ends stops at maxSize.
+  ReadResult ReadFile(const DirEntry& entry, std::string& contents, std::uint64_t maxSize) const;
 
  private:
   explicit FolderHandle(int fd) : m_fd(fd) {}

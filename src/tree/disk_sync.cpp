@@ -150,7 +150,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& folders) {
     if (!entries || !context.readCatalogues) continue;
     if (const platform::DirEntry* file = catalogue::CatalogueEntry(*entries)) {
       std::vector<bool> listed(entries->size(), false);
-      LibraryScanner(m_itemTop, context).ReadCatalogue(folder, folder + file->name, *entries, listed);
+      LibraryScanner(m_itemTop, context).ReadCatalogue(folder, *file, *entries, listed);
     }
   }
   if (context.topChildrenAtLastArtist > 0) m_pTree->SortChildren(m_itemTop.m_hItem);

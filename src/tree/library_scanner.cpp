@@ -132,7 +132,7 @@ void LibraryScanner::ScanFolder(const std::string& folder, const platform::Folde
   std::vector<bool> listed(entries->size(), false);
   if (m_context.readCatalogues) {
     if (const platform::DirEntry* catalogueEntry = catalogue::CatalogueEntry(*entries)) {
-      ReadCatalogue(folder, folder + catalogueEntry->name, *entries, listed, &*handle);
+      ReadCatalogue(folder, *catalogueEntry, *entries, listed, &*handle);
     }
   }
 
@@ -150,13 +150,13 @@ void LibraryScanner::ScanFolder(const std::string& folder, const platform::Folde
   m_context.identities.pop_back();
 }
 
-void LibraryScanner::ReadCatalogue(const std::string& folder, const std::string& file,
+void LibraryScanner::ReadCatalogue(const std::string& folder, const platform::DirEntry& catalogueEntry,
                                    const std::vector<platform::DirEntry>& entries, std::vector<bool>& listed,
                                    const platform::FolderHandle* opened) {
+  const std::string file = folder + catalogueEntry.name;
   std::string raw;
-  const platform::ReadResult read =
-      opened ? opened->ReadFile(file.substr(folder.size()), raw, platform::kMaxProfileSize)
-             : platform::ReadRegularFile(file, raw, platform::kMaxProfileSize);
+  const platform::ReadResult read = opened ? opened->ReadFile(catalogueEntry, raw, platform::kMaxProfileSize)
+                                           : platform::ReadRegularFile(file, raw, platform::kMaxProfileSize);
   if (read == platform::ReadResult::TooLarge) m_context.unreadCatalogues.push_back(file);
   if (read != platform::ReadResult::Done) return;
   const auto doc = platform::ProfileDocument::Parse(std::move(raw));

@@ -28,8 +28,9 @@ class LibraryScanner {
                   const std::string& name = {});
   // The albums of one catalogue with their songs; marks in listed (one flag per entry
   // of the folder's listing) the files it lists, case twins included.
-  void ReadCatalogue(const std::string& folder, const std::string& file, const std::vector<platform::DirEntry>& entries,
-                     std::vector<bool>& listed, const platform::FolderHandle* opened = nullptr);
+  void ReadCatalogue(const std::string& folder, const platform::DirEntry& catalogueEntry,
+                     const std::vector<platform::DirEntry>& entries, std::vector<bool>& listed,
+                     const platform::FolderHandle* opened = nullptr);
   // An unlisted song file under the volume and folder nodes of its folder, made as needed.
   void AddLooseFile(const std::string& folder, const std::string& fileTitle);
 

@@ -196,6 +196,25 @@ TEST(FileSystemTest, WildcardsInNamesAndSpecialFiles) {
   WriteFile(dir / "ten", "0123456789");
   EXPECT_EQ(ReadRegularFile(dir / "ten", bytes, 9), ReadResult::TooLarge);
   EXPECT_EQ(ReadRegularFile(dir / "ten", bytes, 10), ReadResult::Done);
+
+  // Read from an open folder by the entry its listing gave.
+  const auto folder = FolderHandle::Open(dir.path());
+  ASSERT_TRUE(folder);
+  const auto listing = folder->List(ListDetail::NamesAndKinds);
+  ASSERT_TRUE(listing);
+  const auto entry = [&](const std::string& name) { return *FindEntryNoCase(*listing, name); };
+  EXPECT_EQ(folder->ReadFile(entry("ten"), bytes, 10), ReadResult::Done);
+  EXPECT_EQ(bytes, "0123456789");
+  EXPECT_EQ(folder->ReadFile(entry("ten"), bytes, 9), ReadResult::TooLarge);
+  EXPECT_EQ(folder->ReadFile(entry("fifo"), bytes, 10), ReadResult::NotRegular);
+  // A file the listing showed as regular that is a FIFO by the time it is read: the
+  // read does not wait.
+  DirEntry swapped = entry("fifo");
+  swapped.regular = true;
+  EXPECT_EQ(folder->ReadFile(swapped, bytes, 10), ReadResult::NotRegular);
+  DirEntry gone = entry("ten");
+  gone.name = "gone";
+  EXPECT_EQ(folder->ReadFile(gone, bytes, 10), ReadResult::Missing);
 }
 
 TEST(FileSystemTest, StaleTemporaryFilesOfEarlierRunsAreRemoved) {
