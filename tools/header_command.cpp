@@ -1,5 +1,6 @@
 // melodeck-tool header FILE...: the MPEG frame header fields of each file.
 #include <iostream>
+#include <string>
 
 #include "catalogue/mp3_header.h"
 #include "commands.h"
@@ -11,15 +12,18 @@ int RunHeaderCommand(const std::vector<std::string>& files) {
   }
   int status = 0;
   for (const std::string& file : files) {
-    const GMp3Header header(file.c_str());
+    GMp3Header header(file.c_str());
     if (!header.IsOpen()) status = 1;
     if (!header.Found()) {
       std::cout << "offset=none\n";
       continue;
     }
-    std::cout << "offset=" << header.Offset() << " layer=" << int{header.Layer()} << " bitrate=" << header.Bitrate()
-              << " bitrate_text=\"" << header.BitrateText() << "\" frequency=" << header.Frequency()
-              << " frequency_text=\"" << header.FrequencyText() << "\" mode=" << int{header.ChannelMode()} << '\n';
+    const auto playTime = header.PlayTimeMs();
+    std::cout << "offset=" << header.Offset() << " version=" << header.VersionText() << " layer=" << int{header.Layer()}
+              << " bitrate=" << header.Bitrate() << " bitrate_text=\"" << header.BitrateText()
+              << "\" frequency=" << header.Frequency() << " frequency_text=\"" << header.FrequencyText()
+              << "\" mode=" << int{header.ChannelMode()}
+              << " duration_ms=" << (playTime ? std::to_string(*playTime) : std::string("none")) << '\n';
   }
   return status;
 }

@@ -17,11 +17,12 @@ TEST(HeaderCommandTest, PrintsOneLinePerFile) {
   WriteFile(dir / "text.mp3", "no frames here");
   const ToolRun run = RunTool({"header", dir / "tagged.mp3", dir / "mono.mp3", dir / "text.mp3"});
   EXPECT_EQ(run.status, 0);
+  // Five frames of 1152 samples at 44.1 kHz: 130.6 ms; two at 32 kHz: 72 ms.
   EXPECT_EQ(run.out, "offset=" + std::to_string(Id3v2Tag("Intro").size()) +
-                         " layer=3 bitrate=128000 bitrate_text=\"128 kbit/s\" frequency=44100"
-                         " frequency_text=\"44.1 kHz\" mode=1\n"
-                         "offset=417 layer=3 bitrate=64000 bitrate_text=\"64 kbit/s\" frequency=32000"
-                         " frequency_text=\"32 kHz\" mode=3\n"
+                         " version=1 layer=3 bitrate=128000 bitrate_text=\"128 kbit/s\" frequency=44100"
+                         " frequency_text=\"44.1 kHz\" mode=1 duration_ms=131\n"
+                         "offset=417 version=1 layer=3 bitrate=64000 bitrate_text=\"64 kbit/s\" frequency=32000"
+                         " frequency_text=\"32 kHz\" mode=3 duration_ms=72\n"
                          "offset=none\n");
 }
 
@@ -30,6 +31,6 @@ TEST(HeaderCommandTest, FilesThatCannotBeOpenedFailTheRun) {
   WriteFile(dir / "song.mp3", SilentMp3Frames(1));
   const ToolRun run = RunTool({"header", dir / "missing.mp3", dir / "song.mp3"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(run.out.starts_with("offset=none\noffset=0 layer=3"));
+  EXPECT_TRUE(run.out.starts_with("offset=none\noffset=0 version=1 layer=3"));
   EXPECT_EQ(RunTool({"header"}).status, 2);
 }

@@ -140,3 +140,127 @@ TEST_F(Mp3HeaderTest, SpecialFilesAreNotOpened) {
 }
 
 }  // namespace
+
+namespace {
+
+// One frame: its header and a zero body to the length its fields give.
+// version: 1, 2 or 25 (MPEG-2.5); layer 1 to 3.
+std::string Frame(int version, int layer, int bitrateIndex, int frequencyIndex, int mode = 1, bool padding = false) {
+  const int versionBits = version == 1 ? 3 : version == 2 ? 2 : 0;
+  const unsigned char b1 = static_cast<unsigned char>(0xE0 | (versionBits << 3) | ((4 - layer) << 1) | 1);
+  const unsigned char b2 = static_cast<unsigned char>((bitrateIndex << 4) | (frequencyIndex << 2) | (padding ? 2 : 0));
+  const unsigned char b3 = static_cast<unsigned char>(mode << 6);
+  static const int kMpeg1Kbps[3][15] = {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+                                        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+                                        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}};
+  static const int kMpeg2Kbps[3][15] = {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+                                        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+                                        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}};
+  static const int kRates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
+  const int bitrate = (version == 1 ? kMpeg1Kbps : kMpeg2Kbps)[layer - 1][bitrateIndex] * 1000;
+  const int rate = kRates[version == 1 ? 0 : version == 2 ? 1 : 2][frequencyIndex];
+  const int pad = padding ? 1 : 0;
+  const int length = layer == 1 ? (12 * bitrate / rate + pad) * 4
+                     : (layer == 2 || version == 1) ? 144 * bitrate / rate + pad
+                                                    : 72 * bitrate / rate + pad;
+  std::string frame(static_cast<size_t>(length), '\0');
+  frame[0] = '\xFF';
+  frame[1] = static_cast<char>(b1);
+  frame[2] = static_cast<char>(b2);
+  frame[3] = static_cast<char>(b3);
+  return frame;
+}
+
+std::string Repeat(const std::string& frame, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += frame;
+  return out;
+}
+
+// Writes a big-endian number into bytes at offset.
+void PutBigEndian(std::string& bytes, size_t offset, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[offset + static_cast<size_t>(i)] = static_cast<char>(value >> (24 - 8 * i));
+}
+
+}  // namespace
+
+TEST_F(Mp3HeaderTest, Mpeg2And25HeadersGiveTheirRealVersionRateAndPlayTime) {
+  // MPEG-2 Layer III, 64 kbit/s, 22.05 kHz: 208-byte frames of 576 samples.
+  GMp3Header mpeg2(Make(Repeat(Frame(2, 3, 8, 0), 100)).c_str());
+  ASSERT_TRUE(mpeg2.Found());
+  EXPECT_EQ(mpeg2.Offset(), 0u);
+  EXPECT_EQ(mpeg2.VersionText(), "2");
+  EXPECT_EQ(mpeg2.BitrateText(), "64 kbit/s");
+  EXPECT_EQ(mpeg2.Frequency(), 22050u);
+  EXPECT_EQ(mpeg2.FrequencyText(), "22.05 kHz");
+  EXPECT_EQ(mpeg2.PlayTimeMs(), 2612u);  // 100 * 576 / 22050 s
+
+  // MPEG-2.5 Layer III, 8 kbit/s, 8 kHz, mono.
+  GMp3Header mpeg25(Make(Repeat(Frame(25, 3, 1, 2, 3), 50)).c_str());
+  ASSERT_TRUE(mpeg25.Found());
+  EXPECT_EQ(mpeg25.VersionText(), "2.5");
+  EXPECT_EQ(mpeg25.BitrateText(), "8 kbit/s");
+  EXPECT_EQ(mpeg25.FrequencyText(), "8 kHz");
+  EXPECT_FALSE(mpeg25.IsStereo());
+  EXPECT_EQ(mpeg25.PlayTimeMs(), 3600u);  // 50 * 576 / 8000 s
+
+  // MPEG-2 Layer I and II use their own table.
+  GMp3Header layer1(Make(Repeat(Frame(2, 1, 14, 1), 3)).c_str());
+  EXPECT_EQ(layer1.BitrateText(), "256 kbit/s");
+  EXPECT_EQ(layer1.FrequencyText(), "24 kHz");
+  EXPECT_EQ(layer1.PlayTimeMs(), 48u);  // 3 * 384 / 24000 s
+  GMp3Header layer2(Make(Repeat(Frame(25, 2, 14, 0), 2)).c_str());
+  EXPECT_EQ(layer2.BitrateText(), "160 kbit/s");
+  EXPECT_EQ(layer2.FrequencyText(), "11.025 kHz");
+  // A single frame is confirmed by the file ending where it ends.
+  GMp3Header single(Make(Frame(2, 3, 8, 2)).c_str());
+  EXPECT_TRUE(single.Found());
+  EXPECT_EQ(single.FrequencyText(), "16 kHz");
+}
+
+TEST_F(Mp3HeaderTest, StrayBytesThatLookLikeMpeg2AreNoHeader) {
+  // "FF E3 18 C4" would read as MPEG-2.5; the frame it claims is not followed by another.
+  const std::string junk = std::string("\xFF\xE3\x18\xC4", 4) + std::string(300, 'j');
+  GMp3Header header(Make(junk + SilentMp3Frames(3)).c_str());
+  ASSERT_TRUE(header.Found());
+  EXPECT_EQ(header.Offset(), junk.size());
+  EXPECT_EQ(header.VersionText(), "1");
+  // Nor are MPEG-2 frames whose follower differs in layer or frequency.
+  GMp3Header mixed(Make(Frame(2, 3, 8, 0) + Frame(2, 3, 8, 1) + std::string(10, '\0')).c_str());
+  EXPECT_FALSE(mixed.Found());
+}
+
+TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
+  // A Xing tag with a frame count after MPEG-1 stereo side information (32 bytes).
+  std::string xing = Frame(1, 3, 9, 0);  // 128 kbit/s, 44.1 kHz
+  xing.replace(36, 4, "Xing");
+  PutBigEndian(xing, 40, 1);
+  PutBigEndian(xing, 44, 1000);
+  GMp3Header tagged(Make(xing + Repeat(Frame(1, 3, 9, 0), 5)).c_str());
+  EXPECT_EQ(tagged.PlayTimeMs(), 26122u);  // 1000 * 1152 / 44100 s, to the millisecond
+
+  // An Info tag without a count, in a mono MPEG-2 frame (9 bytes of side information):
+  // the frames after it are counted, the tag's own frame is not.
+  std::string info = Frame(2, 3, 8, 0, 3);
+  info.replace(13, 4, "Info");
+  PutBigEndian(info, 17, 0);
+  GMp3Header counted(Make(info + Repeat(Frame(2, 3, 8, 0, 3), 40)).c_str());
+  EXPECT_EQ(counted.PlayTimeMs(), 1045u);  // 40 * 576 / 22050 s
+
+  // A VBRI tag 36 bytes after the header.
+  std::string vbri = Frame(1, 3, 9, 1);  // 48 kHz
+  vbri.replace(36, 4, "VBRI");
+  PutBigEndian(vbri, 36 + 14, 4800);
+  GMp3Header fraunhofer(Make(vbri + Frame(1, 3, 9, 1)).c_str());
+  EXPECT_EQ(fraunhofer.PlayTimeMs(), 115200u);  // 4800 * 1152 / 48000 s
+
+  // Variable bitrate without a tag: every frame by its own length, the truncated last
+  // one included; free format has no length to follow.
+  const std::string vbr = Frame(1, 3, 9, 0) + Frame(1, 3, 14, 0, 1, true) + Frame(1, 3, 1, 0) + Frame(1, 3, 5, 0);
+  GMp3Header walked(Make(vbr + Frame(1, 3, 11, 0).substr(0, 100)).c_str());
+  EXPECT_EQ(walked.PlayTimeMs(), 131u);  // 5 * 1152 / 44100 s
+  GMp3Header freeFormat(Make(std::string("\xFF\xFB\x00\x00", 4) + std::string(500, '\0')).c_str());
+  EXPECT_EQ(freeFormat.PlayTimeMs(), std::nullopt);
+  GMp3Header reserved(Make(std::string("\xFF\xFB\x9C\x00", 4) + std::string(500, '\0')).c_str());
+  EXPECT_EQ(reserved.PlayTimeMs(), std::nullopt);  // MPEG-1 frequency index 3
+}
