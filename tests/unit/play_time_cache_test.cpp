@@ -1,0 +1,91 @@
+// Play times kept between runs: what a second run finds, and what it reads anew.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "catalogue/play_time_cache.h"
+#include "mp3_frames.h"
+#include "temp_dir.h"
+
+using catalogue::PlayTimeCache;
+using catalogue::ReadPlayTime;
+using testing_support::ReadFile;
+using testing_support::SilentMp3Frames;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+// Sets the file's modification time, so a rewrite of the same size can keep it.
+void SetModified(const std::string& path, long seconds) {
+  const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST(PlayTimeCacheTest, ASecondRunFindsWhatTheFirstReadUntilTheFileChanges) {
+  TempDir dir;
+  const std::string cacheFile = dir / "cache/melodeck/playtimes";
+  const std::string song = dir / "song with spaces.mp3";
+  const std::string text = dir / "notes.mp3";
+  WriteFile(song, SilentMp3Frames(10));  // 10 * 1152 / 44100 s
+  WriteFile(text, "no frames");
+  SetModified(song, 1000000);
+  {
+    PlayTimeCache cache(cacheFile);
+    EXPECT_EQ(ReadPlayTime(cache, song), 261u);
+    EXPECT_EQ(ReadPlayTime(cache, text), std::nullopt);
+    EXPECT_EQ(ReadPlayTime(cache, dir / "missing.mp3"), std::nullopt);
+    ASSERT_TRUE(cache.Save());  // the folder is made on the way
+  }
+  // Bytes of the same size and time: the cache answers without reading them.
+  WriteFile(song, std::string(SilentMp3Frames(10).size(), 'x'));
+  SetModified(song, 1000000);
+  {
+    PlayTimeCache cache(cacheFile);
+    EXPECT_EQ(ReadPlayTime(cache, song), 261u);
+    EXPECT_EQ(cache.Find(text, 9, 0), std::nullopt);  // another modification time
+  }
+  // A new modification time: read again.
+  SetModified(song, 2000000);
+  PlayTimeCache cache(cacheFile);
+  EXPECT_EQ(ReadPlayTime(cache, song), std::nullopt);
+}
+
+TEST(PlayTimeCacheTest, ADamagedOrForeignFileIsIgnoredAndWrittenAnew) {
+  TempDir dir;
+  const std::string cacheFile = dir / "playtimes";
+  const std::string song = dir / "a.mp3";
+  WriteFile(song, SilentMp3Frames(5));
+  for (const std::string& damaged : {std::string("melodeck play times 1\n12 x 5 /a.mp3\n"),
+                                     std::string("melodeck play times 1\n12 34 -7 /a.mp3\n"),
+                                     std::string("melodeck play times 1\n12 34 56\n"),
+                                     std::string("something else\n12 34 56 /a.mp3\n"), std::string("\xFF\xFE\x00", 3)}) {
+    WriteFile(cacheFile, damaged);
+    PlayTimeCache cache(cacheFile);
+    EXPECT_EQ(cache.Find("/a.mp3", 12, 34), std::nullopt) << damaged;
+    EXPECT_EQ(ReadPlayTime(cache, song), 131u);
+    ASSERT_TRUE(cache.Save());
+    EXPECT_TRUE(ReadFile(cacheFile).starts_with("melodeck play times 1\n")) << damaged;
+    EXPECT_NE(ReadFile(cacheFile).find(song), std::string::npos);
+  }
+  // A path holding a line break is never stored: it would break the file's lines.
+  PlayTimeCache cache(cacheFile);
+  cache.Store("/odd\nname.mp3", 1, 1, 5);
+  EXPECT_EQ(cache.Find("/odd\nname.mp3", 1, 1), std::nullopt);
+}
+
+TEST(PlayTimeCacheTest, TheDefaultFileFollowsXdgCacheHome) {
+  const char* old = std::getenv("XDG_CACHE_HOME");
+  const std::string saved = old ? old : "";
+  ::setenv("XDG_CACHE_HOME", "/tmp/xdg-cache", 1);
+  EXPECT_EQ(PlayTimeCache::DefaultFile(), "/tmp/xdg-cache/melodeck/playtimes");
+  ::setenv("XDG_CACHE_HOME", "relative", 1);  // not absolute: ignored, as the XDG rules say
+  EXPECT_EQ(PlayTimeCache::DefaultFile(), std::string(std::getenv("HOME")) + "/.cache/melodeck/playtimes");
+  if (old) {
+    ::setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CACHE_HOME");
+  }
+}
+
+}  // namespace
