@@ -23,6 +23,7 @@
 #include "dialogs/dialog_widgets.h"
 #include "tree/background_scan.h"
 #include "tree/node_deleter.h"
+#include "tree/play_time_reader.h"
 
 // ---- CPathCombo ----
 
@@ -79,6 +80,11 @@ CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
   m_wndSplitter->installEventFilter(this);
   setCentralWidget(m_wndSplitter);
   m_treeView.SetDataPage(&m_pTabForm->m_pSheet->m_pageData);
+  // Play times are read behind the window; what comes in shows at once.
+  m_pPlayTimes = std::make_unique<tree::PlayTimeReader>(catalogue::PlayTimeCache::DefaultFile(), [this] {
+    QMetaObject::invokeMethod(this, [this] { m_treeView.ShowPlayTime(); }, Qt::QueuedConnection);
+  });
+  m_treeView.SetPlayTimeReader(m_pPlayTimes.get());
   connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this] { UpdateMinimumSize(); });
   connect(m_pTabForm, &CTabForm::resized, this, [this] { UpdateMinimumSize(); });
 

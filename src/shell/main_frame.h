@@ -15,6 +15,7 @@ class CTabForm;
 class QTimer;
 namespace tree {
 class BackgroundScan;
+class PlayTimeReader;
 }
 class LibraryView;
 class QAction;
@@ -107,6 +108,7 @@ class CMainFrame : public QMainWindow,
   std::map<unsigned, QAction*> m_actions;
   bool m_bSplitting = false;  // the keyboard moves the splitter bar
   std::unique_ptr<tree::BackgroundScan> m_pScan;
+  std::unique_ptr<tree::PlayTimeReader> m_pPlayTimes;  // ends before the tree view it feeds
   QTimer* m_pScanTimer;
   QAction* m_pStopAction;  // Esc while a scan runs
 };

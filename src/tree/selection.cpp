@@ -16,6 +16,7 @@
 #include "res/resource_ids.h"
 #include "res/texts.h"
 #include "tree/library_scanner.h"
+#include "tree/play_time_reader.h"
 #include "tree/prop_data.h"
 #include "tree/stree_view.h"
 
@@ -132,6 +133,7 @@ void STreeView::ShowDetails(const TreeItem& item) {
     page->SetDlgItemText(res::IDC_CATEGORY_READONLY, page->m_strCategory);
     ShowSizeText();
     page->UpdateData(false);
+    ShowPlayTime();
   }
 }
 
@@ -207,6 +209,51 @@ std::int64_t STreeView::GetFileSize(const std::string& path) {
   return S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
 }
 
+namespace {
+
+// "M:SS", the minutes not wrapped into hours.
+std::string PlayTimeText(std::uint64_t ms) {
+  const std::uint64_t seconds = ms / 1000;
+  const std::uint64_t rest = seconds % 60;
+  return std::to_string(seconds / 60) + (rest < 10 ? ":0" : ":") + std::to_string(rest);
+}
+
+}  // namespace
+
+void STreeView::ShowPlayTime() {
+  if (!m_pDataPage || !m_pPlayTimes) return;
+  const TreeItem selected = Item(m_pTree->GetSelection());
+  std::uint64_t total = 0, marked = 0;
+  std::vector<std::string> pending;
+  // Every song beneath the node, or the song itself; missing files count nothing.
+  std::vector<TreeItem> nodes{selected};
+  while (!nodes.empty()) {
+    const TreeItem node = nodes.back();
+    nodes.pop_back();
+    if (node.IsNull()) continue;
+    if (GetNodeKind(node) != kSongNode) {
+      for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) nodes.push_back(child);
+      continue;
+    }
+    const int mark = GetMark(node);
+    if (mark == 3) continue;
+    std::string path = std::string(node.Parent().Data().value_or("")) + GetNodeName(node, true);
+    const auto known = m_pPlayTimes->Known(path);
+    if (!known) {
+      pending.push_back(std::move(path));
+      continue;
+    }
+    total += known->value_or(0);
+    if (mark == 1) marked += known->value_or(0);
+  }
+  std::string text = PlayTimeText(total);
+  if (marked != 0) text += " (" + PlayTimeText(marked) + ")";
+  if (!pending.empty()) text += " \u2026";
+  m_pDataPage->m_strPlaytime = text;
+  m_pDataPage->SetDlgItemText(res::IDC_PLAYTIME, text);
+  if (!pending.empty()) m_pPlayTimes->Request(std::move(pending));
+}
+
 void STreeView::ShowSizeText() {
   if (!m_pDataPage) return;
   // "3.20", or "3.20 (1.00)" with the marked songs' megabytes.
@@ -227,6 +274,7 @@ int STreeView::OnMarkChanged(bool marked, const TreeItem* item) {
       // Only the size field changes; edits in the other fields stay as typed.
       ShowSizeText();
       m_pDataPage->SetDlgItemText(res::IDC_SIZE, m_pDataPage->m_strSize);
+      ShowPlayTime();
     }
     return 1;
   }

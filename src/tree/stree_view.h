@@ -53,6 +53,7 @@ class PopupDelegate {
 
 struct ScanContext;
 class BackgroundScan;
+class PlayTimeReader;
 }  // namespace tree
 
 class STreeView : public tree::TreeNotifications {
@@ -146,6 +147,11 @@ class STreeView : public tree::TreeNotifications {
   // in the node until the next scan.
   std::int64_t SongSize(const TreeItem& song) const;
   static std::int64_t GetFileSize(const std::string& path);
+  // Where play times come from (none: the field stays empty).
+  void SetPlayTimeReader(tree::PlayTimeReader* reader) { m_pPlayTimes = reader; }
+  // The selected node's play time, and that of its marked songs, into the page: what
+  // is known now, "…" while more is being read (the reader is asked for it).
+  void ShowPlayTime();
   // WM_MARKCHANGED: flag 1 marked, 0 unmarked; item null with flag 0: marks settled.
   int OnMarkChanged(bool marked, const TreeItem* item);
   bool PlayOrderEnabled() const { return m_bPlayOrderEnabled; }
@@ -248,6 +254,7 @@ class STreeView : public tree::TreeNotifications {
   tree::CommandTarget* m_pFrame = nullptr;
   tree::ViewEvents* m_pEvents = nullptr;
   tree::PopupDelegate* m_pPopup = nullptr;
+  tree::PlayTimeReader* m_pPlayTimes = nullptr;
   std::string m_strStartDir;
   std::string m_strIniFile = "Melodeck.ini";
   std::string m_strPathList;

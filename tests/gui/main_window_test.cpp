@@ -100,6 +100,7 @@ class MainWindowTest : public QObject {
  private slots:
   void init() {
     m_dir = std::make_unique<TempDir>();
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(m_dir->path() + "cache"));  // play times stay here
     m_oldDir = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(m_dir->path()));
     m_qt = std::make_unique<QtUiHooks>();
@@ -394,6 +395,22 @@ class MainWindowTest : public QObject {
     QCOMPARE(DumpTree(m_frame->Tree(), m_frame->Tree().Top()), DumpTree(reference, reference.Top()));
     QVERIFY(View()->isExpanded(IndexOf({"The Band", "One & Only"})));
     QVERIFY(FindAnywhere("new").isValid());
+  }
+
+  void playTimeFillsInForSongAlbumAndTop() {
+    WriteFile(Lib() + "p/album.ini", "[Album:Long]\nArtist=Player\nT1=x.mp3, X\nT2=y.mp3, Y\n");
+    WriteFile(Lib() + "p/x.mp3", testing_support::SilentMp3Frames(2300));  // 60.08 s
+    WriteFile(Lib() + "p/y.mp3", testing_support::SilentMp3Frames(1150));  // 30.04 s
+    Start();
+    auto* field = m_frame->findChild<QLabel*>(QString::number(res::IDC_PLAYTIME));
+    QVERIFY(field);
+    View()->setCurrentIndex(IndexOf({"Player", "Long", "X"}));
+    QTRY_COMPARE(field->text(), QString("1:00"));
+    View()->setCurrentIndex(IndexOf({"Player", "Long"}));
+    QTRY_COMPARE(field->text(), QString("1:30"));
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(IndexOf({"Player", "Long", "Y"})));
+    View()->setCurrentIndex(IndexOf({}));  // the top node: the library's songs, the marked one apart
+    QTRY_COMPARE(field->text(), QString("1:30 (0:30)"));
   }
 
   void deleteAsksAndRemovesTheFile() {

@@ -1,0 +1,69 @@
+// The details page's play time: every node kind, the marked songs, missing files, and
+// the reading behind it that never keeps the caller waiting.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
+#include "library_fixture.h"
+#include "tree/play_time_reader.h"
+
+using namespace tree;
+
+namespace {
+
+class PlayTimeTest : public testing_support::LibraryFixture {
+ protected:
+  PlayTimeTest() {
+    // 2300 frames of 1152 samples at 44.1 kHz: 60.08 s; 1150 frames: 30.04 s.
+    Write("Rock/album.ini", "[Album:Live]\nArtist=The Band\nT1=a.mp3, A\nT2=b.mp3, B\nT3=gone.mp3, Gone\n");
+    Song("Rock/a.mp3", 2300);
+    Song("Rock/b.mp3", 1150);
+    Song("Loose/c.mp3", 2300);
+    Write("Loose/text.mp3", "no frames: no play time");
+    view.SetPlayTimeReader(&reader);
+    Scan();
+  }
+  // What the page shows for the node once everything it asked for is read.
+  std::string Settled(const TreeItem& node) {
+    view.SelectAndShow(node);
+    while (reader.Busy()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    view.ShowPlayTime();
+    return page.m_strPlaytime;
+  }
+  PlayTimeReader reader{settingsDir / "cache/playtimes"};
+};
+
+TEST_F(PlayTimeTest, EveryNodeShowsTheSumOfItsSongsAndOfItsMarkedOnes) {
+  EXPECT_EQ(Settled(Find("The Band|Live|A")), "1:00");
+  EXPECT_EQ(Settled(Find("The Band|Live")), "1:30");  // the missing song counts nothing
+  EXPECT_EQ(Settled(Find("The Band")), "1:30");
+  EXPECT_EQ(Settled(view.Top()), "2:30");  // a file without frames counts nothing too
+  view.OnLButtonDown(true, Find("The Band|Live|B"));
+  EXPECT_EQ(Settled(view.Top()), "2:30 (0:30)");
+  EXPECT_EQ(Settled(Find("The Band|Live|B")), "0:30 (0:30)");
+}
+
+TEST_F(PlayTimeTest, WhatIsNotReadYetShowsAsPendingAndTheCacheServesTheNextRun) {
+  view.SelectAndShow(Find("The Band|Live"));
+  const std::string first = page.m_strPlaytime;  // at once, whatever was read by then
+  EXPECT_TRUE(first == "1:30" || first.ends_with("\u2026")) << first;
+  EXPECT_EQ(Settled(Find("The Band|Live")), "1:30");
+  {
+    PlayTimeReader keeper(settingsDir / "kept");
+    keeper.Request({dir / "Rock/a.mp3"});
+    while (keeper.Busy()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }  // saved on the way out
+  catalogue::PlayTimeCache cache(settingsDir / "kept");
+  EXPECT_EQ(cache.Find(dir / "Rock/a.mp3", 2300 * 417, 0), std::nullopt);  // kept with the file's own time
+  const auto stored = [&] {
+    struct stat st {};
+    ::stat((dir / "Rock/a.mp3").c_str(), &st);
+    return cache.Find(dir / "Rock/a.mp3", static_cast<std::uint64_t>(st.st_size),
+                      std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec);
+  }();
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(*stored, 60082u);
+}
+
+}  // namespace
