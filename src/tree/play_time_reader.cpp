@@ -1,6 +1,10 @@
 #include "tree/play_time_reader.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 
 namespace tree {
 
@@ -17,43 +21,48 @@ PlayTimeReader::~PlayTimeReader() {
   m_cache.Save();
 }
 
-void PlayTimeReader::Request(std::vector<std::string> paths) {
+void PlayTimeReader::Request(std::vector<std::pair<Handle, std::string>> songs) {
   {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    std::erase_if(paths, [this](const std::string& path) { return m_known.contains(path); });
-    std::reverse(paths.begin(), paths.end());  // the first asked is read first
-    m_pending = std::move(paths);
+    // The newest request is read first, its first song first.
+    m_pending.insert(m_pending.end(), std::make_move_iterator(songs.rbegin()), std::make_move_iterator(songs.rend()));
   }
   m_wake.notify_one();
 }
 
-std::optional<catalogue::PlayTime> PlayTimeReader::Known(const std::string& path) const {
+void PlayTimeReader::Forget() {
   const std::lock_guard<std::mutex> lock(m_mutex);
-  const auto found = m_known.find(path);
-  if (found == m_known.end()) return std::nullopt;
-  return found->second;
+  m_pending.clear();
+  m_results.clear();
+}
+
+std::vector<std::pair<Handle, std::int64_t>> PlayTimeReader::TakeResults() {
+  const std::lock_guard<std::mutex> lock(m_mutex);
+  return std::exchange(m_results, {});
 }
 
 bool PlayTimeReader::Busy() const {
   const std::lock_guard<std::mutex> lock(m_mutex);
-  return !m_pending.empty() || m_reading;
+  return !m_pending.empty() || m_reading || !m_results.empty();
 }
 
 void PlayTimeReader::Run() {
+  // Reading yields to the window: this thread runs at a lower priority.
+  ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
   constexpr auto kWakeEvery = std::chrono::milliseconds(200);
   auto lastWake = std::chrono::steady_clock::now();
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
     m_wake.wait(lock, [this] { return m_stop || !m_pending.empty(); });
     if (m_stop) return;
-    const std::string path = std::move(m_pending.back());
+    const auto [song, path] = std::move(m_pending.back());
     m_pending.pop_back();
     m_reading = true;
     lock.unlock();
     const catalogue::PlayTime playTime = catalogue::ReadPlayTime(m_cache, path);
     lock.lock();
-    m_known[path] = playTime;
     m_reading = false;
+    m_results.emplace_back(song, playTime ? static_cast<std::int64_t>(*playTime) : TreeModel::kPlayTimeNone);
     const bool done = m_pending.empty();
     if (done) {
       lock.unlock();

@@ -8,6 +8,7 @@
 #include "res/texts.h"
 #include "tree/background_scan.h"
 #include "tree/library_scanner.h"
+#include "tree/play_time_reader.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -29,6 +30,7 @@ void STreeView::Refresh(const GString& pathList) {
   m_nMarkedSize = 0;
   DeleteBranch(m_itemTop, true);
   m_pTree->CompactTexts();  // the texts of the old tree go with it
+  if (m_pPlayTimes) m_pPlayTimes->Forget();
   m_pTree->SetLabel(m_itemTop.m_hItem, res::node::kScanning);
   m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
 
@@ -78,6 +80,7 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
   m_pTree->BeginBatch();
   DeleteBranch(m_itemTop, true);
   m_pTree->CompactTexts();  // the texts of the old tree go with it
+  if (m_pPlayTimes) m_pPlayTimes->Forget();
   m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
   m_pTree->CopyChildren(m_itemTop.m_hItem, *scan.Top().m_pTree, scan.Top().m_hItem);
   ExpandNode(m_itemTop, scan.Top().m_pTree->IsExpanded(scan.Top().m_hItem));

@@ -222,9 +222,11 @@ std::string PlayTimeText(std::uint64_t ms) {
 
 void STreeView::ShowPlayTime() {
   if (!m_pDataPage || !m_pPlayTimes) return;
+  for (const auto& [song, playTime] : m_pPlayTimes->TakeResults()) m_pTree->SetPlayTime(song, playTime);
   const TreeItem selected = Item(m_pTree->GetSelection());
   std::uint64_t total = 0, marked = 0;
-  std::vector<std::string> pending;
+  bool pending = false;
+  std::vector<std::pair<Handle, std::string>> wanted;
   // Every song beneath the node, or the song itself; missing files count nothing.
   std::vector<TreeItem> nodes{selected};
   while (!nodes.empty()) {
@@ -237,21 +239,26 @@ void STreeView::ShowPlayTime() {
     }
     const int mark = GetMark(node);
     if (mark == 3) continue;
-    std::string path = std::string(node.Parent().Data().value_or("")) + GetNodeName(node, true);
-    const auto known = m_pPlayTimes->Known(path);
-    if (!known) {
-      pending.push_back(std::move(path));
+    const std::int64_t playTime = m_pTree->GetPlayTime(node.m_hItem);
+    // A few thousand at a time: the rest is asked for when those have come in.
+    constexpr size_t kAskAtOnce = 2000;
+    if (playTime == TreeModel::kPlayTimeUnknown && wanted.size() < kAskAtOnce) {
+      wanted.emplace_back(node.m_hItem, std::string(node.Parent().Data().value_or("")) + GetNodeName(node, true));
+      m_pTree->SetPlayTime(node.m_hItem, TreeModel::kPlayTimeRequested);
+    }
+    if (playTime < 0) {
+      pending |= playTime != TreeModel::kPlayTimeNone;
       continue;
     }
-    total += known->value_or(0);
-    if (mark == 1) marked += known->value_or(0);
+    total += static_cast<std::uint64_t>(playTime);
+    if (mark == 1) marked += static_cast<std::uint64_t>(playTime);
   }
   std::string text = PlayTimeText(total);
   if (marked != 0) text += " (" + PlayTimeText(marked) + ")";
-  if (!pending.empty()) text += " \u2026";
+  if (pending) text += " \u2026";
   m_pDataPage->m_strPlaytime = text;
   m_pDataPage->SetDlgItemText(res::IDC_PLAYTIME, text);
-  if (!pending.empty()) m_pPlayTimes->Request(std::move(pending));
+  if (!wanted.empty()) m_pPlayTimes->Request(std::move(wanted));
 }
 
 void STreeView::ShowSizeText() {

@@ -21,6 +21,7 @@ struct TreeModel::Node {
   std::uint32_t dataLength = 0;
   std::vector<Handle> children;
   std::int64_t size = -1;
+  std::int64_t playTime = kPlayTimeUnknown;
   Handle parent = kNullHandle;
   std::uint32_t row = 0;
   std::uint8_t image = 0;
@@ -235,6 +236,15 @@ void TreeModel::SetSize(Handle item, std::int64_t size) {
   if (Node* node = Get(item)) node->size = size;
 }
 
+std::int64_t TreeModel::GetPlayTime(Handle item) const {
+  const Node* node = Get(item);
+  return node ? node->playTime : kPlayTimeUnknown;
+}
+
+void TreeModel::SetPlayTime(Handle item, std::int64_t playTime) {
+  if (Node* node = Get(item)) node->playTime = playTime;
+}
+
 bool TreeModel::IsExpanded(Handle item) const {
   const Node* node = Get(item);
   return node && node->expanded;
@@ -276,6 +286,7 @@ void TreeModel::CopyChildren(Handle parent, const TreeModel& from, Handle fromPa
     node->overlay = source->overlay;
     node->expanded = source->expanded;
     node->size = source->size;
+    node->playTime = source->playTime;
     CopyChildren(copy, from, child);
   }
 }

@@ -98,6 +98,13 @@ class TreeModel {
   // observer hears of it: nothing on screen shows it directly.
   std::int64_t GetSize(Handle item) const;
   void SetSize(Handle item, std::int64_t size);
+  // A song node's play time in milliseconds as read, or one of the states below.
+  // No observer hears of it either.
+  static constexpr std::int64_t kPlayTimeUnknown = -3;    // not asked for yet
+  static constexpr std::int64_t kPlayTimeRequested = -2;  // being read
+  static constexpr std::int64_t kPlayTimeNone = -1;       // the file has no knowable play time
+  std::int64_t GetPlayTime(Handle item) const;
+  void SetPlayTime(Handle item, std::int64_t playTime);
 
   bool IsExpanded(Handle item) const;
   // Tells the owner first, then changes the state. Toggle and CollapseReset act as
