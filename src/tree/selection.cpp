@@ -223,42 +223,34 @@ std::string PlayTimeText(std::uint64_t ms) {
 void STreeView::ShowPlayTime() {
   if (!m_pDataPage || !m_pPlayTimes) return;
   for (const auto& [song, playTime] : m_pPlayTimes->TakeResults()) m_pTree->SetPlayTime(song, playTime);
-  const TreeItem selected = Item(m_pTree->GetSelection());
   std::uint64_t total = 0, marked = 0;
   bool pending = false;
-  std::vector<std::pair<Handle, std::string>> wanted;
+  std::vector<Handle> wanted;
   // Every song beneath the node, or the song itself; missing files count nothing.
-  std::vector<TreeItem> nodes{selected};
-  while (!nodes.empty()) {
-    const TreeItem node = nodes.back();
-    nodes.pop_back();
-    if (node.IsNull()) continue;
-    if (GetNodeKind(node) != kSongNode) {
-      for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) nodes.push_back(child);
-      continue;
-    }
-    const int mark = GetMark(node);
-    if (mark == 3) continue;
-    const std::int64_t playTime = m_pTree->GetPlayTime(node.m_hItem);
+  m_pTree->ForEachInSubtree(m_pTree->GetSelection(), [&](const TreeModel::NodeView& node) {
+    if (KindOfImage(node.image) != kSongNode || node.overlay == kOverlayMissing) return;
     // A few thousand at a time: the rest is asked for when those have come in.
     constexpr size_t kAskAtOnce = 2000;
-    if (playTime == TreeModel::kPlayTimeUnknown && wanted.size() < kAskAtOnce) {
-      wanted.emplace_back(node.m_hItem, std::string(node.Parent().Data().value_or("")) + GetNodeName(node, true));
-      m_pTree->SetPlayTime(node.m_hItem, TreeModel::kPlayTimeRequested);
+    if (node.playTime == TreeModel::kPlayTimeUnknown && wanted.size() < kAskAtOnce) wanted.push_back(node.handle);
+    if (node.playTime < 0) {
+      pending |= node.playTime != TreeModel::kPlayTimeNone;
+      return;
     }
-    if (playTime < 0) {
-      pending |= playTime != TreeModel::kPlayTimeNone;
-      continue;
-    }
-    total += static_cast<std::uint64_t>(playTime);
-    if (mark == 1) marked += static_cast<std::uint64_t>(playTime);
-  }
+    total += static_cast<std::uint64_t>(node.playTime);
+    if (node.overlay == kOverlayMarked) marked += static_cast<std::uint64_t>(node.playTime);
+  });
   std::string text = PlayTimeText(total);
   if (marked != 0) text += " (" + PlayTimeText(marked) + ")";
   if (pending) text += " \u2026";
   m_pDataPage->m_strPlaytime = text;
   m_pDataPage->SetDlgItemText(res::IDC_PLAYTIME, text);
-  if (!wanted.empty()) m_pPlayTimes->Request(std::move(wanted));
+  if (wanted.empty()) return;
+  std::vector<std::pair<Handle, std::string>> songs;
+  for (const Handle song : wanted) {
+    m_pTree->SetPlayTime(song, TreeModel::kPlayTimeRequested);
+    songs.emplace_back(song, std::string(Item(song).Parent().Data().value_or("")) + GetNodeName(Item(song), true));
+  }
+  m_pPlayTimes->Request(std::move(songs));
 }
 
 void STreeView::ShowSizeText() {

@@ -245,6 +245,18 @@ void TreeModel::SetPlayTime(Handle item, std::int64_t playTime) {
   if (Node* node = Get(item)) node->playTime = playTime;
 }
 
+void TreeModel::ForEachInSubtree(Handle item, const std::function<void(const NodeView&)>& visit) const {
+  if (!Get(item)) return;
+  std::vector<Handle> pending{item};
+  while (!pending.empty()) {
+    const Handle handle = pending.back();
+    pending.pop_back();
+    const Node& node = *Get(handle);
+    visit({handle, node.parent, node.image, node.overlay, node.playTime});
+    pending.insert(pending.end(), node.children.rbegin(), node.children.rend());
+  }
+}
+
 bool TreeModel::IsExpanded(Handle item) const {
   const Node* node = Get(item);
   return node && node->expanded;

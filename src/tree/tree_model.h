@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -105,6 +106,17 @@ class TreeModel {
   static constexpr std::int64_t kPlayTimeNone = -1;       // the file has no knowable play time
   std::int64_t GetPlayTime(Handle item) const;
   void SetPlayTime(Handle item, std::int64_t playTime);
+
+  // What a subtree walk sees of each node.
+  struct NodeView {
+    Handle handle;
+    Handle parent;
+    int image;
+    unsigned overlay;
+    std::int64_t playTime;
+  };
+  // Calls visit for the item and every node beneath it, without a look-up per step.
+  void ForEachInSubtree(Handle item, const std::function<void(const NodeView&)>& visit) const;
 
   bool IsExpanded(Handle item) const;
   // Tells the owner first, then changes the state. Toggle and CollapseReset act as
