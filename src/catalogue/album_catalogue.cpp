@@ -40,13 +40,11 @@ size_t SongNumber(std::string_view digits, size_t limit) {
 }  // namespace
 
 const platform::DirEntry* CatalogueEntry(const std::vector<platform::DirEntry>& entries) {
-  const platform::DirEntry* entry = platform::FindEntryNoCase(entries, kCatalogueName);
-  // Case twins stand together in a listing; a folder of that name is no catalogue.
-  while (entry && entry->directory) {
-    ++entry;
-    if (entry == entries.data() + entries.size() || !platform::EqualsNoCase(entry->name, kCatalogueName)) return nullptr;
+  // The first of the case twins that is no folder.
+  for (const platform::DirEntry& entry : platform::EntriesNoCase(entries, kCatalogueName)) {
+    if (!entry.directory) return &entry;
   }
-  return entry;
+  return nullptr;
 }
 
 std::string CatalogueFile(const std::string& folder) {

@@ -105,64 +105,33 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
-
-// Reads the file just opened (fd, or -1 with errno set) whole and closes it; anything
-// but a regular file is refused unread.
-ReadResult ReadOpenedFile(int fd, std::string& contents, std::uint64_t maxSize) {
+// Reads the file just opened (fd, or -1 with errno set) whole and closes it. Only a
+// regular file is read: checked first, or, for one its listing showed as regular, when
+// a read would wait or finds nothing (a FIFO without writer reads as empty).
+ReadResult ReadOpenedFile(int fd, std::string& contents, std::uint64_t maxSize, bool listedRegular) {
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
-  struct stat st {};
-  ReadResult result = ReadResult::Done;
-  if (::fstat(fd, &st) != 0) {
-    result = ReadResult::Failed;
-  } else if (!S_ISREG(st.st_mode)) {
-    result = ReadResult::NotRegular;
-  } else if (static_cast<std::uint64_t>(st.st_size) > maxSize) {
-    result = ReadResult::TooLarge;
-  }
-  if (result != ReadResult::Done) {
+  const auto finish = [fd](ReadResult result) {
     ::close(fd);
     return result;
+  };
+  struct stat st {};
+  if (!listedRegular) {
+    if (::fstat(fd, &st) != 0) return finish(ReadResult::Failed);
+    if (!S_ISREG(st.st_mode)) return finish(ReadResult::NotRegular);
+    if (static_cast<std::uint64_t>(st.st_size) > maxSize) return finish(ReadResult::TooLarge);
+    contents.reserve(static_cast<size_t>(st.st_size));
   }
-  contents.reserve(static_cast<size_t>(st.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (got <= 0) {
-      ::close(fd);
-      return got == 0 ? ReadResult::Done : ReadResult::Failed;
-    }
-    contents.append(buffer, static_cast<size_t>(got));
-    if (contents.size() > maxSize) {  // it grew while being read
-      ::close(fd);
-      return ReadResult::TooLarge;
-    }
-  }
-}
-
-
-// Reads a file its listing showed as regular (fd, or -1 with errno set) whole and
-// closes it. Nothing waits: a read that would is refused as no regular file, and so
-// is a FIFO without writer, which reads as empty.
-ReadResult ReadListedFile(int fd, std::string& contents, std::uint64_t maxSize) {
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
   char buffer[65536];
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      struct stat st {};
-      const bool waits = got < 0 && errno == EAGAIN;
-      const bool special = got == 0 && contents.empty() && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode));
-      ::close(fd);
-      if (waits || special) return ReadResult::NotRegular;
-      return got == 0 ? ReadResult::Done : ReadResult::Failed;
+    if (got < 0) return finish(errno == EAGAIN ? ReadResult::NotRegular : ReadResult::Failed);
+    if (got == 0) {
+      const bool special = listedRegular && contents.empty() && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode));
+      return finish(special ? ReadResult::NotRegular : ReadResult::Done);
     }
     contents.append(buffer, static_cast<size_t>(got));
-    if (contents.size() > maxSize) {
-      ::close(fd);
-      return ReadResult::TooLarge;
-    }
+    if (contents.size() > maxSize) return finish(ReadResult::TooLarge);  // it grew while being read
   }
 }
 
@@ -326,8 +295,8 @@ std::optional<std::vector<DirEntry>> FolderHandle::List(ListDetail detail) const
 
 ReadResult FolderHandle::ReadFile(const DirEntry& entry, std::string& contents, std::uint64_t maxSize) const {
   contents.clear();
-  const int fd = ::openat(m_fd, entry.name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  return entry.regular ? ReadListedFile(fd, contents, maxSize) : ReadOpenedFile(fd, contents, maxSize);
+  return ReadOpenedFile(::openat(m_fd, entry.name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), contents, maxSize,
+                        entry.regular);
 }
 
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, ListDetail detail) {
@@ -336,12 +305,19 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, Li
   return handle->List(detail);
 }
 
-const DirEntry* FindEntryNoCase(const std::vector<DirEntry>& entries, std::string_view name) {
+std::span<const DirEntry> EntriesNoCase(const std::vector<DirEntry>& entries, std::string_view name) {
   // Listings are sorted by NameLess, which orders names without regard to case first.
-  const auto it = std::lower_bound(entries.begin(), entries.end(), name, [](const DirEntry& entry, std::string_view n) {
+  const auto first = std::lower_bound(entries.begin(), entries.end(), name, [](const DirEntry& entry, std::string_view n) {
     return CompareNoCase(entry.name, n) < 0;
   });
-  return it != entries.end() && CompareNoCase(it->name, name) == 0 ? &*it : nullptr;
+  auto end = first;
+  while (end != entries.end() && EqualsNoCase(end->name, name)) ++end;
+  return {first, end};
+}
+
+const DirEntry* FindEntryNoCase(const std::vector<DirEntry>& entries, std::string_view name) {
+  const auto twins = EntriesNoCase(entries, name);
+  return twins.empty() ? nullptr : &twins.front();
 }
 
 bool MatchesPattern(std::string_view name, std::string_view pattern) {
@@ -431,19 +407,18 @@ std::string ResolveCase(const std::string& path) {
 }
 
 std::string ResolveCaseIn(const std::string& folder, const std::vector<DirEntry>& entries, std::string_view name) {
-  const DirEntry* first = FindEntryNoCase(entries, name);
-  if (!first) return folder + std::string(name);
-  // Case twins stand together, the smallest first.
-  for (const DirEntry* twin = first; twin != entries.data() + entries.size() && EqualsNoCase(twin->name, name); ++twin) {
-    if (twin->name == name) return folder + std::string(name);
+  const auto twins = EntriesNoCase(entries, name);
+  for (const DirEntry& twin : twins) {
+    if (twin.name == name) return folder + std::string(name);
   }
-  return folder + first->name;
+  // Otherwise the smallest of the case twins.
+  return folder + (twins.empty() ? std::string(name) : twins.front().name);
 }
 
 ReadResult ReadRegularFile(const std::string& path, std::string& contents, std::uint64_t maxSize) {
   contents.clear();
   // Opening without blocking lets a FIFO be looked at without waiting for a writer.
-  return ReadOpenedFile(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), contents, maxSize);
+  return ReadOpenedFile(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), contents, maxSize, false);
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {

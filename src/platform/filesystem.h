@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,7 +84,9 @@ struct FileIdentity {
 };
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 
-// The first entry of a sorted listing whose name equals name without regard to case.
+// The entries of a sorted listing whose names equal name without regard to case (case
+// twins stand together, the smallest first), and the first of them.
+std::span<const DirEntry> EntriesNoCase(const std::vector<DirEntry>& entries, std::string_view name);
 const DirEntry* FindEntryNoCase(const std::vector<DirEntry>& entries, std::string_view name);
 
 // Windows wildcards: "*" and "?" without regard to case; "*.*" matches every name.

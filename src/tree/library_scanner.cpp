@@ -183,19 +183,15 @@ void LibraryScanner::ReadCatalogue(const std::string& folder, const platform::Di
       const TreeItem song = album.AddChild(titles && !entry.title.empty() ? entry.title : entry.fileTitle, kImageSong);
       Counted(&ScanProgress::songs);
       fileName.assign(entry.fileTitle).append(".mp3");
-      const platform::DirEntry* found = platform::FindEntryNoCase(entries, fileName);
-      if (!found) {
+      const auto files = platform::EntriesNoCase(entries, fileName);
+      if (files.empty()) {
         m_model.SetOverlay(song.m_hItem, kOverlayMissing);
         ExpandItem(album, true);
         ExpandItem(artistNode, true);
       }
       m_model.SetData(song.m_hItem, titles ? entry.fileTitle : entry.title);
-      // The file and its case twins, which stand together in the listing.
-      for (const platform::DirEntry* twin = found; twin && twin != entries.data() + entries.size() &&
-                                                   platform::EqualsNoCase(twin->name, fileName);
-           ++twin) {
-        listed[static_cast<size_t>(twin - entries.data())] = true;
-      }
+      // The file and its case twins.
+      for (const platform::DirEntry& file : files) listed[static_cast<size_t>(&file - entries.data())] = true;
     });
   }
 }
