@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QWidgetAction>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "utility/utility.h"
@@ -411,6 +412,40 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(IndexOf({"Player", "Long", "Y"})));
     View()->setCurrentIndex(IndexOf({}));  // the top node: the library's songs, the marked one apart
     QTRY_COMPARE(field->text(), QString("1:30 (0:30)"));
+  }
+
+  // Play times read once come from the cache after a restart, as long as the file's
+  // size and time are unchanged; a damaged cache is ignored and written anew.
+  void playTimeCacheSurvivesRestartAndDamage() {
+    const std::string song = Lib() + "p/x.mp3";
+    const std::string cache = m_dir->path() + "cache/melodeck/playtimes";
+    WriteFile(Lib() + "p/album.ini", "[Album:Long]\nArtist=Player\nT1=x.mp3, X\n");
+    WriteFile(song, testing_support::SilentMp3Frames(2300));  // 60.08 s
+    const auto ShownPlayTime = [this](const QString& expected) {
+      auto* field = m_frame->findChild<QLabel*>(QString::number(res::IDC_PLAYTIME));
+      View()->setCurrentIndex(IndexOf({"Player", "Long", "X"}));
+      QTRY_COMPARE(field->text(), expected);
+    };
+    Start();
+    ShownPlayTime("1:00");
+    m_frame.reset();
+    QVERIFY(QFile::exists(QString::fromStdString(cache)));
+
+    // Silence of the same size and time: only the cache still knows the minute.
+    const auto stamp = std::filesystem::last_write_time(song);
+    WriteFile(song, std::string(std::filesystem::file_size(song), '\0'));
+    std::filesystem::last_write_time(song, stamp);
+    Start();
+    ShownPlayTime("1:00");
+    m_frame.reset();
+
+    WriteFile(cache, "not a play-time cache\n");
+    Start();
+    ShownPlayTime("0:00");
+    m_frame.reset();
+    QFile rewritten(QString::fromStdString(cache));
+    QVERIFY(rewritten.open(QIODevice::ReadOnly));
+    QVERIFY(!rewritten.readAll().startsWith("not a play-time cache"));
   }
 
   void deleteAsksAndRemovesTheFile() {
