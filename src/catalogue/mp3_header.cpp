@@ -239,13 +239,17 @@ std::optional<std::uint64_t> GMp3Header::PlayTimeMs() {
   const std::uint64_t samples = SamplesPerFrame(fields);
   const auto playTime = [&](std::uint64_t frames) { return (frames * samples * 1000 + m_nFrequency / 2) / m_nFrequency; };
 
-  // A Xing or Info tag right after the side information, or a VBRI tag 36 bytes in.
+  // A Xing or Info tag right after the side information, behind the CRC when the header
+  // announces one (lame leaves the CRC out of its tag frame all the same); or a VBRI tag
+  // 36 bytes in.
   const bool mono = m_nChannelMode == 3;
-  const std::uint64_t side = m_nVersionBits == kMpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+  const std::uint64_t afterSide = m_nOffset + 4 + (m_nVersionBits == kMpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
   const bool crc = ((m_nHeader >> 16) & 1) == 0;
   unsigned char tag[18];
-  if (ReadAt(m_nOffset + 4 + side + (crc ? 2 : 0), tag, 12) &&
-      (std::memcmp(tag, "Xing", 4) == 0 || std::memcmp(tag, "Info", 4) == 0)) {
+  const auto xingAt = [&](std::uint64_t at) {
+    return ReadAt(at, tag, 12) && (std::memcmp(tag, "Xing", 4) == 0 || std::memcmp(tag, "Info", 4) == 0);
+  };
+  if ((crc && xingAt(afterSide + 2)) || xingAt(afterSide)) {
     if (BigEndian(tag + 4) & 1) return playTime(BigEndian(tag + 8));
     return playTime(CountFrames(m_nOffset + *length));  // the tag's frame is no audio
   }

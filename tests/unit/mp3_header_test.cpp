@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fstream>
+
 #include "catalogue/mp3_header.h"
 #include "mp3_frames.h"
 #include "temp_dir.h"
@@ -263,4 +265,47 @@ TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
   EXPECT_EQ(freeFormat.PlayTimeMs(), std::nullopt);
   GMp3Header reserved(Make(std::string("\xFF\xFB\x9C\x00", 4) + std::string(500, '\0')).c_str());
   EXPECT_EQ(reserved.PlayTimeMs(), std::nullopt);  // MPEG-1 frequency index 3
+}
+
+// Files made by lame, twolame and ffmpeg (tests/fixtures/mpeg/make.sh), against the
+// frames ffprobe counted in each when it was made.
+TEST_F(Mp3HeaderTest, EncodedFilesGiveTheirVersionLayerRateAndPlayTimeToTheFrame) {
+  const std::string folder = MELODECK_MPEG_FIXTURES "/";
+  std::ifstream counts(folder + "frames.txt");
+  std::string name;
+  std::uint64_t frames = 0;
+  std::uint32_t rate = 0;
+  int channels = 0;
+  int files = 0;
+  while (counts >> name >> frames >> rate >> channels) {
+    SCOPED_TRACE(name);
+    ++files;
+    const std::string version = name.find("mpeg25") != std::string::npos  ? "2.5"
+                                : name.find("mpeg2") != std::string::npos ? "2"
+                                                                          : "1";
+    const int layer = name[1] - '0';  // "l2-…", "l3-…"
+    GMp3Header header((folder + name).c_str());
+    ASSERT_TRUE(header.Found());
+    EXPECT_EQ(header.VersionText(), version);
+    EXPECT_EQ(header.Layer(), layer);
+    EXPECT_EQ(header.Frequency(), rate);
+    EXPECT_EQ(header.IsStereo(), channels == 2);
+    const std::uint64_t samplesPerFrame = layer == 3 && version != "1" ? 576 : 1152;
+    EXPECT_EQ(header.PlayTimeMs(), (frames * samplesPerFrame * 1000 + rate / 2) / rate);
+  }
+  EXPECT_EQ(files, 17);
+}
+
+// The same encoded frames behind junk, and cut off inside the last frame.
+TEST_F(Mp3HeaderTest, EncodedMpeg2FramesAreFoundBehindJunkAndCountedWhenCutShort) {
+  std::ifstream in(MELODECK_MPEG_FIXTURES "/l3-mpeg2-vbr-notag.mp3", std::ios::binary);
+  const std::string frames{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string junk = std::string("\xFF\xE3\x18\xC4", 4) + std::string(1000, '\x55');
+  GMp3Header behindJunk(Make(junk + frames).c_str());
+  ASSERT_TRUE(behindJunk.Found());
+  EXPECT_EQ(behindJunk.Offset(), junk.size());
+  EXPECT_EQ(behindJunk.VersionText(), "2");
+  EXPECT_EQ(behindJunk.PlayTimeMs(), 1560u);  // 65 frames of 576 samples at 24 kHz
+  GMp3Header cut(Make(frames.substr(0, frames.size() - 20)).c_str());
+  EXPECT_EQ(cut.PlayTimeMs(), 1560u);
 }
