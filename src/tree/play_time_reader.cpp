@@ -50,7 +50,10 @@ void PlayTimeReader::Run() {
   // Reading yields to the window: this thread runs at a lower priority.
   ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
   constexpr auto kWakeEvery = std::chrono::milliseconds(200);
+  // The whole cache file is written each time: not more often than this while reading.
+  constexpr auto kSaveEvery = std::chrono::seconds(5);
   auto lastWake = std::chrono::steady_clock::now();
+  auto lastSave = lastWake - kSaveEvery;
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
     m_wake.wait(lock, [this] { return m_stop || !m_pending.empty(); });
@@ -64,12 +67,13 @@ void PlayTimeReader::Run() {
     m_reading = false;
     m_results.emplace_back(song, playTime ? static_cast<std::int64_t>(*playTime) : TreeModel::kPlayTimeNone);
     const bool done = m_pending.empty();
-    if (done) {
+    const auto now = std::chrono::steady_clock::now();
+    if (done && now - lastSave >= kSaveEvery) {
+      lastSave = now;
       lock.unlock();
       m_cache.Save();  // the cache alone is the thread's: the window need not wait
       lock.lock();
     }
-    const auto now = std::chrono::steady_clock::now();
     if (m_woken && (done || now - lastWake >= kWakeEvery)) {
       lastWake = now;
       lock.unlock();

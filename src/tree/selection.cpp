@@ -230,7 +230,7 @@ void STreeView::ShowPlayTime() {
   m_pTree->ForEachInSubtree(m_pTree->GetSelection(), [&](const TreeModel::NodeView& node) {
     if (KindOfImage(node.image) != kSongNode || node.overlay == kOverlayMissing) return;
     // A few thousand at a time: the rest is asked for when those have come in.
-    constexpr size_t kAskAtOnce = 2000;
+    constexpr size_t kAskAtOnce = 10000;
     if (node.playTime == TreeModel::kPlayTimeUnknown && wanted.size() < kAskAtOnce) wanted.push_back(node.handle);
     if (node.playTime < 0) {
       pending |= node.playTime != TreeModel::kPlayTimeNone;
