@@ -17,10 +17,11 @@ class STreeView;
 // usage text) when the arguments are not that.
 struct TreeArguments {
   bool files = false;
+  std::string settingsFile;  // --settings FILE; found as Melodeck finds it without one
   std::string pathList;
 };
 std::optional<TreeArguments> ParseTreeArguments(const std::vector<std::string>& args, const char* usage);
-// The Refresh Melodeck makes at its start, with the settings of the current folder.
+// The Refresh Melodeck makes at its start, with the settings Melodeck would use.
 void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments);
 
 // Bytes 0x20..0x7E except "\" as themselves, "\" as "\\", every other byte as \xHH.

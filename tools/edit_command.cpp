@@ -1,4 +1,4 @@
-// melodeck-tool edit [--files] PATHLIST < SCRIPT: renames, deletes, display-mode
+// melodeck-tool edit [--files] [--settings FILE] PATHLIST < SCRIPT: renames, deletes, display-mode
 // switches and refreshes read from standard input and carried out, one after the
 // other, by the code the window uses, on one tree in this one process.
 #include <iostream>
@@ -151,7 +151,7 @@ class EditSession : public tree::PopupDelegate {
 }  // namespace
 
 int RunEditCommand(const std::vector<std::string>& args) {
-  const auto arguments = ParseTreeArguments(args, "usage: melodeck-tool edit [--files] PATHLIST < SCRIPT\n");
+  const auto arguments = ParseTreeArguments(args, "usage: melodeck-tool edit [--files] [--settings FILE] PATHLIST < SCRIPT\n");
   if (!arguments) return 2;
   int status = 0;
   EditSession session(*arguments);

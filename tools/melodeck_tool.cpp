@@ -11,8 +11,10 @@ namespace {
 constexpr const char* kUsage =
     "usage: melodeck-tool profile get|put FILE [options]\n"
     "       melodeck-tool header FILE...\n"
-    "       melodeck-tool tree [--files] PATHLIST\n"
-    "       melodeck-tool edit [--files] PATHLIST < SCRIPT\n";
+    "       melodeck-tool tree [--files] [--settings FILE] PATHLIST\n"
+    "       melodeck-tool edit [--files] [--settings FILE] PATHLIST < SCRIPT\n"
+    "Without --settings, Melodeck.ini in the current folder or else in\n"
+    "$XDG_CONFIG_HOME/melodeck/ holds the settings.\n";
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-// melodeck-tool tree [--files] PATHLIST: the library tree a Refresh with that path
+// melodeck-tool tree [--files] [--settings FILE] PATHLIST: the library tree a Refresh with that path
 // list shows, depth first, one node per line.
 #include <iostream>
 
@@ -11,11 +11,13 @@
 std::optional<TreeArguments> ParseTreeArguments(const std::vector<std::string>& args, const char* usage) {
   TreeArguments parsed;
   std::vector<std::string> rest;
-  for (const std::string& arg : args) {
-    if (arg == "--files") {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--files") {
       parsed.files = true;
+    } else if (args[i] == "--settings" && i + 1 < args.size()) {
+      parsed.settingsFile = args[++i];
     } else {
-      rest.push_back(arg);
+      rest.push_back(args[i]);
     }
   }
   if (rest.size() != 1) {
@@ -27,8 +29,9 @@ std::optional<TreeArguments> ParseTreeArguments(const std::vector<std::string>& 
 }
 
 void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments) {
-  const std::string startup = catalogue::StartupDirectory();
-  view.SetSettingsPaths(startup, catalogue::SettingsFilePath(startup));
+  const catalogue::SettingsLocation settings =
+      catalogue::FindSettings(arguments.settingsFile, catalogue::StartupDirectory());
+  view.SetSettingsPaths(settings.playlistFolder, settings.file);
   view.OnInitialUpdate();  // its posted Refresh is dropped: the one below stands for it
   while (platform::Ui().PumpOne()) {
   }
@@ -37,7 +40,7 @@ void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments) {
 }
 
 int RunTreeCommand(const std::vector<std::string>& args) {
-  const auto arguments = ParseTreeArguments(args, "usage: melodeck-tool tree [--files] PATHLIST\n");
+  const auto arguments = ParseTreeArguments(args, "usage: melodeck-tool tree [--files] [--settings FILE] PATHLIST\n");
   if (!arguments) return 2;
   STreeView view;
   RefreshAsMelodeck(view, *arguments);

@@ -2,12 +2,12 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
 #include "catalogue/mp3_header.h"
 #include "platform/filesystem.h"
+#include "platform/xdg.h"
 
 namespace catalogue {
 namespace {
@@ -74,12 +74,7 @@ bool PlayTimeCache::Save() {
   return true;
 }
 
-std::string PlayTimeCache::DefaultFile() {
-  const char* cache = std::getenv("XDG_CACHE_HOME");
-  if (cache && *cache == '/') return std::string(cache) + "/melodeck/playtimes";
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/.cache/melodeck/playtimes";
-}
+std::string PlayTimeCache::DefaultFile() { return platform::CacheFolder() + "playtimes"; }
 
 PlayTime ReadPlayTime(PlayTimeCache& cache, const std::string& path) {
   struct stat st {};

@@ -25,7 +25,7 @@ class PlayTimeCache {
   // needed; false when the write failed.
   bool Save();
 
-  // "$XDG_CACHE_HOME/melodeck/playtimes", or "~/.cache/melodeck/playtimes".
+  // "playtimes" in the cache folder: $XDG_CACHE_HOME/melodeck/ or ~/.cache/melodeck/.
   static std::string DefaultFile();
 
  private:

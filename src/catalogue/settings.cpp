@@ -1,9 +1,12 @@
 #include "catalogue/settings.h"
 
+#include <filesystem>
+
 #include "text/gstring.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "platform/text.h"
+#include "platform/xdg.h"
 
 namespace catalogue {
 namespace {
@@ -22,11 +25,25 @@ std::string StartupDirectory() {
   return directory;
 }
 
-std::string SettingsFilePath(const std::string& startupDirectory) { return startupDirectory + "Melodeck.ini"; }
+SettingsLocation FindSettings(const std::string& givenFile, const std::string& currentDirectory) {
+  if (!givenFile.empty()) {
+    const std::string file = givenFile.starts_with('/') ? givenFile : currentDirectory + givenFile;
+    return {file, file.substr(0, file.rfind('/') + 1)};
+  }
+  const std::string portable = currentDirectory + kSettingsFileName;
+  if (platform::PathExists(portable)) return {portable, currentDirectory};
+  return {platform::ConfigFolder() + kSettingsFileName, platform::CacheFolder()};
+}
 
-std::string PlaylistPath(const std::string& playlistValue, const std::string& startupDirectory) {
+void MakeSettingsFolders(const SettingsLocation& location) {
+  std::error_code ignored;  // a folder that cannot be made shows as the write's own failure
+  std::filesystem::create_directories(location.file.substr(0, location.file.rfind('/') + 1), ignored);
+  std::filesystem::create_directories(location.playlistFolder, ignored);
+}
+
+std::string PlaylistPath(const std::string& playlistValue, const std::string& playlistFolder) {
   if (playlistValue.starts_with('/')) return playlistValue;
-  if (GString(playlistValue).FolderPart(false).empty()) return startupDirectory + playlistValue;
+  if (GString(playlistValue).FolderPart(false).empty()) return playlistFolder + playlistValue;
   return playlistValue;
 }
 
@@ -50,16 +67,16 @@ bool WriteSettings(const std::string& file, const SettingsValues& values) {
   return ok;
 }
 
-PlaySettings ReadTreePlaySettings(const std::string& file, const std::string& startupDirectory) {
+PlaySettings ReadTreePlaySettings(const std::string& file, const std::string& playlistFolder) {
   PlaySettings settings;
   settings.longFilenames = IsWord(Read(file, "LongFilenames", "yes"), "YES");
   settings.decoder = std::string(platform::TrimBlanks(Read(file, "Decoder", "")));
-  settings.playlistPath = PlaylistPath(Read(file, "Playlistfile", "Melodeck.m3u"), startupDirectory);
+  settings.playlistPath = PlaylistPath(Read(file, "Playlistfile", "Melodeck.m3u"), playlistFolder);
   return settings;
 }
 
-PlaySettings ReadPlayOrderSettings(const std::string& file, const std::string& startupDirectory) {
-  PlaySettings settings = ReadTreePlaySettings(file, startupDirectory);
+PlaySettings ReadPlayOrderSettings(const std::string& file, const std::string& playlistFolder) {
+  PlaySettings settings = ReadTreePlaySettings(file, playlistFolder);
   settings.longFilenames = !IsWord(Read(file, "LongFilenames", "yes"), "NO");
   return settings;
 }

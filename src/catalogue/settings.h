@@ -7,19 +7,31 @@
 
 namespace catalogue {
 
+inline constexpr const char* kSettingsFileName = "Melodeck.ini";
 inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kFoldersSection = "Folders";
 inline constexpr int kPathHistorySize = 10;
 
 // The process's current directory, ending in "/".
 std::string StartupDirectory();
-// The settings file in the startup directory.
-std::string SettingsFilePath(const std::string& startupDirectory);
+
+// The settings file in use, and the folder a playlist named without a folder goes to.
+struct SettingsLocation {
+  std::string file;
+  std::string playlistFolder;  // ends in "/"
+};
+// The settings file given on the command line, when there is one; else "Melodeck.ini"
+// in the current directory when one is there (portable use); else "Melodeck.ini" in
+// the configuration folder ($XDG_CONFIG_HOME/melodeck/). Playlists go beside a given
+// or current-directory file, and to the cache folder with the configuration folder's.
+SettingsLocation FindSettings(const std::string& givenFile, const std::string& currentDirectory);
+// Makes the folders of a location that are missing, so the first write succeeds.
+void MakeSettingsFolders(const SettingsLocation& location);
 
 // Where the playlist goes: a value with a folder part (or an absolute path) as it
-// stands, a bare file name in the startup directory, and a bare word without a dot
+// stands, a bare file name in the playlist folder, and a bare word without a dot
 // as it stands (relative to the current directory).
-std::string PlaylistPath(const std::string& playlistValue, const std::string& startupDirectory);
+std::string PlaylistPath(const std::string& playlistValue, const std::string& playlistFolder);
 
 // The four settings as the settings dialog shows and saves them.
 struct SettingsValues {
@@ -40,9 +52,9 @@ struct PlaySettings {
   std::string playlistPath;
 };
 // The tree's play commands: long names only when the value is "yes" in any case.
-PlaySettings ReadTreePlaySettings(const std::string& settingsFile, const std::string& startupDirectory);
+PlaySettings ReadTreePlaySettings(const std::string& settingsFile, const std::string& playlistFolder);
 // The play-order dialog's Play: short names only when the value is "no" in any case.
-PlaySettings ReadPlayOrderSettings(const std::string& settingsFile, const std::string& startupDirectory);
+PlaySettings ReadPlayOrderSettings(const std::string& settingsFile, const std::string& playlistFolder);
 
 // The scan reads album.ini files only when "ReadAlbumIni" is "yes" in any case.
 bool ReadScanAlbumIni(const std::string& settingsFile);

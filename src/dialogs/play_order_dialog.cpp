@@ -304,7 +304,7 @@ void CPlayOrderDlg::OnMixSongs() {
 void CPlayOrderDlg::OnPlay() {
   platform::WaitCursor wait;
   const catalogue::PlaySettings settings =
-      catalogue::ReadPlayOrderSettings(m_pView->SettingsFile(), m_pView->StartDirectory());
+      catalogue::ReadPlayOrderSettings(m_pView->SettingsFile(), m_pView->PlaylistFolder());
   std::vector<std::string> playlist;
   if (m_bMixSongs) {
     FillSongs(-1, &playlist);

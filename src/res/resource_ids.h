@@ -14,6 +14,8 @@ inline constexpr unsigned ID_DELETE_NODE = 1046;
 inline constexpr unsigned ID_RENAME_NODE = 1047;
 inline constexpr unsigned ID_SHOW_SONGNAMES = 1049;
 inline constexpr unsigned ID_SHOW_FILENAMES = 1050;
+inline constexpr unsigned ID_ADD_FOLDER = 1051;
+inline constexpr unsigned ID_FIND = 1052;
 inline constexpr unsigned ID_FILE_NEW = 57600;
 inline constexpr unsigned ID_PLAY_ORDER = 1010;
 inline constexpr unsigned ID_SETTINGS = 1048;
@@ -51,6 +53,7 @@ inline constexpr int IDCANCEL = 2;
 // About box.
 inline constexpr int IDC_WEB_ADDRESS = 1001;
 inline constexpr int IDC_MAIL_ADDRESS = 1002;
+inline constexpr int IDC_SETTINGS_FILE = 1003;
 
 // Play order: the shuffle and mix checks, the Up and Down buttons of the artist,
 // album and song lists (each group in that order), the lists, their titles and the

@@ -85,6 +85,7 @@ inline constexpr char kVersion[] = "Melodeck version %1";
 inline constexpr char kTagline[] = "A music library browser and playlist launcher";
 inline constexpr char kWeb[] = "WWW:";
 inline constexpr char kMail[] = "E-Mail:";
+inline constexpr char kSettingsFile[] = "Settings:";
 inline constexpr char kCategory[] = "&Category:";
 inline constexpr char kYear[] = "&Year:";
 inline constexpr char kSongArtist[] = "A&rtist:";

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "res/command_line.h"
 #include "res/resource_ids.h"
@@ -12,7 +13,7 @@
 #include "tree/node_kinds.h"
 #include "tree_images.h"
 
-CAboutDlg::CAboutDlg(QWidget* parent)
+CAboutDlg::CAboutDlg(const QString& settingsFile, QWidget* parent)
     : QDialog(parent), m_strWebAddress("https://melodeck.example.org/"), m_strMailAddress("hello@melodeck.example.org") {
   setObjectName(QString::number(res::IDD_ABOUTBOX));
   setWindowTitle(res::caption::kAbout);
@@ -26,9 +27,14 @@ CAboutDlg::CAboutDlg(QWidget* parent)
   auto* mail = new QLineEdit(m_strMailAddress, this);
   mail->setObjectName(QString::number(res::IDC_MAIL_ADDRESS));
   mail->setReadOnly(true);
+  auto* settings = new QLineEdit(settingsFile, this);
+  settings->setObjectName(QString::number(res::IDC_SETTINGS_FILE));
+  settings->setReadOnly(true);
+  settings->setMinimumWidth(std::min(settings->fontMetrics().horizontalAdvance(settingsFile) + 16, 600));
   auto* fields = new QFormLayout;
   fields->addRow(res::label::kWeb, web);
   fields->addRow(res::label::kMail, mail);
+  fields->addRow(res::label::kSettingsFile, settings);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   auto* layout = new QVBoxLayout(this);

@@ -7,7 +7,8 @@ class CAboutDlg : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CAboutDlg(QWidget* parent = nullptr);
+  // settingsFile: the settings file in use, shown so the user can find it.
+  explicit CAboutDlg(const QString& settingsFile, QWidget* parent = nullptr);
 
   QString m_strWebAddress;
   QString m_strMailAddress;

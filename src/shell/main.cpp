@@ -1,5 +1,6 @@
-// melodeck: the desktop program. The one option, --screenshot FILE [--wait-scan],
-// renders the main window to a PNG after the first scan and exits.
+// melodeck: the desktop program. --settings FILE names the settings file;
+// --screenshot FILE [--wait-scan] renders the main window to a PNG after the first
+// scan and exits.
 #include <QApplication>
 #include <QTimer>
 #include <iostream>
@@ -11,20 +12,25 @@
 
 int main(int argc, char** argv) {
   constexpr const char* kUsage =
-      "usage: melodeck [--screenshot FILE [--wait-scan]]\n"
-      "Starts Melodeck in the current folder, whose Melodeck.ini holds its settings.\n"
+      "usage: melodeck [--settings FILE] [--screenshot FILE [--wait-scan]]\n"
+      "Starts Melodeck. Its settings are in FILE, else in Melodeck.ini in the current\n"
+      "folder when there is one, else in $XDG_CONFIG_HOME/melodeck/Melodeck.ini.\n"
+      "  --settings FILE    the settings file to use\n"
       "  --screenshot FILE  renders the window to a PNG after the first scan and exits\n"
       "  --wait-scan        waits for what the first scan posted before the picture\n";
-  if (const auto status = res::HandleCommonOptions(argc, argv, "melodeck", kUsage, {"--screenshot", "--wait-scan"})) {
+  if (const auto status = res::HandleCommonOptions(argc, argv, "melodeck", kUsage, {"--settings", "--screenshot", "--wait-scan"})) {
     return *status;
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(res::caption::kProgram);
   const QStringList args = QApplication::arguments();
   QString screenshot;
+  QString settings;
   bool waitScan = false;
   for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == "--screenshot" && i + 1 < args.size()) {
+    if (args[i] == "--settings" && i + 1 < args.size()) {
+      settings = args[++i];
+    } else if (args[i] == "--screenshot" && i + 1 < args.size()) {
       screenshot = args[++i];
     } else if (args[i] == "--wait-scan") {
       waitScan = true;
@@ -35,7 +41,7 @@ int main(int argc, char** argv) {
   }
 
   QtUiHooks hooks;
-  CMainFrame frame;
+  CMainFrame frame(settings.toStdString());
   frame.show();
   frame.StartFirstScan();  // posts Refresh: the first scan runs from the event loop
   if (!screenshot.isEmpty()) {

@@ -55,15 +55,17 @@ void CPathCombo::Select(int index) { setCurrentIndex(index); }
 
 // ---- CMainFrame ----
 
-CMainFrame::CMainFrame() : m_pTreeView(&m_treeView) {
+CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeView) {
   setWindowTitle(res::caption::kProgram);
   setObjectName(QString::number(res::IDR_MAINFRAME));
   // fetchString and the programs that load into Melodeck read the string table.
   static const GResourceModule kStrings{res::StringTable()};
   SetApplicationResources(&kStrings);
-  m_strStartDir = catalogue::StartupDirectory();
-  m_strIniFile = catalogue::SettingsFilePath(m_strStartDir);
-  m_treeView.SetSettingsPaths(m_strStartDir, m_strIniFile);
+  const catalogue::SettingsLocation settings = catalogue::FindSettings(settingsFile, catalogue::StartupDirectory());
+  catalogue::MakeSettingsFolders(settings);
+  m_strPlaylistFolder = settings.playlistFolder;
+  m_strIniFile = settings.file;
+  m_treeView.SetSettingsPaths(m_strPlaylistFolder, m_strIniFile);
   m_treeView.SetFrame(this);
   m_treeView.SetViewEvents(this);
   m_treeView.SetPopupDelegate(this);
@@ -322,7 +324,7 @@ void CMainFrame::MoveFocus(int) {
 }
 
 void CMainFrame::ShowAbout() {
-  CAboutDlg about(this);
+  CAboutDlg about(QString::fromStdString(m_strIniFile), this);
   about.exec();
 }
 

@@ -44,7 +44,8 @@ class CMainFrame : public QMainWindow,
   Q_OBJECT
 
  public:
-  CMainFrame();
+  // Settings from the file given, or from where they are found when none is given.
+  explicit CMainFrame(const std::string& settingsFile = {});
   ~CMainFrame() override;
 
   void OnCommand(unsigned id) override;
@@ -67,7 +68,7 @@ class CMainFrame : public QMainWindow,
   CTabForm* Details() const { return m_pTabForm; }
   QAction* Action(unsigned id) const { return m_actions.at(id); }
 
-  GString m_strStartDir;
+  GString m_strPlaylistFolder;
   GString m_strIniFile;
   GString m_strScanPath;
   CPathCombo* m_wndPathCombo;

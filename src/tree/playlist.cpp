@@ -45,7 +45,7 @@ void STreeView::OnPopupCommand(unsigned id, const TreeItem& node) {
   }
   if (id != res::ID_PLAY_NOW && id != res::ID_PLAY_SELECTED) return;
 
-  const catalogue::PlaySettings settings = catalogue::ReadTreePlaySettings(m_strIniFile, m_strStartDir);
+  const catalogue::PlaySettings settings = catalogue::ReadTreePlaySettings(m_strIniFile, m_strPlaylistFolder);
   if (id == res::ID_PLAY_NOW && !node.IsNull() && GetNodeKind(node) == kSongNode) {
     const std::string song = SongPath(node);
     const auto argument = settings.longFilenames ? std::optional<std::string>(song) : platform::ShortPathName(song);

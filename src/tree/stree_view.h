@@ -181,11 +181,12 @@ class STreeView : public tree::TreeNotifications {
   // The on-disk path of a song node.
   std::string SongPath(const TreeItem& song) const;
 
-  void SetSettingsPaths(const std::string& startupDirectory, const std::string& settingsFile) {
-    m_strStartDir = startupDirectory;
+  // The folder a playlist named without a folder goes to, and the settings file.
+  void SetSettingsPaths(const std::string& playlistFolder, const std::string& settingsFile) {
+    m_strPlaylistFolder = playlistFolder;
     m_strIniFile = settingsFile;
   }
-  const std::string& StartDirectory() const { return m_strStartDir; }
+  const std::string& PlaylistFolder() const { return m_strPlaylistFolder; }
   const std::string& SettingsFile() const { return m_strIniFile; }
   void SetViewEvents(tree::ViewEvents* events) { m_pEvents = events; }
   void SetPopupDelegate(tree::PopupDelegate* delegate) { m_pPopup = delegate; }
@@ -255,7 +256,7 @@ class STreeView : public tree::TreeNotifications {
   tree::ViewEvents* m_pEvents = nullptr;
   tree::PopupDelegate* m_pPopup = nullptr;
   tree::PlayTimeReader* m_pPlayTimes = nullptr;
-  std::string m_strStartDir;
+  std::string m_strPlaylistFolder;
   std::string m_strIniFile = "Melodeck.ini";
   std::string m_strPathList;
   bool m_bPlayOrderEnabled = false;

@@ -101,7 +101,10 @@ class MainWindowTest : public QObject {
  private slots:
   void init() {
     m_dir = std::make_unique<TempDir>();
-    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(m_dir->path() + "cache"));  // play times stay here
+    // The user's folders are the test's own: play times, settings, the music folder.
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(m_dir->path() + "cache"));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_dir->path() + "config"));
+    qputenv("HOME", QByteArray::fromStdString(m_dir->path() + "home"));
     m_oldDir = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(m_dir->path()));
     m_qt = std::make_unique<QtUiHooks>();

@@ -70,7 +70,7 @@ std::string LibraryFixture::Canonical(STreeView& view) {
 
 std::string LibraryFixture::FreshScan() {
   STreeView fresh;
-  fresh.SetSettingsPaths(view.StartDirectory(), view.SettingsFile());
+  fresh.SetSettingsPaths(view.PlaylistFolder(), view.SettingsFile());
   fresh.OnInitialUpdate();
   while (platform::Ui().PumpOne()) {
   }

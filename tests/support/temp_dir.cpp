@@ -48,4 +48,19 @@ void MakeReadOnly(const std::string& path) {
                   fs::perm_options::remove);
 }
 
+ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+  const char* old = std::getenv(name);
+  m_had = old != nullptr;
+  if (old) m_old = old;
+  ::setenv(name, value.c_str(), 1);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (m_had) {
+    ::setenv(m_name, m_old.c_str(), 1);
+  } else {
+    ::unsetenv(m_name);
+  }
+}
+
 }  // namespace testing_support

@@ -28,4 +28,18 @@ std::string ReadFile(const std::string& path);
 void MakeDirs(const std::string& path);
 void MakeReadOnly(const std::string& path);
 
+// Sets an environment variable for one scope and puts back what was there before.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* m_name;
+  bool m_had;
+  std::string m_old;
+};
+
 }  // namespace testing_support

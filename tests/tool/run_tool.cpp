@@ -34,7 +34,11 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& working
     if (const int null = ::open("/dev/null", O_WRONLY); null >= 0) ::dup2(null, 2);  // usage texts
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
-    if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) ::_exit(126);
+    if (!workingDirectory.empty()) {
+      if (::chdir(workingDirectory.c_str()) != 0) ::_exit(126);
+      // The user's own settings stay out of the test: the folder's "config" stands for them.
+      ::setenv("XDG_CONFIG_HOME", (workingDirectory + "/config").c_str(), 1);
+    }
     ::execv(pointers[0], pointers.data());
     ::_exit(127);
   }

@@ -54,12 +54,22 @@ TEST_F(TreeCommandTest, PrintsTheTreeDepthFirst) {
                          loose + songIndent + "song \"loose\" data=\"" + lib.path() + "Rock/\"\n");
 }
 
-TEST_F(TreeCommandTest, FileNamesAndSettingsOfTheCurrentDirectory) {
+// The settings come from --settings FILE, else the current folder's Melodeck.ini, else
+// the configuration folder's, as the desktop program finds them.
+TEST_F(TreeCommandTest, FileNamesAndSettingsFoundAsMelodeckFindsThem) {
+  const auto catalogueRead = [this](const std::vector<std::string>& args) {
+    const ToolRun run = RunTool(args, cwd.path());
+    return run.out.find("artist") != std::string::npos;
+  };
   ToolRun run = RunTool({"tree", "--files", lib.path()}, cwd.path());
   EXPECT_NE(run.out.find("      song \"1\" data=\"One\"\n"), std::string::npos) << run.out;
-  WriteFile(cwd / "Melodeck.ini", "[Settings]\nReadAlbumIni=No\n");
-  run = RunTool({"tree", lib.path()}, cwd.path());
-  EXPECT_EQ(run.out.find("artist"), std::string::npos) << run.out;
+  WriteFile(cwd / "config/melodeck/Melodeck.ini", "[Settings]\nReadAlbumIni=No\n");
+  EXPECT_FALSE(catalogueRead({"tree", lib.path()}));
+  WriteFile(cwd / "Melodeck.ini", "[Settings]\nReadAlbumIni=Yes\n");
+  EXPECT_TRUE(catalogueRead({"tree", lib.path()}));
+  WriteFile(cwd / "other.ini", "[Settings]\nReadAlbumIni=No\n");
+  EXPECT_FALSE(catalogueRead({"tree", "--settings", "other.ini", lib.path()}));
+  run = RunTool({"tree", "--settings", cwd / "other.ini", lib.path()}, cwd.path());
   EXPECT_NE(run.out.find("song \"1\" data=\"" + lib.path() + "Rock/\""), std::string::npos) << run.out;
   EXPECT_EQ(RunTool({"tree"}).status, 2);
 }

@@ -75,17 +75,12 @@ TEST(PlayTimeCacheTest, ADamagedOrForeignFileIsIgnoredAndWrittenAnew) {
 }
 
 TEST(PlayTimeCacheTest, TheDefaultFileFollowsXdgCacheHome) {
-  const char* old = std::getenv("XDG_CACHE_HOME");
-  const std::string saved = old ? old : "";
-  ::setenv("XDG_CACHE_HOME", "/tmp/xdg-cache", 1);
-  EXPECT_EQ(PlayTimeCache::DefaultFile(), "/tmp/xdg-cache/melodeck/playtimes");
-  ::setenv("XDG_CACHE_HOME", "relative", 1);  // not absolute: ignored, as the XDG rules say
-  EXPECT_EQ(PlayTimeCache::DefaultFile(), std::string(std::getenv("HOME")) + "/.cache/melodeck/playtimes");
-  if (old) {
-    ::setenv("XDG_CACHE_HOME", saved.c_str(), 1);
-  } else {
-    ::unsetenv("XDG_CACHE_HOME");
+  {
+    testing_support::ScopedEnv cache("XDG_CACHE_HOME", "/tmp/xdg-cache");
+    EXPECT_EQ(PlayTimeCache::DefaultFile(), "/tmp/xdg-cache/melodeck/playtimes");
   }
+  testing_support::ScopedEnv relative("XDG_CACHE_HOME", "relative");  // not absolute: ignored, as XDG says
+  EXPECT_EQ(PlayTimeCache::DefaultFile(), std::string(std::getenv("HOME")) + "/.cache/melodeck/playtimes");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "catalogue/settings.h"
 #include "platform/profile.h"
@@ -20,7 +21,7 @@ class SettingsTest : public ::testing::Test {
  protected:
   TempDir dir;
   std::string startup = dir.path();
-  std::string ini = SettingsFilePath(startup);
+  std::string ini = startup + "Melodeck.ini";
 };
 
 TEST_F(SettingsTest, WithoutAFileEveryReaderGetsItsDefault) {
@@ -59,6 +60,39 @@ TEST_F(SettingsTest, PlaylistLocation) {
   EXPECT_EQ(PlaylistPath("/list.m3u", startup), "/list.m3u");
   EXPECT_EQ(PlaylistPath("lists/x.m3u", startup), "lists/x.m3u");
   EXPECT_EQ(PlaylistPath("playlist", startup), "playlist");
+}
+
+// The settings file given wins; else one in the current folder (portable use); else
+// the user's configuration folder, made on the first write, with playlists in the
+// cache folder. Nothing lands in the current folder unless a settings file is there.
+TEST_F(SettingsTest, SettingsAreFoundGivenThenHereThenInTheConfigurationFolder) {
+  testing_support::ScopedEnv config("XDG_CONFIG_HOME", dir / "config");
+  testing_support::ScopedEnv cache("XDG_CACHE_HOME", dir / "cache");
+  const std::string here = dir / "here/";
+  testing_support::MakeDirs(here);
+
+  const SettingsLocation user = FindSettings("", here);
+  EXPECT_EQ(user.file, dir / "config/melodeck/Melodeck.ini");
+  EXPECT_EQ(user.playlistFolder, dir / "cache/melodeck/");
+  MakeSettingsFolders(user);
+  EXPECT_TRUE(WriteSettings(user.file, SettingsValues{}));
+  EXPECT_TRUE(ReadFile(user.file).starts_with("[Settings]"));
+  EXPECT_EQ(ReadTreePlaySettings(user.file, user.playlistFolder).playlistPath, dir / "cache/melodeck/Melodeck.m3u");
+  EXPECT_TRUE(std::filesystem::is_empty(here));
+
+  WriteFile(here + "Melodeck.ini", "");
+  const SettingsLocation portable = FindSettings("", here);
+  EXPECT_EQ(portable.file, here + "Melodeck.ini");
+  EXPECT_EQ(portable.playlistFolder, here);
+
+  const SettingsLocation given = FindSettings("lists/mine.ini", here);  // relative to the current folder
+  EXPECT_EQ(given.file, here + "lists/mine.ini");
+  EXPECT_EQ(given.playlistFolder, here + "lists/");
+  EXPECT_EQ(FindSettings("/etc/melodeck.ini", here).file, "/etc/melodeck.ini");
+
+  testing_support::ScopedEnv relative("XDG_CONFIG_HOME", "config");  // not absolute: ignored, as XDG says
+  testing_support::ScopedEnv home("HOME", dir / "home");
+  EXPECT_EQ(FindSettings("", dir / "elsewhere/").file, dir / "home/.config/melodeck/Melodeck.ini");
 }
 
 TEST_F(SettingsTest, SettingsRoundTripInOrder) {
