@@ -42,6 +42,7 @@ struct MenuItem {
 
 struct FileDialogRequest {
   bool save = false;
+  bool folder = false;  // choose an existing folder rather than a file
   std::string title;
   std::string initialPath;
   // Pairs of a description and patterns separated by ";", such as {"Catalogues", "*.ini"}.

@@ -16,6 +16,9 @@ inline constexpr unsigned ID_SHOW_SONGNAMES = 1049;
 inline constexpr unsigned ID_SHOW_FILENAMES = 1050;
 inline constexpr unsigned ID_ADD_FOLDER = 1051;
 inline constexpr unsigned ID_FIND = 1052;
+// The main window's filter box and the empty tree's hint.
+inline constexpr int IDC_FILTER_BOX = 1060;
+inline constexpr int IDC_EMPTY_HINT = 1061;
 inline constexpr unsigned ID_FILE_NEW = 57600;
 inline constexpr unsigned ID_PLAY_ORDER = 1010;
 inline constexpr unsigned ID_SETTINGS = 1048;

@@ -12,6 +12,8 @@ const std::map<unsigned, std::string>& StringTable() {
       {ID_REFRESH, "Scan the path and refresh the tree\nRefresh"},
       {ID_PATH_BOX, "Path to scan for album.ini and mp3 files in\nPath to scan"},
       {ID_SETTINGS, "Change miscellaneous program settings"},
+      {ID_ADD_FOLDER, "Choose a folder and add it to the path to scan\nAdd folder"},
+      {ID_FIND, "Show only the nodes whose names contain the text\nFilter"},
       {ID_FILE_NEW, "Create a new album\nNew album"},
       {ID_APP_EXIT, "Exit the Melodeck\nExit"},
       {ID_VIEW_TOOLBAR, "Show or hide the toolbar\nToggle ToolBar"},
@@ -48,6 +50,9 @@ std::string WhatsThisText(unsigned id) {
        "The folders of your library: one or more, separated by \";\". F5, Enter or the Refresh button scans "
        "exactly the text shown here; the list holds the paths scanned before."},
       {ID_REFRESH, "Scans the folders in the path box anew and shows what is on disk."},
+      {ID_ADD_FOLDER, "Opens a folder chooser; the folder you choose is added to the path box and scanned."},
+      {ID_FIND, "Type part of a name: the tree shows only the artists, albums, songs and folders that contain "
+                "it, with what leads to them. Esc clears the filter."},
       {ID_PLAY_ORDER, "Lists the marked artists, albums and songs so you can arrange their order, then plays them."},
       {ID_FILE_NEW, "Adds an album to an album.ini: name it and choose its songs among the folder's files."},
       {kLibraryTreeHelp,

@@ -44,6 +44,8 @@ inline constexpr char kView[] = "&View";
 inline constexpr char kHelp[] = "&Help";
 inline constexpr char kNewAlbum[] = "&New album";
 inline constexpr char kPlayOrder[] = "P&lay order...";
+inline constexpr char kAddFolder[] = "&Add folder...";
+inline constexpr char kFind[] = "&Filter";
 inline constexpr char kSettings[] = "&Settings";
 inline constexpr char kExit[] = "E&xit";
 inline constexpr char kToolbar[] = "&Toolbar";
@@ -86,6 +88,12 @@ inline constexpr char kTagline[] = "A music library browser and playlist launche
 inline constexpr char kWeb[] = "WWW:";
 inline constexpr char kMail[] = "E-Mail:";
 inline constexpr char kSettingsFile[] = "Settings:";
+// The empty tree's hint.
+inline constexpr char kEmptyLibrary[] =
+    "No songs here yet.\n\nType one or more folders into the path box above, separated by \";\", and press F5 or "
+    "Enter; or choose File > \"Add folder...\" to pick a folder.";
+// The caption of the folder chooser.
+inline constexpr char kAddFolderTitle[] = "Add folder";
 inline constexpr char kCategory[] = "&Category:";
 inline constexpr char kYear[] = "&Year:";
 inline constexpr char kSongArtist[] = "A&rtist:";

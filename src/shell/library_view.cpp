@@ -4,12 +4,15 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QMouseEvent>
 
 #include "library_model.h"
+#include "res/resource_ids.h"
 #include "res/strings.h"
+#include "res/texts.h"
 #include "tree/stree_view.h"
 
 // The in-place label editor: starts with the text the tree chose and hands the typed
@@ -35,7 +38,10 @@ class LabelEditor : public QStyledItemDelegate {
 };
 
 LibraryView::LibraryView(STreeView& tree, QWidget* parent)
-    : QTreeView(parent), m_tree(tree), m_pModel(new LibraryModel(*tree.Tree(), this)) {
+    : QTreeView(parent),
+      m_tree(tree),
+      m_pModel(new LibraryModel(*tree.Tree(), this)),
+      m_pEmptyHint(new QLabel(QString::fromUtf8(res::label::kEmptyLibrary), viewport())) {
   setObjectName("tree");
   setWhatsThis(QString::fromStdString(res::WhatsThisText(res::kLibraryTreeHelp)));
   setModel(m_pModel);
@@ -61,6 +67,32 @@ LibraryView::LibraryView(STreeView& tree, QWidget* parent)
     m_bFollowing = false;
   });
   connect(m_pModel, &LibraryModel::rebuilt, this, &LibraryView::RestoreState);
+
+  m_pEmptyHint->setObjectName(QString::number(res::IDC_EMPTY_HINT));
+  m_pEmptyHint->setWordWrap(true);
+  m_pEmptyHint->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  m_pEmptyHint->setForegroundRole(QPalette::PlaceholderText);
+  for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+    connect(m_pModel, signal, this, &LibraryView::UpdateEmptyHint);
+  }
+  connect(m_pModel, &QAbstractItemModel::modelReset, this, &LibraryView::UpdateEmptyHint);
+  UpdateEmptyHint();
+}
+
+void LibraryView::UpdateEmptyHint() {
+  const tree::TreeModel& model = *m_tree.Tree();
+  const bool empty = model.ChildCount(model.GetRoot()) == 0;
+  m_pEmptyHint->setVisible(empty);
+  if (!empty) return;
+  constexpr int kMargin = 12;
+  const int top = sizeHintForRow(0) + kMargin;
+  const int width = viewport()->width() - 2 * kMargin;
+  m_pEmptyHint->setGeometry(kMargin, top, width, m_pEmptyHint->heightForWidth(width));
+}
+
+void LibraryView::resizeEvent(QResizeEvent* event) {
+  QTreeView::resizeEvent(event);
+  UpdateEmptyHint();
 }
 
 TreeItem LibraryView::ItemAt(const QPoint& pos) const {

@@ -5,6 +5,7 @@
 #include <QTreeView>
 
 class LibraryModel;
+class QLabel;
 class STreeView;
 class TreeItem;
 
@@ -29,15 +30,19 @@ class LibraryView : public QTreeView {
   void keyPressEvent(QKeyEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   TreeItem ItemAt(const QPoint& pos) const;
   void ShowMenuForSelection();
   void FollowExpanded(const QModelIndex& index, bool expanded);
   void RestoreState();
+  // An empty library shows how to begin, below the top node.
+  void UpdateEmptyHint();
 
   STreeView& m_tree;
   LibraryModel* m_pModel;
+  QLabel* m_pEmptyHint;
   bool m_bEditable = true;
   bool m_bFollowing = false;  // applying the tree model's own change: do not echo it back
   friend class LabelEditor;

@@ -3,6 +3,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCompleter>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -24,6 +25,8 @@
 #include "tree/background_scan.h"
 #include "tree/node_deleter.h"
 #include "tree/play_time_reader.h"
+#include "platform/ui_hooks.h"
+#include "platform/xdg.h"
 
 // ---- CPathCombo ----
 
@@ -95,6 +98,8 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
   CreateMenus();
   CreateToolBar();
   m_strScanPath = catalogue::ReadInitialScanPath(m_strIniFile);
+  // With no path stored yet, the first start shows the user's music folder.
+  if (m_strScanPath.empty()) m_strScanPath = platform::MusicFolder().value_or("");
   if (!m_strScanPath.empty()) m_wndPathCombo->setEditText(QString::fromStdString(m_strScanPath));
   statusBar()->showMessage(res::label::kReady);
   // The timer shows progress; the scan's end wakes the window at once.
@@ -130,6 +135,7 @@ void CMainFrame::CreateMenus() {
   QMenu* file = menuBar()->addMenu(res::menu::kFile);
   AddCommand(file, res::ID_FILE_NEW, res::menu::kNewAlbum, QKeySequence("Ctrl+N"));
   AddCommand(file, res::ID_PLAY_ORDER, res::menu::kPlayOrder);
+  AddCommand(file, res::ID_ADD_FOLDER, res::menu::kAddFolder);
   file->addSeparator();
   AddCommand(file, res::ID_SETTINGS, res::menu::kSettings);
   file->addSeparator();
@@ -178,6 +184,7 @@ void CMainFrame::CreateToolBar() {
   bar->addAction(m_actions[res::ID_PLAY_ORDER]);
   bar->addSeparator();
   bar->addWidget(m_wndPathCombo);
+  bar->addAction(m_actions[res::ID_ADD_FOLDER]);
   bar->addSeparator();
   bar->addAction(m_actions[res::ID_REFRESH]);
   bar->addSeparator();
@@ -186,6 +193,7 @@ void CMainFrame::CreateToolBar() {
   m_actions[res::ID_FILE_NEW]->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
   m_actions[res::ID_PLAY_ORDER]->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
   m_actions[res::ID_REFRESH]->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+  m_actions[res::ID_ADD_FOLDER]->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
   connect(m_actions[res::ID_VIEW_TOOLBAR], &QAction::toggled, bar, &QToolBar::setVisible);
   connect(bar, &QToolBar::visibilityChanged, m_actions[res::ID_VIEW_TOOLBAR], &QAction::setChecked);
   connect(m_actions[res::ID_VIEW_STATUS_BAR], &QAction::toggled, statusBar(), &QStatusBar::setVisible);
@@ -203,6 +211,7 @@ void CMainFrame::OnCommand(unsigned id) {
     case res::ID_FILE_NEW: OnNewAlbum(); break;
     case res::ID_PLAY_ORDER: OnPlayOrder(); break;
     case res::ID_SETTINGS: OnSettings(); break;
+    case res::ID_ADD_FOLDER: OnAddFolder(); break;
     case res::ID_CONTEXT_HELP: QWhatsThis::enterWhatsThisMode(); break;
     case res::ID_NEXT_PANE: MoveFocus(1); break;
     case res::ID_PREV_PANE: MoveFocus(-1); break;
@@ -268,7 +277,7 @@ void CMainFrame::SetScanning(bool scanning) {
   refresh->setStatusTip(QString::fromStdString(scanning ? res::label::kStopTip : res::StatusText(res::ID_REFRESH)));
   refresh->setIcon(style()->standardIcon(scanning ? QStyle::SP_BrowserStop : QStyle::SP_BrowserReload));
   m_pStopAction->setEnabled(scanning);
-  for (const unsigned id : {res::ID_FILE_NEW, res::ID_SHOW_SONGNAMES, res::ID_SHOW_FILENAMES}) {
+  for (const unsigned id : {res::ID_FILE_NEW, res::ID_ADD_FOLDER, res::ID_SHOW_SONGNAMES, res::ID_SHOW_FILENAMES}) {
     m_actions[id]->setEnabled(!scanning);
   }
   m_pLibraryView->SetEditable(!scanning);
@@ -285,6 +294,19 @@ void CMainFrame::OnPlayOrder() {
   CPlayOrderDlg dialog(m_treeView.Top(), &m_treeView);
   PlayOrderWidget widget(dialog, this);
   widget.exec();
+}
+
+void CMainFrame::OnAddFolder() {
+  platform::FileDialogRequest request;
+  request.folder = true;
+  request.title = res::label::kAddFolderTitle;
+  request.initialPath = platform::MusicFolder().value_or(QDir::homePath().toStdString());
+  const std::optional<std::string> folder = platform::Ui().FileDialog(request);
+  if (!folder) return;
+  QString paths = m_wndPathCombo->currentText().trimmed();
+  if (!paths.isEmpty() && !paths.endsWith(';')) paths += ';';
+  m_wndPathCombo->setEditText(paths + QString::fromStdString(*folder));
+  StartScan();
 }
 
 void CMainFrame::OnSettings() {

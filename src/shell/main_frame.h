@@ -95,6 +95,8 @@ class CMainFrame : public QMainWindow,
   void OnNewAlbum();
   void OnPlayOrder();
   void OnSettings();
+  // Appends a folder the user chooses to the path list and scans it.
+  void OnAddFolder();
   void StartScan();
   void StopScan();
   // Shows the running scan's progress; once it has ended, puts its tree in place (or,

@@ -115,8 +115,14 @@ std::optional<std::string> QtUiHooks::FileDialog(const platform::FileDialogReque
   dialog.setOption(QFileDialog::DontUseNativeDialog, request.executablesFirst);
   dialog.setNameFilters(filters);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.selectFile(QString::fromStdString(request.initialPath));
+  if (request.folder) {
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setDirectory(QString::fromStdString(request.initialPath));
+  } else {
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.selectFile(QString::fromStdString(request.initialPath));
+  }
   if (request.executablesFirst) {
     auto* filter = new ExecutablesFilter(&dialog);
     dialog.setProxyModel(filter);

@@ -118,13 +118,51 @@ class MainWindowTest : public QObject {
     m_dir.reset();
   }
 
-  void firstStartWithoutSettings() {
+  // Without settings or a music folder the empty tree says how to begin; "Add
+  // folder..." appends the chosen folder to the path list and scans it.
+  void firstStartWithoutSettingsShowsTheHintAndAddFolderBegins() {
     Start(false);
     QCOMPARE(m_frame->windowTitle(), QString("Melodeck"));
     QCOMPARE(m_frame->m_wndPathCombo->currentText(), QString());
     QCOMPARE(m_frame->m_wndPathCombo->count(), 0);
     QCOMPARE(m_frame->m_wndSplitter->sizes().at(0), 320);
     QCOMPARE(m_frame->m_wndPathCombo->width(), 250);
+    auto* hint = View()->findChild<QLabel*>(QString::number(res::IDC_EMPTY_HINT));
+    QVERIFY(hint && hint->isVisible());
+    QVERIFY(hint->text().contains("Add folder..."));
+
+    QCOMPARE(m_frame->Action(res::ID_ADD_FOLDER)->text(), QString("&Add folder..."));
+    m_ui->fileDialogAnswers = {Lib() + "a"};
+    QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
+    m_frame->Action(res::ID_ADD_FOLDER)->trigger();
+    QVERIFY(refreshed.wait(5000));
+    QVERIFY(m_ui->fileDialogs.back().folder);
+    QCOMPARE(m_frame->m_wndPathCombo->currentText(), QString::fromStdString(Lib() + "a"));
+    QVERIFY(IndexOf({"The Band", "One & Only"}).isValid());
+    QVERIFY(!hint->isVisible());
+    m_ui->fileDialogAnswers = {Lib() + "loose/"};
+    m_frame->Action(res::ID_ADD_FOLDER)->trigger();
+    QVERIFY(refreshed.wait(5000));
+    QCOMPARE(m_frame->m_wndPathCombo->currentText(), QString::fromStdString(Lib() + "a;" + Lib() + "loose/"));
+    QVERIFY(FindAnywhere("l").isValid());
+    // The settings went to the configuration folder, not the current one.
+    QVERIFY(!QFile::exists(QString::fromStdString(m_dir->path() + "Melodeck.ini")));
+    QVERIFY(QFile::exists(QString::fromStdString(m_dir->path() + "config/melodeck/Melodeck.ini")));
+    WithDialog([this](QDialog* about) {
+      QCOMPARE(In<QLineEdit>(about, res::IDC_SETTINGS_FILE)->text(),
+               QString::fromStdString(m_dir->path() + "config/melodeck/Melodeck.ini"));
+      about->accept();
+    });
+    m_frame->Action(res::ID_APP_ABOUT)->trigger();
+  }
+
+  // A first start with a music folder shows it at once.
+  void firstStartScansTheMusicFolder() {
+    WriteFile(m_dir->path() + "home/Music/Old Band/song.mp3", testing_support::SilentMp3Frames(3));
+    Start(false);
+    QCOMPARE(m_frame->m_wndPathCombo->currentText(), QString::fromStdString(m_dir->path() + "home/Music/"));
+    QVERIFY(FindAnywhere("song").isValid());
+    QVERIFY(!View()->findChild<QLabel*>(QString::number(res::IDC_EMPTY_HINT))->isVisible());
   }
 
   void menusCarryTheirTextsAndKeys() {
