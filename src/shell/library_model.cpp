@@ -14,7 +14,7 @@ tree::Handle LibraryModel::HandleOf(const QModelIndex& index) {
 
 Qt::ItemFlags LibraryModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
 }
 
 QModelIndex LibraryModel::IndexOf(tree::Handle item) const {

@@ -1,7 +1,12 @@
 #include "qt_ui_hooks.h"
 #include "library_view.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDrag>
+#include <QMimeData>
+#include <QUrl>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -53,6 +58,8 @@ LibraryView::LibraryView(STreeView& tree, QWidget* parent)
   setSelectionMode(QAbstractItemView::SingleSelection);
   setIconSize(QSize(16, 16));
   header()->setStretchLastSection(true);
+  setDragEnabled(true);
+  setDragDropMode(QAbstractItemView::DragOnly);
 
   connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
     if (!m_bFollowing) m_tree.Tree()->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Expand);
@@ -88,6 +95,29 @@ void LibraryView::UpdateEmptyHint() {
   const int top = sizeHintForRow(0) + kMargin;
   const int width = viewport()->width() - 2 * kMargin;
   m_pEmptyHint->setGeometry(kMargin, top, width, m_pEmptyHint->heightForWidth(width));
+}
+
+QMimeData* LibraryView::SongFilesData(const QModelIndex& index) {
+  const std::vector<std::string> files = m_tree.SongFiles(m_tree.Item(LibraryModel::HandleOf(index)));
+  if (files.empty()) return nullptr;
+  QList<QUrl> urls;
+  QStringList paths;
+  for (const std::string& file : files) {
+    paths << QString::fromStdString(file);
+    urls << QUrl::fromLocalFile(paths.back());
+  }
+  auto* data = new QMimeData;
+  data->setUrls(urls);
+  data->setText(paths.join('\n'));
+  return data;
+}
+
+void LibraryView::startDrag(Qt::DropActions) {
+  QMimeData* files = SongFilesData(currentIndex());
+  if (!files) return;
+  auto* drag = new QDrag(this);
+  drag->setMimeData(files);
+  drag->exec(Qt::CopyAction);
 }
 
 void LibraryView::resizeEvent(QResizeEvent* event) {
@@ -131,6 +161,10 @@ void LibraryView::contextMenuEvent(QContextMenuEvent* event) {
 void LibraryView::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
     ShowMenuForSelection();
+    return;
+  }
+  if (event == QKeySequence::Copy) {
+    if (QMimeData* files = SongFilesData(currentIndex())) QApplication::clipboard()->setMimeData(files);
     return;
   }
   QTreeView::keyPressEvent(event);

@@ -6,6 +6,7 @@
 
 class LibraryModel;
 class QLabel;
+class QMimeData;
 class STreeView;
 class TreeItem;
 
@@ -22,6 +23,9 @@ class LibraryView : public QTreeView {
   void SetEditable(bool editable) { m_bEditable = editable; }
   // Where a menu opened from the keyboard appears: at the selected row (global).
   QPoint MenuPlaceForSelection();
+  // The node's song files as file URLs ("text/uri-list") and as lines of paths, for a
+  // drag or the clipboard; nothing when it stands for no file on disk.
+  QMimeData* SongFilesData(const QModelIndex& index);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -31,6 +35,7 @@ class LibraryView : public QTreeView {
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void startDrag(Qt::DropActions supportedActions) override;
 
  private:
   TreeItem ItemAt(const QPoint& pos) const;

@@ -35,6 +35,17 @@ void STreeView::CollectSongPaths(const TreeItem& node, bool all, std::vector<std
   }
 }
 
+std::vector<std::string> STreeView::SongFiles(const TreeItem& node) {
+  std::vector<std::string> paths;
+  if (node.IsNull()) return paths;
+  if (GetNodeKind(node) != kSongNode) {
+    CollectSongPaths(node, true, paths);
+  } else if (GetMark(node) != 3) {
+    paths.push_back(SongPath(node));
+  }
+  return paths;
+}
+
 void STreeView::OnPopupCommand(unsigned id, const TreeItem& node) {
   if (id == res::ID_ADD_ALBUM || id == res::ID_DELETE_NODE || id == res::ID_RENAME_NODE) {
     if (!m_pPopup) return;

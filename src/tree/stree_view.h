@@ -180,6 +180,9 @@ class STreeView : public tree::TreeNotifications {
 
   // The on-disk path of a song node.
   std::string SongPath(const TreeItem& song) const;
+  // The song files a node stands for (itself, or every song beneath it), missing ones
+  // left out: what a drag or a copy hands to other programs.
+  std::vector<std::string> SongFiles(const TreeItem& node);
 
   // The folder a playlist named without a folder goes to, and the settings file.
   void SetSettingsPaths(const std::string& playlistFolder, const std::string& settingsFile) {

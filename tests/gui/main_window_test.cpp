@@ -4,6 +4,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QMimeData>
+#include <QUrl>
 #include <QDialog>
 #include <QListView>
 #include <QListWidget>
@@ -487,6 +490,32 @@ class MainWindowTest : public QObject {
     QFile rewritten(QString::fromStdString(cache));
     QVERIFY(rewritten.open(QIODevice::ReadOnly));
     QVERIFY(!rewritten.readAll().startsWith("not a play-time cache"));
+  }
+
+  // A node hands its song files to other programs by drag or Ctrl+C, as file URLs;
+  // files missing on disk are left out.
+  void dragAndCopyOfferTheSongFiles() {
+    WriteFile(Lib() + "m/album.ini", "[Album:Half There]\nArtist=Lost\nT1=here.mp3, Here\nT2=gone.mp3, Gone\n");
+    WriteFile(Lib() + "m/here.mp3", testing_support::SilentMp3Frames(3));
+    Start();
+    const auto Urls = [this](const QModelIndex& index) {
+      std::unique_ptr<QMimeData> data(View()->SongFilesData(index));
+      return data && data->hasFormat("text/uri-list") ? data->urls() : QList<QUrl>{};
+    };
+    const auto File = [this](const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(Lib() + path)); };
+    QCOMPARE(Urls(IndexOf({"Lost", "Half There"})), QList<QUrl>{File("m/here.mp3")});
+    QCOMPARE(Urls(IndexOf({"The Band"})), (QList<QUrl>{File("a/1.mp3"), File("a/2.mp3")}));
+    QCOMPARE(Urls(IndexOf({"The Band", "One & Only", "Song Two"})), QList<QUrl>{File("a/2.mp3")});
+    QCOMPARE(Urls(FindAnywhere("loose")), QList<QUrl>{File("loose/l.mp3")});
+    QVERIFY(!View()->SongFilesData(IndexOf({"Lost", "Half There", "Gone"})));
+    QVERIFY(View()->model()->flags(IndexOf({"The Band"})) & Qt::ItemIsDragEnabled);
+
+    View()->setCurrentIndex(IndexOf({"The Band"}));
+    QTest::keyClick(View(), Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    QVERIFY(copied);
+    QCOMPARE(copied->urls(), (QList<QUrl>{File("a/1.mp3"), File("a/2.mp3")}));
+    QCOMPARE(copied->text(), QString::fromStdString(Lib() + "a/1.mp3\n" + Lib() + "a/2.mp3"));
   }
 
   void deleteAsksAndRemovesTheFile() {
