@@ -7,8 +7,6 @@
 namespace tree {
 namespace {
 
-constexpr std::uint32_t kIndexBits = 24;
-constexpr std::uint32_t kIndexMask = (1u << kIndexBits) - 1;
 // Parents with more children than this get a label index on their first lookup.
 constexpr std::size_t kIndexThreshold = 16;
 
@@ -252,7 +250,7 @@ void TreeModel::ForEachInSubtree(Handle item, const std::function<void(const Nod
     const Handle handle = pending.back();
     pending.pop_back();
     const Node& node = *Get(handle);
-    visit({handle, node.parent, node.image, node.overlay, node.playTime});
+    visit({handle, node.parent, node.image, node.overlay, node.playTime, std::string_view(node.label, node.labelLength)});
     pending.insert(pending.end(), node.children.rbegin(), node.children.rend());
   }
 }

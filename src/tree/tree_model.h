@@ -53,6 +53,9 @@ class TreeNotifications {
 };
 
 class TreeModel {
+  static constexpr std::uint32_t kIndexBits = 24;  // a handle is an index and a generation
+  static constexpr std::uint32_t kIndexMask = (1u << kIndexBits) - 1;
+
  public:
   TreeModel();
   ~TreeModel();
@@ -84,6 +87,10 @@ class TreeModel {
   Handle ChildAt(Handle parent, std::size_t row) const;
   std::size_t RowOf(Handle item) const;
   std::size_t Count() const { return m_nLive; }
+  // A number for each node below SlotLimit(), no two live nodes alike: the index of
+  // per-node tables kept beside the model.
+  static std::uint32_t SlotOf(Handle item) { return item & kIndexMask; }
+  std::uint32_t SlotLimit() const { return m_nNodes + 1; }
 
   std::string_view GetLabel(Handle item) const;
   void SetLabel(Handle item, std::string_view label);
@@ -114,6 +121,7 @@ class TreeModel {
     int image;
     unsigned overlay;
     std::int64_t playTime;
+    std::string_view label;
   };
   // Calls visit for the item and every node beneath it, without a look-up per step.
   void ForEachInSubtree(Handle item, const std::function<void(const NodeView&)>& visit) const;

@@ -1,0 +1,105 @@
+#include "tree/tree_filter.h"
+
+#include "text/search_fold.h"
+#include "tree/node_kinds.h"
+
+namespace tree {
+
+bool TreeFilter::Matches(std::string_view label) const {
+  m_folded.clear();
+  text::AppendFolded(label, m_folded);
+  return m_folded.find(m_needle) != std::string::npos;
+}
+
+void TreeFilter::Apply(const TreeModel& model, std::string_view filterText) {
+  m_text = filterText;
+  m_needle = text::Folded(filterText);
+  const auto blank = m_needle.find_first_not_of(" \t");
+  m_needle = blank == std::string::npos ? std::string() : m_needle.substr(blank, m_needle.find_last_not_of(" \t") + 1 - blank);
+  m_slots.clear();
+  m_children.clear();
+  m_roots.clear();
+  m_matchingSongs = 0;
+  if (!Active()) return;
+
+  m_order.clear();
+  for (Handle root = model.GetRoot(); root != kNullHandle; root = model.GetNextSibling(root)) {
+    model.ForEachInSubtree(root, [this](const TreeModel::NodeView& node) { m_order.push_back(node); });
+  }
+  m_slots.assign(model.SlotLimit(), Slot{});
+  for (const TreeModel::NodeView& node : m_order) {
+    Slot& slot = m_slots[TreeModel::SlotOf(node.handle)];
+    slot.handle = node.handle;
+    slot.matches = Matches(node.label);
+    slot.shown = slot.matches;
+    if (slot.matches && KindOfImage(node.image) == kSongNode) ++m_matchingSongs;
+  }
+  m_slots[TreeModel::SlotOf(model.GetRoot())].shown = true;
+  // Children come after their parents: walking backwards, a shown node shows its parent.
+  for (auto node = m_order.rbegin(); node != m_order.rend(); ++node) {
+    if (node->parent != kNullHandle && m_slots[TreeModel::SlotOf(node->handle)].shown) {
+      m_slots[TreeModel::SlotOf(node->parent)].shown = true;
+    }
+  }
+  // Each parent's shown children in order, one stretch of m_children per parent.
+  std::uint32_t next = 0;
+  for (const TreeModel::NodeView& node : m_order) {
+    const Slot& slot = m_slots[TreeModel::SlotOf(node.handle)];
+    if (!slot.shown || node.parent == kNullHandle) continue;
+    ++m_slots[TreeModel::SlotOf(node.parent)].childCount;
+  }
+  for (const TreeModel::NodeView& node : m_order) {
+    Slot& slot = m_slots[TreeModel::SlotOf(node.handle)];
+    if (!slot.shown) continue;
+    slot.firstChild = next;
+    next += slot.childCount;
+    slot.childCount = 0;  // counted again as the children are placed
+  }
+  m_children.resize(next);
+  for (const TreeModel::NodeView& node : m_order) {
+    Slot& slot = m_slots[TreeModel::SlotOf(node.handle)];
+    if (!slot.shown) continue;
+    if (node.parent == kNullHandle) {
+      slot.row = static_cast<std::uint32_t>(m_roots.size());
+      m_roots.push_back(node.handle);
+      continue;
+    }
+    Slot& parent = m_slots[TreeModel::SlotOf(node.parent)];
+    slot.row = parent.childCount++;
+    m_children[parent.firstChild + slot.row] = node.handle;
+  }
+}
+
+const TreeFilter::Slot* TreeFilter::SlotFor(Handle item) const {
+  const std::uint32_t index = TreeModel::SlotOf(item);
+  if (index >= m_slots.size() || m_slots[index].handle != item || !m_slots[index].shown) return nullptr;
+  return &m_slots[index];
+}
+
+bool TreeFilter::Shows(Handle item) const { return !Active() || SlotFor(item) != nullptr; }
+
+std::size_t TreeFilter::ChildCount(Handle parent) const {
+  if (parent == kNullHandle) return m_roots.size();
+  const Slot* slot = SlotFor(parent);
+  return slot ? slot->childCount : 0;
+}
+
+Handle TreeFilter::ChildAt(Handle parent, std::size_t row) const {
+  if (parent == kNullHandle) return row < m_roots.size() ? m_roots[row] : kNullHandle;
+  const Slot* slot = SlotFor(parent);
+  return slot && row < slot->childCount ? m_children[slot->firstChild + row] : kNullHandle;
+}
+
+std::size_t TreeFilter::RowOf(Handle item) const {
+  const Slot* slot = SlotFor(item);
+  return slot ? slot->row : 0;
+}
+
+bool TreeFilter::MatchChanged(const TreeModel& model, Handle item) const {
+  if (!Active()) return false;
+  const std::uint32_t index = TreeModel::SlotOf(item);
+  const bool was = index < m_slots.size() && m_slots[index].handle == item && m_slots[index].matches;
+  return was != Matches(model.GetLabel(item));
+}
+
+}  // namespace tree
