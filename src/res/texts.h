@@ -88,6 +88,10 @@ inline constexpr char kTagline[] = "A music library browser and playlist launche
 inline constexpr char kWeb[] = "WWW:";
 inline constexpr char kMail[] = "E-Mail:";
 inline constexpr char kSettingsFile[] = "Settings:";
+// The filter box.
+inline constexpr char kFilterPlaceholder[] = "Filter (Ctrl+F)";
+inline constexpr char kFilterStatus[] =
+    "%1 song(s) match the filter. A mark acts on the whole node, hidden songs included; Esc shows all.";
 // The empty tree's hint.
 inline constexpr char kEmptyLibrary[] =
     "No songs here yet.\n\nType one or more folders into the path box above, separated by \";\", and press F5 or "

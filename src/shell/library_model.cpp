@@ -19,12 +19,17 @@ Qt::ItemFlags LibraryModel::flags(const QModelIndex& index) const {
 
 QModelIndex LibraryModel::IndexOf(tree::Handle item) const {
   if (!m_tree.IsValid(item)) return {};
+  if (m_filter.Active()) {
+    if (!m_filter.Shows(item)) return {};
+    return createIndex(static_cast<int>(m_filter.RowOf(item)), 0, static_cast<quintptr>(item));
+  }
   return createIndex(static_cast<int>(m_tree.RowOf(item)), 0, static_cast<quintptr>(item));
 }
 
 QModelIndex LibraryModel::index(int row, int column, const QModelIndex& parent) const {
   if (row < 0 || column != 0) return {};
-  const tree::Handle child = m_tree.ChildAt(HandleOf(parent), static_cast<std::size_t>(row));
+  const auto at = static_cast<std::size_t>(row);
+  const tree::Handle child = m_filter.Active() ? m_filter.ChildAt(HandleOf(parent), at) : m_tree.ChildAt(HandleOf(parent), at);
   return child == tree::kNullHandle ? QModelIndex() : createIndex(row, 0, static_cast<quintptr>(child));
 }
 
@@ -32,12 +37,14 @@ QModelIndex LibraryModel::parent(const QModelIndex& child) const { return IndexO
 
 int LibraryModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid() && parent.column() != 0) return 0;
+  if (m_filter.Active()) return static_cast<int>(m_filter.ChildCount(HandleOf(parent)));
   return static_cast<int>(m_tree.ChildCount(HandleOf(parent)));
 }
 
 int LibraryModel::columnCount(const QModelIndex&) const { return 1; }
 
 bool LibraryModel::hasChildren(const QModelIndex& parent) const {
+  if (m_filter.Active()) return m_filter.ChildCount(HandleOf(parent)) > 0;
   return parent.isValid() ? m_tree.HasChildren(HandleOf(parent)) : m_tree.ChildCount(tree::kNullHandle) > 0;
 }
 
@@ -57,30 +64,73 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
   }
 }
 
+void LibraryModel::SetFilter(const std::string& text) {
+  if (text == m_filter.Text()) return;
+  beginResetModel();
+  m_filter.Apply(m_tree, text);
+  endResetModel();
+  emit filtered();
+}
+
+void LibraryModel::BeginRefilter() {
+  if (m_bRefiltering) return;
+  m_bRefiltering = true;
+  beginResetModel();
+}
+
+void LibraryModel::EndRefilter() {
+  m_filter.Apply(m_tree, m_filter.Text());
+  if (m_bRefiltering) {
+    m_bRefiltering = false;
+    endResetModel();
+  }
+  emit filtered();
+}
+
 void LibraryModel::OnInserting(tree::Handle parent, std::size_t row) {
+  if (m_filter.Active()) return BeginRefilter();
   beginInsertRows(IndexOf(parent), static_cast<int>(row), static_cast<int>(row));
 }
 
-void LibraryModel::OnInserted(tree::Handle) { endInsertRows(); }
+void LibraryModel::OnInserted(tree::Handle) {
+  if (m_filter.Active()) return EndRefilter();
+  endInsertRows();
+}
 
 void LibraryModel::OnRemoving(tree::Handle item) {
+  if (m_filter.Active()) return BeginRefilter();
   const int row = static_cast<int>(m_tree.RowOf(item));
   beginRemoveRows(IndexOf(m_tree.GetParent(item)), row, row);
 }
 
-void LibraryModel::OnRemoved(tree::Handle) { endRemoveRows(); }
+void LibraryModel::OnRemoved(tree::Handle) {
+  if (m_filter.Active()) return EndRefilter();
+  endRemoveRows();
+}
 
 void LibraryModel::OnChanged(tree::Handle item) {
+  // A node renamed into or out of the filter: applied anew once the edit is done.
+  if (m_filter.MatchChanged(m_tree, item) && !m_bRefilterPosted) {
+    m_bRefilterPosted = true;
+    QMetaObject::invokeMethod(this, [this] {
+      m_bRefilterPosted = false;
+      if (!m_filter.Active()) return;
+      BeginRefilter();
+      EndRefilter();
+    }, Qt::QueuedConnection);
+  }
   const QModelIndex index = IndexOf(item);
-  emit dataChanged(index, index);
+  if (index.isValid()) emit dataChanged(index, index);
 }
 
 void LibraryModel::OnReordering(tree::Handle parent) {
+  if (m_filter.Active()) return BeginRefilter();
   emit layoutAboutToBeChanged({QPersistentModelIndex(IndexOf(parent))}, QAbstractItemModel::VerticalSortHint);
   m_reorderingIndexes = persistentIndexList();
 }
 
 void LibraryModel::OnReordered(tree::Handle parent) {
+  if (m_filter.Active()) return EndRefilter();
   QModelIndexList moved;
   for (const QModelIndex& old : m_reorderingIndexes) moved << IndexOf(HandleOf(old));
   changePersistentIndexList(m_reorderingIndexes, moved);
@@ -88,13 +138,18 @@ void LibraryModel::OnReordered(tree::Handle parent) {
   emit layoutChanged({QPersistentModelIndex(IndexOf(parent))}, QAbstractItemModel::VerticalSortHint);
 }
 
-void LibraryModel::OnExpandedChanged(tree::Handle item, bool expanded) { emit expandedChanged(IndexOf(item), expanded); }
+void LibraryModel::OnExpandedChanged(tree::Handle item, bool expanded) {
+  const QModelIndex index = IndexOf(item);
+  if (index.isValid()) emit expandedChanged(index, expanded);
+}
 
 void LibraryModel::OnSelectionChanged(tree::Handle item) { emit selectionChanged(IndexOf(item)); }
+
 
 void LibraryModel::OnBatchBegin() { beginResetModel(); }
 
 void LibraryModel::OnBatchEnd() {
+  if (m_filter.Active()) m_filter.Apply(m_tree, m_filter.Text());
   endResetModel();
   emit rebuilt();
 }

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModel>
 
+#include "tree/tree_filter.h"
 #include "tree/tree_model.h"
 
 class LibraryModel : public QAbstractItemModel, public tree::TreeObserver {
@@ -21,8 +22,14 @@ class LibraryModel : public QAbstractItemModel, public tree::TreeObserver {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+  // The index of a node as shown; invalid for a node the filter hides.
   QModelIndex IndexOf(tree::Handle item) const;
   static tree::Handle HandleOf(const QModelIndex& index);
+
+  // Shows only the nodes whose labels contain the text, with the nodes above them; an
+  // empty text shows the whole tree again. Changes to the tree apply it anew.
+  void SetFilter(const std::string& text);
+  const tree::TreeFilter& Filter() const { return m_filter; }
 
  signals:
   // The tree model's expanded state or selection changed; the view follows.
@@ -30,6 +37,8 @@ class LibraryModel : public QAbstractItemModel, public tree::TreeObserver {
   void selectionChanged(const QModelIndex& index);
   // A whole scan has been applied: the view restores expanded nodes and selection.
   void rebuilt();
+  // The filter was applied (anew): the view expands what it shows.
+  void filtered();
 
  private:
   void OnInserting(tree::Handle parent, std::size_t row) override;
@@ -44,6 +53,14 @@ class LibraryModel : public QAbstractItemModel, public tree::TreeObserver {
   void OnBatchBegin() override;
   void OnBatchEnd() override;
 
+  // While filtered, rows move under the filter: a change resets the model and the
+  // filter is applied again once the tree model is done.
+  void BeginRefilter();
+  void EndRefilter();
+
   tree::TreeModel& m_tree;
+  tree::TreeFilter m_filter;
+  bool m_bRefiltering = false;
+  bool m_bRefilterPosted = false;
   QModelIndexList m_reorderingIndexes;
 };

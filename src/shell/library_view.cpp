@@ -74,6 +74,7 @@ LibraryView::LibraryView(STreeView& tree, QWidget* parent)
     m_bFollowing = false;
   });
   connect(m_pModel, &LibraryModel::rebuilt, this, &LibraryView::RestoreState);
+  connect(m_pModel, &LibraryModel::filtered, this, &LibraryView::RestoreState);
 
   m_pEmptyHint->setObjectName(QString::number(res::IDC_EMPTY_HINT));
   m_pEmptyHint->setWordWrap(true);
@@ -217,8 +218,15 @@ void LibraryView::FollowExpanded(const QModelIndex& index, bool expanded) {
 }
 
 void LibraryView::RestoreState() {
-  // After a scan the view starts collapsed: expand what the tree model has expanded.
   m_bFollowing = true;
+  if (m_pModel->Filter().Active()) {
+    // A filtered tree shows every match: everything shown is opened down to them.
+    expandAll();
+    setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->GetSelection()));
+    m_bFollowing = false;
+    return;
+  }
+  // After a scan the view starts collapsed: expand what the tree model has expanded.
   std::vector<tree::Handle> pending;
   for (tree::Handle root = m_tree.Tree()->GetRoot(); root; root = m_tree.Tree()->GetNextSibling(root)) {
     pending.push_back(root);

@@ -17,6 +17,7 @@
 #include "about_dialog.h"
 #include "utility/utility.h"
 #include "details_pane.h"
+#include "library_model.h"
 #include "library_view.h"
 #include "res/resource_ids.h"
 #include "res/strings.h"
@@ -95,6 +96,17 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
 
   m_wndPathCombo = new CPathCombo(this);
   m_wndPathCombo->lineEdit()->installEventFilter(this);  // Enter refreshes
+  m_wndFilterBox = new QLineEdit(this);
+  m_wndFilterBox->setObjectName(QString::number(res::IDC_FILTER_BOX));
+  m_wndFilterBox->setPlaceholderText(res::label::kFilterPlaceholder);
+  m_wndFilterBox->setClearButtonEnabled(true);
+  m_wndFilterBox->setFixedWidth(180);
+  m_wndFilterBox->installEventFilter(this);  // Esc clears it
+  m_pFilterTimer = new QTimer(this);
+  m_pFilterTimer->setSingleShot(true);
+  m_pFilterTimer->setInterval(150);
+  connect(m_pFilterTimer, &QTimer::timeout, this, &CMainFrame::ApplyFilter);
+  connect(m_wndFilterBox, &QLineEdit::textChanged, m_pFilterTimer, qOverload<>(&QTimer::start));
   CreateMenus();
   CreateToolBar();
   m_strScanPath = catalogue::ReadInitialScanPath(m_strIniFile);
@@ -160,6 +172,7 @@ void CMainFrame::CreateMenus() {
   }
   view->addSeparator();
   AddCommand(view, res::ID_REFRESH, res::menu::kRefresh, QKeySequence(Qt::Key_F5));
+  AddCommand(view, res::ID_FIND, res::menu::kFind, QKeySequence::Find);
   connect(view, &QMenu::aboutToShow, this, &CMainFrame::SyncDisplayModeChecks);
   SyncDisplayModeChecks();
 
@@ -188,6 +201,8 @@ void CMainFrame::CreateToolBar() {
   bar->addSeparator();
   bar->addAction(m_actions[res::ID_REFRESH]);
   bar->addSeparator();
+  bar->addWidget(m_wndFilterBox);
+  bar->addSeparator();
   m_actions[res::ID_CONTEXT_HELP]->setIcon(style()->standardIcon(QStyle::SP_TitleBarContextHelpButton));
   bar->addAction(m_actions[res::ID_CONTEXT_HELP]);
   m_actions[res::ID_FILE_NEW]->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
@@ -212,6 +227,10 @@ void CMainFrame::OnCommand(unsigned id) {
     case res::ID_PLAY_ORDER: OnPlayOrder(); break;
     case res::ID_SETTINGS: OnSettings(); break;
     case res::ID_ADD_FOLDER: OnAddFolder(); break;
+    case res::ID_FIND:
+      m_wndFilterBox->setFocus(Qt::ShortcutFocusReason);
+      m_wndFilterBox->selectAll();
+      break;
     case res::ID_CONTEXT_HELP: QWhatsThis::enterWhatsThisMode(); break;
     case res::ID_NEXT_PANE: MoveFocus(1); break;
     case res::ID_PREV_PANE: MoveFocus(-1); break;
@@ -377,7 +396,32 @@ void CMainFrame::showEvent(QShowEvent* event) {
   UpdateMinimumSize();
 }
 
+void CMainFrame::ApplyFilter() {
+  m_pFilterTimer->stop();
+  m_pLibraryView->Model()->SetFilter(m_wndFilterBox->text().toStdString());
+  const tree::TreeFilter& filter = m_pLibraryView->Model()->Filter();
+  statusBar()->showMessage(filter.Active() ? QString::fromStdString(res::Fill(res::label::kFilterStatus,
+                                                                              {std::to_string(filter.MatchingSongs())}))
+                                           : QString(res::label::kReady));
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_wndFilterBox) {
+    // Esc belongs to the box (not to stopping a scan): it clears the filter and goes
+    // back to the tree.
+    const bool escape = (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+                        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    if (escape && event->type() == QEvent::ShortcutOverride) {
+      event->accept();
+      return true;
+    }
+    if (escape) {
+      m_wndFilterBox->clear();
+      ApplyFilter();
+      m_pLibraryView->setFocus();
+      return true;
+    }
+  }
   if (watched == m_wndPathCombo->lineEdit() && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <map>
 #include <memory>
@@ -72,6 +73,7 @@ class CMainFrame : public QMainWindow,
   GString m_strIniFile;
   GString m_strScanPath;
   CPathCombo* m_wndPathCombo;
+  QLineEdit* m_wndFilterBox;
   QSplitter* m_wndSplitter;
   STreeView* m_pTreeView;
 
@@ -104,6 +106,8 @@ class CMainFrame : public QMainWindow,
   void PollScan();
   // Commands that change the tree are off while a scan runs; Refresh becomes Stop.
   void SetScanning(bool scanning);
+  // Applies the filter box's text to the tree and says in the status bar what it found.
+  void ApplyFilter();
 
   STreeView m_treeView;
   LibraryView* m_pLibraryView;
@@ -114,4 +118,5 @@ class CMainFrame : public QMainWindow,
   std::unique_ptr<tree::PlayTimeReader> m_pPlayTimes;  // ends before the tree view it feeds
   QTimer* m_pScanTimer;
   QAction* m_pStopAction;  // Esc while a scan runs
+  QTimer* m_pFilterTimer;   // typing applies the filter once it pauses
 };

@@ -40,6 +40,7 @@
 #include "tree/tree_dump.h"
 #include "temp_dir.h"
 
+using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
@@ -516,6 +517,95 @@ class MainWindowTest : public QObject {
     QVERIFY(copied);
     QCOMPARE(copied->urls(), (QList<QUrl>{File("a/1.mp3"), File("a/2.mp3")}));
     QCOMPARE(copied->text(), QString::fromStdString(Lib() + "a/1.mp3\n" + Lib() + "a/2.mp3"));
+  }
+
+  // The filter box shows the nodes containing the text (case and accents aside) with
+  // what leads to them; a mark made while filtered takes the whole node; Esc shows
+  // the whole tree again, marks included.
+  void filterShowsMatchesAndMarksTakeWholeNodes() {
+    WriteFile(Lib() + "c/album.ini", "[Album:Café Songs]\nArtist=Zoë\nT1=x.mp3, Crème\nT2=y.mp3, Plain\n");
+    WriteFile(Lib() + "c/x.mp3", testing_support::SilentMp3Frames(3));
+    WriteFile(Lib() + "c/y.mp3", testing_support::SilentMp3Frames(3));
+    Start();
+    auto* box = Control<QLineEdit>(res::IDC_FILTER_BOX);
+    QVERIFY(box);
+    QCOMPARE(m_frame->Action(res::ID_FIND)->shortcut(), QKeySequence(QKeySequence::Find));
+    m_frame->Action(res::ID_FIND)->trigger();
+    QTest::keyClicks(box, "CAFE");
+    QTRY_VERIFY(View()->Model()->Filter().Active());
+    const auto model = View()->Model();
+    QCOMPARE(model->rowCount(), 1);  // the top node; the volume of loose files has no match
+    QCOMPARE(model->rowCount(IndexOf({})), 1);
+    const QModelIndex album = IndexOf({"Zoë", "Café Songs"});
+    QVERIFY(album.isValid());
+    QVERIFY(View()->isExpanded(IndexOf({"Zoë"})));
+    QCOMPARE(model->rowCount(album), 0);  // its songs do not match
+    QVERIFY(m_frame->statusBar()->currentMessage().startsWith("0 song(s) match the filter."));
+
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(album));
+    box->clear();
+    QTest::keyClicks(box, "creme");
+    QTRY_COMPARE(model->Filter().Text(), std::string("creme"));
+    QVERIFY(IndexOf({"Zoë", "Café Songs", "Crème"}).isValid());
+    QVERIFY(!IndexOf({"Zoë", "Café Songs", "Plain"}).isValid());
+    QVERIFY(m_frame->statusBar()->currentMessage().startsWith("1 song(s) match the filter."));
+    // Selecting a shown node fills the details pane as usual.
+    View()->setCurrentIndex(IndexOf({"Zoë", "Café Songs"}));
+    QCOMPARE(m_frame->findChild<QLineEdit*>(QString::number(res::IDC_ARTIST))->text(), QString("Zoë"));
+
+    QTest::keyClick(box, Qt::Key_Escape);
+    QCOMPARE(box->text(), QString());
+    QVERIFY(!model->Filter().Active());
+    QVERIFY(View()->hasFocus() || !m_frame->isActiveWindow());
+    const auto overlay = [this](const QStringList& labels) {
+      return m_frame->Tree().Tree()->GetOverlay(LibraryModel::HandleOf(IndexOf(labels)));
+    };
+    QCOMPARE(overlay({"Zoë", "Café Songs", "Plain"}), unsigned{tree::kOverlayMarked});  // hidden, marked all the same
+    QCOMPARE(overlay({"Zoë", "Café Songs", "Crème"}), unsigned{tree::kOverlayMarked});
+    QCOMPARE(overlay({"The Band", "One & Only", "Song One"}), unsigned{tree::kOverlayNone});
+    QVERIFY(FindAnywhere("l").isValid());
+  }
+
+  // Edits while filtered act on the real nodes, and the filter applies afterwards.
+  void editsWhileFilteredActOnTheRealNodes() {
+    Start();
+    auto* box = Control<QLineEdit>(res::IDC_FILTER_BOX);
+    QTest::keyClicks(box, "song");
+    QTRY_VERIFY(View()->Model()->Filter().Active());
+    QVERIFY(IndexOf({"The Band", "One & Only", "Song One"}).isValid());
+    QVERIFY(!FindAnywhere("l").isValid());
+
+    // Renamed out of the filter: the song leaves the filtered tree, the file is renamed.
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only", "Song Two"}));
+    QTest::keyClick(View(), Qt::Key_F2);
+    auto* editor = View()->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText("Tune");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(ReadFile(Lib() + "a/album.ini").find("T2=2.mp3, Tune") != std::string::npos);
+    QTRY_VERIFY(!IndexOf({"The Band", "One & Only", "Tune"}).isValid());
+    QVERIFY(!IndexOf({"The Band", "One & Only", "Song Two"}).isValid());
+    QVERIFY(IndexOf({"The Band", "One & Only", "Song One"}).isValid());
+
+    // Deleted while filtered: the shown song leaves its catalogue (its file stays).
+    m_ui->menuAnswers = {res::ID_DELETE_NODE};
+    m_ui->messageAnswers = {platform::IDYES};
+    QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, Center(IndexOf({"The Band", "One & Only", "Song One"})));
+    QVERIFY(QString::fromStdString(m_ui->Last().text).startsWith("The song \"Song One\" will be deleted from the album!"));
+    QCOMPARE(ReadFile(Lib() + "a/album.ini").find("Song One"), std::string::npos);
+    QCOMPARE(View()->Model()->rowCount(IndexOf({})), 0);
+
+    // The whole tree again: the artists as a fresh scan shows them, the song's file
+    // among the loose files.
+    QTest::keyClick(box, Qt::Key_Escape);
+    QVERIFY(IndexOf({"The Band", "One & Only", "Tune"}).isValid());
+    STreeView reference;
+    reference.SetSettingsPaths(m_dir->path(), m_dir->path() + "Melodeck.ini");
+    reference.OnInitialUpdate();
+    reference.Refresh(m_frame->m_strScanPath);
+    const TreeItem artist = m_frame->Tree().Top().FirstChild();
+    QCOMPARE(DumpTree(m_frame->Tree(), artist), DumpTree(reference, reference.Top().FirstChild()));
+    QVERIFY(FindAnywhere("1").isValid());
   }
 
   void deleteAsksAndRemovesTheFile() {
