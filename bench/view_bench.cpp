@@ -2,7 +2,7 @@
 // marks show, opening Play order with everything marked, Play of every marked song,
 // the longest the window goes without answering its timer during a Refresh, and the
 // play time of the whole library read from the files and again, after a Refresh, from
-// the play-time cache.
+// the play-time cache, and the filter box applied as a user types.
 // Usage: view_bench [LIBRARY]   (without one, the default library is generated first)
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,6 +14,7 @@
 #include <iostream>
 
 #include "bench_timing.h"
+#include "tree/tree_filter.h"
 #include "catalogue/settings.h"
 #include "dialogs/dialog_widgets.h"
 #include "dialogs/play_order_dialog.h"
@@ -50,6 +51,24 @@ double LongestStall(const std::function<void()>& start, const std::function<bool
   while (clock.elapsed() < end) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
   longest = std::max(longest, clock.elapsed() - last);
   return static_cast<double>(longest);
+}
+
+// The slowest keystroke, in ms, of typing words into the filter box (the filter
+// applied and the tree shown as it settles), then clearing it.
+double SlowestFilterKeystrokeMs(CMainFrame& frame) {
+  double slowest = 0;
+  for (const QString& typed : {QString("title 1"), QString("track"), QString("zzz")}) {
+    for (qsizetype length = 1; length <= typed.size() + 1; ++length) {
+      const QString text = length <= typed.size() ? typed.left(length) : QString();
+      const auto start = std::chrono::steady_clock::now();
+      frame.m_wndFilterBox->setText(text);
+      frame.ApplyFilter();  // what the pause after the keystroke starts
+      Settle();
+      frame.View()->viewport()->repaint();
+      slowest = std::max(slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+  }
+  return slowest;
 }
 
 // Seconds from selecting the top node until its play time is complete.
@@ -134,9 +153,11 @@ int main(int argc, char** argv) {
   frame.OnRefresh();  // a new tree knows no play times; the cache does
   while (frame.Scanning()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
   const double playTimeWarm = WholePlayTimeSeconds(frame);
+  const double filterKeystroke = SlowestFilterKeystrokeMs(frame);
   std::printf("nodes %zu\n", tree.Tree()->Count());
   std::printf("mark_top_s=%.3f play_order_open_s=%.3f play_s=%.3f longest_stall_ms=%.0f\n", markTop, playOrderOpen,
               play, stall);
   std::printf("playtime_library_cold_s=%.2f playtime_library_cached_s=%.2f\n", playTimeCold, playTimeWarm);
+  std::printf("filter_keystroke_ms=%.0f\n", filterKeystroke);
   return 0;
 }

@@ -217,11 +217,31 @@ void LibraryView::FollowExpanded(const QModelIndex& index, bool expanded) {
   m_bFollowing = false;
 }
 
+void LibraryView::ExpandFiltered() {
+  // Level by level, so that a short text matching much of the library opens its top
+  // levels and stays quick to type; a longer one opens everything down to its matches.
+  constexpr int kMostRows = 3000;
+  int rows = m_pModel->rowCount();
+  std::vector<QModelIndex> level;
+  for (int row = 0; row < m_pModel->rowCount(); ++row) level.push_back(m_pModel->index(row, 0));
+  while (!level.empty()) {
+    std::vector<QModelIndex> next;
+    for (const QModelIndex& index : level) {
+      const int children = m_pModel->rowCount(index);
+      if (children == 0) continue;
+      rows += children;
+      if (rows > kMostRows) return;
+      setExpanded(index, true);
+      for (int row = 0; row < children; ++row) next.push_back(m_pModel->index(row, 0, index));
+    }
+    level = std::move(next);
+  }
+}
+
 void LibraryView::RestoreState() {
   m_bFollowing = true;
   if (m_pModel->Filter().Active()) {
-    // A filtered tree shows every match: everything shown is opened down to them.
-    expandAll();
+    ExpandFiltered();
     setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->GetSelection()));
     m_bFollowing = false;
     return;

@@ -41,7 +41,10 @@ class LibraryView : public QTreeView {
   TreeItem ItemAt(const QPoint& pos) const;
   void ShowMenuForSelection();
   void FollowExpanded(const QModelIndex& index, bool expanded);
+  // Expands what the tree model has expanded (or, while filtered, what leads to the
+  // matches) and shows the selection.
   void RestoreState();
+  void ExpandFiltered();
   // An empty library shows how to begin, below the top node.
   void UpdateEmptyHint();
 

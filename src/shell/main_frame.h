@@ -63,6 +63,9 @@ class CMainFrame : public QMainWindow,
   // the window keeps answering; while a scan runs, it stops that scan instead.
   void OnRefresh();
   bool Scanning() const { return m_pScan != nullptr; }
+  // Applies the filter box's text to the tree now (typing applies it once it pauses)
+  // and says in the status bar what it found.
+  void ApplyFilter();
 
   STreeView& Tree() { return m_treeView; }
   LibraryView* View() const { return m_pLibraryView; }
@@ -106,8 +109,6 @@ class CMainFrame : public QMainWindow,
   void PollScan();
   // Commands that change the tree are off while a scan runs; Refresh becomes Stop.
   void SetScanning(bool scanning);
-  // Applies the filter box's text to the tree and says in the status bar what it found.
-  void ApplyFilter();
 
   STreeView m_treeView;
   LibraryView* m_pLibraryView;

@@ -1,38 +1,51 @@
 #include "tree/tree_filter.h"
 
+#include <algorithm>
+
 #include "text/search_fold.h"
 #include "tree/node_kinds.h"
 
 namespace tree {
 
-bool TreeFilter::Matches(std::string_view label) const {
-  m_folded.clear();
-  text::AppendFolded(label, m_folded);
-  return m_folded.find(m_needle) != std::string::npos;
+void TreeFilter::Index(const TreeModel& model) {
+  if (m_indexedVersion == model.ContentVersion()) return;
+  m_indexedVersion = model.ContentVersion();
+  m_order.clear();
+  m_labels.clear();
+  m_labelEnds.clear();
+  for (Handle root = model.GetRoot(); root != kNullHandle; root = model.GetNextSibling(root)) {
+    model.ForEachInSubtree(root, [this](const TreeModel::NodeView& node) {
+      m_order.push_back({node.handle, node.parent});
+      text::AppendFolded(node.label, m_labels);
+      m_labels += '\n';
+      m_labelEnds.push_back(static_cast<std::uint32_t>(m_labels.size()));
+    });
+  }
 }
 
 void TreeFilter::Apply(const TreeModel& model, std::string_view filterText) {
   m_text = filterText;
   m_needle = text::Folded(filterText);
-  const auto blank = m_needle.find_first_not_of(" \t");
-  m_needle = blank == std::string::npos ? std::string() : m_needle.substr(blank, m_needle.find_last_not_of(" \t") + 1 - blank);
+  std::erase(m_needle, '\n');
+  const auto first = m_needle.find_first_not_of(" \t");
+  m_needle = first == std::string::npos ? std::string() : m_needle.substr(first, m_needle.find_last_not_of(" \t") + 1 - first);
   m_slots.clear();
   m_children.clear();
   m_roots.clear();
   m_matchingSongs = 0;
   if (!Active()) return;
 
-  m_order.clear();
-  for (Handle root = model.GetRoot(); root != kNullHandle; root = model.GetNextSibling(root)) {
-    model.ForEachInSubtree(root, [this](const TreeModel::NodeView& node) { m_order.push_back(node); });
-  }
+  Index(model);
   m_slots.assign(model.SlotLimit(), Slot{});
-  for (const TreeModel::NodeView& node : m_order) {
-    Slot& slot = m_slots[TreeModel::SlotOf(node.handle)];
-    slot.handle = node.handle;
-    slot.matches = Matches(node.label);
-    slot.shown = slot.matches;
-    if (slot.matches && KindOfImage(node.image) == kSongNode) ++m_matchingSongs;
+  for (const Node& node : m_order) m_slots[TreeModel::SlotOf(node.handle)].handle = node.handle;
+  // One search through all labels; each hit marks its node and goes on after its label.
+  for (std::size_t at = m_labels.find(m_needle); at != std::string::npos; at = m_labels.find(m_needle, at)) {
+    const auto end = std::upper_bound(m_labelEnds.begin(), m_labelEnds.end(), at);
+    const Handle handle = m_order[static_cast<std::size_t>(end - m_labelEnds.begin())].handle;
+    Slot& slot = m_slots[TreeModel::SlotOf(handle)];
+    slot.matches = slot.shown = true;
+    if (KindOfImage(model.GetImage(handle)) == kSongNode) ++m_matchingSongs;
+    at = *end;
   }
   m_slots[TreeModel::SlotOf(model.GetRoot())].shown = true;
   // Children come after their parents: walking backwards, a shown node shows its parent.
@@ -42,13 +55,13 @@ void TreeFilter::Apply(const TreeModel& model, std::string_view filterText) {
     }
   }
   // Each parent's shown children in order, one stretch of m_children per parent.
-  std::uint32_t next = 0;
-  for (const TreeModel::NodeView& node : m_order) {
-    const Slot& slot = m_slots[TreeModel::SlotOf(node.handle)];
-    if (!slot.shown || node.parent == kNullHandle) continue;
-    ++m_slots[TreeModel::SlotOf(node.parent)].childCount;
+  for (const Node& node : m_order) {
+    if (node.parent != kNullHandle && m_slots[TreeModel::SlotOf(node.handle)].shown) {
+      ++m_slots[TreeModel::SlotOf(node.parent)].childCount;
+    }
   }
-  for (const TreeModel::NodeView& node : m_order) {
+  std::uint32_t next = 0;
+  for (const Node& node : m_order) {
     Slot& slot = m_slots[TreeModel::SlotOf(node.handle)];
     if (!slot.shown) continue;
     slot.firstChild = next;
@@ -56,7 +69,7 @@ void TreeFilter::Apply(const TreeModel& model, std::string_view filterText) {
     slot.childCount = 0;  // counted again as the children are placed
   }
   m_children.resize(next);
-  for (const TreeModel::NodeView& node : m_order) {
+  for (const Node& node : m_order) {
     Slot& slot = m_slots[TreeModel::SlotOf(node.handle)];
     if (!slot.shown) continue;
     if (node.parent == kNullHandle) {
@@ -99,7 +112,7 @@ bool TreeFilter::MatchChanged(const TreeModel& model, Handle item) const {
   if (!Active()) return false;
   const std::uint32_t index = TreeModel::SlotOf(item);
   const bool was = index < m_slots.size() && m_slots[index].handle == item && m_slots[index].matches;
-  return was != Matches(model.GetLabel(item));
+  return was != (text::Folded(model.GetLabel(item)).find(m_needle) != std::string::npos);
 }
 
 }  // namespace tree

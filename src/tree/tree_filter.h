@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,17 +41,26 @@ class TreeFilter {
     bool shown = false;
     bool matches = false;
   };
+  struct Node {
+    Handle handle;
+    Handle parent;
+  };
   const Slot* SlotFor(Handle item) const;
-  bool Matches(std::string_view label) const;
+  // Every node in order, parents before children, with all labels folded into one
+  // text: kept while the model's labels and order stay as they were.
+  void Index(const TreeModel& model);
 
   std::string m_text;
-  std::string m_needle;          // the text folded
-  mutable std::string m_folded;  // a label folded, reused
-  std::vector<Slot> m_slots;     // by TreeModel::SlotOf
+  std::string m_needle;  // the text folded
+  std::vector<Slot> m_slots;       // by TreeModel::SlotOf
   std::vector<Handle> m_children;  // the shown children, grouped by parent
   std::vector<Handle> m_roots;
-  std::vector<TreeModel::NodeView> m_order;  // every node, parents before children
   std::size_t m_matchingSongs = 0;
+
+  std::uint64_t m_indexedVersion = 0;
+  std::vector<Node> m_order;
+  std::string m_labels;                    // folded labels, each ended by '\n'
+  std::vector<std::uint32_t> m_labelEnds;  // where each node's label ends in m_labels
 };
 
 }  // namespace tree

@@ -1,6 +1,7 @@
 #include "tree/tree_model.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/text.h"
 
@@ -29,7 +30,12 @@ struct TreeModel::Node {
   bool expanded = false;
 };
 
-TreeModel::TreeModel() = default;
+TreeModel::TreeModel() { ContentChanged(); }
+
+void TreeModel::ContentChanged() {
+  static std::atomic<std::uint64_t> versions{0};
+  m_nContentVersion = ++versions;
+}
 TreeModel::~TreeModel() = default;
 
 TreeModel::Node* TreeModel::Get(Handle item) {
@@ -65,6 +71,7 @@ std::vector<Handle>& TreeModel::ChildrenOf(Handle parent) {
 }
 
 Handle TreeModel::InsertItem(Handle parent, std::string_view label, int image) {
+  ContentChanged();
   if (parent != kNullHandle && !Get(parent)) return kNullHandle;
   std::uint32_t index;
   if (!m_free.empty()) {
@@ -106,6 +113,7 @@ void TreeModel::Release(Handle item) {
 }
 
 void TreeModel::DeleteItem(Handle item) {
+  ContentChanged();
   const Node* node = Get(item);
   if (!node) return;
   if (auto* observer = Observer()) observer->OnRemoving(item);
@@ -169,6 +177,7 @@ std::string_view TreeModel::GetLabel(Handle item) const {
 }
 
 void TreeModel::SetLabel(Handle item, std::string_view label) {
+  ContentChanged();
   Node* node = Get(item);
   if (!node) return;
   IndexErase(node->parent, item);
@@ -318,6 +327,7 @@ void TreeModel::CompactTexts() {
 }
 
 void TreeModel::SortChildren(Handle parent, std::size_t count) {
+  ContentChanged();
   if (parent != kNullHandle && !Get(parent)) return;
   if (auto* observer = Observer()) observer->OnReordering(parent);
   auto& children = ChildrenOf(parent);

@@ -87,6 +87,10 @@ class TreeModel {
   Handle ChildAt(Handle parent, std::size_t row) const;
   std::size_t RowOf(Handle item) const;
   std::size_t Count() const { return m_nLive; }
+  // Changes whenever nodes come or go, are renamed or reordered; no two models, and no
+  // two states of one, share a value. Views keep what they derived from labels until it
+  // changes.
+  std::uint64_t ContentVersion() const { return m_nContentVersion; }
   // A number for each node below SlotLimit(), no two live nodes alike: the index of
   // per-node tables kept beside the model.
   static std::uint32_t SlotOf(Handle item) { return item & kIndexMask; }
@@ -172,6 +176,8 @@ class TreeModel {
   std::vector<std::uint32_t> m_free;
   std::vector<Handle> m_roots;
   std::size_t m_nLive = 0;
+  std::uint64_t m_nContentVersion = 0;
+  void ContentChanged();
   int m_nBatchDepth = 0;
   Handle m_hSelection = kNullHandle;
   TreeObserver* m_pObserver = nullptr;
