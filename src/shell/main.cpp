@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(res::caption::kProgram);
+  QGuiApplication::setDesktopFileName("org.example.Melodeck");  // the desktop entry, for the window's icon and name
   const QStringList args = QApplication::arguments();
   QString screenshot;
   QString settings;
