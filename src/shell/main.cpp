@@ -2,6 +2,7 @@
 // --screenshot FILE [--wait-scan] renders the main window to a PNG after the first
 // scan and exits.
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <iostream>
 
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(res::caption::kProgram);
   QGuiApplication::setDesktopFileName("org.example.Melodeck");  // the desktop entry, for the window's icon and name
+  QApplication::setWindowIcon(QIcon::fromTheme("org.example.Melodeck"));  // found once installed
   const QStringList args = QApplication::arguments();
   QString screenshot;
   QString settings;

@@ -188,6 +188,11 @@ void CMainFrame::CreateMenus() {
   for (const unsigned id : {res::ID_CONTEXT_HELP, res::ID_NEXT_PANE, res::ID_PREV_PANE}) addAction(m_actions[id]);
 }
 
+QIcon CMainFrame::ThemeIcon(const char* name, QStyle::StandardPixmap fallback) const {
+  // The desktop's icon theme where it has the icon, so the toolbar looks native.
+  return QIcon::fromTheme(name, style()->standardIcon(fallback));
+}
+
 void CMainFrame::CreateToolBar() {
   QToolBar* bar = addToolBar(res::caption::kToolbar);
   bar->setObjectName("toolbar");
@@ -203,12 +208,12 @@ void CMainFrame::CreateToolBar() {
   bar->addSeparator();
   bar->addWidget(m_wndFilterBox);
   bar->addSeparator();
-  m_actions[res::ID_CONTEXT_HELP]->setIcon(style()->standardIcon(QStyle::SP_TitleBarContextHelpButton));
+  m_actions[res::ID_CONTEXT_HELP]->setIcon(ThemeIcon("help-contextual", QStyle::SP_TitleBarContextHelpButton));
   bar->addAction(m_actions[res::ID_CONTEXT_HELP]);
-  m_actions[res::ID_FILE_NEW]->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
-  m_actions[res::ID_PLAY_ORDER]->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
-  m_actions[res::ID_REFRESH]->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
-  m_actions[res::ID_ADD_FOLDER]->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+  m_actions[res::ID_FILE_NEW]->setIcon(ThemeIcon("list-add", QStyle::SP_FileDialogNewFolder));
+  m_actions[res::ID_PLAY_ORDER]->setIcon(ThemeIcon("media-playback-start", QStyle::SP_MediaPlay));
+  m_actions[res::ID_REFRESH]->setIcon(ThemeIcon("view-refresh", QStyle::SP_BrowserReload));
+  m_actions[res::ID_ADD_FOLDER]->setIcon(ThemeIcon("folder-open", QStyle::SP_DirOpenIcon));
   connect(m_actions[res::ID_VIEW_TOOLBAR], &QAction::toggled, bar, &QToolBar::setVisible);
   connect(bar, &QToolBar::visibilityChanged, m_actions[res::ID_VIEW_TOOLBAR], &QAction::setChecked);
   connect(m_actions[res::ID_VIEW_STATUS_BAR], &QAction::toggled, statusBar(), &QStatusBar::setVisible);
@@ -294,7 +299,8 @@ void CMainFrame::SetScanning(bool scanning) {
   refresh->setText(scanning ? res::menu::kStop : res::menu::kRefresh);
   refresh->setToolTip(QString::fromStdString(scanning ? res::label::kStopTip : res::ToolTipText(res::ID_REFRESH)));
   refresh->setStatusTip(QString::fromStdString(scanning ? res::label::kStopTip : res::StatusText(res::ID_REFRESH)));
-  refresh->setIcon(style()->standardIcon(scanning ? QStyle::SP_BrowserStop : QStyle::SP_BrowserReload));
+  refresh->setIcon(scanning ? ThemeIcon("process-stop", QStyle::SP_BrowserStop)
+                            : ThemeIcon("view-refresh", QStyle::SP_BrowserReload));
   m_pStopAction->setEnabled(scanning);
   for (const unsigned id : {res::ID_FILE_NEW, res::ID_ADD_FOLDER, res::ID_SHOW_SONGNAMES, res::ID_SHOW_FILENAMES}) {
     m_actions[id]->setEnabled(!scanning);

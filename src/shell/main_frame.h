@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QStyle>
 #include <map>
 #include <memory>
 
@@ -93,6 +94,7 @@ class CMainFrame : public QMainWindow,
   QAction* AddCommand(QMenu* menu, unsigned id, const QString& text, const QKeySequence& shortcut = {});
   void CreateMenus();
   void CreateToolBar();
+  QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) const;
   void SyncDisplayModeChecks();
   void UpdateMinimumSize();
   void MoveFocus(int step);
