@@ -9,10 +9,17 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: melodeck-tool profile get|put FILE [options]\n"
-    "       melodeck-tool header FILE...\n"
-    "       melodeck-tool tree [--files] [--settings FILE] PATHLIST\n"
-    "       melodeck-tool edit [--files] [--settings FILE] PATHLIST < SCRIPT\n"
+    "Usage: melodeck-tool profile get|put FILE [options]\n"
+    "  or:  melodeck-tool header FILE...\n"
+    "  or:  melodeck-tool tree [--files] [--settings FILE] PATHLIST\n"
+    "  or:  melodeck-tool edit [--files] [--settings FILE] PATHLIST < SCRIPT\n"
+    "\n"
+    "  profile  reads or writes a key of an INI file as Melodeck does\n"
+    "  header   prints the MPEG audio header and the play time of each file\n"
+    "  tree     prints the library tree a Refresh of PATHLIST shows\n"
+    "  edit     carries out the renames, deletes, display switches and refreshes\n"
+    "           of SCRIPT, then prints the tree\n"
+    "\n"
     "Without --settings, Melodeck.ini in the current folder or else in\n"
     "$XDG_CONFIG_HOME/melodeck/ holds the settings.\n";
 

@@ -13,7 +13,7 @@
 
 int main(int argc, char** argv) {
   constexpr const char* kUsage =
-      "usage: melodeck [--settings FILE] [--screenshot FILE [--wait-scan]]\n"
+      "Usage: melodeck [--settings FILE] [--screenshot FILE [--wait-scan]]\n"
       "Starts Melodeck. Its settings are in FILE, else in Melodeck.ini in the current\n"
       "folder when there is one, else in $XDG_CONFIG_HOME/melodeck/Melodeck.ini.\n"
       "  --settings FILE    the settings file to use\n"
