@@ -42,9 +42,7 @@ void MakeSettingsFolders(const SettingsLocation& location) {
 }
 
 std::string PlaylistPath(const std::string& playlistValue, const std::string& playlistFolder) {
-  if (playlistValue.starts_with('/')) return playlistValue;
-  if (GString(playlistValue).FolderPart(false).empty()) return playlistFolder + playlistValue;
-  return playlistValue;
+  return playlistValue.starts_with('/') ? playlistValue : playlistFolder + playlistValue;
 }
 
 SettingsValues ReadSettingsForDialog(const std::string& file) {

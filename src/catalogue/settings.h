@@ -28,9 +28,10 @@ SettingsLocation FindSettings(const std::string& givenFile, const std::string& c
 // Makes the folders of a location that are missing, so the first write succeeds.
 void MakeSettingsFolders(const SettingsLocation& location);
 
-// Where the playlist goes: a value with a folder part (or an absolute path) as it
-// stands, a bare file name in the playlist folder, and a bare word without a dot
-// as it stands (relative to the current directory).
+// Where the playlist goes: an absolute path as it stands, any other name below the
+// playlist folder. Beside a settings file in the current folder that is where a
+// relative name has always led; with the configuration folder's settings it keeps
+// playlists out of whatever folder Melodeck was started in.
 std::string PlaylistPath(const std::string& playlistValue, const std::string& playlistFolder);
 
 // The four settings as the settings dialog shows and saves them.

@@ -58,8 +58,8 @@ TEST_F(SettingsTest, PlaylistLocation) {
   EXPECT_EQ(PlaylistPath("list.m3u", startup), startup + "list.m3u");
   EXPECT_EQ(PlaylistPath("/tmp/lists/x.m3u", startup), "/tmp/lists/x.m3u");
   EXPECT_EQ(PlaylistPath("/list.m3u", startup), "/list.m3u");
-  EXPECT_EQ(PlaylistPath("lists/x.m3u", startup), "lists/x.m3u");
-  EXPECT_EQ(PlaylistPath("playlist", startup), "playlist");
+  EXPECT_EQ(PlaylistPath("lists/x.m3u", startup), startup + "lists/x.m3u");
+  EXPECT_EQ(PlaylistPath("playlist", startup), startup + "playlist");
 }
 
 // The settings file given wins; else one in the current folder (portable use); else
@@ -78,6 +78,8 @@ TEST_F(SettingsTest, SettingsAreFoundGivenThenHereThenInTheConfigurationFolder) 
   EXPECT_TRUE(WriteSettings(user.file, SettingsValues{}));
   EXPECT_TRUE(ReadFile(user.file).starts_with("[Settings]"));
   EXPECT_EQ(ReadTreePlaySettings(user.file, user.playlistFolder).playlistPath, dir / "cache/melodeck/Melodeck.m3u");
+  platform::ProfileWrite(user.file, "Settings", "Playlistfile", "playlist");  // relative, without a dot
+  EXPECT_EQ(ReadTreePlaySettings(user.file, user.playlistFolder).playlistPath, dir / "cache/melodeck/playlist");
   EXPECT_TRUE(std::filesystem::is_empty(here));
 
   WriteFile(here + "Melodeck.ini", "");
