@@ -14,7 +14,6 @@
 #include <iostream>
 
 #include "bench_timing.h"
-#include "tree/tree_filter.h"
 #include "catalogue/settings.h"
 #include "dialogs/dialog_widgets.h"
 #include "dialogs/play_order_dialog.h"

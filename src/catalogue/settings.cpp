@@ -28,7 +28,7 @@ std::string StartupDirectory() {
 SettingsLocation FindSettings(const std::string& givenFile, const std::string& currentDirectory) {
   if (!givenFile.empty()) {
     const std::string file = givenFile.starts_with('/') ? givenFile : currentDirectory + givenFile;
-    return {file, file.substr(0, file.rfind('/') + 1)};
+    return {file, GString(file).FolderPart(true)};
   }
   const std::string portable = currentDirectory + kSettingsFileName;
   if (platform::PathExists(portable)) return {portable, currentDirectory};
@@ -37,7 +37,7 @@ SettingsLocation FindSettings(const std::string& givenFile, const std::string& c
 
 void MakeSettingsFolders(const SettingsLocation& location) {
   std::error_code ignored;  // a folder that cannot be made shows as the write's own failure
-  std::filesystem::create_directories(location.file.substr(0, location.file.rfind('/') + 1), ignored);
+  std::filesystem::create_directories(std::string(GString(location.file).FolderPart(true)), ignored);
   std::filesystem::create_directories(location.playlistFolder, ignored);
 }
 

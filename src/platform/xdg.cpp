@@ -1,9 +1,9 @@
 #include "platform/xdg.h"
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <fstream>
+
+#include "platform/filesystem.h"
 
 namespace platform {
 namespace {
@@ -20,11 +20,6 @@ std::string BaseFolder(const char* variable, const char* underHome) {
   const char* value = std::getenv(variable);
   if (value && *value == '/') return value;
   return Home() + "/" + underHome;
-}
-
-bool IsFolder(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string WithSlash(std::string folder) {
@@ -59,7 +54,8 @@ std::string CacheFolder() { return BaseFolder("XDG_CACHE_HOME", ".cache") + "/me
 std::optional<std::string> MusicFolder() {
   const std::string folder = WithSlash(MusicFolderFromUserDirs().value_or(Home() + "/Music"));
   // A music folder set to the home folder means "none" to the user-dirs tools.
-  if (folder == WithSlash(Home()) || !IsFolder(folder)) return std::nullopt;
+  const auto attributes = GetFileAttributes(folder);
+  if (folder == WithSlash(Home()) || !attributes || !attributes->directory) return std::nullopt;
   return folder;
 }
 

@@ -44,6 +44,7 @@ class LibraryView : public QTreeView {
   // Expands what the tree model has expanded (or, while filtered, what leads to the
   // matches) and shows the selection.
   void RestoreState();
+  // Opens the filtered tree level by level as far as a few thousand rows fit.
   void ExpandFiltered();
   // An empty library shows how to begin, below the top node.
   void UpdateEmptyHint();

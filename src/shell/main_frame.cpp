@@ -67,9 +67,8 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
   SetApplicationResources(&kStrings);
   const catalogue::SettingsLocation settings = catalogue::FindSettings(settingsFile, catalogue::StartupDirectory());
   catalogue::MakeSettingsFolders(settings);
-  m_strPlaylistFolder = settings.playlistFolder;
   m_strIniFile = settings.file;
-  m_treeView.SetSettingsPaths(m_strPlaylistFolder, m_strIniFile);
+  m_treeView.SetSettingsPaths(settings.playlistFolder, m_strIniFile);
   m_treeView.SetFrame(this);
   m_treeView.SetViewEvents(this);
   m_treeView.SetPopupDelegate(this);

@@ -73,7 +73,6 @@ class CMainFrame : public QMainWindow,
   CTabForm* Details() const { return m_pTabForm; }
   QAction* Action(unsigned id) const { return m_actions.at(id); }
 
-  GString m_strPlaylistFolder;
   GString m_strIniFile;
   GString m_strScanPath;
   CPathCombo* m_wndPathCombo;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
 #include "text/search_fold.h"
 #include "tree/node_kinds.h"
 
@@ -25,10 +26,8 @@ void TreeFilter::Index(const TreeModel& model) {
 
 void TreeFilter::Apply(const TreeModel& model, std::string_view filterText) {
   m_text = filterText;
-  m_needle = text::Folded(filterText);
-  std::erase(m_needle, '\n');
-  const auto first = m_needle.find_first_not_of(" \t");
-  m_needle = first == std::string::npos ? std::string() : m_needle.substr(first, m_needle.find_last_not_of(" \t") + 1 - first);
+  m_needle = text::Folded(platform::TrimBlanks(filterText));
+  std::erase(m_needle, '\n');  // labels are parted by line breaks in the folded text
   m_slots.clear();
   m_children.clear();
   m_roots.clear();
