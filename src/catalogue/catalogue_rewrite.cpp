@@ -61,14 +61,15 @@ RewriteResult Apply(const std::string& file, const Document& doc, const std::vec
     copied = line.next;
   }
   out.append(raw, copied, std::string::npos);
-  if (!doc.KeepsEncoding(out)) return RewriteResult::Unwritable;
-  return platform::ReplaceFileAtomically(file, out) ? RewriteResult::Done : RewriteResult::Unwritable;
+  const auto bytes = doc.FileBytes(out);
+  if (!bytes) return RewriteResult::Unwritable;
+  return platform::ReplaceFileAtomically(file, *bytes) ? RewriteResult::Done : RewriteResult::Unwritable;
 }
 
 // Puts back the files already rewritten when a later one failed.
 RewriteResult RollBack(const std::vector<std::string>& files, const std::vector<std::shared_ptr<const Document>>& docs,
                        const std::vector<size_t>& written, RewriteResult failure) {
-  for (const size_t f : written) platform::ReplaceFileAtomically(files[f], docs[f]->Raw());
+  for (const size_t f : written) platform::ReplaceFileAtomically(files[f], *docs[f]->FileBytes(docs[f]->Raw()));
   return failure;
 }
 
@@ -173,7 +174,9 @@ RewriteResult RenameArtist(const std::vector<std::string>& files, const std::str
 bool HoldsOnlyBlankLines(const std::string& file) {
   std::string raw;
   if (!platform::ReadWholeFile(file, raw)) return true;
-  return raw.find_first_not_of(" \t\r\n") == std::string::npos;
+  const auto doc = Document::Parse(std::move(raw));
+  return std::all_of(doc->Lines().begin(), doc->Lines().end(),
+                     [](const Document::Line& line) { return line.kind == Document::LineKind::Blank; });
 }
 
 }  // namespace catalogue

@@ -249,7 +249,7 @@ int ProfileWriteValues(const std::string& file, const std::string& section,
     auto content = ApplyWrite(*doc, sectionName, key, value, failed);
     if (failed) return false;
     if (content) {
-      doc = ProfileDocument::Parse(std::move(*content));
+      doc = doc->Reparse(std::move(*content));
       changed = true;
     }
     return true;
@@ -260,9 +260,10 @@ int ProfileWriteValues(const std::string& file, const std::string& section,
   }
   if (!changed) return 1;
   // Every change lands in one replacement of the file, or none does.
-  if (!original->KeepsEncoding(doc->Raw())) return 0;
+  const auto bytes = original->FileBytes(doc->Raw());
+  if (!bytes) return 0;
   Cache().erase(file);
-  return ReplaceFileAtomically(file, doc->Raw()) ? 1 : 0;
+  return ReplaceFileAtomically(file, *bytes) ? 1 : 0;
 }
 
 std::string ProfileGetString(const std::string& file, const std::string& section,

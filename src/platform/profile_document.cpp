@@ -8,6 +8,8 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16Le = "\xFF\xFE";
+constexpr std::string_view kUtf16Be = "\xFE\xFF";
 
 // A NUL byte ends the name or value it appears in.
 std::string_view CutAtNul(std::string_view text) { return text.substr(0, text.find('\0')); }
@@ -24,9 +26,15 @@ std::string_view UnquotedProfileValue(std::string_view value) {
 
 std::shared_ptr<const ProfileDocument> ProfileDocument::Parse(std::string raw) {
   auto doc = std::make_shared<ProfileDocument>();
+  const std::string_view head = std::string_view(raw).substr(0, 2);
+  if (head == kUtf16Le || head == kUtf16Be) {
+    doc->m_utf16 = head == kUtf16Le ? Utf16::LittleEndian : Utf16::BigEndian;
+    doc->m_raw = DecodeUtf16(std::string_view(raw).substr(2), doc->m_utf16 == Utf16::BigEndian, doc->m_exact);
+    doc->ParseLines(0);
+    return doc;
+  }
   doc->m_raw = std::move(raw);
-  std::string_view bytes = doc->m_raw;
-
+  const std::string_view bytes = doc->m_raw;
   size_t pos = 0;
   if (bytes.substr(0, kBom.size()) == kBom && IsValidUtf8(bytes.substr(kBom.size()))) {
     doc->m_bom = true;
@@ -34,10 +42,26 @@ std::shared_ptr<const ProfileDocument> ProfileDocument::Parse(std::string raw) {
   } else {
     doc->m_utf8 = IsValidUtf8(bytes);
   }
+  doc->ParseLines(pos);
+  return doc;
+}
+
+std::shared_ptr<const ProfileDocument> ProfileDocument::Reparse(std::string text) const {
+  if (!IsUtf16()) return Parse(std::move(text));
+  auto doc = std::make_shared<ProfileDocument>();
+  doc->m_utf16 = m_utf16;
+  doc->m_exact = m_exact;
+  doc->m_raw = std::move(text);
+  doc->ParseLines(0);
+  return doc;
+}
+
+void ProfileDocument::ParseLines(size_t pos) {
+  const std::string_view bytes = m_raw;
   const auto decode = [&](std::string_view text) -> std::string_view {
-    return doc->m_utf8 ? text : std::string_view(doc->m_decoded.emplace_back(DecodeWindows1252(text)));
+    return m_utf8 ? text : std::string_view(m_decoded.emplace_back(DecodeWindows1252(text)));
   };
-  doc->m_lines.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+  m_lines.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
 
   bool lineEndSeen = false;
   while (pos < bytes.size()) {
@@ -51,7 +75,7 @@ std::shared_ptr<const ProfileDocument> ProfileDocument::Parse(std::string raw) {
     if (eol != std::string_view::npos) {
       line.next += (bytes[eol] == '\r' && eol + 1 < bytes.size() && bytes[eol + 1] == '\n') ? 2 : 1;
       if (!lineEndSeen) {
-        doc->m_lineEnd = std::string(bytes.substr(line.end, line.next - line.end));
+        m_lineEnd = std::string(bytes.substr(line.end, line.next - line.end));
         lineEndSeen = true;
       }
     }
@@ -68,7 +92,7 @@ std::shared_ptr<const ProfileDocument> ProfileDocument::Parse(std::string raw) {
       std::string_view name = trimmed.substr(1);
       name = name.substr(0, name.find(']'));
       line.name = decode(TrimBlanks(CutAtNul(name)));
-      doc->m_sections.push_back({doc->m_lines.size(), 0});
+      m_sections.push_back({m_lines.size(), 0});
     } else if (const size_t eq = text.find('='); eq != std::string_view::npos) {
       line.kind = LineKind::Key;
       const std::string_view rawName = TrimBlanks(CutAtNul(text.substr(0, eq)));
@@ -80,21 +104,19 @@ std::shared_ptr<const ProfileDocument> ProfileDocument::Parse(std::string raw) {
       line.kind = LineKind::NoValue;
       line.name = decode(TrimBlanks(CutAtNul(trimmed)));
     }
-    doc->m_lines.push_back(std::move(line));
+    m_lines.push_back(std::move(line));
   }
-  for (size_t i = 0; i < doc->m_sections.size(); ++i) {
-    doc->m_sections[i].end =
-        i + 1 < doc->m_sections.size() ? doc->m_sections[i + 1].header : doc->m_lines.size();
+  for (size_t i = 0; i < m_sections.size(); ++i) {
+    m_sections[i].end = i + 1 < m_sections.size() ? m_sections[i + 1].header : m_lines.size();
+    const std::string_view name = m_lines[m_sections[i].header].name;
+    if (!name.empty()) m_firstSection.try_emplace(UpperUtf8(name), i);
   }
-  return doc;
 }
 
 const ProfileDocument::Section* ProfileDocument::FindSection(std::string_view name) const {
   if (name.empty()) return nullptr;
-  for (const Section& section : m_sections) {
-    if (EqualsNoCase(m_lines[section.header].name, name)) return &section;
-  }
-  return nullptr;
+  const auto found = m_firstSection.find(UpperUtf8(name));
+  return found == m_firstSection.end() ? nullptr : &m_sections[found->second];
 }
 
 size_t ProfileDocument::FindKeyLine(const Section& section, std::string_view key) const {
@@ -138,7 +160,15 @@ std::optional<std::vector<std::string>> ProfileDocument::KeyNames(std::string_vi
   return keys;
 }
 
+std::optional<std::string> ProfileDocument::FileBytes(std::string_view newRaw) const {
+  if (!KeepsEncoding(newRaw)) return std::nullopt;
+  if (!IsUtf16()) return std::string(newRaw);
+  const bool bigEndian = m_utf16 == Utf16::BigEndian;
+  return std::string(bigEndian ? kUtf16Be : kUtf16Le) + EncodeUtf16(newRaw, bigEndian);
+}
+
 bool ProfileDocument::KeepsEncoding(std::string_view newRaw) const {
+  if (IsUtf16()) return m_exact && IsValidUtf8(newRaw);
   if (m_utf8) return IsValidUtf8(newRaw);
   const bool ascii = std::none_of(newRaw.begin(), newRaw.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
   return ascii || !IsValidUtf8(newRaw);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -38,7 +39,11 @@ class ProfileDocument {
   ProfileDocument(const ProfileDocument&) = delete;  // its lines view its own bytes
   ProfileDocument& operator=(const ProfileDocument&) = delete;
 
+  // A file's bytes. A UTF-16 file (FF FE or FE FF first) is decoded to UTF-8 once;
+  // Raw() and every offset then refer to that text.
   static std::shared_ptr<const ProfileDocument> Parse(std::string raw);
+  // New text for the same file, parsed in this document's encoding.
+  std::shared_ptr<const ProfileDocument> Reparse(std::string text) const;
 
   // The value as the reader sees it (trimmed, one pair of outer quotes removed);
   // nothing when the section or key is missing or the key has no "=".
@@ -48,8 +53,10 @@ class ProfileDocument {
   // Keys of the first section of that name; nothing when the section is missing.
   std::optional<std::vector<std::string>> KeyNames(std::string_view section) const;
 
-  // For the writer.
+  // For the writer. Raw() is the text the lines refer to: the file's bytes, or the
+  // UTF-8 text of a UTF-16 file.
   const std::string& Raw() const { return m_raw; }
+  bool IsUtf16() const { return m_utf16 != Utf16::None; }
   bool IsUtf8() const { return m_utf8; }
   bool HasBom() const { return m_bom; }
   const std::string& LineEnd() const { return m_lineEnd; }
@@ -64,20 +71,31 @@ class ProfileDocument {
   // kNoLine when there is none.
   static constexpr size_t kNoLine = static_cast<size_t>(-1);
   size_t FindKeyLine(const Section& section, std::string_view key) const;
-  // Whether new content for this file still reads in the file's encoding: a
-  // Windows-1252 file whose remaining bytes would pass for UTF-8 would read differently.
-  bool KeepsEncoding(std::string_view newRaw) const;
+  // The bytes to store for new text of this file (made from Raw()), in the file's
+  // encoding with its mark; nothing when they would not read back in that encoding (a
+  // Windows-1252 file whose bytes would pass for UTF-8, a UTF-16 file that did not
+  // decode exactly).
+  std::optional<std::string> FileBytes(std::string_view newRaw) const;
   // Text of the program (UTF-8) in the file's encoding; nothing when not representable.
   std::optional<std::string> Encode(std::string_view utf8) const;
 
  private:
+  enum class Utf16 { None, LittleEndian, BigEndian };
+
+  bool KeepsEncoding(std::string_view newRaw) const;
+  void ParseLines(size_t pos);
+
   std::string m_raw;
+  Utf16 m_utf16 = Utf16::None;
+  bool m_exact = true;  // a UTF-16 file's bytes come back from its text
   bool m_utf8 = true;
   bool m_bom = false;
   std::string m_lineEnd = "\n";
   std::vector<Line> m_lines;
   std::vector<Section> m_sections;  // every header, empty names included
   std::deque<std::string> m_decoded;  // UTF-8 texts of a Windows-1252 file's lines
+  // Upper-cased section name to the first section of that name.
+  std::unordered_map<std::string, size_t> m_firstSection;
 };
 
 // Removes one pair of matching outer quotes (" or ') from a value of two or more characters.

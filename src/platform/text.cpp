@@ -132,6 +132,52 @@ std::optional<std::string> EncodeWindows1252(std::string_view utf8) {
   return out;
 }
 
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian, bool& exact) {
+  exact = bytes.size() % 2 == 0;
+  const auto unit = [&](size_t i) -> char32_t {
+    const auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+  };
+  std::string out;
+  out.reserve(bytes.size());
+  const size_t units = bytes.size() / 2;
+  for (size_t i = 0; i < units; ++i) {
+    char32_t c = unit(2 * i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units && unit(2 * i + 2) >= 0xDC00 && unit(2 * i + 2) <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(2 * i + 2) - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+      exact = false;
+    }
+    AppendUtf8(out, c);
+  }
+  if (!exact && bytes.size() % 2 != 0) AppendUtf8(out, 0xFFFD);
+  return out;
+}
+
+std::string EncodeUtf16(std::string_view utf8, bool bigEndian) {
+  std::string out;
+  out.reserve(utf8.size() * 2);
+  const auto put = [&](char32_t unit) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  };
+  for (size_t pos = 0; pos < utf8.size();) {
+    const auto decoded = DecodeAt(utf8, pos);
+    if (!decoded) ++pos;
+    const char32_t c = decoded.value_or(0xFFFD);
+    if (c >= 0x10000) {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      put(c);
+    }
+  }
+  return out;
+}
+
 char32_t UpperCodePoint(char32_t c) {
   if (c >= 'a' && c <= 'z') return c - 0x20;
   if (c < 0x80) return c;

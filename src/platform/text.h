@@ -16,6 +16,13 @@ std::string DecodeWindows1252(std::string_view bytes);
 // UTF-8 to Windows-1252; nothing when a character has no Windows-1252 byte.
 std::optional<std::string> EncodeWindows1252(std::string_view utf8);
 
+// UTF-16 text (without its byte-order mark) to UTF-8. An odd last byte or a lone
+// surrogate becomes U+FFFD and clears exact, so the caller knows the text would not
+// come back byte for byte.
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian, bool& exact);
+// UTF-8 to UTF-16 without a byte-order mark; the text must be valid UTF-8.
+std::string EncodeUtf16(std::string_view utf8, bool bigEndian);
+
 // Upper case of one code point, for Latin, Greek and Cyrillic letters.
 char32_t UpperCodePoint(char32_t c);
 // Upper-cases UTF-8 text; invalid bytes are kept as they are.

@@ -260,3 +260,41 @@ TEST_F(ProfileWriteTest, SeveralValuesGoInOneChange) {
 }
 
 }  // namespace
+
+// Windows' "Unicode" text: UTF-16 with its byte-order mark, either byte order.
+std::string Utf16(std::string_view ascii, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char c : ascii) {
+    out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  }
+  return out;
+}
+
+TEST_F(ProfileWriteTest, Utf16FilesAreReadAndStayUtf16WithTheirMark) {
+  for (const bool bigEndian : {false, true}) {
+    WriteFile(file, Utf16("[Album:Live]\r\nArtist=The Band\r\nT1=1.mp3, One\r\n\r\n[Album:Other]\r\nArtist=Someone\r\n", bigEndian));
+    EXPECT_EQ(Get("Album:Live", "Artist"), "The Band");
+    EXPECT_EQ(ProfileRead(file, nullptr, nullptr, "").text, std::string("Album:Live\0Album:Other\0\0", 24));
+    EXPECT_EQ(ProfileWrite(file, "Album:Live", "Year", "1994"), 1);
+    EXPECT_EQ(ProfileWrite(file, "Album:Other", "Artist", "Søren"), 1);
+    EXPECT_EQ(ProfileWrite(file, "Album:Other", nullptr, nullptr), 1);
+    std::string expected = Utf16("[Album:Live]\r\nArtist=The Band\r\nT1=1.mp3, One\r\nYear=1994\r\n\r\n", bigEndian);
+    EXPECT_EQ(ReadFile(file), expected) << bigEndian;
+    EXPECT_EQ(ProfileWrite(file, "Album:Live", "Artist", "Søren"), 1);
+    EXPECT_EQ(Get("Album:Live", "Artist"), "Søren");
+    const std::string oe = bigEndian ? std::string("\0\xF8", 2) : std::string("\xF8\0", 2);
+    EXPECT_NE(ReadFile(file).find(Utf16("Artist=S", bigEndian).substr(2) + oe + Utf16("ren", bigEndian).substr(2)),
+              std::string::npos);
+  }
+}
+
+TEST_F(ProfileWriteTest, Utf16FilesThatDoNotDecodeExactlyAreNeverRewritten) {
+  // A lone surrogate, then an odd last byte: the reader copes, a write would alter them.
+  const std::string lone = Utf16("[A]\nk=v", false) + std::string("\x00\xD8", 2) + Utf16("\n", false).substr(2);
+  for (const std::string& bytes : {lone, Utf16("[A]\nk=v\n", false) + "x"}) {
+    WriteFile(file, bytes);
+    EXPECT_EQ(Get("A", "k").substr(0, 1), "v");
+    EXPECT_EQ(ProfileWrite(file, "A", "k2", "w"), 0);
+    EXPECT_EQ(ReadFile(file), bytes);
+  }
+}
