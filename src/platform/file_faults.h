@@ -1,5 +1,6 @@
-// A seam for tests: makes a chosen call of one of the file layer's writing steps fail,
-// so that every rewrite can be shown to leave the old file or the complete new one.
+// A seam for tests: makes a chosen call of one of the file layer's steps fail, so that
+// every rewrite can be shown to leave the old file or the complete new one, and every
+// reader to cope with a file it may not read (which root always may).
 #pragma once
 
 namespace platform {
@@ -9,6 +10,7 @@ enum class FileStep {
   Fsync,   // flushing a new file to disk
   Rename,  // putting a rewritten file in place of the old one
   Move,    // renaming a file or folder the user renamed
+  Read,    // reading a file whole, as when the user may not read it
 };
 
 // The n-th call (1 for the next) of that step from now on fails; 0 turns it off.

@@ -19,6 +19,35 @@ namespace {
 
 bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }
 
+// Deletes a file (a link itself, never its target) in the folder at; refuses folders
+// and read-only files.
+bool DeleteFileAt(int at, const std::string& name) {
+  struct stat st {};
+  if (::fstatat(at, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) {
+    errno = EACCES;
+    return false;
+  }
+  return ::unlinkat(at, name.c_str(), 0) == 0;
+}
+
+// Removes an empty folder (never a link to one) in the folder at; refuses read-only folders.
+bool RemoveDirectoryAt(int at, std::string name) {
+  // "link/" would stand for the folder the link points to.
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  struct stat st {};
+  if (::fstatat(at, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (!S_ISDIR(st.st_mode)) {
+    errno = ENOTDIR;
+    return false;
+  }
+  if (IsReadOnlyMode(st.st_mode)) {
+    errno = EACCES;
+    return false;
+  }
+  return ::unlinkat(at, name.c_str(), AT_REMOVEDIR) == 0;
+}
+
 std::string BaseName(const std::string& path) {
   std::string_view view = path;
   while (view.size() > 1 && view.back() == '/') view.remove_suffix(1);
@@ -114,6 +143,7 @@ ReadResult ReadOpenedFile(int fd, std::string& contents, std::uint64_t maxSize, 
     ::close(fd);
     return result;
   };
+  if (FileStepFails(FileStep::Read)) return finish(ReadResult::Failed);
   struct stat st {};
   if (!listedRegular) {
     if (::fstat(fd, &st) != 0) return finish(ReadResult::Failed);
@@ -194,29 +224,9 @@ bool MoveFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool DeleteFile(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) {
-    errno = EACCES;
-    return false;
-  }
-  return ::unlink(path.c_str()) == 0;
-}
+bool DeleteFile(const std::string& path) { return DeleteFileAt(AT_FDCWD, path); }
 
-bool RemoveDirectory(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return false;
-  if (!S_ISDIR(st.st_mode)) {
-    errno = ENOTDIR;
-    return false;
-  }
-  if (IsReadOnlyMode(st.st_mode)) {
-    errno = EACCES;
-    return false;
-  }
-  return ::rmdir(path.c_str()) == 0;
-}
+bool RemoveDirectory(const std::string& path) { return RemoveDirectoryAt(AT_FDCWD, path); }
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
   struct stat st {};
@@ -224,17 +234,45 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
   return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-std::optional<FolderHandle> FolderHandle::Open(const std::string& path) {
-  const int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+namespace {
+
+thread_local bool lastOpenHitLink = false;
+
+int OpenFolderAt(int at, const std::string& path, FolderHandle::Links links) {
+  int flags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
+  if (links == FolderHandle::Links::Refuse) flags |= O_NOFOLLOW;
+  // Without a trailing "/": "link/" would follow the link whatever O_NOFOLLOW says.
+  std::string name = path;
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  const int fd = ::openat(at, name.empty() ? "." : name.c_str(), flags);
+  // O_NOFOLLOW with O_DIRECTORY reports a link as ELOOP or ENOTDIR.
+  lastOpenHitLink = fd < 0 && links == FolderHandle::Links::Refuse && (errno == ELOOP || errno == ENOTDIR) &&
+                    [&] {
+                      struct stat st {};
+                      return ::fstatat(at, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+                    }();
+  return fd;
+}
+
+}  // namespace
+
+std::optional<FolderHandle> FolderHandle::Open(const std::string& path, Links links) {
+  const int fd = OpenFolderAt(AT_FDCWD, path, links);
   if (fd < 0) return std::nullopt;
   return FolderHandle(fd);
 }
 
-std::optional<FolderHandle> FolderHandle::OpenChild(const std::string& name) const {
-  const int fd = ::openat(m_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+std::optional<FolderHandle> FolderHandle::OpenChild(const std::string& name, Links links) const {
+  const int fd = OpenFolderAt(m_fd, name, links);
   if (fd < 0) return std::nullopt;
   return FolderHandle(fd);
 }
+
+bool FolderHandle::LastOpenHitLink() { return lastOpenHitLink; }
+
+bool FolderHandle::DeleteFile(const std::string& name) const { return DeleteFileAt(m_fd, name); }
+
+bool FolderHandle::RemoveDirectory(const std::string& name) const { return RemoveDirectoryAt(m_fd, name); }
 
 FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
   if (this != &other) {

@@ -55,9 +55,15 @@ enum class ReadResult { Done, Missing, NotRegular, TooLarge, Failed };
 // walking the whole path again. A scan holds one for each level it is in.
 class FolderHandle {
  public:
-  static std::optional<FolderHandle> Open(const std::string& path);
+  // Links::Refuse: a path whose last component is a symbolic link is not opened (and
+  // a child of that name is not either), so whatever is done through the handle stays
+  // inside the folder the name stands for.
+  enum class Links { Follow, Refuse };
+  static std::optional<FolderHandle> Open(const std::string& path, Links links = Links::Follow);
   // The folder of that name in this one; nothing when it cannot be opened.
-  std::optional<FolderHandle> OpenChild(const std::string& name) const;
+  std::optional<FolderHandle> OpenChild(const std::string& name, Links links = Links::Follow) const;
+  // Whether the last open failed because the name was a symbolic link (Links::Refuse).
+  static bool LastOpenHitLink();
   FolderHandle(FolderHandle&& other) noexcept : m_fd(other.m_fd), m_listed(other.m_listed) { other.m_fd = -1; }
   FolderHandle& operator=(FolderHandle&& other) noexcept;
   FolderHandle(const FolderHandle&) = delete;
@@ -69,6 +75,10 @@ class FolderHandle {
   // showed as regular is not looked up first: should it have become anything else
   // since, a read that would wait is refused and one that never ends stops at maxSize.
   ReadResult ReadFile(const DirEntry& entry, std::string& contents, std::uint64_t maxSize) const;
+  // As DeleteFile and RemoveDirectory, for an entry of this folder: a link is removed
+  // itself, never what it points to.
+  bool DeleteFile(const std::string& name) const;
+  bool RemoveDirectory(const std::string& name) const;
 
  private:
   explicit FolderHandle(int fd) : m_fd(fd) {}

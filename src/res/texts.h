@@ -147,6 +147,11 @@ inline constexpr char kConfirmFileDelete[] = "The file %1 will be deleted!\n\nAr
 // A delete that failed or was refused.
 inline constexpr char kCatalogueReadOnly[] = "Album.ini for %1 is read only.\n\nUnable to delete!";
 inline constexpr char kFolderNotDeleted[] = "Unable to delete the folder!\n\nAre any mp3 files read only?";
+// What a folder delete kept, one line each after kFolderPartlyDeleted.
+inline constexpr char kFolderPartlyDeleted[] = "Some files were kept:";
+inline constexpr char kKeptBehindLink[] = "%1 is a link: neither it nor what it points to was deleted.";
+inline constexpr char kKeptUnreadCatalogue[] =
+    "%1 could not be read: every mp3 file in its folder was kept, as it may list them.";
 inline constexpr char kArtistNotRemoved[] = "Unable to remove %1 from every album.ini!";
 inline constexpr char kDuplicateAlbum[] =
     "A duplicate album has no section of its own in an album.ini: rename or delete the album it repeats";

@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
 #include "tree/library_scanner.h"
+#include "tree/path_list.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -98,10 +99,12 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
     }
   }
 
-  // Unlisted files: the scan's rule, entry by entry.
+  // Unlisted files: the scan's rule, entry by entry; a folder above the library's
+  // folders shows none of its own.
   std::vector<std::string> wanted;
-  for (const auto& entry : entries.value_or(std::vector<platform::DirEntry>{})) {
-    if ((entry.directory && !entry.name.starts_with('.')) || !IsSongFileName(entry.name)) continue;
+  const bool inLibrary = InLibrary(LibraryFolders(m_strPathList), folder);
+  for (const auto& entry : inLibrary ? entries.value_or(std::vector<platform::DirEntry>{}) : std::vector<platform::DirEntry>{}) {
+    if (entry.directory || !IsSongFileName(entry.name)) continue;
     std::string title = GString(entry.name).FileNamePart(false);
     if (!listed.contains(platform::UpperUtf8(title))) wanted.push_back(std::move(title));
   }

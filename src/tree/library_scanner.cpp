@@ -10,6 +10,7 @@
 #include "platform/text.h"
 #include "platform/volumes.h"
 #include "text/gstring.h"
+#include "tree/path_list.h"
 
 namespace tree {
 namespace {
@@ -21,22 +22,6 @@ int VolumeImage(platform::DriveType type) {
     case platform::DriveType::CdRom: return kImageCdRom;
     default: return kImageFixedDrive;
   }
-}
-
-// A path of the list as a folder path: "~/" is the home folder, a relative path is
-// taken from the current directory, runs of "/" are one, and it ends in "/".
-std::string NormalisedFolder(std::string path) {
-  if (path == "~" || path.starts_with("~/")) {
-    const char* home = std::getenv("HOME");
-    if (home) path = std::string(home) + path.substr(1);
-  }
-  if (!path.starts_with('/')) path = platform::CurrentDirectory() + path;
-  std::string folder;
-  for (const char c : path) {
-    if (c != '/' || folder.empty() || folder.back() != '/') folder += c;
-  }
-  if (folder.back() != '/') folder += '/';
-  return folder;
 }
 
 // Whether a link to a folder points at a folder being scanned (it would never end).
@@ -105,14 +90,7 @@ void LibraryScanner::Counted(std::atomic<std::size_t> ScanProgress::*counter) co
 }
 
 void LibraryScanner::ScanPaths(const std::string& pathList) {
-  const GString list(pathList);
-  const int count = list.FieldCount(";");
-  for (int i = 1; i <= count; ++i) {
-    GString path = list.Field(i, ";");
-    path.Trim(" \t");
-    if (path.empty()) continue;
-    ScanFolder(NormalisedFolder(path));
-  }
+  for (const std::string& folder : LibraryFolders(pathList)) ScanFolder(folder);
   if (m_context.topChildrenAtLastArtist > 0) m_model.SortChildren(m_top.m_hItem, m_context.topChildrenAtLastArtist);
   if (m_top.HasChildren()) ExpandItem(m_top, true);
 }
@@ -142,7 +120,7 @@ void LibraryScanner::ScanFolder(const std::string& folder, const platform::Folde
     if (entry.directory && !hidden) {
       if (entry.link && LeadsBack(m_context, folder + entry.name)) continue;
       ScanFolder(folder + entry.name + "/", &*handle, entry.name);
-    } else if (!listed[i] && IsSongFileName(entry.name)) {
+    } else if (!entry.directory && !listed[i] && IsSongFileName(entry.name)) {
       AddLooseFile(folder, entry.name.substr(0, entry.name.rfind('.')));
     }
   }

@@ -10,6 +10,8 @@
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
 #include "res/texts.h"
+#include "tree/library_scanner.h"
+#include "tree/path_list.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -54,29 +56,74 @@ void CNodeDeleter::DeleteNode(const TreeItem& item) {
 
 CommandResult CNodeDeleter::DeleteFolder(const TreeItem& item) {
   if (!Confirm(res::Fill(res::msg::kConfirmFolderDelete, {item.Label()}))) return kDeclined;
+  const std::string path = FolderOf(item);
   m_visitedFolders.clear();
-  const bool deleted = DeleteFolderContents(item);
-  platform::RemoveDirectory(FolderOf(item));  // goes only when nothing else is left in it
+  m_kept.clear();
+  bool deleted = true;
+  if (const auto folder = platform::FolderHandle::Open(path, platform::FolderHandle::Links::Refuse)) {
+    deleted = DeleteFolderContents(item, *folder);
+    platform::RemoveDirectory(path);  // goes only when nothing else is left in it
+  } else if (platform::FolderHandle::LastOpenHitLink()) {
+    m_kept.push_back(res::Fill(res::msg::kKeptBehindLink, {NoTrailingSlash(path)}));
+  } else {
+    deleted = !platform::PathExists(path);
+    m_visitedFolders.push_back(path);
+  }
   m_pView->SyncFolders(m_visitedFolders);
+  if (!m_kept.empty()) {
+    std::string text = res::msg::kFolderPartlyDeleted;
+    for (const std::string& line : m_kept) text += "\n" + line;
+    return CommandResult::Failed(text);
+  }
   return deleted ? CommandResult::Done() : CommandResult::Failed(res::msg::kFolderNotDeleted);
 }
 
-bool CNodeDeleter::DeleteFolderContents(const TreeItem& folder) {
+bool CNodeDeleter::DeleteFolderContents(const TreeItem& node, const platform::FolderHandle& folder) {
+  const std::string path = FolderOf(node);
+  const auto entries = folder.List(platform::ListDetail::NamesAndKinds).value_or(std::vector<platform::DirEntry>{});
+  // The catalogue on disk decides, in any letter case and whatever the settings say;
+  // one that cannot be read might list any of the files.
+  std::vector<std::string> listed;
+  bool keepSongs = false;
+  if (const platform::DirEntry* catalogueEntry = catalogue::CatalogueEntry(entries)) {
+    std::string raw;
+    const auto read = folder.ReadFile(*catalogueEntry, raw, platform::kMaxProfileSize);
+    if (read == platform::ReadResult::Done) {
+      listed = catalogue::ListedFileTitles(*platform::ProfileDocument::Parse(std::move(raw)));
+    } else if (read != platform::ReadResult::Missing) {
+      keepSongs = true;
+      m_kept.push_back(res::Fill(res::msg::kKeptUnreadCatalogue, {path + catalogueEntry->name}));
+    }
+  }
   bool result = true;
-  const std::string path = FolderOf(folder);
-  // The catalogue on disk decides, in any letter case and whatever the settings say.
-  const auto listed = catalogue::ListedFileTitles(*platform::ProfileOpen(catalogue::CatalogueFile(path)));
-  for (TreeItem child = folder.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (m_pView->GetNodeKind(child) != kSongNode) {
-      if (DeleteFolderContents(child)) {
-        platform::RemoveDirectory(FolderOf(child));
-      } else {
-        result = false;
+  std::set<std::string> shownSongs;
+  for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (m_pView->GetNodeKind(child) == kSongNode) {
+      shownSongs.emplace(child.Label());
+      continue;
+    }
+    const std::string name = NoTrailingSlash(FolderOf(child)).substr(path.size());
+    const auto subfolder = folder.OpenChild(name, platform::FolderHandle::Links::Refuse);
+    if (!subfolder) {
+      if (platform::FolderHandle::LastOpenHitLink()) {
+        m_kept.push_back(res::Fill(res::msg::kKeptBehindLink, {path + name}));
+        m_visitedFolders.push_back(FolderOf(child));  // shown as a scan shows what it points to
       }
       continue;
     }
-    if (std::find(listed.begin(), listed.end(), platform::UpperUtf8(child.Label())) != listed.end()) continue;
-    if (!platform::DeleteFile(m_pView->SongPath(child))) result = false;
+    if (DeleteFolderContents(child, *subfolder)) {
+      folder.RemoveDirectory(name);
+    } else {
+      result = false;
+    }
+  }
+  // The files on disk that the shown songs stand for, case twins included.
+  for (const platform::DirEntry& entry : entries) {
+    if (keepSongs || entry.directory || !IsSongFileName(entry.name)) continue;
+    const std::string title = entry.name.substr(0, entry.name.rfind('.'));
+    if (!shownSongs.contains(title)) continue;
+    if (std::find(listed.begin(), listed.end(), platform::UpperUtf8(title)) != listed.end()) continue;
+    if (!folder.DeleteFile(entry.name)) result = false;
   }
   m_visitedFolders.push_back(path);
   return result;

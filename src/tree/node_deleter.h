@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/filesystem.h"
 #include "tree/command_result.h"
 #include "tree/tree_item.h"
 
@@ -20,14 +21,15 @@ class CNodeDeleter {
   [[nodiscard]] tree::CommandResult Delete(const TreeItem& item);
   // Deletes the node from the tree (its data text goes with it).
   void DeleteNode(const TreeItem& item);
-  // Deletes the unlisted song files shown beneath the folder node and the subfolders
-  // that become empty; files its folder's catalogue lists on disk stay. 1 when every
-  // file meant to go went.
-  bool DeleteFolderContents(const TreeItem& folder);
 
  private:
   bool Confirm(const std::string& text) const;
   tree::CommandResult DeleteFolder(const TreeItem& item);
+  // Deletes the unlisted song files shown beneath the folder node, opened as folder,
+  // and the subfolders that become empty; files its folder's catalogue lists on disk
+  // stay, every song file stays beside a catalogue that cannot be read, and links are
+  // never gone through. True when every file meant to go went.
+  bool DeleteFolderContents(const TreeItem& node, const platform::FolderHandle& folder);
   tree::CommandResult DeleteArtist(const TreeItem& item);
   tree::CommandResult DeleteAlbum(const TreeItem& item);
   tree::CommandResult DeleteAlbumSong(const TreeItem& item);
@@ -37,4 +39,6 @@ class CNodeDeleter {
   TreeItem m_itemTop;
   // Folders a folder delete went through, deepest first.
   std::vector<std::string> m_visitedFolders;
+  // Why a folder delete kept files, a line each.
+  std::vector<std::string> m_kept;
 };

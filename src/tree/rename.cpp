@@ -12,6 +12,7 @@
 #include "platform/ui_hooks.h"
 #include "platform/volumes.h"
 #include "res/texts.h"
+#include "tree/path_list.h"
 #include "tree/prop_data.h"
 #include "tree/stree_view.h"
 
@@ -60,11 +61,6 @@ CommandResult Refused(const std::string& name, const std::string& problem) {
 std::string Cut(const std::string& text, char delimiter) {
   std::string cut(platform::TrimBlanks(text.substr(0, text.find(delimiter))));
   return cut;
-}
-
-std::string NoTrailingSlash(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
 }
 
 }  // namespace
@@ -147,11 +143,7 @@ CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& t
   const std::string oldPrefix = oldPath + "/";
   // The library is scanned from the folders of the path list: the next scan would
   // not find a folder above one of them under its new name.
-  const GString list(m_strPathList);
-  for (int i = 1; i <= list.FieldCount(";"); ++i) {
-    GString root = list.Field(i, ";");
-    root.Trim(" \t");
-    root.AddBackslash();
+  for (const std::string& root : ListedFolders(m_strPathList)) {
     if (root.starts_with(oldPrefix)) {
       return CommandResult::Failed(res::Fill(res::msg::kHoldsLibraryFolder, {oldPath, root}));
     }

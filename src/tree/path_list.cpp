@@ -1,0 +1,65 @@
+#include "tree/path_list.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/filesystem.h"
+#include "platform/text.h"
+
+namespace tree {
+
+std::string NormalisedFolder(std::string_view typed) {
+  std::string path(platform::TrimBlanks(typed));
+  if (path.empty()) return {};
+  if (path == "~" || path.starts_with("~/")) {
+    if (const char* home = std::getenv("HOME")) path = std::string(home) + path.substr(1);
+  }
+  if (!path.starts_with('/')) path = platform::CurrentDirectory() + path;
+  std::string folder = "/";
+  size_t pos = 0;
+  while (pos < path.size()) {
+    const size_t slash = std::min(path.find('/', pos), path.size());
+    const std::string_view step = std::string_view(path).substr(pos, slash - pos);
+    if (!step.empty() && step != ".") folder.append(step).append("/");
+    pos = slash + 1;
+  }
+  return folder;
+}
+
+std::string NoTrailingSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::vector<std::string> ListedFolders(std::string_view pathList) {
+  std::vector<std::string> all;
+  size_t pos = 0;
+  while (pos <= pathList.size()) {
+    const size_t end = std::min(pathList.find(';', pos), pathList.size());
+    if (std::string folder = NormalisedFolder(pathList.substr(pos, end - pos)); !folder.empty()) {
+      all.push_back(std::move(folder));
+    }
+    pos = end + 1;
+  }
+  return all;
+}
+
+std::vector<std::string> LibraryFolders(std::string_view pathList) {
+  const std::vector<std::string> all = ListedFolders(pathList);
+  std::vector<std::string> folders;
+  for (size_t i = 0; i < all.size(); ++i) {
+    // Left out when another folder holds it; of two equal ones the first stays.
+    const bool held = std::any_of(all.begin(), all.end(), [&](const std::string& other) {
+      return &other != &all[i] && all[i].starts_with(other) && (other != all[i] || &other < &all[i]);
+    });
+    if (!held) folders.push_back(all[i]);
+  }
+  return folders;
+}
+
+bool InLibrary(const std::vector<std::string>& libraryFolders, std::string_view folder) {
+  return std::any_of(libraryFolders.begin(), libraryFolders.end(),
+                     [&](const std::string& root) { return folder.starts_with(root); });
+}
+
+}  // namespace tree

@@ -1,0 +1,29 @@
+// The library folders a ";"-separated path list names, read one way everywhere: the
+// scan, the rename guard, what an edit may show, and the window's path box.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tree {
+
+// One path of the list as a folder path: blanks and tabs trimmed, "~" the home folder,
+// a relative path taken from the current folder, "." steps and runs of "/" dropped,
+// ending in "/". Empty for a blank path.
+std::string NormalisedFolder(std::string_view path);
+
+// Every folder of the list, normalised, in order.
+std::vector<std::string> ListedFolders(std::string_view pathList);
+
+// The path without the "/" at its end ("/" stays).
+std::string NoTrailingSlash(std::string path);
+
+// The folders of the list, normalised, in order; a folder named twice, or lying inside
+// another folder of the list, is left out (the other one's scan holds it).
+std::vector<std::string> LibraryFolders(std::string_view pathList);
+
+// Whether the folder (ending in "/") is one of the library folders or lies inside one.
+bool InLibrary(const std::vector<std::string>& libraryFolders, std::string_view folder);
+
+}  // namespace tree
