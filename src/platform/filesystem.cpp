@@ -228,9 +228,9 @@ bool DeleteFile(const std::string& path) { return DeleteFileAt(AT_FDCWD, path); 
 
 bool RemoveDirectory(const std::string& path) { return RemoveDirectoryAt(AT_FDCWD, path); }
 
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
+std::optional<FileIdentity> FolderHandle::Identity() const {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  if (::fstat(m_fd, &st) != 0) return std::nullopt;
   return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 

@@ -49,6 +49,16 @@ enum class ListDetail { NamesAndKinds, Full };
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder,
                                                    ListDetail detail = ListDetail::Full);
 
+// Device and inode: the same folder reached by two paths has one identity.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+struct FileIdentityHash {
+  std::size_t operator()(const FileIdentity& id) const noexcept { return id.inode * 0x9E3779B97F4A7C15ull ^ id.device; }
+};
+
 enum class ReadResult { Done, Missing, NotRegular, TooLarge, Failed };
 
 // An open folder: its listing, and the folders and files in it opened by name without
@@ -71,6 +81,8 @@ class FolderHandle {
 
   // As ListDirectory.
   std::optional<std::vector<DirEntry>> List(ListDetail detail) const;
+  // The folder's device and inode.
+  std::optional<FileIdentity> Identity() const;
   // As ReadRegularFile, for the file of that name in this folder. A file its listing
   // showed as regular is not looked up first: should it have become anything else
   // since, a read that would wait is refused and one that never ends stops at maxSize.
@@ -86,13 +98,6 @@ class FolderHandle {
   mutable bool m_listed = false;  // a second listing starts from the beginning again
 };
 
-// Device and inode (links followed): the same folder reached by two paths has one identity.
-struct FileIdentity {
-  std::uint64_t device = 0;
-  std::uint64_t inode = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // The entries of a sorted listing whose names equal name without regard to case (case
 // twins stand together, the smallest first), and the first of them.

@@ -24,15 +24,36 @@ int VolumeImage(platform::DriveType type) {
   }
 }
 
-// Whether a link to a folder points at a folder being scanned (it would never end).
-bool LeadsBack(ScanContext& context, const std::string& link) {
-  const auto target = platform::IdentityOf(link);
-  if (!target) return true;
-  for (size_t i = 0; i < context.scanning.size(); ++i) {
-    if (!context.identities[i]) context.identities[i] = platform::IdentityOf(context.scanning[i]);
-    if (context.identities[i] == target) return true;
+// Descriptors a scan keeps open at once; deeper folders are opened again by name when
+// needed, so no nesting runs out of them.
+constexpr size_t kOpenFolders = 64;
+
+// One folder of a scan in progress.
+struct Frame {
+  size_t pathLength = 0;  // its path is the first pathLength bytes of the scan's path
+  std::optional<platform::FolderHandle> handle;  // closed for frames far above the deepest
+  std::vector<platform::DirEntry> entries;
+  std::vector<bool> listed;  // the entries its catalogue lists
+  size_t next = 0;           // the entry to look at next
+};
+
+// The handle of the deepest frame, opened again by name from the nearest open one
+// above it when it was closed.
+const platform::FolderHandle* DeepestHandle(std::vector<Frame>& frames, const std::string& path) {
+  const size_t deepest = frames.size() - 1;
+  size_t first = deepest;
+  while (!frames[first].handle && first > 0 && !frames[first - 1].handle) --first;
+  for (size_t i = first; i <= deepest && !frames[i].handle; ++i) {
+    if (i == 0) {
+      frames[i].handle = platform::FolderHandle::Open(path.substr(0, frames[i].pathLength));
+    } else {
+      const size_t from = frames[i - 1].pathLength;
+      frames[i].handle = frames[i - 1].handle->OpenChild(path.substr(from, frames[i].pathLength - from - 1));
+      if (i > first && i - 1 + kOpenFolders <= deepest) frames[i - 1].handle.reset();
+    }
+    if (!frames[i].handle) return nullptr;
   }
-  return false;
+  return &*frames[deepest].handle;
 }
 
 }  // namespace
@@ -89,43 +110,65 @@ void LibraryScanner::Counted(std::atomic<std::size_t> ScanProgress::*counter) co
   if (m_context.progress) (m_context.progress->*counter).fetch_add(1, std::memory_order_relaxed);
 }
 
+bool LibraryScanner::Stopped() const {
+  return m_context.progress && m_context.progress->stop.load(std::memory_order_relaxed);
+}
+
 void LibraryScanner::ScanPaths(const std::string& pathList) {
-  for (const std::string& folder : LibraryFolders(pathList)) ScanFolder(folder);
+  for (const std::string& folder : LibraryFolders(pathList)) ScanTree(folder);
+  for (size_t i = 0; i < m_links.size(); ++i) ScanTree(m_links[i]);  // a linked folder may hold more links
+  m_links.clear();
   if (m_context.topChildrenAtLastArtist > 0) m_model.SortChildren(m_top.m_hItem, m_context.topChildrenAtLastArtist);
   if (m_top.HasChildren()) ExpandItem(m_top, true);
 }
 
-void LibraryScanner::ScanFolder(const std::string& folder, const platform::FolderHandle* parent, const std::string& name) {
-  if (m_context.progress && m_context.progress->stop.load(std::memory_order_relaxed)) return;
-  std::optional<platform::FolderHandle> handle = parent ? parent->OpenChild(name) : std::nullopt;
-  if (!handle) handle = platform::FolderHandle::Open(folder);  // also when out of file handles
-  if (!handle) return;
-  const auto entries = handle->List(platform::ListDetail::NamesAndKinds);
-  if (!entries) return;
-  Counted(&ScanProgress::folders);
-  m_context.scanning.push_back(folder);
-  m_context.identities.emplace_back();
-
-  // The entries this folder's catalogue lists.
-  std::vector<bool> listed(entries->size(), false);
-  if (m_context.readCatalogues) {
-    if (const platform::DirEntry* catalogueEntry = catalogue::CatalogueEntry(*entries)) {
-      ReadCatalogue(folder, *catalogueEntry, *entries, listed, &*handle);
+void LibraryScanner::ScanTree(const std::string& root) {
+  std::string path = root;  // the deepest frame's folder
+  std::vector<Frame> frames;
+  // Reads the folder at path, opened as handle, unless it was read before.
+  const auto enter = [&](std::optional<platform::FolderHandle> handle) {
+    if (!handle) return false;
+    const auto identity = handle->Identity();
+    if (!identity || !m_context.scanned.insert(*identity).second) return false;
+    auto entries = handle->List(platform::ListDetail::NamesAndKinds);
+    if (!entries) return false;
+    Counted(&ScanProgress::folders);
+    std::vector<bool> listed(entries->size(), false);
+    if (m_context.readCatalogues) {
+      if (const platform::DirEntry* catalogueEntry = catalogue::CatalogueEntry(*entries)) {
+        ReadCatalogue(path, *catalogueEntry, *entries, listed, &*handle);
+      }
+    }
+    frames.push_back({path.size(), std::move(handle), std::move(*entries), std::move(listed)});
+    if (frames.size() > kOpenFolders) frames[frames.size() - 1 - kOpenFolders].handle.reset();
+    return true;
+  };
+  if (!Stopped()) enter(platform::FolderHandle::Open(path));
+  while (!frames.empty()) {
+    Frame& frame = frames.back();
+    if (frame.next == frame.entries.size() || Stopped()) {
+      frames.pop_back();
+      if (!frames.empty()) path.resize(frames.back().pathLength);
+      continue;
+    }
+    const size_t index = frame.next++;
+    const platform::DirEntry& entry = frame.entries[index];
+    if (entry.directory) {
+      if (entry.name.starts_with('.')) continue;  // hidden
+      if (entry.link) {
+        m_links.push_back(path + entry.name + "/");
+        continue;
+      }
+      const platform::FolderHandle* parent = DeepestHandle(frames, path);
+      const size_t parentLength = path.size();
+      path.append(entry.name).append("/");
+      std::optional<platform::FolderHandle> child = parent ? parent->OpenChild(entry.name) : std::nullopt;
+      if (!child) child = platform::FolderHandle::Open(path);  // also when out of descriptors
+      if (!enter(std::move(child))) path.resize(parentLength);
+    } else if (!frame.listed[index] && IsSongFileName(entry.name)) {
+      AddLooseFile(path, entry.name.substr(0, entry.name.rfind('.')));
     }
   }
-
-  for (size_t i = 0; i < entries->size(); ++i) {
-    const platform::DirEntry& entry = (*entries)[i];
-    const bool hidden = entry.name.starts_with('.');
-    if (entry.directory && !hidden) {
-      if (entry.link && LeadsBack(m_context, folder + entry.name)) continue;
-      ScanFolder(folder + entry.name + "/", &*handle, entry.name);
-    } else if (!entry.directory && !listed[i] && IsSongFileName(entry.name)) {
-      AddLooseFile(folder, entry.name.substr(0, entry.name.rfind('.')));
-    }
-  }
-  m_context.scanning.pop_back();
-  m_context.identities.pop_back();
 }
 
 void LibraryScanner::ReadCatalogue(const std::string& folder, const platform::DirEntry& catalogueEntry,
@@ -174,6 +217,23 @@ void LibraryScanner::ReadCatalogue(const std::string& folder, const platform::Di
   }
 }
 
+Handle LibraryScanner::LooseFolderNode(Handle parent, std::string_view component, std::string_view path) {
+  // Nodes made before this scan context (a file put back after a delete) are found by
+  // their data text too: by the label index first, then among case twins and volumes.
+  if (!component.empty()) {
+    const Handle byLabel = m_model.FindChildByLabel(parent, component);
+    if (byLabel != kNullHandle && m_model.GetData(byLabel).value_or("") == path) {
+      return KindOf(Item(byLabel)) == kSongNode ? kNullHandle : byLabel;
+    }
+    if (byLabel == kNullHandle) return kNullHandle;
+  }
+  for (TreeItem child = Item(parent).FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    if (child.Data().value_or("") != path) continue;
+    return KindOf(child) == kSongNode ? kNullHandle : child.m_hItem;
+  }
+  return kNullHandle;
+}
+
 void LibraryScanner::AddLooseFile(const std::string& folder, const std::string& fileTitle) {
   Handle folderNode = kNullHandle;
   if (const auto known = m_context.looseFolders.find(folder); known != m_context.looseFolders.end()) {
@@ -181,42 +241,31 @@ void LibraryScanner::AddLooseFile(const std::string& folder, const std::string& 
   } else {
     const platform::VolumeInfo volume = platform::Volumes().VolumeOf(folder);
     std::string accumulated = folder.starts_with(volume.mountPoint) ? volume.mountPoint : "/";
-    // Nodes made before this scan context (a file put back after a delete) are found
-    // by their data text too.
-    const auto existing = [&](Handle parent, const std::string& path) {
-      const auto known = m_context.looseFolders.find(path);
-      if (known != m_context.looseFolders.end()) return known->second;
-      for (TreeItem child = Item(parent).FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-        if (child.Data().value_or("") != path) continue;
-        if (KindOf(child) == kSongNode) return kNullHandle;
-        m_context.looseFolders.emplace(path, child.m_hItem);
-        return child.m_hItem;
-      }
-      return kNullHandle;
-    };
-    Handle current = existing(m_top.m_hItem, accumulated);
+    const auto knownVolume = m_context.looseFolders.find(accumulated);
+    Handle current = knownVolume != m_context.looseFolders.end() ? knownVolume->second
+                                                                  : LooseFolderNode(m_top.m_hItem, {}, accumulated);
     if (current == kNullHandle) {
       current = m_model.InsertItem(m_top.m_hItem, platform::VolumeDisplayName({accumulated, volume.label, volume.type}),
                                    VolumeImage(volume.type));
       m_model.SetData(current, accumulated);
-      m_context.looseFolders.emplace(accumulated, current);
     }
+    m_context.looseFolders.emplace(accumulated, current);
     // One folder node per path component below the mount point.
     size_t pos = accumulated.size();
     while (pos < folder.size()) {
       const size_t slash = folder.find('/', pos);
-      const std::string component = folder.substr(pos, slash - pos);
-      accumulated = folder.substr(0, slash + 1);
+      const std::string_view component = std::string_view(folder).substr(pos, slash - pos);
+      const std::string_view path = std::string_view(folder).substr(0, slash + 1);
       pos = slash + 1;
-      if (const Handle known = existing(current, accumulated)) {
+      if (const Handle known = LooseFolderNode(current, component, path)) {
         current = known;
         continue;
       }
       current = m_model.InsertItem(current, component, kImageFolder);
-      m_model.SetData(current, accumulated);
-      m_context.looseFolders.emplace(accumulated, current);
+      m_model.SetData(current, path);
     }
     folderNode = current;
+    m_context.looseFolders.emplace(folder, folderNode);
   }
   const Handle file = m_model.InsertItem(folderNode, fileTitle, kImageSong);
   Counted(&ScanProgress::songs);

@@ -19,13 +19,10 @@ class LibraryScanner {
  public:
   LibraryScanner(const TreeItem& top, ScanContext& context) : m_top(top), m_model(*top.m_pTree), m_context(context) {}
 
-  // Every folder of the ";"-separated list; then the artists sorted and the top
-  // node expanded when it has children.
+  // Every folder of the ";"-separated list and the folders beneath them, each real
+  // folder once; links to folders last, so a folder that a link also reaches shows
+  // where it lies. Then the artists sorted and the top node expanded when it has children.
   void ScanPaths(const std::string& pathList);
-  // One folder and, unless stopped, the folders beneath it. With a parent, the folder
-  // is opened by its name in that parent, without walking its whole path again.
-  void ScanFolder(const std::string& folder, const platform::FolderHandle* parent = nullptr,
-                  const std::string& name = {});
   // The albums of one catalogue with their songs; marks in listed (one flag per entry
   // of the folder's listing) the files it lists, case twins included.
   void ReadCatalogue(const std::string& folder, const platform::DirEntry& catalogueEntry,
@@ -37,10 +34,17 @@ class LibraryScanner {
  private:
   TreeItem Item(Handle handle) const { return {handle, &m_model}; }
   void Counted(std::atomic<std::size_t> ScanProgress::*counter) const;
+  bool Stopped() const;
+  // One folder and, unless stopped, the folders beneath it, depth first without
+  // recursion; links to folders met on the way are put aside in m_links.
+  void ScanTree(const std::string& root);
+  // The node of a loose folder's path component below parent; null when none yet.
+  Handle LooseFolderNode(Handle parent, std::string_view component, std::string_view path);
 
   TreeItem m_top;
   TreeModel& m_model;
   ScanContext& m_context;
+  std::vector<std::string> m_links;  // links to folders, scanned after the rest
 };
 
 // A song node's file name with ".mp3", or its title, as the display mode labels

@@ -3,9 +3,9 @@
 
 #include <atomic>
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/filesystem.h"
@@ -28,12 +28,12 @@ struct ScanContext {
   // The top node's children are sorted once at the end, as far as they were when the
   // last artist was added: the order sorting after every new artist would give.
   std::size_t topChildrenAtLastArtist = 0;
-  // Volume and folder nodes of loose files by their data text (the exact path).
+  // Volume nodes, and the volume or folder node of each folder that holds loose files,
+  // by their data text (the exact path).
   std::unordered_map<std::string, Handle> looseFolders;
-  // Folders being scanned, from the path list's folder down, with their identities
-  // once a link needed them: a symbolic link back into one of them is not followed.
-  std::vector<std::string> scanning;
-  std::vector<std::optional<platform::FileIdentity>> identities;
+  // Every folder read so far, by device and inode: a folder that links or library
+  // folders reach again is read once, so links in a circle or a mesh end.
+  std::unordered_set<platform::FileIdentity, platform::FileIdentityHash> scanned;
   // Catalogues too large to read, named to the user once the scan is done.
   std::vector<std::string> unreadCatalogues;
   // Counted and obeyed when given.
