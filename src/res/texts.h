@@ -147,6 +147,10 @@ inline constexpr char kConfirmFileDelete[] = "The file %1 will be deleted!\n\nAr
 // A delete that failed or was refused.
 inline constexpr char kCatalogueReadOnly[] = "Album.ini for %1 is read only.\n\nUnable to delete!";
 inline constexpr char kFolderNotDeleted[] = "Unable to delete the folder!\n\nAre any mp3 files read only?";
+// An edit found the catalogue changed by another program since the tree showed it.
+inline constexpr char kCatalogueChanged[] =
+    "%1 was changed by another program: it no longer holds what the tree showed.\n\n"
+    "Nothing was changed; the tree now shows the file as it is.";
 // What a folder delete kept, one line each after kFolderPartlyDeleted.
 inline constexpr char kFolderPartlyDeleted[] = "Some files were kept:";
 inline constexpr char kKeptBehindLink[] = "%1 is a link: neither it nor what it points to was deleted.";
@@ -189,6 +193,9 @@ inline constexpr char kEntryNotWritten[] = "Unable to write the album.ini entry 
 inline constexpr char kYearNotNumber[] =
     "The year must be a number: the details of \"%1\" were not saved, it keeps its year.";
 inline constexpr char kDetailsNotWritten[] = "Unable to write the details of %1 to %2!";
+inline constexpr char kDetailsChanged[] =
+    "The details of %1 were not written: %2 was changed by another program since it was read.\n\n"
+    "Refresh to see it as it is.";
 inline constexpr char kSongnamesNeedCatalogues[] = "You must use album.ini files to be\nable to view and edit songnames.";
 inline constexpr char kCataloguesTooLarge[] =
     "These album.ini files are larger than 64 MB and were not read; their songs show as files:\n";

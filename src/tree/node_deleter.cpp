@@ -132,6 +132,7 @@ bool CNodeDeleter::DeleteFolderContents(const TreeItem& node, const platform::Fo
 CommandResult CNodeDeleter::DeleteArtist(const TreeItem& item) {
   m_pView->ExpandNode(item, true);
   if (!Confirm(res::Fill(res::msg::kConfirmArtistDelete, {MenuLabel(item.Label())}))) return kDeclined;
+  if (CommandResult shown = m_pView->CheckShown(item); !shown.Succeeded()) return shown;
   // Every catalogue is checked before anything changes; a refusal changes nothing.
   std::set<std::string> folders;
   for (TreeItem album = item.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
@@ -165,6 +166,7 @@ CommandResult CNodeDeleter::DeleteAlbum(const TreeItem& item) {
   const std::string folder = FolderOf(item);
   const std::string artist(item.Parent().Label());
   if (folder.empty()) return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".");
+  if (CommandResult shown = m_pView->CheckShown(item); !shown.Succeeded()) return shown;
   const std::string file = catalogue::CatalogueFile(folder);
   if (catalogue::CheckRewritable(file) != catalogue::RewriteResult::Done) return ReadOnly(item);
   const std::string section = catalogue::SectionOfAlbum(item.Label());
@@ -185,6 +187,7 @@ CommandResult CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
   }
   const TreeItem album = item.Parent();
   const std::string folder = FolderOf(album);
+  if (CommandResult shown = m_pView->CheckShown(album, item); !shown.Succeeded()) return shown;
   const std::string file = catalogue::CatalogueFile(folder);
   const auto result = catalogue::RemoveSongEntry(file, catalogue::SectionOfAlbum(album.Label()),
                                                  m_pView->GetNodeName(item, true), item.m_pTree->RowOf(item.m_hItem));
@@ -197,9 +200,9 @@ CommandResult CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
       DeleteNode(item);
       m_pView->SyncFolder(folder);
       return CommandResult::Done();
-    case catalogue::RewriteResult::NotFound:  // the tree was stale: show what is there
+    case catalogue::RewriteResult::NotFound:  // changed since the check: show what is there
       m_pView->ReloadCatalogues({folder});
-      return CommandResult::Done();
+      return CommandResult::Failed(res::Fill(res::msg::kCatalogueChanged, {file}));
   }
   return CommandResult::Done();
 }

@@ -174,6 +174,7 @@ CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& t
 
 CommandResult STreeView::RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
   if (HasLineBreakOrNul(text)) return Refused(text, res::msg::kArtistLineBreak);
+  if (CommandResult shown = CheckShown(item); !shown.Succeeded()) return shown;
   std::set<std::string> folders;
   std::vector<std::string> files;
   for (TreeItem album = item.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
@@ -227,6 +228,7 @@ CommandResult STreeView::RenameAlbum(const TreeItem& item, const std::string& ol
   for (TreeItem sibling = item.Parent().FirstChild(); !sibling.IsNull(); sibling = sibling.NextSibling()) {
     if (!(sibling == item) && platform::EqualsNoCase(sibling.Label(), text)) return exists;
   }
+  if (CommandResult shown = CheckShown(item); !shown.Succeeded()) return shown;
   const std::string file = catalogue::CatalogueFile(std::string(item.Data().value_or("")));
   const auto result = catalogue::RenameAlbumSections(file, oldLabel, text);
   if (result == catalogue::RewriteResult::Collides) return exists;
@@ -266,6 +268,7 @@ CommandResult STreeView::RenameAlbumSong(const TreeItem& item, const std::string
   }
   if (!fileNames && HasLineBreakOrNul(name)) return Refused(text, res::msg::kTitleLineBreak);
   if (name.empty()) return CommandResult::Failed({});
+  if (CommandResult shown = CheckShown(album, item); !shown.Succeeded()) return shown;
 
   catalogue::SongEntry entry;
   entry.oldFileName = oldFileName;

@@ -56,6 +56,10 @@ void STreeView::SaveDetails(const TreeItem& item) {
   if (!changed) return;
   const std::string folder(kind == kAlbumNode ? item.Data().value_or("") : item.Parent().Data().value_or(""));
   if (folder.empty()) return;  // a duplicate album has no catalogue
+  if (!(kind == kAlbumNode ? CatalogueShows(item) : CatalogueShows(item.Parent(), item))) {
+    platform::ShowError(res::Fill(res::msg::kDetailsChanged, {item.Label(), catalogue::CatalogueFile(folder)}));
+    return;
+  }
   const bool written =
       kind == kAlbumNode
           ? WriteAlbumInfo(item, m_pDataPage->m_strCategory, m_pDataPage->m_nYear)

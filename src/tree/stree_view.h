@@ -108,6 +108,14 @@ class STreeView : public tree::TreeNotifications {
   void SyncFolders(const std::vector<std::string>& folders);
   void SyncFolder(const std::string& folder) { SyncFolders({folder}); }
   void ReloadCatalogues(const std::set<std::string>& folders);
+  // Whether the catalogue on disk still holds what the tree shows of the album (its
+  // section with that artist) and, when given, of the song (its entry with that title),
+  // or, for an artist node, exactly the albums shown of that artist in each of its
+  // catalogues. When not, the albums of the folders concerned are read anew and the
+  // result says so; the nodes passed in may then be gone.
+  tree::CommandResult CheckShown(const TreeItem& node, const TreeItem& song = {});
+  // The same check without reading anything anew (while the selection changes).
+  bool CatalogueShows(const TreeItem& album, const TreeItem& song = {}) const;
   // The volume or folder node under which the folder's unlisted files hang; null
   // when there is none.
   TreeItem FindLooseFolderNode(const std::string& folder) const;

@@ -247,3 +247,79 @@ TEST_F(HostileDiskTest, AHiddenFolderNamedLikeASongIsNoSong) {
 }
 
 }  // namespace
+
+namespace {
+
+// Another program rewrites the catalogue between the scan and an edit: the album
+// "Live" now belongs to someone else and lists other songs.
+class ChangedCatalogueTest : public HostileDiskTest {
+ protected:
+  void SetUp() override {
+    Write("a/album.ini", kShown);
+    for (const char* song : {"a/1.mp3", "a/2.mp3", "a/3.mp3"}) Song(song);
+    Scan();
+  }
+  void Rewrite(const std::string& bytes) {
+    Write("a/album.ini", bytes);
+    ::utimensat(AT_FDCWD, (dir / "a/album.ini").c_str(), nullptr, 0);
+  }
+  bool Rename(const std::string& labels, const char* typed) {
+    std::string start;
+    const TreeItem node = Find(labels);
+    view.Tree()->SelectItem(node.m_hItem);
+    return view.OnBeginLabelEdit(node, start) && view.OnEndLabelEdit(node, typed);
+  }
+  void ExpectUntouchedAndTold(const std::string& onDisk) {
+    EXPECT_EQ(ReadFile(dir / "a/album.ini"), onDisk);
+    EXPECT_NE(ui.Last().text.find("was changed by another program"), std::string::npos) << ui.Last().text;
+    EXPECT_EQ(Canonical(view), FreshScan());
+  }
+  const std::string kShown = "[Album:Live]\nArtist=The Band\nT1=1.mp3, One\nT2=2.mp3, Two\n";
+  const std::string kImpostor = "[Album:Live]\nArtist=Impostor\nT1=3.mp3, Three\nT2=2.mp3, Zwei\n";
+};
+
+TEST_F(ChangedCatalogueTest, AlbumEditsChangeNothingOnceTheSectionIsAnotherArtists) {
+  Rewrite(kImpostor);
+  Delete("The Band|Live");
+  ExpectUntouchedAndTold(kImpostor);
+  EXPECT_TRUE(OnDisk("a/album.ini"));
+
+  Scan();
+  Rewrite(kShown);
+  Rename("Impostor|Live", "Studio");
+  ExpectUntouchedAndTold(kShown);
+}
+
+TEST_F(ChangedCatalogueTest, SongEditsChangeNothingOnceTheEntryIsAnother) {
+  Rewrite("[Album:Live]\nArtist=The Band\nT1=1.mp3, One\nT2=2.mp3, Zwei\n");
+  Delete("The Band|Live|Two");
+  ExpectUntouchedAndTold("[Album:Live]\nArtist=The Band\nT1=1.mp3, One\nT2=2.mp3, Zwei\n");
+
+  Rewrite("[Album:Live]\nArtist=The Band\nT1=3.mp3, One\nT2=2.mp3, Zwei\n");
+  EXPECT_FALSE(Rename("The Band|Live|One", "Uno"));
+  ExpectUntouchedAndTold("[Album:Live]\nArtist=The Band\nT1=3.mp3, One\nT2=2.mp3, Zwei\n");
+  EXPECT_TRUE(OnDisk("a/1.mp3"));
+}
+
+TEST_F(ChangedCatalogueTest, ArtistEditsChangeNothingWhenTheArtistGainedOrLostAnAlbum) {
+  const std::string gained = kShown + "\n[Album:New]\nArtist=The Band\nT1=3.mp3, Three\n";
+  Rewrite(gained);
+  Delete("The Band");
+  ExpectUntouchedAndTold(gained);
+
+  Scan();
+  Rewrite(kImpostor + "\n[Album:New]\nArtist=The Band\nT1=3.mp3, Three\n");
+  EXPECT_FALSE(Rename("The Band", "Renamed"));
+  ExpectUntouchedAndTold(kImpostor + "\n[Album:New]\nArtist=The Band\nT1=3.mp3, Three\n");
+}
+
+TEST_F(ChangedCatalogueTest, DetailsAreNotWrittenIntoAnotherArtistsAlbum) {
+  view.Tree()->SelectItem(Find("The Band|Live").m_hItem);
+  Rewrite(kImpostor);
+  page.categoryText = "Blues";
+  view.Tree()->SelectItem(view.Top().m_hItem);
+  EXPECT_EQ(ReadFile(dir / "a/album.ini"), kImpostor);
+  EXPECT_NE(ui.Last().text.find("were not written"), std::string::npos) << ui.Last().text;
+}
+
+}  // namespace
