@@ -50,7 +50,7 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
       play = label;
       remove = res::menu::kAlbumEntries;
       // A duplicate album has no section of its own: a delete would come back at the next scan.
-      if (node.Data().value_or("").empty()) {
+      if (IsDuplicateAlbum(node)) {
         canDelete = false;
         deletePrompt = res::msg::kDuplicateAlbum;
       }

@@ -1,6 +1,7 @@
 // After an edit the tree follows the disk: a folder's unlisted files and the
 // missing-file marks of its albums' songs, and the albums of changed catalogues, come
 // out as a fresh scan would show them.
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -18,8 +19,11 @@ using namespace tree;
 
 namespace {
 
-// Upper-cased file titles the catalogue among the entries lists, as the scan reads it.
-std::unordered_set<std::string> ListedTitles(const std::string& folder, const std::vector<platform::DirEntry>& entries) {
+// Upper-cased file titles the catalogue among the entries lists, as the scan reads it:
+// the entries of the sections that are albums of this folder in the tree (a section
+// whose album its artist has already lists nothing).
+std::unordered_set<std::string> ListedTitles(const std::string& folder, const std::vector<platform::DirEntry>& entries,
+                                             const std::vector<TreeItem>& albums) {
   std::unordered_set<std::string> listed;
   const platform::DirEntry* entry = catalogue::CatalogueEntry(entries);
   if (!entry) return listed;
@@ -27,8 +31,19 @@ std::unordered_set<std::string> ListedTitles(const std::string& folder, const st
   if (platform::ReadRegularFile(folder + entry->name, raw, platform::kMaxProfileSize) != platform::ReadResult::Done) {
     return listed;
   }
-  for (std::string& title : catalogue::ListedFileTitles(*platform::ProfileDocument::Parse(std::move(raw)))) {
-    listed.insert(std::move(title));
+  const auto doc = platform::ProfileDocument::Parse(std::move(raw));
+  std::unordered_set<std::string> read;  // a section name repeated reads as its first section
+  for (const std::string& section : doc->SectionNames()) {
+    const std::string album = GString(section).Field(2, ":");  // as the scan names it
+    const std::string artist = doc->Value(section, "Artist").value_or("");
+    const bool shown = std::any_of(albums.begin(), albums.end(), [&](const TreeItem& node) {
+      return !IsDuplicateAlbum(node) && platform::EqualsNoCase(node.Label(), album) &&
+             platform::EqualsNoCase(node.Parent().Label(), artist);
+    });
+    if (!shown || !read.insert(platform::UpperUtf8(section)).second) continue;
+    catalogue::ForEachSongEntry(*doc, section, [&](const catalogue::SongEntryView& song) {
+      listed.insert(platform::UpperUtf8(song.fileTitle));
+    });
   }
   return listed;
 }
@@ -82,7 +97,7 @@ void STreeView::SyncFolders(const std::vector<std::string>& folders) {
 void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues) {
   const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
   const std::unordered_set<std::string> listed =
-      entries && readCatalogues ? ListedTitles(folder, *entries) : std::unordered_set<std::string>{};
+      entries && readCatalogues ? ListedTitles(folder, *entries, albums) : std::unordered_set<std::string>{};
 
   // Songs of this folder's albums: marked missing exactly when their file is.
   for (const TreeItem& album : albums) {
@@ -130,7 +145,24 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
   if (!folderNode.IsNull() && !folderNode.HasChildren()) RemoveWithEmptyAncestors(folderNode);
 }
 
-void STreeView::ReloadCatalogues(const std::set<std::string>& folders) {
+void STreeView::ReloadCatalogues(const std::set<std::string>& changed) {
+  // Which of an artist's sections of one album name is the album and which repeat it
+  // depends on the order a scan reads them: every folder of an artist whose albums are
+  // read again is read again too, in the order of a scan.
+  std::set<std::string> folders = changed;
+  for (bool grown = true; grown;) {
+    grown = false;
+    for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
+      if (GetNodeKind(artist) != kArtistNode) continue;
+      bool affected = false;
+      for (TreeItem album = artist.FirstChild(); !album.IsNull() && !affected; album = album.NextSibling()) {
+        affected = folders.contains(std::string(album.Data().value_or("")));
+      }
+      for (TreeItem album = artist.FirstChild(); !album.IsNull() && affected; album = album.NextSibling()) {
+        grown |= folders.insert(std::string(album.Data().value_or(""))).second;
+      }
+    }
+  }
   // The albums of these catalogues go, with the artists they leave empty...
   for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull();) {
     const TreeItem nextArtist = artist.NextSibling();
@@ -148,7 +180,9 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& folders) {
   ScanContext context;
   context.displayMode = m_displayMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
-  for (const std::string& folder : folders) {
+  std::vector<std::string> inScanOrder(folders.begin(), folders.end());
+  std::sort(inScanOrder.begin(), inScanOrder.end(), [](const std::string& a, const std::string& b) { return ScanOrderLess(a, b); });
+  for (const std::string& folder : inScanOrder) {
     const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
     if (!entries || !context.readCatalogues) continue;
     if (const platform::DirEntry* file = catalogue::CatalogueEntry(*entries)) {

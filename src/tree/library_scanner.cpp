@@ -192,7 +192,8 @@ void LibraryScanner::ReadCatalogue(const std::string& folder, const platform::Di
     const GString albumName = GString(section).Field(2, ":");
     if (albumName.empty()) continue;
     if (m_model.FindChildByLabel(artistNode.m_hItem, albumName) != kNullHandle) {
-      artistNode.AddChild(std::string(kDuplicateAlbumPrefix) + albumName, kImageAlbum);
+      const TreeItem duplicate = artistNode.AddChild(std::string(kDuplicateAlbumPrefix) + albumName, kImageAlbum);
+      m_model.SetData(duplicate.m_hItem, folder);
       m_model.SortChildren(artistNode.m_hItem);
       continue;
     }

@@ -1,6 +1,7 @@
 #include "tree/node_deleter.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "catalogue/album_catalogue.h"
@@ -32,6 +33,25 @@ CommandResult ReadOnly(const TreeItem& album) {
 
 const CommandResult kDeclined = CommandResult::Failed({});
 
+// A folder opened for a delete: the library folder that holds it as the path list names
+// it (the user may have named a link), then each step below without going through a
+// link. Nothing when a step is a link (LastOpenHitLink tells) or cannot be opened.
+std::optional<platform::FolderHandle> OpenForDelete(const std::string& folder, const std::string& pathList) {
+  using Links = platform::FolderHandle::Links;
+  std::string root;
+  for (const std::string& libraryFolder : LibraryFolders(pathList)) {
+    if (folder.starts_with(libraryFolder)) root = libraryFolder;
+  }
+  if (root.empty()) return platform::FolderHandle::Open(folder, Links::Refuse);  // above the library
+  auto handle = platform::FolderHandle::Open(root, Links::Follow);
+  for (size_t pos = root.size(); handle && pos < folder.size();) {
+    const size_t slash = folder.find('/', pos);
+    handle = handle->OpenChild(folder.substr(pos, slash - pos), Links::Refuse);
+    pos = slash + 1;
+  }
+  return handle;
+}
+
 }  // namespace
 
 bool CNodeDeleter::Confirm(const std::string& text) const {
@@ -60,7 +80,7 @@ CommandResult CNodeDeleter::DeleteFolder(const TreeItem& item) {
   m_visitedFolders.clear();
   m_kept.clear();
   bool deleted = true;
-  if (const auto folder = platform::FolderHandle::Open(path, platform::FolderHandle::Links::Refuse)) {
+  if (const auto folder = OpenForDelete(path, m_pView->PathList())) {
     deleted = DeleteFolderContents(item, *folder);
     platform::RemoveDirectory(path);  // goes only when nothing else is left in it
   } else if (platform::FolderHandle::LastOpenHitLink()) {
@@ -137,7 +157,6 @@ CommandResult CNodeDeleter::DeleteArtist(const TreeItem& item) {
   std::set<std::string> folders;
   for (TreeItem album = item.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
     const std::string folder = FolderOf(album);
-    if (folder.empty()) continue;  // a duplicate album has no section of its own
     if (catalogue::CheckRewritable(catalogue::CatalogueFile(folder)) != catalogue::RewriteResult::Done) {
       return ReadOnly(album);
     }
@@ -150,11 +169,6 @@ CommandResult CNodeDeleter::DeleteArtist(const TreeItem& item) {
     const auto result = catalogue::RemoveArtistSections(catalogue::CatalogueFile(folder), artist);
     failed |= result == catalogue::RewriteResult::ReadOnly || result == catalogue::RewriteResult::Unwritable;
   }
-  for (TreeItem album = item.FirstChild(); !album.IsNull();) {
-    const TreeItem next = album.NextSibling();
-    if (FolderOf(album).empty()) DeleteNode(album);
-    album = next;
-  }
   m_pView->ReloadCatalogues(folders);
   if (m_pView->Tree()->IsValid(item.m_hItem) && !item.HasChildren()) DeleteNode(item);
   if (failed) return CommandResult::Failed(res::Fill(res::msg::kArtistNotRemoved, {MenuLabel(artist)}));
@@ -165,7 +179,7 @@ CommandResult CNodeDeleter::DeleteAlbum(const TreeItem& item) {
   if (!Confirm(res::Fill(res::msg::kConfirmAlbumDelete, {MenuLabel(item.Label())}))) return kDeclined;
   const std::string folder = FolderOf(item);
   const std::string artist(item.Parent().Label());
-  if (folder.empty()) return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".");
+  if (IsDuplicateAlbum(item)) return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".");
   if (CommandResult shown = m_pView->CheckShown(item); !shown.Succeeded()) return shown;
   const std::string file = catalogue::CatalogueFile(folder);
   if (catalogue::CheckRewritable(file) != catalogue::RewriteResult::Done) return ReadOnly(item);
@@ -209,7 +223,17 @@ CommandResult CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
 
 CommandResult CNodeDeleter::DeleteSongFile(const TreeItem& item) {
   if (!Confirm(res::Fill(res::msg::kConfirmFileDelete, {MenuLabel(std::string(item.Label()) + ".mp3")}))) return kDeclined;
-  if (!platform::DeleteFile(m_pView->SongPath(item))) return CommandResult::Failed(res::msg::kFileNotDeleted);
-  m_pView->SyncFolder(FolderOf(item.Parent()));
+  const std::string folder = FolderOf(item.Parent());
+  const auto opened = OpenForDelete(folder, m_pView->PathList());
+  if (!opened) {
+    if (!platform::FolderHandle::LastOpenHitLink()) return CommandResult::Failed(res::msg::kFileNotDeleted);
+    m_pView->SyncFolder(folder);
+    return CommandResult::Failed(res::Fill(res::msg::kKeptBehindLink, {NoTrailingSlash(folder)}));
+  }
+  const std::string path = m_pView->SongPath(item);
+  if (!opened->DeleteFile(path.substr(path.rfind('/') + 1))) {
+    return CommandResult::Failed(res::msg::kFileNotDeleted);
+  }
+  m_pView->SyncFolder(folder);
   return CommandResult::Done();
 }

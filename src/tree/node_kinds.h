@@ -28,7 +28,8 @@ enum Image : int {
 };
 
 // The label of an album node whose name its artist has already: "Duplicate album
-// name: " and the name. Such a node has no folder and no songs.
+// name: " and the name. Such a node has no songs; it cannot be renamed, deleted or
+// given details on its own, but its section goes with its artist's edits.
 inline constexpr std::string_view kDuplicateAlbumPrefix = "Duplicate album name: ";
 
 // How album songs are labelled: by their titles in the catalogue or by file names.

@@ -57,6 +57,16 @@ std::vector<std::string> LibraryFolders(std::string_view pathList) {
   return folders;
 }
 
+bool ScanOrderLess(std::string_view a, std::string_view b) {
+  while (!a.empty() && !b.empty()) {
+    const std::string_view stepA = a.substr(0, a.find('/')), stepB = b.substr(0, b.find('/'));
+    if (const int order = platform::CompareNames(stepA, stepB); order != 0) return order < 0;
+    a.remove_prefix(std::min(a.size(), stepA.size() + 1));
+    b.remove_prefix(std::min(b.size(), stepB.size() + 1));
+  }
+  return a.empty() && !b.empty();
+}
+
 bool InLibrary(const std::vector<std::string>& libraryFolders, std::string_view folder) {
   return std::any_of(libraryFolders.begin(), libraryFolders.end(),
                      [&](const std::string& root) { return folder.starts_with(root); });

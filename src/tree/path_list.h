@@ -23,6 +23,10 @@ std::string NoTrailingSlash(std::string path);
 // another folder of the list, is left out (the other one's scan holds it).
 std::vector<std::string> LibraryFolders(std::string_view pathList);
 
+// Whether a scan reads folder a before folder b: depth first, each folder's entries in
+// listing order (CompareNames), a folder before the folders inside it.
+bool ScanOrderLess(std::string_view a, std::string_view b);
+
 // Whether the folder (ending in "/") is one of the library folders or lies inside one.
 bool InLibrary(const std::vector<std::string>& libraryFolders, std::string_view folder);
 

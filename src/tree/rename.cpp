@@ -80,16 +80,16 @@ bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
     case kFolderNode:
       break;
     case kArtistNode: {
-      // The first album with a catalogue of its own (a duplicate album has none).
-      TreeItem album = item.FirstChild();
-      while (!album.IsNull() && album.Data().value_or("").empty()) album = album.NextSibling();
+      // The catalogue of its first album.
+      const TreeItem album = item.FirstChild();
       tested = catalogue::CatalogueFile(std::string(album.Data().value_or("")));
       allow = !album.IsNull() && !ReadOnly(tested);
       break;
     }
     case kAlbumNode:
+      if (IsDuplicateAlbum(item)) return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".").Report();
       tested = catalogue::CatalogueFile(std::string(item.Data().value_or("")));
-      allow = !item.Data().value_or("").empty() && !ReadOnly(tested);
+      allow = !ReadOnly(tested);
       break;
     case kSongNode:
       tested = SongPath(item);
@@ -179,32 +179,33 @@ CommandResult STreeView::RenameArtist(const TreeItem& item, const std::string& o
   std::vector<std::string> files;
   for (TreeItem album = item.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
     const std::string folder(album.Data().value_or(""));
-    if (folder.empty() || !folders.insert(folder).second) continue;  // a duplicate album has no catalogue of its own
+    if (!folders.insert(folder).second) continue;
     files.push_back(catalogue::CatalogueFile(folder));
   }
-  // The albums the artist of the new name will have, as the next scan reads them: two
-  // of one name would hide the songs of one of them.
-  std::vector<std::string> albums;
+  // The albums the artist of the new name will have, as the next scan reads them: an
+  // album of this artist meeting one of that name would hide the songs of one of them.
+  // (Twins the artist has already stay as they are.)
+  std::set<std::string> moving;
+  std::set<std::string> existing;
   for (const std::string& file : files) {
     const auto doc = platform::ProfileOpen(file);
-    std::set<std::string> inFile;  // a header repeated in one file reads as one section
     for (const std::string& section : doc->SectionNames()) {
       const std::string artist = doc->Value(section, "Artist").value_or("");
       if (artist.empty()) continue;
-      if (platform::EqualsNoCase(platform::TrimBlanks(artist), platform::TrimBlanks(oldLabel)) ||
-          platform::EqualsNoCase(artist, text)) {
-        inFile.insert(platform::UpperUtf8(GString(section).Field(2, ":")));
+      const std::string album = platform::UpperUtf8(GString(section).Field(2, ":"));
+      if (platform::EqualsNoCase(platform::TrimBlanks(artist), platform::TrimBlanks(oldLabel))) {
+        moving.insert(album);
+      } else if (platform::EqualsNoCase(artist, text)) {
+        existing.insert(album);
       }
     }
-    albums.insert(albums.end(), inFile.begin(), inFile.end());
   }
   const TreeItem other = FindArtistNode(text);
   for (TreeItem album = other.FirstChild(); !album.IsNull() && !(other == item); album = album.NextSibling()) {
-    if (!folders.contains(std::string(album.Data().value_or("")))) albums.push_back(platform::UpperUtf8(album.Label()));
+    if (!folders.contains(std::string(album.Data().value_or("")))) existing.insert(platform::UpperUtf8(album.Label()));
   }
-  std::sort(albums.begin(), albums.end());
-  if (const auto twin = std::adjacent_find(albums.begin(), albums.end()); twin != albums.end()) {
-    return CommandResult::Failed(res::Fill(res::msg::kTwinAlbums, {text, *twin}));
+  for (const std::string& album : moving) {
+    if (existing.contains(album)) return CommandResult::Failed(res::Fill(res::msg::kTwinAlbums, {text, album}));
   }
   const auto result = catalogue::RenameArtist(files, oldLabel, text);
   if (result != catalogue::RewriteResult::Done) {

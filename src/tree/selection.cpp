@@ -55,7 +55,7 @@ void STreeView::SaveDetails(const TreeItem& item) {
                        (albumSong && m_pDataPage->m_strArtist != m_shown->artist);
   if (!changed) return;
   const std::string folder(kind == kAlbumNode ? item.Data().value_or("") : item.Parent().Data().value_or(""));
-  if (folder.empty()) return;  // a duplicate album has no catalogue
+  if (folder.empty() || IsDuplicateAlbum(item)) return;  // a duplicate album has no details of its own
   if (!(kind == kAlbumNode ? CatalogueShows(item) : CatalogueShows(item.Parent(), item))) {
     platform::ShowError(res::Fill(res::msg::kDetailsChanged, {item.Label(), catalogue::CatalogueFile(folder)}));
     return;
@@ -107,8 +107,9 @@ void STreeView::ShowDetails(const TreeItem& item) {
       break;
     case kAlbumNode:
       if (page) {
+        // A duplicate album's details are those of the album it repeats.
         const std::string folder(item.Data().value_or(""));
-        const std::string file = folder.empty() ? std::string() : catalogue::CatalogueFile(folder);
+        const std::string file = IsDuplicateAlbum(item) ? std::string() : catalogue::CatalogueFile(folder);
         page->SetReadOnly(CatalogueReadOnly(file), false);
         page->m_strArtist = std::string(item.Parent().Label());
         if (!file.empty()) {

@@ -20,10 +20,10 @@ bool SameName(std::string_view a, std::string_view b) { return platform::EqualsN
 }  // namespace
 
 bool STreeView::CatalogueShows(const TreeItem& album, const TreeItem& song) const {
-  const std::string folder = FolderOf(album);
-  if (folder.empty()) return true;  // a duplicate album has no section of its own
-  const auto doc = platform::ProfileOpen(catalogue::CatalogueFile(folder));
-  const std::string section = catalogue::SectionOfAlbum(album.Label());
+  std::string_view name = album.Label();
+  if (IsDuplicateAlbum(album)) name.remove_prefix(kDuplicateAlbumPrefix.size());
+  const auto doc = platform::ProfileOpen(catalogue::CatalogueFile(FolderOf(album)));
+  const std::string section = catalogue::SectionOfAlbum(name);
   const auto artist = doc->Value(section, "Artist");
   if (!artist || !SameName(*artist, album.Parent().Label())) return false;
   if (song.IsNull()) return true;
@@ -45,9 +45,8 @@ CommandResult STreeView::CheckShown(const TreeItem& node, const TreeItem& song) 
     std::set<std::string> albums;
     for (TreeItem album = node.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
       std::string_view name = album.Label();
-      if (name.starts_with(kDuplicateAlbumPrefix)) name.remove_prefix(std::string_view(kDuplicateAlbumPrefix).size());
+      if (IsDuplicateAlbum(album)) name.remove_prefix(kDuplicateAlbumPrefix.size());
       albums.insert(platform::UpperUtf8(name));
-      if (FolderOf(album).empty()) continue;
       folders.insert(FolderOf(album));
       if (!CatalogueShows(album)) changed.insert(FolderOf(album));
     }

@@ -19,6 +19,7 @@
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "tree/node_deleter.h"
+#include "tree/path_list.h"
 
 namespace fs = std::filesystem;
 using namespace tree;
@@ -38,11 +39,12 @@ std::multiset<std::string> UntouchableLines(const Disk& disk) {
   std::multiset<std::string> lines;
   for (const auto& [path, file] : disk) {
     if (!IsCatalogue(path)) continue;
+    const std::string text = platform::ProfileDocument::Parse(file.bytes)->Raw();  // UTF-16 decoded
     size_t begin = 0;
-    while (begin < file.bytes.size()) {
-      size_t end = file.bytes.find('\n', begin);
-      if (end == std::string::npos) end = file.bytes.size();
-      const std::string line = file.bytes.substr(begin, end - begin);
+    while (begin < text.size()) {
+      size_t end = text.find('\n', begin);
+      if (end == std::string::npos) end = text.size();
+      const std::string line = text.substr(begin, end - begin);
       begin = end + 1;
       const std::string trimmed(platform::TrimBlanks(line));
       const std::string key = platform::UpperUtf8(trimmed.substr(0, trimmed.find('=')));
@@ -52,6 +54,21 @@ std::multiset<std::string> UntouchableLines(const Disk& disk) {
     }
   }
   return lines;
+}
+
+// Every catalogue's sections with the artist they name, "SECTION|ARTIST" upper-cased and
+// trimmed (an artist rename takes names that differ only in blanks along).
+std::multiset<std::string> SectionArtists(const Disk& disk) {
+  std::multiset<std::string> sections;
+  for (const auto& [path, file] : disk) {
+    if (!IsCatalogue(path)) continue;
+    const auto doc = platform::ProfileDocument::Parse(file.bytes);
+    for (const std::string& section : doc->SectionNames()) {
+      sections.insert(platform::UpperUtf8(section) + "|" +
+                      platform::UpperUtf8(platform::TrimBlanks(doc->Value(section, "Artist").value_or(""))));
+    }
+  }
+  return sections;
 }
 
 // Inodes of the song files the catalogues list, as a scan reads them.
@@ -98,6 +115,7 @@ std::string Difference(const std::string& shown, const std::string& fresh) {
 class EditSequenceTest : public testing_support::LibraryFixture, public ::testing::WithParamInterface<unsigned> {
  protected:
   std::mt19937 rng{GetParam()};
+  std::string m_focus;  // the folder another program changed last, while the tree is stale
 
   size_t Pick(size_t count) { return std::uniform_int_distribution<size_t>(0, count - 1)(rng); }
   template <typename T>
@@ -147,6 +165,11 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
         for (const char c : catalogue) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
         catalogue = crlf;
       }
+      // Windows' "Unicode" text: UTF-16 with its mark, in either byte order.
+      if (!windows && Chance(20)) {
+        const bool bigEndian = Chance(50);
+        catalogue = (bigEndian ? "\xFE\xFF" : "\xFF\xFE") + platform::EncodeUtf16(catalogue, bigEndian);
+      }
       Write(folder + "/" + (Chance(30) ? "ALBUM.INI" : "album.ini"), catalogue);
       for (int n = 0; n < 9; ++n) {
         if (Chance(75)) Song(folder + "/0" + std::to_string(n) + (Chance(20) ? ".MP3" : ".mp3"), 1);
@@ -158,8 +181,57 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
     }
     testing_support::MakeDirs(dir / "loose");
     fs::create_symlink("b.mp3", dir / "loose/link.mp3");  // a link to a song file
+    testing_support::MakeDirs(dir / "loose2");
+    fs::create_directory_symlink("../rock", dir / "loose2/toRock");  // a link to a folder of the library
+    Song("jazz/outside.mp3", 1);
     if (Chance(30)) Setting("ReadAlbumIni", "no");
-    Scan();
+    // The whole folder; a library folder inside another; or folders below one that
+    // holds a file outside the library.
+    const int list = static_cast<int>(Pick(3));
+    Scan(list == 0 ? "" : list == 1 ? dir.path() + ";jazz/inner" : "jazz/inner;rock;rock2;Rock Live;loose;loose2");
+  }
+
+  // Another program changes the disk: rewrites a catalogue (a section given to another
+  // artist, titles changed), swaps a folder for a link to where it went, or removes a
+  // song file.
+  std::string OutsideChange() {
+    const Disk disk = Snapshot(dir.path());
+    std::vector<std::string> catalogues, songs;
+    for (const auto& [path, file] : disk) {
+      (IsCatalogue(path) ? catalogues : songs).push_back(path);
+    }
+    const int what = static_cast<int>(Pick(3));
+    if (what == 0 && !catalogues.empty()) {
+      const std::string path = dir / PickFrom(catalogues);
+      std::string raw;
+      if (!platform::ReadWholeFile(path, raw)) return "nothing";
+      const auto doc = platform::ProfileDocument::Parse(std::move(raw));
+      std::string text = doc->Raw();
+      const bool artist = Chance(50);
+      const std::string from = artist ? "Artist=" : "Song ", to = artist ? "Artist=Impostor\nX=" : "Lied ";
+      if (const size_t at = text.find(from); at != std::string::npos) text.replace(at, from.size(), to);
+      if (const auto bytes = doc->FileBytes(text)) testing_support::WriteFile(path, *bytes);
+      m_focus = path.substr(0, path.rfind('/') + 1);
+      return "another program rewrites " + path.substr(dir.path().size());
+    }
+    if (what == 1) {
+      const std::string folder = PickFrom(std::vector<std::string>{"rock2", "Rock Live", "loose", "jazz/inner"});
+      // A library folder the path list names may be a link; one below it may not.
+      const auto roots = tree::LibraryFolders(view.PathList());
+      if (!fs::is_directory(dir / folder) || fs::is_symlink(dir / folder) ||
+          std::find(roots.begin(), roots.end(), dir / (folder + "/")) != roots.end()) {
+        return "nothing";
+      }
+      fs::rename(dir / folder, dir / (folder + "-moved"));
+      fs::create_directory_symlink(fs::path(folder + "-moved").filename(), dir / folder);
+      m_focus = dir / (folder + "/");
+      return "another program swaps " + folder + " for a link";
+    }
+    if (songs.empty()) return "nothing";
+    const std::string song = PickFrom(songs);
+    fs::remove(dir / song);
+    m_focus = dir / song.substr(0, song.rfind('/') + 1);
+    return "another program removes " + song;
   }
 
   std::vector<TreeItem> Nodes() {
@@ -195,13 +267,51 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
     return path;
   }
 
-  // One random step; returns what it did, for the report.
-  std::string Step(bool& changesAllowed, bool& songFileDeleted) {
+  // What a step acted on: the artist the tree showed for the node (upper-cased; empty
+  // for other nodes), and the folder below which a delete may remove files.
+  struct Target {
+    std::string artist;
+    std::string folder;
+  };
+  Target TargetOf(const TreeItem& node) {
+    Target target;
+    const int kind = view.GetNodeKind(node);
+    TreeItem artist = kind == kArtistNode ? node : kind == kAlbumNode ? node.Parent() : node.Parent().Parent();
+    if (kind == kSongNode && view.GetNodeKind(node.Parent()) != kAlbumNode) artist = {};
+    if (!artist.IsNull() && view.GetNodeKind(artist) == kArtistNode) target.artist = platform::UpperUtf8(platform::TrimBlanks(artist.Label()));
+    if (kind == kFolderNode) target.folder = std::string(node.Data().value_or(""));
+    if (kind == kSongNode && target.artist.empty()) target.folder = std::string(node.Data().value_or(""));
+    return target;
+  }
+
+  // Nodes that stand for what lies in the folder: albums of its catalogue, their
+  // artists and songs, its loose songs.
+  std::vector<TreeItem> NodesOf(const std::vector<TreeItem>& nodes, const std::string& folder) {
+    std::vector<TreeItem> found;
+    for (const TreeItem& node : nodes) {
+      const auto data = [](const TreeItem& n) { return std::string(n.Data().value_or("")); };
+      const bool album = view.GetNodeKind(node) == kAlbumNode && data(node) == folder;
+      const bool inFolder = data(node).starts_with(folder) && view.GetNodeKind(node) != kAlbumNode;
+      const bool ofAlbum = !node.Parent().IsNull() && view.GetNodeKind(node.Parent()) == kAlbumNode && data(node.Parent()) == folder;
+      const bool artist = view.GetNodeKind(node) == kArtistNode &&
+                          std::any_of(nodes.begin(), nodes.end(), [&](const TreeItem& a) {
+                            return a.Parent() == node && data(a) == folder;
+                          });
+      if (album || inFolder || ofAlbum || artist) found.push_back(node);
+    }
+    return found;
+  }
+
+  // One random step; returns what it did, for the report. After another program
+  // changed a folder, the steps mostly act on what the tree still shows of it.
+  std::string Step(bool& changesAllowed, bool& songFileDeleted, bool& outside, Target& target) {
     const auto nodes = Nodes();
-    const TreeItem node = PickFrom(nodes);
+    const auto focused = m_focus.empty() ? std::vector<TreeItem>{} : NodesOf(nodes, m_focus);
+    const TreeItem node = !focused.empty() && Chance(80) ? PickFrom(focused) : PickFrom(nodes);
+    target = TargetOf(node);
     const int what = static_cast<int>(Pick(100));
     ui.messages.clear();
-    if (what < 45) {
+    if (what < 40) {
       const std::string text = NewName(nodes);
       const std::string description = "rename " + PathOf(node) + " to \"" + text + "\"";
       view.Tree()->SelectItem(node.m_hItem);
@@ -210,7 +320,7 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
       changesAllowed = done;
       return description + (done ? "" : " (refused)");
     }
-    if (what < 85) {
+    if (what < 78) {
       const bool yes = Chance(85);
       ui.messageAnswers = {yes ? platform::IDYES : platform::IDNO};
       songFileDeleted = view.GetNodeKind(node) == kSongNode && view.GetNodeKind(node.Parent()) != kAlbumNode;
@@ -219,7 +329,7 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
       changesAllowed = yes;
       return description;
     }
-    if (what < 90) {
+    if (what < 83) {
       changesAllowed = false;
       if (Chance(50)) {
         view.OnShowSongnames();
@@ -228,10 +338,14 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
       view.OnShowFilenames();
       return "show file names";
     }
-    if (what < 95) {
+    if (what < 88) {
       changesAllowed = false;
       view.Refresh(view.PathList());
       return "refresh";
+    }
+    if (what >= 94) {
+      outside = true;
+      return OutsideChange();
     }
     // Read-only files make edits refuse; the next toggle may make them writable again.
     const Disk disk = Snapshot(dir.path());
@@ -255,12 +369,21 @@ TEST_P(EditSequenceTest, EveryStepKeepsSongsCataloguesAndTreeInStepWithTheDisk) 
     }
   }
   std::vector<std::string> done;
+  bool staleTree = false;  // the disk changed behind the tree's back
+  int stale = 0;           // steps left before the tree is compared again
   for (int step = 0; step < 50; ++step) {
     const Disk before = Snapshot(dir.path());
     const std::set<ino_t> listedBefore = ListedSongInodes(dir.path());
     bool changesAllowed = true;
     bool songFileDeleted = false;
-    done.push_back(Step(changesAllowed, songFileDeleted));
+    bool outside = false;
+    Target target;
+    done.push_back(Step(changesAllowed, songFileDeleted, outside, target));
+    if (outside) {
+      stale = 3;
+      staleTree = true;
+      continue;
+    }
     const std::string report = "seed " + std::to_string(GetParam()) + ", step " + std::to_string(step) + ":\n" +
                                [&] {
                                  std::string text;
@@ -281,6 +404,24 @@ TEST_P(EditSequenceTest, EveryStepKeepsSongsCataloguesAndTreeInStepWithTheDisk) 
     const auto untouchedAfter = UntouchableLines(after);
     EXPECT_TRUE(std::includes(untouchedBefore.begin(), untouchedBefore.end(), untouchedAfter.begin(), untouchedAfter.end()))
         << report << "a catalogue line that no edit owns changed";
+    // Sections of artists the step did not act on stay as they were.
+    const auto sectionsBefore = SectionArtists(before);
+    const auto sectionsAfter = SectionArtists(after);
+    std::vector<std::string> changedSections;
+    std::set_difference(sectionsBefore.begin(), sectionsBefore.end(), sectionsAfter.begin(), sectionsAfter.end(),
+                        std::back_inserter(changedSections));
+    for (const std::string& section : changedSections) {
+      EXPECT_TRUE(!target.artist.empty() && section.ends_with("|" + target.artist))
+          << report << "a section of another artist changed: " << section;
+    }
+    // A delete removes files inside the folder it was given, never elsewhere.
+    if (done.back().starts_with("delete ") && !done.back().ends_with("(answered no)")) {
+      for (const auto& [path, file] : before) {
+        const bool inside = !target.folder.empty() && (dir / path).starts_with(target.folder);
+        EXPECT_TRUE(after.contains(path) || inside || IsCatalogue(path))
+            << report << "a delete removed " << path << ", outside " << target.folder;
+      }
+    }
     if (!changesAllowed) {
       EXPECT_EQ(before.size(), after.size()) << report << "a refused step changed the files";
     }
@@ -291,6 +432,12 @@ TEST_P(EditSequenceTest, EveryStepKeepsSongsCataloguesAndTreeInStepWithTheDisk) 
         EXPECT_EQ(before.at(path).bytes, file.bytes) << report << "a refused step changed " << path;
       }
     }
+    // An edit on a stale tree brings its own folders up to date, not the rest: the tree
+    // is compared once a Refresh has read everything anew.
+    if (stale > 0 && --stale > 0) continue;
+    if (staleTree) view.Refresh(view.PathList());
+    staleTree = false;
+    m_focus.clear();
     const std::string shown = Canonical(view);
     const std::string fresh = FreshScan();
     ASSERT_TRUE(shown == fresh) << report << "the tree is not what a fresh scan shows:\n" << Difference(shown, fresh);

@@ -323,3 +323,32 @@ TEST_F(ChangedCatalogueTest, DetailsAreNotWrittenIntoAnotherArtistsAlbum) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HostileDiskTest, ArtistEditsTakeTheirDuplicateAlbumsAlong) {
+  Write("a/album.ini", "[Album:Live]\nArtist=The Band\nT1=1.mp3, One\n");
+  Write("b/album.ini", "[Album:Live]\nArtist=The Band\nT1=2.mp3, Two\n\n[Album:Other]\nArtist=Someone\n");
+  Song("a/1.mp3");
+  Song("b/2.mp3");
+  Scan();
+  ASSERT_FALSE(Find("The Band|Duplicate album name: Live").IsNull());
+  std::string start;
+  const TreeItem duplicate = Find("The Band|Duplicate album name: Live");
+  EXPECT_FALSE(view.OnBeginLabelEdit(duplicate, start));
+  EXPECT_NE(ui.Last().text.find("duplicate album"), std::string::npos) << ui.Last().text;
+
+  const TreeItem artist = Find("The Band");
+  ASSERT_TRUE(view.OnBeginLabelEdit(artist, start));
+  ASSERT_TRUE(view.OnEndLabelEdit(artist, "Les Band"));
+  EXPECT_FALSE(Find("Les Band|Duplicate album name: Live").IsNull());
+  EXPECT_EQ(Tree().find("The Band"), std::string::npos);
+  EXPECT_EQ(Canonical(view), FreshScan());
+
+  Delete("Les Band");
+  EXPECT_EQ(ReadFile(dir / "b/album.ini"), "[Album:Other]\nArtist=Someone\n");
+  EXPECT_FALSE(OnDisk("a/album.ini"));
+  EXPECT_EQ(Canonical(view), FreshScan());
+}
+
+}  // namespace

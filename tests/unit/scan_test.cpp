@@ -54,7 +54,7 @@ TEST_F(ScanTest, BuildsArtistsAlbumsSongsAndLooseFiles) {
             "    song \"top\" data=\"<lib>/\"\n"
             "  artist \"Solo\"\n"
             "  artist \"the band\"\n"
-            "    album \"Duplicate album name: Live\"\n"
+            "    album \"Duplicate album name: Live\" data=\"<lib>/Rock/\"\n"
             "    album \"live\" data=\"<lib>/Pop/\"\n"
             "      song \"Dup\" data=\"dup\"\n"
             "  artist \"Åsa\"\n"
