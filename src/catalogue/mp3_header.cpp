@@ -114,10 +114,18 @@ GMp3Header::~GMp3Header() {
 }
 
 bool GMp3Header::SkipId3v2Tags() {
+  // Tags are read from one block at a time: a file may stack a million empty ones.
+  std::vector<unsigned char> block(kBlockSize);
+  std::uint64_t blockStart = 0, blockEnd = 0;
   for (;;) {
-    unsigned char tag[10];
-    if (::fseeko(m_file, static_cast<off_t>(m_nPosition), SEEK_SET) != 0) return false;
-    if (std::fread(tag, 1, sizeof tag, m_file) != sizeof tag) return true;
+    if (m_nPosition < blockStart || m_nPosition + 10 > blockEnd) {
+      const ssize_t got = ::pread(::fileno(m_file), block.data(), block.size(), static_cast<off_t>(m_nPosition));
+      if (got < 0) return false;
+      blockStart = m_nPosition;
+      blockEnd = m_nPosition + static_cast<std::uint64_t>(got);
+      if (got < 10) return true;
+    }
+    const unsigned char* tag = block.data() + (m_nPosition - blockStart);
     const bool isTag = std::memcmp(tag, "ID3", 3) == 0 && tag[3] != 0xFF && tag[4] != 0xFF && tag[6] < 0x80 &&
                        tag[7] < 0x80 && tag[8] < 0x80 && tag[9] < 0x80;
     if (!isTag) return true;
@@ -150,7 +158,7 @@ int GMp3Header::SearchFrom(std::uint64_t start) {
       const void* hit = std::memchr(block.data() + i, 0xFF, length - 3 - i);
       if (!hit) break;
       i = static_cast<const unsigned char*>(hit) - block.data();
-      if (IsHeaderAt(blockStart + i, &block[i])) {
+      if (IsHeaderAt(blockStart + i, &block[i], block.data() + length - &block[i])) {
         m_nOffset = blockStart + i;
         m_nPosition = m_nOffset + 4;
         ::fseeko(m_file, static_cast<off_t>(m_nPosition), SEEK_SET);
@@ -171,15 +179,22 @@ bool GMp3Header::ReadAt(std::uint64_t offset, unsigned char* bytes, std::size_t 
   return ::pread(::fileno(m_file), bytes, count, static_cast<off_t>(offset)) == static_cast<ssize_t>(count);
 }
 
-bool GMp3Header::IsHeaderAt(std::uint64_t offset, const unsigned char* bytes) {
+bool GMp3Header::IsHeaderAt(std::uint64_t offset, const unsigned char* bytes, std::ptrdiff_t inMemory) {
   if (IsMpeg1Header(bytes)) return true;
   if (!IsMpeg2Header(bytes)) return false;
-  // Confirmed by the next frame, or by the file ending where this frame ends.
+  // Confirmed by the next frame, or by the file ending where this frame ends; read
+  // from the block in memory when it holds the next frame's header.
   const Fields fields = FieldsOf(bytes);
-  const std::uint64_t next = offset + *FrameLength(fields);
+  const std::uint32_t length = *FrameLength(fields);
+  const std::uint64_t next = offset + length;
   if (next == m_nFileSize) return true;
-  unsigned char following[4];
-  if (!ReadAt(next, following, sizeof following) || !IsMpeg2Header(following)) return false;
+  unsigned char read[4];
+  const unsigned char* following = bytes + length;
+  if (length + 4 > inMemory) {
+    if (!ReadAt(next, read, sizeof read)) return false;
+    following = read;
+  }
+  if (!IsMpeg2Header(following)) return false;
   const Fields then = FieldsOf(following);
   return then.versionBits == fields.versionBits && then.layer == fields.layer &&
          then.frequencyIndex == fields.frequencyIndex;
@@ -249,11 +264,18 @@ std::optional<std::uint64_t> GMp3Header::PlayTimeMs() {
   const auto xingAt = [&](std::uint64_t at) {
     return ReadAt(at, tag, 12) && (std::memcmp(tag, "Xing", 4) == 0 || std::memcmp(tag, "Info", 4) == 0);
   };
+  // A count is trusted only when the file can hold that many frames of the smallest size.
+  Fields smallest = fields;
+  smallest.bitrateIndex = 1;
+  smallest.padding = 0;
+  const std::uint64_t mostFrames = (m_nFileSize - m_nOffset) / FrameLength(smallest).value_or(1) + 1;
   if ((crc && xingAt(afterSide + 2)) || xingAt(afterSide)) {
-    if (BigEndian(tag + 4) & 1) return playTime(BigEndian(tag + 8));
+    if ((BigEndian(tag + 4) & 1) && BigEndian(tag + 8) <= mostFrames) return playTime(BigEndian(tag + 8));
     return playTime(CountFrames(m_nOffset + *length));  // the tag's frame is no audio
   }
-  if (ReadAt(m_nOffset + 36, tag, 18) && std::memcmp(tag, "VBRI", 4) == 0) return playTime(BigEndian(tag + 14));
+  if (ReadAt(m_nOffset + 36, tag, 18) && std::memcmp(tag, "VBRI", 4) == 0 && BigEndian(tag + 14) <= mostFrames) {
+    return playTime(BigEndian(tag + 14));
+  }
   return playTime(CountFrames(m_nOffset));
 }
 

@@ -3,6 +3,7 @@
 // song's play time.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -54,8 +55,9 @@ class GMp3Header {
  private:
   bool SkipId3v2Tags();
   int SearchFrom(std::uint64_t start);
-  // Whether the four bytes at offset (read there) begin a header by the rules above.
-  bool IsHeaderAt(std::uint64_t offset, const unsigned char* bytes);
+  // Whether the four bytes at offset (read there, with inMemory bytes from them on in
+  // memory) begin a header by the rules above.
+  bool IsHeaderAt(std::uint64_t offset, const unsigned char* bytes, std::ptrdiff_t inMemory);
   bool ReadAt(std::uint64_t offset, unsigned char* bytes, std::size_t count) const;
   void Decode(std::uint32_t header);
   // Frames from offset on while each starts with a header of the first one's version,

@@ -2,8 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <charconv>
 #include <filesystem>
-#include <sstream>
 
 #include "catalogue/mp3_header.h"
 #include "platform/filesystem.h"
@@ -14,32 +15,50 @@ namespace {
 
 // The first line of a cache file; a file without it is none of ours.
 constexpr std::string_view kSignature = "melodeck play times 1";
+// About a hundred bytes an entry: room for a million songs.
+constexpr std::uint64_t kMaxCacheSize = 256ull << 20;
 
 }  // namespace
 
 PlayTimeCache::PlayTimeCache(std::string file) : m_file(std::move(file)) {
+  // A cache past a sane size is none of ours: it is dropped and written anew.
   std::string contents;
-  if (!platform::ReadWholeFile(m_file, contents)) return;
-  std::istringstream lines(contents);
-  std::string line;
-  if (!std::getline(lines, line) || line != kSignature) return;
+  if (platform::ReadRegularFile(m_file, contents, kMaxCacheSize) != platform::ReadResult::Done) return;
+  std::string_view rest = contents;
+  const auto nextLine = [&](std::string_view& line) {
+    if (rest.empty()) return false;
+    const size_t end = std::min(rest.find('\n'), rest.size());
+    line = rest.substr(0, end);
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+    return true;
+  };
+  const auto number = [](std::string_view& line, std::uint64_t& value) {
+    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), value);
+    if (error != std::errc() || end == line.data() + line.size() || *end != ' ') return false;
+    line.remove_prefix(static_cast<size_t>(end - line.data()) + 1);
+    return true;
+  };
+  std::string_view line;
+  if (!nextLine(line) || line != kSignature) return;
   // One entry a line: size, modification time, milliseconds or "-", then the path.
   std::unordered_map<std::string, Entry> entries;
-  while (std::getline(lines, line)) {
-    std::istringstream fields(line);
+  while (nextLine(line)) {
     Entry entry{};
-    std::string playTime;
-    if (!(fields >> entry.size >> entry.modifiedNs >> playTime) || fields.get() != ' ') return;  // damaged
-    std::string path;
-    std::getline(fields, path);
-    if (path.empty()) return;
-    if (playTime != "-") {
-      char* end = nullptr;
-      const unsigned long long ms = std::strtoull(playTime.c_str(), &end, 10);
-      if (*end != '\0' || playTime.front() == '-') return;
+    std::uint64_t modified = 0, ms = 0;
+    if (!number(line, entry.size)) return;  // damaged
+    const bool negative = line.starts_with('-');
+    if (negative) line.remove_prefix(1);
+    if (!number(line, modified)) return;
+    entry.modifiedNs = negative ? -static_cast<std::int64_t>(modified) : static_cast<std::int64_t>(modified);
+    if (line.starts_with("- ")) {
+      line.remove_prefix(2);
+    } else if (number(line, ms)) {
       entry.playTime = ms;
+    } else {
+      return;
     }
-    entries[path] = entry;
+    if (line.empty()) return;
+    entries[std::string(line)] = entry;
   }
   m_entries = std::move(entries);
 }
@@ -69,7 +88,7 @@ bool PlayTimeCache::Save() {
   }
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(m_file).parent_path(), error);
-  if (!platform::ReplaceFileAtomically(m_file, contents)) return false;
+  if (!platform::ReplaceFileAtomically(m_file, contents, platform::AtLink::ReplaceLink)) return false;
   m_changed = false;
   return true;
 }

@@ -224,6 +224,11 @@ bool MoveFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool DeleteFile(const std::string& path) { return DeleteFileAt(AT_FDCWD, path); }
 
 bool RemoveDirectory(const std::string& path) { return RemoveDirectoryAt(AT_FDCWD, path); }
@@ -459,17 +464,18 @@ ReadResult ReadRegularFile(const std::string& path, std::string& contents, std::
   return ReadOpenedFile(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), contents, maxSize, false);
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {
-  // Replace the file a symbolic link points to, not the link.
+bool ReplaceFileAtomically(const std::string& path, std::string_view contents, AtLink atLink) {
   std::string target = path;
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+  const bool link = ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+  if (link && atLink == AtLink::WriteTarget) {
     char* real = ::realpath(path.c_str(), nullptr);
     if (!real) return false;
     target = real;
     std::free(real);
   }
-  const bool existed = ::stat(target.c_str(), &st) == 0;
+  // A link replaced is no file whose permissions to keep.
+  const bool existed = ::stat(target.c_str(), &st) == 0 && !(link && atLink == AtLink::ReplaceLink);
 
   RemoveStaleTempFiles(target);
   std::string tempPath;

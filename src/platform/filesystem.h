@@ -23,6 +23,8 @@ struct FileAttributes {
 // Follows symbolic links; nothing when the path does not exist.
 std::optional<FileAttributes> GetFileAttributes(const std::string& path);
 bool PathExists(const std::string& path);
+// Whether the path is a regular file (links followed): no folder, pipe or device.
+bool IsRegularFile(const std::string& path);
 // "Normal" attributes: adds the owner write bit.
 bool SetNormalAttributes(const std::string& path);
 
@@ -136,6 +138,10 @@ inline bool ReadWholeFile(const std::string& path, std::string& contents) {
 // in one step, keeping the target's permissions, then flushes the folder. On failure
 // the target is unchanged and the temporary file is gone. Temporary files of earlier
 // runs that died before their rename are removed on the way.
-bool ReplaceFileAtomically(const std::string& path, std::string_view contents);
+// A path that is a symbolic link: a file the user named (settings, a playlist) is
+// written where the link points (WriteTarget); a file of the program's own (its
+// caches) replaces the link and never writes through it (ReplaceLink).
+enum class AtLink { WriteTarget, ReplaceLink };
+bool ReplaceFileAtomically(const std::string& path, std::string_view contents, AtLink atLink = AtLink::WriteTarget);
 
 }  // namespace platform

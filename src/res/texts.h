@@ -201,6 +201,8 @@ inline constexpr char kCataloguesTooLarge[] =
     "These album.ini files are larger than 64 MB and were not read; their songs show as files:\n";
 // Playing.
 inline constexpr char kPlaylistNotCreated[] = "Unable to create the playlistfile '%1'";
+inline constexpr char kPlaylistNotAFile[] =
+    "The playlistfile '%1' is no regular file (a pipe or a device?): nothing was written to it.";
 inline constexpr char kSongsLeftOut[] =
     "%1 song(s) were left out of the playlist: a line break in a file name can't stand in a playlist.";
 inline constexpr char kNoSongsToPlay[] = "Found no songs to play!";

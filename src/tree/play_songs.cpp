@@ -1,7 +1,5 @@
 #include "tree/play_songs.h"
 
-#include <fstream>
-
 #include "platform/filesystem.h"
 #include "platform/process.h"
 #include "platform/ui_hooks.h"
@@ -18,21 +16,24 @@ bool StartPlayer(const catalogue::PlaySettings& settings, const std::string& arg
 
 bool PlaySongs(const catalogue::PlaySettings& settings, const std::vector<std::string>& paths,
                const std::string& noSongsMessage) {
-  std::ofstream playlist(settings.playlistPath, std::ios::binary | std::ios::trunc);
+  // A pipe or a device would block the window or take what it was never meant to.
+  if (platform::PathExists(settings.playlistPath) && !platform::IsRegularFile(settings.playlistPath)) {
+    platform::ShowError(res::Fill(res::msg::kPlaylistNotAFile, {settings.playlistPath}));
+    return false;
+  }
+  std::string playlist;
   int lines = 0;
   int leftOut = 0;
   for (const std::string& song : paths) {
-    if (!playlist) break;
     const std::string path = settings.longFilenames ? song : platform::ShortPathName(song).value_or(song);
     if (path.find_first_of("\r\n") != std::string::npos) {
       ++leftOut;
       continue;
     }
-    playlist << path << '\n';
+    playlist.append(path).append("\n");
     ++lines;
   }
-  playlist.close();
-  if (!playlist) {
+  if (!platform::ReplaceFileAtomically(settings.playlistPath, playlist)) {
     platform::Ui().MessageBox(res::Fill(res::msg::kPlaylistNotCreated, {settings.playlistPath}), res::caption::kProgram,
                               platform::MB_OK | platform::MB_ICONEXCLAMATION);
     return false;

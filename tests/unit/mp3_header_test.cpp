@@ -237,9 +237,17 @@ TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
   std::string xing = Frame(1, 3, 9, 0);  // 128 kbit/s, 44.1 kHz
   xing.replace(36, 4, "Xing");
   PutBigEndian(xing, 40, 1);
-  PutBigEndian(xing, 44, 1000);
+  PutBigEndian(xing, 44, 20);
   GMp3Header tagged(Make(xing + Repeat(Frame(1, 3, 9, 0), 5)).c_str());
-  EXPECT_EQ(tagged.PlayTimeMs(), 26122u);  // 1000 * 1152 / 44100 s, to the millisecond
+  EXPECT_EQ(tagged.PlayTimeMs(), 522u);  // 20 * 1152 / 44100 s, to the millisecond
+  // A count the file cannot hold (more frames than bytes for the smallest frames) is
+  // not trusted: the frames are walked.
+  PutBigEndian(xing, 44, 0xFFFFFFFF);
+  GMp3Header lying(Make(xing + Repeat(Frame(1, 3, 9, 0), 5)).c_str());
+  EXPECT_EQ(lying.PlayTimeMs(), 131u);  // the 5 frames after the tag's
+  PutBigEndian(xing, 44, 26);  // 6 frames of 417 bytes hold at most 25 of 104
+  GMp3Header tooMany(Make(xing + Repeat(Frame(1, 3, 9, 0), 5)).c_str());
+  EXPECT_EQ(tooMany.PlayTimeMs(), 131u);
 
   // An Info tag without a count, in a mono MPEG-2 frame (9 bytes of side information):
   // the frames after it are counted, the tag's own frame is not.
@@ -252,9 +260,12 @@ TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
   // A VBRI tag 36 bytes after the header.
   std::string vbri = Frame(1, 3, 9, 1);  // 48 kHz
   vbri.replace(36, 4, "VBRI");
-  PutBigEndian(vbri, 36 + 14, 4800);
+  PutBigEndian(vbri, 36 + 14, 8);
   GMp3Header fraunhofer(Make(vbri + Frame(1, 3, 9, 1)).c_str());
-  EXPECT_EQ(fraunhofer.PlayTimeMs(), 115200u);  // 4800 * 1152 / 48000 s
+  EXPECT_EQ(fraunhofer.PlayTimeMs(), 192u);  // 8 * 1152 / 48000 s
+  PutBigEndian(vbri, 36 + 14, 0xFFFFFFFF);
+  GMp3Header fraunhoferLying(Make(vbri + Frame(1, 3, 9, 1)).c_str());
+  EXPECT_EQ(fraunhoferLying.PlayTimeMs(), 48u);  // the 2 frames walked
 
   // Variable bitrate without a tag: every frame by its own length, the truncated last
   // one included; free format has no length to follow.
@@ -265,6 +276,21 @@ TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
   EXPECT_EQ(freeFormat.PlayTimeMs(), std::nullopt);
   GMp3Header reserved(Make(std::string("\xFF\xFB\x9C\x00", 4) + std::string(500, '\0')).c_str());
   EXPECT_EQ(reserved.PlayTimeMs(), std::nullopt);  // MPEG-1 frequency index 3
+}
+
+TEST_F(Mp3HeaderTest, StackedTagsAndFalseHeadersAreReadThroughInLargeBlocks) {
+  // A million empty ID3v2 tags before the audio, and false MPEG-2 headers whose next
+  // frame is no header: found where they end, with the right play time.
+  const std::string emptyTag("ID3\x03\x00\x00\x00\x00\x00\x00", 10);
+  const std::string tags = Repeat(emptyTag, 1000000);
+  GMp3Header afterTags(Make(tags + Repeat(Frame(1, 3, 9, 0), 3)).c_str());
+  ASSERT_TRUE(afterTags.Found());
+  EXPECT_EQ(afterTags.Offset(), tags.size());
+  EXPECT_EQ(afterTags.PlayTimeMs(), 78u);  // 3 * 1152 / 44100 s
+  const std::string falseHeaders = Repeat(std::string("\xFF\xE3\x18\xC4", 4) + std::string(60, 'x'), 100000);
+  GMp3Header afterJunk(Make(falseHeaders + Repeat(Frame(1, 3, 9, 0), 3)).c_str());
+  ASSERT_TRUE(afterJunk.Found());
+  EXPECT_EQ(afterJunk.Offset(), falseHeaders.size());
 }
 
 // Files made by lame, twolame and ffmpeg (tests/fixtures/mpeg/make.sh), against the

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "catalogue/play_time_cache.h"
 #include "mp3_frames.h"
 #include "temp_dir.h"
@@ -81,6 +83,37 @@ TEST(PlayTimeCacheTest, TheDefaultFileFollowsXdgCacheHome) {
   }
   testing_support::ScopedEnv relative("XDG_CACHE_HOME", "relative");  // not absolute: ignored, as XDG says
   EXPECT_EQ(PlayTimeCache::DefaultFile(), std::string(std::getenv("HOME")) + "/.cache/melodeck/playtimes");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PlayTimeCacheTest, ALinkInItsPlaceIsReplacedNeverWrittenThrough) {
+  TempDir dir;
+  const std::string cacheFile = dir / "melodeck/playtimes";
+  WriteFile(dir / "victim", "precious");
+  WriteFile(dir / "song.mp3", SilentMp3Frames(10));
+  std::filesystem::create_directories(dir / "melodeck");
+  std::filesystem::create_symlink(dir / "victim", cacheFile);
+  PlayTimeCache cache(cacheFile);
+  ReadPlayTime(cache, dir / "song.mp3");
+  ASSERT_TRUE(cache.Save());
+  EXPECT_EQ(ReadFile(dir / "victim"), "precious");
+  EXPECT_FALSE(std::filesystem::is_symlink(cacheFile));
+  EXPECT_NE(ReadFile(cacheFile).find("song.mp3"), std::string::npos);
+}
+
+TEST(PlayTimeCacheTest, AnOversizedCacheIsDroppedWithoutReadingIt) {
+  TempDir dir;
+  const std::string cacheFile = dir / "playtimes";
+  WriteFile(cacheFile, "melodeck play times 1\n");
+  std::filesystem::resize_file(cacheFile, 1ull << 30);  // sparse: 1 GB of nothing
+  WriteFile(dir / "song.mp3", SilentMp3Frames(10));
+  PlayTimeCache cache(cacheFile);
+  EXPECT_EQ(ReadPlayTime(cache, dir / "song.mp3"), 261u);
+  ASSERT_TRUE(cache.Save());
+  EXPECT_LT(std::filesystem::file_size(cacheFile), 1000u);
 }
 
 }  // namespace

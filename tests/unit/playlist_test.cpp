@@ -1,4 +1,8 @@
 // Play now and play selected: the playlist on disk and the player's arguments.
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include "library_fixture.h"
 #include "platform/filesystem.h"
 #include "recording_player.h"
@@ -87,6 +91,24 @@ TEST_F(PlaylistTest, APlaylistThatCannotBeCreatedIsReported) {
   EXPECT_EQ(ui.Message(0).text, "Unable to create the playlistfile '" + dir / "no/folder/list.m3u" + "'");
   EXPECT_EQ(ui.Message(0).caption, "Melodeck");
   EXPECT_FALSE(platform::PathExists(playerDir / "args.txt"));
+}
+
+TEST_F(PlaylistTest, APipeIsRefusedAndALinkIsWrittenWhereItPoints) {
+  ASSERT_EQ(::mkfifo((dir / "fifo.m3u").c_str(), 0644), 0);
+  Setting("Playlistfile", dir / "fifo.m3u");
+  PlayNow("X|One");  // would wait for a reader for ever if the pipe were opened
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.Message(0).text, "The playlistfile '" + dir / "fifo.m3u" +
+                                    "' is no regular file (a pipe or a device?): nothing was written to it.");
+  EXPECT_FALSE(platform::PathExists(playerDir / "args.txt"));
+
+  // A link the user made (a dotfile manager's): the file it points to gets the songs.
+  Write("lists/real.m3u", "old\n");
+  std::filesystem::create_symlink(dir / "lists/real.m3u", dir / "link.m3u");
+  Setting("Playlistfile", dir / "link.m3u");
+  PlayNow("X|Two");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.m3u"));
+  EXPECT_EQ(ReadFile(dir / "lists/real.m3u"), album + "c.mp3\n");
 }
 
 TEST_F(PlaylistTest, ShortNamesAreTheLongOnesOnLinux) {
