@@ -76,7 +76,13 @@ std::vector<std::string> PlayerCommandLine(const std::string& decoderText, const
   } else if (PathExists(decoder)) {
     argv.push_back(decoder);
   } else {
-    std::istringstream words(decoder);
+    // A program path with blanks stands in double quotes: "/opt/my player/play" --flag
+    std::string rest = decoder;
+    if (const size_t close = decoder.find('"', 1); decoder.starts_with('"') && close != std::string::npos) {
+      argv.push_back(decoder.substr(1, close - 1));
+      rest = decoder.substr(close + 1);
+    }
+    std::istringstream words(rest);
     for (std::string word; words >> word;) argv.push_back(word);
   }
   argv.push_back(argument);

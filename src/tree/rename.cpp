@@ -83,12 +83,15 @@ bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
       // The catalogue of its first album.
       const TreeItem album = item.FirstChild();
       tested = catalogue::CatalogueFile(std::string(album.Data().value_or("")));
+      // Gone since the scan: no read-only file, but a tree to bring up to date.
+      if (!album.IsNull() && !platform::PathExists(tested)) return CheckShown(item).Report();
       allow = !album.IsNull() && !ReadOnly(tested);
       break;
     }
     case kAlbumNode:
       if (IsDuplicateAlbum(item)) return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".").Report();
       tested = catalogue::CatalogueFile(std::string(item.Data().value_or("")));
+      if (!platform::PathExists(tested)) return CheckShown(item).Report();
       allow = !ReadOnly(tested);
       break;
     case kSongNode:
@@ -96,6 +99,7 @@ bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
       allow = !ReadOnly(tested);
       if (allow && GetNodeKind(item.Parent()) == kAlbumNode) {
         tested = catalogue::CatalogueFile(std::string(item.Parent().Data().value_or("")));
+        if (!platform::PathExists(tested)) return CheckShown(item.Parent(), item).Report();
         allow = !ReadOnly(tested);
       }
       break;

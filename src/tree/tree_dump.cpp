@@ -11,22 +11,25 @@ const char* KindName(int kind) {
   return kNames[kind];
 }
 
+// In double quotes, with '"' and '\\' behind a backslash and line ends as "\\n" and
+// "\\r", so every node stays one line.
 void AppendQuoted(std::string& out, std::string_view text) {
   out += '"';
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '"' && text[i] != '\\') continue;
-    out.append(text, start, i - start).append(1, '\\');
-    start = i;
+  for (const char c : text) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else {
+      if (c == '"' || c == '\\') out += '\\';
+      out += c;
+    }
   }
-  out.append(text, start, text.size() - start);
   out += '"';
 }
 
-// Appends the lines of the node and its descendants to out; when a stream is given,
-// hands out over to it whenever a block has gathered, so memory stays small.
-void Dump(STreeView& view, const TreeItem& item, int depth, std::string& out, std::ostream* stream) {
-  out.append(static_cast<size_t>(depth) * 2, ' ');
+void DumpNode(STreeView& view, const TreeItem& item, size_t depth, std::string& out) {
+  out.append(depth * 2, ' ');
   out += KindName(view.GetNodeKind(item));
   out += ' ';
   AppendQuoted(out, item.Label());
@@ -39,13 +42,33 @@ void Dump(STreeView& view, const TreeItem& item, int depth, std::string& out, st
     out += std::to_string(mark);
   }
   out += '\n';
+}
+
+// Appends the lines of the node and its descendants to out, depth first without
+// recursion (folders nest thousands deep); when a stream is given, hands out over to
+// it whenever a block has gathered, so memory stays small.
+void Dump(STreeView& view, const TreeItem& top, std::string& out, std::ostream* stream) {
   constexpr size_t kBlock = 1 << 16;
-  if (stream && out.size() >= kBlock) {
-    stream->write(out.data(), static_cast<std::streamsize>(out.size()));
-    out.clear();
-  }
-  for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    Dump(view, child, depth + 1, out, stream);
+  TreeItem item = top;
+  size_t depth = 0;
+  for (;;) {
+    DumpNode(view, item, depth, out);
+    if (stream && out.size() >= kBlock) {
+      stream->write(out.data(), static_cast<std::streamsize>(out.size()));
+      out.clear();
+    }
+    if (const TreeItem child = item.FirstChild(); !child.IsNull()) {
+      item = child;
+      ++depth;
+      continue;
+    }
+    // Up to the nearest ancestor with a next sibling.
+    while (depth > 0 && item.NextSibling().IsNull()) {
+      item = item.Parent();
+      --depth;
+    }
+    if (depth == 0) return;
+    item = item.NextSibling();
   }
 }
 
@@ -53,12 +76,12 @@ void Dump(STreeView& view, const TreeItem& item, int depth, std::string& out, st
 
 std::string DumpTree(STreeView& view, const TreeItem& item) {
   std::string out;
-  if (!item.IsNull()) Dump(view, item, 0, out, nullptr);
+  if (!item.IsNull()) Dump(view, item, out, nullptr);
   return out;
 }
 
 void WriteTree(std::ostream& stream, STreeView& view, const TreeItem& item) {
   std::string out;
-  if (!item.IsNull()) Dump(view, item, 0, out, &stream);
+  if (!item.IsNull()) Dump(view, item, out, &stream);
   stream.write(out.data(), static_cast<std::streamsize>(out.size()));
 }

@@ -236,6 +236,12 @@ TEST_F(HostileDiskTest, EverySpellingOfALibraryFolderGuardsTheFoldersAboveIt) {
   EXPECT_TRUE(OnDisk("rr/lib/t.mp3"));
 }
 
+TEST_F(HostileDiskTest, ALineEndInANameStaysInsideItsLineOfTheTree) {
+  Song("odd\nname\r.mp3");
+  Scan();
+  EXPECT_NE(Tree().find("    song \"odd\\nname\\r\" data=\"<lib>/\"\n"), std::string::npos) << Tree();
+}
+
 TEST_F(HostileDiskTest, AHiddenFolderNamedLikeASongIsNoSong) {
   testing_support::MakeDirs(dir / "a/.x.mp3");
   Song("a/.x.mp3/inside.mp3");
@@ -311,6 +317,18 @@ TEST_F(ChangedCatalogueTest, ArtistEditsChangeNothingWhenTheArtistGainedOrLostAn
   Rewrite(kImpostor + "\n[Album:New]\nArtist=The Band\nT1=3.mp3, Three\n");
   EXPECT_FALSE(Rename("The Band", "Renamed"));
   ExpectUntouchedAndTold(kImpostor + "\n[Album:New]\nArtist=The Band\nT1=3.mp3, Three\n");
+}
+
+TEST_F(ChangedCatalogueTest, ACatalogueAnotherProgramDeletedIsNotCalledReadOnly) {
+  for (const char* node : {"The Band|Live|One", "The Band|Live", "The Band"}) {
+    Write("a/album.ini", kShown);
+    Scan();
+    std::filesystem::remove(dir / "a/album.ini");
+    std::string start;
+    EXPECT_FALSE(view.OnBeginLabelEdit(Find(node), start)) << node;
+    EXPECT_NE(ui.Last().text.find("was changed by another program"), std::string::npos) << ui.Last().text;
+    EXPECT_EQ(Canonical(view), FreshScan());
+  }
 }
 
 TEST_F(ChangedCatalogueTest, DetailsAreNotWrittenIntoAnotherArtistsAlbum) {

@@ -22,6 +22,11 @@ TEST(ProcessTest, BuildsTheCommandLine) {
   EXPECT_EQ(PlayerCommandLine("  " + player + "  ", "/a b.m3u"), (std::vector<std::string>{player, "/a b.m3u"}));
   EXPECT_EQ(PlayerCommandLine("mpv --no-video", "/x y/$HOME;.m3u"),
             (std::vector<std::string>{"mpv", "--no-video", "/x y/$HOME;.m3u"}));
+  // A program path with blanks, in double quotes, can take arguments too.
+  EXPECT_EQ(PlayerCommandLine("\"" + player + "\" --flag  -v", "/l.m3u"),
+            (std::vector<std::string>{player, "--flag", "-v", "/l.m3u"}));
+  EXPECT_EQ(PlayerCommandLine("\"/opt/my player/play\"", "/l.m3u"),
+            (std::vector<std::string>{"/opt/my player/play", "/l.m3u"}));
 }
 
 TEST(ProcessTest, PassesTheArgumentWholeWithoutAShell) {
