@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "catalogue/edit_journal.h"
 #include "text/gstring.h"
 #include "platform/profile.h"
 #include "platform/text.h"
@@ -185,11 +186,20 @@ SongEntryResult WriteSongEntry(const std::string& folder, const std::string& alb
   const bool renames = !platform::EqualsNoCase(entry.newFileName, entry.oldFileName);
   const std::string from = platform::ResolveCase(folder + entry.oldFileName);
   const std::string to = folder + entry.newFileName;
+  // Two steps: a kill between them is finished by the next scan.
+  std::vector<JournalStep> steps;
+  if (renames) steps.push_back(JournalStep::Move(from, to));
+  steps.push_back(JournalStep::Write(file, section, found->key, value));
+  const EditJournal journal(steps);
+  if (!journal.Started()) return SongEntryResult::WriteFailed;
+  EditJournal::BeforeStep();
   if (renames && !platform::MoveFile(from, to)) return SongEntryResult::RenameFailed;
+  EditJournal::BeforeStep();
   if (platform::ProfileWrite(file, section.c_str(), found->key.c_str(), value.c_str()) != 1) {
     if (renames) platform::MoveFile(to, from);  // keep file and entry in step
     return SongEntryResult::WriteFailed;
   }
+  EditJournal::BeforeStep();
   return SongEntryResult::Written;
 }
 

@@ -1,9 +1,12 @@
 #include "catalogue/catalogue_rewrite.h"
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "catalogue/album_catalogue.h"
+#include "catalogue/edit_journal.h"
 #include "text/gstring.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
@@ -45,8 +48,8 @@ struct Edit {
   std::string text;
 };
 
-RewriteResult Apply(const std::string& file, const Document& doc, const std::vector<Edit>& edits) {
-  if (edits.empty()) return RewriteResult::NotFound;
+// The file's new bytes with the edits made; nothing when they cannot be stored in its encoding.
+std::optional<std::string> Compose(const Document& doc, const std::vector<Edit>& edits) {
   const std::string& raw = doc.Raw();
   std::string out;
   out.reserve(raw.size());
@@ -61,16 +64,48 @@ RewriteResult Apply(const std::string& file, const Document& doc, const std::vec
     copied = line.next;
   }
   out.append(raw, copied, std::string::npos);
-  const auto bytes = doc.FileBytes(out);
+  return doc.FileBytes(out);
+}
+
+RewriteResult Apply(const std::string& file, const Document& doc, const std::vector<Edit>& edits) {
+  if (edits.empty()) return RewriteResult::NotFound;
+  const auto bytes = Compose(doc, edits);
   if (!bytes) return RewriteResult::Unwritable;
   return platform::ReplaceFileAtomically(file, *bytes) ? RewriteResult::Done : RewriteResult::Unwritable;
 }
 
-// Puts back the files already rewritten when a later one failed.
-RewriteResult RollBack(const std::vector<std::string>& files, const std::vector<std::shared_ptr<const Document>>& docs,
-                       const std::vector<size_t>& written, RewriteResult failure) {
-  for (const size_t f : written) platform::ReplaceFileAtomically(files[f], *docs[f]->FileBytes(docs[f]->Raw()));
-  return failure;
+// Rewrites several catalogues as one change: every file is read and checked, and its
+// edits composed, before the first one changes; the change is noted in a journal, so
+// that a kill half way is finished by the next scan; when a write fails, the files
+// already written are put back. edits gives each document's edits.
+RewriteResult RewriteAll(const std::vector<std::string>& files,
+                         const std::function<std::optional<std::vector<Edit>>(const Document&)>& edits) {
+  std::vector<JournalStep> steps;
+  for (const std::string& file : files) {
+    RewriteResult refusal{};
+    const auto doc = OpenWritable(file, refusal);
+    if (!doc) return refusal;
+    const auto fileEdits = edits(*doc);
+    if (!fileEdits) return RewriteResult::Unwritable;
+    if (fileEdits->empty()) continue;
+    const auto bytes = Compose(*doc, *fileEdits);
+    if (!bytes) return RewriteResult::Unwritable;
+    steps.push_back(JournalStep::Replace(file, *doc->FileBytes(doc->Raw()), *bytes));
+  }
+  if (steps.empty()) return RewriteResult::NotFound;
+  const EditJournal journal(steps);
+  if (!journal.Started()) return RewriteResult::Unwritable;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    EditJournal::BeforeStep();
+    const bool blank = IsBlankCatalogue(steps[i].newBytes);
+    if (blank ? platform::DeleteFile(steps[i].file) : platform::ReplaceFileAtomically(steps[i].file, steps[i].newBytes)) {
+      continue;
+    }
+    for (size_t done = 0; done < i; ++done) platform::ReplaceFileAtomically(steps[done].file, steps[done].oldBytes);
+    return RewriteResult::Unwritable;
+  }
+  EditJournal::BeforeStep();
+  return RewriteResult::Done;
 }
 
 }  // namespace
@@ -122,35 +157,25 @@ RewriteResult RemoveSongEntry(const std::string& file, const std::string& sectio
   return Apply(file, *doc, edits);
 }
 
-RewriteResult RemoveArtistSections(const std::string& file, const std::string& artist) {
-  RewriteResult refusal{};
-  const auto doc = OpenWritable(file, refusal);
-  if (!doc) return refusal;
-  std::vector<Edit> edits;
-  for (const auto& section : doc->Sections()) {
-    // The artist a scan shows the section under: the first section of its name decides.
-    const std::string value = doc->Value(doc->Lines()[section.header].name, "Artist").value_or("");
-    if (value.empty() || !platform::EqualsNoCase(value, artist)) continue;
-    for (size_t i = section.header; i < section.end; ++i) edits.push_back({i, true, {}});
-  }
-  const RewriteResult result = Apply(file, *doc, edits);
-  if (result == RewriteResult::Done && HoldsOnlyBlankLines(file)) platform::DeleteFile(file);
-  return result;
+RewriteResult RemoveArtistSections(const std::string& file, const std::string& artist) { return RemoveArtist({file}, artist); }
+
+RewriteResult RemoveArtist(const std::vector<std::string>& files, const std::string& artist) {
+  return RewriteAll(files, [&](const Document& doc) {
+    std::vector<Edit> edits;
+    for (const auto& section : doc.Sections()) {
+      // The artist a scan shows the section under: the first section of its name decides.
+      const std::string value = doc.Value(doc.Lines()[section.header].name, "Artist").value_or("");
+      if (value.empty() || !platform::EqualsNoCase(value, artist)) continue;
+      for (size_t i = section.header; i < section.end; ++i) edits.push_back({i, true, {}});
+    }
+    return std::optional(edits);
+  });
 }
 
 RewriteResult RenameArtist(const std::vector<std::string>& files, const std::string& oldName,
                            const std::string& newName) {
   const std::string oldTrimmed(platform::TrimBlanks(oldName));
-  // Every file is read and checked before the first one changes.
-  std::vector<std::shared_ptr<const Document>> docs;
-  for (const std::string& file : files) {
-    RewriteResult refusal{};
-    docs.push_back(OpenWritable(file, refusal));
-    if (!docs.back()) return refusal;
-  }
-  std::vector<size_t> written;
-  for (size_t f = 0; f < files.size(); ++f) {
-    const Document& doc = *docs[f];
+  return RewriteAll(files, [&](const Document& doc) -> std::optional<std::vector<Edit>> {
     std::vector<Edit> edits;
     for (const auto& section : doc.Sections()) {
       // Writes reach the first section of a name only, as every reader does.
@@ -161,22 +186,23 @@ RewriteResult RenameArtist(const std::vector<std::string>& files, const std::str
       if (value.empty() || !platform::EqualsNoCase(value, oldTrimmed)) continue;
       const auto& line = doc.Lines()[index];
       const auto encoded = doc.Encode(newName);
-      if (!encoded) return RollBack(files, docs, written, RewriteResult::Unwritable);
+      if (!encoded) return std::nullopt;
       edits.push_back({index, false, doc.Raw().substr(line.nameBegin, line.nameEnd - line.nameBegin) + "=" + *encoded});
     }
-    const RewriteResult result = Apply(files[f], doc, edits);
-    if (result == RewriteResult::Done) written.push_back(f);
-    if (result != RewriteResult::Done && result != RewriteResult::NotFound) return RollBack(files, docs, written, result);
-  }
-  return written.empty() ? RewriteResult::NotFound : RewriteResult::Done;
+    return edits;
+  });
+}
+
+bool IsBlankCatalogue(std::string bytes) {
+  const auto doc = Document::Parse(std::move(bytes));
+  return std::all_of(doc->Lines().begin(), doc->Lines().end(),
+                     [](const Document::Line& line) { return line.kind == Document::LineKind::Blank; });
 }
 
 bool HoldsOnlyBlankLines(const std::string& file) {
   std::string raw;
   if (!platform::ReadWholeFile(file, raw)) return true;
-  const auto doc = Document::Parse(std::move(raw));
-  return std::all_of(doc->Lines().begin(), doc->Lines().end(),
-                     [](const Document::Line& line) { return line.kind == Document::LineKind::Blank; });
+  return IsBlankCatalogue(std::move(raw));
 }
 
 }  // namespace catalogue

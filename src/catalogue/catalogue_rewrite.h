@@ -34,16 +34,21 @@ RewriteResult RemoveSongEntry(const std::string& catalogue, const std::string& s
                               size_t position);
 
 // Removes every section whose "Artist" is artist (without regard to case); a
-// catalogue left with nothing but blank lines is deleted.
+// catalogue left with nothing but blank lines is deleted. RemoveArtist does it in
+// several catalogues as one change, as RenameArtist does.
 RewriteResult RemoveArtistSections(const std::string& catalogue, const std::string& artist);
+RewriteResult RemoveArtist(const std::vector<std::string>& catalogues, const std::string& artist);
 
 // Rewrites "Artist" where it equals oldName (both trimmed, without regard to case)
 // in every section of every file, as one change: every file is checked first, and
-// when a later file fails the earlier ones are put back.
+// when a later file fails the earlier ones are put back; a kill half way is finished
+// by the next scan (EditJournal).
 RewriteResult RenameArtist(const std::vector<std::string>& catalogues, const std::string& oldName,
                            const std::string& newName);
 
 // Whether the file holds nothing but blank lines (or cannot be read).
 bool HoldsOnlyBlankLines(const std::string& file);
+// Whether a catalogue's bytes hold nothing but blank lines, in any encoding.
+bool IsBlankCatalogue(std::string bytes);
 
 }  // namespace catalogue

@@ -11,6 +11,7 @@ enum class FileStep {
   Rename,  // putting a rewritten file in place of the old one
   Move,    // renaming a file or folder the user renamed
   Read,    // reading a file whole, as when the user may not read it
+  EditStep,  // the next step of an edit of several: "failing" kills the process there
 };
 
 // The n-th call (1 for the next) of that step from now on fails; 0 turns it off.

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "catalogue/album_catalogue.h"
+#include "catalogue/edit_journal.h"
 #include "platform/profile.h"
 #include "platform/profile_document.h"
 #include "platform/text.h"
@@ -115,6 +116,7 @@ bool LibraryScanner::Stopped() const {
 }
 
 void LibraryScanner::ScanPaths(const std::string& pathList) {
+  catalogue::EditJournal::FinishLeftEdits();  // what a killed edit left half done
   for (const std::string& folder : LibraryFolders(pathList)) ScanTree(folder);
   for (size_t i = 0; i < m_links.size(); ++i) ScanTree(m_links[i]);  // a linked folder may hold more links
   m_links.clear();

@@ -164,11 +164,10 @@ CommandResult CNodeDeleter::DeleteArtist(const TreeItem& item) {
   }
   // Each catalogue loses this artist's sections only; albums of others stay.
   const std::string artist(item.Label());
-  bool failed = false;
-  for (const std::string& folder : folders) {
-    const auto result = catalogue::RemoveArtistSections(catalogue::CatalogueFile(folder), artist);
-    failed |= result == catalogue::RewriteResult::ReadOnly || result == catalogue::RewriteResult::Unwritable;
-  }
+  std::vector<std::string> files;
+  for (const std::string& folder : folders) files.push_back(catalogue::CatalogueFile(folder));
+  const auto result = catalogue::RemoveArtist(files, artist);
+  const bool failed = result == catalogue::RewriteResult::ReadOnly || result == catalogue::RewriteResult::Unwritable;
   m_pView->ReloadCatalogues(folders);
   if (m_pView->Tree()->IsValid(item.m_hItem) && !item.HasChildren()) DeleteNode(item);
   if (failed) return CommandResult::Failed(res::Fill(res::msg::kArtistNotRemoved, {MenuLabel(artist)}));

@@ -1,0 +1,116 @@
+// An edit of several steps killed between any two of them: the next scan finishes it,
+// so every song's file and catalogue entry agree and no catalogue is half renamed.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "catalogue/edit_journal.h"
+#include "library_fixture.h"
+#include "platform/file_faults.h"
+#include "platform/filesystem.h"
+#include "tree/node_deleter.h"
+
+using testing_support::ReadFile;
+
+namespace {
+
+class KillRecoveryTest : public testing_support::LibraryFixture {
+ protected:
+  // The library in a folder of its own for each kill.
+  void MakeLibrary(const std::string& root) {
+    Write(root + "/a/album.ini", "[Album:Live]\nArtist=The Band\nT1=1.mp3, One\nT2=2.mp3, Two\n");
+    Write(root + "/b/album.ini", "[Album:Other]\nArtist=The Band\nT1=3.mp3, Three\n\n[Album:Keep]\nArtist=Else\n");
+    for (const char* song : {"/a/1.mp3", "/a/2.mp3", "/b/3.mp3"}) Song(root + song);
+    Scan(root);
+  }
+  bool Rename(const std::string& labels, const char* text) {
+    const TreeItem node = Find(labels);
+    view.Tree()->SelectItem(node.m_hItem);
+    std::string start;
+    return view.OnBeginLabelEdit(node, start) && view.OnEndLabelEdit(node, text);
+  }
+  // Runs the edit in a child killed before its step-th step; true when it was killed.
+  static bool KilledAt(int step, const std::function<void()>& edit) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      platform::FailFileStepAt(platform::FileStep::EditStep, step);
+      edit();
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status);
+  }
+  // After the next scan: the disk as the whole edit leaves it, and no note left.
+  void ExpectFinished(const std::string& root, const std::map<std::string, std::string>& catalogues,
+                      const std::vector<std::string>& songs) {
+    Scan(root);
+    for (const auto& [file, bytes] : catalogues) EXPECT_EQ(ReadFile(dir / (root + file)), bytes) << root << file;
+    for (const std::string& song : songs) EXPECT_TRUE(platform::PathExists(dir / (root + song))) << root << song;
+    EXPECT_EQ(Tree().find("mark=3"), std::string::npos) << Tree();
+    EXPECT_TRUE(std::filesystem::is_empty(cache / "melodeck/journal"));
+  }
+
+  testing_support::TempDir cache;
+  testing_support::ScopedEnv cacheHome{"XDG_CACHE_HOME", cache.path()};
+};
+
+TEST_F(KillRecoveryTest, ASongRenameKilledBetweenFileAndEntryIsFinished) {
+  int kills = 0;
+  for (int step = 1; step <= 4; ++step) {
+    const std::string root = "k" + std::to_string(step);
+    MakeLibrary(root);
+    view.OnShowFilenames();
+    kills += KilledAt(step, [&] { Rename("The Band|Live|1", "uno"); });
+    ExpectFinished(root, {{"/a/album.ini", "[Album:Live]\nArtist=The Band\nT1=uno.mp3, One\nT2=2.mp3, Two\n"}},
+                   {"/a/uno.mp3", "/a/2.mp3"});
+    EXPECT_FALSE(platform::PathExists(dir / (root + "/a/1.mp3")));
+    view.OnShowSongnames();
+  }
+  EXPECT_EQ(kills, 3);  // before the move, before the entry, before the note goes
+}
+
+TEST_F(KillRecoveryTest, AnArtistRenameOrDeleteKilledBetweenCataloguesIsFinished) {
+  int kills = 0;
+  for (int step = 1; step <= 4; ++step) {
+    const std::string root = "r" + std::to_string(step);
+    MakeLibrary(root);
+    kills += KilledAt(step, [&] { Rename("The Band", "Les Band"); });
+    ExpectFinished(root,
+                   {{"/a/album.ini", "[Album:Live]\nArtist=Les Band\nT1=1.mp3, One\nT2=2.mp3, Two\n"},
+                    {"/b/album.ini", "[Album:Other]\nArtist=Les Band\nT1=3.mp3, Three\n\n[Album:Keep]\nArtist=Else\n"}},
+                   {"/a/1.mp3", "/b/3.mp3"});
+  }
+  for (int step = 1; step <= 4; ++step) {
+    const std::string root = "d" + std::to_string(step);
+    MakeLibrary(root);
+    kills += KilledAt(step, [&] {
+      ui.messageAnswers = {platform::IDYES};
+      CNodeDeleter(&view, view.Top()).Delete(Find("The Band")).Report();
+    });
+    ExpectFinished(root, {{"/b/album.ini", "[Album:Keep]\nArtist=Else\n"}}, {"/a/1.mp3", "/b/3.mp3"});
+    EXPECT_FALSE(platform::PathExists(dir / (root + "/a/album.ini")));
+  }
+  EXPECT_EQ(kills, 6);
+}
+
+TEST_F(KillRecoveryTest, NotesOfRunningEditsAndCatalogueChangedSinceAreLeftAlone) {
+  MakeLibrary("x");
+  const std::string file = dir / "x/a/album.ini";
+  const std::string before = ReadFile(file);
+  {
+    // An edit in progress holds its note: a scan meanwhile leaves it.
+    const catalogue::EditJournal running({catalogue::JournalStep::Replace(file, before, "[Album:New]\nArtist=N\n")});
+    ASSERT_TRUE(running.Started());
+    Scan("x");
+    EXPECT_EQ(ReadFile(file), before);
+  }
+  // A file another program changed since the note was written is not replaced.
+  Write("x/a/album.ini", "[Album:Theirs]\nArtist=T\n");
+  catalogue::FinishStep(catalogue::JournalStep::Replace(file, before, "[Album:New]\nArtist=N\n"));
+  EXPECT_EQ(ReadFile(file), "[Album:Theirs]\nArtist=T\n");
+}
+
+}  // namespace
