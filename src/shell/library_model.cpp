@@ -1,5 +1,6 @@
 #include "library_model.h"
 
+#include "text/utf8_cut.h"
 #include "tree_images.h"
 
 LibraryModel::LibraryModel(tree::TreeModel& tree, QObject* parent) : QAbstractItemModel(parent), m_tree(tree) {
@@ -48,12 +49,22 @@ bool LibraryModel::hasChildren(const QModelIndex& parent) const {
   return parent.isValid() ? m_tree.HasChildren(HandleOf(parent)) : m_tree.ChildCount(tree::kNullHandle) > 0;
 }
 
+namespace {
+
+// Characters of a label the tree shows; the rest is cut, the node keeps it whole.
+constexpr std::size_t kMaxShownCharacters = 1000;
+
+}  // namespace
+
 QVariant LibraryModel::data(const QModelIndex& index, int role) const {
   const tree::Handle item = HandleOf(index);
   if (!m_tree.IsValid(item)) return {};
   switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole: {
+    case Qt::DisplayRole: {
+      const std::string label = text::CutForDisplay(m_tree.GetLabel(item), kMaxShownCharacters);
+      return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
+    }
+    case Qt::EditRole: {  // whole: an edit confirmed unchanged must not cut the name
       const std::string_view label = m_tree.GetLabel(item);
       return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
     }

@@ -7,6 +7,7 @@
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
+#include "text/utf8_cut.h"
 #include "tree/library_scanner.h"
 
 using namespace tree;
@@ -37,14 +38,7 @@ GString STreeView::GetNodeName(const TreeItem& item, bool asFileName) const {
 
 void STreeView::MakeMenuLabel(GString& text) {
   // Counted in characters, so a cut never ends inside one.
-  const auto characterStart = [&](size_t n) {
-    size_t at = 0;
-    for (size_t seen = 0; at < text.size(); ++at) {
-      if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && seen++ == n) break;
-    }
-    return at;
-  };
-  if (characterStart(33) < text.size()) text = text.substr(0, characterStart(30)) + "...";
+  if (text::CharacterStart(text, 33) < text.size()) text = text.substr(0, text::CharacterStart(text, 30)) + "...";
   text = "\"" + text + "\"";  // not through Format: a "%" in a label stays as it is
   GString doubled;
   for (const char c : text) {

@@ -495,6 +495,23 @@ class MainWindowTest : public QObject {
 
   // A node hands its song files to other programs by drag or Ctrl+C, as file URLs;
   // files missing on disk are left out.
+  // A title of megabytes is shown cut, painted at once, and stays whole for an edit.
+  void aHugeLabelIsShownCutAndKeptWhole() {
+    const std::string title = "\xC3\xA9" + std::string(10 << 20, 't');
+    WriteFile(Lib() + "h/album.ini", "[Album:Huge]\nArtist=Long\nT1=1.mp3, " + title + "\n");
+    WriteFile(Lib() + "h/1.mp3", testing_support::SilentMp3Frames(3));
+    Start();
+    View()->expandAll();
+    const QModelIndex song = View()->Model()->index(0, 0, IndexOf({"Long", "Huge"}));
+    const QString shown = song.data(Qt::DisplayRole).toString();
+    QCOMPARE(shown.size(), 1001);
+    QVERIFY(shown.startsWith(QString::fromUtf8("\xC3\xA9tt")));
+    QVERIFY(shown.endsWith(QChar(0x2026)));
+    QCOMPARE(song.data(Qt::EditRole).toString().size(), static_cast<qsizetype>(title.size() - 1));
+    View()->scrollTo(song);
+    QVERIFY(!View()->grab().isNull());
+  }
+
   void dragAndCopyOfferTheSongFiles() {
     WriteFile(Lib() + "m/album.ini", "[Album:Half There]\nArtist=Lost\nT1=here.mp3, Here\nT2=gone.mp3, Gone\n");
     WriteFile(Lib() + "m/here.mp3", testing_support::SilentMp3Frames(3));

@@ -2,10 +2,19 @@
 #include <gtest/gtest.h>
 
 #include "text/gstring.h"
+#include "text/utf8_cut.h"
 #include "platform/profile.h"
 #include "temp_dir.h"
 
 namespace {
+
+TEST(Utf8CutTest, CutsAtCharactersNeverInsideOne) {
+  EXPECT_EQ(text::CharacterStart("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5z", 4), 10u);
+  EXPECT_EQ(text::CharacterStart("ab", 2), 2u);
+  EXPECT_EQ(text::CutForDisplay("\xC3\xA9\xC3\xA9\xC3\xA9", 3), "\xC3\xA9\xC3\xA9\xC3\xA9");
+  EXPECT_EQ(text::CutForDisplay("\xC3\xA9\xC3\xA9\xC3\xA9x", 2), "\xC3\xA9\xC3\xA9\xE2\x80\xA6");
+  EXPECT_EQ(text::CutForDisplay("", 0), "");
+}
 
 TEST(GStringFormatTest, SplicesTheCurrentText) {
   GString text = "song.mp3";
