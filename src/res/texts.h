@@ -128,6 +128,8 @@ inline constexpr char kDecoder[] = "&Decoder";
 inline constexpr char kPlaylistFilename[] = "Playlist filename:";
 inline constexpr char kOther[] = "Other";
 inline constexpr char kStereo[] = ", Stereo, ";
+// A field whose value is still being read.
+inline constexpr char kReading[] = "\u2026";
 inline constexpr char kMono[] = ", Mono, ";
 }  // namespace label
 

@@ -126,6 +126,7 @@ void GPropDataPage::SetDlgItemText(int id, const std::string& text) {
   if (id == res::IDC_CATEGORY_READONLY) m_pReadOnlyCategory->setText(Text(text));
   if (id == res::IDC_SIZE) m_pSize->setText(Text(text));
   if (id == res::IDC_PLAYTIME) m_pPlaytime->setText(Text(text));
+  if (id == res::IDC_BITRATE) m_pBitrate->setText(Text(text));
 }
 
 void GPropDataPage::FocusFirstField() {

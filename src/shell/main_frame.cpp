@@ -24,6 +24,7 @@
 #include "res/texts.h"
 #include "dialogs/dialog_widgets.h"
 #include "tree/background_scan.h"
+#include "tree/header_reader.h"
 #include "tree/node_deleter.h"
 #include "tree/play_time_reader.h"
 #include "platform/ui_hooks.h"
@@ -90,6 +91,10 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
     QMetaObject::invokeMethod(this, [this] { m_treeView.ShowPlayTime(); }, Qt::QueuedConnection);
   });
   m_treeView.SetPlayTimeReader(m_pPlayTimes.get());
+  m_pHeaders = std::make_unique<tree::HeaderReader>([this] {
+    QMetaObject::invokeMethod(this, [this] { m_treeView.ShowHeader(); }, Qt::QueuedConnection);
+  });
+  m_treeView.SetHeaderReader(m_pHeaders.get());
   connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this] { UpdateMinimumSize(); });
   connect(m_pTabForm, &CTabForm::resized, this, [this] { UpdateMinimumSize(); });
 

@@ -18,6 +18,7 @@ class QTimer;
 namespace tree {
 class BackgroundScan;
 class PlayTimeReader;
+class HeaderReader;
 }
 class LibraryView;
 class QAction;
@@ -118,6 +119,7 @@ class CMainFrame : public QMainWindow,
   bool m_bSplitting = false;  // the keyboard moves the splitter bar
   std::unique_ptr<tree::BackgroundScan> m_pScan;
   std::unique_ptr<tree::PlayTimeReader> m_pPlayTimes;  // ends before the tree view it feeds
+  std::unique_ptr<tree::HeaderReader> m_pHeaders;      // likewise
   QTimer* m_pScanTimer;
   QAction* m_pStopAction;  // Esc while a scan runs
   QTimer* m_pFilterTimer;   // typing applies the filter once it pauses

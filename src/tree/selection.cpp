@@ -8,13 +8,13 @@
 #include <cstdlib>
 
 #include "catalogue/album_catalogue.h"
-#include "catalogue/mp3_header.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
+#include "tree/header_reader.h"
 #include "tree/library_scanner.h"
 #include "tree/play_time_reader.h"
 #include "tree/prop_data.h"
@@ -186,12 +186,21 @@ void STreeView::FillSongDetails(const TreeItem& song) {
     page->SetReadOnly(true, false);
   }
   m_nSize = GetFileSize(path);
-  if (page) {
-    const GMp3Header header(path.c_str());
-    if (header.Found()) {
-      page->m_strBitrate = header.BitrateText() + (header.IsStereo() ? res::label::kStereo : res::label::kMono) + header.FrequencyText();
-    }
+  if (!page) return;
+  if (m_pHeaders) {
+    m_pHeaders->Request(song.m_hItem, path);
+    page->m_strBitrate = res::label::kReading;
+  } else {
+    page->m_strBitrate = HeaderText(path);
   }
+}
+
+void STreeView::ShowHeader() {
+  if (!m_pHeaders) return;
+  const auto result = m_pHeaders->TakeResult();
+  if (!m_pDataPage || !result || result->first != m_pTree->GetSelection()) return;
+  m_pDataPage->m_strBitrate = result->second;
+  m_pDataPage->SetDlgItemText(res::IDC_BITRATE, result->second);
 }
 
 std::int64_t STreeView::GetNodeSize(const TreeItem& item) const {
@@ -246,7 +255,7 @@ void STreeView::ShowPlayTime() {
   });
   std::string text = PlayTimeText(total);
   if (marked != 0) text += " (" + PlayTimeText(marked) + ")";
-  if (pending) text += " \u2026";
+  if (pending) text += std::string(" ") + res::label::kReading;
   m_pDataPage->m_strPlaytime = text;
   m_pDataPage->SetDlgItemText(res::IDC_PLAYTIME, text);
   if (wanted.empty()) return;

@@ -54,6 +54,7 @@ class PopupDelegate {
 struct ScanContext;
 class BackgroundScan;
 class PlayTimeReader;
+class HeaderReader;
 }  // namespace tree
 
 class STreeView : public tree::TreeNotifications {
@@ -157,6 +158,10 @@ class STreeView : public tree::TreeNotifications {
   static std::int64_t GetFileSize(const std::string& path);
   // Where play times come from (none: the field stays empty).
   void SetPlayTimeReader(tree::PlayTimeReader* reader) { m_pPlayTimes = reader; }
+  // Where a selected song's header is read (none: at once, on this thread), and the
+  // text of the one read when the reader woke the window.
+  void SetHeaderReader(tree::HeaderReader* reader) { m_pHeaders = reader; }
+  void ShowHeader();
   // The selected node's play time, and that of its marked songs, into the page: what
   // is known now, "…" while more is being read (the reader is asked for it).
   void ShowPlayTime();
@@ -267,6 +272,7 @@ class STreeView : public tree::TreeNotifications {
   tree::ViewEvents* m_pEvents = nullptr;
   tree::PopupDelegate* m_pPopup = nullptr;
   tree::PlayTimeReader* m_pPlayTimes = nullptr;
+  tree::HeaderReader* m_pHeaders = nullptr;
   std::string m_strPlaylistFolder;
   std::string m_strIniFile = "Melodeck.ini";
   std::string m_strPathList;

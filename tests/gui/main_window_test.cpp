@@ -231,6 +231,13 @@ class MainWindowTest : public QObject {
     View()->setCurrentIndex(IndexOf({"The Band"}));
     QVERIFY(!Control<QComboBox>(res::IDC_CATEGORY)->isVisible());
     QVERIFY(Control<QLineEdit>(res::IDC_CATEGORY_READONLY)->isVisible());
+    // A song's header is read behind the window; a song left before its header came
+    // never shows another's.
+    View()->setCurrentIndex(FindAnywhere("l"));
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only", "Song One"}));
+    QTRY_COMPARE(Control<QLabel>(res::IDC_BITRATE)->text(), QString(""));
+    View()->setCurrentIndex(FindAnywhere("l"));
+    QTRY_COMPARE(Control<QLabel>(res::IDC_BITRATE)->text(), QString("128 kbit/s, Stereo, 44.1 kHz"));
   }
 
   void ctrlClicksMarkAndShowTheMarkedSize() {

@@ -1,0 +1,56 @@
+#include "tree/header_reader.h"
+
+#include "catalogue/mp3_header.h"
+#include "res/texts.h"
+
+namespace tree {
+
+std::string HeaderText(const std::string& path) {
+  const GMp3Header header(path.c_str());
+  if (!header.Found()) return {};
+  return header.BitrateText() + (header.IsStereo() ? res::label::kStereo : res::label::kMono) + header.FrequencyText();
+}
+
+HeaderReader::HeaderReader(std::function<void()> woken) : m_woken(std::move(woken)), m_thread([this] { Run(); }) {}
+
+HeaderReader::~HeaderReader() {
+  {
+    const std::lock_guard lock(m_mutex);
+    m_stop = true;
+  }
+  m_wake.notify_one();
+  m_thread.join();
+}
+
+void HeaderReader::Request(Handle song, std::string path) {
+  {
+    const std::lock_guard lock(m_mutex);
+    m_request.emplace(song, std::move(path));
+  }
+  m_wake.notify_one();
+}
+
+std::optional<std::pair<Handle, std::string>> HeaderReader::TakeResult() {
+  const std::lock_guard lock(m_mutex);
+  return std::exchange(m_result, std::nullopt);
+}
+
+void HeaderReader::Run() {
+  std::unique_lock lock(m_mutex);
+  for (;;) {
+    m_wake.wait(lock, [this] { return m_stop || m_request; });
+    if (m_stop) return;
+    const auto [song, path] = *std::exchange(m_request, std::nullopt);
+    lock.unlock();
+    std::string text = HeaderText(path);
+    lock.lock();
+    m_result.emplace(song, std::move(text));
+    if (m_woken) {
+      lock.unlock();
+      m_woken();
+      lock.lock();
+    }
+  }
+}
+
+}  // namespace tree
