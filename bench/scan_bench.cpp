@@ -3,9 +3,6 @@
 // wall and CPU (user + sys) times, their ratios and the tree's peak memory per node
 // above a run on an empty folder.
 // Usage: scan_bench [--cold] [LIBRARY]   (without one, the default library is generated)
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,41 +15,11 @@
 #include <vector>
 
 #include "library_generator.h"
+#include "run_program.h"
 #include "res/command_line.h"
 #include "temp_dir.h"
 
 namespace {
-
-struct Run {
-  double wall = 0;
-  double cpu = 0;
-  long peakKilobytes = 0;
-};
-
-// Runs the program with its standard output going to outputPath.
-Run RunProgram(const std::vector<std::string>& args, const std::string& outputPath = "/dev/null") {
-  std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(out, 1);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  ::wait4(child, &status, 0, &usage);
-  Run run;
-  run.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-  run.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-  run.peakKilobytes = usage.ru_maxrss;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::cerr << "failed: " << args.front() << '\n';
-  return run;
-}
 
 // Empties the page cache when this process may (as root); false otherwise.
 bool DropCaches() {
@@ -65,12 +32,12 @@ bool DropCaches() {
 
 // Each figure the least of the two.
 Run Better(const Run& a, const Run& b) {
-  return {std::min(a.wall, b.wall), std::min(a.cpu, b.cpu), std::min(a.peakKilobytes, b.peakKilobytes)};
+  return {std::min(a.wall, b.wall), std::min(a.cpu, b.cpu), std::min(a.peakKilobytes, b.peakKilobytes), true};
 }
 
 // The best wall time, CPU time and peak memory of several runs, each the least seen.
 Run Best(int runs, const std::vector<std::string>& args, bool cold) {
-  Run best{1e100, 1e100, 1L << 40};
+  Run best{1e100, 1e100, 1L << 40, true};
   for (int i = 0; i < runs; ++i) {
     if (cold) DropCaches();
     best = Better(best, RunProgram(args));

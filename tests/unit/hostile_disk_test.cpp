@@ -9,6 +9,7 @@
 
 #include "library_fixture.h"
 #include "mp3_frames.h"
+#include "nested_folders.h"
 #include "platform/file_faults.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
@@ -129,36 +130,6 @@ TEST_F(HostileDiskTest, AFolderAboveTheLibraryHoldsOnlyWhatLiesInTheLibrary) {
 
 namespace {
 
-// Folders nested depth deep below parent, named "d", with a song at the bottom; made
-// and removed through descriptors, as their paths outgrow what one call takes.
-void MakeNested(const std::string& parent, int depth) {
-  int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY);
-  for (int i = 0; i < depth; ++i) {
-    ::mkdirat(fd, "d", 0755);
-    const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
-    ::close(fd);
-    fd = next;
-  }
-  const int song = ::openat(fd, "deep.mp3", O_WRONLY | O_CREAT, 0644);
-  const std::string bytes = testing_support::SilentMp3Frames(2);
-  EXPECT_EQ(::write(song, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  ::close(song);
-  ::close(fd);
-}
-
-void RemoveNested(const std::string& parent) {
-  const int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY);
-  // Each round lifts the tree below the top "d" up by one level.
-  while (::renameat(fd, "d/d", fd, "next") == 0) {
-    ::unlinkat(fd, "d/deep.mp3", 0);
-    ::unlinkat(fd, "d", AT_REMOVEDIR);
-    ::renameat(fd, "next", fd, "d");
-  }
-  ::unlinkat(fd, "d/deep.mp3", 0);
-  ::unlinkat(fd, "d", AT_REMOVEDIR);
-  ::close(fd);
-}
-
 TEST_F(HostileDiskTest, LinksInAMeshAreReadOnceAndEveryFolderShowsWhereItLies) {
   constexpr int kFolders = 8;
   for (int i = 0; i < kFolders; ++i) {
@@ -180,7 +151,7 @@ TEST_F(HostileDiskTest, LinksInAMeshAreReadOnceAndEveryFolderShowsWhereItLies) {
 
 TEST_F(HostileDiskTest, ThousandsOfNestedFoldersScanWithoutRecursion) {
   constexpr int kDepth = 5000;
-  MakeNested(dir / "", kDepth);
+  testing_support::MakeNestedFolders(dir.path(), kDepth, testing_support::SilentMp3Frames(2));
   Scan();
   TreeItem node = Find(Volume());
   int depth = 0;
@@ -192,7 +163,7 @@ TEST_F(HostileDiskTest, ThousandsOfNestedFoldersScanWithoutRecursion) {
   ASSERT_FALSE(node.FirstChild().IsNull());
   EXPECT_EQ(node.FirstChild().Label(), "deep");
   EXPECT_EQ(view.SongPath(node.FirstChild()).size(), dir.path().size() + 2 * kDepth + std::string("deep.mp3").size());
-  RemoveNested(dir / "");
+  testing_support::RemoveNestedFolders(dir.path());
 }
 
 TEST_F(HostileDiskTest, NestedAndRepeatedLibraryFoldersShowEveryFileOnce) {

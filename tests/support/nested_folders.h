@@ -1,0 +1,15 @@
+// Folders nested thousands deep, made and removed through descriptors: their paths
+// outgrow what one system call takes.
+#pragma once
+
+#include <string>
+
+namespace testing_support {
+
+// depth folders named "d", one inside the other, below parent, and the file
+// "deep.mp3" holding bytes in the deepest.
+void MakeNestedFolders(const std::string& parent, int depth, const std::string& bytes);
+// Removes what MakeNestedFolders made below parent.
+void RemoveNestedFolders(const std::string& parent);
+
+}  // namespace testing_support
