@@ -89,7 +89,7 @@ LibraryView::LibraryView(STreeView& tree, QWidget* parent)
 
 void LibraryView::UpdateEmptyHint() {
   const tree::TreeModel& model = *m_tree.Tree();
-  const bool empty = model.ChildCount(model.GetRoot()) == 0;
+  const bool empty = model.ChildCount(model.GetRoot()) == 0 && m_bEditable;
   m_pEmptyHint->setVisible(empty);
   if (!empty) return;
   constexpr int kMargin = 12;

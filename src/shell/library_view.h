@@ -20,7 +20,11 @@ class LibraryView : public QTreeView {
   // Starts editing the selected node's label, when the tree allows it.
   void RenameSelected();
   // While a scan runs the tree is about to be replaced: labels are not edited.
-  void SetEditable(bool editable) { m_bEditable = editable; }
+  // Off while a scan runs: no edits, and no empty-library hint before the scan has found anything.
+  void SetEditable(bool editable) {
+    m_bEditable = editable;
+    UpdateEmptyHint();
+  }
   // Where a menu opened from the keyboard appears: at the selected row (global).
   QPoint MenuPlaceForSelection();
   // The node's song files as file URLs ("text/uri-list") and as lines of paths, for a

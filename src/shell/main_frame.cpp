@@ -106,6 +106,7 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
   m_wndFilterBox->setClearButtonEnabled(true);
   m_wndFilterBox->setFixedWidth(180);
   m_wndFilterBox->installEventFilter(this);  // Esc clears it
+  m_pLibraryView->installEventFilter(this);  // Esc clears the filter there too; Delete deletes
   m_pFilterTimer = new QTimer(this);
   m_pFilterTimer->setSingleShot(true);
   m_pFilterTimer->setInterval(150);
@@ -223,7 +224,11 @@ void CMainFrame::CreateToolBar() {
   connect(m_actions[res::ID_VIEW_STATUS_BAR], &QAction::toggled, statusBar(), &QStatusBar::setVisible);
 }
 
-void CMainFrame::StartFirstScan() { m_treeView.OnInitialUpdate(); }
+void CMainFrame::StartFirstScan() {
+  // The posted first Refresh always scans; until it ends the tree is not yet known to be empty.
+  m_pLibraryView->SetEditable(false);
+  m_treeView.OnInitialUpdate();
+}
 
 void CMainFrame::OnCommand(unsigned id) {
   switch (id) {
@@ -429,6 +434,21 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
       m_wndFilterBox->clear();
       ApplyFilter();
       m_pLibraryView->setFocus();
+      return true;
+    }
+  }
+  if (watched == m_pLibraryView && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape && !m_wndFilterBox->text().isEmpty()) {  // as the status bar promises
+      m_wndFilterBox->clear();
+      ApplyFilter();
+      return true;
+    }
+    if (key == Qt::Key_Delete) {  // the menu's Delete, when the menu offers it
+      const TreeItem node = m_treeView.Item(m_treeView.Tree()->GetSelection());
+      for (const platform::MenuItem& item : m_treeView.BuildContextMenu(node)) {
+        if (item.command == res::ID_DELETE_NODE && item.enabled) DeleteNode(node);
+      }
       return true;
     }
   }

@@ -28,6 +28,7 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
   bool canDelete = true;
   bool canRename = true;
   std::string deletePrompt;
+  std::string renamePrompt;
   const int kind = node.IsNull() ? kTopNode : GetNodeKind(node);
   switch (kind) {
     case kTopNode:
@@ -51,8 +52,8 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
       remove = res::menu::kAlbumEntries;
       // A duplicate album has no section of its own: a delete would come back at the next scan.
       if (IsDuplicateAlbum(node)) {
-        canDelete = false;
-        deletePrompt = res::msg::kDuplicateAlbum;
+        canDelete = canRename = false;
+        deletePrompt = renamePrompt = res::msg::kDuplicateAlbum;
       }
       break;
     default:
@@ -75,6 +76,6 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
       {0, "", true, {}},
       {res::ID_ADD_ALBUM, res::menu::kAddAlbum, available(res::ID_ADD_ALBUM), {}},
       {res::ID_DELETE_NODE, deleteText, canDelete && available(res::ID_DELETE_NODE), deletePrompt},
-      {res::ID_RENAME_NODE, res::menu::kRename, canRename && available(res::ID_RENAME_NODE), {}},
+      {res::ID_RENAME_NODE, res::menu::kRename, canRename && available(res::ID_RENAME_NODE), renamePrompt},
   };
 }

@@ -113,6 +113,7 @@ bool STreeView::OnEndLabelEdit(const TreeItem& item, const char* typed) {
   const std::string text(platform::TrimBlanks(typed ? typed : ""));
   if (text.empty()) return false;
   const std::string oldLabel(item.Label());
+  if (text == oldLabel) return false;  // nothing to change: nothing is written, marks stay
   if (m_pDataPage) m_pDataPage->UpdateData(true);
   switch (GetNodeKind(item)) {
     case kVolumeNode: return RenameVolume(item, text).Report();

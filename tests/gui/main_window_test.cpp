@@ -12,7 +12,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <functional>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -630,6 +633,57 @@ class MainWindowTest : public QObject {
     const TreeItem artist = m_frame->Tree().Top().FirstChild();
     QCOMPARE(DumpTree(m_frame->Tree(), artist), DumpTree(reference, reference.Top().FirstChild()));
     QVERIFY(FindAnywhere("1").isValid());
+  }
+
+  // What the window promises holds: an unchanged rename changes nothing, Esc in the
+  // tree shows all again, the Delete key is the menu's Delete with its question, and
+  // the empty-library hint waits for a scan to find nothing.
+  void keysAndRenamesKeepTheirWord() {
+    Start();
+    const std::string catalogue = Lib() + "a/album.ini";
+    const QDateTime written = QFileInfo(QString::fromStdString(catalogue)).lastModified();
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(IndexOf({"The Band"})));
+    QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
+    View()->setCurrentIndex(IndexOf({"The Band"}));
+    QTest::keyClick(View(), Qt::Key_F2);
+    auto* editor = View()->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(QFileInfo(QString::fromStdString(catalogue)).lastModified(), written);
+    QCOMPARE(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Band"})))), 1);
+    QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
+
+    auto* box = Control<QLineEdit>(res::IDC_FILTER_BOX);
+    QTest::keyClicks(box, "song one");
+    QTRY_VERIFY(View()->Model()->Filter().Active());
+    View()->setFocus();
+    QTest::keyClick(View(), Qt::Key_Escape);
+    QVERIFY(!View()->Model()->Filter().Active());
+    QVERIFY(box->text().isEmpty());
+
+    View()->setCurrentIndex(FindAnywhere("l"));
+    m_ui->messageAnswers = {platform::IDNO};
+    QTest::keyClick(View(), Qt::Key_Delete);
+    QCOMPARE(QString::fromStdString(m_ui->Last().text), QString("The file \"l.mp3\" will be deleted!\n\nAre you sure?"));
+    QVERIFY(QFile::exists(QString::fromStdString(Lib() + "loose/l.mp3")));
+    m_ui->messageAnswers = {platform::IDYES};
+    QTest::keyClick(View(), Qt::Key_Delete);
+    QVERIFY(!QFile::exists(QString::fromStdString(Lib() + "loose/l.mp3")));
+
+    // A scan of an empty folder: no hint while it runs, the hint once it found nothing.
+    m_frame.reset();
+    QDir().mkpath(QString::fromStdString(m_dir->path() + "empty"));
+    WriteFile(m_dir->path() + "Melodeck.ini", "[Folders]\n1=" + m_dir->path() + "empty\n");
+    m_frame = std::make_unique<CMainFrame>();
+    m_frame->show();
+    QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
+    m_frame->StartFirstScan();
+    auto* hint = View()->viewport()->findChild<QLabel*>(QString::number(res::IDC_EMPTY_HINT));
+    QVERIFY(hint);
+    QVERIFY(!hint->isVisible());
+    QVERIFY(refreshed.wait(5000));
+    QVERIFY(hint->isVisible());
   }
 
   void deleteAsksAndRemovesTheFile() {

@@ -122,17 +122,19 @@ TEST_F(ContextMenuTest, TheChosenCommandRuns) {
   EXPECT_EQ(ui.Message(0).caption, "Error");
 }
 
-TEST_F(ContextMenuTest, ADuplicateAlbumOffersNoDeleteAndSaysWhy) {
+TEST_F(ContextMenuTest, ADuplicateAlbumOffersNoDeleteOrRenameAndSaysWhy) {
   Write("Other/album.ini", "[Album:Live & Loud]\nArtist=The Band\nT1=03.mp3, Three\n");
   Scan();
   const auto menu = MenuFor("The Band|Duplicate album name: Live & Loud");
   EXPECT_FALSE(Enabled(menu, res::ID_DELETE_NODE));
+  EXPECT_FALSE(Enabled(menu, res::ID_RENAME_NODE));
   for (const auto& item : menu) {
-    if (item.command == res::ID_DELETE_NODE) {
+    if (item.command == res::ID_DELETE_NODE || item.command == res::ID_RENAME_NODE) {
       EXPECT_NE(item.prompt.find("duplicate album"), std::string::npos);
     }
   }
   EXPECT_TRUE(Enabled(MenuFor("The Band|Live & Loud"), res::ID_DELETE_NODE));
+  EXPECT_TRUE(Enabled(MenuFor("The Band|Live & Loud"), res::ID_RENAME_NODE));
 }
 
 }  // namespace
