@@ -10,6 +10,7 @@
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
+#include "tree/prop_data.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -21,6 +22,7 @@ using platform::ShowError;
 constexpr int kArtistCombo = res::IDC_ARTIST_COMBO;
 constexpr int kAlbumFileCombo = res::IDC_ALBUM_FILE;
 constexpr int kAlbumNameEdit = res::IDC_ALBUM_NAME;
+constexpr int kYearEdit = res::IDC_ALBUM_YEAR;
 
 void InsertSorted(std::vector<std::string>& list, const std::string& text) {
   list.insert(std::upper_bound(list.begin(), list.end(), text,
@@ -177,10 +179,17 @@ bool CAddAlbumDlg::OnOK() {
     ShowError(res::msg::kAlbumNameCharacters);
     return false;
   }
+  // The year rule of the details pane: a whole number, or nothing.
+  const std::optional<int> year = ParseYearField(m_strYear);
+  if (!year) {
+    m_nFocus = kYearEdit;
+    ShowError(res::msg::kYearField);
+    return false;
+  }
   // The section with all its keys is written in one change, or not at all.
   const std::string file = OnDisk(m_strAlbumFile);
   std::vector<std::pair<std::string, std::optional<std::string>>> values = {
-      {"Artist", m_strArtist}, {"Category", m_strCategory}, {"Year", m_strYear}};
+      {"Artist", m_strArtist}, {"Category", m_strCategory}, {"Year", *year ? std::to_string(*year) : std::string()}};
   int n = 0;
   for (const auto& row : m_listSongs.m_rows) {
     if (!row.selected) continue;

@@ -193,7 +193,8 @@ inline constexpr char kEntryKept[] = "Unable to rename the file %1!\n\nThe album
 inline constexpr char kEntryNotWritten[] = "Unable to write the album.ini entry of %1!\n\nNothing was renamed.";
 // Details, display mode and scan.
 inline constexpr char kYearNotNumber[] =
-    "The year must be a number: the details of \"%1\" were not saved, it keeps its year.";
+    "The year must be a number: the year of \"%1\" was not saved, it keeps its year. Its other details were saved.";
+inline constexpr char kYearField[] = "The year must be a number, or left empty.";
 inline constexpr char kDetailsNotWritten[] = "Unable to write the details of %1 to %2!";
 inline constexpr char kDetailsChanged[] =
     "The details of %1 were not written: %2 was changed by another program since it was read.\n\n"

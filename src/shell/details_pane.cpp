@@ -99,14 +99,13 @@ void GPropDataPage::OnCategoryAdded(int row) {
 bool GPropDataPage::UpdateData(bool pull) {
   if (pull) {
     const auto year = ParseYearField(m_pYear->text().toStdString());
-    if (!year) return false;
     m_strCategory = m_ctlCategory->currentText().toStdString();
-    m_nYear = *year;
+    if (year) m_nYear = *year;
     m_strPlaytime = m_pPlaytime->text().toStdString();
     m_strBitrate = m_pBitrate->text().toStdString();
     m_strArtist = m_pArtist->text().toStdString();
     m_strSize = m_pSize->text().toStdString();
-    return true;
+    return year.has_value();
   }
   // Select the matching entry, then show the category exactly as it was given, so a
   // pull right after gives it back unchanged.

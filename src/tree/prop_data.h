@@ -51,7 +51,7 @@ class GPropData {
   // The categories the page offers, shared with the add-album dialog.
   const CategoryList& Categories() const { return m_categories; }
   // pull (true): controls to members; push (false): members to controls. False when
-  // a pulled field was not valid (the members then keep their values).
+  // the pulled year was no number: the year member keeps its value, the others are pulled.
   virtual bool UpdateData(bool pull) = 0;
   // The text of a control, for the read-only category edit 1009.
   virtual void SetDlgItemText(int id, const std::string& text) = 0;

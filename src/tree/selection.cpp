@@ -46,10 +46,8 @@ void STreeView::SaveDetails(const TreeItem& item) {
   const int kind = GetNodeKind(item);
   const bool albumSong = kind == kSongNode && GetNodeKind(item.Parent()) == kAlbumNode;
   if (kind != kAlbumNode && !albumSong) return;
-  if (!m_pDataPage->UpdateData(true)) {
-    platform::ShowError(res::Fill(res::msg::kYearNotNumber, {item.Label()}));
-    return;
-  }
+  // A year that is no number is refused alone: the other fields are still saved.
+  if (!m_pDataPage->UpdateData(true)) platform::ShowError(res::Fill(res::msg::kYearNotNumber, {item.Label()}));
   // Merely looking at a node never writes: only fields the user changed go back.
   const bool changed = m_pDataPage->m_strCategory != m_shown->category || m_pDataPage->m_nYear != m_shown->year ||
                        (albumSong && m_pDataPage->m_strArtist != m_shown->artist);

@@ -7,14 +7,13 @@ namespace testing_support {
 bool MemoryPropData::UpdateData(bool pull) {
   if (pull) {
     const auto year = ParseYearField(yearText);
-    if (!year) return false;
     m_strCategory = categoryText;
-    m_nYear = *year;
+    if (year) m_nYear = *year;
     m_strPlaytime = playtimeText;
     m_strBitrate = bitrateText;
     m_strArtist = artistText;
     m_strSize = sizeText;
-    return true;
+    return year.has_value();
   }
   categoryText = m_strCategory;
   categorySelection = Categories().Find(m_strCategory);

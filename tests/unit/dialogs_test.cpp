@@ -119,7 +119,12 @@ TEST_F(AddAlbumTest, OkValidatesThenWritesAndPlacesTheAlbum) {
 
   dialog.m_strAlbum = " New ";
   dialog.m_strCategory = "Pop";
-  dialog.m_strYear = "2001";
+  // The details pane's year rule: a year that is no number is never written.
+  dialog.m_strYear = "abc";
+  EXPECT_FALSE(dialog.OnOK());
+  EXPECT_EQ(ui.Last().text, "The year must be a number, or left empty.");
+  EXPECT_EQ(ReadFile(dir / "a/album.ini").find("[Album:New]"), std::string::npos);
+  dialog.m_strYear = " 2001 ";
   ASSERT_TRUE(dialog.OnOK());
   EXPECT_EQ(ReadFile(dir / "a/album.ini"),
             "[Album:Old]\nArtist=The Band\nT1=1.mp3, One\n\n[Album:New]\nArtist=The Band\nCategory=Pop\nYear=2001\n"
