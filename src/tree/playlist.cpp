@@ -59,6 +59,11 @@ void STreeView::OnPopupCommand(unsigned id, const TreeItem& node) {
   const catalogue::PlaySettings settings = catalogue::ReadTreePlaySettings(m_strIniFile, m_strPlaylistFolder);
   if (id == res::ID_PLAY_NOW && !node.IsNull() && GetNodeKind(node) == kSongNode) {
     const std::string song = SongPath(node);
+    // A missing file is left out here as everywhere: then nothing is left to play.
+    if (!platform::IsRegularFile(song)) {
+      platform::ShowError(res::msg::kNoSongsToPlay);
+      return;
+    }
     const auto argument = settings.longFilenames ? std::optional<std::string>(song) : platform::ShortPathName(song);
     if (argument) tree::StartPlayer(settings, *argument);
     return;
@@ -70,6 +75,6 @@ void STreeView::OnPopupCommand(unsigned id, const TreeItem& node) {
     tree::PlaySongs(settings, paths, res::msg::kNoSongsToPlay);
   } else {
     CollectSongPaths(m_itemTop, false, paths);
-    tree::PlaySongs(settings, paths);
+    tree::PlaySongs(settings, paths, res::msg::kNoSongsToPlay);
   }
 }

@@ -50,6 +50,19 @@ TEST_F(PlaylistTest, PlayNowOnAnAlbumSkipsMissingSongs) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(PlaylistTest, AMissingSongIsNeverHandedToThePlayer) {
+  std::filesystem::remove(playerDir / "args.txt");
+  PlayNow("X|One|Gone");
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.Message(0).text, "Found no songs to play!");
+  EXPECT_FALSE(platform::PathExists(playerDir / "args.txt"));
+  // Marked songs that are all missing: Play selected says so too.
+  view.OnLButtonDown(true, Find("X|One|Gone"));
+  view.OnPopupCommand(res::ID_PLAY_SELECTED, view.Top());
+  EXPECT_EQ(ui.Last().text, "Found no songs to play!");
+  EXPECT_FALSE(platform::PathExists(playerDir / "args.txt"));
+}
+
 TEST_F(PlaylistTest, PlayNowOnASongPassesItsPathAndKeepsThePlaylist) {
   testing_support::WriteFile(settingsDir / "list.m3u", "old\n");
   PlayNow("X|One|B");
