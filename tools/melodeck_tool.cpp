@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "header") return RunHeaderCommand(rest);
   if (!args.empty() && args[0] == "tree") return RunTreeCommand(rest);
   if (!args.empty() && args[0] == "edit") return RunEditCommand(rest);
-  std::cerr << kUsage;
+  std::cerr << (args.empty() ? std::string("melodeck-tool: no command given\n")
+                             : "melodeck-tool: unknown command " + args[0] + "\n")
+            << kUsage;
   return 2;
 }

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QTimer>
 #include <iostream>
+#include <string_view>
 
 #include "main_frame.h"
 #include "qt_ui_hooks.h"
@@ -22,26 +23,36 @@ int main(int argc, char** argv) {
   if (const auto status = res::HandleCommonOptions(argc, argv, "melodeck", kUsage, {"--settings", "--screenshot", "--wait-scan"})) {
     return *status;
   }
+  QString screenshot;
+  QString settings;
+  bool waitScan = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--settings" || arg == "--screenshot") {
+      if (i + 1 >= argc) {
+        std::cerr << "melodeck: " << arg << " needs a FILE\n" << kUsage;
+        return 2;
+      }
+      (arg == "--settings" ? settings : screenshot) = QString::fromLocal8Bit(argv[++i]);
+    } else if (arg == "--wait-scan") {
+      waitScan = true;
+    } else {
+      std::cerr << "melodeck: unexpected argument " << arg << '\n' << kUsage;
+      return 2;
+    }
+  }
+  // Without a display Qt would abort; say what is missing instead.
+  const auto unset = [](const char* name) { return qEnvironmentVariableIsEmpty(name); };
+  if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
+    std::cerr << "melodeck: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set;\n"
+                 "QT_QPA_PLATFORM=offscreen runs it without one)\n";
+    return 1;
+  }
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(res::caption::kProgram);
   QGuiApplication::setDesktopFileName("org.example.Melodeck");  // the desktop entry, for the window's icon and name
   QApplication::setWindowIcon(QIcon::fromTheme("org.example.Melodeck"));  // found once installed
-  const QStringList args = QApplication::arguments();
-  QString screenshot;
-  QString settings;
-  bool waitScan = false;
-  for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == "--settings" && i + 1 < args.size()) {
-      settings = args[++i];
-    } else if (args[i] == "--screenshot" && i + 1 < args.size()) {
-      screenshot = args[++i];
-    } else if (args[i] == "--wait-scan") {
-      waitScan = true;
-    } else {
-      std::cerr << kUsage;
-      return 2;
-    }
-  }
 
   QtUiHooks hooks;
   CMainFrame frame(settings.toStdString());

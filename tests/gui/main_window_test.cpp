@@ -187,6 +187,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(text(res::ID_SHOW_FILENAMES), QString("Show &filenames"));
     QCOMPARE(text(res::ID_WINDOW_SPLIT), QString("S&plit"));
     QCOMPARE(text(res::ID_APP_ABOUT), QString("&About Melodeck..."));
+    QCOMPARE(text(res::ID_SETTINGS), QString("&Settings..."));
     QCOMPARE(m_frame->Action(res::ID_REFRESH)->statusTip(), QString("Scan the path and refresh the tree"));
     QCOMPARE(m_frame->Action(res::ID_REFRESH)->toolTip(), QString("Refresh"));
     QVERIFY(m_frame->Action(res::ID_FILE_NEW)->isEnabled());

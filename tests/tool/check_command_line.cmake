@@ -1,5 +1,5 @@
-# Every program answers --help and --version and refuses an unknown option with exit
-# status 2; PROGRAMS is the ";"-separated list of their paths.
+# Every program answers --help and --version and refuses an unknown option, naming it,
+# with exit status 2; PROGRAMS is the ";"-separated list of their paths.
 foreach(program IN LISTS PROGRAMS)
   execute_process(COMMAND ${program} --help RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_QUIET)
   if(NOT status EQUAL 0 OR NOT out MATCHES "^[Uu]sage: ")
@@ -10,8 +10,20 @@ foreach(program IN LISTS PROGRAMS)
     message(FATAL_ERROR "${program} --version: status ${status}, output: ${out}")
   endif()
   execute_process(COMMAND ${program} --no-such-option RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
-  if(NOT status EQUAL 2 OR NOT err MATCHES "[Uu]sage: ")
+  if(NOT status EQUAL 2 OR NOT err MATCHES "[Uu]sage: " OR NOT err MATCHES "--no-such-option")
     message(FATAL_ERROR "${program} --no-such-option: status ${status}, error output: ${err}")
+  endif()
+  # The window says what is missing: a value, or a display (Qt itself would abort).
+  if(program MATCHES "/melodeck$")
+    execute_process(COMMAND ${program} --settings RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
+    if(NOT status EQUAL 2 OR NOT err MATCHES "--settings needs a FILE")
+      message(FATAL_ERROR "${program} --settings: status ${status}, error output: ${err}")
+    endif()
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
+                            ${program} RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
+    if(NOT status EQUAL 1 OR NOT err MATCHES "no display")
+      message(FATAL_ERROR "${program} without a display: status ${status}, error output: ${err}")
+    endif()
   endif()
 endforeach()
 message(STATUS "checked: ${PROGRAMS}")
