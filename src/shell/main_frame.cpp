@@ -99,7 +99,11 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
   connect(m_pTabForm, &CTabForm::resized, this, [this] { UpdateMinimumSize(); });
 
   m_wndPathCombo = new CPathCombo(this);
-  m_wndPathCombo->lineEdit()->installEventFilter(this);  // Enter refreshes
+  // Enter refreshes, as F5 does. A key sent to the line edit meets its filter, which
+  // takes it; one typed on the desktop reaches the line edit past its filters and
+  // ends in returnPressed. Either way it refreshes once.
+  m_wndPathCombo->lineEdit()->installEventFilter(this);
+  connect(m_wndPathCombo->lineEdit(), &QLineEdit::returnPressed, this, [this] { OnCommand(res::ID_REFRESH); });
   m_wndFilterBox = new QLineEdit(this);
   m_wndFilterBox->setObjectName(QString::number(res::IDC_FILTER_BOX));
   m_wndFilterBox->setPlaceholderText(res::label::kFilterPlaceholder);

@@ -422,6 +422,31 @@ class MainWindowTest : public QObject {
     QCOMPARE(QString::fromStdString(m_frame->m_strScanPath), typed);
   }
 
+  // The path box and the rename guard read a path alike: "~/Music" typed and entered
+  // guards the folder "Music" as its full path would.
+  void aLibraryFolderTypedWithATildeKeepsItsName() {
+    WriteFile(m_dir->path() + "home/Music/s.mp3", testing_support::SilentMp3Frames(1));
+    Start();
+    QLineEdit* edit = m_frame->m_wndPathCombo->lineEdit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, "~/Music");
+    QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QVERIFY(refreshed.wait(5000));
+    const QModelIndex music = FindAnywhere("Music");
+    QVERIFY(music.isValid());
+    View()->setCurrentIndex(music);
+    QTest::keyClick(View(), Qt::Key_F2);
+    auto* editor = View()->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText("Renamed");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QVERIFY(QString::fromStdString(m_ui->Last().text).contains("holds the library folder"));
+    QVERIFY(QFile::exists(QString::fromStdString(m_dir->path() + "home/Music/s.mp3")));
+  }
+
   void refreshScansBehindTheWindowAndStopKeepsTheOldTree() {
     Start();
     const std::string before = DumpTree(m_frame->Tree(), m_frame->Tree().Top());
