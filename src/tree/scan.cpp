@@ -61,13 +61,16 @@ std::unique_ptr<BackgroundScan> STreeView::StartScan(const GString& pathList, st
 }
 
 void STreeView::AdoptScan(const BackgroundScan& scan) {
-  // Where the user was, found again in the new tree by kinds and labels.
+  // Where the user was, found again in the new tree by kinds and labels: the open
+  // nodes, the selection and the marked songs.
   std::vector<NodePath> expanded;
+  std::vector<NodePath> marked;
   std::vector<TreeItem> pending{m_itemTop};
   while (!pending.empty()) {
     const TreeItem node = pending.back();
     pending.pop_back();
     if (m_pTree->IsExpanded(node.m_hItem) && !(node == m_itemTop)) expanded.push_back(PathOf(node));
+    if (GetNodeKind(node) == kSongNode && m_pTree->GetOverlay(node.m_hItem) == kOverlayMarked) marked.push_back(PathOf(node));
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
   }
   const TreeItem selected = Item(m_pTree->GetSelection());
@@ -85,6 +88,7 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
   m_pTree->CopyChildren(m_itemTop.m_hItem, *scan.Top().m_pTree, scan.Top().m_hItem);
   ExpandNode(m_itemTop, scan.Top().m_pTree->IsExpanded(scan.Top().m_hItem));
   for (const NodePath& path : expanded) ExpandNode(FindPath(path), true);
+  RestoreMarks(marked);
   m_pTree->EndBatch();
   ReportUnreadCatalogues(scan.Context());
 
@@ -94,6 +98,27 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
   SelectAndShow(again.IsNull() ? m_itemTop : again);
   OnMarkChanged(false, nullptr);
   if (!HasArtists()) m_displayMode = DisplayMode::FileNames;
+}
+
+void STreeView::RestoreMarks(const std::vector<NodePath>& songs) {
+  if (songs.empty()) return;
+  for (const NodePath& path : songs) {
+    const TreeItem song = FindPath(path);
+    if (song.IsNull() || GetNodeKind(song) != kSongNode || GetMark(song) == 3) continue;
+    m_pTree->SetOverlay(song.m_hItem, kOverlayMarked);
+    OnMarkChanged(true, &song);
+  }
+  // Every node above the songs once, children before parents.
+  std::vector<TreeItem> parents;
+  std::vector<TreeItem> pending{m_itemTop};
+  while (!pending.empty()) {
+    const TreeItem node = pending.back();
+    pending.pop_back();
+    if (!node.HasChildren()) continue;
+    parents.push_back(node);
+    for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
+  }
+  for (auto node = parents.rbegin(); node != parents.rend(); ++node) UpdateMarkFromChildren(*node);
 }
 
 STreeView::NodePath STreeView::PathOf(const TreeItem& node) const {

@@ -260,6 +260,9 @@ class STreeView : public tree::TreeNotifications {
   using NodePath = std::vector<std::pair<int, std::string>>;
   NodePath PathOf(const TreeItem& node) const;
   TreeItem FindPath(const NodePath& path) const;
+  // Marks the songs at these paths again after a Refresh (the ones still there and not
+  // missing), and their ancestors from them.
+  void RestoreMarks(const std::vector<NodePath>& songs);
   tree::CommandResult RenameVolume(const TreeItem& item, const std::string& text);
   tree::CommandResult RenameFolder(const TreeItem& item, const std::string& text);
   tree::CommandResult RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text);

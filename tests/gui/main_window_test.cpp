@@ -712,6 +712,28 @@ class MainWindowTest : public QObject {
     QVERIFY(hint->isVisible());
   }
 
+  // F5 keeps the marks of the songs still there, and what is marked is what plays.
+  void refreshKeepsTheMarksOfTheSongsStillThere() {
+    WriteFile(Lib() + "loose/k.mp3", testing_support::SilentMp3Frames(1));
+    Start();
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(IndexOf({"The Band"})));
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(FindAnywhere("l")));
+    QFile::remove(QString::fromStdString(Lib() + "loose/l.mp3"));
+    QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
+    QTest::keyClick(m_frame.get(), Qt::Key_F5);
+    QVERIFY(refreshed.wait(5000));
+    const auto mark = [this](const QModelIndex& index) {
+      return m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(index)));
+    };
+    QCOMPARE(mark(IndexOf({"The Band"})), 1);
+    QCOMPARE(mark(IndexOf({"The Band", "One & Only", "Song Two"})), 1);
+    QCOMPARE(mark(FindAnywhere("k")), 0);
+    QCOMPARE(mark(IndexOf({})), 2);  // the top node: partly, the marked loose song is gone
+    QVERIFY(!FindAnywhere("l").isValid());
+    QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
+    QCOMPARE(m_frame->Tree().MarkedSize(), std::int64_t{2 * 1048576});
+  }
+
   void deleteAsksAndRemovesTheFile() {
     Start();
     const QModelIndex song = FindAnywhere("l");
