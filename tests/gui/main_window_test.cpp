@@ -96,6 +96,12 @@ class MainWindowTest : public QObject {
     }
     return {};
   }
+  // F2 on the node: the label's edit box, or null when the edit was refused.
+  QLineEdit* EditLabel(const QModelIndex& index) {
+    View()->setCurrentIndex(index);
+    QTest::keyClick(View(), Qt::Key_F2);
+    return View()->viewport()->findChild<QLineEdit*>();
+  }
   QPoint Center(const QModelIndex& index) {
     View()->scrollTo(index);
     return View()->visualRect(index).center();
@@ -352,9 +358,7 @@ class MainWindowTest : public QObject {
     Start();
     const QModelIndex song = FindAnywhere("l");
     QVERIFY(song.isValid());
-    View()->setCurrentIndex(song);
-    QTest::keyClick(View(), Qt::Key_F2);
-    auto* editor = View()->viewport()->findChild<QLineEdit*>();
+    auto* editor = EditLabel(song);
     QVERIFY(editor);
     QCOMPARE(editor->text(), QString("l"));
     editor->setText("Renamed");
@@ -436,9 +440,7 @@ class MainWindowTest : public QObject {
     QVERIFY(refreshed.wait(5000));
     const QModelIndex music = FindAnywhere("Music");
     QVERIFY(music.isValid());
-    View()->setCurrentIndex(music);
-    QTest::keyClick(View(), Qt::Key_F2);
-    auto* editor = View()->viewport()->findChild<QLineEdit*>();
+    auto* editor = EditLabel(music);
     QVERIFY(editor);
     editor->setText("Renamed");
     QTest::keyClick(editor, Qt::Key_Return);
@@ -670,9 +672,7 @@ class MainWindowTest : public QObject {
     const QDateTime written = QFileInfo(QString::fromStdString(catalogue)).lastModified();
     QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(IndexOf({"The Band"})));
     QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
-    View()->setCurrentIndex(IndexOf({"The Band"}));
-    QTest::keyClick(View(), Qt::Key_F2);
-    auto* editor = View()->viewport()->findChild<QLineEdit*>();
+    auto* editor = EditLabel(IndexOf({"The Band"}));
     QVERIFY(editor);
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
