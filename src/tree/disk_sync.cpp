@@ -91,10 +91,12 @@ void STreeView::SyncFolders(const std::vector<std::string>& folders) {
     }
   }
   const bool readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
-  for (const std::string& folder : folders) SyncFolder(folder, albums[folder], readCatalogues);
+  const std::vector<std::string> libraryFolders = LibraryFolders(m_strPathList);
+  for (const std::string& folder : folders) SyncFolder(folder, albums[folder], readCatalogues, libraryFolders);
 }
 
-void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues) {
+void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues,
+                           const std::vector<std::string>& libraryFolders) {
   const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
   const std::unordered_set<std::string> listed =
       entries && readCatalogues ? ListedTitles(folder, *entries, albums) : std::unordered_set<std::string>{};
@@ -117,7 +119,7 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
   // Unlisted files: the scan's rule, entry by entry; a folder above the library's
   // folders shows none of its own.
   std::vector<std::string> wanted;
-  const bool inLibrary = InLibrary(LibraryFolders(m_strPathList), folder);
+  const bool inLibrary = InLibrary(libraryFolders, folder);
   for (const auto& entry : inLibrary ? entries.value_or(std::vector<platform::DirEntry>{}) : std::vector<platform::DirEntry>{}) {
     if (entry.directory || !IsSongFileName(entry.name)) continue;
     std::string title = GString(entry.name).FileNamePart(false);

@@ -252,8 +252,9 @@ class STreeView : public tree::TreeNotifications {
   // Adds the artists, albums and songs of a folder's catalogue and notes the file
   // titles it lists.
   void RelabelAlbumSongs(const TreeItem& album);
-  // One folder of SyncFolders, with its album nodes.
-  void SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues);
+  // One folder of SyncFolders, with its album nodes and the library folders of the path list.
+  void SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues,
+                  const std::vector<std::string>& libraryFolders);
   void ReportUnreadCatalogues(const tree::ScanContext& context);
   // A node's kind and label and those of its ancestors below the top node, top down:
   // how the node is found again in a new tree.
