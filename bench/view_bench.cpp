@@ -1,12 +1,15 @@
 // The window on a large library, offscreen: Ctrl+click on the top node until the
-// marks show, opening Play order with everything marked, Play of every marked song,
+// marks show, opening Play order with everything marked, its Mix views and Play from
+// each of its views, Play of every marked song,
 // the longest the window goes without answering its timer during a Refresh, and the
 // play time of the whole library read from the files and again, after a Refresh, from
 // the play-time cache, and the filter box applied as a user types.
 // Usage: view_bench [LIBRARY]   (without one, the default library is generated first)
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -84,6 +87,44 @@ double WholePlayTimeSeconds(CMainFrame& frame) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Seconds for the Play order dialog's answers with everything marked: each Mix view
+// filled and shown, and Play from each of its three views.
+struct PlayOrderTimes {
+  double mixAlbumsOpen = 0, mixSongsOpen = 0, playColumns = 0, playMixed = 0;
+};
+
+PlayOrderTimes TimePlayOrderViews(STreeView& tree, QWidget& frame) {
+  CPlayOrderDlg dialog(tree.Top(), &tree);
+  PlayOrderWidget widget(dialog, &frame);
+  widget.show();
+  Settle();
+  auto* mixAlbums = widget.findChild<QCheckBox*>(QString::number(res::IDC_MIX_ALBUMS));
+  auto* mixSongs = widget.findChild<QCheckBox*>(QString::number(res::IDC_MIX_SONGS));
+  auto* play = widget.findChild<QPushButton*>(QString::number(res::ID_PLAY_NOW));
+  const auto shown = [&](QCheckBox* box) {
+    box->click();
+    Settle();
+    widget.repaint();
+  };
+  // The best of three switches into a view; the switch back is not timed.
+  const auto openSeconds = [&](QCheckBox* box) {
+    double best = 1e100;
+    for (int i = 0; i < 3; ++i) {
+      if (box->isChecked()) shown(box);
+      best = std::min(best, BestSeconds(1, [&] { shown(box); }));
+    }
+    return best;
+  };
+  PlayOrderTimes times;
+  times.playColumns = BestSeconds(3, [&] { play->click(); });
+  times.mixAlbumsOpen = openSeconds(mixAlbums);
+  const double playAlbums = BestSeconds(3, [&] { play->click(); });
+  times.mixSongsOpen = openSeconds(mixSongs);
+  times.playMixed = std::max(playAlbums, BestSeconds(3, [&] { play->click(); }));
+  widget.close();
+  return times;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -143,6 +184,7 @@ int main(int argc, char** argv) {
     widget.close();
   });
   const double play = BestSeconds(3, [&] { tree.OnPopupCommand(res::ID_PLAY_SELECTED, tree.Top()); });
+  const PlayOrderTimes playOrder = TimePlayOrderViews(tree, frame);
 
   // A Refresh through the toolbar's command, as the user starts it.
   double stall = 1e100;
@@ -156,6 +198,8 @@ int main(int argc, char** argv) {
   std::printf("nodes %zu\n", tree.Tree()->Count());
   std::printf("mark_top_s=%.3f play_order_open_s=%.3f play_s=%.3f longest_stall_ms=%.0f\n", markTop, playOrderOpen,
               play, stall);
+  std::printf("mix_albums_open_s=%.3f mix_songs_open_s=%.3f play_columns_s=%.3f play_mixed_s=%.3f\n",
+              playOrder.mixAlbumsOpen, playOrder.mixSongsOpen, playOrder.playColumns, playOrder.playMixed);
   std::printf("playtime_library_cold_s=%.2f playtime_library_cached_s=%.2f\n", playTimeCold, playTimeWarm);
   std::printf("filter_keystroke_ms=%.0f\n", filterKeystroke);
   return 0;

@@ -1,6 +1,10 @@
 #include "dialogs/play_order_dialog.h"
 
 #include <algorithm>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "catalogue/settings.h"
 #include "platform/filesystem.h"
@@ -34,7 +38,25 @@ struct CPlayOrderDlg::Counters {
   int album = -1;       // overall album number, also the index of the last album entry
   int song = -1;        // overall song number
   int looseAlbum = -1;  // albums of the collective artist
+  bool looseArtist = false;                          // its entry is made
+  std::unordered_set<std::string_view> looseAlbums;  // labels of the album entries made for loose folders
 };
+
+namespace {
+
+// Where each parent's first run of children begins and ends in the entries.
+CPlayOrderDlg::Runs ParentRuns(const std::vector<std::unique_ptr<PlayOrderEntry>>& entries) {
+  CPlayOrderDlg::Runs runs;
+  size_t begin = 0;
+  for (size_t i = 1; i <= entries.size(); ++i) {
+    if (i < entries.size() && entries[i]->nParent == entries[begin]->nParent) continue;
+    runs.try_emplace(entries[begin]->nParent, begin, i);
+    begin = i;
+  }
+  return runs;
+}
+
+}  // namespace
 
 CPlayOrderDlg::CPlayOrderDlg(const TreeItem& root, STreeView* view) : m_itemRoot(root), m_pView(view) {
   CollectMarked();
@@ -76,6 +98,8 @@ void CPlayOrderDlg::CollectMarked() {
       }
     }
   }
+  m_albumRuns = ParentRuns(m_albums);
+  m_songRuns = ParentRuns(m_songs);
 }
 
 void CPlayOrderDlg::CollectLooseSongs(const TreeItem& node, Counters& counters) {
@@ -88,14 +112,12 @@ void CPlayOrderDlg::CollectLooseSongs(const TreeItem& node, Counters& counters) 
     }
     if (first) {
       first = false;
-      const bool known = std::any_of(m_artists.begin(), m_artists.end(), [](const auto& e) { return e->item.IsNull(); });
-      if (!known) {
+      if (!counters.looseArtist) {
+        counters.looseArtist = true;
         ++counters.artist;
         m_artists.push_back(std::make_unique<PlayOrderEntry>(PlayOrderEntry{{}, counters.artist, -1}));
       }
-      const bool listed = std::any_of(m_albums.begin(), m_albums.end(),
-                                      [&](const auto& e) { return e->item.Label() == child.Parent().Label(); });
-      if (!listed) {
+      if (counters.looseAlbums.insert(child.Parent().Label()).second) {
         ++counters.album;
         ++counters.looseAlbum;
         m_albums.push_back(std::make_unique<PlayOrderEntry>(
@@ -116,6 +138,8 @@ void CPlayOrderDlg::FreeEntries() {
   m_artists.clear();
   m_albums.clear();
   m_songs.clear();
+  m_albumRuns.clear();
+  m_songRuns.clear();
 }
 
 void CPlayOrderDlg::FillArtists() {
@@ -127,35 +151,33 @@ void CPlayOrderDlg::FillArtists() {
   if (!m_listArtists.rows.empty()) m_listArtists.selected = 0;
 }
 
-std::vector<int> CPlayOrderDlg::RangeOrder(const std::vector<std::unique_ptr<PlayOrderEntry>>& entries, int index) const {
+std::vector<int> CPlayOrderDlg::RangeOrder(const std::vector<std::unique_ptr<PlayOrderEntry>>& entries, const Runs& runs,
+                                           int index) {
+  // Entries are collected parent by parent, so the children of one parent stand
+  // together; the first run of them is the range.
   size_t begin = 0, end = entries.size();
   if (index != -1) {
-    size_t first = 0;
-    while (first < entries.size() && entries[first]->nParent != index) ++first;
-    if (first < entries.size()) {
-      size_t last = first;
-      while (last < entries.size() && entries[last]->nParent == index) ++last;
-      begin = first;
-      end = last;
+    const auto run = runs.find(index);
+    if (run != runs.end()) std::tie(begin, end) = run->second;
+  }
+  // Emitted by ascending order number; numbers outside the range or repeated (after
+  // their first entry) are not.
+  const size_t count = end - begin;
+  std::vector<int> slots(count, -1);
+  for (size_t i = begin; i < end; ++i) {
+    const int order = entries[i]->nOrder;
+    if (order >= 0 && static_cast<size_t>(order) < count && slots[static_cast<size_t>(order)] == -1) {
+      slots[static_cast<size_t>(order)] = static_cast<int>(i);
     }
   }
-  // Emitted by ascending order number; numbers outside the range or repeated are not.
-  std::vector<int> order;
-  for (int k = 0; k < static_cast<int>(end - begin); ++k) {
-    for (size_t i = begin; i < end; ++i) {
-      if (entries[i]->nOrder == k) {
-        order.push_back(static_cast<int>(i));
-        break;
-      }
-    }
-  }
-  return order;
+  std::erase(slots, -1);
+  return slots;
 }
 
 void CPlayOrderDlg::FillAlbums(int index, std::vector<std::string>* playlist) {
   if (m_albums.empty()) return;
   if (!playlist) m_listAlbums.Clear();
-  for (const int i : RangeOrder(m_albums, index)) {
+  for (const int i : RangeOrder(m_albums, m_albumRuns, index)) {
     if (playlist) {
       FillSongs(i, playlist);
       continue;
@@ -174,7 +196,7 @@ void CPlayOrderDlg::FillAlbums(int index, std::vector<std::string>* playlist) {
 void CPlayOrderDlg::FillSongs(int index, std::vector<std::string>* playlist) {
   if (m_songs.empty()) return;
   if (!playlist) m_listSongs.Clear();
-  for (const int i : RangeOrder(m_songs, index)) {
+  for (const int i : RangeOrder(m_songs, m_songRuns, index)) {
     const PlayOrderEntry& entry = *m_songs[static_cast<size_t>(i)];
     if (playlist) {
       playlist->push_back(m_pView->SongPath(entry.item));

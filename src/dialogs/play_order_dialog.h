@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "tree/tree_item.h"
@@ -31,6 +32,8 @@ class CPlayOrderDlg {
   };
   // Which list fills the dialog's width: none (three columns), albums or songs.
   enum class Layout { Columns, AllAlbums, AllSongs };
+  // Where each parent's children stand in the entries: [begin, end).
+  using Runs = std::unordered_map<int, std::pair<size_t, size_t>>;
 
   CPlayOrderDlg(const TreeItem& root, STreeView* view);
 
@@ -70,9 +73,13 @@ class CPlayOrderDlg {
   void CollectLooseSongs(const TreeItem& node, Counters& counters);
   bool Included(const TreeItem& item) const;
   void Shuffle(ListBox& list, std::vector<std::unique_ptr<PlayOrderEntry>>& entries);
-  std::vector<int> RangeOrder(const std::vector<std::unique_ptr<PlayOrderEntry>>& entries, int index) const;
+  // The entries of one parent (index -1: all) by ascending order number.
+  static std::vector<int> RangeOrder(const std::vector<std::unique_ptr<PlayOrderEntry>>& entries, const Runs& runs,
+                                     int index);
 
   STreeView* m_pView;
+  // Each parent's range in m_albums and m_songs, worked out once per collection.
+  Runs m_albumRuns, m_songRuns;
 };
 
 // The same sequence of numbers (0 to 32767) in every run of the program, as the

@@ -63,9 +63,11 @@ std::string WhatsThisText(unsigned id) {
       {IDC_CATEGORY_READONLY, "The category of the selected node; it cannot be changed here."},
       {IDC_YEAR, "The year of the selected album or song, a number. Written to album.ini like the category."},
       {IDC_ARTIST, "The artist of the selected album, or a song's own artist (written to its album.ini entry)."},
-      {IDC_PLAYTIME, "The play time of the selection (minutes:seconds)."},
+      {IDC_PLAYTIME, "The play time of the selected node's songs (minutes:seconds); in parentheses, of the marked "
+                     "songs among them."},
       {IDC_BITRATE, "Bitrate, channels and sampling frequency of the selected song, read from its MP3 header."},
-      {IDC_SIZE, "Megabytes of the selection; in parentheses, of all marked songs."},
+      {IDC_SIZE, "Megabytes of the selected node's songs; in parentheses, of all marked songs in the library, "
+                 "wherever they are."},
   };
   const auto it = kTexts.find(id);
   return it == kTexts.end() ? StatusText(id) : it->second;

@@ -101,9 +101,10 @@ inline constexpr char kAddFolderTitle[] = "Add folder";
 inline constexpr char kCategory[] = "&Category:";
 inline constexpr char kYear[] = "&Year:";
 inline constexpr char kSongArtist[] = "A&rtist:";
-inline constexpr char kPlaytime[] = "Playtime (selected playtime):";
+// The brackets: the marked songs under the selected node, and all marked songs.
+inline constexpr char kPlaytime[] = "Playtime (marked here):";
 inline constexpr char kBitrate[] = "Bitrate:";
-inline constexpr char kSize[] = "Size (selected size):";
+inline constexpr char kSize[] = "Size (all marked):";
 inline constexpr char kArtist[] = "&Artist:";
 inline constexpr char kAlbumFile[] = "Al&bum.ini file:";
 inline constexpr char kAlbumName[] = "Album&name:";

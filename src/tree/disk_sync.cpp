@@ -92,11 +92,52 @@ void STreeView::SyncFolders(const std::vector<std::string>& folders) {
   }
   const bool readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
   const std::vector<std::string> libraryFolders = LibraryFolders(m_strPathList);
-  for (const std::string& folder : folders) SyncFolder(folder, albums[folder], readCatalogues, libraryFolders);
+  std::vector<Handle> made;
+  for (const std::string& folder : folders) SyncFolder(folder, albums[folder], readCatalogues, libraryFolders, made);
+  PlaceInScanOrder(made, libraryFolders);
+  FollowChosenDisplayMode();
+  RecountMarks();
+  OnMarkChanged(false, nullptr);
+}
+
+void STreeView::PlaceInScanOrder(const std::vector<Handle>& made, const std::vector<std::string>& libraryFolders) {
+  // Where a scan meets a loose node: its folder, or a song's file.
+  const auto scanPath = [this](const TreeItem& node) {
+    std::string path(node.Data().value_or(""));
+    if (GetNodeKind(node) == kSongNode) path.append(node.Label()).append(".mp3");
+    return path;
+  };
+  const auto less = [&](const TreeItem& a, const TreeItem& b) {
+    return LibraryScanOrderLess(libraryFolders, scanPath(a), scanPath(b));
+  };
+  const std::unordered_set<Handle> isMade(made.begin(), made.end());
+  std::unordered_set<Handle> parents;
+  for (const Handle node : made) {
+    if (!m_pTree->IsValid(node)) continue;  // gone again with its emptied folder
+    const TreeItem parent = Item(node).Parent();
+    if (!(parent == m_itemTop)) parents.insert(parent.m_hItem);
+  }
+  // The nodes already there keep their order; each new one goes before the first of
+  // them a scan meets later.
+  for (const Handle parent : parents) {
+    std::vector<TreeItem> old, added;
+    for (TreeItem child = Item(parent).FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+      (isMade.contains(child.m_hItem) ? added : old).push_back(child);
+    }
+    std::stable_sort(added.begin(), added.end(), less);
+    std::vector<Handle> order;
+    auto next = added.begin();
+    for (const TreeItem& child : old) {
+      for (; next != added.end() && less(*next, child); ++next) order.push_back(next->m_hItem);
+      order.push_back(child.m_hItem);
+    }
+    for (; next != added.end(); ++next) order.push_back(next->m_hItem);
+    m_pTree->ReorderChildren(parent, order);
+  }
 }
 
 void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues,
-                           const std::vector<std::string>& libraryFolders) {
+                           const std::vector<std::string>& libraryFolders, std::vector<Handle>& made) {
   const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
   const std::unordered_set<std::string> listed =
       entries && readCatalogues ? ListedTitles(folder, *entries, albums) : std::unordered_set<std::string>{};
@@ -140,6 +181,7 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
     child = next;
   }
   ScanContext context;
+  context.madeLooseNodes = &made;
   LibraryScanner scanner(m_itemTop, context);
   for (const std::string& title : wanted) {
     if (!shown.contains(title)) scanner.AddLooseFile(folder, title);
@@ -165,13 +207,22 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed) {
       }
     }
   }
-  // The albums of these catalogues go, with the artists they leave empty...
+  // The albums of these catalogues go, with the artists they leave empty; which of
+  // them were open and which songs marked is kept for the nodes that come back.
+  std::vector<NodePath> expanded, marked;
   for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull();) {
     const TreeItem nextArtist = artist.NextSibling();
     if (GetNodeKind(artist) == kArtistNode && artist.HasChildren()) {
+      if (m_pTree->IsExpanded(artist.m_hItem)) expanded.push_back(PathOf(artist));
       for (TreeItem album = artist.FirstChild(); !album.IsNull();) {
         const TreeItem next = album.NextSibling();
-        if (folders.contains(std::string(album.Data().value_or("")))) m_pTree->DeleteItem(album.m_hItem);
+        if (folders.contains(std::string(album.Data().value_or("")))) {
+          if (m_pTree->IsExpanded(album.m_hItem)) expanded.push_back(PathOf(album));
+          for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
+            if (m_pTree->GetOverlay(song.m_hItem) == kOverlayMarked) marked.push_back(PathOf(song));
+          }
+          m_pTree->DeleteItem(album.m_hItem);
+        }
         album = next;
       }
       if (!artist.HasChildren()) m_pTree->DeleteItem(artist.m_hItem);
@@ -193,6 +244,8 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed) {
     }
   }
   if (context.topChildrenAtLastArtist > 0) m_pTree->SortChildren(m_itemTop.m_hItem);
+  for (const NodePath& path : expanded) ExpandNode(FindPath(path), true);
+  RestoreMarks(marked);
   SyncFolders(std::vector<std::string>(folders.begin(), folders.end()));
   ReportUnreadCatalogues(context);
 }

@@ -251,6 +251,7 @@ void LibraryScanner::AddLooseFile(const std::string& folder, const std::string& 
       current = m_model.InsertItem(m_top.m_hItem, platform::VolumeDisplayName({accumulated, volume.label, volume.type}),
                                    VolumeImage(volume.type));
       m_model.SetData(current, accumulated);
+      Made(current);
     }
     m_context.looseFolders.emplace(accumulated, current);
     // One folder node per path component below the mount point.
@@ -266,6 +267,7 @@ void LibraryScanner::AddLooseFile(const std::string& folder, const std::string& 
       }
       current = m_model.InsertItem(current, component, kImageFolder);
       m_model.SetData(current, path);
+      Made(current);
     }
     folderNode = current;
     m_context.looseFolders.emplace(folder, folderNode);
@@ -273,6 +275,11 @@ void LibraryScanner::AddLooseFile(const std::string& folder, const std::string& 
   const Handle file = m_model.InsertItem(folderNode, fileTitle, kImageSong);
   Counted(&ScanProgress::songs);
   m_model.SetData(file, m_model.GetData(folderNode));
+  Made(file);
+}
+
+void LibraryScanner::Made(Handle node) const {
+  if (m_context.madeLooseNodes) m_context.madeLooseNodes->push_back(node);
 }
 
 }  // namespace tree

@@ -35,6 +35,8 @@ class LibraryScanner {
   TreeItem Item(Handle handle) const { return {handle, &m_model}; }
   void Counted(std::atomic<std::size_t> ScanProgress::*counter) const;
   bool Stopped() const;
+  // Notes a node AddLooseFile made, when the context asks for them.
+  void Made(Handle node) const;
   // One folder and, unless stopped, the folders beneath it, depth first without
   // recursion; links to folders met on the way are put aside in m_links.
   void ScanTree(const std::string& root);

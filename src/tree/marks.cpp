@@ -88,6 +88,26 @@ int STreeView::SetMark(const TreeItem& item, bool marked) {
   return result;
 }
 
+void STreeView::RecountMarks() {
+  // Every inner node once, children before parents; the marked songs' bytes on the way.
+  std::vector<TreeItem> parents;
+  std::vector<TreeItem> pending{m_itemTop};
+  m_nMarkedSize = 0;
+  while (!pending.empty()) {
+    const TreeItem node = pending.back();
+    pending.pop_back();
+    if (!node.HasChildren()) {
+      if (m_pTree->GetOverlay(node.m_hItem) == kOverlayMarked && GetNodeKind(node) == kSongNode) {
+        m_nMarkedSize += SongSize(node);
+      }
+      continue;
+    }
+    parents.push_back(node);
+    for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
+  }
+  for (auto node = parents.rbegin(); node != parents.rend(); ++node) UpdateMarkFromChildren(*node);
+}
+
 bool STreeView::OnLButtonDown(bool ctrl, const TreeItem& hit) {
   if (!ctrl) return true;
   if (hit.IsNull() || GetMark(hit) == 3) return false;

@@ -67,6 +67,23 @@ bool ScanOrderLess(std::string_view a, std::string_view b) {
   return a.empty() && !b.empty();
 }
 
+namespace {
+
+// The index of the first library folder that holds the path or lies inside it.
+size_t LibraryRank(const std::vector<std::string>& libraryFolders, std::string_view path) {
+  for (size_t i = 0; i < libraryFolders.size(); ++i) {
+    if (path.starts_with(libraryFolders[i]) || std::string_view(libraryFolders[i]).starts_with(path)) return i;
+  }
+  return libraryFolders.size();
+}
+
+}  // namespace
+
+bool LibraryScanOrderLess(const std::vector<std::string>& libraryFolders, std::string_view a, std::string_view b) {
+  const size_t rankA = LibraryRank(libraryFolders, a), rankB = LibraryRank(libraryFolders, b);
+  return rankA != rankB ? rankA < rankB : ScanOrderLess(a, b);
+}
+
 bool InLibrary(const std::vector<std::string>& libraryFolders, std::string_view folder) {
   return std::any_of(libraryFolders.begin(), libraryFolders.end(),
                      [&](const std::string& root) { return folder.starts_with(root); });

@@ -27,6 +27,11 @@ std::vector<std::string> LibraryFolders(std::string_view pathList);
 // listing order (CompareNames), a folder before the folders inside it.
 bool ScanOrderLess(std::string_view a, std::string_view b);
 
+// Whether a scan of the library folders meets path a (a folder ending in "/", or a
+// file) before path b: the library folder it lies in or leads to first, in the list's
+// order (paths outside them last), then ScanOrderLess.
+bool LibraryScanOrderLess(const std::vector<std::string>& libraryFolders, std::string_view a, std::string_view b);
+
 // Whether the folder (ending in "/") is one of the library folders or lies inside one.
 bool InLibrary(const std::vector<std::string>& libraryFolders, std::string_view folder);
 

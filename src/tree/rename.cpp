@@ -174,6 +174,7 @@ CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& t
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child.m_hItem);
   }
   m_pTree->SetLabel(item.m_hItem, text);
+  PlaceInScanOrder({item.m_hItem}, LibraryFolders(m_strPathList));  // among its siblings by its new name
   return CommandResult::Done();
 }
 
@@ -257,6 +258,7 @@ CommandResult STreeView::RenameSongFile(const TreeItem& item, const std::string&
     return CommandResult::Failed(res::Fill(res::msg::kFileNotRenamed, {oldPath}));
   }
   m_pTree->SetLabel(item.m_hItem, name);
+  PlaceInScanOrder({item.m_hItem}, LibraryFolders(m_strPathList));
   SyncFolder(folder);  // a catalogue of the folder may list the new name
   return CommandResult::Done();
 }

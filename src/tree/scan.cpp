@@ -37,23 +37,24 @@ void STreeView::Refresh(const GString& pathList) {
   // The scan dispatches no messages: views hear of the new tree once, at its end.
   m_pTree->BeginBatch();
   ScanContext context;
-  context.displayMode = m_displayMode;
+  context.displayMode = m_chosenMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
   LibraryScanner(m_itemTop, context).ScanPaths(pathList);
   m_pTree->SetLabel(m_itemTop.m_hItem, topLabel);
   m_pTree->EndBatch();
   ReportUnreadCatalogues(context);
 
+  m_displayMode = m_chosenMode;  // the mode the scan labelled in
+  FollowChosenDisplayMode();
   m_strPathList = pathList;
   m_nLibrarySize = -1;
   SelectAndShow(m_itemTop);
   OnMarkChanged(false, nullptr);
-  if (!HasArtists()) m_displayMode = DisplayMode::FileNames;
 }
 
 std::unique_ptr<BackgroundScan> STreeView::StartScan(const GString& pathList, std::function<void()> finished) const {
   ScanContext context;
-  context.displayMode = m_displayMode;
+  context.displayMode = m_chosenMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
   auto scan = std::make_unique<BackgroundScan>(pathList, std::move(context));
   scan->Start(std::move(finished));
@@ -89,6 +90,9 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
   ExpandNode(m_itemTop, scan.Top().m_pTree->IsExpanded(scan.Top().m_hItem));
   for (const NodePath& path : expanded) ExpandNode(FindPath(path), true);
   RestoreMarks(marked);
+  RecountMarks();
+  m_displayMode = scan.Context().displayMode;  // the mode the scan labelled in
+  FollowChosenDisplayMode();
   m_pTree->EndBatch();
   ReportUnreadCatalogues(scan.Context());
 
@@ -97,7 +101,6 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
   const TreeItem again = selectedPath.empty() ? TreeItem() : FindPath(selectedPath);
   SelectAndShow(again.IsNull() ? m_itemTop : again);
   OnMarkChanged(false, nullptr);
-  if (!HasArtists()) m_displayMode = DisplayMode::FileNames;
 }
 
 void STreeView::RestoreMarks(const std::vector<NodePath>& songs) {
@@ -106,19 +109,7 @@ void STreeView::RestoreMarks(const std::vector<NodePath>& songs) {
     const TreeItem song = FindPath(path);
     if (song.IsNull() || GetNodeKind(song) != kSongNode || GetMark(song) == 3) continue;
     m_pTree->SetOverlay(song.m_hItem, kOverlayMarked);
-    OnMarkChanged(true, &song);
   }
-  // Every node above the songs once, children before parents.
-  std::vector<TreeItem> parents;
-  std::vector<TreeItem> pending{m_itemTop};
-  while (!pending.empty()) {
-    const TreeItem node = pending.back();
-    pending.pop_back();
-    if (!node.HasChildren()) continue;
-    parents.push_back(node);
-    for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
-  }
-  for (auto node = parents.rbegin(); node != parents.rend(); ++node) UpdateMarkFromChildren(*node);
 }
 
 STreeView::NodePath STreeView::PathOf(const TreeItem& node) const {

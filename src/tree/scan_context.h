@@ -36,6 +36,9 @@ struct ScanContext {
   std::unordered_set<platform::FileIdentity, platform::FileIdentityHash> scanned;
   // Catalogues too large to read, named to the user once the scan is done.
   std::vector<std::string> unreadCatalogues;
+  // Every volume, folder and song node AddLooseFile made, when given: nodes added to a
+  // tree that already stands, to be put in their place among its nodes.
+  std::vector<Handle>* madeLooseNodes = nullptr;
   // Counted and obeyed when given.
   ScanProgress* progress = nullptr;
 };

@@ -114,6 +114,15 @@ void STreeView::RelabelAlbumSongs(const TreeItem& album) {
   }
 }
 
+void STreeView::FollowChosenDisplayMode() {
+  if (!HasArtists()) {
+    m_displayMode = DisplayMode::FileNames;  // no album songs to relabel
+  } else if (m_displayMode != m_chosenMode) {
+    m_displayMode = m_chosenMode;
+    RelabelSongs(m_itemTop);
+  }
+}
+
 void STreeView::OnShowSongnames() {
   if (m_displayMode != DisplayMode::FileNames || !m_itemTop.HasChildren()) return;
   if (!HasArtists()) {
@@ -121,11 +130,12 @@ void STreeView::OnShowSongnames() {
                               platform::MB_OK | platform::MB_ICONEXCLAMATION);
     return;
   }
-  m_displayMode = DisplayMode::SongTitles;
+  m_displayMode = m_chosenMode = DisplayMode::SongTitles;
   RelabelSongs(m_itemTop);
 }
 
 void STreeView::OnShowFilenames() {
+  m_chosenMode = DisplayMode::FileNames;  // kept for later scans even while file names show anyway
   if (m_displayMode != DisplayMode::SongTitles || !m_itemTop.HasChildren()) return;
   m_displayMode = DisplayMode::FileNames;
   RelabelSongs(m_itemTop);

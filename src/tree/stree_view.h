@@ -85,6 +85,9 @@ class STreeView : public tree::TreeNotifications {
   // After a display mode change: labels and data texts of every album song beneath the
   // node as a scan in the new mode gives them.
   void RelabelSongs(const TreeItem& item);
+  // After the tree changed: file names while it has no artists, else the chosen mode,
+  // the songs relabelled if they were shown otherwise.
+  void FollowChosenDisplayMode();
 
   // Catalogue writes for album and song nodes. The album node's data text is its
   // folder and its label the album name.
@@ -220,10 +223,11 @@ class STreeView : public tree::TreeNotifications {
   tree::TreeModel* Tree() const { return m_pTree; }
   // The top node "Artists".
   const TreeItem& Top() const { return m_itemTop; }
-  // How album songs are labelled. Set before a Refresh to scan in that mode;
-  // afterwards the View commands switch it.
+  // How album songs are labelled now: the chosen mode, or file names while the tree
+  // has no artists. Set before a Refresh to scan in that mode; afterwards the View
+  // commands switch it.
   tree::DisplayMode DisplayMode() const { return m_displayMode; }
-  void SetDisplayMode(tree::DisplayMode mode) { m_displayMode = mode; }
+  void SetDisplayMode(tree::DisplayMode mode) { m_displayMode = m_chosenMode = mode; }
   // The details page the view fills (none: no details are shown or saved).
   void SetDataPage(GPropData* page) { m_pDataPage = page; }
   // Bytes of the selection, of all marked songs, and of the whole library (-1 until
@@ -234,6 +238,7 @@ class STreeView : public tree::TreeNotifications {
 
  private:
   tree::DisplayMode m_displayMode = tree::DisplayMode::SongTitles;
+  tree::DisplayMode m_chosenMode = tree::DisplayMode::SongTitles;  // the user's last choice
   tree::TreeModel* m_pTree;
   GPropData* m_pDataPage = nullptr;
   TreeItem m_itemContext;  // the node of the right click in progress
@@ -254,16 +259,22 @@ class STreeView : public tree::TreeNotifications {
   void RelabelAlbumSongs(const TreeItem& album);
   // One folder of SyncFolders, with its album nodes and the library folders of the path list.
   void SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues,
-                  const std::vector<std::string>& libraryFolders);
+                  const std::vector<std::string>& libraryFolders, std::vector<tree::Handle>& made);
+  // Loose nodes a sync made or a rename relabelled, each put where a scan shows it
+  // among its siblings.
+  void PlaceInScanOrder(const std::vector<tree::Handle>& made, const std::vector<std::string>& libraryFolders);
   void ReportUnreadCatalogues(const tree::ScanContext& context);
   // A node's kind and label and those of its ancestors below the top node, top down:
   // how the node is found again in a new tree.
   using NodePath = std::vector<std::pair<int, std::string>>;
   NodePath PathOf(const TreeItem& node) const;
   TreeItem FindPath(const NodePath& path) const;
-  // Marks the songs at these paths again after a Refresh (the ones still there and not
-  // missing), and their ancestors from them.
+  // Marks the songs at these paths again after their nodes were made anew (the ones
+  // still there and not missing); RecountMarks then gives their ancestors' marks.
   void RestoreMarks(const std::vector<NodePath>& songs);
+  // The marks of inner nodes and the marked songs' bytes worked out anew from the
+  // marked songs, after nodes came and went.
+  void RecountMarks();
   tree::CommandResult RenameVolume(const TreeItem& item, const std::string& text);
   tree::CommandResult RenameFolder(const TreeItem& item, const std::string& text);
   tree::CommandResult RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text);

@@ -338,6 +338,17 @@ void TreeModel::SortChildren(Handle parent, std::size_t count) {
   if (auto* observer = Observer()) observer->OnReordered(parent);
 }
 
+void TreeModel::ReorderChildren(Handle parent, const std::vector<Handle>& order) {
+  if (parent != kNullHandle && !Get(parent)) return;
+  auto& children = ChildrenOf(parent);
+  if (order.size() != children.size() || order == children) return;
+  ContentChanged();
+  if (auto* observer = Observer()) observer->OnReordering(parent);
+  children = order;
+  for (std::size_t i = 0; i < children.size(); ++i) Get(children[i])->row = static_cast<std::uint32_t>(i);
+  if (auto* observer = Observer()) observer->OnReordered(parent);
+}
+
 Handle TreeModel::FindChildByLabel(Handle parent, std::string_view label) const {
   const std::vector<Handle>* children = ChildList(parent);
   if (!children) return kNullHandle;

@@ -151,6 +151,8 @@ class TreeModel {
   // Sorts the first count children (all by default) by label as directory listings
   // are ordered; the order of equal labels is kept.
   void SortChildren(Handle parent, std::size_t count = static_cast<std::size_t>(-1));
+  // Puts the children of parent in the given order: the same children, each once.
+  void ReorderChildren(Handle parent, const std::vector<Handle>& order);
   // The first child whose label equals label without regard to case.
   Handle FindChildByLabel(Handle parent, std::string_view label) const;
 

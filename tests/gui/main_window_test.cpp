@@ -74,6 +74,13 @@ class MainWindowTest : public QObject {
     QVERIFY(refreshed.wait(5000));
     QCoreApplication::processEvents();
   }
+  // The path typed into the path box and scanned, as F5 does it.
+  void RefreshPath(const std::string& path) {
+    m_frame->m_wndPathCombo->setEditText(QString::fromStdString(path));
+    QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
+    m_frame->Action(res::ID_REFRESH)->trigger();
+    QVERIFY(refreshed.wait(5000));
+  }
   LibraryView* View() { return m_frame->View(); }
   QModelIndex IndexOf(const QStringList& labels) {
     QModelIndex index = View()->Model()->index(0, 0);
@@ -213,8 +220,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(m_frame->m_wndPathCombo->itemText(2), QString("/old/b"));
     QCOMPARE(QString::fromStdString(platform::ProfileGetString(m_dir->path() + "Melodeck.ini", "Folders", "1")),
              QString::fromStdString(Lib()));
-    // The first scan (of a missing folder) found no artist: file names show since.
-    QVERIFY(IndexOf({"The Band", "One & Only", "1"}).isValid());
+    // The first scan (of a missing folder) found no artist; this one does, and song
+    // names show again, as the user never chose file names.
+    QVERIFY(IndexOf({"The Band", "One & Only", "Song One"}).isValid());
   }
 
   void displayModeRadioPairFromEitherPane() {
@@ -228,6 +236,31 @@ class MainWindowTest : public QObject {
     m_frame->Action(res::ID_SHOW_SONGNAMES)->trigger();
     QVERIFY(m_frame->Action(res::ID_SHOW_SONGNAMES)->isChecked());
     QVERIFY(IndexOf({"The Band", "One & Only", "Song One"}).isValid());
+  }
+
+  // A scan without artists shows file names; a later one with artists shows song names
+  // again, unless the user chose file names.
+  void songNamesComeBackWithTheArtistsUnlessFileNamesWereChosen() {
+    Start();
+    const auto showsFileNames = [this] {
+      return m_frame->Action(res::ID_SHOW_FILENAMES)->isChecked() && IndexOf({"The Band", "One & Only", "1"}).isValid();
+    };
+    RefreshPath(Lib() + "loose/");
+    QVERIFY(m_frame->Action(res::ID_SHOW_FILENAMES)->isChecked());
+    RefreshPath(Lib());
+    QVERIFY(!showsFileNames());
+    QVERIFY(IndexOf({"The Band", "One & Only", "Song One"}).isValid());
+
+    m_frame->Action(res::ID_SHOW_FILENAMES)->trigger();
+    RefreshPath(Lib() + "loose/");
+    RefreshPath(Lib());
+    QVERIFY(showsFileNames());
+    // Chosen again while file names showed anyway, the choice holds too.
+    m_frame->Action(res::ID_SHOW_SONGNAMES)->trigger();
+    RefreshPath(Lib() + "loose/");
+    m_frame->Action(res::ID_SHOW_FILENAMES)->trigger();
+    RefreshPath(Lib());
+    QVERIFY(showsFileNames());
   }
 
   void selectingAnAlbumFillsTheDetailsPane() {
@@ -495,6 +528,17 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(IndexOf({"Player", "Long", "Y"})));
     View()->setCurrentIndex(IndexOf({}));  // the top node: the library's songs, the marked one apart
     QTRY_COMPARE(field->text(), QString("1:30 (0:30)"));
+    // Elsewhere the play time's bracket is empty, the size's still counts every marked
+    // song, and the labels say so.
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));
+    QTRY_VERIFY(!field->text().isEmpty() && !field->text().contains(QString::fromUtf8("\u2026")));
+    QVERIFY2(!field->text().contains('('), qPrintable(field->text()));
+    QVERIFY2(Control<QLabel>(res::IDC_SIZE)->text().endsWith(")"), qPrintable(Control<QLabel>(res::IDC_SIZE)->text()));
+    QStringList labels;
+    for (const auto* label : m_frame->findChildren<QLabel*>()) labels << label->text();
+    QVERIFY(labels.contains("Playtime (marked here):") && labels.contains("Size (all marked):"));
+    QVERIFY(field->whatsThis().contains("marked songs among them"));
+    QVERIFY(Control<QLabel>(res::IDC_SIZE)->whatsThis().contains("all marked songs in the library"));
   }
 
   // Play times read once come from the cache after a restart, as long as the file's
@@ -789,6 +833,10 @@ class MainWindowTest : public QObject {
   void newAlbumWritesTheCatalogueAndShowsTheAlbum() {
     WriteFile(Lib() + "a/3.mp3", testing_support::SilentMp3Frames(2));
     Start();
+    View()->expand(IndexOf({"The Band"}));
+    View()->expand(IndexOf({"The Band", "One & Only"}));
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      Center(IndexOf({"The Band", "One & Only", "Song One"})));
     View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));
     WithDialog([](QDialog* dialog) {
       QCOMPARE(dialog->windowTitle(), QString("Add album"));
@@ -808,6 +856,12 @@ class MainWindowTest : public QObject {
              QString("2024"));
     QCOMPARE(View()->currentIndex(), IndexOf({"The Band", "Added"}));
     QVERIFY(IndexOf({"The Band", "Added", "3"}).isValid());
+    // The artist's albums were read anew: what was open stays open, what was marked marked.
+    QVERIFY(View()->isExpanded(IndexOf({"The Band"})));
+    QVERIFY(View()->isExpanded(IndexOf({"The Band", "One & Only"})));
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));
+    QCOMPARE(Control<QLabel>(res::IDC_SIZE)->text(), QString("2.00 (1.00)"));
+    QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
   }
 
   void addAlbumKeepsTypedFieldsWhenTheCatalogueFieldIsLeft() {

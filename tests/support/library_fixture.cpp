@@ -46,26 +46,38 @@ std::string LibraryFixture::Tree() {
 
 namespace {
 
-void CanonicalLines(STreeView& view, const TreeItem& item, const std::string& path, std::vector<std::string>& lines) {
+// The node's line with its labels from the top down, then its children's blocks:
+// in the tree's order below volumes and folders, sorted elsewhere.
+std::string CanonicalBlock(STreeView& view, const TreeItem& item, const std::string& path) {
   const std::string line = DumpTree(view, item);
   std::string own = line.substr(0, line.find('\n'));
   if (view.GetNodeKind(item) == tree::kArtistNode) own = platform::UpperUtf8(own);
   const std::string here = path + "/" + own.substr(own.find_first_not_of(' '));
-  lines.push_back(here);
+  std::vector<std::string> blocks;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    CanonicalLines(view, child, here, lines);
+    blocks.push_back(CanonicalBlock(view, child, here));
   }
+  const int kind = view.GetNodeKind(item);
+  if (kind != tree::kVolumeNode && kind != tree::kFolderNode) std::sort(blocks.begin(), blocks.end());
+  std::string text = here + "\n";
+  for (const std::string& block : blocks) text += block;
+  return text;
 }
 
 }  // namespace
 
 std::string LibraryFixture::Canonical(STreeView& view) {
+  return view.Top().IsNull() ? std::string() : CanonicalBlock(view, view.Top(), "");
+}
+
+std::string LibraryFixture::SortedLines(const std::string& text) {
   std::vector<std::string> lines;
-  if (!view.Top().IsNull()) CanonicalLines(view, view.Top(), "", lines);
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
   std::sort(lines.begin(), lines.end());
-  std::string text;
-  for (const std::string& line : lines) text += line + "\n";
-  return text;
+  std::string sorted;
+  for (const std::string& line : lines) sorted += line + "\n";
+  return sorted;
 }
 
 std::string LibraryFixture::FreshScan() {

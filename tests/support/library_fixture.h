@@ -29,11 +29,13 @@ class LibraryFixture : public ::testing::Test {
   void Scan(const std::string& pathList = "");
   // The tree as melodeck-tool prints it, with the library folder written as "<lib>/".
   std::string Tree();
-  // The tree without its sibling order: one line per node with its labels from the
-  // top down, sorted. An artist whose sections spell the name in several letter cases
-  // is labelled as the first catalogue scanned spells it, which depends on that order
-  // too: artist labels are compared upper-cased.
+  // The tree as one line per node with its labels from the top down: the children of
+  // volumes and folders in their order, other siblings sorted. An artist whose sections
+  // spell the name in several letter cases is labelled as the first catalogue scanned
+  // spells it, which depends on the order too: artist labels are compared upper-cased.
   static std::string Canonical(STreeView& view);
+  // The lines of a text sorted: a tree in that form without any sibling order.
+  static std::string SortedLines(const std::string& text);
   // The tree a fresh Refresh of the last path list shows, in the same display mode,
   // in that form; the view itself is left as it is.
   std::string FreshScan();

@@ -109,6 +109,7 @@ std::string Difference(const std::string& shown, const std::string& fresh) {
   std::string text;
   for (const auto& line : onlyA) text += "- " + line + "\n";
   for (const auto& line : onlyB) text += "+ " + line + "\n";
+  if (text.empty()) text = "the same nodes in another order; shown:\n" + shown + "a fresh scan:\n" + fresh;
   return text;
 }
 

@@ -56,7 +56,8 @@ TEST_F(HostileDiskTest, AFolderDeleteNeverGoesThroughALink) {
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "lib/A/toB"));
   EXPECT_EQ(ui.Last().text, "Some files were kept:\n" + dir.path() +
                                 "lib/A/toOutside is a link: neither it nor what it points to was deleted.");
-  EXPECT_EQ(Canonical(view), FreshScan());
+  // A scan reaches A, which now holds only a link, after B: the order is not compared.
+  EXPECT_EQ(SortedLines(Canonical(view)), SortedLines(FreshScan()));
 }
 
 TEST_F(HostileDiskTest, AFolderReplacedByALinkAfterTheScanIsNotGoneThrough) {
