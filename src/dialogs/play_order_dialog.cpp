@@ -174,7 +174,7 @@ std::vector<int> CPlayOrderDlg::RangeOrder(const std::vector<std::unique_ptr<Pla
   return slots;
 }
 
-void CPlayOrderDlg::FillAlbums(int index, std::vector<std::string>* playlist) {
+void CPlayOrderDlg::FillAlbums(int index, std::vector<TreeItem>* playlist) {
   if (m_albums.empty()) return;
   if (!playlist) m_listAlbums.Clear();
   for (const int i : RangeOrder(m_albums, m_albumRuns, index)) {
@@ -193,13 +193,13 @@ void CPlayOrderDlg::FillAlbums(int index, std::vector<std::string>* playlist) {
   if (!playlist && !m_listAlbums.rows.empty()) m_listAlbums.selected = 0;
 }
 
-void CPlayOrderDlg::FillSongs(int index, std::vector<std::string>* playlist) {
+void CPlayOrderDlg::FillSongs(int index, std::vector<TreeItem>* playlist) {
   if (m_songs.empty()) return;
   if (!playlist) m_listSongs.Clear();
   for (const int i : RangeOrder(m_songs, m_songRuns, index)) {
     const PlayOrderEntry& entry = *m_songs[static_cast<size_t>(i)];
     if (playlist) {
-      playlist->push_back(m_pView->SongPath(entry.item));
+      playlist->push_back(entry.item);
       continue;
     }
     std::string text = m_pView->GetNodeName(entry.item, false);
@@ -327,7 +327,7 @@ void CPlayOrderDlg::OnPlay() {
   platform::WaitCursor wait;
   const catalogue::PlaySettings settings =
       catalogue::ReadPlayOrderSettings(m_pView->SettingsFile(), m_pView->PlaylistFolder());
-  std::vector<std::string> playlist;
+  std::vector<TreeItem> playlist;
   if (m_bMixSongs) {
     FillSongs(-1, &playlist);
   } else if (m_bMixAlbums) {
@@ -335,5 +335,5 @@ void CPlayOrderDlg::OnPlay() {
   } else {
     for (const auto& row : m_listArtists.rows) FillAlbums(row.second, &playlist);
   }
-  tree::PlaySongs(settings, playlist);
+  tree::PlaySongs(settings, m_pView->SongPaths(playlist));
 }

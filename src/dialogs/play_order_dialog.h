@@ -53,8 +53,8 @@ class CPlayOrderDlg {
   void FillArtists();
   // index -1: every entry. With a playlist the songs are written to it instead of
   // filling the list.
-  void FillAlbums(int index, std::vector<std::string>* playlist = nullptr);
-  void FillSongs(int index, std::vector<std::string>* playlist = nullptr);
+  void FillAlbums(int index, std::vector<TreeItem>* playlist = nullptr);
+  void FillSongs(int index, std::vector<TreeItem>* playlist = nullptr);
   bool MoveRow(ListBox& list, bool up, int source = -1, int target = -1);
 
   std::vector<std::unique_ptr<PlayOrderEntry>> m_artists, m_albums, m_songs;

@@ -1,6 +1,8 @@
 // Playing: the songs beneath a node or the marked songs; the other context-menu
 // commands are handed on.
 
+#include <unordered_map>
+
 #include "catalogue/settings.h"
 #include "platform/filesystem.h"
 #include "platform/ui_hooks.h"
@@ -15,6 +17,22 @@ using namespace tree;
 
 std::string STreeView::SongPath(const TreeItem& song) const {
   return platform::ResolveCase(std::string(song.Parent().Data().value_or("")) + GetNodeName(song, true));
+}
+
+std::vector<std::string> STreeView::SongPaths(const std::vector<TreeItem>& songs) const {
+  std::unordered_map<std::string, std::optional<std::vector<platform::DirEntry>>> listings;
+  std::vector<std::string> paths;
+  paths.reserve(songs.size());
+  for (const TreeItem& song : songs) {
+    const std::string folder(song.Parent().Data().value_or(""));
+    auto listing = listings.find(folder);
+    if (listing == listings.end()) {
+      listing = listings.emplace(folder, platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds)).first;
+    }
+    paths.push_back(listing->second ? platform::ResolveCaseIn(folder, *listing->second, GetNodeName(song, true))
+                                    : SongPath(song));
+  }
+  return paths;
 }
 
 void STreeView::CollectSongPaths(const TreeItem& node, bool all, std::vector<std::string>& paths) {

@@ -196,6 +196,8 @@ class STreeView : public tree::TreeNotifications {
 
   // The on-disk path of a song node.
   std::string SongPath(const TreeItem& song) const;
+  // The paths of many song nodes in their order, each folder listed once.
+  std::vector<std::string> SongPaths(const std::vector<TreeItem>& songs) const;
   // The song files a node stands for (itself, or every song beneath it), missing ones
   // left out: what a drag or a copy hands to other programs.
   std::vector<std::string> SongFiles(const TreeItem& node);
