@@ -27,6 +27,8 @@
 #include "tree/header_reader.h"
 #include "tree/node_deleter.h"
 #include "tree/play_time_reader.h"
+#include "user_help.h"
+#include "window_state.h"
 #include "platform/ui_hooks.h"
 #include "platform/xdg.h"
 
@@ -82,7 +84,6 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
   m_wndSplitter->addWidget(m_pLibraryView);
   m_wndSplitter->addWidget(m_pTabForm);
   m_wndSplitter->setStretchFactor(1, 1);
-  m_wndSplitter->setSizes({320, 400});
   m_wndSplitter->installEventFilter(this);
   setCentralWidget(m_wndSplitter);
   m_treeView.SetDataPage(&m_pTabForm->m_pSheet->m_pageData);
@@ -109,6 +110,7 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
   m_wndFilterBox->setPlaceholderText(res::label::kFilterPlaceholder);
   m_wndFilterBox->setClearButtonEnabled(true);
   m_wndFilterBox->setFixedWidth(180);
+  m_wndFilterBox->setWhatsThis(QString::fromStdString(res::WhatsThisText(res::ID_FIND)));
   m_wndFilterBox->installEventFilter(this);  // Esc clears it
   m_pLibraryView->installEventFilter(this);  // Esc clears the filter there too; Delete deletes
   m_pFilterTimer = new QTimer(this);
@@ -132,7 +134,10 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
   m_pStopAction->setEnabled(false);
   connect(m_pStopAction, &QAction::triggered, this, &CMainFrame::StopScan);
   addAction(m_pStopAction);
-  resize(760, 480);
+  if (!RestoreWindowState(*this, *m_wndSplitter)) {
+    resize(760, 480);
+    m_wndSplitter->setSizes({460, 300});
+  }
 }
 
 // A scan still running is stopped and waited for.
@@ -186,7 +191,7 @@ void CMainFrame::CreateMenus() {
   SyncDisplayModeChecks();
 
   QMenu* help = menuBar()->addMenu(res::menu::kHelp);
-  AddCommand(help, res::ID_HELP_INDEX, res::menu::kHelpTopics)->setEnabled(false);
+  AddCommand(help, res::ID_HELP_INDEX, res::menu::kHelpTopics, QKeySequence::HelpContents);
   help->addSeparator();
   AddCommand(help, res::ID_APP_ABOUT, res::menu::kAbout);
 
@@ -241,6 +246,7 @@ void CMainFrame::OnCommand(unsigned id) {
     case res::ID_SHOW_FILENAMES: m_treeView.OnShowFilenames(); SyncDisplayModeChecks(); break;
     case res::ID_APP_EXIT: close(); break;
     case res::ID_APP_ABOUT: ShowAbout(); break;
+    case res::ID_HELP_INDEX: ShowUserHelp(this); break;
     case res::ID_FILE_NEW: OnNewAlbum(); break;
     case res::ID_PLAY_ORDER: OnPlayOrder(); break;
     case res::ID_SETTINGS: OnSettings(); break;
@@ -402,6 +408,7 @@ void CMainFrame::UpdateMinimumSize() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
   m_treeView.SaveSelectionDetails();  // edits on the details page are not lost on exit
+  SaveWindowState(*this, *m_wndSplitter);
   QMainWindow::closeEvent(event);
 }
 

@@ -23,6 +23,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QWidgetAction>
 #include <cstring>
@@ -145,7 +146,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(m_frame->windowTitle(), QString("Melodeck"));
     QCOMPARE(m_frame->m_wndPathCombo->currentText(), QString());
     QCOMPARE(m_frame->m_wndPathCombo->count(), 0);
-    QCOMPARE(m_frame->m_wndSplitter->sizes().at(0), 320);
+    QVERIFY(m_frame->m_wndSplitter->sizes().at(0) > m_frame->m_wndSplitter->sizes().at(1));  // the tree's larger share
     QCOMPARE(m_frame->m_wndPathCombo->width(), 250);
     auto* hint = View()->findChild<QLabel*>(QString::number(res::IDC_EMPTY_HINT));
     QVERIFY(hint && hint->isVisible());
@@ -338,8 +339,9 @@ class MainWindowTest : public QObject {
     };
     check();
     const int before = m_frame->minimumWidth();
-    m_frame->m_wndSplitter->setSizes({420, m_frame->m_wndSplitter->sizes().at(1) - 100});
-    emit m_frame->m_wndSplitter->splitterMoved(420, 1);
+    const QList<int> sizes = m_frame->m_wndSplitter->sizes();
+    m_frame->m_wndSplitter->setSizes({sizes.at(0) + 100, sizes.at(1) - 100});
+    emit m_frame->m_wndSplitter->splitterMoved(sizes.at(0) + 100, 1);
     check();
     QCOMPARE(m_frame->minimumWidth(), before + 100);
   }
@@ -907,6 +909,7 @@ class MainWindowTest : public QObject {
       QVERIFY2(!action->whatsThis().isEmpty(), qPrintable(action->text()));
     }
     QVERIFY(!m_frame->m_wndPathCombo->whatsThis().isEmpty());
+    QVERIFY(m_frame->m_wndFilterBox->whatsThis().contains("Esc"));
     QVERIFY(!View()->whatsThis().isEmpty());
     for (const int id : {res::IDC_CATEGORY, res::IDC_YEAR, res::IDC_ARTIST, res::IDC_PLAYTIME, res::IDC_BITRATE,
                          res::IDC_SIZE}) {
@@ -914,6 +917,34 @@ class MainWindowTest : public QObject {
       QVERIFY(field);
       QVERIFY2(!field->whatsThis().isEmpty(), qPrintable(QString::number(id)));
     }
+  }
+
+  // Help > Help Topics (F1) shows how to use Melodeck, from the README.
+  void helpTopicsShowsTheUsersHelp() {
+    Start();
+    QVERIFY(m_frame->Action(res::ID_HELP_INDEX)->isEnabled());
+    QString shown;
+    WithDialog([&shown](QDialog* help) {
+      shown = help->findChild<QTextBrowser*>()->toPlainText();
+      help->reject();
+    });
+    QTest::keyClick(View(), Qt::Key_F1);
+    QVERIFY2(shown.startsWith("To play:") && shown.contains("Ctrl+click") && shown.contains("filter"), qPrintable(shown));
+    QVERIFY(!shown.contains("## Install"));
+  }
+
+  // The window's place and size and the splitter are kept from one run to the next.
+  void windowAndSplitterAreKeptBetweenRuns() {
+    Start();
+    m_frame->resize(900, 600);
+    m_frame->m_wndSplitter->setSizes({300, 600});
+    QCoreApplication::processEvents();
+    const QList<int> chosen = m_frame->m_wndSplitter->sizes();
+    m_frame->close();
+    m_frame.reset();
+    Start();
+    QCOMPARE(m_frame->size(), QSize(900, 600));
+    QCOMPARE(m_frame->m_wndSplitter->sizes(), chosen);
   }
 
   void keyboardMenusOpenAtTheSelectedRow() {
