@@ -27,6 +27,8 @@
 #include <QTimer>
 #include <QWidgetAction>
 #include <cstring>
+#include <random>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -40,7 +42,9 @@
 #include "qt_ui_hooks.h"
 #include "recording_player.h"
 #include "recording_ui_hooks.h"
+#include "dialogs/play_order_dialog.h"
 #include "res/resource_ids.h"
+#include "tree/node_kinds.h"
 #include "tree/tree_dump.h"
 #include "temp_dir.h"
 
@@ -83,6 +87,37 @@ class MainWindowTest : public QObject {
     QVERIFY(refreshed.wait(5000));
   }
   LibraryView* View() { return m_frame->View(); }
+  // The marked songs' files, those Play order lists and those Play writes to the
+  // playlist are the same; the size box and Play order's command count them.
+  void CheckMarkedListedPlayed(const QString& report) {
+    STreeView& tree = m_frame->Tree();
+    QStringList marked;
+    qint64 bytes = 0;
+    std::vector<TreeItem> pending{tree.Top()};
+    while (!pending.empty()) {
+      const TreeItem node = pending.back();
+      pending.pop_back();
+      if (tree.GetNodeKind(node) == tree::kSongNode && tree.GetMark(node) == 1) {
+        marked << QString::fromStdString(tree.SongPath(node));
+        bytes += QFileInfo(marked.back()).size();
+      }
+      for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
+    }
+    QStringList listed;
+    CPlayOrderDlg dialog(tree.Top(), &tree);
+    for (const auto& entry : dialog.m_songs) listed << QString::fromStdString(tree.SongPath(entry->item));
+    const std::string playlist = m_dir->path() + "played.m3u";
+    QFile::remove(QString::fromStdString(playlist));
+    tree.OnPopupCommand(res::ID_PLAY_SELECTED, tree.Top());
+    QStringList played = QString::fromStdString(testing_support::ReadFile(playlist)).split('\n', Qt::SkipEmptyParts);
+    marked.sort();
+    listed.sort();
+    played.sort();
+    QVERIFY2(marked == listed, qPrintable(report + "\nmarked: " + marked.join(' ') + "\nlisted: " + listed.join(' ')));
+    QVERIFY2(marked == played, qPrintable(report + "\nmarked: " + marked.join(' ') + "\nplayed: " + played.join(' ')));
+    QVERIFY2(tree.MarkedSize() == bytes, qPrintable(report + QString("\ncounted %1 bytes, marked %2").arg(tree.MarkedSize()).arg(bytes)));
+    QVERIFY2(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled() == !marked.isEmpty(), qPrintable(report));
+  }
   QModelIndex IndexOf(const QStringList& labels) {
     QModelIndex index = View()->Model()->index(0, 0);
     for (const QString& label : labels) {
@@ -778,6 +813,74 @@ class MainWindowTest : public QObject {
     QVERIFY(!FindAnywhere("l").isValid());
     QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
     QCOMPARE(m_frame->Tree().MarkedSize(), std::int64_t{2 * 1048576});
+  }
+
+  // What the window counts as marked is what Play order lists and Play plays, after
+  // every step of random marks, renames, deletes, filters and refreshes.
+  void markedListedAndPlayedAgreeThroughRandomSteps() {
+    for (const unsigned seed : {1u, 2u, 3u}) {
+      cleanup();
+      init();
+      WriteFile(Lib() + "b/album.ini", "[Album:First]\nArtist=Other\nT1=x.mp3, X\nT2=y.mp3, Y\n"
+                                       "[Album:Second]\nArtist=Other\nT1=z.mp3, Z\n");
+      for (const char* file : {"b/x.mp3", "b/y.mp3", "b/z.mp3", "loose2/deep/m.mp3", "loose2/deep/n.mp3", "loose2/o.mp3"}) {
+        WriteFile(Lib() + file, std::string(1000 + std::strlen(file) * 37, 'x'));
+      }
+      WriteFile(m_dir->path() + "Melodeck.ini", "[Settings]\nDecoder=/bin/true\nPlaylistfile=played.m3u\n[Folders]\n1=" +
+                                                    Lib() + "\n");
+      Start(false);
+      std::mt19937 random(seed);
+      const auto pick = [&random](int count) { return std::uniform_int_distribution<int>(0, count - 1)(random); };
+      QStringList steps;
+      for (int step = 0; step < 30; ++step) {
+        std::vector<QModelIndex> nodes;
+        View()->expandAll();
+        for (QModelIndex index = View()->Model()->index(0, 0); index.isValid(); index = View()->indexBelow(index)) {
+          nodes.push_back(index);
+        }
+        const QModelIndex node = nodes[static_cast<size_t>(pick(static_cast<int>(nodes.size())))];
+        const QString label = node.data().toString();
+        m_ui->messageAnswers = {platform::IDYES, platform::IDYES, platform::IDYES};
+        switch (pick(6)) {
+          case 0:
+          case 1:
+            steps << "mark " + label;
+            QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(node));
+            break;
+          case 2: {
+            const QString name = pick(2) == 0 ? label : label + "x";
+            steps << "rename " + label + " to " + name;
+            if (auto* editor = EditLabel(node)) {
+              editor->setText(name);
+              QTest::keyClick(editor, Qt::Key_Return);
+            }
+            break;
+          }
+          case 3:
+            steps << "delete " + label;
+            View()->setCurrentIndex(node);
+            QTest::keyClick(View(), Qt::Key_Delete);
+            break;
+          case 4: {
+            const QString filter = pick(2) == 0 ? QString() : label.left(2);
+            steps << "filter " + filter;
+            m_frame->m_wndFilterBox->setText(filter);
+            m_frame->ApplyFilter();
+            break;
+          }
+          default: {
+            steps << "refresh";
+            QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
+            QTest::keyClick(m_frame.get(), Qt::Key_F5);
+            QVERIFY(refreshed.wait(5000));
+          }
+        }
+        QCoreApplication::processEvents();
+        const QString report = QString("seed %1: %2").arg(seed).arg(steps.join(", "));
+        CheckMarkedListedPlayed(report);
+        if (QTest::currentTestFailed()) return;
+      }
+    }
   }
 
   void deleteAsksAndRemovesTheFile() {
