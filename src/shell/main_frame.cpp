@@ -113,9 +113,11 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
   m_wndFilterBox->setWhatsThis(QString::fromStdString(res::WhatsThisText(res::ID_FIND)));
   m_wndFilterBox->installEventFilter(this);  // Esc clears it
   m_pLibraryView->installEventFilter(this);  // Esc clears the filter there too; Delete deletes
+  // The filter follows each keystroke once the keys already waiting are in: fast
+  // typing is filtered once, a single key at once.
   m_pFilterTimer = new QTimer(this);
   m_pFilterTimer->setSingleShot(true);
-  m_pFilterTimer->setInterval(150);
+  m_pFilterTimer->setInterval(0);
   connect(m_pFilterTimer, &QTimer::timeout, this, &CMainFrame::ApplyFilter);
   connect(m_wndFilterBox, &QLineEdit::textChanged, m_pFilterTimer, qOverload<>(&QTimer::start));
   CreateMenus();
