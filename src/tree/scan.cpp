@@ -7,6 +7,7 @@
 #include "platform/ui_hooks.h"
 #include "res/texts.h"
 #include "tree/background_scan.h"
+#include "tree/kept_marks.h"
 #include "tree/library_scanner.h"
 #include "tree/play_time_reader.h"
 #include "tree/stree_view.h"
@@ -65,13 +66,12 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
   // Where the user was, found again in the new tree by kinds and labels: the open
   // nodes, the selection and the marked songs.
   std::vector<NodePath> expanded;
-  std::vector<NodePath> marked;
+  const KeptMarks marked(*m_pTree, m_itemTop.m_hItem);
   std::vector<TreeItem> pending{m_itemTop};
   while (!pending.empty()) {
     const TreeItem node = pending.back();
     pending.pop_back();
     if (m_pTree->IsExpanded(node.m_hItem) && !(node == m_itemTop)) expanded.push_back(PathOf(node));
-    if (GetNodeKind(node) == kSongNode && m_pTree->GetOverlay(node.m_hItem) == kOverlayMarked) marked.push_back(PathOf(node));
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
   }
   const TreeItem selected = Item(m_pTree->GetSelection());
@@ -89,7 +89,7 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
   m_pTree->CopyChildren(m_itemTop.m_hItem, *scan.Top().m_pTree, scan.Top().m_hItem);
   ExpandNode(m_itemTop, scan.Top().m_pTree->IsExpanded(scan.Top().m_hItem));
   for (const NodePath& path : expanded) ExpandNode(FindPath(path), true);
-  RestoreMarks(marked);
+  marked.ApplyTo(*m_pTree, m_itemTop.m_hItem);
   RecountMarks();
   m_displayMode = scan.Context().displayMode;  // the mode the scan labelled in
   FollowChosenDisplayMode();

@@ -22,6 +22,8 @@ class LibraryFixture : public ::testing::Test {
   void Write(const std::string& relative, const std::string& bytes) { WriteFile(dir / relative, bytes); }
   // An MP3 file of the given number of real frames (417 bytes each).
   void Song(const std::string& relative, int frames = 2);
+  // The label of the volume node the library lies on.
+  std::string Volume() const { return "MUSIC (" + dir.path() + ")"; }
   // A settings key in the library's own "Melodeck.ini".
   void Setting(const std::string& key, const std::string& value);
 

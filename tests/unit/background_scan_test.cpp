@@ -1,6 +1,7 @@
 // A Refresh in two steps: the scan on its own thread into a tree of its own, then
 // the view adopting that tree, against what a Refresh at once shows.
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "library_fixture.h"
@@ -67,6 +68,41 @@ TEST_F(BackgroundScanTest, TheOldTreeStaysUntilAdoptedAndAStoppedScanIsNeverAdop
   view.AdoptScan(*next);
   EXPECT_EQ(view.Tree()->GetSelection(), view.Top().m_hItem);
   EXPECT_EQ(Canonical(view), FreshScan());
+}
+
+// The marked songs still there keep their marks wherever they now stand; new songs
+// and songs whose file went come unmarked, and the marks above follow.
+TEST_F(BackgroundScanTest, AnAdoptedTreeKeepsTheMarksOfTheSongsStillThere) {
+  MakeLibrary();
+  Song("Rock/02.mp3");
+  Song("Rock/03.mp3");
+  Write("Rock/album.ini", "[Album:Live]\nArtist=The Band\nT1=01.mp3, Intro\nT2=02.mp3, Two\nT3=03.mp3, Three\n");
+  Scan();
+  for (const char* song : {"The Band|Live|Intro", "The Band|Live|Three", "The Band|More|B"}) {
+    view.OnLButtonDown(true, Find(song));
+  }
+  view.OnLButtonDown(true, Find(Volume() + "|Loose"));
+  // Another order, a new song, a song gone, a loose file gone.
+  Write("Rock/album.ini", "[Album:Live]\nArtist=The Band\nT1=04.mp3, Four\nT2=03.mp3, Three\nT3=02.mp3, Two\n"
+                          "T4=01.mp3, Intro\n");
+  Song("Rock/04.mp3");
+  Write("Pop/album.ini", "[Album:Hits]\nArtist=Abba\nT1=a.mp3, A\n");
+  std::filesystem::remove(dir / "Loose/up.mp3");
+  const auto scan = view.StartScan(dir.path());
+  WaitFor(*scan);
+  view.AdoptScan(*scan);
+
+  const auto mark = [this](const std::string& labels) { return view.GetMark(Find(labels)); };
+  EXPECT_EQ(mark("The Band|Live|Intro"), 1);
+  EXPECT_EQ(mark("The Band|Live|Three"), 1);
+  EXPECT_EQ(mark("The Band|Live|Two"), 0);
+  EXPECT_EQ(mark("The Band|Live|Four"), 0);
+  EXPECT_EQ(mark("The Band|Live"), 2);
+  EXPECT_EQ(mark(Volume() + "|Loose|Deep|down"), 1);
+  EXPECT_EQ(mark(Volume() + "|Loose"), 1);
+  EXPECT_EQ(mark("Abba"), 0);
+  EXPECT_EQ(view.MarkedSize(), 3 * static_cast<std::int64_t>(std::filesystem::file_size(dir / "Rock/01.mp3")));
+  EXPECT_TRUE(view.PlayOrderEnabled());
 }
 
 }  // namespace

@@ -39,7 +39,6 @@ class DeleteTest : public testing_support::LibraryFixture {
     }
     return true;
   }
-  std::string Volume() { return "MUSIC (" + dir.path() + ")"; }
 
   // Two artists share one catalogue; CRLF, a comment and a long line must survive.
   const std::string kShared =

@@ -69,7 +69,6 @@ class AddAlbumTest : public testing_support::LibraryFixture {
     Song("other/x.mp3");
     Scan();
   }
-  std::string Volume() { return "MUSIC (" + dir.path() + ")"; }
 };
 
 TEST_F(AddAlbumTest, OpenedOnAnAlbumOffersItsFolderUnlistedSongs) {

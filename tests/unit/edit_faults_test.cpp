@@ -36,7 +36,6 @@ class EditFaultsTest : public testing_support::LibraryFixture {
     CNodeDeleter(&view, view.Top()).Delete(Find(labels)).Report();
   }
   std::string LastMessage() const { return ui.Last().text; }
-  std::string Volume() const { return "MUSIC (" + dir.path() + ")"; }
   void ExpectFreshScan() { EXPECT_EQ(Canonical(view), FreshScan()); }
 };
 

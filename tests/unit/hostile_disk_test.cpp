@@ -29,7 +29,6 @@ class HostileDiskTest : public testing_support::LibraryFixture {
     std::filesystem::create_directory_symlink(target, dir / relative);
   }
   bool OnDisk(const std::string& relative) { return platform::PathExists(dir / relative); }
-  std::string Volume() { return "MUSIC (" + dir.path() + ")"; }
   // UTF-16 LE with its mark, as Windows saves "Unicode" text.
   static std::string Utf16(std::string_view text) {
     std::string out = "\xFF\xFE";
