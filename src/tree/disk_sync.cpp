@@ -189,7 +189,8 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
   if (!folderNode.IsNull() && !folderNode.HasChildren()) RemoveWithEmptyAncestors(folderNode);
 }
 
-void STreeView::ReloadCatalogues(const std::set<std::string>& changed) {
+void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::string_view renamedFrom,
+                                 std::string_view renamedTo) {
   // Which of an artist's sections of one album name is the album and which repeat it
   // depends on the order a scan reads them: every folder of an artist whose albums are
   // read again is read again too, in the order of a scan.
@@ -244,6 +245,14 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed) {
     }
   }
   if (context.topChildrenAtLastArtist > 0) m_pTree->SortChildren(m_itemTop.m_hItem);
+  const TreeItem renamed = renamedFrom.empty() ? TreeItem() : FindArtistNode(renamedTo);
+  if (!renamed.IsNull()) {
+    for (auto* paths : {&expanded, &marked}) {
+      for (NodePath& path : *paths) {
+        if (path.front() == std::pair{int{kArtistNode}, std::string(renamedFrom)}) path.front().second = renamed.Label();
+      }
+    }
+  }
   for (const NodePath& path : expanded) ExpandNode(FindPath(path), true);
   RestoreMarks(marked);
   SyncFolders(std::vector<std::string>(folders.begin(), folders.end()));

@@ -220,7 +220,7 @@ CommandResult STreeView::RenameArtist(const TreeItem& item, const std::string& o
   // The albums of those catalogues come back as a scan shows them: under the new
   // name, merged with an artist of that name, with sections whose "Artist" differed
   // only in blanks or letter case.
-  ReloadCatalogues(folders);
+  ReloadCatalogues(folders, oldLabel, text);
   const TreeItem renamed = FindArtistNode(text);
   if (!renamed.IsNull()) SelectAndShow(renamed);
   return CommandResult::Done();

@@ -108,10 +108,12 @@ class STreeView : public tree::TreeNotifications {
   // After an edit, the tree follows the disk. SyncFolder: the folder's unlisted files
   // and the missing-file marks of its albums' songs as a scan shows them now.
   // ReloadCatalogues: the albums of these folders' catalogues read anew (artists made
-  // or emptied on the way), then each folder synced.
+  // or emptied on the way), then each folder synced; what was open or marked stays so,
+  // below an artist renamed from one label to another too.
   void SyncFolders(const std::vector<std::string>& folders);
   void SyncFolder(const std::string& folder) { SyncFolders({folder}); }
-  void ReloadCatalogues(const std::set<std::string>& folders);
+  void ReloadCatalogues(const std::set<std::string>& folders, std::string_view renamedFrom = {},
+                        std::string_view renamedTo = {});
   // Whether the catalogue on disk still holds what the tree shows of the album (its
   // section with that artist) and, when given, of the song (its entry with that title),
   // or, for an artist node, exactly the albums shown of that artist in each of its

@@ -141,6 +141,7 @@ class MainWindowTest : public QObject {
   }
   // F2 on the node: the label's edit box, or null when the edit was refused.
   QLineEdit* EditLabel(const QModelIndex& index) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // an editor closed before
     View()->setCurrentIndex(index);
     QTest::keyClick(View(), Qt::Key_F2);
     return View()->viewport()->findChild<QLineEdit*>();
@@ -760,6 +761,15 @@ class MainWindowTest : public QObject {
     QCOMPARE(QFileInfo(QString::fromStdString(catalogue)).lastModified(), written);
     QCOMPARE(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Band"})))), 1);
     QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
+    // Renamed, the artist keeps its open albums and its marks.
+    View()->expand(IndexOf({"The Band", "One & Only"}));
+    editor = EditLabel(IndexOf({"The Band"}));
+    editor->setText("The Group");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QVERIFY(View()->isExpanded(IndexOf({"The Group", "One & Only"})));
+    QCOMPARE(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Group"})))), 1);
+    QCOMPARE(m_frame->Tree().MarkedSize(), std::int64_t{2 * 1048576});
 
     auto* box = Control<QLineEdit>(res::IDC_FILTER_BOX);
     QTest::keyClicks(box, "song one");
