@@ -762,11 +762,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Band"})))), 1);
     QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
     // Renamed, the artist keeps its open albums and its marks.
+    View()->expand(IndexOf({"The Band"}));
     View()->expand(IndexOf({"The Band", "One & Only"}));
     editor = EditLabel(IndexOf({"The Band"}));
     editor->setText("The Group");
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
+    QVERIFY(View()->isExpanded(IndexOf({"The Group"})));
     QVERIFY(View()->isExpanded(IndexOf({"The Group", "One & Only"})));
     QCOMPARE(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Group"})))), 1);
     QCOMPARE(m_frame->Tree().MarkedSize(), std::int64_t{2 * 1048576});
