@@ -1,6 +1,7 @@
 // The desktop program offscreen: main frame, details pane, the tree on screen and its
 // context menu. Controls are found by their resource ids; menus and message boxes are
 // answered by the recording UI hooks, so no test blocks.
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QComboBox>
 #include <QCheckBox>
@@ -64,6 +65,14 @@ class MainWindowTest : public QObject {
 
   std::string Lib() const { return m_dir->path() + "lib/"; }
 
+  // The window shown, its library model checked by Qt's model tester through
+  // everything the test does (a fault fails the test where it happens).
+  void NewFrame() {
+    m_frame = std::make_unique<CMainFrame>();
+    new QAbstractItemModelTester(View()->Model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                 View()->Model());
+    m_frame->show();
+  }
   // A library, a settings file naming it, and the window started on it.
   void Start(bool withFolders = true) {
     WriteFile(Lib() + "a/album.ini",
@@ -72,8 +81,7 @@ class MainWindowTest : public QObject {
     WriteFile(Lib() + "a/2.mp3", std::string(1048576, '\0'));
     WriteFile(Lib() + "loose/l.mp3", testing_support::SilentMp3Frames(3));
     if (withFolders) WriteFile(m_dir->path() + "Melodeck.ini", "[Folders]\n1=" + Lib() + "\n");
-    m_frame = std::make_unique<CMainFrame>();
-    m_frame->show();
+    NewFrame();
     QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
     m_frame->StartFirstScan();
     QVERIFY(refreshed.wait(5000));
@@ -794,8 +802,7 @@ class MainWindowTest : public QObject {
     m_frame.reset();
     QDir().mkpath(QString::fromStdString(m_dir->path() + "empty"));
     WriteFile(m_dir->path() + "Melodeck.ini", "[Folders]\n1=" + m_dir->path() + "empty\n");
-    m_frame = std::make_unique<CMainFrame>();
-    m_frame->show();
+    NewFrame();
     QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
     m_frame->StartFirstScan();
     auto* hint = View()->viewport()->findChild<QLabel*>(QString::number(res::IDC_EMPTY_HINT));
