@@ -48,6 +48,15 @@ const platform::DirEntry* CatalogueEntry(const std::vector<platform::DirEntry>& 
   return nullptr;
 }
 
+bool CatalogueWritable(const std::string& file) {
+  const auto attributes = file.empty() ? std::nullopt : platform::GetFileAttributes(file);
+  return attributes && !attributes->readOnly && !attributes->directory;
+}
+
+bool AlbumNameCharactersAllowed(std::string_view name) {
+  return name.find_first_of(std::string_view("[]:\r\n\0", 6)) == std::string_view::npos;
+}
+
 std::string CatalogueFile(const std::string& folder) {
   const std::string onDisk = platform::ResolveCase(folder);
   const auto entries = platform::ListDirectory(onDisk, platform::ListDetail::NamesAndKinds);
@@ -179,8 +188,7 @@ SongEntryResult WriteSongEntry(const std::string& folder, const std::string& alb
                                              ExtraFields(found->value));
   if (value == found->value) return SongEntryResult::Written;
   // What would make the write fail is found before the file moves.
-  const auto attributes = platform::GetFileAttributes(file);
-  if (!attributes || attributes->readOnly || !doc->Encode(value) || value.find_first_of("\r\n") != std::string::npos) {
+  if (!CatalogueWritable(file) || !doc->Encode(value) || value.find_first_of("\r\n") != std::string::npos) {
     return SongEntryResult::WriteFailed;
   }
   const bool renames = !platform::EqualsNoCase(entry.newFileName, entry.oldFileName);

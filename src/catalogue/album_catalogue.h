@@ -22,6 +22,13 @@ const platform::DirEntry* CatalogueEntry(const std::vector<platform::DirEntry>& 
 // folder + "album.ini" when there is none.
 std::string CatalogueFile(const std::string& folder);
 
+// Whether the catalogue file may be written: it is there, is no folder and has a write
+// permission bit. Every edit, the rename guard and the details pane ask this.
+bool CatalogueWritable(const std::string& file);
+// Whether the text can name an album in a section header "[Album:NAME]": it holds no
+// "[", "]", ":", line break or NUL. Add album and rename ask this.
+bool AlbumNameCharactersAllowed(std::string_view name);
+
 // The album name of a section name: after the first ":" up to the next ":" or the end.
 std::string AlbumNameOfSection(std::string_view section);
 std::string SectionOfAlbum(std::string_view albumName);

@@ -19,10 +19,8 @@ using Document = platform::ProfileDocument;
 
 // The file's current content, unless it is read-only, missing or unreadable.
 std::shared_ptr<const Document> OpenWritable(const std::string& file, RewriteResult& refusal) {
-  const auto attributes = platform::GetFileAttributes(file);
   std::string raw;
-  if (!attributes || attributes->readOnly || attributes->directory ||
-      platform::ReadRegularFile(file, raw, platform::kMaxProfileSize) != platform::ReadResult::Done) {
+  if (!CatalogueWritable(file) || platform::ReadRegularFile(file, raw, platform::kMaxProfileSize) != platform::ReadResult::Done) {
     refusal = RewriteResult::ReadOnly;
     return nullptr;
   }

@@ -142,8 +142,7 @@ void CAddAlbumDlg::OnBrowse() {
   if (!chosen) return;
   m_strAlbumFile = FolderOfPath(*chosen) + catalogue::kCatalogueName;
   const std::string onDisk = OnDisk(m_strAlbumFile);
-  const auto attributes = platform::GetFileAttributes(onDisk);
-  if (attributes && (attributes->readOnly || attributes->directory)) ShowError(res::msg::kUnableToWriteThere);
+  if (platform::PathExists(onDisk) && !catalogue::CatalogueWritable(onDisk)) ShowError(res::msg::kUnableToWriteThere);
   FillSongList(m_strAlbumFile);
 }
 
@@ -174,7 +173,7 @@ bool CAddAlbumDlg::OnOK() {
     ShowError(res::msg::kEnterAlbum);
     return false;
   }
-  if (m_strAlbum.find_first_of("[]:\r\n") != std::string::npos) {
+  if (!catalogue::AlbumNameCharactersAllowed(m_strAlbum)) {
     m_nFocus = kAlbumNameEdit;
     ShowError(res::msg::kAlbumNameCharacters);
     return false;

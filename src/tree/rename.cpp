@@ -20,6 +20,7 @@ using namespace tree;
 
 namespace {
 
+// A song file that cannot be renamed where it is.
 bool ReadOnly(const std::string& path) {
   const auto attributes = platform::GetFileAttributes(path);
   return !attributes || attributes->readOnly;
@@ -85,14 +86,14 @@ bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
       tested = catalogue::CatalogueFile(std::string(album.Data().value_or("")));
       // Gone since the scan: no read-only file, but a tree to bring up to date.
       if (!album.IsNull() && !platform::PathExists(tested)) return CheckShown(item).Report();
-      allow = !album.IsNull() && !ReadOnly(tested);
+      allow = !album.IsNull() && catalogue::CatalogueWritable(tested);
       break;
     }
     case kAlbumNode:
       if (IsDuplicateAlbum(item)) return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".").Report();
       tested = catalogue::CatalogueFile(std::string(item.Data().value_or("")));
       if (!platform::PathExists(tested)) return CheckShown(item).Report();
-      allow = !ReadOnly(tested);
+      allow = catalogue::CatalogueWritable(tested);
       break;
     case kSongNode:
       tested = SongPath(item);
@@ -100,7 +101,7 @@ bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
       if (allow && GetNodeKind(item.Parent()) == kAlbumNode) {
         tested = catalogue::CatalogueFile(std::string(item.Parent().Data().value_or("")));
         if (!platform::PathExists(tested)) return CheckShown(item.Parent(), item).Report();
-        allow = !ReadOnly(tested);
+        allow = catalogue::CatalogueWritable(tested);
       }
       break;
     default:
@@ -227,7 +228,7 @@ CommandResult STreeView::RenameArtist(const TreeItem& item, const std::string& o
 }
 
 CommandResult STreeView::RenameAlbum(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
-  if (text.find_first_of("[]:") != std::string::npos || HasLineBreakOrNul(text)) {
+  if (!catalogue::AlbumNameCharactersAllowed(text)) {
     return Refused(text, res::msg::kAlbumNameCharacters);
   }
   const CommandResult exists = CommandResult::Failed(res::Fill(res::msg::kAlbumExists, {text}));

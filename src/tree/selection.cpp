@@ -35,11 +35,7 @@ bool STreeView::OnSelChanging(Handle oldItem, Handle) {
 
 void STreeView::OnSelChanged(Handle, Handle newItem) { ShowDetails(Item(newItem)); }
 
-bool STreeView::CatalogueReadOnly(const std::string& file) {
-  if (file.empty()) return true;  // a duplicate album has no catalogue
-  const auto attributes = platform::GetFileAttributes(file);
-  return !attributes || attributes->readOnly;
-}
+bool STreeView::CatalogueReadOnly(const std::string& file) { return !catalogue::CatalogueWritable(file); }
 
 void STreeView::SaveDetails(const TreeItem& item) {
   if (item.IsNull() || !m_pDataPage || !m_shown) return;

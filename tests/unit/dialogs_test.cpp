@@ -115,6 +115,12 @@ TEST_F(AddAlbumTest, OkValidatesThenWritesAndPlacesTheAlbum) {
   dialog.m_strAlbum = "old";
   EXPECT_FALSE(dialog.OnOK());
   EXPECT_EQ(ui.Last().text, "The album name \"old\" already exists in the albumfile!");
+  // What a section header cannot hold, as a rename refuses it too.
+  for (const std::string& bad : std::vector<std::string>{"a:b", "[x", "x]", "a\nb", std::string("a\0b", 3)}) {
+    dialog.m_strAlbum = bad;
+    EXPECT_FALSE(dialog.OnOK());
+    EXPECT_EQ(ui.Last().text, "An album's name can't hold \"[\", \"]\", \":\" or a line break.");
+  }
 
   dialog.m_strAlbum = " New ";
   dialog.m_strCategory = "Pop";
