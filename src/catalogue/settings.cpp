@@ -4,6 +4,7 @@
 
 #include "text/gstring.h"
 #include "platform/filesystem.h"
+#include "platform/path_list.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "platform/xdg.h"
@@ -98,7 +99,7 @@ std::string UpdatePathHistory(PathHistoryList& list, const std::string& file) {
   if (scanPath.empty()) return scanPath;
 
   for (int i = 0; i < list.Count(); ++i) {
-    if (platform::EqualsNoCase(list.Item(i), scanPath)) {
+    if (platform::SamePathList(list.Item(i), scanPath)) {
       list.Remove(i);
       break;
     }

@@ -30,6 +30,7 @@
 #include "user_help.h"
 #include "window_state.h"
 #include "platform/ui_hooks.h"
+#include "platform/path_list.h"
 #include "platform/xdg.h"
 
 // ---- CPathCombo ----
@@ -349,9 +350,8 @@ void CMainFrame::OnAddFolder() {
   request.initialPath = platform::MusicFolder().value_or(QDir::homePath().toStdString());
   const std::optional<std::string> folder = platform::Ui().FileDialog(request);
   if (!folder) return;
-  QString paths = m_wndPathCombo->currentText().trimmed();
-  if (!paths.isEmpty() && !paths.endsWith(';')) paths += ';';
-  m_wndPathCombo->setEditText(paths + QString::fromStdString(*folder));
+  m_wndPathCombo->setEditText(
+      QString::fromStdString(platform::WithFolder(m_wndPathCombo->currentText().toStdString(), *folder)));
   StartScan();
 }
 

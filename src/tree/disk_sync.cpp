@@ -12,7 +12,7 @@
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
 #include "tree/library_scanner.h"
-#include "tree/path_list.h"
+#include "platform/path_list.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -91,7 +91,7 @@ void STreeView::SyncFolders(const std::vector<std::string>& folders) {
     }
   }
   const bool readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
-  const std::vector<std::string> libraryFolders = LibraryFolders(m_strPathList);
+  const std::vector<std::string> libraryFolders = platform::LibraryFolders(m_strPathList);
   std::vector<Handle> made;
   for (const std::string& folder : folders) SyncFolder(folder, albums[folder], readCatalogues, libraryFolders, made);
   PlaceInScanOrder(made, libraryFolders);
@@ -108,7 +108,7 @@ void STreeView::PlaceInScanOrder(const std::vector<Handle>& made, const std::vec
     return path;
   };
   const auto less = [&](const TreeItem& a, const TreeItem& b) {
-    return LibraryScanOrderLess(libraryFolders, scanPath(a), scanPath(b));
+    return platform::LibraryScanOrderLess(libraryFolders, scanPath(a), scanPath(b));
   };
   const std::unordered_set<Handle> isMade(made.begin(), made.end());
   std::unordered_set<Handle> parents;
@@ -160,7 +160,7 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
   // Unlisted files: the scan's rule, entry by entry; a folder above the library's
   // folders shows none of its own.
   std::vector<std::string> wanted;
-  const bool inLibrary = InLibrary(libraryFolders, folder);
+  const bool inLibrary = platform::InLibrary(libraryFolders, folder);
   for (const auto& entry : inLibrary ? entries.value_or(std::vector<platform::DirEntry>{}) : std::vector<platform::DirEntry>{}) {
     if (entry.directory || !IsSongFileName(entry.name)) continue;
     std::string title = GString(entry.name).FileNamePart(false);
@@ -235,7 +235,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   context.displayMode = m_displayMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
   std::vector<std::string> inScanOrder(folders.begin(), folders.end());
-  std::sort(inScanOrder.begin(), inScanOrder.end(), [](const std::string& a, const std::string& b) { return ScanOrderLess(a, b); });
+  std::sort(inScanOrder.begin(), inScanOrder.end(), [](const std::string& a, const std::string& b) { return platform::ScanOrderLess(a, b); });
   for (const std::string& folder : inScanOrder) {
     const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
     if (!entries || !context.readCatalogues) continue;

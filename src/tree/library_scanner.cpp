@@ -11,7 +11,7 @@
 #include "platform/text.h"
 #include "platform/volumes.h"
 #include "text/gstring.h"
-#include "tree/path_list.h"
+#include "platform/path_list.h"
 
 namespace tree {
 namespace {
@@ -117,7 +117,7 @@ bool LibraryScanner::Stopped() const {
 
 void LibraryScanner::ScanPaths(const std::string& pathList) {
   catalogue::EditJournal::FinishLeftEdits();  // what a killed edit left half done
-  for (const std::string& folder : LibraryFolders(pathList)) ScanTree(folder);
+  for (const std::string& folder : platform::LibraryFolders(pathList)) ScanTree(folder);
   for (size_t i = 0; i < m_links.size(); ++i) ScanTree(m_links[i]);  // a linked folder may hold more links
   m_links.clear();
   if (m_context.topChildrenAtLastArtist > 0) m_model.SortChildren(m_top.m_hItem, m_context.topChildrenAtLastArtist);

@@ -12,7 +12,7 @@
 #include "platform/ui_hooks.h"
 #include "res/texts.h"
 #include "tree/library_scanner.h"
-#include "tree/path_list.h"
+#include "platform/path_list.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -39,7 +39,7 @@ const CommandResult kDeclined = CommandResult::Failed({});
 std::optional<platform::FolderHandle> OpenForDelete(const std::string& folder, const std::string& pathList) {
   using Links = platform::FolderHandle::Links;
   std::string root;
-  for (const std::string& libraryFolder : LibraryFolders(pathList)) {
+  for (const std::string& libraryFolder : platform::LibraryFolders(pathList)) {
     if (folder.starts_with(libraryFolder)) root = libraryFolder;
   }
   if (root.empty()) return platform::FolderHandle::Open(folder, Links::Refuse);  // above the library
@@ -84,7 +84,7 @@ CommandResult CNodeDeleter::DeleteFolder(const TreeItem& item) {
     deleted = DeleteFolderContents(item, *folder);
     platform::RemoveDirectory(path);  // goes only when nothing else is left in it
   } else if (platform::FolderHandle::LastOpenHitLink()) {
-    m_kept.push_back(res::Fill(res::msg::kKeptBehindLink, {NoTrailingSlash(path)}));
+    m_kept.push_back(res::Fill(res::msg::kKeptBehindLink, {platform::NoTrailingSlash(path)}));
   } else {
     deleted = !platform::PathExists(path);
     m_visitedFolders.push_back(path);
@@ -122,7 +122,7 @@ bool CNodeDeleter::DeleteFolderContents(const TreeItem& node, const platform::Fo
       shownSongs.emplace(child.Label());
       continue;
     }
-    const std::string name = NoTrailingSlash(FolderOf(child)).substr(path.size());
+    const std::string name = platform::NoTrailingSlash(FolderOf(child)).substr(path.size());
     const auto subfolder = folder.OpenChild(name, platform::FolderHandle::Links::Refuse);
     if (!subfolder) {
       if (platform::FolderHandle::LastOpenHitLink()) {
@@ -227,7 +227,7 @@ CommandResult CNodeDeleter::DeleteSongFile(const TreeItem& item) {
   if (!opened) {
     if (!platform::FolderHandle::LastOpenHitLink()) return CommandResult::Failed(res::msg::kFileNotDeleted);
     m_pView->SyncFolder(folder);
-    return CommandResult::Failed(res::Fill(res::msg::kKeptBehindLink, {NoTrailingSlash(folder)}));
+    return CommandResult::Failed(res::Fill(res::msg::kKeptBehindLink, {platform::NoTrailingSlash(folder)}));
   }
   const std::string path = m_pView->SongPath(item);
   if (!opened->DeleteFile(path.substr(path.rfind('/') + 1))) {

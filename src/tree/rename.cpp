@@ -12,7 +12,7 @@
 #include "platform/ui_hooks.h"
 #include "platform/volumes.h"
 #include "res/texts.h"
-#include "tree/path_list.h"
+#include "platform/path_list.h"
 #include "tree/prop_data.h"
 #include "tree/stree_view.h"
 
@@ -145,11 +145,11 @@ CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& t
   if (const std::string problem = FileNameProblem(text); !problem.empty()) return Refused(text, problem);
   // A scan passes over hidden folders: the songs inside would vanish.
   if (text.starts_with('.')) return Refused(text, res::msg::kHiddenFolder);
-  const std::string oldPath = NoTrailingSlash(std::string(item.Data().value_or("")));
+  const std::string oldPath = platform::NoTrailingSlash(std::string(item.Data().value_or("")));
   const std::string oldPrefix = oldPath + "/";
   // The library is scanned from the folders of the path list: the next scan would
   // not find a folder above one of them under its new name.
-  for (const std::string& root : ListedFolders(m_strPathList)) {
+  for (const std::string& root : platform::ListedFolders(m_strPathList)) {
     if (root.starts_with(oldPrefix)) {
       return CommandResult::Failed(res::Fill(res::msg::kHoldsLibraryFolder, {oldPath, root}));
     }
@@ -175,7 +175,7 @@ CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& t
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child.m_hItem);
   }
   m_pTree->SetLabel(item.m_hItem, text);
-  PlaceInScanOrder({item.m_hItem}, LibraryFolders(m_strPathList));  // among its siblings by its new name
+  PlaceInScanOrder({item.m_hItem}, platform::LibraryFolders(m_strPathList));  // among its siblings by its new name
   return CommandResult::Done();
 }
 
@@ -259,7 +259,7 @@ CommandResult STreeView::RenameSongFile(const TreeItem& item, const std::string&
     return CommandResult::Failed(res::Fill(res::msg::kFileNotRenamed, {oldPath}));
   }
   m_pTree->SetLabel(item.m_hItem, name);
-  PlaceInScanOrder({item.m_hItem}, LibraryFolders(m_strPathList));
+  PlaceInScanOrder({item.m_hItem}, platform::LibraryFolders(m_strPathList));
   SyncFolder(folder);  // a catalogue of the folder may list the new name
   return CommandResult::Done();
 }

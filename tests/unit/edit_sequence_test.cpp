@@ -19,7 +19,7 @@
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "tree/node_deleter.h"
-#include "tree/path_list.h"
+#include "platform/path_list.h"
 
 namespace fs = std::filesystem;
 using namespace tree;
@@ -218,7 +218,7 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
     if (what == 1) {
       const std::string folder = PickFrom(std::vector<std::string>{"rock2", "Rock Live", "loose", "jazz/inner"});
       // A library folder the path list names may be a link; one below it may not.
-      const auto roots = tree::LibraryFolders(view.PathList());
+      const auto roots = platform::LibraryFolders(view.PathList());
       if (!fs::is_directory(dir / folder) || fs::is_symlink(dir / folder) ||
           std::find(roots.begin(), roots.end(), dir / (folder + "/")) != roots.end()) {
         return "nothing";

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "catalogue/settings.h"
+#include "platform/path_list.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "temp_dir.h"
@@ -144,6 +146,25 @@ TEST_F(SettingsTest, PathHistoryMovesAnEntryThatDiffersOnlyInCase) {
   EXPECT_EQ(box.items, (std::vector<std::string>{"/music/rock", "/a", "/c"}));
   EXPECT_EQ(platform::ProfileGetString(ini, "Folders", "1"), "/music/rock");
   EXPECT_EQ(platform::ProfileGetString(ini, "Folders", "3"), "/c");
+}
+
+// An entry that names the same folders another way ("~", "//", no "/" at the end) is
+// the same entry; a list that adds a folder is another.
+TEST_F(SettingsTest, PathHistoryReadsEntriesAsFolderLists) {
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "/";
+  WriteFile(ini, "[Folders]\n1=/a\n2=" + home + "/Music/;/x//y\n3=/x/y;/z\n");
+  FakePathBox box;
+  box.edit = "~/Music ; /x/y/";
+  UpdatePathHistory(box, ini);
+  EXPECT_EQ(box.items, (std::vector<std::string>{"~/Music ; /x/y/", "/a", "/x/y;/z"}));
+}
+
+// Add folder appends a folder the list does not name yet, however the list spells it.
+TEST(PathListTest, AddFolderAppendsOnlyANewFolder) {
+  EXPECT_EQ(platform::WithFolder("", "/m/a"), "/m/a");
+  EXPECT_EQ(platform::WithFolder(" /m/a ", "/m/b"), "/m/a;/m/b");
+  EXPECT_EQ(platform::WithFolder("/m/a;", "/m/b"), "/m/a;/m/b");
+  EXPECT_EQ(platform::WithFolder("/m//a/;/m/b", "/m/a"), "/m//a/;/m/b");
 }
 
 TEST_F(SettingsTest, PathHistoryKeepsTenAndBlankPathsWriteNothing) {

@@ -1,4 +1,4 @@
-#include "tree/path_list.h"
+#include "platform/path_list.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 #include "platform/filesystem.h"
 #include "platform/text.h"
 
-namespace tree {
+namespace platform {
 
 std::string NormalisedFolder(std::string_view typed) {
   std::string path(platform::TrimBlanks(typed));
@@ -57,6 +57,20 @@ std::vector<std::string> LibraryFolders(std::string_view pathList) {
   return folders;
 }
 
+bool SamePathList(std::string_view a, std::string_view b) {
+  const std::vector<std::string> first = ListedFolders(a), second = ListedFolders(b);
+  return std::equal(first.begin(), first.end(), second.begin(), second.end(),
+                    [](const std::string& x, const std::string& y) { return EqualsNoCase(x, y); });
+}
+
+std::string WithFolder(std::string_view pathList, std::string_view folder) {
+  const std::vector<std::string> listed = ListedFolders(pathList);
+  std::string list(TrimBlanks(pathList));
+  if (std::find(listed.begin(), listed.end(), NormalisedFolder(folder)) != listed.end()) return list;
+  if (!list.empty() && !list.ends_with(';')) list += ';';
+  return list + std::string(folder);
+}
+
 bool ScanOrderLess(std::string_view a, std::string_view b) {
   while (!a.empty() && !b.empty()) {
     const std::string_view stepA = a.substr(0, a.find('/')), stepB = b.substr(0, b.find('/'));
@@ -89,4 +103,4 @@ bool InLibrary(const std::vector<std::string>& libraryFolders, std::string_view 
                      [&](const std::string& root) { return folder.starts_with(root); });
 }
 
-}  // namespace tree
+}  // namespace platform

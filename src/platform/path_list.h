@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tree {
+namespace platform {
 
 // One path of the list as a folder path: blanks and tabs trimmed, "~" the home folder,
 // a relative path taken from the current folder, "." steps and runs of "/" dropped,
@@ -15,6 +15,14 @@ std::string NormalisedFolder(std::string_view path);
 
 // Every folder of the list, normalised, in order.
 std::vector<std::string> ListedFolders(std::string_view pathList);
+
+// Whether two path lists name the same folders in the same order, read as above and
+// letter case aside (as the path history has always matched its entries): the history
+// keeps one entry for both.
+bool SamePathList(std::string_view a, std::string_view b);
+
+// The list with the folder added at its end, unless the list names it already.
+std::string WithFolder(std::string_view pathList, std::string_view folder);
 
 // The path without the "/" at its end ("/" stays).
 std::string NoTrailingSlash(std::string path);
@@ -35,4 +43,4 @@ bool LibraryScanOrderLess(const std::vector<std::string>& libraryFolders, std::s
 // Whether the folder (ending in "/") is one of the library folders or lies inside one.
 bool InLibrary(const std::vector<std::string>& libraryFolders, std::string_view folder);
 
-}  // namespace tree
+}  // namespace platform
