@@ -63,15 +63,15 @@ CPlayOrderDlg::CPlayOrderDlg(const TreeItem& root, STreeView* view) : m_itemRoot
 }
 
 bool CPlayOrderDlg::Included(const TreeItem& item) const {
-  const int mark = m_pView->GetMark(item);
-  return mark == 1 || mark == 2;
+  const Mark mark = m_pView->GetMark(item);
+  return mark == Mark::Marked || mark == Mark::Partly;
 }
 
 void CPlayOrderDlg::CollectMarked() {
   Counters counters;
   for (TreeItem child = m_itemRoot.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const bool artist = m_pView->GetNodeKind(child) == kArtistNode;
-    if ((!artist && Included(child)) || m_pView->GetMark(child) == 2) CollectLooseSongs(child, counters);
+    if ((!artist && Included(child)) || m_pView->GetMark(child) == Mark::Partly) CollectLooseSongs(child, counters);
   }
   for (TreeItem artist = m_itemRoot.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
     if (m_pView->GetNodeKind(artist) != kArtistNode) continue;

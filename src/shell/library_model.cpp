@@ -69,7 +69,7 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
       return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
     }
     case Qt::DecorationRole:
-      return NodeIcon(m_tree.GetImage(item), m_tree.GetOverlay(item));
+      return NodeIcon(m_tree.GetImage(item), m_tree.GetMark(item));
     default:
       return {};
   }

@@ -116,9 +116,11 @@ void DrawNode(QPainter& p, int image) {
   }
 }
 
-void DrawOverlay(QPainter& p, unsigned overlay) {
-  switch (overlay) {
-    case tree::kOverlayPartlyMarked: {
+void DrawOverlay(QPainter& p, tree::Mark mark) {
+  switch (mark) {
+    case tree::Mark::None:
+      break;
+    case tree::Mark::Partly: {
       QPainterPath corner;
       corner.moveTo(0, 0);
       corner.lineTo(8, 0);
@@ -129,46 +131,39 @@ void DrawOverlay(QPainter& p, unsigned overlay) {
       p.drawPath(corner);
       break;
     }
-    case tree::kOverlayMarked:
+    case tree::Mark::Marked:
       p.setPen(QPen(Qt::white, 0.8));
       p.setBrush(QColor(20, 60, 220));
       p.drawRect(QRectF(0.5, 0.5, 7, 7));
       break;
-    case tree::kOverlayMissing:
+    case tree::Mark::Missing:
       p.setPen(QPen(QColor(220, 20, 20), 2.2));
       p.drawLine(QPointF(2, 2), QPointF(14, 14));
       p.drawLine(QPointF(14, 2), QPointF(2, 14));
       break;
-    case 4:
-      p.setPen(Qt::NoPen);
-      p.setBrush(QColor(220, 0, 220));
-      p.drawEllipse(QRectF(11, 11, 4, 4));
-      break;
-    default:
-      break;
   }
 }
 
-QPixmap Render(int image, unsigned overlay, qreal scale) {
+QPixmap Render(int image, tree::Mark mark, qreal scale) {
   QPixmap pixmap(qRound(kSize * scale), qRound(kSize * scale));
   pixmap.setDevicePixelRatio(scale);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
   DrawNode(painter, image);
-  DrawOverlay(painter, overlay);
+  DrawOverlay(painter, mark);
   return pixmap;
 }
 
 }  // namespace
 
-QIcon NodeIcon(int image, unsigned overlay) {
+QIcon NodeIcon(int image, tree::Mark mark) {
   static QHash<int, QIcon> cache;
-  const int key = image * 8 + static_cast<int>(overlay);
+  const int key = image * 8 + static_cast<int>(mark);
   auto it = cache.find(key);
   if (it == cache.end()) {
     QIcon icon;
-    for (const qreal scale : {1.0, 1.5, 2.0, 3.0}) icon.addPixmap(Render(image, overlay, scale));
+    for (const qreal scale : {1.0, 1.5, 2.0, 3.0}) icon.addPixmap(Render(image, mark, scale));
     it = cache.insert(key, icon);
   }
   return *it;

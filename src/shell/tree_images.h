@@ -5,5 +5,7 @@
 
 #include <QIcon>
 
-// The icon of a node with the image index (0 to 23) and overlay (0 to 4).
-QIcon NodeIcon(int image, unsigned overlay);
+#include "tree/node_kinds.h"
+
+// The icon of a node with the image index (0 to 23), with its mark drawn over it.
+QIcon NodeIcon(int image, tree::Mark mark);

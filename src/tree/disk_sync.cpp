@@ -146,13 +146,13 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
   for (const TreeItem& album : albums) {
     for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
       const bool missing = !entries || !platform::FindEntryNoCase(*entries, GetNodeName(song, true));
-      const bool shownMissing = m_pTree->GetOverlay(song.m_hItem) == kOverlayMissing;
+      const bool shownMissing = m_pTree->GetMark(song.m_hItem) == Mark::Missing;
       if (missing && !shownMissing) {
-        m_pTree->SetOverlay(song.m_hItem, kOverlayMissing);
+        m_pTree->SetMark(song.m_hItem, Mark::Missing);
         ExpandNode(album, true);
         ExpandNode(album.Parent(), true);
       } else if (!missing && shownMissing) {
-        m_pTree->SetOverlay(song.m_hItem, kOverlayNone);
+        m_pTree->SetMark(song.m_hItem, Mark::None);
       }
     }
   }
@@ -220,7 +220,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
         if (folders.contains(std::string(album.Data().value_or("")))) {
           if (m_pTree->IsExpanded(album.m_hItem)) expanded.push_back(PathOf(album));
           for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
-            if (m_pTree->GetOverlay(song.m_hItem) == kOverlayMarked) marked.push_back(PathOf(song));
+            if (m_pTree->GetMark(song.m_hItem) == Mark::Marked) marked.push_back(PathOf(song));
           }
           m_pTree->DeleteItem(album.m_hItem);
         }

@@ -28,8 +28,8 @@ KeptMarks::KeptMarks(const TreeModel& model, Handle top) {
     pending.pop_back();
     m_firstChild[number] = kept.size();
     for (Handle child = model.GetChild(node); child != kNullHandle; child = model.GetNextSibling(child)) {
-      const unsigned overlay = model.GetOverlay(child);
-      if (overlay != kOverlayMarked && overlay != kOverlayPartlyMarked) continue;
+      const Mark mark = model.GetMark(child);
+      if (mark != Mark::Marked && mark != Mark::Partly) continue;
       const int kind = KindOfImage(model.GetImage(child));
       kept.push_back({number, kind});
       m_labels.emplace_back(model.GetLabel(child));
@@ -69,8 +69,8 @@ void KeptMarks::ApplyTo(TreeModel& model, Handle top) const {
       if (found == 0) continue;
       if (place.kind != kSongNode) {
         pending.emplace_back(child, found);
-      } else if (model.GetOverlay(child) != kOverlayMissing) {
-        model.SetOverlay(child, kOverlayMarked);
+      } else if (model.GetMark(child) != Mark::Missing) {
+        model.SetMark(child, Mark::Marked);
       }
     }
   }

@@ -209,7 +209,7 @@ void LibraryScanner::ReadCatalogue(const std::string& folder, const platform::Di
       fileName.assign(entry.fileTitle).append(".mp3");
       const auto files = platform::EntriesNoCase(entries, fileName);
       if (files.empty()) {
-        m_model.SetOverlay(song.m_hItem, kOverlayMissing);
+        m_model.SetMark(song.m_hItem, Mark::Missing);
         ExpandItem(album, true);
         ExpandItem(artistNode, true);
       }

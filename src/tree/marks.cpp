@@ -1,86 +1,75 @@
-// Marking songs with Ctrl+click: the overlay of a node is its mark, and inner nodes
-// show whether all, some or none of the songs beneath them are marked.
+// Marking songs with Ctrl+click: each node carries its mark, and inner nodes show
+// whether all, some or none of the songs beneath them are marked.
 #include "platform/ui_hooks.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
 
-int STreeView::GetMark(const TreeItem& item) const {
-  switch (m_pTree->GetOverlay(item.m_hItem)) {
-    case kOverlayNone: return 0;
-    case kOverlayPartlyMarked: return 2;
-    case kOverlayMarked: return 1;
-    default: return 3;
-  }
-}
+namespace {
+
+bool IsMarked(Mark mark) { return mark == Mark::Marked || mark == Mark::Partly; }
+
+}  // namespace
+
+Mark STreeView::GetMark(const TreeItem& item) const { return m_pTree->GetMark(item.m_hItem); }
 
 bool STreeView::AnyMarked(const TreeItem& item, bool recursive) const {
-  const int mark = GetMark(item);
-  if (mark == 1 || mark == 2) return true;
+  if (IsMarked(GetMark(item))) return true;
   if (!recursive) return false;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    const int childMark = GetMark(child);
-    if (childMark == 1 || childMark == 2) return true;
+    if (IsMarked(GetMark(child))) return true;
     if (child.HasChildren() && AnyMarked(child, true)) return true;
   }
   return false;
 }
 
-int STreeView::UpdateMarkFromChildren(const TreeItem& item) {
+Mark STreeView::UpdateMarkFromChildren(const TreeItem& item) {
   bool partly = false, marked = false, other = false;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    const unsigned overlay = m_pTree->GetOverlay(child.m_hItem);
-    if (overlay == kOverlayPartlyMarked) {
-      partly = true;
-    } else if (overlay == kOverlayMarked) {
-      marked = true;
-    } else {
-      other = true;
+    switch (GetMark(child)) {
+      case Mark::Partly: partly = true; break;
+      case Mark::Marked: marked = true; break;
+      case Mark::None:
+      case Mark::Missing: other = true; break;
     }
   }
-  int result = 0;
-  unsigned overlay = kOverlayNone;
-  if (partly || (marked && other)) {
-    result = 2;
-    overlay = kOverlayPartlyMarked;
-  } else if (marked) {
-    result = 1;
-    overlay = kOverlayMarked;
-  }
-  m_pTree->SetOverlay(item.m_hItem, overlay);
-  return result;
+  const Mark mark = partly || (marked && other) ? Mark::Partly : marked ? Mark::Marked : Mark::None;
+  m_pTree->SetMark(item.m_hItem, mark);
+  return mark;
 }
 
 void STreeView::MarkSubtree(const TreeItem& item, bool marked) {
-  const unsigned wanted = marked ? kOverlayMarked : kOverlayNone;
+  const Mark wanted = marked ? Mark::Marked : Mark::None;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    const Mark mark = GetMark(child);
+    if (mark == Mark::Missing) continue;
     if (child.HasChildren()) {
-      if (GetMark(child) != 3) MarkSubtree(child, marked);
-    } else if (GetMark(child) != 3 && m_pTree->GetOverlay(child.m_hItem) != wanted) {
-      m_pTree->SetOverlay(child.m_hItem, wanted);
+      MarkSubtree(child, marked);
+    } else if (mark != wanted) {
+      m_pTree->SetMark(child.m_hItem, wanted);
       OnMarkChanged(marked, &child);
     }
   }
   UpdateMarkFromChildren(item);
 }
 
-int STreeView::SetMark(const TreeItem& item, bool marked) {
-  if (GetMark(item) == 3) return 0;
+Mark STreeView::SetMark(const TreeItem& item, bool marked) {
+  if (GetMark(item) == Mark::Missing) return Mark::None;
   // The node and everything beneath it first, then its ancestors once: each node is
   // visited once, however large the branch.
-  int result = marked ? 1 : 0;
+  Mark result = marked ? Mark::Marked : Mark::None;
   if (item.HasChildren()) {
     MarkSubtree(item, marked);
     result = GetMark(item);
-  } else if (const unsigned wanted = marked ? kOverlayMarked : kOverlayNone; m_pTree->GetOverlay(item.m_hItem) != wanted) {
-    m_pTree->SetOverlay(item.m_hItem, wanted);
+  } else if (GetMark(item) != result) {
+    m_pTree->SetMark(item.m_hItem, result);
     OnMarkChanged(marked, &item);
   }
   for (TreeItem node = item; !node.IsNull() && node.m_hItem != m_pTree->GetRoot();) {
     node = node.Parent();
     if (node.IsNull()) break;
-    if (result == 2) {
-      m_pTree->SetOverlay(node.m_hItem, kOverlayPartlyMarked);
+    if (result == Mark::Partly) {
+      m_pTree->SetMark(node.m_hItem, Mark::Partly);
     } else {
       UpdateMarkFromChildren(node);
     }
@@ -97,7 +86,7 @@ void STreeView::RecountMarks() {
     const TreeItem node = pending.back();
     pending.pop_back();
     if (!node.HasChildren()) {
-      if (m_pTree->GetOverlay(node.m_hItem) == kOverlayMarked && GetNodeKind(node) == kSongNode) {
+      if (m_pTree->GetMark(node.m_hItem) == Mark::Marked && GetNodeKind(node) == kSongNode) {
         m_nMarkedSize += SongSize(node);
       }
       continue;
@@ -110,11 +99,11 @@ void STreeView::RecountMarks() {
 
 bool STreeView::OnLButtonDown(bool ctrl, const TreeItem& hit) {
   if (!ctrl) return true;
-  if (hit.IsNull() || GetMark(hit) == 3) return false;
+  if (hit.IsNull() || GetMark(hit) == Mark::Missing) return false;
   m_pTree->SelectItem(hit.m_hItem);
   std::optional<platform::WaitCursor> wait;
   if (hit == m_itemTop) wait.emplace();
-  SetMark(hit, GetMark(hit) == 0 ? 1 : 0);
+  SetMark(hit, GetMark(hit) == Mark::None);
   OnMarkChanged(false, nullptr);
   return false;
 }

@@ -1,6 +1,7 @@
 // What a node stands for, as its image index tells it.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace tree {
@@ -10,11 +11,7 @@ enum NodeKind : int { kTopNode = 0, kVolumeNode = 1, kFolderNode = 2, kArtistNod
 // Indexes into the image strip. Node images come in pairs: even while collapsed,
 // odd (even plus one) while expanded.
 enum Image : int {
-  kImagePartlyMarked = 0,  // overlay 1
-  kImageMarked = 1,        // overlay 2
-  kImageMissing = 2,       // overlay 3
-  kImageUnused = 3,        // overlay 4
-  kImageTop = 4,
+  kImageTop = 4,  // 0 to 3: the marks, drawn over the node images
   kImageFixedDrive = 6,
   kImageCdRom = 8,
   kImageNetworkDrive = 10,
@@ -35,8 +32,10 @@ inline constexpr std::string_view kDuplicateAlbumPrefix = "Duplicate album name:
 // How album songs are labelled: by their titles in the catalogue or by file names.
 enum class DisplayMode { SongTitles, FileNames };
 
-// Overlay marks of a node's state.
-enum Overlay : unsigned { kOverlayNone = 0, kOverlayPartlyMarked = 1, kOverlayMarked = 2, kOverlayMissing = 3 };
+// A node's mark: marked for playing, partly marked (some of the songs beneath it), or
+// a song whose file is missing, which cannot be marked. The numbers are the ones the
+// tree dump prints.
+enum class Mark : std::uint8_t { None = 0, Marked = 1, Partly = 2, Missing = 3 };
 
 constexpr int KindOfImage(int image) {
   if (image == 4 || image == 5) return kTopNode;

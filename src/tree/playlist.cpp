@@ -40,13 +40,13 @@ void STreeView::CollectSongPaths(const TreeItem& node, bool all, std::vector<std
   const std::string folder(node.Data().value_or(""));
   std::optional<std::optional<std::vector<platform::DirEntry>>> listing;
   for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    const int mark = GetMark(child);
-    if (mark == 3) continue;
+    const Mark mark = GetMark(child);
+    if (mark == Mark::Missing) continue;
     if (GetNodeKind(child) != kSongNode) {
       // Only songs are lines: an empty album, a duplicate album or an artist without
       // albums adds nothing.
-      if (mark == 1 || mark == 2 || all) CollectSongPaths(child, all, paths);
-    } else if (mark == 1 || all) {
+      if (mark != Mark::None || all) CollectSongPaths(child, all, paths);
+    } else if (mark == Mark::Marked || all) {
       if (!listing) listing = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
       paths.push_back(*listing ? platform::ResolveCaseIn(folder, **listing, GetNodeName(child, true)) : SongPath(child));
     }
@@ -58,7 +58,7 @@ std::vector<std::string> STreeView::SongFiles(const TreeItem& node) {
   if (node.IsNull()) return paths;
   if (GetNodeKind(node) != kSongNode) {
     CollectSongPaths(node, true, paths);
-  } else if (GetMark(node) != 3) {
+  } else if (GetMark(node) != Mark::Missing) {
     paths.push_back(SongPath(node));
   }
   return paths;

@@ -33,7 +33,7 @@ void STreeView::Refresh(const GString& pathList) {
   m_pTree->CompactTexts();  // the texts of the old tree go with it
   if (m_pPlayTimes) m_pPlayTimes->Forget();
   m_pTree->SetLabel(m_itemTop.m_hItem, res::node::kScanning);
-  m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
+  m_pTree->SetMark(m_itemTop.m_hItem, Mark::None);
 
   // The scan dispatches no messages: views hear of the new tree once, at its end.
   m_pTree->BeginBatch();
@@ -85,7 +85,7 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
   DeleteBranch(m_itemTop, true);
   m_pTree->CompactTexts();  // the texts of the old tree go with it
   if (m_pPlayTimes) m_pPlayTimes->Forget();
-  m_pTree->SetOverlay(m_itemTop.m_hItem, kOverlayNone);
+  m_pTree->SetMark(m_itemTop.m_hItem, Mark::None);
   m_pTree->CopyChildren(m_itemTop.m_hItem, *scan.Top().m_pTree, scan.Top().m_hItem);
   ExpandNode(m_itemTop, scan.Top().m_pTree->IsExpanded(scan.Top().m_hItem));
   for (const NodePath& path : expanded) ExpandNode(FindPath(path), true);
@@ -107,8 +107,8 @@ void STreeView::RestoreMarks(const std::vector<NodePath>& songs) {
   if (songs.empty()) return;
   for (const NodePath& path : songs) {
     const TreeItem song = FindPath(path);
-    if (song.IsNull() || GetNodeKind(song) != kSongNode || GetMark(song) == 3) continue;
-    m_pTree->SetOverlay(song.m_hItem, kOverlayMarked);
+    if (song.IsNull() || GetNodeKind(song) != kSongNode || GetMark(song) == Mark::Missing) continue;
+    m_pTree->SetMark(song.m_hItem, Mark::Marked);
   }
 }
 

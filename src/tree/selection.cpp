@@ -236,7 +236,7 @@ void STreeView::ShowPlayTime() {
   std::vector<Handle> wanted;
   // Every song beneath the node, or the song itself; missing files count nothing.
   m_pTree->ForEachInSubtree(m_pTree->GetSelection(), [&](const TreeModel::NodeView& node) {
-    if (KindOfImage(node.image) != kSongNode || node.overlay == kOverlayMissing) return;
+    if (KindOfImage(node.image) != kSongNode || node.mark == Mark::Missing) return;
     // A few thousand at a time: the rest is asked for when those have come in.
     constexpr size_t kAskAtOnce = 10000;
     if (node.playTime == TreeModel::kPlayTimeUnknown && wanted.size() < kAskAtOnce) wanted.push_back(node.handle);
@@ -245,7 +245,7 @@ void STreeView::ShowPlayTime() {
       return;
     }
     total += static_cast<std::uint64_t>(node.playTime);
-    if (node.overlay == kOverlayMarked) marked += static_cast<std::uint64_t>(node.playTime);
+    if (node.mark == Mark::Marked) marked += static_cast<std::uint64_t>(node.playTime);
   });
   std::string text = PlayTimeText(total);
   if (marked != 0) text += " (" + PlayTimeText(marked) + ")";

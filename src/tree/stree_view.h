@@ -138,10 +138,10 @@ class STreeView : public tree::TreeNotifications {
                          const std::string& dataText = "") const;
 
   // Marks.
-  int GetMark(const TreeItem& item) const;  // 0 none, 1 marked, 2 partly marked, 3 missing file
+  tree::Mark GetMark(const TreeItem& item) const;
   bool AnyMarked(const TreeItem& item, bool recursive) const;
-  int UpdateMarkFromChildren(const TreeItem& item);
-  int SetMark(const TreeItem& item, bool marked);
+  tree::Mark UpdateMarkFromChildren(const TreeItem& item);
+  tree::Mark SetMark(const TreeItem& item, bool marked);
   // Marks or unmarks everything beneath the node and sets the node's own mark from
   // its children; the ancestors are left to the caller.
   void MarkSubtree(const TreeItem& item, bool marked);

@@ -37,9 +37,9 @@ void DumpNode(STreeView& view, const TreeItem& item, size_t depth, std::string& 
     out += " data=";
     AppendQuoted(out, *data);
   }
-  if (const int mark = view.GetMark(item)) {
+  if (const tree::Mark mark = view.GetMark(item); mark != tree::Mark::None) {
     out += " mark=";
-    out += std::to_string(mark);
+    out += std::to_string(static_cast<int>(mark));
   }
   out += '\n';
 }

@@ -24,7 +24,7 @@ struct TreeModel::Node {
   Handle parent = kNullHandle;
   std::uint32_t row = 0;
   std::uint8_t image = 0;
-  std::uint8_t overlay = 0;
+  Mark mark = Mark::None;
   std::uint8_t generation = 0;
   bool alive = false;
   bool expanded = false;
@@ -200,15 +200,15 @@ void TreeModel::SetImage(Handle item, int image) {
   if (auto* observer = Observer()) observer->OnChanged(item);
 }
 
-unsigned TreeModel::GetOverlay(Handle item) const {
+Mark TreeModel::GetMark(Handle item) const {
   const Node* node = Get(item);
-  return node ? node->overlay : 0;
+  return node ? node->mark : Mark::None;
 }
 
-void TreeModel::SetOverlay(Handle item, unsigned overlay) {
+void TreeModel::SetMark(Handle item, Mark mark) {
   Node* node = Get(item);
-  if (!node || node->overlay == overlay) return;
-  node->overlay = static_cast<std::uint8_t>(overlay);
+  if (!node || node->mark == mark) return;
+  node->mark = mark;
   if (auto* observer = Observer()) observer->OnChanged(item);
 }
 
@@ -259,7 +259,7 @@ void TreeModel::ForEachInSubtree(Handle item, const std::function<void(const Nod
     const Handle handle = pending.back();
     pending.pop_back();
     const Node& node = *Get(handle);
-    visit({handle, node.parent, node.image, node.overlay, node.playTime, std::string_view(node.label, node.labelLength)});
+    visit({handle, node.parent, node.image, node.mark, node.playTime, std::string_view(node.label, node.labelLength)});
     pending.insert(pending.end(), node.children.rbegin(), node.children.rend());
   }
 }
@@ -302,7 +302,7 @@ void TreeModel::CopyChildren(Handle parent, const TreeModel& from, Handle fromPa
     const Handle copy = InsertItem(parent, {source->label, source->labelLength}, source->image);
     if (source->data) SetData(copy, std::string_view(source->data, source->dataLength));
     Node* node = Get(copy);
-    node->overlay = source->overlay;
+    node->mark = source->mark;
     node->expanded = source->expanded;
     node->size = source->size;
     node->playTime = source->playTime;

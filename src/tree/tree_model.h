@@ -1,5 +1,5 @@
 // The tree control model: every node of the library tree with its label, image,
-// overlay mark, expanded state and node data text. Nodes are addressed by handles
+// mark, expanded state and node data text. Nodes are addressed by handles
 // that stay valid until the node is deleted. One observer (the Qt view) hears of every
 // change; the owner (the tree view) gets the control's notifications.
 #pragma once
@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "tree/node_kinds.h"
 #include "tree/text_store.h"
 
 namespace tree {
@@ -32,7 +33,7 @@ class TreeObserver {
   virtual void OnInserted(Handle item) = 0;                      // after
   virtual void OnRemoving(Handle item) = 0;                      // before the item and its subtree go
   virtual void OnRemoved(Handle parent) = 0;                     // after
-  virtual void OnChanged(Handle item) = 0;                       // label, image, overlay or data text
+  virtual void OnChanged(Handle item) = 0;                       // label, image, mark or data text
   virtual void OnReordering(Handle parent) = 0;                  // before a sort
   virtual void OnReordered(Handle parent) = 0;                   // after it
   virtual void OnExpandedChanged(Handle item, bool expanded) = 0;
@@ -100,8 +101,8 @@ class TreeModel {
   void SetLabel(Handle item, std::string_view label);
   int GetImage(Handle item) const;
   void SetImage(Handle item, int image);
-  unsigned GetOverlay(Handle item) const;  // 0 to 4
-  void SetOverlay(Handle item, unsigned overlay);
+  Mark GetMark(Handle item) const;
+  void SetMark(Handle item, Mark mark);
   // The node data text; nothing for a node without one.
   std::optional<std::string_view> GetData(Handle item) const;
   void SetData(Handle item, std::optional<std::string_view> data);
@@ -123,7 +124,7 @@ class TreeModel {
     Handle handle;
     Handle parent;
     int image;
-    unsigned overlay;
+    Mark mark;
     std::int64_t playTime;
     std::string_view label;
   };

@@ -105,7 +105,7 @@ class MainWindowTest : public QObject {
     while (!pending.empty()) {
       const TreeItem node = pending.back();
       pending.pop_back();
-      if (tree.GetNodeKind(node) == tree::kSongNode && tree.GetMark(node) == 1) {
+      if (tree.GetNodeKind(node) == tree::kSongNode && tree.GetMark(node) == tree::Mark::Marked) {
         marked << QString::fromStdString(tree.SongPath(node));
         bytes += QFileInfo(marked.back()).size();
       }
@@ -702,12 +702,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(box->text(), QString());
     QVERIFY(!model->Filter().Active());
     QVERIFY(View()->hasFocus() || !m_frame->isActiveWindow());
-    const auto overlay = [this](const QStringList& labels) {
-      return m_frame->Tree().Tree()->GetOverlay(LibraryModel::HandleOf(IndexOf(labels)));
+    const auto mark = [this](const QStringList& labels) {
+      return m_frame->Tree().Tree()->GetMark(LibraryModel::HandleOf(IndexOf(labels)));
     };
-    QCOMPARE(overlay({"Zoë", "Café Songs", "Plain"}), unsigned{tree::kOverlayMarked});  // hidden, marked all the same
-    QCOMPARE(overlay({"Zoë", "Café Songs", "Crème"}), unsigned{tree::kOverlayMarked});
-    QCOMPARE(overlay({"The Band", "One & Only", "Song One"}), unsigned{tree::kOverlayNone});
+    QVERIFY(mark({"Zoë", "Café Songs", "Plain"}) == tree::Mark::Marked);  // hidden, marked all the same
+    QVERIFY(mark({"Zoë", "Café Songs", "Crème"}) == tree::Mark::Marked);
+    QVERIFY(mark({"The Band", "One & Only", "Song One"}) == tree::Mark::None);
     QVERIFY(FindAnywhere("l").isValid());
   }
 
@@ -767,7 +767,7 @@ class MainWindowTest : public QObject {
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
     QCOMPARE(QFileInfo(QString::fromStdString(catalogue)).lastModified(), written);
-    QCOMPARE(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Band"})))), 1);
+    QVERIFY(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Band"})))) == tree::Mark::Marked);
     QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
     // Renamed, the artist keeps its open albums and its marks.
     View()->expand(IndexOf({"The Band"}));
@@ -778,7 +778,7 @@ class MainWindowTest : public QObject {
     QCoreApplication::processEvents();
     QVERIFY(View()->isExpanded(IndexOf({"The Group"})));
     QVERIFY(View()->isExpanded(IndexOf({"The Group", "One & Only"})));
-    QCOMPARE(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Group"})))), 1);
+    QVERIFY(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Group"})))) == tree::Mark::Marked);
     QCOMPARE(m_frame->Tree().MarkedSize(), std::int64_t{2 * 1048576});
 
     auto* box = Control<QLineEdit>(res::IDC_FILTER_BOX);
@@ -823,7 +823,7 @@ class MainWindowTest : public QObject {
     QTest::keyClick(m_frame.get(), Qt::Key_F5);
     QVERIFY(refreshed.wait(5000));
     const auto mark = [this](const QModelIndex& index) {
-      return m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(index)));
+      return static_cast<int>(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(index))));  // as the dump numbers it
     };
     QCOMPARE(mark(IndexOf({"The Band"})), 1);
     QCOMPARE(mark(IndexOf({"The Band", "One & Only", "Song Two"})), 1);

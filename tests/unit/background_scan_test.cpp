@@ -92,7 +92,7 @@ TEST_F(BackgroundScanTest, AnAdoptedTreeKeepsTheMarksOfTheSongsStillThere) {
   WaitFor(*scan);
   view.AdoptScan(*scan);
 
-  const auto mark = [this](const std::string& labels) { return view.GetMark(Find(labels)); };
+  const auto mark = [this](const std::string& labels) { return static_cast<int>(view.GetMark(Find(labels))); };
   EXPECT_EQ(mark("The Band|Live|Intro"), 1);
   EXPECT_EQ(mark("The Band|Live|Three"), 1);
   EXPECT_EQ(mark("The Band|Live|Two"), 0);

@@ -16,7 +16,8 @@ class MarksTest : public testing_support::LibraryFixture {
     Scan();
   }
   void CtrlClick(const std::string& labels) { EXPECT_FALSE(view.OnLButtonDown(true, Find(labels))); }
-  int Mark(const std::string& labels) { return view.GetMark(Find(labels)); }
+  // The mark as the tree dump numbers it: 0 none, 1 marked, 2 partly, 3 missing file.
+  int Mark(const std::string& labels) { return static_cast<int>(view.GetMark(Find(labels))); }
 };
 
 TEST_F(MarksTest, MarkingAnAlbumMarksItsSongsAndTheAncestorsFollow) {
@@ -25,7 +26,7 @@ TEST_F(MarksTest, MarkingAnAlbumMarksItsSongsAndTheAncestorsFollow) {
   EXPECT_EQ(Mark("X|One|S2"), 1);
   EXPECT_EQ(Mark("X|One"), 1);
   EXPECT_EQ(Mark("X"), 2);  // the other album is not marked
-  EXPECT_EQ(view.GetMark(view.Top()), 2);
+  EXPECT_EQ(view.GetMark(view.Top()), tree::Mark::Partly);
   EXPECT_EQ(view.Tree()->GetSelection(), Find("X|One").m_hItem);
   EXPECT_EQ(view.MarkedSize(), 2 * 1048576);
   EXPECT_TRUE(view.PlayOrderEnabled());
@@ -71,7 +72,7 @@ TEST_F(MarksTest, SongsAddUpAndPlainClicksLeaveMarksAlone) {
 
 TEST_F(MarksTest, MarkingTheTopNodeShowsTheWaitCursor) {
   view.OnLButtonDown(true, view.Top());
-  EXPECT_EQ(view.GetMark(view.Top()), 2);
+  EXPECT_EQ(view.GetMark(view.Top()), tree::Mark::Partly);
   EXPECT_EQ(Mark("X|One"), 1);
   EXPECT_EQ(view.MarkedSize(), 3 * 1048576);
   EXPECT_GE(ui.waitCursorBegins, 2);  // the scan's and the marking's

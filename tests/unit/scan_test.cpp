@@ -164,7 +164,7 @@ TEST_F(ScanTest, ANewScanStartsFromNothing) {
   EXPECT_TRUE(view.PlayOrderEnabled());
   platform::DeleteFile(dir / "a/01.mp3");
   Scan();
-  EXPECT_EQ(view.GetMark(Find("X|A|One")), 3);
+  EXPECT_EQ(view.GetMark(Find("X|A|One")), Mark::Missing);
   EXPECT_EQ(view.MarkedSize(), 0);
   EXPECT_FALSE(view.PlayOrderEnabled());
   EXPECT_EQ(view.Tree()->Count(), 4u);

@@ -74,7 +74,7 @@ TEST_F(TreeFilterTest, ARenameThatChangesTheMatchIsNoticedAndADeletedNodeIsNotSh
   EXPECT_TRUE(filter.MatchChanged(model, hymne));
   model.SetLabel(plain, "Amour fou");
   EXPECT_TRUE(filter.MatchChanged(model, plain));
-  model.SetOverlay(rose, kOverlayMarked);
+  model.SetMark(rose, Mark::Marked);
   EXPECT_FALSE(filter.MatchChanged(model, rose));
 
   // A handle whose node was deleted and whose slot was reused is not taken for it.

@@ -109,8 +109,8 @@ TEST(TreeModelTest, TellsObserverAndOwner) {
   EXPECT_TRUE(model.Expand(top, ExpandAction::Toggle));
   EXPECT_FALSE(model.Expand(top, ExpandAction::Expand));
   EXPECT_TRUE(model.Expand(top, ExpandAction::CollapseReset));
-  model.SetOverlay(a, 2);
-  model.SetOverlay(a, 2);  // no change, no report
+  model.SetMark(a, Mark::Marked);
+  model.SetMark(a, Mark::Marked);  // no change, no report
   EXPECT_TRUE(model.SelectItem(a));
   recorder.allowSelection = false;
   EXPECT_FALSE(model.SelectItem(top));
