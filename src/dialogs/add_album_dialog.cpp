@@ -62,27 +62,27 @@ void CAddAlbumDlg::AddAlbumFile(const std::string& path) {
 
 void CAddAlbumDlg::OnInitDialog() {
   for (TreeItem child = m_pView->Top().FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (m_pView->GetNodeKind(child) == kArtistNode) InsertSorted(m_cbArtist, std::string(child.Label()));
+    if (m_pView->GetNodeKind(child) == NodeKind::Artist) InsertSorted(m_cbArtist, std::string(child.Label()));
   }
   for (const std::string& category : m_categorySource) InsertSorted(m_cbCategory, category);
 
   if (!m_itemNode.IsNull()) {
-    const int kind = m_pView->GetNodeKind(m_itemNode);
+    const NodeKind kind = m_pView->GetNodeKind(m_itemNode);
     TreeItem x;
-    if (kind == kFolderNode) {
+    if (kind == NodeKind::Folder) {
       m_bAlbumFileEnabled = false;
       m_strArtist = std::string(m_itemNode.Label());
       m_strAlbumFile = std::string(m_itemNode.Data().value_or("")) + catalogue::kCatalogueName;
-    } else if (kind == kArtistNode) {
+    } else if (kind == NodeKind::Artist) {
       x = m_itemNode.FirstChild();
       if (x.IsNull()) x = m_itemNode.Parent();
       if (x.IsNull()) x = m_itemNode;
-    } else if (kind == kAlbumNode) {
+    } else if (kind == NodeKind::Album) {
       x = m_itemNode;
-    } else if (kind == kSongNode) {
+    } else if (kind == NodeKind::Song) {
       x = m_itemNode.Parent();
       if (x.IsNull()) x = m_itemNode;
-    } else if (m_pView->GetNodeKind(m_itemNode.Parent()) == kFolderNode && !m_itemNode.Parent().IsNull()) {
+    } else if (m_pView->GetNodeKind(m_itemNode.Parent()) == NodeKind::Folder && !m_itemNode.Parent().IsNull()) {
       m_strArtist = std::string(m_itemNode.Parent().Label());
       m_strAlbumFile = std::string(m_itemNode.Parent().Data().value_or("")) + catalogue::kCatalogueName;
     }

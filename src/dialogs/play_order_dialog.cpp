@@ -70,11 +70,11 @@ bool CPlayOrderDlg::Included(const TreeItem& item) const {
 void CPlayOrderDlg::CollectMarked() {
   Counters counters;
   for (TreeItem child = m_itemRoot.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    const bool artist = m_pView->GetNodeKind(child) == kArtistNode;
+    const bool artist = m_pView->GetNodeKind(child) == NodeKind::Artist;
     if ((!artist && Included(child)) || m_pView->GetMark(child) == Mark::Partly) CollectLooseSongs(child, counters);
   }
   for (TreeItem artist = m_itemRoot.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
-    if (m_pView->GetNodeKind(artist) != kArtistNode) continue;
+    if (m_pView->GetNodeKind(artist) != NodeKind::Artist) continue;
     if (Included(artist)) {
       ++counters.artist;
       m_artists.push_back(std::make_unique<PlayOrderEntry>(PlayOrderEntry{artist, counters.artist, -1}));
@@ -106,8 +106,8 @@ void CPlayOrderDlg::CollectLooseSongs(const TreeItem& node, Counters& counters) 
   bool first = true;
   int folderSongs = -1;
   for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (child.HasChildren() || !Included(child) || m_pView->GetNodeKind(child) != kSongNode ||
-        m_pView->GetNodeKind(child.Parent()) == kAlbumNode) {
+    if (child.HasChildren() || !Included(child) || m_pView->GetNodeKind(child) != NodeKind::Song ||
+        m_pView->GetNodeKind(child.Parent()) == NodeKind::Album) {
       continue;
     }
     if (first) {
@@ -185,7 +185,7 @@ void CPlayOrderDlg::FillAlbums(int index, std::vector<TreeItem>* playlist) {
     const TreeItem& album = m_albums[static_cast<size_t>(i)]->item;
     std::string text(album.Label());
     if (index == -1) {
-      const bool unknown = !album.FirstChild().Data().has_value() || m_pView->GetNodeKind(album) != kAlbumNode;
+      const bool unknown = !album.FirstChild().Data().has_value() || m_pView->GetNodeKind(album) != NodeKind::Album;
       text = (unknown ? std::string(kUnknownArtist) : std::string(album.Parent().Label())) + " - " + text;
     }
     m_listAlbums.rows.emplace_back(text, i);
@@ -205,7 +205,7 @@ void CPlayOrderDlg::FillSongs(int index, std::vector<TreeItem>* playlist) {
     std::string text = m_pView->GetNodeName(entry.item, false);
     if (index == -1) {
       const TreeItem album = entry.item.Parent();
-      const bool loose = m_pView->GetNodeKind(album) != kAlbumNode;
+      const bool loose = m_pView->GetNodeKind(album) != NodeKind::Album;
       text = (loose ? std::string(kUnknownArtist) : std::string(album.Parent().Label())) + " - " +
              std::string(album.Label()) + " - " + text;
     }

@@ -31,7 +31,7 @@ void BackgroundScan::Run() {
     pending.pop_back();
     bool songs = false;
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-      if (KindOf(child) == kSongNode) {
+      if (KindOf(child) == NodeKind::Song) {
         songs = true;
       } else {
         pending.push_back(child);

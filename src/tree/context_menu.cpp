@@ -29,25 +29,25 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
   bool canRename = true;
   std::string deletePrompt;
   std::string renamePrompt;
-  const int kind = node.IsNull() ? kTopNode : GetNodeKind(node);
+  const NodeKind kind = node.IsNull() ? NodeKind::Top : GetNodeKind(node);
   switch (kind) {
-    case kTopNode:
+    case NodeKind::Top:
       play = res::menu::kAllSongs;
       canDelete = canRename = false;
       break;
-    case kVolumeNode:
+    case NodeKind::Volume:
       play = res::Fill(res::menu::kAllSongsInVolume, {label});
       canDelete = false;
       break;
-    case kFolderNode:
+    case NodeKind::Folder:
       play = res::Fill(res::menu::kAllSongsIn, {label});
       remove = res::menu::kFolderAndSongs;
       break;
-    case kArtistNode:
+    case NodeKind::Artist:
       play = label;
       remove = res::menu::kArtistEntries;
       break;
-    case kAlbumNode:
+    case NodeKind::Album:
       play = label;
       remove = res::menu::kAlbumEntries;
       // A duplicate album has no section of its own: a delete would come back at the next scan.
@@ -56,13 +56,14 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
         deletePrompt = renamePrompt = res::msg::kDuplicateAlbum;
       }
       break;
-    default:
+    case NodeKind::Song:
+    case NodeKind::Other:
       play = label;
-      if (GetNodeKind(node.Parent()) == kAlbumNode) remove = res::menu::kSongEntry;
+      if (GetNodeKind(node.Parent()) == NodeKind::Album) remove = res::menu::kSongEntry;
       break;
   }
   const std::string playText = res::Fill(res::menu::kPlayNow, {play});
-  if (kind == kSongNode && GetNodeKind(node.Parent()) != kAlbumNode) {
+  if (kind == NodeKind::Song && GetNodeKind(node.Parent()) != NodeKind::Album) {
     // A song file: &Delete the file "Intro.mp3" (the label's quotes removed).
     GString bare = label;
     bare.Trim("\"");

@@ -54,13 +54,13 @@ TreeItem STreeView::FindLooseFolderNode(const std::string& folder) const {
   TreeItem node;
   for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const std::string_view data = child.Data().value_or("");
-    if (GetNodeKind(child) == kVolumeNode && !data.empty() && folder.starts_with(data)) node = child;
+    if (GetNodeKind(child) == NodeKind::Volume && !data.empty() && folder.starts_with(data)) node = child;
   }
   while (!node.IsNull() && node.Data().value_or("") != folder) {
     TreeItem next;
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
       const std::string_view data = child.Data().value_or("");
-      if (GetNodeKind(child) == kFolderNode && data.size() > node.Data()->size() && folder.starts_with(data)) {
+      if (GetNodeKind(child) == NodeKind::Folder && data.size() > node.Data()->size() && folder.starts_with(data)) {
         next = child;
         break;
       }
@@ -84,7 +84,7 @@ void STreeView::SyncFolders(const std::vector<std::string>& folders) {
   std::unordered_map<std::string, std::vector<TreeItem>> albums;
   for (const std::string& folder : folders) albums.emplace(folder, std::vector<TreeItem>{});
   for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
-    if (GetNodeKind(artist) != kArtistNode) continue;
+    if (GetNodeKind(artist) != NodeKind::Artist) continue;
     for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
       const auto found = albums.find(std::string(album.Data().value_or("")));
       if (found != albums.end()) found->second.push_back(album);
@@ -104,7 +104,7 @@ void STreeView::PlaceInScanOrder(const std::vector<Handle>& made, const std::vec
   // Where a scan meets a loose node: its folder, or a song's file.
   const auto scanPath = [this](const TreeItem& node) {
     std::string path(node.Data().value_or(""));
-    if (GetNodeKind(node) == kSongNode) path.append(node.Label()).append(".mp3");
+    if (GetNodeKind(node) == NodeKind::Song) path.append(node.Label()).append(".mp3");
     return path;
   };
   const auto less = [&](const TreeItem& a, const TreeItem& b) {
@@ -170,7 +170,7 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
   const TreeItem folderNode = FindLooseFolderNode(folder);
   for (TreeItem child = folderNode.FirstChild(); !child.IsNull();) {
     const TreeItem next = child.NextSibling();
-    if (GetNodeKind(child) == kSongNode) {
+    if (GetNodeKind(child) == NodeKind::Song) {
       const std::string label(child.Label());
       if (std::find(wanted.begin(), wanted.end(), label) == wanted.end() || shown.contains(label)) {
         m_pTree->DeleteItem(child.m_hItem);
@@ -198,7 +198,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   for (bool grown = true; grown;) {
     grown = false;
     for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
-      if (GetNodeKind(artist) != kArtistNode) continue;
+      if (GetNodeKind(artist) != NodeKind::Artist) continue;
       bool affected = false;
       for (TreeItem album = artist.FirstChild(); !album.IsNull() && !affected; album = album.NextSibling()) {
         affected = folders.contains(std::string(album.Data().value_or("")));
@@ -213,7 +213,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   std::vector<NodePath> expanded, marked;
   for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull();) {
     const TreeItem nextArtist = artist.NextSibling();
-    if (GetNodeKind(artist) == kArtistNode && artist.HasChildren()) {
+    if (GetNodeKind(artist) == NodeKind::Artist && artist.HasChildren()) {
       if (m_pTree->IsExpanded(artist.m_hItem)) expanded.push_back(PathOf(artist));
       for (TreeItem album = artist.FirstChild(); !album.IsNull();) {
         const TreeItem next = album.NextSibling();
@@ -249,7 +249,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   if (!renamed.IsNull()) {
     for (auto* paths : {&expanded, &marked}) {
       for (NodePath& path : *paths) {
-        if (path.front() == std::pair{int{kArtistNode}, std::string(renamedFrom)}) path.front().second = renamed.Label();
+        if (path.front() == std::pair{NodeKind::Artist, std::string(renamedFrom)}) path.front().second = renamed.Label();
       }
     }
   }

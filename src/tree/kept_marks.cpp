@@ -17,7 +17,7 @@ KeptMarks::KeptMarks(const TreeModel& model, Handle top) {
   // place points into a string that moved.
   struct Kept {
     std::size_t parent;
-    int kind;
+    NodeKind kind;
   };
   std::vector<Kept> kept;
   m_firstChild.push_back(0);
@@ -30,13 +30,13 @@ KeptMarks::KeptMarks(const TreeModel& model, Handle top) {
     for (Handle child = model.GetChild(node); child != kNullHandle; child = model.GetNextSibling(child)) {
       const Mark mark = model.GetMark(child);
       if (mark != Mark::Marked && mark != Mark::Partly) continue;
-      const int kind = KindOfImage(model.GetImage(child));
+      const NodeKind kind = KindOfImage(model.GetImage(child));
       kept.push_back({number, kind});
       m_labels.emplace_back(model.GetLabel(child));
       m_firstChild.push_back(0);
       m_childCount.push_back(0);
       ++m_childCount[number];
-      if (kind != kSongNode) pending.emplace_back(child, kept.size());
+      if (kind != NodeKind::Song) pending.emplace_back(child, kept.size());
     }
   }
   m_order.reserve(kept.size());
@@ -67,7 +67,7 @@ void KeptMarks::ApplyTo(TreeModel& model, Handle top) const {
       const Place place{number, KindOfImage(model.GetImage(child)), model.GetLabel(child)};
       const std::size_t found = next < end && m_order[next] == place ? ++next : lookUp(place);
       if (found == 0) continue;
-      if (place.kind != kSongNode) {
+      if (place.kind != NodeKind::Song) {
         pending.emplace_back(child, found);
       } else if (model.GetMark(child) != Mark::Missing) {
         model.SetMark(child, Mark::Marked);

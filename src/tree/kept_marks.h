@@ -26,7 +26,7 @@ class KeptMarks {
   // A node: the place of its parent (0 for the top), its kind and its label.
   struct Place {
     std::size_t parent;
-    int kind;
+    NodeKind kind;
     std::string_view label;
     bool operator==(const Place&) const = default;
   };

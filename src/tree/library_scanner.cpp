@@ -67,7 +67,7 @@ bool IsSongFileName(const std::string& name) {
 std::string NodeName(const TreeItem& item, bool asFileName, DisplayMode mode) {
   std::string name;
   if (!item.IsNull()) {
-    const bool useData = KindOf(item.Parent()) == kAlbumNode && asFileName == (mode == DisplayMode::SongTitles);
+    const bool useData = KindOf(item.Parent()) == NodeKind::Album && asFileName == (mode == DisplayMode::SongTitles);
     name = useData ? std::string(item.Data().value_or("")) : std::string(item.Label());
   }
   if (asFileName) name += ".mp3";
@@ -86,7 +86,7 @@ std::int64_t ListSongSizes(const TreeItem& parent, DisplayMode mode) {
   }
   std::int64_t total = 0;
   for (TreeItem child = parent.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (KindOf(child) != kSongNode) continue;
+    if (KindOf(child) != NodeKind::Song) continue;
     const std::string name = NodeName(child, true, mode);
     auto found = sizes.find(name);
     if (found == sizes.end()) found = sizes.find(platform::UpperUtf8(name));
@@ -99,10 +99,10 @@ std::int64_t ListSongSizes(const TreeItem& parent, DisplayMode mode) {
 
 TreeItem FindArtist(const TreeItem& top, std::string_view name) {
   const TreeItem found(top.m_pTree->FindChildByLabel(top.m_hItem, name), top.m_pTree);
-  if (found.IsNull() || KindOf(found) == kArtistNode) return found;
+  if (found.IsNull() || KindOf(found) == NodeKind::Artist) return found;
   // The label index gave another kind of node: look among the rest.
   for (TreeItem child = top.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (KindOf(child) == kArtistNode && platform::EqualsNoCase(child.Label(), name)) return child;
+    if (KindOf(child) == NodeKind::Artist && platform::EqualsNoCase(child.Label(), name)) return child;
   }
   return {};
 }
@@ -226,13 +226,13 @@ Handle LibraryScanner::LooseFolderNode(Handle parent, std::string_view component
   if (!component.empty()) {
     const Handle byLabel = m_model.FindChildByLabel(parent, component);
     if (byLabel != kNullHandle && m_model.GetData(byLabel).value_or("") == path) {
-      return KindOf(Item(byLabel)) == kSongNode ? kNullHandle : byLabel;
+      return KindOf(Item(byLabel)) == NodeKind::Song ? kNullHandle : byLabel;
     }
     if (byLabel == kNullHandle) return kNullHandle;
   }
   for (TreeItem child = Item(parent).FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     if (child.Data().value_or("") != path) continue;
-    return KindOf(child) == kSongNode ? kNullHandle : child.m_hItem;
+    return KindOf(child) == NodeKind::Song ? kNullHandle : child.m_hItem;
   }
   return kNullHandle;
 }

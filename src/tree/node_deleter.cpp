@@ -60,14 +60,17 @@ bool CNodeDeleter::Confirm(const std::string& text) const {
 
 CommandResult CNodeDeleter::Delete(const TreeItem& item) {
   switch (m_pView->GetNodeKind(item)) {
-    case kFolderNode: return DeleteFolder(item);
-    case kArtistNode: return DeleteArtist(item);
-    case kAlbumNode: return DeleteAlbum(item);
-    case kSongNode:
-      if (m_pView->GetNodeKind(item.Parent()) == kAlbumNode) return DeleteAlbumSong(item);
+    case NodeKind::Folder: return DeleteFolder(item);
+    case NodeKind::Artist: return DeleteArtist(item);
+    case NodeKind::Album: return DeleteAlbum(item);
+    case NodeKind::Song:
+      if (m_pView->GetNodeKind(item.Parent()) == NodeKind::Album) return DeleteAlbumSong(item);
       return DeleteSongFile(item);
-    default: return CommandResult::Failed({});  // the top node and volumes are never deleted
+    case NodeKind::Top:  // the top node and volumes are never deleted
+    case NodeKind::Volume:
+    case NodeKind::Other: return CommandResult::Failed({});
   }
+  return CommandResult::Failed({});
 }
 
 void CNodeDeleter::DeleteNode(const TreeItem& item) {
@@ -118,7 +121,7 @@ bool CNodeDeleter::DeleteFolderContents(const TreeItem& node, const platform::Fo
   bool result = true;
   std::set<std::string> shownSongs;
   for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (m_pView->GetNodeKind(child) == kSongNode) {
+    if (m_pView->GetNodeKind(child) == NodeKind::Song) {
       shownSongs.emplace(child.Label());
       continue;
     }

@@ -6,7 +6,8 @@
 
 namespace tree {
 
-enum NodeKind : int { kTopNode = 0, kVolumeNode = 1, kFolderNode = 2, kArtistNode = 3, kAlbumNode = 4, kSongNode = 5, kOtherNode = 6 };
+// What a node stands for; the node's image shows it.
+enum class NodeKind : std::uint8_t { Top, Volume, Folder, Artist, Album, Song, Other };
 
 // Indexes into the image strip. Node images come in pairs: even while collapsed,
 // odd (even plus one) while expanded.
@@ -37,14 +38,14 @@ enum class DisplayMode { SongTitles, FileNames };
 // tree dump prints.
 enum class Mark : std::uint8_t { None = 0, Marked = 1, Partly = 2, Missing = 3 };
 
-constexpr int KindOfImage(int image) {
-  if (image == 4 || image == 5) return kTopNode;
-  if (image >= 6 && image <= 13) return kVolumeNode;
-  if (image == 14 || image == 15) return kFolderNode;
-  if (image == 16 || image == 17) return kArtistNode;
-  if (image == 18 || image == 19) return kAlbumNode;
-  if (image == 20 || image == 21) return kSongNode;
-  return kOtherNode;
+constexpr NodeKind KindOfImage(int image) {
+  if (image == 4 || image == 5) return NodeKind::Top;
+  if (image >= 6 && image <= 13) return NodeKind::Volume;
+  if (image == 14 || image == 15) return NodeKind::Folder;
+  if (image == 16 || image == 17) return NodeKind::Artist;
+  if (image == 18 || image == 19) return NodeKind::Album;
+  if (image == 20 || image == 21) return NodeKind::Song;
+  return NodeKind::Other;
 }
 
 }  // namespace tree

@@ -68,19 +68,19 @@ std::string Cut(const std::string& text, char delimiter) {
 
 bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
   editText = std::string(item.Label());
-  const int kind = GetNodeKind(item);
+  const NodeKind kind = GetNodeKind(item);
   std::string tested;
   bool allow = true;
   switch (kind) {
-    case kTopNode:
+    case NodeKind::Top:
       return false;
-    case kVolumeNode:
+    case NodeKind::Volume:
       // The edit box starts with the bare label, without the mount point.
       editText = platform::Volumes().VolumeOf(std::string(item.Data().value_or("/"))).label;
       break;
-    case kFolderNode:
+    case NodeKind::Folder:
       break;
-    case kArtistNode: {
+    case NodeKind::Artist: {
       // The catalogue of its first album.
       const TreeItem album = item.FirstChild();
       tested = catalogue::CatalogueFile(std::string(album.Data().value_or("")));
@@ -89,22 +89,22 @@ bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
       allow = !album.IsNull() && catalogue::CatalogueWritable(tested);
       break;
     }
-    case kAlbumNode:
+    case NodeKind::Album:
       if (IsDuplicateAlbum(item)) return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".").Report();
       tested = catalogue::CatalogueFile(std::string(item.Data().value_or("")));
       if (!platform::PathExists(tested)) return CheckShown(item).Report();
       allow = catalogue::CatalogueWritable(tested);
       break;
-    case kSongNode:
+    case NodeKind::Song:
       tested = SongPath(item);
       allow = !ReadOnly(tested);
-      if (allow && GetNodeKind(item.Parent()) == kAlbumNode) {
+      if (allow && GetNodeKind(item.Parent()) == NodeKind::Album) {
         tested = catalogue::CatalogueFile(std::string(item.Parent().Data().value_or("")));
         if (!platform::PathExists(tested)) return CheckShown(item.Parent(), item).Report();
         allow = catalogue::CatalogueWritable(tested);
       }
       break;
-    default:
+    case NodeKind::Other:
       return false;
   }
   return (allow ? CommandResult::Done() : CommandResult::Failed(res::Fill(res::msg::kNodeReadOnly, {tested}))).Report();
@@ -117,15 +117,17 @@ bool STreeView::OnEndLabelEdit(const TreeItem& item, const char* typed) {
   if (text == oldLabel) return false;  // nothing to change: nothing is written, marks stay
   if (m_pDataPage) m_pDataPage->UpdateData(true);
   switch (GetNodeKind(item)) {
-    case kVolumeNode: return RenameVolume(item, text).Report();
-    case kFolderNode: return RenameFolder(item, text).Report();
-    case kArtistNode: return RenameArtist(item, oldLabel, text).Report();
-    case kAlbumNode: return RenameAlbum(item, oldLabel, text).Report();
-    case kSongNode:
-      if (GetNodeKind(item.Parent()) == kAlbumNode) return RenameAlbumSong(item, text).Report();
+    case NodeKind::Volume: return RenameVolume(item, text).Report();
+    case NodeKind::Folder: return RenameFolder(item, text).Report();
+    case NodeKind::Artist: return RenameArtist(item, oldLabel, text).Report();
+    case NodeKind::Album: return RenameAlbum(item, oldLabel, text).Report();
+    case NodeKind::Song:
+      if (GetNodeKind(item.Parent()) == NodeKind::Album) return RenameAlbumSong(item, text).Report();
       return RenameSongFile(item, text).Report();
-    default: return true;
+    case NodeKind::Top:
+    case NodeKind::Other: return true;
   }
+  return true;
 }
 
 CommandResult STreeView::RenameVolume(const TreeItem& item, const std::string& text) {
@@ -165,9 +167,9 @@ CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& t
   while (!pending.empty()) {
     const TreeItem node = Item(pending.back());
     pending.pop_back();
-    const int kind = GetNodeKind(node);
-    const bool holdsPath = kind == kFolderNode || kind == kVolumeNode || kind == kAlbumNode ||
-                           (kind == kSongNode && GetNodeKind(node.Parent()) != kAlbumNode);
+    const NodeKind kind = GetNodeKind(node);
+    const bool holdsPath = kind == NodeKind::Folder || kind == NodeKind::Volume || kind == NodeKind::Album ||
+                           (kind == NodeKind::Song && GetNodeKind(node.Parent()) != NodeKind::Album);
     if (holdsPath) {
       const std::string data(node.Data().value_or(""));
       if (data.starts_with(oldPrefix)) m_pTree->SetData(node.m_hItem, newPrefix + data.substr(oldPrefix.size()));

@@ -107,7 +107,7 @@ void STreeView::RestoreMarks(const std::vector<NodePath>& songs) {
   if (songs.empty()) return;
   for (const NodePath& path : songs) {
     const TreeItem song = FindPath(path);
-    if (song.IsNull() || GetNodeKind(song) != kSongNode || GetMark(song) == Mark::Missing) continue;
+    if (song.IsNull() || GetNodeKind(song) != NodeKind::Song || GetMark(song) == Mark::Missing) continue;
     m_pTree->SetMark(song.m_hItem, Mark::Marked);
   }
 }

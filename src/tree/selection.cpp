@@ -39,23 +39,23 @@ bool STreeView::CatalogueReadOnly(const std::string& file) { return !catalogue::
 
 void STreeView::SaveDetails(const TreeItem& item) {
   if (item.IsNull() || !m_pDataPage || !m_shown) return;
-  const int kind = GetNodeKind(item);
-  const bool albumSong = kind == kSongNode && GetNodeKind(item.Parent()) == kAlbumNode;
-  if (kind != kAlbumNode && !albumSong) return;
+  const NodeKind kind = GetNodeKind(item);
+  const bool albumSong = kind == NodeKind::Song && GetNodeKind(item.Parent()) == NodeKind::Album;
+  if (kind != NodeKind::Album && !albumSong) return;
   // A year that is no number is refused alone: the other fields are still saved.
   if (!m_pDataPage->UpdateData(true)) platform::ShowError(res::Fill(res::msg::kYearNotNumber, {item.Label()}));
   // Merely looking at a node never writes: only fields the user changed go back.
   const bool changed = m_pDataPage->m_strCategory != m_shown->category || m_pDataPage->m_nYear != m_shown->year ||
                        (albumSong && m_pDataPage->m_strArtist != m_shown->artist);
   if (!changed) return;
-  const std::string folder(kind == kAlbumNode ? item.Data().value_or("") : item.Parent().Data().value_or(""));
+  const std::string folder(kind == NodeKind::Album ? item.Data().value_or("") : item.Parent().Data().value_or(""));
   if (folder.empty() || IsDuplicateAlbum(item)) return;  // a duplicate album has no details of its own
-  if (!(kind == kAlbumNode ? CatalogueShows(item) : CatalogueShows(item.Parent(), item))) {
+  if (!(kind == NodeKind::Album ? CatalogueShows(item) : CatalogueShows(item.Parent(), item))) {
     platform::ShowError(res::Fill(res::msg::kDetailsChanged, {item.Label(), catalogue::CatalogueFile(folder)}));
     return;
   }
   const bool written =
-      kind == kAlbumNode
+      kind == NodeKind::Album
           ? WriteAlbumInfo(item, m_pDataPage->m_strCategory, m_pDataPage->m_nYear)
           : WriteSongEntry(item.Parent(), item, GetNodeName(item, true), m_pDataPage->m_strCategory,
                            m_pDataPage->m_nYear, m_pDataPage->m_strArtist) == catalogue::SongEntryResult::Written;
@@ -78,20 +78,20 @@ void STreeView::ShowDetails(const TreeItem& item) {
   m_shown.reset();
   GPropData* page = m_pDataPage;
   if (page) page->ClearFields();
-  const int kind = GetNodeKind(item);
+  const NodeKind kind = GetNodeKind(item);
   switch (kind) {
-    case kTopNode:
+    case NodeKind::Top:
       // The whole library's size needs every song file: it is summed once after a scan,
       // in a posted message, so the new tree shows first.
       m_nSize = std::max<std::int64_t>(m_nLibrarySize, 0);
       if (m_nLibrarySize == -1) PostLibrarySize();
       break;
-    case kVolumeNode:
-    case kFolderNode:
+    case NodeKind::Volume:
+    case NodeKind::Folder:
       if (page) page->SetReadOnly(true, false);
       m_nSize = GetNodeSize(item);
       break;
-    case kArtistNode:
+    case NodeKind::Artist:
       if (page) {
         page->SetReadOnly(true, false);
         page->SetDlgItemText(res::IDC_CATEGORY_READONLY, "");
@@ -99,7 +99,7 @@ void STreeView::ShowDetails(const TreeItem& item) {
       }
       m_nSize = GetNodeSize(item);
       break;
-    case kAlbumNode:
+    case NodeKind::Album:
       if (page) {
         // A duplicate album's details are those of the album it repeats.
         const std::string folder(item.Data().value_or(""));
@@ -122,10 +122,10 @@ void STreeView::ShowDetails(const TreeItem& item) {
       }
       m_nSize = GetNodeSize(item);
       break;
-    case kSongNode:
+    case NodeKind::Song:
       FillSongDetails(item);
       break;
-    default:
+    case NodeKind::Other:
       break;
   }
   if (page) {
@@ -162,7 +162,7 @@ void STreeView::FillSongDetails(const TreeItem& song) {
   const std::string path = SongPath(song);
   GPropData* page = m_pDataPage;
   const TreeItem album = song.Parent();
-  if (page && GetNodeKind(album) == kAlbumNode) {
+  if (page && GetNodeKind(album) == NodeKind::Album) {
     const std::string folder(album.Data().value_or(""));
     const std::string catalogueFile = folder.empty() ? std::string() : catalogue::CatalogueFile(folder);
     const std::string section = catalogue::SectionOfAlbum(album.Label());
@@ -200,8 +200,8 @@ void STreeView::ShowHeader() {
 std::int64_t STreeView::GetNodeSize(const TreeItem& item) const {
   std::int64_t total = 0;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    const int kind = GetNodeKind(child);
-    total += kind == kAlbumNode || kind == kFolderNode || kind == kVolumeNode ? GetNodeSize(child) : SongSize(child);
+    const NodeKind kind = GetNodeKind(child);
+    total += kind == NodeKind::Album || kind == NodeKind::Folder || kind == NodeKind::Volume ? GetNodeSize(child) : SongSize(child);
   }
   return total;
 }
@@ -236,7 +236,7 @@ void STreeView::ShowPlayTime() {
   std::vector<Handle> wanted;
   // Every song beneath the node, or the song itself; missing files count nothing.
   m_pTree->ForEachInSubtree(m_pTree->GetSelection(), [&](const TreeModel::NodeView& node) {
-    if (KindOfImage(node.image) != kSongNode || node.mark == Mark::Missing) return;
+    if (KindOfImage(node.image) != NodeKind::Song || node.mark == Mark::Missing) return;
     // A few thousand at a time: the rest is asked for when those have come in.
     constexpr size_t kAskAtOnce = 10000;
     if (node.playTime == TreeModel::kPlayTimeUnknown && wanted.size() < kAskAtOnce) wanted.push_back(node.handle);
@@ -285,7 +285,7 @@ int STreeView::OnMarkChanged(bool marked, const TreeItem* item) {
     }
     return 1;
   }
-  if (GetNodeKind(*item) == kSongNode) {
+  if (GetNodeKind(*item) == NodeKind::Song) {
     const std::int64_t size = SongSize(*item);
     m_nMarkedSize += marked ? size : -size;
   }

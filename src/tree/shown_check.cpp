@@ -37,7 +37,7 @@ bool STreeView::CatalogueShows(const TreeItem& album, const TreeItem& song) cons
 
 CommandResult STreeView::CheckShown(const TreeItem& node, const TreeItem& song) {
   std::set<std::string> changed;
-  if (GetNodeKind(node) == kAlbumNode) {
+  if (GetNodeKind(node) == NodeKind::Album) {
     if (!CatalogueShows(node, song)) changed.insert(FolderOf(node));
   } else {
     // Each catalogue holds the albums of the artist that the tree shows, and no others.

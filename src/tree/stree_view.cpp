@@ -30,7 +30,7 @@ void STreeView::OnInitialUpdate() {
   });
 }
 
-int STreeView::GetNodeKind(const TreeItem& item) const { return KindOf(item); }
+NodeKind STreeView::GetNodeKind(const TreeItem& item) const { return KindOf(item); }
 
 GString STreeView::GetNodeName(const TreeItem& item, bool asFileName) const {
   return NodeName(item, asFileName, m_displayMode);
@@ -71,14 +71,14 @@ void STreeView::OnItemExpanding(Handle handle, ExpandAction action) {
 
 bool STreeView::HasArtists() const {
   for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (GetNodeKind(child) == kArtistNode) return true;
+    if (GetNodeKind(child) == NodeKind::Artist) return true;
   }
   return false;
 }
 
 void STreeView::RelabelSongs(const TreeItem& item) {
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (GetNodeKind(child) == kAlbumNode) {
+    if (GetNodeKind(child) == NodeKind::Album) {
       RelabelAlbumSongs(child);
     } else if (child.HasChildren()) {
       RelabelSongs(child);

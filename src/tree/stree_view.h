@@ -70,7 +70,7 @@ class STreeView : public tree::TreeNotifications {
   // Creates the top node "Artists", starts in display mode 0 and posts Refresh.
   void OnInitialUpdate();
 
-  int GetNodeKind(const TreeItem& item) const;
+  tree::NodeKind GetNodeKind(const TreeItem& item) const;
   // An album song's title (asFileName 0) or file name with ".mp3" (1), by display
   // mode; any other node's label, with ".mp3" when asked.
   GString GetNodeName(const TreeItem& item, bool asFileName) const;
@@ -270,7 +270,7 @@ class STreeView : public tree::TreeNotifications {
   void ReportUnreadCatalogues(const tree::ScanContext& context);
   // A node's kind and label and those of its ancestors below the top node, top down:
   // how the node is found again in a new tree.
-  using NodePath = std::vector<std::pair<int, std::string>>;
+  using NodePath = std::vector<std::pair<tree::NodeKind, std::string>>;
   NodePath PathOf(const TreeItem& node) const;
   TreeItem FindPath(const NodePath& path) const;
   // Marks the songs at these paths again after their nodes were made anew (the ones

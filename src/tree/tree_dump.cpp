@@ -6,9 +6,17 @@
 
 namespace {
 
-const char* KindName(int kind) {
-  static const char* const kNames[] = {"top", "volume", "folder", "artist", "album", "song", "other"};
-  return kNames[kind];
+const char* KindName(tree::NodeKind kind) {
+  switch (kind) {
+    case tree::NodeKind::Top: return "top";
+    case tree::NodeKind::Volume: return "volume";
+    case tree::NodeKind::Folder: return "folder";
+    case tree::NodeKind::Artist: return "artist";
+    case tree::NodeKind::Album: return "album";
+    case tree::NodeKind::Song: return "song";
+    case tree::NodeKind::Other: return "other";
+  }
+  return "other";  // not reached: every kind is named above
 }
 
 // In double quotes, with '"' and '\\' behind a backslash and line ends as "\\n" and

@@ -43,11 +43,11 @@ class TreeItem {
 namespace tree {
 
 // What the node stands for, by its image; the top node for a null reference.
-inline int KindOf(const TreeItem& item) { return item.IsNull() ? kTopNode : KindOfImage(item.Image()); }
+inline NodeKind KindOf(const TreeItem& item) { return item.IsNull() ? NodeKind::Top : KindOfImage(item.Image()); }
 // An album node standing for a section whose album name its artist has already; its
 // data text is the folder of that section's catalogue, as for any album.
 inline bool IsDuplicateAlbum(const TreeItem& item) {
-  return KindOf(item) == kAlbumNode && item.Label().starts_with(kDuplicateAlbumPrefix);
+  return KindOf(item) == NodeKind::Album && item.Label().starts_with(kDuplicateAlbumPrefix);
 }
 
 // Expands or collapses the node (a node without children is never expanded); its

@@ -51,14 +51,14 @@ namespace {
 std::string CanonicalBlock(STreeView& view, const TreeItem& item, const std::string& path) {
   const std::string line = DumpTree(view, item);
   std::string own = line.substr(0, line.find('\n'));
-  if (view.GetNodeKind(item) == tree::kArtistNode) own = platform::UpperUtf8(own);
+  if (view.GetNodeKind(item) == tree::NodeKind::Artist) own = platform::UpperUtf8(own);
   const std::string here = path + "/" + own.substr(own.find_first_not_of(' '));
   std::vector<std::string> blocks;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     blocks.push_back(CanonicalBlock(view, child, here));
   }
-  const int kind = view.GetNodeKind(item);
-  if (kind != tree::kVolumeNode && kind != tree::kFolderNode) std::sort(blocks.begin(), blocks.end());
+  const tree::NodeKind kind = view.GetNodeKind(item);
+  if (kind != tree::NodeKind::Volume && kind != tree::NodeKind::Folder) std::sort(blocks.begin(), blocks.end());
   std::string text = here + "\n";
   for (const std::string& block : blocks) text += block;
   return text;

@@ -321,7 +321,7 @@ TEST_F(EditFaultsTest, LettersBeyondLatin1FoldTheirCase) {
   Song("a/01.mp3");
   Song("a/02.mp3");
   Scan();
-  EXPECT_TRUE(Find("\xC5\x81ukasz").NextSibling().IsNull() || view.GetNodeKind(Find("\xC5\x81ukasz").NextSibling()) != kArtistNode);
+  EXPECT_TRUE(Find("\xC5\x81ukasz").NextSibling().IsNull() || view.GetNodeKind(Find("\xC5\x81ukasz").NextSibling()) != NodeKind::Artist);
   EXPECT_FALSE(Find("\xC5\x81ukasz|Two").IsNull());  // ł and Ł name one artist
   EXPECT_FALSE(Rename("\xC5\x81ukasz|Two", "\xC5\x82\xC3\xB3" "d\xC5\xBA"));  // the other album's name, in small letters
   ExpectFreshScan();

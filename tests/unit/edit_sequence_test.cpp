@@ -276,12 +276,12 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
   };
   Target TargetOf(const TreeItem& node) {
     Target target;
-    const int kind = view.GetNodeKind(node);
-    TreeItem artist = kind == kArtistNode ? node : kind == kAlbumNode ? node.Parent() : node.Parent().Parent();
-    if (kind == kSongNode && view.GetNodeKind(node.Parent()) != kAlbumNode) artist = {};
-    if (!artist.IsNull() && view.GetNodeKind(artist) == kArtistNode) target.artist = platform::UpperUtf8(platform::TrimBlanks(artist.Label()));
-    if (kind == kFolderNode) target.folder = std::string(node.Data().value_or(""));
-    if (kind == kSongNode && target.artist.empty()) target.folder = std::string(node.Data().value_or(""));
+    const NodeKind kind = view.GetNodeKind(node);
+    TreeItem artist = kind == NodeKind::Artist ? node : kind == NodeKind::Album ? node.Parent() : node.Parent().Parent();
+    if (kind == NodeKind::Song && view.GetNodeKind(node.Parent()) != NodeKind::Album) artist = {};
+    if (!artist.IsNull() && view.GetNodeKind(artist) == NodeKind::Artist) target.artist = platform::UpperUtf8(platform::TrimBlanks(artist.Label()));
+    if (kind == NodeKind::Folder) target.folder = std::string(node.Data().value_or(""));
+    if (kind == NodeKind::Song && target.artist.empty()) target.folder = std::string(node.Data().value_or(""));
     return target;
   }
 
@@ -291,10 +291,10 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
     std::vector<TreeItem> found;
     for (const TreeItem& node : nodes) {
       const auto data = [](const TreeItem& n) { return std::string(n.Data().value_or("")); };
-      const bool album = view.GetNodeKind(node) == kAlbumNode && data(node) == folder;
-      const bool inFolder = data(node).starts_with(folder) && view.GetNodeKind(node) != kAlbumNode;
-      const bool ofAlbum = !node.Parent().IsNull() && view.GetNodeKind(node.Parent()) == kAlbumNode && data(node.Parent()) == folder;
-      const bool artist = view.GetNodeKind(node) == kArtistNode &&
+      const bool album = view.GetNodeKind(node) == NodeKind::Album && data(node) == folder;
+      const bool inFolder = data(node).starts_with(folder) && view.GetNodeKind(node) != NodeKind::Album;
+      const bool ofAlbum = !node.Parent().IsNull() && view.GetNodeKind(node.Parent()) == NodeKind::Album && data(node.Parent()) == folder;
+      const bool artist = view.GetNodeKind(node) == NodeKind::Artist &&
                           std::any_of(nodes.begin(), nodes.end(), [&](const TreeItem& a) {
                             return a.Parent() == node && data(a) == folder;
                           });
@@ -324,7 +324,7 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
     if (what < 78) {
       const bool yes = Chance(85);
       ui.messageAnswers = {yes ? platform::IDYES : platform::IDNO};
-      songFileDeleted = view.GetNodeKind(node) == kSongNode && view.GetNodeKind(node.Parent()) != kAlbumNode;
+      songFileDeleted = view.GetNodeKind(node) == NodeKind::Song && view.GetNodeKind(node.Parent()) != NodeKind::Album;
       const std::string description = "delete " + PathOf(node) + (yes ? "" : " (answered no)");
       CNodeDeleter(&view, view.Top()).Delete(node).Report();
       changesAllowed = yes;

@@ -155,7 +155,7 @@ TEST_F(HostileDiskTest, ThousandsOfNestedFoldersScanWithoutRecursion) {
   Scan();
   TreeItem node = Find(Volume());
   int depth = 0;
-  while (!node.FirstChild().IsNull() && view.GetNodeKind(node.FirstChild()) == tree::kFolderNode) {
+  while (!node.FirstChild().IsNull() && view.GetNodeKind(node.FirstChild()) == tree::NodeKind::Folder) {
     node = node.FirstChild();
     ++depth;
   }
