@@ -69,7 +69,8 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
       return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
     }
     case Qt::DecorationRole:
-      return NodeIcon(m_tree.GetImage(item), m_tree.GetMark(item));
+      // The open image of the pair while the node is expanded.
+      return NodeIcon(m_tree.GetImage(item) + (m_tree.IsExpanded(item) ? 1 : 0), m_tree.GetMark(item));
     default:
       return {};
   }
@@ -151,7 +152,9 @@ void LibraryModel::OnReordered(tree::Handle parent) {
 
 void LibraryModel::OnExpandedChanged(tree::Handle item, bool expanded) {
   const QModelIndex index = IndexOf(item);
-  if (index.isValid()) emit expandedChanged(index, expanded);
+  if (!index.isValid()) return;
+  emit expandedChanged(index, expanded);
+  emit dataChanged(index, index, {Qt::DecorationRole});  // the open or closed image
 }
 
 void LibraryModel::OnSelectionChanged(tree::Handle item) { emit selectionChanged(IndexOf(item)); }

@@ -9,8 +9,8 @@ namespace tree {
 // What a node stands for; the node's image shows it.
 enum class NodeKind : std::uint8_t { Top, Volume, Folder, Artist, Album, Song, Other };
 
-// Indexes into the image strip. Node images come in pairs: even while collapsed,
-// odd (even plus one) while expanded.
+// Indexes into the image strip. Node images come in pairs: a node holds the even one;
+// the window shows the odd one (even plus one) while the node is expanded.
 enum Image : int {
   kImageTop = 4,  // 0 to 3: the marks, drawn over the node images
   kImageFixedDrive = 6,

@@ -60,15 +60,6 @@ void STreeView::DeleteBranch(const TreeItem& item, bool keepItem) {
 
 void STreeView::ExpandNode(const TreeItem& item, bool expand) { ExpandItem(item, expand); }
 
-void STreeView::OnItemExpanding(Handle handle, ExpandAction action) {
-  const bool expanded = m_pTree->IsExpanded(handle);
-  bool expand = action == ExpandAction::Expand;
-  if (action == ExpandAction::Toggle) expand = !expanded;
-  const int image = m_pTree->GetImage(handle);
-  if (expand && !expanded) m_pTree->SetImage(handle, image + 1);
-  if (!expand && expanded) m_pTree->SetImage(handle, image - 1);
-}
-
 bool STreeView::HasArtists() const {
   for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     if (GetNodeKind(child) == NodeKind::Artist) return true;

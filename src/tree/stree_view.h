@@ -218,7 +218,6 @@ class STreeView : public tree::TreeNotifications {
   void OnShowFilenames();  // command 1050
 
   // Notifications of the tree control.
-  void OnItemExpanding(tree::Handle item, tree::ExpandAction action) override;
   bool OnSelChanging(tree::Handle oldItem, tree::Handle newItem) override;
   void OnSelChanged(tree::Handle oldItem, tree::Handle newItem) override;
 

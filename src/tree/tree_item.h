@@ -50,14 +50,9 @@ inline bool IsDuplicateAlbum(const TreeItem& item) {
   return KindOf(item) == NodeKind::Album && item.Label().starts_with(kDuplicateAlbumPrefix);
 }
 
-// Expands or collapses the node (a node without children is never expanded); its
-// image switches exactly once, by the control's notification or here.
+// Expands or collapses the node (a node without children is never expanded).
 inline void ExpandItem(const TreeItem& item, bool expand) {
-  if (item.IsNull() || (expand && !item.HasChildren())) return;
-  if (item.m_pTree->IsExpanded(item.m_hItem) == expand) return;
-  const int image = item.Image();
-  item.m_pTree->Expand(item.m_hItem, expand ? ExpandAction::Expand : ExpandAction::Collapse);
-  if (item.Image() == image) item.m_pTree->SetImage(item.m_hItem, expand ? image + 1 : image - 1);
+  if (!item.IsNull()) item.m_pTree->Expand(item.m_hItem, expand ? ExpandAction::Expand : ExpandAction::Collapse);
 }
 
 }  // namespace tree

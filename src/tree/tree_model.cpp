@@ -275,9 +275,6 @@ bool TreeModel::Expand(Handle item, ExpandAction action) {
   bool expand = action == ExpandAction::Expand;
   if (action == ExpandAction::Toggle) expand = !node->expanded;
   if (node->expanded == expand || (expand && node->children.empty())) return false;
-  if (m_pOwner) m_pOwner->OnItemExpanding(item, action);
-  node = Get(item);
-  if (!node || node->expanded == expand) return false;
   node->expanded = expand;
   if (auto* observer = Observer()) observer->OnExpandedChanged(item, expand);
   return true;

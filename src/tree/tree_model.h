@@ -46,8 +46,6 @@ class TreeObserver {
 class TreeNotifications {
  public:
   virtual ~TreeNotifications() = default;
-  // Before the expanded state changes; the action as it was asked.
-  virtual void OnItemExpanding(Handle item, ExpandAction action) = 0;
   // Before the selection moves; false keeps the old selection.
   virtual bool OnSelChanging(Handle oldItem, Handle newItem) = 0;
   virtual void OnSelChanged(Handle oldItem, Handle newItem) = 0;

@@ -350,6 +350,20 @@ class MainWindowTest : public QObject {
     QCOMPARE(Control<QLabel>(res::IDC_SIZE)->text(), QString("2.00 (2.00)"));
   }
 
+  // The window shows a node's open image while it is expanded, however it was opened.
+  void anOpenNodeShowsItsOpenImage() {
+    Start();
+    const auto icon = [this] { return IndexOf({"The Band"}).data(Qt::DecorationRole).value<QIcon>().cacheKey(); };
+    View()->collapse(IndexOf({"The Band"}));
+    const qint64 closed = icon();
+    View()->expand(IndexOf({"The Band"}));
+    const qint64 open = icon();
+    QVERIFY(open != closed);
+    m_frame->Tree().ExpandNode(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Band"}))), false);
+    QCOMPARE(icon(), closed);
+    QVERIFY(!View()->isExpanded(IndexOf({"The Band"})));
+  }
+
   void rightClickShowsTheMenuFittedToTheNode() {
     Start();
     View()->expand(IndexOf({"The Band"}));

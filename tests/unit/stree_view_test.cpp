@@ -123,20 +123,21 @@ TEST(MenuLabelTest, CutsQuotesAndDoublesAmpersands) {
   EXPECT_EQ(label(a33 + "\xC3\xA5"), "\"" + a33.substr(0, 60) + "...\"");
 }
 
-TEST_F(STreeViewTest, ImagesSwitchOncePerExpandOrCollapse) {
+// The expanded state is one flag; a node's image stays what its kind gives it.
+TEST_F(STreeViewTest, ExpandingSetsOneFlagAndKeepsTheImage) {
   view.ExpandNode(album, true);
-  EXPECT_EQ(album.Image(), kImageAlbum + 1);
   EXPECT_TRUE(view.Tree()->IsExpanded(album.m_hItem));
   view.ExpandNode(album, true);
-  EXPECT_EQ(album.Image(), kImageAlbum + 1);
-  view.ExpandNode(album, false);
+  EXPECT_TRUE(view.Tree()->IsExpanded(album.m_hItem));
   EXPECT_EQ(album.Image(), kImageAlbum);
   view.ExpandNode(album, false);
+  EXPECT_FALSE(view.Tree()->IsExpanded(album.m_hItem));
   EXPECT_EQ(album.Image(), kImageAlbum);
   // Through the control, as a mouse click or key does it.
   view.Tree()->Expand(folder.m_hItem, ExpandAction::Toggle);
-  EXPECT_EQ(folder.Image(), kImageFolder + 1);
+  EXPECT_TRUE(view.Tree()->IsExpanded(folder.m_hItem));
   view.Tree()->Expand(folder.m_hItem, ExpandAction::Toggle);
+  EXPECT_FALSE(view.Tree()->IsExpanded(folder.m_hItem));
   EXPECT_EQ(folder.Image(), kImageFolder);
   view.Tree()->Expand(folder.m_hItem, ExpandAction::Expand);
   view.Tree()->Expand(folder.m_hItem, ExpandAction::CollapseReset);

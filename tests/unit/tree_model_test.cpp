@@ -25,7 +25,6 @@ class Recorder : public TreeObserver, public TreeNotifications {
   void OnBatchEnd() override { events.push_back("batch end"); }
   void OnExpandedChanged(Handle item, bool expanded) override { Log(expanded ? "expanded" : "collapsed", item); }
   void OnSelectionChanged(Handle item) override { Log("selection", item); }
-  void OnItemExpanding(Handle item, ExpandAction) override { Log("expanding", item); }
   bool OnSelChanging(Handle, Handle newItem) override {
     Log("selchanging", newItem);
     return allowSelection;
@@ -123,8 +122,7 @@ TEST(TreeModelTest, TellsObserverAndOwner) {
   model.EndBatch();
   EXPECT_EQ(recorder.events,
             (std::vector<std::string>{"inserting at 0 -", "inserted Artists", "inserting at 0 Artists", "inserted A",
-                                      "expanding Artists", "expanded Artists", "expanding Artists",
-                                      "collapsed Artists", "changed A", "selchanging A", "selection A",
+                                      "expanded Artists", "collapsed Artists", "changed A", "selchanging A", "selection A",
                                       "selchanged A", "selchanging Artists", "removing A", "removed from Artists",
                                       "selection -", "batch", "batch end"}));
 }
