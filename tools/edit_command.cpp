@@ -6,7 +6,6 @@
 
 #include "commands.h"
 #include "platform/ui_hooks.h"
-#include "res/resource_ids.h"
 #include "tree/node_deleter.h"
 #include "tree/stree_view.h"
 #include "tree/tree_dump.h"
@@ -60,11 +59,10 @@ TreeItem FindByLabels(const STreeView& view, std::vector<std::string>::const_ite
   return node;
 }
 
-// Deletes go through the context menu as in the window; this plays the main frame's part.
-class EditSession : public tree::PopupDelegate {
+// A script's renames and deletes, asked of the library as the window asks for them.
+class EditSession {
  public:
   explicit EditSession(const TreeArguments& arguments) : m_strPathList(arguments.pathList) {
-    m_view.SetPopupDelegate(this);
     RefreshAsMelodeck(m_view, arguments);
   }
 
@@ -88,21 +86,15 @@ class EditSession : public tree::PopupDelegate {
     if (name == "rename" && count >= 3) {
       const TreeItem node = Node(fields.begin() + 2, fields.end());
       if (node.IsNull()) return std::nullopt;
-      m_view.Tree()->SelectItem(node.m_hItem);
-      std::string start;
-      return m_view.OnBeginLabelEdit(node, start) && m_view.OnEndLabelEdit(node, fields[1].c_str());
+      return m_view.Rename(node, fields[1]);
     }
     if (name == "delete" && count >= 2) {
       const TreeItem node = Node(fields.begin() + 1, fields.end());
       if (node.IsNull()) return std::nullopt;
-      m_view.OnRButtonDown(node);
-      for (const platform::MenuItem& item : m_view.BuildContextMenu(node)) {
-        if (item.command != res::ID_DELETE_NODE) continue;
-        if (!item.enabled) return false;  // grayed for this node
-        m_view.OnPopupCommand(res::ID_DELETE_NODE, node);
-        return true;
-      }
-      return false;
+      if (!m_view.CanDelete(node)) return false;
+      m_view.Tree()->SelectItem(node.m_hItem);
+      CNodeDeleter(&m_view, m_view.Top()).Delete(node).Report();
+      return true;
     }
     if (name == "answer" && count == 2 && (fields[1] == "yes" || fields[1] == "no")) {
       m_ui.answerYes = fields[1] == "yes";
@@ -127,11 +119,6 @@ class EditSession : public tree::PopupDelegate {
     std::cout << "error: not a command: " << EscapeBytes(fields.empty() ? std::string() : fields[0]) << '\n';
     return std::nullopt;
   }
-
-  bool Available(unsigned) const override { return true; }
-  void AddAlbum(const TreeItem&) override {}
-  void DeleteNode(const TreeItem& node) override { CNodeDeleter(&m_view, m_view.Top()).Delete(node).Report(); }
-  void RenameNode(const TreeItem&) override {}
 
   TreeItem Node(std::vector<std::string>::const_iterator begin, std::vector<std::string>::const_iterator end) {
     const TreeItem node = FindByLabels(m_view, begin, end);

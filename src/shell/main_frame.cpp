@@ -459,9 +459,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     }
     if (key == Qt::Key_Delete) {  // the menu's Delete, when the menu offers it
       const TreeItem node = m_treeView.Item(m_treeView.Tree()->GetSelection());
-      for (const platform::MenuItem& item : m_treeView.BuildContextMenu(node)) {
-        if (item.command == res::ID_DELETE_NODE && item.enabled) DeleteNode(node);
-      }
+      if (m_treeView.CanDelete(node) && Available(res::ID_DELETE_NODE)) DeleteNode(node);
       return true;
     }
   }

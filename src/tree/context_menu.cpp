@@ -17,6 +17,20 @@ void STreeView::OnRButtonUp() {
   if (command != 0) OnPopupCommand(command, node);
 }
 
+bool STreeView::CanDelete(const TreeItem& node) const {
+  if (node.IsNull()) return false;
+  switch (GetNodeKind(node)) {
+    case NodeKind::Top:
+    case NodeKind::Volume: return false;
+    case NodeKind::Album: return !IsDuplicateAlbum(node);  // it has no section of its own
+    case NodeKind::Folder:
+    case NodeKind::Artist:
+    case NodeKind::Song:
+    case NodeKind::Other: return true;
+  }
+  return false;
+}
+
 std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node) const {
   GString label;
   if (!node.IsNull()) {
@@ -25,7 +39,7 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
   }
   GString play;
   GString remove;
-  bool canDelete = true;
+  const bool canDelete = CanDelete(node);
   bool canRename = true;
   std::string deletePrompt;
   std::string renamePrompt;
@@ -33,11 +47,10 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
   switch (kind) {
     case NodeKind::Top:
       play = res::menu::kAllSongs;
-      canDelete = canRename = false;
+      canRename = false;
       break;
     case NodeKind::Volume:
       play = res::Fill(res::menu::kAllSongsInVolume, {label});
-      canDelete = false;
       break;
     case NodeKind::Folder:
       play = res::Fill(res::menu::kAllSongsIn, {label});
@@ -52,7 +65,7 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
       remove = res::menu::kAlbumEntries;
       // A duplicate album has no section of its own: a delete would come back at the next scan.
       if (IsDuplicateAlbum(node)) {
-        canDelete = canRename = false;
+        canRename = false;
         deletePrompt = renamePrompt = res::msg::kDuplicateAlbum;
       }
       break;

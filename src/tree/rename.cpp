@@ -110,6 +110,12 @@ bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
   return (allow ? CommandResult::Done() : CommandResult::Failed(res::Fill(res::msg::kNodeReadOnly, {tested}))).Report();
 }
 
+bool STreeView::Rename(const TreeItem& item, const std::string& text) {
+  m_pTree->SelectItem(item.m_hItem);  // the details page then shows what the rename keeps
+  std::string start;
+  return OnBeginLabelEdit(item, start) && OnEndLabelEdit(item, text.c_str());
+}
+
 bool STreeView::OnEndLabelEdit(const TreeItem& item, const char* typed) {
   const std::string text(platform::TrimBlanks(typed ? typed : ""));
   if (text.empty()) return false;

@@ -195,6 +195,12 @@ class STreeView : public tree::TreeNotifications {
   // the node may even be gone, merged into another.
   bool OnBeginLabelEdit(const TreeItem& item, std::string& editText);
   bool OnEndLabelEdit(const TreeItem& item, const char* text);
+  // Rename and Delete as the user asks for them, whatever asked (a key, the menu, a
+  // script): the node is selected, then renamed to the text as a label edit would;
+  // whether the node is one that can be deleted at all (the top node, volumes and
+  // duplicate album names are not).
+  bool Rename(const TreeItem& item, const std::string& text);
+  bool CanDelete(const TreeItem& node) const;
 
   // The on-disk path of a song node.
   std::string SongPath(const TreeItem& song) const;

@@ -44,7 +44,6 @@ class ContextMenuTest : public testing_support::LibraryFixture {
     void DeleteNode(const TreeItem&) override {}
     void RenameNode(const TreeItem&) override {}
   } delegate;
-  std::string volume() { return "MUSIC (" + dir.path() + ")"; }
 };
 
 TEST_F(ContextMenuTest, EmptySpaceOffersAllSongsAndKeepsTheSelection) {
@@ -61,14 +60,14 @@ TEST_F(ContextMenuTest, EmptySpaceOffersAllSongsAndKeepsTheSelection) {
 }
 
 TEST_F(ContextMenuTest, WordingsFollowTheNodeKind) {
-  auto menu = MenuFor(volume());
+  auto menu = MenuFor(Volume());
   // The volume's label is longer than 33 characters: its first 30 and "...".
-  EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs in volume \"" + volume().substr(0, 30) + "...\" now");
+  EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs in volume \"" + Volume().substr(0, 30) + "...\" now");
   EXPECT_FALSE(Enabled(menu, res::ID_DELETE_NODE));
   EXPECT_TRUE(Enabled(menu, res::ID_RENAME_NODE));
-  EXPECT_EQ(view.Tree()->GetSelection(), Find(volume()).m_hItem);
+  EXPECT_EQ(view.Tree()->GetSelection(), Find(Volume()).m_hItem);
 
-  menu = MenuFor(volume() + "|Music");
+  menu = MenuFor(Volume() + "|Music");
   EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs in \"Music\" now");
   EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete the folder and all songs in it");
   EXPECT_TRUE(Enabled(menu, res::ID_DELETE_NODE));
@@ -90,11 +89,11 @@ TEST_F(ContextMenuTest, LongLabelsAndSongFiles) {
   auto menu = MenuFor("The Band|" + std::string(34, 'L'));
   EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play \"" + std::string(30, 'L') + "...\" now");
 
-  menu = MenuFor(volume() + "|Music|Loose 100%");
+  menu = MenuFor(Volume() + "|Music|Loose 100%");
   EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play \"Loose 100%\" now");
   EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete the file \"Loose 100%.mp3\"");
 
-  menu = MenuFor(volume() + "|Music|" + std::string(40, 'y'));
+  menu = MenuFor(Volume() + "|Music|" + std::string(40, 'y'));
   EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete the file \"" + std::string(30, 'y') + "....mp3\"");
 }
 
