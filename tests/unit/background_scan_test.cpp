@@ -1,8 +1,7 @@
 // A Refresh in two steps: the scan on its own thread into a tree of its own, then
 // the view adopting that tree, against what a Refresh at once shows.
-#include <chrono>
 #include <filesystem>
-#include <thread>
+#include <semaphore>
 
 #include "library_fixture.h"
 #include "tree/background_scan.h"
@@ -23,9 +22,15 @@ class BackgroundScanTest : public testing_support::LibraryFixture {
     Song("Loose/Deep/down.mp3");
     Song("Loose/up.mp3");
   }
-  static void WaitFor(const BackgroundScan& scan) {
-    while (!scan.Finished()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // A scan of the library on its own thread; Wait() returns once it has finished, as
+  // the window learns it: from the scan's own call at its end.
+  std::unique_ptr<BackgroundScan> StartScan() {
+    return view.StartScan(dir.path(), [this] { m_finished.release(); });
   }
+  void Wait() { m_finished.acquire(); }
+
+ private:
+  std::counting_semaphore<> m_finished{0};
 };
 
 TEST_F(BackgroundScanTest, AdoptedTreeIsWhatARefreshShowsAndKeepsWhereTheUserWas) {
@@ -37,8 +42,8 @@ TEST_F(BackgroundScanTest, AdoptedTreeIsWhatARefreshShowsAndKeepsWhereTheUserWas
   view.SelectAndShow(Find("Abba|Hits|A"));
   Song("Loose/new.mp3");  // found by the next scan
 
-  const auto scan = view.StartScan(dir.path());
-  WaitFor(*scan);
+  const auto scan = StartScan();
+  Wait();
   EXPECT_FALSE(scan->Stopped());
   EXPECT_EQ(scan->Folders(), 5u);  // the library, Rock, Pop, Loose, Deep
   EXPECT_EQ(scan->Songs(), 7u);
@@ -55,16 +60,16 @@ TEST_F(BackgroundScanTest, TheOldTreeStaysUntilAdoptedAndAStoppedScanIsNeverAdop
   MakeLibrary();
   Scan();
   const std::string before = Tree();
-  const auto scan = view.StartScan(dir.path());
+  const auto scan = StartScan();
   scan->Stop();
-  WaitFor(*scan);
+  Wait();
   EXPECT_TRUE(scan->Stopped());
   EXPECT_EQ(Tree(), before);
   // A selection gone from the new tree falls back to the top node.
   view.SelectAndShow(Find("Abba|Hits|A"));
   Write("Pop/album.ini", "[Album:More]\nArtist=The Band\nT1=b.mp3, B\n");
-  const auto next = view.StartScan(dir.path());
-  WaitFor(*next);
+  const auto next = StartScan();
+  Wait();
   view.AdoptScan(*next);
   EXPECT_EQ(view.Tree()->GetSelection(), view.Top().m_hItem);
   EXPECT_EQ(Canonical(view), FreshScan());
@@ -88,8 +93,8 @@ TEST_F(BackgroundScanTest, AnAdoptedTreeKeepsTheMarksOfTheSongsStillThere) {
   Song("Rock/04.mp3");
   Write("Pop/album.ini", "[Album:Hits]\nArtist=Abba\nT1=a.mp3, A\n");
   std::filesystem::remove(dir / "Loose/up.mp3");
-  const auto scan = view.StartScan(dir.path());
-  WaitFor(*scan);
+  const auto scan = StartScan();
+  Wait();
   view.AdoptScan(*scan);
 
   const auto mark = [this](const std::string& labels) { return static_cast<int>(view.GetMark(Find(labels))); };

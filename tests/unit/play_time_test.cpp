@@ -2,8 +2,7 @@
 // the reading behind it that never keeps the caller waiting.
 #include <sys/stat.h>
 
-#include <chrono>
-#include <thread>
+#include <semaphore>
 
 #include "library_fixture.h"
 #include "tree/play_time_reader.h"
@@ -24,16 +23,18 @@ class PlayTimeTest : public testing_support::LibraryFixture {
     view.SetPlayTimeReader(&reader);
     Scan();
   }
-  // What the page shows for the node once everything it asked for is read.
+  // What the page shows for the node once everything it asked for is read: each time
+  // the reader wakes the window, the page takes what came in, as the window does.
   std::string Settled(const TreeItem& node) {
     view.SelectAndShow(node);
     while (reader.Busy()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      view.ShowPlayTime();  // takes what came in, as the window does when woken
+      woken.acquire();
+      view.ShowPlayTime();
     }
     return page.m_strPlaytime;
   }
-  PlayTimeReader reader{settingsDir / "cache/playtimes"};
+  std::counting_semaphore<> woken{0};
+  PlayTimeReader reader{settingsDir / "cache/playtimes", [this] { woken.release(); }};
 };
 
 TEST_F(PlayTimeTest, EveryNodeShowsTheSumOfItsSongsAndOfItsMarkedOnes) {
@@ -52,10 +53,11 @@ TEST_F(PlayTimeTest, WhatIsNotReadYetShowsAsPendingAndTheCacheServesTheNextRun) 
   EXPECT_TRUE(first == "1:30" || first.ends_with("\u2026")) << first;
   EXPECT_EQ(Settled(Find("The Band|Live")), "1:30");
   {
-    PlayTimeReader keeper(settingsDir / "kept");
+    std::counting_semaphore<> keeperWoken{0};
+    PlayTimeReader keeper(settingsDir / "kept", [&] { keeperWoken.release(); });
     keeper.Request({{Find("The Band|Live|A").m_hItem, dir / "Rock/a.mp3"}});
     while (keeper.Busy()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      keeperWoken.acquire();
       keeper.TakeResults();
     }
   }  // saved on the way out
