@@ -146,6 +146,14 @@ CommandResult STreeView::RenameVolume(const TreeItem& item, const std::string& t
   }
   m_pTree->SetLabel(item.m_hItem,
                     platform::VolumeDisplayName(platform::VolumeInfo{mountPoint, text, platform::DriveType::Fixed}));
+  // A scan sorts the top node's children as far as the last artist; a volume among them
+  // takes its new name's place there.
+  std::size_t sorted = 0, row = 0;
+  for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    ++row;
+    if (GetNodeKind(child) == NodeKind::Artist) sorted = row;
+  }
+  if (m_pTree->RowOf(item.m_hItem) < sorted) m_pTree->SortChildren(m_itemTop.m_hItem, sorted);
   return CommandResult::Done();
 }
 

@@ -133,4 +133,24 @@ TEST_F(RenameTest, VolumeLabelsStartBareAndFollowTheFileSystem) {
   EXPECT_EQ(volume.Label(), "SONGS (" + dir.path() + ")");
 }
 
+// A volume met before the last artist is sorted in with the artists by a scan; renamed,
+// it takes the place the next scan gives it.
+TEST_F(RenameTest, ARenamedVolumeStandsWhereAScanPutsIt) {
+  Song("0/first.mp3");  // read before the catalogues: the volume comes before the last artist
+  Scan();
+  const auto topLabels = [this] {
+    std::vector<std::string> labels;
+    for (TreeItem child = view.Top().FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+      labels.emplace_back(child.Label());
+    }
+    return labels;
+  };
+  ASSERT_EQ(topLabels().front(), "MUSIC (" + dir.path() + ")");
+  ASSERT_TRUE(Rename("MUSIC (" + dir.path() + ")", "ZED"));
+  const std::vector<std::string> renamed = topLabels();
+  EXPECT_EQ(renamed.back(), "ZED (" + dir.path() + ")");
+  Scan();
+  EXPECT_EQ(renamed, topLabels());
+}
+
 }  // namespace
