@@ -11,6 +11,7 @@
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
+#include "tree/kept_marks.h"
 #include "tree/library_scanner.h"
 #include "platform/path_list.h"
 #include "tree/stree_view.h"
@@ -101,14 +102,15 @@ void STreeView::SyncFolders(const std::vector<std::string>& folders) {
 }
 
 void STreeView::PlaceInScanOrder(const std::vector<Handle>& made, const std::vector<std::string>& libraryFolders) {
-  // Where a scan meets a loose node: its folder, or a song's file.
-  const auto scanPath = [this](const TreeItem& node) {
+  // Each child with where a scan meets it: its folder, or a song's file.
+  using Keyed = std::pair<std::string, Handle>;
+  const auto keyed = [this](const TreeItem& node) {
     std::string path(node.Data().value_or(""));
     if (GetNodeKind(node) == NodeKind::Song) path.append(node.Label()).append(".mp3");
-    return path;
+    return Keyed{std::move(path), node.m_hItem};
   };
-  const auto less = [&](const TreeItem& a, const TreeItem& b) {
-    return platform::LibraryScanOrderLess(libraryFolders, scanPath(a), scanPath(b));
+  const auto less = [&](const Keyed& a, const Keyed& b) {
+    return platform::LibraryScanOrderLess(libraryFolders, a.first, b.first);
   };
   const std::unordered_set<Handle> isMade(made.begin(), made.end());
   std::unordered_set<Handle> parents;
@@ -120,18 +122,18 @@ void STreeView::PlaceInScanOrder(const std::vector<Handle>& made, const std::vec
   // The nodes already there keep their order; each new one goes before the first of
   // them a scan meets later.
   for (const Handle parent : parents) {
-    std::vector<TreeItem> old, added;
+    std::vector<Keyed> old, added;
     for (TreeItem child = Item(parent).FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-      (isMade.contains(child.m_hItem) ? added : old).push_back(child);
+      (isMade.contains(child.m_hItem) ? added : old).push_back(keyed(child));
     }
     std::stable_sort(added.begin(), added.end(), less);
     std::vector<Handle> order;
     auto next = added.begin();
-    for (const TreeItem& child : old) {
-      for (; next != added.end() && less(*next, child); ++next) order.push_back(next->m_hItem);
-      order.push_back(child.m_hItem);
+    for (const Keyed& child : old) {
+      for (; next != added.end() && less(*next, child); ++next) order.push_back(next->second);
+      order.push_back(child.second);
     }
-    for (; next != added.end(); ++next) order.push_back(next->m_hItem);
+    for (; next != added.end(); ++next) order.push_back(next->second);
     m_pTree->ReorderChildren(parent, order);
   }
 }
@@ -210,7 +212,8 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   }
   // The albums of these catalogues go, with the artists they leave empty; which of
   // them were open and which songs marked is kept for the nodes that come back.
-  std::vector<NodePath> expanded, marked;
+  KeptMarks marked(*m_pTree, m_itemTop.m_hItem);
+  std::vector<NodePath> expanded;
   for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull();) {
     const TreeItem nextArtist = artist.NextSibling();
     if (GetNodeKind(artist) == NodeKind::Artist && artist.HasChildren()) {
@@ -219,9 +222,6 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
         const TreeItem next = album.NextSibling();
         if (folders.contains(std::string(album.Data().value_or("")))) {
           if (m_pTree->IsExpanded(album.m_hItem)) expanded.push_back(PathOf(album));
-          for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
-            if (m_pTree->GetMark(song.m_hItem) == Mark::Marked) marked.push_back(PathOf(song));
-          }
           m_pTree->DeleteItem(album.m_hItem);
         }
         album = next;
@@ -247,14 +247,13 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   if (context.topChildrenAtLastArtist > 0) m_pTree->SortChildren(m_itemTop.m_hItem);
   const TreeItem renamed = renamedFrom.empty() ? TreeItem() : FindArtistNode(renamedTo);
   if (!renamed.IsNull()) {
-    for (auto* paths : {&expanded, &marked}) {
-      for (NodePath& path : *paths) {
-        if (path.front() == std::pair{NodeKind::Artist, std::string(renamedFrom)}) path.front().second = renamed.Label();
-      }
+    for (NodePath& path : expanded) {
+      if (path.front() == std::pair{NodeKind::Artist, std::string(renamedFrom)}) path.front().second = renamed.Label();
     }
+    marked.RenameArtist(renamedFrom, renamed.Label());
   }
   for (const NodePath& path : expanded) ExpandNode(FindPath(path), true);
-  RestoreMarks(marked);
+  marked.ApplyTo(*m_pTree, m_itemTop.m_hItem);  // SyncFolders then recounts the marks above
   SyncFolders(std::vector<std::string>(folders.begin(), folders.end()));
   ReportUnreadCatalogues(context);
 }

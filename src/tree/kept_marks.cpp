@@ -43,6 +43,14 @@ KeptMarks::KeptMarks(const TreeModel& model, Handle top) {
   for (std::size_t i = 0; i < kept.size(); ++i) m_order.push_back({kept[i].parent, kept[i].kind, m_labels[i]});
 }
 
+void KeptMarks::RenameArtist(std::string_view from, std::string_view to) {
+  for (std::size_t i = 0; i < m_order.size(); ++i) {
+    if (m_order[i].parent != 0 || m_order[i].kind != NodeKind::Artist || m_order[i].label != from) continue;
+    m_labels[i] = to;
+    m_order[i].label = m_labels[i];  // the text may have moved
+  }
+}
+
 void KeptMarks::ApplyTo(TreeModel& model, Handle top) const {
   if (m_order.empty()) return;
   // Each kept node's place and number, made at the first child met out of the old order.

@@ -21,6 +21,8 @@ class KeptMarks {
   // Marks the songs below top found at a kept place (missing files stay unmarked);
   // the marks of the nodes above them are left to the caller.
   void ApplyTo(TreeModel& model, Handle top) const;
+  // An artist of the top node now bears another label: its marks go with it.
+  void RenameArtist(std::string_view from, std::string_view to);
 
  private:
   // A node: the place of its parent (0 for the top), its kind and its label.

@@ -103,15 +103,6 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
   OnMarkChanged(false, nullptr);
 }
 
-void STreeView::RestoreMarks(const std::vector<NodePath>& songs) {
-  if (songs.empty()) return;
-  for (const NodePath& path : songs) {
-    const TreeItem song = FindPath(path);
-    if (song.IsNull() || GetNodeKind(song) != NodeKind::Song || GetMark(song) == Mark::Missing) continue;
-    m_pTree->SetMark(song.m_hItem, Mark::Marked);
-  }
-}
-
 STreeView::NodePath STreeView::PathOf(const TreeItem& node) const {
   NodePath path;
   for (TreeItem at = node; !at.IsNull() && !(at == m_itemTop); at = at.Parent()) {

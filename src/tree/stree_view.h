@@ -278,9 +278,6 @@ class STreeView : public tree::TreeNotifications {
   using NodePath = std::vector<std::pair<tree::NodeKind, std::string>>;
   NodePath PathOf(const TreeItem& node) const;
   TreeItem FindPath(const NodePath& path) const;
-  // Marks the songs at these paths again after their nodes were made anew (the ones
-  // still there and not missing); RecountMarks then gives their ancestors' marks.
-  void RestoreMarks(const std::vector<NodePath>& songs);
   // The marks of inner nodes and the marked songs' bytes worked out anew from the
   // marked songs, after nodes came and went.
   void RecountMarks();
