@@ -127,8 +127,8 @@ void HostileHeader(const char* name, const std::string& unit, int megabytes) {
 
 void LongLabel() {
   tree::TreeModel tree;
-  const tree::Handle top = tree.InsertItem(tree::kNullHandle, "Artists", 4);
-  tree.InsertItem(top, std::string(10 << 20, 't'), 20);
+  const tree::Handle top = tree.InsertItem(tree::kNullHandle, "Artists", tree::NodeKind::Top);
+  tree.InsertItem(top, std::string(10 << 20, 't'), tree::NodeKind::AlbumSong);
   LibraryModel model(tree);
   QTreeView view;
   view.setModel(&model);

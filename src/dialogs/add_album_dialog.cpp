@@ -77,9 +77,9 @@ void CAddAlbumDlg::OnInitDialog() {
       x = m_itemNode.FirstChild();
       if (x.IsNull()) x = m_itemNode.Parent();
       if (x.IsNull()) x = m_itemNode;
-    } else if (kind == NodeKind::Album) {
+    } else if (kind == NodeKind::Album || kind == NodeKind::DuplicateAlbum) {
       x = m_itemNode;
-    } else if (kind == NodeKind::Song) {
+    } else if (IsSong(kind)) {
       x = m_itemNode.Parent();
       if (x.IsNull()) x = m_itemNode;
     } else if (m_pView->GetNodeKind(m_itemNode.Parent()) == NodeKind::Folder && !m_itemNode.Parent().IsNull()) {

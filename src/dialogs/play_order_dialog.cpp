@@ -81,7 +81,7 @@ void CPlayOrderDlg::CollectMarked() {
     }
     int artistAlbums = -1;
     for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
-      if (album.Label().starts_with(kDuplicateAlbumPrefix)) continue;
+      if (m_pView->GetNodeKind(album) == NodeKind::DuplicateAlbum) continue;
       if (Included(album)) {
         ++counters.album;
         ++artistAlbums;
@@ -106,10 +106,7 @@ void CPlayOrderDlg::CollectLooseSongs(const TreeItem& node, Counters& counters) 
   bool first = true;
   int folderSongs = -1;
   for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (child.HasChildren() || !Included(child) || m_pView->GetNodeKind(child) != NodeKind::Song ||
-        m_pView->GetNodeKind(child.Parent()) == NodeKind::Album) {
-      continue;
-    }
+    if (!Included(child) || m_pView->GetNodeKind(child) != NodeKind::LooseSong) continue;
     if (first) {
       first = false;
       if (!counters.looseArtist) {
@@ -205,7 +202,7 @@ void CPlayOrderDlg::FillSongs(int index, std::vector<TreeItem>* playlist) {
     std::string text = m_pView->GetNodeName(entry.item, false);
     if (index == -1) {
       const TreeItem album = entry.item.Parent();
-      const bool loose = m_pView->GetNodeKind(album) != NodeKind::Album;
+      const bool loose = m_pView->GetNodeKind(entry.item) == NodeKind::LooseSong;
       text = (loose ? std::string(kUnknownArtist) : std::string(album.Parent().Label())) + " - " +
              std::string(album.Label()) + " - " + text;
     }

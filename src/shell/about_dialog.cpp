@@ -18,7 +18,7 @@ CAboutDlg::CAboutDlg(const QString& settingsFile, QWidget* parent)
   setObjectName(QString::number(res::IDD_ABOUTBOX));
   setWindowTitle(res::caption::kAbout);
   auto* icon = new QLabel(this);
-  icon->setPixmap(NodeIcon(tree::kImageLargeDisc, tree::Mark::None).pixmap(32, 32));
+  icon->setPixmap(NodeIcon(kImageLargeDisc, tree::Mark::None).pixmap(32, 32));
   auto* version = new QLabel(QString::fromStdString(res::Fill(res::label::kVersion, {res::kVersion})), this);
   auto* line = new QLabel(res::label::kTagline, this);
   auto* web = new QLineEdit(m_strWebAddress, this);

@@ -69,8 +69,8 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
       return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
     }
     case Qt::DecorationRole:
-      // The open image of the pair while the node is expanded.
-      return NodeIcon(m_tree.GetImage(item) + (m_tree.IsExpanded(item) ? 1 : 0), m_tree.GetMark(item));
+      return NodeIcon(NodeImage(m_tree.GetKind(item), m_tree.GetDriveType(item), m_tree.IsExpanded(item)),
+                      m_tree.GetMark(item));
     default:
       return {};
   }

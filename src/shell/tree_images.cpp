@@ -18,15 +18,15 @@ void DrawDrive(QPainter& p, const QColor& body, int kind) {
   p.drawRoundedRect(QRectF(1.5, 6.5, 13, 6), 1.5, 1.5);
   p.setBrush(QColor(80, 200, 80));
   p.drawEllipse(QRectF(11, 8.5, 2, 2));
-  if (kind == tree::kImageCdRom) {
+  if (kind == kImageCdRom) {
     p.setBrush(QColor(230, 230, 240));
     p.drawEllipse(QRectF(3, 1, 8, 8));
     p.drawEllipse(QRectF(6, 4, 2, 2));
-  } else if (kind == tree::kImageNetworkDrive) {
+  } else if (kind == kImageNetworkDrive) {
     p.setPen(QPen(QColor(40, 90, 160), 1.2));
     p.drawLine(QPointF(8, 12.5), QPointF(8, 15.5));
     p.drawLine(QPointF(3, 15.5), QPointF(13, 15.5));
-  } else if (kind == tree::kImageRemovable) {
+  } else if (kind == kImageRemovable) {
     p.setPen(QPen(QColor(30, 30, 30), 1.0));
     p.drawLine(QPointF(4, 9.5), QPointF(9, 9.5));
   }
@@ -36,7 +36,7 @@ void DrawNode(QPainter& p, int image) {
   const bool open = image % 2 == 1;
   const int base = image - (open ? 1 : 0);
   switch (base) {
-    case tree::kImageTop:
+    case kImageTop:
       p.setPen(QPen(QColor(110, 110, 110), 2.0));
       if (open) {
         p.drawLine(QPointF(3, 8), QPointF(12, 8));
@@ -47,11 +47,11 @@ void DrawNode(QPainter& p, int image) {
         p.drawLine(QPointF(3, 8), QPointF(13, 8));
       }
       break;
-    case tree::kImageFixedDrive: DrawDrive(p, QColor(200, 200, 200), base); break;
-    case tree::kImageCdRom: DrawDrive(p, QColor(190, 190, 210), base); break;
-    case tree::kImageNetworkDrive: DrawDrive(p, QColor(190, 210, 230), base); break;
-    case tree::kImageRemovable: DrawDrive(p, QColor(210, 200, 170), base); break;
-    case tree::kImageFolder: {
+    case kImageFixedDrive: DrawDrive(p, QColor(200, 200, 200), base); break;
+    case kImageCdRom: DrawDrive(p, QColor(190, 190, 210), base); break;
+    case kImageNetworkDrive: DrawDrive(p, QColor(190, 210, 230), base); break;
+    case kImageRemovable: DrawDrive(p, QColor(210, 200, 170), base); break;
+    case kImageFolder: {
       p.setPen(QPen(QColor(150, 110, 20), 0.8));
       p.setBrush(QColor(240, 200, 80));
       p.drawRect(QRectF(1.5, 4.5, 12, 9));
@@ -68,7 +68,7 @@ void DrawNode(QPainter& p, int image) {
       }
       break;
     }
-    case tree::kImageArtist:
+    case kImageArtist:
       p.setPen(QPen(QColor(20, 90, 30), 0.8));
       p.setBrush(QColor(60, 160, 70));
       if (open) {
@@ -80,9 +80,9 @@ void DrawNode(QPainter& p, int image) {
         p.drawLine(QPointF(5.5, 5.5), QPointF(10.5, 5.5));
       }
       break;
-    case tree::kImageAlbum:
-    case tree::kImageLargeDisc: {
-      const QRectF disc = base == tree::kImageLargeDisc ? QRectF(0.5, 0.5, 15, 15) : QRectF(2, 2, 12, 12);
+    case kImageAlbum:
+    case kImageLargeDisc: {
+      const QRectF disc = base == kImageLargeDisc ? QRectF(0.5, 0.5, 15, 15) : QRectF(2, 2, 12, 12);
       p.setPen(QPen(QColor(100, 100, 120), 0.8));
       QRadialGradient shine(disc.center(), disc.width() / 2);
       shine.setColorAt(0, QColor(250, 250, 255));
@@ -93,7 +93,7 @@ void DrawNode(QPainter& p, int image) {
       p.drawEllipse(QRectF(disc.center().x() - 1.5, disc.center().y() - 1.5, 3, 3));
       break;
     }
-    case tree::kImageSong: {
+    case kImageSong: {
       p.setPen(QPen(QColor(40, 40, 40), 0.8));
       p.setBrush(QColor(90, 90, 90));
       QPainterPath speaker;
@@ -156,6 +156,28 @@ QPixmap Render(int image, tree::Mark mark, qreal scale) {
 }
 
 }  // namespace
+
+int NodeImage(tree::NodeKind kind, platform::DriveType drive, bool open) {
+  int image = kImageSong;
+  switch (kind) {
+    case tree::NodeKind::Top: image = kImageTop; break;
+    case tree::NodeKind::Volume:
+      switch (drive) {
+        case platform::DriveType::Fixed: image = kImageFixedDrive; break;
+        case platform::DriveType::Removable: image = kImageRemovable; break;
+        case platform::DriveType::Network: image = kImageNetworkDrive; break;
+        case platform::DriveType::CdRom: image = kImageCdRom; break;
+      }
+      break;
+    case tree::NodeKind::Folder: image = kImageFolder; break;
+    case tree::NodeKind::Artist: image = kImageArtist; break;
+    case tree::NodeKind::Album:
+    case tree::NodeKind::DuplicateAlbum: image = kImageAlbum; break;
+    case tree::NodeKind::AlbumSong:
+    case tree::NodeKind::LooseSong: image = kImageSong; break;
+  }
+  return open ? image + 1 : image;
+}
 
 QIcon NodeIcon(int image, tree::Mark mark) {
   static QHash<int, QIcon> cache;

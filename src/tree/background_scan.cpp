@@ -8,7 +8,7 @@ namespace tree {
 
 BackgroundScan::BackgroundScan(std::string pathList, ScanContext context)
     : m_pathList(std::move(pathList)), m_context(std::move(context)) {
-  m_top = TreeItem(kNullHandle, &m_model).AddChild("", kImageTop);
+  m_top = TreeItem(kNullHandle, &m_model).AddChild("", NodeKind::Top);
   m_context.progress = &m_progress;
 }
 
@@ -31,7 +31,7 @@ void BackgroundScan::Run() {
     pending.pop_back();
     bool songs = false;
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-      if (KindOf(child) == NodeKind::Song) {
+      if (IsSong(KindOf(child))) {
         songs = true;
       } else {
         pending.push_back(child);

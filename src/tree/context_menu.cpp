@@ -21,12 +21,13 @@ bool STreeView::CanDelete(const TreeItem& node) const {
   if (node.IsNull()) return false;
   switch (GetNodeKind(node)) {
     case NodeKind::Top:
-    case NodeKind::Volume: return false;
-    case NodeKind::Album: return !IsDuplicateAlbum(node);  // it has no section of its own
+    case NodeKind::Volume:
+    case NodeKind::DuplicateAlbum: return false;  // it has no section of its own
     case NodeKind::Folder:
     case NodeKind::Artist:
-    case NodeKind::Song:
-    case NodeKind::Other: return true;
+    case NodeKind::Album:
+    case NodeKind::AlbumSong:
+    case NodeKind::LooseSong: return true;
   }
   return false;
 }
@@ -63,25 +64,28 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
     case NodeKind::Album:
       play = label;
       remove = res::menu::kAlbumEntries;
-      // A duplicate album has no section of its own: a delete would come back at the next scan.
-      if (IsDuplicateAlbum(node)) {
-        canRename = false;
-        deletePrompt = renamePrompt = res::msg::kDuplicateAlbum;
-      }
       break;
-    case NodeKind::Song:
-    case NodeKind::Other:
+    case NodeKind::DuplicateAlbum:
+      // It has no section of its own: a delete would come back at the next scan.
       play = label;
-      if (GetNodeKind(node.Parent()) == NodeKind::Album) remove = res::menu::kSongEntry;
+      remove = res::menu::kAlbumEntries;
+      canRename = false;
+      deletePrompt = renamePrompt = res::msg::kDuplicateAlbum;
       break;
+    case NodeKind::AlbumSong:
+      play = label;
+      remove = res::menu::kSongEntry;
+      break;
+    case NodeKind::LooseSong: {
+      // A song file: &Delete the file "Intro.mp3" (the label's quotes removed).
+      play = label;
+      GString bare = label;
+      bare.Trim("\"");
+      remove = res::Fill(res::menu::kSongFile, {bare});
+      break;
+    }
   }
   const std::string playText = res::Fill(res::menu::kPlayNow, {play});
-  if (kind == NodeKind::Song && GetNodeKind(node.Parent()) != NodeKind::Album) {
-    // A song file: &Delete the file "Intro.mp3" (the label's quotes removed).
-    GString bare = label;
-    bare.Trim("\"");
-    remove = res::Fill(res::menu::kSongFile, {bare});
-  }
   const std::string deleteText = res::Fill(res::menu::kDelete, {remove});
   const auto available = [this](unsigned command) { return m_pPopup && m_pPopup->Available(command); };
   return {

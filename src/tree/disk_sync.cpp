@@ -38,7 +38,7 @@ std::unordered_set<std::string> ListedTitles(const std::string& folder, const st
     const std::string album = GString(section).Field(2, ":");  // as the scan names it
     const std::string artist = doc->Value(section, "Artist").value_or("");
     const bool shown = std::any_of(albums.begin(), albums.end(), [&](const TreeItem& node) {
-      return !IsDuplicateAlbum(node) && platform::EqualsNoCase(node.Label(), album) &&
+      return KindOf(node) == NodeKind::Album && platform::EqualsNoCase(node.Label(), album) &&
              platform::EqualsNoCase(node.Parent().Label(), artist);
     });
     if (!shown || !read.insert(platform::UpperUtf8(section)).second) continue;
@@ -106,7 +106,7 @@ void STreeView::PlaceInScanOrder(const std::vector<Handle>& made, const std::vec
   using Keyed = std::pair<std::string, Handle>;
   const auto keyed = [this](const TreeItem& node) {
     std::string path(node.Data().value_or(""));
-    if (GetNodeKind(node) == NodeKind::Song) path.append(node.Label()).append(".mp3");
+    if (GetNodeKind(node) == NodeKind::LooseSong) path.append(node.Label()).append(".mp3");
     return Keyed{std::move(path), node.m_hItem};
   };
   const auto less = [&](const Keyed& a, const Keyed& b) {
@@ -172,7 +172,7 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
   const TreeItem folderNode = FindLooseFolderNode(folder);
   for (TreeItem child = folderNode.FirstChild(); !child.IsNull();) {
     const TreeItem next = child.NextSibling();
-    if (GetNodeKind(child) == NodeKind::Song) {
+    if (GetNodeKind(child) == NodeKind::LooseSong) {
       const std::string label(child.Label());
       if (std::find(wanted.begin(), wanted.end(), label) == wanted.end() || shown.contains(label)) {
         m_pTree->DeleteItem(child.m_hItem);

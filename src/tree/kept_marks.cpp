@@ -30,13 +30,13 @@ KeptMarks::KeptMarks(const TreeModel& model, Handle top) {
     for (Handle child = model.GetChild(node); child != kNullHandle; child = model.GetNextSibling(child)) {
       const Mark mark = model.GetMark(child);
       if (mark != Mark::Marked && mark != Mark::Partly) continue;
-      const NodeKind kind = KindOfImage(model.GetImage(child));
+      const NodeKind kind = model.GetKind(child);
       kept.push_back({number, kind});
       m_labels.emplace_back(model.GetLabel(child));
       m_firstChild.push_back(0);
       m_childCount.push_back(0);
       ++m_childCount[number];
-      if (kind != NodeKind::Song) pending.emplace_back(child, kept.size());
+      if (!IsSong(kind)) pending.emplace_back(child, kept.size());
     }
   }
   m_order.reserve(kept.size());
@@ -72,10 +72,10 @@ void KeptMarks::ApplyTo(TreeModel& model, Handle top) const {
     std::size_t next = m_firstChild[number];
     const std::size_t end = next + m_childCount[number];
     for (Handle child = model.GetChild(node); child != kNullHandle; child = model.GetNextSibling(child)) {
-      const Place place{number, KindOfImage(model.GetImage(child)), model.GetLabel(child)};
+      const Place place{number, model.GetKind(child), model.GetLabel(child)};
       const std::size_t found = next < end && m_order[next] == place ? ++next : lookUp(place);
       if (found == 0) continue;
-      if (place.kind != NodeKind::Song) {
+      if (!IsSong(place.kind)) {
         pending.emplace_back(child, found);
       } else if (model.GetMark(child) != Mark::Missing) {
         model.SetMark(child, Mark::Marked);

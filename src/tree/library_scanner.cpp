@@ -16,15 +16,6 @@
 namespace tree {
 namespace {
 
-int VolumeImage(platform::DriveType type) {
-  switch (type) {
-    case platform::DriveType::Removable: return kImageRemovable;
-    case platform::DriveType::Network: return kImageNetworkDrive;
-    case platform::DriveType::CdRom: return kImageCdRom;
-    default: return kImageFixedDrive;
-  }
-}
-
 // Descriptors a scan keeps open at once; deeper folders are opened again by name when
 // needed, so no nesting runs out of them.
 constexpr size_t kOpenFolders = 64;
@@ -67,7 +58,7 @@ bool IsSongFileName(const std::string& name) {
 std::string NodeName(const TreeItem& item, bool asFileName, DisplayMode mode) {
   std::string name;
   if (!item.IsNull()) {
-    const bool useData = KindOf(item.Parent()) == NodeKind::Album && asFileName == (mode == DisplayMode::SongTitles);
+    const bool useData = KindOf(item) == NodeKind::AlbumSong && asFileName == (mode == DisplayMode::SongTitles);
     name = useData ? std::string(item.Data().value_or("")) : std::string(item.Label());
   }
   if (asFileName) name += ".mp3";
@@ -86,7 +77,7 @@ std::int64_t ListSongSizes(const TreeItem& parent, DisplayMode mode) {
   }
   std::int64_t total = 0;
   for (TreeItem child = parent.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (KindOf(child) != NodeKind::Song) continue;
+    if (!IsSong(KindOf(child))) continue;
     const std::string name = NodeName(child, true, mode);
     auto found = sizes.find(name);
     if (found == sizes.end()) found = sizes.find(platform::UpperUtf8(name));
@@ -188,23 +179,25 @@ void LibraryScanner::ReadCatalogue(const std::string& folder, const platform::Di
     if (artist.empty()) continue;
     TreeItem artistNode = FindArtist(m_top, artist);
     if (artistNode.IsNull()) {
-      artistNode = m_top.AddChild(artist, kImageArtist);
+      artistNode = m_top.AddChild(artist, NodeKind::Artist);
       m_context.topChildrenAtLastArtist = m_model.ChildCount(m_top.m_hItem);
     }
     const GString albumName = GString(section).Field(2, ":");
     if (albumName.empty()) continue;
     if (m_model.FindChildByLabel(artistNode.m_hItem, albumName) != kNullHandle) {
-      const TreeItem duplicate = artistNode.AddChild(std::string(kDuplicateAlbumPrefix) + albumName, kImageAlbum);
+      const TreeItem duplicate = artistNode.AddChild(std::string(kDuplicateAlbumPrefix) + albumName, NodeKind::DuplicateAlbum);
       m_model.SetData(duplicate.m_hItem, folder);
       m_model.SortChildren(artistNode.m_hItem);
       continue;
     }
-    const TreeItem album = artistNode.AddChild(albumName, kImageAlbum);
+    const TreeItem album = artistNode.AddChild(albumName, NodeKind::Album);
     m_model.SetData(album.m_hItem, folder);
     const bool titles = m_context.displayMode == DisplayMode::SongTitles;
     std::string fileName;
     catalogue::ForEachSongEntry(*doc, section, [&](const catalogue::SongEntryView& entry) {
-      const TreeItem song = album.AddChild(titles && !entry.title.empty() ? entry.title : entry.fileTitle, kImageSong);
+      const TreeItem song =
+          album.AddChild(titles && !entry.title.empty() ? entry.title : entry.fileTitle, NodeKind::AlbumSong);
+      m_model.SetHasTitle(song.m_hItem, !entry.title.empty());
       Counted(&ScanProgress::songs);
       fileName.assign(entry.fileTitle).append(".mp3");
       const auto files = platform::EntriesNoCase(entries, fileName);
@@ -226,13 +219,13 @@ Handle LibraryScanner::LooseFolderNode(Handle parent, std::string_view component
   if (!component.empty()) {
     const Handle byLabel = m_model.FindChildByLabel(parent, component);
     if (byLabel != kNullHandle && m_model.GetData(byLabel).value_or("") == path) {
-      return KindOf(Item(byLabel)) == NodeKind::Song ? kNullHandle : byLabel;
+      return KindOf(Item(byLabel)) == NodeKind::LooseSong ? kNullHandle : byLabel;
     }
     if (byLabel == kNullHandle) return kNullHandle;
   }
   for (TreeItem child = Item(parent).FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     if (child.Data().value_or("") != path) continue;
-    return KindOf(child) == NodeKind::Song ? kNullHandle : child.m_hItem;
+    return KindOf(child) == NodeKind::LooseSong ? kNullHandle : child.m_hItem;
   }
   return kNullHandle;
 }
@@ -249,7 +242,8 @@ void LibraryScanner::AddLooseFile(const std::string& folder, const std::string& 
                                                                   : LooseFolderNode(m_top.m_hItem, {}, accumulated);
     if (current == kNullHandle) {
       current = m_model.InsertItem(m_top.m_hItem, platform::VolumeDisplayName({accumulated, volume.label, volume.type}),
-                                   VolumeImage(volume.type));
+                                   NodeKind::Volume);
+      m_model.SetDriveType(current, volume.type);
       m_model.SetData(current, accumulated);
       Made(current);
     }
@@ -265,14 +259,14 @@ void LibraryScanner::AddLooseFile(const std::string& folder, const std::string& 
         current = known;
         continue;
       }
-      current = m_model.InsertItem(current, component, kImageFolder);
+      current = m_model.InsertItem(current, component, NodeKind::Folder);
       m_model.SetData(current, path);
       Made(current);
     }
     folderNode = current;
     m_context.looseFolders.emplace(folder, folderNode);
   }
-  const Handle file = m_model.InsertItem(folderNode, fileTitle, kImageSong);
+  const Handle file = m_model.InsertItem(folderNode, fileTitle, NodeKind::LooseSong);
   Counted(&ScanProgress::songs);
   m_model.SetData(file, m_model.GetData(folderNode));
   Made(file);

@@ -86,7 +86,7 @@ void STreeView::RecountMarks() {
     const TreeItem node = pending.back();
     pending.pop_back();
     if (!node.HasChildren()) {
-      if (m_pTree->GetMark(node.m_hItem) == Mark::Marked && GetNodeKind(node) == NodeKind::Song) {
+      if (m_pTree->GetMark(node.m_hItem) == Mark::Marked && IsSong(GetNodeKind(node))) {
         m_nMarkedSize += SongSize(node);
       }
       continue;

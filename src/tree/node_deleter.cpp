@@ -63,12 +63,11 @@ CommandResult CNodeDeleter::Delete(const TreeItem& item) {
     case NodeKind::Folder: return DeleteFolder(item);
     case NodeKind::Artist: return DeleteArtist(item);
     case NodeKind::Album: return DeleteAlbum(item);
-    case NodeKind::Song:
-      if (m_pView->GetNodeKind(item.Parent()) == NodeKind::Album) return DeleteAlbumSong(item);
-      return DeleteSongFile(item);
+    case NodeKind::AlbumSong: return DeleteAlbumSong(item);
+    case NodeKind::LooseSong: return DeleteSongFile(item);
+    case NodeKind::DuplicateAlbum: return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".");
     case NodeKind::Top:  // the top node and volumes are never deleted
-    case NodeKind::Volume:
-    case NodeKind::Other: return CommandResult::Failed({});
+    case NodeKind::Volume: return CommandResult::Failed({});
   }
   return CommandResult::Failed({});
 }
@@ -121,7 +120,7 @@ bool CNodeDeleter::DeleteFolderContents(const TreeItem& node, const platform::Fo
   bool result = true;
   std::set<std::string> shownSongs;
   for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (m_pView->GetNodeKind(child) == NodeKind::Song) {
+    if (m_pView->GetNodeKind(child) == NodeKind::LooseSong) {
       shownSongs.emplace(child.Label());
       continue;
     }
@@ -181,7 +180,6 @@ CommandResult CNodeDeleter::DeleteAlbum(const TreeItem& item) {
   if (!Confirm(res::Fill(res::msg::kConfirmAlbumDelete, {MenuLabel(item.Label())}))) return kDeclined;
   const std::string folder = FolderOf(item);
   const std::string artist(item.Parent().Label());
-  if (IsDuplicateAlbum(item)) return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".");
   if (CommandResult shown = m_pView->CheckShown(item); !shown.Succeeded()) return shown;
   const std::string file = catalogue::CatalogueFile(folder);
   if (catalogue::CheckRewritable(file) != catalogue::RewriteResult::Done) return ReadOnly(item);

@@ -1,4 +1,4 @@
-// What a node stands for, as its image index tells it.
+// What a node stands for and how it is marked.
 #pragma once
 
 #include <cstdint>
@@ -6,24 +6,19 @@
 
 namespace tree {
 
-// What a node stands for; the node's image shows it.
-enum class NodeKind : std::uint8_t { Top, Volume, Folder, Artist, Album, Song, Other };
-
-// Indexes into the image strip. Node images come in pairs: a node holds the even one;
-// the window shows the odd one (even plus one) while the node is expanded.
-enum Image : int {
-  kImageTop = 4,  // 0 to 3: the marks, drawn over the node images
-  kImageFixedDrive = 6,
-  kImageCdRom = 8,
-  kImageNetworkDrive = 10,
-  kImageRemovable = 12,
-  kImageFolder = 14,
-  kImageArtist = 16,
-  kImageAlbum = 18,
-  kImageSong = 20,
-  kImageLargeDisc = 22,
-  kImageCount = 24,
+// What a node stands for. The window draws each kind with an icon of its own.
+enum class NodeKind : std::uint8_t {
+  Top,             // "Artists", above everything
+  Volume,          // a mounted file system holding library folders
+  Folder,          // a folder on the way to unlisted MP3 files
+  Artist,
+  Album,           // a catalogue section: its data text is the catalogue's folder
+  DuplicateAlbum,  // a section whose album name its artist has already (see below)
+  AlbumSong,       // a song a catalogue lists
+  LooseSong,       // an MP3 file no catalogue lists
 };
+
+constexpr bool IsSong(NodeKind kind) { return kind == NodeKind::AlbumSong || kind == NodeKind::LooseSong; }
 
 // The label of an album node whose name its artist has already: "Duplicate album
 // name: " and the name. Such a node has no songs; it cannot be renamed, deleted or
@@ -37,15 +32,5 @@ enum class DisplayMode { SongTitles, FileNames };
 // a song whose file is missing, which cannot be marked. The numbers are the ones the
 // tree dump prints.
 enum class Mark : std::uint8_t { None = 0, Marked = 1, Partly = 2, Missing = 3 };
-
-constexpr NodeKind KindOfImage(int image) {
-  if (image == 4 || image == 5) return NodeKind::Top;
-  if (image >= 6 && image <= 13) return NodeKind::Volume;
-  if (image == 14 || image == 15) return NodeKind::Folder;
-  if (image == 16 || image == 17) return NodeKind::Artist;
-  if (image == 18 || image == 19) return NodeKind::Album;
-  if (image == 20 || image == 21) return NodeKind::Song;
-  return NodeKind::Other;
-}
 
 }  // namespace tree

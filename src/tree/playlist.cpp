@@ -42,7 +42,7 @@ void STreeView::CollectSongPaths(const TreeItem& node, bool all, std::vector<std
   for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const Mark mark = GetMark(child);
     if (mark == Mark::Missing) continue;
-    if (GetNodeKind(child) != NodeKind::Song) {
+    if (!IsSong(GetNodeKind(child))) {
       // Only songs are lines: an empty album, a duplicate album or an artist without
       // albums adds nothing.
       if (mark != Mark::None || all) CollectSongPaths(child, all, paths);
@@ -56,7 +56,7 @@ void STreeView::CollectSongPaths(const TreeItem& node, bool all, std::vector<std
 std::vector<std::string> STreeView::SongFiles(const TreeItem& node) {
   std::vector<std::string> paths;
   if (node.IsNull()) return paths;
-  if (GetNodeKind(node) != NodeKind::Song) {
+  if (!IsSong(GetNodeKind(node))) {
     CollectSongPaths(node, true, paths);
   } else if (GetMark(node) != Mark::Missing) {
     paths.push_back(SongPath(node));
@@ -75,7 +75,7 @@ void STreeView::OnPopupCommand(unsigned id, const TreeItem& node) {
   if (id != res::ID_PLAY_NOW && id != res::ID_PLAY_SELECTED) return;
 
   const catalogue::PlaySettings settings = catalogue::ReadTreePlaySettings(m_strIniFile, m_strPlaylistFolder);
-  if (id == res::ID_PLAY_NOW && !node.IsNull() && GetNodeKind(node) == NodeKind::Song) {
+  if (id == res::ID_PLAY_NOW && !node.IsNull() && IsSong(GetNodeKind(node))) {
     const std::string song = SongPath(node);
     // A missing file is left out here as everywhere: then nothing is left to play.
     if (!platform::IsRegularFile(song)) {

@@ -89,23 +89,23 @@ bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
       allow = !album.IsNull() && catalogue::CatalogueWritable(tested);
       break;
     }
+    case NodeKind::DuplicateAlbum:
+      return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".").Report();
     case NodeKind::Album:
-      if (IsDuplicateAlbum(item)) return CommandResult::Failed(std::string(res::msg::kDuplicateAlbum) + ".").Report();
       tested = catalogue::CatalogueFile(std::string(item.Data().value_or("")));
       if (!platform::PathExists(tested)) return CheckShown(item).Report();
       allow = catalogue::CatalogueWritable(tested);
       break;
-    case NodeKind::Song:
+    case NodeKind::AlbumSong:
+    case NodeKind::LooseSong:
       tested = SongPath(item);
       allow = !ReadOnly(tested);
-      if (allow && GetNodeKind(item.Parent()) == NodeKind::Album) {
+      if (allow && kind == NodeKind::AlbumSong) {
         tested = catalogue::CatalogueFile(std::string(item.Parent().Data().value_or("")));
         if (!platform::PathExists(tested)) return CheckShown(item.Parent(), item).Report();
         allow = catalogue::CatalogueWritable(tested);
       }
       break;
-    case NodeKind::Other:
-      return false;
   }
   return (allow ? CommandResult::Done() : CommandResult::Failed(res::Fill(res::msg::kNodeReadOnly, {tested}))).Report();
 }
@@ -127,11 +127,10 @@ bool STreeView::OnEndLabelEdit(const TreeItem& item, const char* typed) {
     case NodeKind::Folder: return RenameFolder(item, text).Report();
     case NodeKind::Artist: return RenameArtist(item, oldLabel, text).Report();
     case NodeKind::Album: return RenameAlbum(item, oldLabel, text).Report();
-    case NodeKind::Song:
-      if (GetNodeKind(item.Parent()) == NodeKind::Album) return RenameAlbumSong(item, text).Report();
-      return RenameSongFile(item, text).Report();
+    case NodeKind::AlbumSong: return RenameAlbumSong(item, text).Report();
+    case NodeKind::LooseSong: return RenameSongFile(item, text).Report();
     case NodeKind::Top:
-    case NodeKind::Other: return true;
+    case NodeKind::DuplicateAlbum: return true;
   }
   return true;
 }
@@ -145,7 +144,7 @@ CommandResult STreeView::RenameVolume(const TreeItem& item, const std::string& t
     return CommandResult::Failed(res::Fill(res::msg::kVolumeNotLabelled, {mountPoint}));
   }
   m_pTree->SetLabel(item.m_hItem,
-                    platform::VolumeDisplayName(platform::VolumeInfo{mountPoint, text, platform::DriveType::Fixed}));
+                    platform::VolumeDisplayName(platform::VolumeInfo{mountPoint, text, m_pTree->GetDriveType(item.m_hItem)}));
   // A scan sorts the top node's children as far as the last artist; a volume among them
   // takes its new name's place there.
   std::size_t sorted = 0, row = 0;
@@ -183,7 +182,7 @@ CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& t
     pending.pop_back();
     const NodeKind kind = GetNodeKind(node);
     const bool holdsPath = kind == NodeKind::Folder || kind == NodeKind::Volume || kind == NodeKind::Album ||
-                           (kind == NodeKind::Song && GetNodeKind(node.Parent()) != NodeKind::Album);
+                           kind == NodeKind::DuplicateAlbum || kind == NodeKind::LooseSong;
     if (holdsPath) {
       const std::string data(node.Data().value_or(""));
       if (data.starts_with(oldPrefix)) m_pTree->SetData(node.m_hItem, newPrefix + data.substr(oldPrefix.size()));
@@ -326,6 +325,7 @@ CommandResult STreeView::RenameAlbumSong(const TreeItem& item, const std::string
       return CommandResult::Failed(res::Fill(res::msg::kEntryNotWritten, {oldFileName}));
   }
   m_pTree->SetLabel(item.m_hItem, name);
+  if (!fileNames) m_pTree->SetHasTitle(item.m_hItem, true);
   if (fileNames) SyncFolder(folder);  // other albums of the folder may name the old or the new file
   return CommandResult::Done();
 }

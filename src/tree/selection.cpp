@@ -40,8 +40,8 @@ bool STreeView::CatalogueReadOnly(const std::string& file) { return !catalogue::
 void STreeView::SaveDetails(const TreeItem& item) {
   if (item.IsNull() || !m_pDataPage || !m_shown) return;
   const NodeKind kind = GetNodeKind(item);
-  const bool albumSong = kind == NodeKind::Song && GetNodeKind(item.Parent()) == NodeKind::Album;
-  if (kind != NodeKind::Album && !albumSong) return;
+  const bool albumSong = kind == NodeKind::AlbumSong;
+  if (kind != NodeKind::Album && !albumSong) return;  // a duplicate album has no details of its own
   // A year that is no number is refused alone: the other fields are still saved.
   if (!m_pDataPage->UpdateData(true)) platform::ShowError(res::Fill(res::msg::kYearNotNumber, {item.Label()}));
   // Merely looking at a node never writes: only fields the user changed go back.
@@ -49,7 +49,7 @@ void STreeView::SaveDetails(const TreeItem& item) {
                        (albumSong && m_pDataPage->m_strArtist != m_shown->artist);
   if (!changed) return;
   const std::string folder(kind == NodeKind::Album ? item.Data().value_or("") : item.Parent().Data().value_or(""));
-  if (folder.empty() || IsDuplicateAlbum(item)) return;  // a duplicate album has no details of its own
+  if (folder.empty()) return;
   if (!(kind == NodeKind::Album ? CatalogueShows(item) : CatalogueShows(item.Parent(), item))) {
     platform::ShowError(res::Fill(res::msg::kDetailsChanged, {item.Label(), catalogue::CatalogueFile(folder)}));
     return;
@@ -100,10 +100,11 @@ void STreeView::ShowDetails(const TreeItem& item) {
       m_nSize = GetNodeSize(item);
       break;
     case NodeKind::Album:
+    case NodeKind::DuplicateAlbum:
       if (page) {
-        // A duplicate album's details are those of the album it repeats.
+        // A duplicate album has no details of its own: its section is another album's.
         const std::string folder(item.Data().value_or(""));
-        const std::string file = IsDuplicateAlbum(item) ? std::string() : catalogue::CatalogueFile(folder);
+        const std::string file = kind == NodeKind::DuplicateAlbum ? std::string() : catalogue::CatalogueFile(folder);
         page->SetReadOnly(CatalogueReadOnly(file), false);
         page->m_strArtist = std::string(item.Parent().Label());
         if (!file.empty()) {
@@ -122,10 +123,9 @@ void STreeView::ShowDetails(const TreeItem& item) {
       }
       m_nSize = GetNodeSize(item);
       break;
-    case NodeKind::Song:
+    case NodeKind::AlbumSong:
+    case NodeKind::LooseSong:
       FillSongDetails(item);
-      break;
-    case NodeKind::Other:
       break;
   }
   if (page) {
@@ -162,7 +162,7 @@ void STreeView::FillSongDetails(const TreeItem& song) {
   const std::string path = SongPath(song);
   GPropData* page = m_pDataPage;
   const TreeItem album = song.Parent();
-  if (page && GetNodeKind(album) == NodeKind::Album) {
+  if (page && GetNodeKind(song) == NodeKind::AlbumSong) {
     const std::string folder(album.Data().value_or(""));
     const std::string catalogueFile = folder.empty() ? std::string() : catalogue::CatalogueFile(folder);
     const std::string section = catalogue::SectionOfAlbum(album.Label());
@@ -200,8 +200,7 @@ void STreeView::ShowHeader() {
 std::int64_t STreeView::GetNodeSize(const TreeItem& item) const {
   std::int64_t total = 0;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    const NodeKind kind = GetNodeKind(child);
-    total += kind == NodeKind::Album || kind == NodeKind::Folder || kind == NodeKind::Volume ? GetNodeSize(child) : SongSize(child);
+    total += IsSong(GetNodeKind(child)) ? SongSize(child) : GetNodeSize(child);
   }
   return total;
 }
@@ -236,7 +235,7 @@ void STreeView::ShowPlayTime() {
   std::vector<Handle> wanted;
   // Every song beneath the node, or the song itself; missing files count nothing.
   m_pTree->ForEachInSubtree(m_pTree->GetSelection(), [&](const TreeModel::NodeView& node) {
-    if (KindOfImage(node.image) != NodeKind::Song || node.mark == Mark::Missing) return;
+    if (!IsSong(node.kind) || node.mark == Mark::Missing) return;
     // A few thousand at a time: the rest is asked for when those have come in.
     constexpr size_t kAskAtOnce = 10000;
     if (node.playTime == TreeModel::kPlayTimeUnknown && wanted.size() < kAskAtOnce) wanted.push_back(node.handle);
@@ -285,7 +284,7 @@ int STreeView::OnMarkChanged(bool marked, const TreeItem* item) {
     }
     return 1;
   }
-  if (GetNodeKind(*item) == NodeKind::Song) {
+  if (IsSong(GetNodeKind(*item))) {
     const std::int64_t size = SongSize(*item);
     m_nMarkedSize += marked ? size : -size;
   }

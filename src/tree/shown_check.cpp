@@ -20,8 +20,7 @@ bool SameName(std::string_view a, std::string_view b) { return platform::EqualsN
 }  // namespace
 
 bool STreeView::CatalogueShows(const TreeItem& album, const TreeItem& song) const {
-  std::string_view name = album.Label();
-  if (IsDuplicateAlbum(album)) name.remove_prefix(kDuplicateAlbumPrefix.size());
+  const std::string_view name = AlbumName(album);
   const auto doc = platform::ProfileOpen(catalogue::CatalogueFile(FolderOf(album)));
   const std::string section = catalogue::SectionOfAlbum(name);
   const auto artist = doc->Value(section, "Artist");
@@ -44,9 +43,7 @@ CommandResult STreeView::CheckShown(const TreeItem& node, const TreeItem& song) 
     std::set<std::string> folders;
     std::set<std::string> albums;
     for (TreeItem album = node.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
-      std::string_view name = album.Label();
-      if (IsDuplicateAlbum(album)) name.remove_prefix(kDuplicateAlbumPrefix.size());
-      albums.insert(platform::UpperUtf8(name));
+      albums.insert(platform::UpperUtf8(AlbumName(album)));
       folders.insert(FolderOf(album));
       if (!CatalogueShows(album)) changed.insert(FolderOf(album));
     }

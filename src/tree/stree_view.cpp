@@ -22,7 +22,7 @@ STreeView::~STreeView() {
 
 void STreeView::OnInitialUpdate() {
   m_itemTop = TreeItem(kNullHandle, m_pTree).Root();
-  m_itemTop = TreeItem(kNullHandle, m_pTree).AddChild(res::node::kTop, kImageTop);
+  m_itemTop = TreeItem(kNullHandle, m_pTree).AddChild(res::node::kTop, NodeKind::Top);
   m_displayMode = DisplayMode::SongTitles;
   tree::CommandTarget* frame = m_pFrame;
   platform::Ui().Post([frame] {
@@ -78,29 +78,18 @@ void STreeView::RelabelSongs(const TreeItem& item) {
 }
 
 void STreeView::RelabelAlbumSongs(const TreeItem& album) {
-  // Labels and data texts as a scan in the new display mode gives them.
-  std::optional<std::vector<catalogue::SongEntryLine>> entries;
+  // Labels and data texts as a scan in the new display mode gives them: the title and
+  // the file title change places; a song without a title shows its file title in both.
   for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
     const std::string label(song.Label());
     const std::string data(song.Data().value_or(""));
+    const bool hasTitle = m_pTree->HasTitle(song.m_hItem);
     if (m_displayMode == DisplayMode::FileNames) {
-      // Shown so far: the title, or the file title for a song without one.
-      std::string title = label;
-      if (label == data) {  // which of the two it is only the catalogue says
-        if (!entries) {
-          const std::string folder(album.Data().value_or(""));
-          entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogue::CatalogueFile(folder)),
-                                               catalogue::SectionOfAlbum(album.Label()));
-        }
-        const catalogue::SongEntryLine* entry =
-            catalogue::FindSongEntry(*entries, data + ".mp3", m_pTree->RowOf(song.m_hItem));
-        if (entry) title = entry->title;
-      }
-      m_pTree->SetData(song.m_hItem, std::string_view(title));
+      m_pTree->SetData(song.m_hItem, std::string_view(hasTitle ? label : std::string()));
       m_pTree->SetLabel(song.m_hItem, data);
     } else {
       m_pTree->SetData(song.m_hItem, std::string_view(label));
-      m_pTree->SetLabel(song.m_hItem, data.empty() ? label : data);
+      m_pTree->SetLabel(song.m_hItem, hasTitle ? data : label);
     }
   }
 }

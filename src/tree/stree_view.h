@@ -263,8 +263,7 @@ class STreeView : public tree::TreeNotifications {
   void ShowSizeText();
   // Whether the catalogue file cannot be written ("" for an album without one).
   static bool CatalogueReadOnly(const std::string& file);
-  // Adds the artists, albums and songs of a folder's catalogue and notes the file
-  // titles it lists.
+  // The album's songs labelled for the display mode now set.
   void RelabelAlbumSongs(const TreeItem& album);
   // One folder of SyncFolders, with its album nodes and the library folders of the path list.
   void SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues,

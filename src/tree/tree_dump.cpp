@@ -12,11 +12,12 @@ const char* KindName(tree::NodeKind kind) {
     case tree::NodeKind::Volume: return "volume";
     case tree::NodeKind::Folder: return "folder";
     case tree::NodeKind::Artist: return "artist";
-    case tree::NodeKind::Album: return "album";
-    case tree::NodeKind::Song: return "song";
-    case tree::NodeKind::Other: return "other";
+    case tree::NodeKind::Album:
+    case tree::NodeKind::DuplicateAlbum: return "album";
+    case tree::NodeKind::AlbumSong:
+    case tree::NodeKind::LooseSong: return "song";
   }
-  return "other";  // not reached: every kind is named above
+  return "?";  // not reached: every kind is named above
 }
 
 // In double quotes, with '"' and '\\' behind a backslash and line ends as "\\n" and

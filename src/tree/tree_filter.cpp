@@ -43,7 +43,7 @@ void TreeFilter::Apply(const TreeModel& model, std::string_view filterText) {
     const Handle handle = m_order[static_cast<std::size_t>(end - m_labelEnds.begin())].handle;
     Slot& slot = m_slots[TreeModel::SlotOf(handle)];
     slot.matches = slot.shown = true;
-    if (KindOfImage(model.GetImage(handle)) == NodeKind::Song) ++m_matchingSongs;
+    if (IsSong(model.GetKind(handle))) ++m_matchingSongs;
     at = *end;
   }
   m_slots[TreeModel::SlotOf(model.GetRoot())].shown = true;

@@ -22,13 +22,11 @@ class TreeItem {
   TreeItem Parent() const { return Same(m_pTree ? m_pTree->GetParent(m_hItem) : tree::kNullHandle); }
   TreeItem Root() const { return Same(m_pTree ? m_pTree->GetRoot() : tree::kNullHandle); }
   TreeItem Caret() const { return Same(m_pTree ? m_pTree->GetSelection() : tree::kNullHandle); }
-  // A new last child (a new root node when this reference is null) with the label and
-  // the image as both normal and selected image.
-  TreeItem AddChild(std::string_view text, int image) const {
-    return Same(m_pTree ? m_pTree->InsertItem(m_hItem, text, image) : tree::kNullHandle);
+  // A new last child (a new root node when this reference is null).
+  TreeItem AddChild(std::string_view text, tree::NodeKind kind) const {
+    return Same(m_pTree ? m_pTree->InsertItem(m_hItem, text, kind) : tree::kNullHandle);
   }
 
-  int Image() const { return m_pTree ? m_pTree->GetImage(m_hItem) : -1; }
   std::string_view Label() const { return m_pTree ? m_pTree->GetLabel(m_hItem) : std::string_view(); }
   std::optional<std::string_view> Data() const { return m_pTree ? m_pTree->GetData(m_hItem) : std::nullopt; }
   bool HasChildren() const { return m_pTree && m_pTree->HasChildren(m_hItem); }
@@ -42,12 +40,14 @@ class TreeItem {
 
 namespace tree {
 
-// What the node stands for, by its image; the top node for a null reference.
-inline NodeKind KindOf(const TreeItem& item) { return item.IsNull() ? NodeKind::Top : KindOfImage(item.Image()); }
-// An album node standing for a section whose album name its artist has already; its
-// data text is the folder of that section's catalogue, as for any album.
-inline bool IsDuplicateAlbum(const TreeItem& item) {
-  return KindOf(item) == NodeKind::Album && item.Label().starts_with(kDuplicateAlbumPrefix);
+// What the node stands for; the top node for a null reference.
+inline NodeKind KindOf(const TreeItem& item) { return item.IsNull() ? NodeKind::Top : item.m_pTree->GetKind(item.m_hItem); }
+// The album name of the section an album node stands for: a duplicate's label without
+// its prefix.
+inline std::string_view AlbumName(const TreeItem& album) {
+  std::string_view name = album.Label();
+  if (KindOf(album) == NodeKind::DuplicateAlbum) name.remove_prefix(kDuplicateAlbumPrefix.size());
+  return name;
 }
 
 // Expands or collapses the node (a node without children is never expanded).

@@ -23,7 +23,9 @@ struct TreeModel::Node {
   std::int64_t playTime = kPlayTimeUnknown;
   Handle parent = kNullHandle;
   std::uint32_t row = 0;
-  std::uint8_t image = 0;
+  NodeKind kind = NodeKind::Top;
+  platform::DriveType drive = platform::DriveType::Fixed;
+  bool hasTitle = false;
   Mark mark = Mark::None;
   std::uint8_t generation = 0;
   bool alive = false;
@@ -70,7 +72,7 @@ std::vector<Handle>& TreeModel::ChildrenOf(Handle parent) {
   return parent == kNullHandle ? m_roots : Get(parent)->children;
 }
 
-Handle TreeModel::InsertItem(Handle parent, std::string_view label, int image) {
+Handle TreeModel::InsertItem(Handle parent, std::string_view label, NodeKind kind) {
   ContentChanged();
   if (parent != kNullHandle && !Get(parent)) return kNullHandle;
   std::uint32_t index;
@@ -86,7 +88,7 @@ Handle TreeModel::InsertItem(Handle parent, std::string_view label, int image) {
   const std::string_view stored = m_texts.Add(label);
   node.label = stored.data();
   node.labelLength = static_cast<std::uint32_t>(stored.size());
-  node.image = static_cast<std::uint8_t>(image);
+  node.kind = kind;
   node.parent = parent;
   const Handle handle = index | (Handle{node.generation} << kIndexBits);
   auto& siblings = ChildrenOf(parent);
@@ -188,16 +190,30 @@ void TreeModel::SetLabel(Handle item, std::string_view label) {
   if (auto* observer = Observer()) observer->OnChanged(item);
 }
 
-int TreeModel::GetImage(Handle item) const {
+NodeKind TreeModel::GetKind(Handle item) const {
   const Node* node = Get(item);
-  return node ? node->image : -1;
+  return node ? node->kind : NodeKind::Top;
 }
 
-void TreeModel::SetImage(Handle item, int image) {
+platform::DriveType TreeModel::GetDriveType(Handle item) const {
+  const Node* node = Get(item);
+  return node ? node->drive : platform::DriveType::Fixed;
+}
+
+void TreeModel::SetDriveType(Handle item, platform::DriveType type) {
   Node* node = Get(item);
-  if (!node || node->image == image) return;
-  node->image = static_cast<std::uint8_t>(image);
+  if (!node || node->drive == type) return;
+  node->drive = type;
   if (auto* observer = Observer()) observer->OnChanged(item);
+}
+
+bool TreeModel::HasTitle(Handle item) const {
+  const Node* node = Get(item);
+  return node && node->hasTitle;
+}
+
+void TreeModel::SetHasTitle(Handle item, bool hasTitle) {
+  if (Node* node = Get(item)) node->hasTitle = hasTitle;  // nothing shown changes with it
 }
 
 Mark TreeModel::GetMark(Handle item) const {
@@ -259,7 +275,7 @@ void TreeModel::ForEachInSubtree(Handle item, const std::function<void(const Nod
     const Handle handle = pending.back();
     pending.pop_back();
     const Node& node = *Get(handle);
-    visit({handle, node.parent, node.image, node.mark, node.playTime, std::string_view(node.label, node.labelLength)});
+    visit({handle, node.parent, node.kind, node.mark, node.playTime, std::string_view(node.label, node.labelLength)});
     pending.insert(pending.end(), node.children.rbegin(), node.children.rend());
   }
 }
@@ -296,10 +312,12 @@ void TreeModel::CopyChildren(Handle parent, const TreeModel& from, Handle fromPa
   if (!children) return;
   for (const Handle child : *children) {
     const Node* source = from.Get(child);
-    const Handle copy = InsertItem(parent, {source->label, source->labelLength}, source->image);
+    const Handle copy = InsertItem(parent, {source->label, source->labelLength}, source->kind);
     if (source->data) SetData(copy, std::string_view(source->data, source->dataLength));
     Node* node = Get(copy);
     node->mark = source->mark;
+    node->drive = source->drive;
+    node->hasTitle = source->hasTitle;
     node->expanded = source->expanded;
     node->size = source->size;
     node->playTime = source->playTime;

@@ -1,5 +1,5 @@
-// The tree control model: every node of the library tree with its label, image,
-// mark, expanded state and node data text. Nodes are addressed by handles
+// The library tree: every node with its kind, label, mark, expanded state and node
+// data text. Nodes are addressed by handles
 // that stay valid until the node is deleted. One observer (the Qt view) hears of every
 // change; the owner (the tree view) gets the control's notifications.
 #pragma once
@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/volumes.h"
 #include "tree/node_kinds.h"
 #include "tree/text_store.h"
 
@@ -33,7 +34,7 @@ class TreeObserver {
   virtual void OnInserted(Handle item) = 0;                      // after
   virtual void OnRemoving(Handle item) = 0;                      // before the item and its subtree go
   virtual void OnRemoved(Handle parent) = 0;                     // after
-  virtual void OnChanged(Handle item) = 0;                       // label, image, mark or data text
+  virtual void OnChanged(Handle item) = 0;                       // label, kind, mark or data text
   virtual void OnReordering(Handle parent) = 0;                  // before a sort
   virtual void OnReordered(Handle parent) = 0;                   // after it
   virtual void OnExpandedChanged(Handle item, bool expanded) = 0;
@@ -68,9 +69,8 @@ class TreeModel {
   void EndBatch();
   void SetNotifications(TreeNotifications* owner) { m_pOwner = owner; }
 
-  // A new last child of parent (a new root node for kNullHandle) with the image as
-  // both its normal and its selected image.
-  Handle InsertItem(Handle parent, std::string_view label, int image);
+  // A new last child of parent (a new root node for kNullHandle).
+  Handle InsertItem(Handle parent, std::string_view label, NodeKind kind);
   // Deletes the item with its descendants.
   void DeleteItem(Handle item);
 
@@ -97,8 +97,14 @@ class TreeModel {
 
   std::string_view GetLabel(Handle item) const;
   void SetLabel(Handle item, std::string_view label);
-  int GetImage(Handle item) const;
-  void SetImage(Handle item, int image);
+  NodeKind GetKind(Handle item) const;
+  // The kind of drive a volume node stands for.
+  platform::DriveType GetDriveType(Handle item) const;
+  void SetDriveType(Handle item, platform::DriveType type);
+  // Whether an album song has a title of its own in its catalogue; one without shows
+  // its file title in either display mode.
+  bool HasTitle(Handle item) const;
+  void SetHasTitle(Handle item, bool hasTitle);
   Mark GetMark(Handle item) const;
   void SetMark(Handle item, Mark mark);
   // The node data text; nothing for a node without one.
@@ -121,7 +127,7 @@ class TreeModel {
   struct NodeView {
     Handle handle;
     Handle parent;
-    int image;
+    NodeKind kind;
     Mark mark;
     std::int64_t playTime;
     std::string_view label;
@@ -139,7 +145,7 @@ class TreeModel {
   bool SelectItem(Handle item);
 
   // Appends copies of from's children of fromParent, with all beneath them, to the
-  // children of parent: labels, images, marks, data texts, sizes, expanded states.
+  // children of parent: kinds, labels, marks, data texts, sizes, expanded states.
   void CopyChildren(Handle parent, const TreeModel& from, Handle fromParent);
 
   // Gathers the texts of the live nodes into a new store and drops the old one, with

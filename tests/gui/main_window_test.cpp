@@ -105,7 +105,7 @@ class MainWindowTest : public QObject {
     while (!pending.empty()) {
       const TreeItem node = pending.back();
       pending.pop_back();
-      if (tree.GetNodeKind(node) == tree::NodeKind::Song && tree.GetMark(node) == tree::Mark::Marked) {
+      if (tree::IsSong(tree.GetNodeKind(node)) && tree.GetMark(node) == tree::Mark::Marked) {
         marked << QString::fromStdString(tree.SongPath(node));
         bytes += QFileInfo(marked.back()).size();
       }

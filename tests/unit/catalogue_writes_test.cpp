@@ -19,9 +19,9 @@ class CatalogueWritesTest : public ::testing::Test {
   void SetUp() override {
     view.SetDataPage(&page);
     view.OnInitialUpdate();
-    album = view.Top().AddChild("The Band", kImageArtist).AddChild("Live", kImageAlbum);
+    album = view.Top().AddChild("The Band", NodeKind::Artist).AddChild("Live", NodeKind::Album);
     view.Tree()->SetData(album.m_hItem, dir.path());
-    song = album.AddChild("Intro", kImageSong);
+    song = album.AddChild("Intro", NodeKind::AlbumSong);
     view.Tree()->SetData(song.m_hItem, "01 intro");
     WriteFile(dir / "Album.ini", "[Album:Live]\r\nArtist=The Band\r\nT1=01 Intro.mp3, Intro\r\n");
     WriteFile(dir / "01 Intro.mp3", "frames");

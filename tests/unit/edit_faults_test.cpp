@@ -286,6 +286,21 @@ TEST_F(EditFaultsTest, DisplayModeSwitchesGiveWhatAScanInThatModeGives) {
   ExpectFreshScan();
 }
 
+// A switch shows what the scan read: a catalogue rewritten since changes nothing until
+// the next scan, whether a title equals its file title or there is none.
+TEST_F(EditFaultsTest, ADisplayModeSwitchShowsWhatTheScanReadWithoutReadingAgain) {
+  Write("a/album.ini", "[Album:A]\nArtist=X\nT1=01.mp3, 01\nT2=02.mp3\n");
+  for (const char* song : {"a/01.mp3", "a/02.mp3"}) Song(song);
+  Scan();
+  Write("a/album.ini", "[Album:A]\nArtist=X\nT1=01.mp3, Changed\nT2=02.mp3, Also changed\n");
+  view.OnShowFilenames();
+  EXPECT_EQ(Find("X|A|01").Data(), "01");
+  EXPECT_EQ(Find("X|A|02").Data(), "");
+  view.OnShowSongnames();
+  EXPECT_EQ(Find("X|A|01").Data(), "01");
+  EXPECT_EQ(Find("X|A|02").Data(), "02");
+}
+
 TEST_F(EditFaultsTest, PrefixNamesStayApartAndNamesWithSlashesAreRefused) {
   Song("loose/a.mp3");
   Song("loose2/b.mp3");

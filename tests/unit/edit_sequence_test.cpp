@@ -277,11 +277,12 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
   Target TargetOf(const TreeItem& node) {
     Target target;
     const NodeKind kind = view.GetNodeKind(node);
-    TreeItem artist = kind == NodeKind::Artist ? node : kind == NodeKind::Album ? node.Parent() : node.Parent().Parent();
-    if (kind == NodeKind::Song && view.GetNodeKind(node.Parent()) != NodeKind::Album) artist = {};
+    const bool album = kind == NodeKind::Album || kind == NodeKind::DuplicateAlbum;
+    TreeItem artist = kind == NodeKind::Artist ? node : album ? node.Parent() : node.Parent().Parent();
+    if (kind == NodeKind::LooseSong) artist = {};
     if (!artist.IsNull() && view.GetNodeKind(artist) == NodeKind::Artist) target.artist = platform::UpperUtf8(platform::TrimBlanks(artist.Label()));
     if (kind == NodeKind::Folder) target.folder = std::string(node.Data().value_or(""));
-    if (kind == NodeKind::Song && target.artist.empty()) target.folder = std::string(node.Data().value_or(""));
+    if (kind == NodeKind::LooseSong) target.folder = std::string(node.Data().value_or(""));
     return target;
   }
 
@@ -324,7 +325,7 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
     if (what < 78) {
       const bool yes = Chance(85);
       ui.messageAnswers = {yes ? platform::IDYES : platform::IDNO};
-      songFileDeleted = view.GetNodeKind(node) == NodeKind::Song && view.GetNodeKind(node.Parent()) != NodeKind::Album;
+      songFileDeleted = view.GetNodeKind(node) == NodeKind::LooseSong;
       const std::string description = "delete " + PathOf(node) + (yes ? "" : " (answered no)");
       CNodeDeleter(&view, view.Top()).Delete(node).Report();
       changesAllowed = yes;

@@ -23,18 +23,20 @@ class STreeViewTest : public ::testing::Test {
   void SetUp() override {
     view.SetFrame(&frame);
     view.OnInitialUpdate();
-    artist = view.Top().AddChild("The Band", kImageArtist);
-    album = artist.AddChild("Live at Home", kImageAlbum);
+    artist = view.Top().AddChild("The Band", NodeKind::Artist);
+    album = artist.AddChild("Live at Home", NodeKind::Album);
     view.Tree()->SetData(album.m_hItem, "/music/live/");
     intro = AddSong(album, "Intro: AC/DC tribute", "01 Intro");
     untitled = AddSong(album, "02 Song", "02 Song");
-    volume = view.Top().AddChild("/media/usb/", kImageRemovable);
-    folder = volume.AddChild("Loose", kImageFolder);
-    loose = folder.AddChild("loose one", kImageSong);
+    volume = view.Top().AddChild("/media/usb/", NodeKind::Volume);
+    view.Tree()->SetDriveType(volume.m_hItem, platform::DriveType::Removable);
+    folder = volume.AddChild("Loose", NodeKind::Folder);
+    loose = folder.AddChild("loose one", NodeKind::LooseSong);
     view.Tree()->SetData(loose.m_hItem, "/media/usb/Loose/");
   }
   TreeItem AddSong(const TreeItem& parent, const char* label, const char* data) {
-    TreeItem song = parent.AddChild(label, kImageSong);
+    TreeItem song = parent.AddChild(label, NodeKind::AlbumSong);
+    view.Tree()->SetHasTitle(song.m_hItem, std::string_view(label) != data);
     view.Tree()->SetData(song.m_hItem, data);
     return song;
   }
@@ -47,7 +49,7 @@ class STreeViewTest : public ::testing::Test {
 
 TEST_F(STreeViewTest, InitialUpdatePostsRefreshToTheFrame) {
   EXPECT_EQ(view.Top().Label(), "Artists");
-  EXPECT_EQ(view.Top().Image(), kImageTop);
+  EXPECT_EQ(KindOf(view.Top()), NodeKind::Top);
   EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::SongTitles);
   EXPECT_TRUE(frame.commands.empty());
   while (platform::Ui().PumpOne()) {
@@ -94,7 +96,7 @@ TEST_F(STreeViewTest, SongnamesNeedArtists) {
   EXPECT_TRUE(hooks.messages.empty());
   EXPECT_EQ(empty.DisplayMode(), tree::DisplayMode::FileNames);
 
-  empty.Top().AddChild("/", kImageFixedDrive).AddChild("a", kImageSong);
+  empty.Top().AddChild("/", NodeKind::Volume).AddChild("a", NodeKind::LooseSong);
   empty.OnShowSongnames();
   ASSERT_EQ(hooks.messages.size(), 1u);
   EXPECT_EQ(hooks.Message(0).text, "You must use album.ini files to be\nable to view and edit songnames.");
@@ -123,28 +125,25 @@ TEST(MenuLabelTest, CutsQuotesAndDoublesAmpersands) {
   EXPECT_EQ(label(a33 + "\xC3\xA5"), "\"" + a33.substr(0, 60) + "...\"");
 }
 
-// The expanded state is one flag; a node's image stays what its kind gives it.
-TEST_F(STreeViewTest, ExpandingSetsOneFlagAndKeepsTheImage) {
+// The expanded state is one flag, set once however the node is opened.
+TEST_F(STreeViewTest, ExpandingSetsOneFlag) {
   view.ExpandNode(album, true);
   EXPECT_TRUE(view.Tree()->IsExpanded(album.m_hItem));
   view.ExpandNode(album, true);
   EXPECT_TRUE(view.Tree()->IsExpanded(album.m_hItem));
-  EXPECT_EQ(album.Image(), kImageAlbum);
   view.ExpandNode(album, false);
   EXPECT_FALSE(view.Tree()->IsExpanded(album.m_hItem));
-  EXPECT_EQ(album.Image(), kImageAlbum);
   // Through the control, as a mouse click or key does it.
   view.Tree()->Expand(folder.m_hItem, ExpandAction::Toggle);
   EXPECT_TRUE(view.Tree()->IsExpanded(folder.m_hItem));
   view.Tree()->Expand(folder.m_hItem, ExpandAction::Toggle);
   EXPECT_FALSE(view.Tree()->IsExpanded(folder.m_hItem));
-  EXPECT_EQ(folder.Image(), kImageFolder);
   view.Tree()->Expand(folder.m_hItem, ExpandAction::Expand);
   view.Tree()->Expand(folder.m_hItem, ExpandAction::CollapseReset);
-  EXPECT_EQ(folder.Image(), kImageFolder);
+  EXPECT_FALSE(view.Tree()->IsExpanded(folder.m_hItem));
   // A song has no children: expanding it changes nothing.
   view.ExpandNode(intro, true);
-  EXPECT_EQ(intro.Image(), kImageSong);
+  EXPECT_FALSE(view.Tree()->IsExpanded(intro.m_hItem));
 }
 
 TEST_F(STreeViewTest, DeleteBranchKeepsTheNodeCollapsedWithItsData) {
@@ -152,7 +151,6 @@ TEST_F(STreeViewTest, DeleteBranchKeepsTheNodeCollapsedWithItsData) {
   view.DeleteBranch(album, true);
   EXPECT_TRUE(view.Tree()->IsValid(album.m_hItem));
   EXPECT_FALSE(album.HasChildren());
-  EXPECT_EQ(album.Image(), kImageAlbum);
   EXPECT_EQ(album.Data(), "/music/live/");
   EXPECT_FALSE(view.Tree()->IsValid(intro.m_hItem));
 

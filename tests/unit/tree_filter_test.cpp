@@ -22,16 +22,16 @@ TEST(SearchFoldTest, CaseAndAccentsFoldAwayOtherTextStays) {
 class TreeFilterTest : public ::testing::Test {
  protected:
   TreeModel model;
-  Handle top = model.InsertItem(kNullHandle, "Artists", kImageTop);
-  Handle artist = model.InsertItem(top, "Édith Piaf", kImageArtist);
-  Handle album = model.InsertItem(artist, "La Vie en rose", kImageAlbum);
-  Handle rose = model.InsertItem(album, "La vie en Rose", kImageSong);
-  Handle hymne = model.InsertItem(album, "Hymne à l'amour", kImageSong);
-  Handle other = model.InsertItem(top, "Rosetta Band", kImageArtist);
-  Handle volume = model.InsertItem(kNullHandle, "/", kImageFixedDrive);
-  Handle folder = model.InsertItem(volume, "mp3", kImageFolder);
-  Handle loose = model.InsertItem(folder, "cafe ROSÉ", kImageSong);
-  Handle plain = model.InsertItem(folder, "track", kImageSong);
+  Handle top = model.InsertItem(kNullHandle, "Artists", NodeKind::Top);
+  Handle artist = model.InsertItem(top, "Édith Piaf", NodeKind::Artist);
+  Handle album = model.InsertItem(artist, "La Vie en rose", NodeKind::Album);
+  Handle rose = model.InsertItem(album, "La vie en Rose", NodeKind::AlbumSong);
+  Handle hymne = model.InsertItem(album, "Hymne à l'amour", NodeKind::AlbumSong);
+  Handle other = model.InsertItem(top, "Rosetta Band", NodeKind::Artist);
+  Handle volume = model.InsertItem(kNullHandle, "/", NodeKind::Volume);
+  Handle folder = model.InsertItem(volume, "mp3", NodeKind::Folder);
+  Handle loose = model.InsertItem(folder, "cafe ROSÉ", NodeKind::LooseSong);
+  Handle plain = model.InsertItem(folder, "track", NodeKind::LooseSong);
 };
 
 TEST_F(TreeFilterTest, ShowsMatchesWithTheirAncestorsInOrder) {
@@ -79,7 +79,7 @@ TEST_F(TreeFilterTest, ARenameThatChangesTheMatchIsNoticedAndADeletedNodeIsNotSh
 
   // A handle whose node was deleted and whose slot was reused is not taken for it.
   model.DeleteItem(hymne);
-  const Handle reused = model.InsertItem(album, "new", kImageSong);
+  const Handle reused = model.InsertItem(album, "new", NodeKind::AlbumSong);
   EXPECT_EQ(TreeModel::SlotOf(reused), TreeModel::SlotOf(hymne));
   EXPECT_FALSE(filter.Shows(reused));
   filter.Apply(model, "amour");

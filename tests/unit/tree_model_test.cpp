@@ -51,10 +51,10 @@ std::vector<std::string> Labels(const TreeModel& model, Handle parent) {
 
 TEST(TreeModelTest, BuildsAndNavigates) {
   TreeModel model;
-  const Handle top = model.InsertItem(kNullHandle, "Artists", 4);
-  const Handle a = model.InsertItem(top, "A", 16);
-  const Handle b = model.InsertItem(top, "B", 16);
-  const Handle album = model.InsertItem(a, "Album", 18);
+  const Handle top = model.InsertItem(kNullHandle, "Artists", NodeKind::Top);
+  const Handle a = model.InsertItem(top, "A", NodeKind::Artist);
+  const Handle b = model.InsertItem(top, "B", NodeKind::Artist);
+  const Handle album = model.InsertItem(a, "Album", NodeKind::Album);
   EXPECT_EQ(model.GetRoot(), top);
   EXPECT_EQ(model.GetChild(top), a);
   EXPECT_EQ(model.GetNextSibling(a), b);
@@ -66,7 +66,7 @@ TEST(TreeModelTest, BuildsAndNavigates) {
   EXPECT_EQ(model.RowOf(b), 1u);
   EXPECT_EQ(model.ChildCount(top), 2u);
   EXPECT_EQ(model.Count(), 4u);
-  EXPECT_EQ(model.GetImage(album), 18);
+  EXPECT_EQ(model.GetKind(album), NodeKind::Album);
   EXPECT_FALSE(model.GetData(album).has_value());
   model.SetData(album, "/music/");
   EXPECT_EQ(model.GetData(album), "/music/");
@@ -78,10 +78,10 @@ TEST(TreeModelTest, BuildsAndNavigates) {
 
 TEST(TreeModelTest, DeletedHandlesNeverComeBack) {
   TreeModel model;
-  const Handle top = model.InsertItem(kNullHandle, "Artists", 4);
-  const Handle a = model.InsertItem(top, "A", 16);
-  const Handle song = model.InsertItem(model.InsertItem(a, "Album", 18), "Song", 20);
-  const Handle b = model.InsertItem(top, "B", 16);
+  const Handle top = model.InsertItem(kNullHandle, "Artists", NodeKind::Top);
+  const Handle a = model.InsertItem(top, "A", NodeKind::Artist);
+  const Handle song = model.InsertItem(model.InsertItem(a, "Album", NodeKind::Album), "Song", NodeKind::AlbumSong);
+  const Handle b = model.InsertItem(top, "B", NodeKind::Artist);
   model.DeleteItem(a);
   EXPECT_FALSE(model.IsValid(a));
   EXPECT_FALSE(model.IsValid(song));
@@ -89,8 +89,8 @@ TEST(TreeModelTest, DeletedHandlesNeverComeBack) {
   EXPECT_EQ(model.RowOf(b), 0u);
   EXPECT_EQ(model.Count(), 2u);
   // The slots are reused, under new handles.
-  const Handle c = model.InsertItem(top, "C", 16);
-  const Handle d = model.InsertItem(top, "D", 16);
+  const Handle c = model.InsertItem(top, "C", NodeKind::Artist);
+  const Handle d = model.InsertItem(top, "D", NodeKind::Artist);
   EXPECT_NE(c, a);
   EXPECT_NE(d, song);
   EXPECT_FALSE(model.IsValid(a));
@@ -102,8 +102,8 @@ TEST(TreeModelTest, TellsObserverAndOwner) {
   Recorder recorder(model);
   model.SetObserver(&recorder);
   model.SetNotifications(&recorder);
-  const Handle top = model.InsertItem(kNullHandle, "Artists", 4);
-  const Handle a = model.InsertItem(top, "A", 16);
+  const Handle top = model.InsertItem(kNullHandle, "Artists", NodeKind::Top);
+  const Handle a = model.InsertItem(top, "A", NodeKind::Artist);
   EXPECT_FALSE(model.Expand(a, ExpandAction::Expand));  // no children: nothing at all
   EXPECT_TRUE(model.Expand(top, ExpandAction::Toggle));
   EXPECT_FALSE(model.Expand(top, ExpandAction::Expand));
@@ -117,7 +117,7 @@ TEST(TreeModelTest, TellsObserverAndOwner) {
   model.DeleteItem(a);
   EXPECT_EQ(model.GetSelection(), kNullHandle);
   model.BeginBatch();
-  model.InsertItem(top, "Quiet", 16);
+  model.InsertItem(top, "Quiet", NodeKind::Artist);
   model.SortChildren(top);
   model.EndBatch();
   EXPECT_EQ(recorder.events,
@@ -129,8 +129,8 @@ TEST(TreeModelTest, TellsObserverAndOwner) {
 
 TEST(TreeModelTest, SortsByLabelAsListingsAreOrdered) {
   TreeModel model;
-  const Handle top = model.InsertItem(kNullHandle, "Artists", 4);
-  for (const char* label : {"beta", "Alpha", "_under", "Ärlig", "alpha", "Gamma"}) model.InsertItem(top, label, 16);
+  const Handle top = model.InsertItem(kNullHandle, "Artists", NodeKind::Top);
+  for (const char* label : {"beta", "Alpha", "_under", "Ärlig", "alpha", "Gamma"}) model.InsertItem(top, label, NodeKind::Artist);
   model.SortChildren(top, 4);
   EXPECT_EQ(Labels(model, top), (std::vector<std::string>{"Alpha", "beta", "_under", "Ärlig", "alpha", "Gamma"}));
   model.SortChildren(top);
@@ -140,15 +140,15 @@ TEST(TreeModelTest, SortsByLabelAsListingsAreOrdered) {
 
 TEST(TreeModelTest, FindsChildrenWithoutCaseAmongThousands) {
   TreeModel model;
-  const Handle top = model.InsertItem(kNullHandle, "Artists", 4);
+  const Handle top = model.InsertItem(kNullHandle, "Artists", NodeKind::Top);
   std::vector<Handle> artists;
-  for (int i = 0; i < 3000; ++i) artists.push_back(model.InsertItem(top, "Artist " + std::to_string(i), 16));
-  const Handle aasa = model.InsertItem(top, "Åsa", 16);
+  for (int i = 0; i < 3000; ++i) artists.push_back(model.InsertItem(top, "Artist " + std::to_string(i), NodeKind::Artist));
+  const Handle aasa = model.InsertItem(top, "Åsa", NodeKind::Artist);
   EXPECT_EQ(model.FindChildByLabel(top, "artist 2999"), artists[2999]);
   EXPECT_EQ(model.FindChildByLabel(top, "åSA"), aasa);
   EXPECT_EQ(model.FindChildByLabel(top, "nobody"), kNullHandle);
   // The index follows inserts, relabels and deletes.
-  const Handle late = model.InsertItem(top, "Late", 16);
+  const Handle late = model.InsertItem(top, "Late", NodeKind::Artist);
   EXPECT_EQ(model.FindChildByLabel(top, "LATE"), late);
   model.SetLabel(late, "Renamed");
   EXPECT_EQ(model.FindChildByLabel(top, "late"), kNullHandle);
@@ -156,7 +156,7 @@ TEST(TreeModelTest, FindsChildrenWithoutCaseAmongThousands) {
   model.DeleteItem(artists[5]);
   EXPECT_EQ(model.FindChildByLabel(top, "Artist 5"), kNullHandle);
   // Two children of the same label: the first in child order.
-  const Handle twin = model.InsertItem(top, "ARTIST 7", 16);
+  const Handle twin = model.InsertItem(top, "ARTIST 7", NodeKind::Artist);
   EXPECT_EQ(model.FindChildByLabel(top, "artist 7"), artists[7]);
   model.DeleteItem(artists[7]);
   EXPECT_EQ(model.FindChildByLabel(top, "artist 7"), twin);
@@ -166,15 +166,15 @@ TEST(TreeModelTest, FindsChildrenWithoutCaseAmongThousands) {
 
 TEST(TreeModelTest, TextsStayWhatWasStoredThroughGrowthEditsAndCompaction) {
   TreeModel model;
-  const Handle root = model.InsertItem(kNullHandle, "Artists", 4);
+  const Handle root = model.InsertItem(kNullHandle, "Artists", NodeKind::Top);
   const std::string huge(200000, 'x');  // longer than a block of the text store
   std::vector<Handle> songs;
   for (int i = 0; i < 20000; ++i) {
-    const Handle song = model.InsertItem(root, "song " + std::to_string(i), 20);
+    const Handle song = model.InsertItem(root, "song " + std::to_string(i), NodeKind::AlbumSong);
     model.SetData(song, i % 2 ? std::string_view("/music/folder/") : std::string_view("title " + std::to_string(i)));
     songs.push_back(song);
   }
-  const Handle big = model.InsertItem(root, huge, 20);
+  const Handle big = model.InsertItem(root, huge, NodeKind::AlbumSong);
   model.SetData(big, std::string_view());
   model.SetLabel(songs[5], "renamed");
   model.SetData(songs[6], std::nullopt);
@@ -197,7 +197,7 @@ TEST(TreeModelTest, TextsStayWhatWasStoredThroughGrowthEditsAndCompaction) {
   EXPECT_EQ(model.Count(), 20001u);
   model.CompactTexts();
   check();
-  const Handle later = model.InsertItem(root, "after", 20);
+  const Handle later = model.InsertItem(root, "after", NodeKind::AlbumSong);
   model.SetData(later, "/music/folder/");
   EXPECT_EQ(model.GetData(later), "/music/folder/");
   check();
