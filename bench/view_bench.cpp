@@ -29,6 +29,7 @@
 #include "res/command_line.h"
 #include "res/resource_ids.h"
 #include "temp_dir.h"
+#include "tree/player.h"
 
 namespace {
 
@@ -157,10 +158,10 @@ int main(int argc, char** argv) {
   catalogue::WriteSettings(settingsFile, settings);
 
   CMainFrame frame;
-  frame.Tree().SetSettingsPaths(scratch.path(), settingsFile);
+  frame.Tree().SetSettingsPaths({scratch.path(), settingsFile});
   frame.show();
   frame.m_wndPathCombo->setEditText(QString::fromStdString(library));
-  frame.Tree().OnInitialUpdate();  // posts the first Refresh
+  frame.StartFirstScan();  // posts the first Refresh
   Settle();
   while (frame.Scanning()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
   for (int i = 0; i < 5; ++i) Settle();
@@ -172,14 +173,14 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 3; ++i) {
     for (const bool mark : {true, false}) {
       const auto start = std::chrono::steady_clock::now();
-      tree.OnLButtonDown(true, tree.Top());
+      tree.Marks().ToggleMark(tree.Top());
       Settle();
       frame.View()->viewport()->repaint();
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       if (mark) markTop = std::min(markTop, seconds);
     }
   }
-  tree.OnLButtonDown(true, tree.Top());
+  tree.Marks().ToggleMark(tree.Top());
   Settle();
 
   const double playOrderOpen = BestSeconds(3, [&] {
@@ -189,7 +190,7 @@ int main(int argc, char** argv) {
     Settle();
     widget.close();
   });
-  const double play = BestSeconds(3, [&] { tree.OnPopupCommand(res::ID_PLAY_SELECTED, tree.Top()); });
+  const double play = BestSeconds(3, [&] { tree.Play().PlayMarked(); });
   const PlayOrderTimes playOrder = TimePlayOrderViews(tree, frame);
 
   // A Refresh through the toolbar's command, as the user starts it.

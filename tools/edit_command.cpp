@@ -6,7 +6,7 @@
 
 #include "commands.h"
 #include "platform/ui_hooks.h"
-#include "tree/node_deleter.h"
+#include "tree/library_editor.h"
 #include "tree/stree_view.h"
 #include "tree/tree_dump.h"
 
@@ -86,14 +86,13 @@ class EditSession {
     if (name == "rename" && count >= 3) {
       const TreeItem node = Node(fields.begin() + 2, fields.end());
       if (node.IsNull()) return std::nullopt;
-      return m_view.Rename(node, fields[1]);
+      return m_view.Editor().Rename(node, fields[1]);
     }
     if (name == "delete" && count >= 2) {
       const TreeItem node = Node(fields.begin() + 1, fields.end());
       if (node.IsNull()) return std::nullopt;
-      if (!m_view.CanDelete(node)) return false;
-      m_view.Tree()->SelectItem(node.m_hItem);
-      CNodeDeleter(&m_view, m_view.Top()).Delete(node).Report();
+      if (!m_view.Editor().CanDelete(node)) return false;
+      m_view.Editor().Delete(node);  // a failure is reported, and the script goes on
       return true;
     }
     if (name == "answer" && count == 2 && (fields[1] == "yes" || fields[1] == "no")) {
@@ -102,9 +101,9 @@ class EditSession {
     }
     if (name == "mode" && count == 2 && (fields[1] == "songs" || fields[1] == "files")) {
       if (fields[1] == "songs") {
-        m_view.OnShowSongnames();
+        m_view.ShowSongTitles();
       } else {
-        m_view.OnShowFilenames();
+        m_view.ShowFileNames();
       }
       return true;
     }

@@ -31,8 +31,7 @@ std::optional<TreeArguments> ParseTreeArguments(const std::vector<std::string>& 
 void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments) {
   const catalogue::SettingsLocation settings =
       catalogue::FindSettings(arguments.settingsFile, catalogue::StartupDirectory());
-  view.SetSettingsPaths(settings.playlistFolder, settings.file);
-  view.OnInitialUpdate();  // its posted Refresh is dropped: the one below stands for it
+  view.SetSettingsPaths({settings.playlistFolder, settings.file});
   while (platform::Ui().PumpOne()) {
   }
   if (arguments.files) view.SetDisplayMode(tree::DisplayMode::FileNames);

@@ -62,12 +62,12 @@ void CAddAlbumDlg::AddAlbumFile(const std::string& path) {
 
 void CAddAlbumDlg::OnInitDialog() {
   for (TreeItem child = m_pView->Top().FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (m_pView->GetNodeKind(child) == NodeKind::Artist) InsertSorted(m_cbArtist, std::string(child.Label()));
+    if (KindOf(child) == NodeKind::Artist) InsertSorted(m_cbArtist, std::string(child.Label()));
   }
   for (const std::string& category : m_categorySource) InsertSorted(m_cbCategory, category);
 
   if (!m_itemNode.IsNull()) {
-    const NodeKind kind = m_pView->GetNodeKind(m_itemNode);
+    const NodeKind kind = KindOf(m_itemNode);
     TreeItem x;
     if (kind == NodeKind::Folder) {
       m_bAlbumFileEnabled = false;
@@ -82,7 +82,7 @@ void CAddAlbumDlg::OnInitDialog() {
     } else if (IsSong(kind)) {
       x = m_itemNode.Parent();
       if (x.IsNull()) x = m_itemNode;
-    } else if (m_pView->GetNodeKind(m_itemNode.Parent()) == NodeKind::Folder && !m_itemNode.Parent().IsNull()) {
+    } else if (KindOf(m_itemNode.Parent()) == NodeKind::Folder && !m_itemNode.Parent().IsNull()) {
       m_strArtist = std::string(m_itemNode.Parent().Label());
       m_strAlbumFile = std::string(m_itemNode.Parent().Data().value_or("")) + catalogue::kCatalogueName;
     }

@@ -12,6 +12,7 @@
 #include "res/resource_ids.h"
 #include "res/texts.h"
 #include "tree/play_songs.h"
+#include "tree/player.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -63,25 +64,25 @@ CPlayOrderDlg::CPlayOrderDlg(const TreeItem& root, STreeView* view) : m_itemRoot
 }
 
 bool CPlayOrderDlg::Included(const TreeItem& item) const {
-  const Mark mark = m_pView->GetMark(item);
+  const Mark mark = m_pView->Tree()->GetMark(item.m_hItem);
   return mark == Mark::Marked || mark == Mark::Partly;
 }
 
 void CPlayOrderDlg::CollectMarked() {
   Counters counters;
   for (TreeItem child = m_itemRoot.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    const bool artist = m_pView->GetNodeKind(child) == NodeKind::Artist;
-    if ((!artist && Included(child)) || m_pView->GetMark(child) == Mark::Partly) CollectLooseSongs(child, counters);
+    const bool artist = KindOf(child) == NodeKind::Artist;
+    if ((!artist && Included(child)) || m_pView->Tree()->GetMark(child.m_hItem) == Mark::Partly) CollectLooseSongs(child, counters);
   }
   for (TreeItem artist = m_itemRoot.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
-    if (m_pView->GetNodeKind(artist) != NodeKind::Artist) continue;
+    if (KindOf(artist) != NodeKind::Artist) continue;
     if (Included(artist)) {
       ++counters.artist;
       m_artists.push_back(std::make_unique<PlayOrderEntry>(PlayOrderEntry{artist, counters.artist, -1}));
     }
     int artistAlbums = -1;
     for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
-      if (m_pView->GetNodeKind(album) == NodeKind::DuplicateAlbum) continue;
+      if (KindOf(album) == NodeKind::DuplicateAlbum) continue;
       if (Included(album)) {
         ++counters.album;
         ++artistAlbums;
@@ -106,7 +107,7 @@ void CPlayOrderDlg::CollectLooseSongs(const TreeItem& node, Counters& counters) 
   bool first = true;
   int folderSongs = -1;
   for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (!Included(child) || m_pView->GetNodeKind(child) != NodeKind::LooseSong) continue;
+    if (!Included(child) || KindOf(child) != NodeKind::LooseSong) continue;
     if (first) {
       first = false;
       if (!counters.looseArtist) {
@@ -182,7 +183,7 @@ void CPlayOrderDlg::FillAlbums(int index, std::vector<TreeItem>* playlist) {
     const TreeItem& album = m_albums[static_cast<size_t>(i)]->item;
     std::string text(album.Label());
     if (index == -1) {
-      const bool unknown = !album.FirstChild().Data().has_value() || m_pView->GetNodeKind(album) != NodeKind::Album;
+      const bool unknown = !album.FirstChild().Data().has_value() || KindOf(album) != NodeKind::Album;
       text = (unknown ? std::string(kUnknownArtist) : std::string(album.Parent().Label())) + " - " + text;
     }
     m_listAlbums.rows.emplace_back(text, i);
@@ -202,7 +203,7 @@ void CPlayOrderDlg::FillSongs(int index, std::vector<TreeItem>* playlist) {
     std::string text = m_pView->GetNodeName(entry.item, false);
     if (index == -1) {
       const TreeItem album = entry.item.Parent();
-      const bool loose = m_pView->GetNodeKind(entry.item) == NodeKind::LooseSong;
+      const bool loose = KindOf(entry.item) == NodeKind::LooseSong;
       text = (loose ? std::string(kUnknownArtist) : std::string(album.Parent().Label())) + " - " +
              std::string(album.Label()) + " - " + text;
     }
@@ -323,7 +324,7 @@ void CPlayOrderDlg::OnMixSongs() {
 void CPlayOrderDlg::OnPlay() {
   platform::WaitCursor wait;
   const catalogue::PlaySettings settings =
-      catalogue::ReadPlayOrderSettings(m_pView->SettingsFile(), m_pView->PlaylistFolder());
+      catalogue::ReadPlayOrderSettings(m_pView->Settings().file, m_pView->Settings().playlistFolder);
   std::vector<TreeItem> playlist;
   if (m_bMixSongs) {
     FillSongs(-1, &playlist);
@@ -332,5 +333,5 @@ void CPlayOrderDlg::OnPlay() {
   } else {
     for (const auto& row : m_listArtists.rows) FillAlbums(row.second, &playlist);
   }
-  tree::PlaySongs(settings, m_pView->SongPaths(playlist));
+  tree::PlaySongs(settings, m_pView->Play().SongPaths(playlist));
 }

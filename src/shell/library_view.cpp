@@ -18,6 +18,10 @@
 #include "res/resource_ids.h"
 #include "res/strings.h"
 #include "res/texts.h"
+#include "tree/context_menu.h"
+#include "tree/library_editor.h"
+#include "tree/library_marks.h"
+#include "tree/player.h"
 #include "tree/stree_view.h"
 
 // The in-place label editor: starts with the text the tree chose and hands the typed
@@ -33,7 +37,7 @@ class LabelEditor : public QStyledItemDelegate {
     const std::string typed = static_cast<QLineEdit*>(editor)->text().toStdString();
     const tree::Handle item = LibraryModel::HandleOf(index);
     // The tree sets the edited node's label itself.
-    m_tree.OnEndLabelEdit(m_tree.Item(item), typed.c_str());
+    m_tree.Editor().EndRename(m_tree.Item(item), typed);
   }
 
   std::string m_startText;
@@ -99,7 +103,7 @@ void LibraryView::UpdateEmptyHint() {
 }
 
 QMimeData* LibraryView::SongFilesData(const QModelIndex& index) {
-  const std::vector<std::string> files = m_tree.SongFiles(m_tree.Item(LibraryModel::HandleOf(index)));
+  const std::vector<std::string> files = m_tree.Play().SongFiles(m_tree.Item(LibraryModel::HandleOf(index)));
   if (files.empty()) return nullptr;
   QList<QUrl> urls;
   QStringList paths;
@@ -134,19 +138,23 @@ TreeItem LibraryView::ItemAt(const QPoint& pos) const {
 
 void LibraryView::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
-    m_tree.OnRButtonDown(ItemAt(event->position().toPoint()));
+    // The press picks the node the menu acts on and selects it; the release shows the menu.
+    m_menuNode = ItemAt(event->position().toPoint());
+    if (!m_menuNode.IsNull()) m_tree.Tree()->SelectItem(m_menuNode.m_hItem);
     return;
   }
   if (event->button() == Qt::LeftButton) {
-    const bool ctrl = event->modifiers() & Qt::ControlModifier;
-    if (!m_tree.OnLButtonDown(ctrl, ItemAt(event->position().toPoint()))) return;
+    if (event->modifiers() & Qt::ControlModifier) {
+      m_tree.Marks().ToggleMark(ItemAt(event->position().toPoint()));
+      return;
+    }
   }
   QTreeView::mousePressEvent(event);
 }
 
 void LibraryView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
-    m_tree.OnRButtonUp();
+    m_tree.Menu().Show(m_menuNode);
     return;
   }
   QTreeView::mouseReleaseEvent(event);
@@ -181,8 +189,7 @@ QPoint LibraryView::MenuPlaceForSelection() {
 
 void LibraryView::ShowMenuForSelection() {
   QtUiHooks::PlaceNextMenu(MenuPlaceForSelection());
-  m_tree.OnRButtonDown(m_tree.Item(m_tree.Tree()->GetSelection()));
-  m_tree.OnRButtonUp();
+  m_tree.Menu().Show(m_tree.Item(m_tree.Tree()->GetSelection()));
 }
 
 void LibraryView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
@@ -201,7 +208,7 @@ bool LibraryView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* ev
       trigger == QAbstractItemView::SelectedClicked) {
     if (state() == QAbstractItemView::EditingState) return false;
     std::string start;
-    if (!index.isValid() || !m_tree.OnBeginLabelEdit(m_tree.Item(LibraryModel::HandleOf(index)), start)) return false;
+    if (!index.isValid() || !m_tree.Editor().BeginRename(m_tree.Item(LibraryModel::HandleOf(index)), start)) return false;
     static_cast<LabelEditor*>(itemDelegate())->m_startText = start;
   }
   return QTreeView::edit(index, trigger, event);

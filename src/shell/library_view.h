@@ -1,14 +1,16 @@
-// The library tree on screen: shows the tree model through LibraryModel and passes
-// clicks, keys, expanding and selection on to STreeView, which decides everything.
+// The library tree on screen: shows the tree model through LibraryModel and turns
+// clicks and keys into what the user asks of the library (mark, select, rename,
+// delete, the menu for a node), which decides everything.
 #pragma once
 
 #include <QTreeView>
+
+#include "tree/tree_item.h"
 
 class LibraryModel;
 class QLabel;
 class QMimeData;
 class STreeView;
-class TreeItem;
 
 class LibraryView : public QTreeView {
   Q_OBJECT
@@ -56,6 +58,7 @@ class LibraryView : public QTreeView {
   STreeView& m_tree;
   LibraryModel* m_pModel;
   QLabel* m_pEmptyHint;
+  TreeItem m_menuNode;  // the node a right-button press picked for the menu
   bool m_bEditable = true;
   bool m_bFollowing = false;  // applying the tree model's own change: do not echo it back
   friend class LabelEditor;

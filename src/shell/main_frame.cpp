@@ -25,7 +25,10 @@
 #include "dialogs/dialog_widgets.h"
 #include "tree/background_scan.h"
 #include "tree/header_reader.h"
-#include "tree/node_deleter.h"
+#include "tree/context_menu.h"
+#include "tree/details_presenter.h"
+#include "tree/library_editor.h"
+#include "tree/library_marks.h"
 #include "tree/play_time_reader.h"
 #include "user_help.h"
 #include "window_state.h"
@@ -72,10 +75,9 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
   const catalogue::SettingsLocation settings = catalogue::FindSettings(settingsFile, catalogue::StartupDirectory());
   catalogue::MakeSettingsFolders(settings);
   m_strIniFile = settings.file;
-  m_treeView.SetSettingsPaths(settings.playlistFolder, m_strIniFile);
-  m_treeView.SetFrame(this);
-  m_treeView.SetViewEvents(this);
-  m_treeView.SetPopupDelegate(this);
+  m_treeView.SetSettingsPaths({settings.playlistFolder, m_strIniFile});
+  m_treeView.Marks().SetViewEvents(this);
+  m_treeView.Menu().SetPopupDelegate(this);
 
   m_wndSplitter = new QSplitter(Qt::Horizontal, this);
   m_wndSplitter->setObjectName("splitter");
@@ -87,16 +89,16 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
   m_wndSplitter->setStretchFactor(1, 1);
   m_wndSplitter->installEventFilter(this);
   setCentralWidget(m_wndSplitter);
-  m_treeView.SetDataPage(&m_pTabForm->m_pSheet->m_pageData);
+  m_treeView.Details().SetDataPage(&m_pTabForm->m_pSheet->m_pageData);
   // Play times are read behind the window; what comes in shows at once.
   m_pPlayTimes = std::make_unique<tree::PlayTimeReader>(catalogue::PlayTimeCache::DefaultFile(), [this] {
-    QMetaObject::invokeMethod(this, [this] { m_treeView.ShowPlayTime(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { m_treeView.Details().ShowPlayTime(); }, Qt::QueuedConnection);
   });
-  m_treeView.SetPlayTimeReader(m_pPlayTimes.get());
+  m_treeView.Details().SetPlayTimeReader(m_pPlayTimes.get());
   m_pHeaders = std::make_unique<tree::HeaderReader>([this] {
-    QMetaObject::invokeMethod(this, [this] { m_treeView.ShowHeader(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { m_treeView.Details().ShowHeader(); }, Qt::QueuedConnection);
   });
-  m_treeView.SetHeaderReader(m_pHeaders.get());
+  m_treeView.Details().SetHeaderReader(m_pHeaders.get());
   connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this] { UpdateMinimumSize(); });
   connect(m_pTabForm, &CTabForm::resized, this, [this] { UpdateMinimumSize(); });
 
@@ -239,14 +241,14 @@ void CMainFrame::CreateToolBar() {
 void CMainFrame::StartFirstScan() {
   // The posted first Refresh always scans; until it ends the tree is not yet known to be empty.
   m_pLibraryView->SetEditable(false);
-  m_treeView.OnInitialUpdate();
+  QMetaObject::invokeMethod(this, [this] { OnCommand(res::ID_REFRESH); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::OnCommand(unsigned id) {
   switch (id) {
     case res::ID_REFRESH: OnRefresh(); break;
-    case res::ID_SHOW_SONGNAMES: m_treeView.OnShowSongnames(); SyncDisplayModeChecks(); break;
-    case res::ID_SHOW_FILENAMES: m_treeView.OnShowFilenames(); SyncDisplayModeChecks(); break;
+    case res::ID_SHOW_SONGNAMES: m_treeView.ShowSongTitles(); SyncDisplayModeChecks(); break;
+    case res::ID_SHOW_FILENAMES: m_treeView.ShowFileNames(); SyncDisplayModeChecks(); break;
     case res::ID_APP_EXIT: close(); break;
     case res::ID_APP_ABOUT: ShowAbout(); break;
     case res::ID_HELP_INDEX: ShowUserHelp(this); break;
@@ -334,7 +336,7 @@ void CMainFrame::OnPlayOrderEnabled(bool enabled) { m_actions[res::ID_PLAY_ORDER
 
 void CMainFrame::OnNewAlbum() {
   // Add an album at the tree's selection, as the context menu's "&Add album" does.
-  m_treeView.OnPopupCommand(res::ID_ADD_ALBUM, m_treeView.Item(m_treeView.Tree()->GetSelection()));
+  m_treeView.Menu().Carry(res::ID_ADD_ALBUM, m_treeView.Item(m_treeView.Tree()->GetSelection()));
 }
 
 void CMainFrame::OnPlayOrder() {
@@ -370,10 +372,10 @@ void CMainFrame::AddAlbum(const TreeItem& node) {
   AddAlbumWidget widget(dialog, this);
   if (widget.exec() != QDialog::Accepted || dialog.m_itemAlbum.IsNull()) return;
   m_treeView.Tree()->SelectItem(dialog.m_itemAlbum.m_hItem);
-  m_treeView.ExpandNode(dialog.m_itemAlbum, true);
+  tree::ExpandItem(dialog.m_itemAlbum, true);
 }
 
-void CMainFrame::DeleteNode(const TreeItem& node) { CNodeDeleter(&m_treeView, m_treeView.Top()).Delete(node).Report(); }
+void CMainFrame::DeleteNode(const TreeItem& node) { m_treeView.Editor().Delete(node); }
 
 void CMainFrame::RenameNode(const TreeItem&) { m_pLibraryView->RenameSelected(); }
 
@@ -409,7 +411,7 @@ void CMainFrame::UpdateMinimumSize() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-  m_treeView.SaveSelectionDetails();  // edits on the details page are not lost on exit
+  m_treeView.Details().SaveSelectionDetails();  // edits on the details page are not lost on exit
   SaveWindowState(*this, *m_wndSplitter);
   QMainWindow::closeEvent(event);
 }
@@ -459,7 +461,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     }
     if (key == Qt::Key_Delete) {  // the menu's Delete, when the menu offers it
       const TreeItem node = m_treeView.Item(m_treeView.Tree()->GetSelection());
-      if (m_treeView.CanDelete(node) && Available(res::ID_DELETE_NODE)) DeleteNode(node);
+      if (m_treeView.Editor().CanDelete(node) && Available(res::ID_DELETE_NODE)) DeleteNode(node);
       return true;
     }
   }

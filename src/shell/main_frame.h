@@ -11,6 +11,8 @@
 
 #include "text/gstring.h"
 #include "catalogue/settings.h"
+#include "tree/context_menu.h"
+#include "tree/library_marks.h"
 #include "tree/stree_view.h"
 
 class CTabForm;
@@ -41,7 +43,6 @@ class CPathCombo : public QComboBox, public catalogue::PathHistoryList {
 };
 
 class CMainFrame : public QMainWindow,
-                   public tree::CommandTarget,
                    public tree::ViewEvents,
                    public tree::PopupDelegate {
   Q_OBJECT
@@ -51,7 +52,7 @@ class CMainFrame : public QMainWindow,
   explicit CMainFrame(const std::string& settingsFile = {});
   ~CMainFrame() override;
 
-  void OnCommand(unsigned id) override;
+  void OnCommand(unsigned id);
   void OnPlayOrderEnabled(bool enabled) override;
   // The context menu's add album, delete and rename.
   bool Available(unsigned command) const override;

@@ -1,38 +1,52 @@
-// The tree's context menu: texts fitted to the right-clicked node, commands that make
-// no sense for it grayed.
+#include "tree/context_menu.h"
+
 #include "res/resource_ids.h"
 #include "res/texts.h"
+#include "text/utf8_cut.h"
+#include "tree/library_editor.h"
+#include "tree/library_marks.h"
+#include "tree/player.h"
 #include "tree/stree_view.h"
 
-using namespace tree;
+namespace tree {
 
-void STreeView::OnRButtonDown(const TreeItem& hit) {
-  m_itemContext = hit;
-  if (!hit.IsNull()) m_pTree->SelectItem(hit.m_hItem);
-}
+ContextMenu::ContextMenu(STreeView& library) : m_library(library) {}
 
-void STreeView::OnRButtonUp() {
-  const TreeItem node = m_itemContext;
-  const unsigned command = platform::Ui().PopupMenu(BuildContextMenu(node));
-  if (command != 0) OnPopupCommand(command, node);
-}
-
-bool STreeView::CanDelete(const TreeItem& node) const {
-  if (node.IsNull()) return false;
-  switch (GetNodeKind(node)) {
-    case NodeKind::Top:
-    case NodeKind::Volume:
-    case NodeKind::DuplicateAlbum: return false;  // it has no section of its own
-    case NodeKind::Folder:
-    case NodeKind::Artist:
-    case NodeKind::Album:
-    case NodeKind::AlbumSong:
-    case NodeKind::LooseSong: return true;
+void ContextMenu::MakeMenuLabel(GString& text) {
+  // Counted in characters, so a cut never ends inside one.
+  if (text::CharacterStart(text, 33) < text.size()) text = text.substr(0, text::CharacterStart(text, 30)) + "...";
+  text = "\"" + text + "\"";  // not through Format: a "%" in a label stays as it is
+  GString doubled;
+  for (const char c : text) {
+    doubled += c;
+    if (c == '&') doubled += '&';
   }
-  return false;
+  text = doubled;
 }
 
-std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node) const {
+void ContextMenu::Show(const TreeItem& node) {
+  const unsigned command = platform::Ui().PopupMenu(ItemsFor(node));
+  if (command != 0) Carry(command, node);
+}
+
+void ContextMenu::Carry(unsigned id, const TreeItem& node) {
+  switch (id) {
+    case res::ID_PLAY_NOW: m_library.Play().PlayNow(node); break;
+    case res::ID_PLAY_SELECTED: m_library.Play().PlayMarked(); break;
+    case res::ID_ADD_ALBUM:
+      if (m_pPopup) m_pPopup->AddAlbum(node == m_library.Top() ? TreeItem() : node);
+      break;
+    case res::ID_DELETE_NODE:
+      if (m_pPopup && !node.IsNull()) m_pPopup->DeleteNode(node);
+      break;
+    case res::ID_RENAME_NODE:
+      if (m_pPopup && !node.IsNull()) m_pPopup->RenameNode(node);
+      break;
+    default: break;
+  }
+}
+
+std::vector<platform::MenuItem> ContextMenu::ItemsFor(const TreeItem& node) const {
   GString label;
   if (!node.IsNull()) {
     label = std::string(node.Label());
@@ -40,11 +54,11 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
   }
   GString play;
   GString remove;
-  const bool canDelete = CanDelete(node);
+  const bool canDelete = m_library.Editor().CanDelete(node);
   bool canRename = true;
   std::string deletePrompt;
   std::string renamePrompt;
-  const NodeKind kind = node.IsNull() ? NodeKind::Top : GetNodeKind(node);
+  const NodeKind kind = node.IsNull() ? NodeKind::Top : KindOf(node);
   switch (kind) {
     case NodeKind::Top:
       play = res::menu::kAllSongs;
@@ -90,10 +104,12 @@ std::vector<platform::MenuItem> STreeView::BuildContextMenu(const TreeItem& node
   const auto available = [this](unsigned command) { return m_pPopup && m_pPopup->Available(command); };
   return {
       {res::ID_PLAY_NOW, playText, true, {}},
-      {res::ID_PLAY_SELECTED, res::menu::kPlaySelected, AnyMarked(m_itemTop, true), {}},
+      {res::ID_PLAY_SELECTED, res::menu::kPlaySelected, m_library.Marks().AnyMarked(m_library.Top(), true), {}},
       {0, "", true, {}},
       {res::ID_ADD_ALBUM, res::menu::kAddAlbum, available(res::ID_ADD_ALBUM), {}},
       {res::ID_DELETE_NODE, deleteText, canDelete && available(res::ID_DELETE_NODE), deletePrompt},
       {res::ID_RENAME_NODE, res::menu::kRename, canRename && available(res::ID_RENAME_NODE), renamePrompt},
   };
 }
+
+}  // namespace tree

@@ -14,6 +14,7 @@
 #include "tree/kept_marks.h"
 #include "tree/library_scanner.h"
 #include "platform/path_list.h"
+#include "tree/library_marks.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -55,13 +56,13 @@ TreeItem STreeView::FindLooseFolderNode(const std::string& folder) const {
   TreeItem node;
   for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const std::string_view data = child.Data().value_or("");
-    if (GetNodeKind(child) == NodeKind::Volume && !data.empty() && folder.starts_with(data)) node = child;
+    if (KindOf(child) == NodeKind::Volume && !data.empty() && folder.starts_with(data)) node = child;
   }
   while (!node.IsNull() && node.Data().value_or("") != folder) {
     TreeItem next;
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
       const std::string_view data = child.Data().value_or("");
-      if (GetNodeKind(child) == NodeKind::Folder && data.size() > node.Data()->size() && folder.starts_with(data)) {
+      if (KindOf(child) == NodeKind::Folder && data.size() > node.Data()->size() && folder.starts_with(data)) {
         next = child;
         break;
       }
@@ -85,20 +86,20 @@ void STreeView::SyncFolders(const std::vector<std::string>& folders) {
   std::unordered_map<std::string, std::vector<TreeItem>> albums;
   for (const std::string& folder : folders) albums.emplace(folder, std::vector<TreeItem>{});
   for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
-    if (GetNodeKind(artist) != NodeKind::Artist) continue;
+    if (KindOf(artist) != NodeKind::Artist) continue;
     for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
       const auto found = albums.find(std::string(album.Data().value_or("")));
       if (found != albums.end()) found->second.push_back(album);
     }
   }
-  const bool readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
+  const bool readCatalogues = catalogue::ReadScanAlbumIni(m_settings.file);
   const std::vector<std::string> libraryFolders = platform::LibraryFolders(m_strPathList);
   std::vector<Handle> made;
   for (const std::string& folder : folders) SyncFolder(folder, albums[folder], readCatalogues, libraryFolders, made);
   PlaceInScanOrder(made, libraryFolders);
   FollowChosenDisplayMode();
-  RecountMarks();
-  OnMarkChanged(false, nullptr);
+  m_marks->RecountMarks();
+  m_marks->MarksSettled();
 }
 
 void STreeView::PlaceInScanOrder(const std::vector<Handle>& made, const std::vector<std::string>& libraryFolders) {
@@ -106,7 +107,7 @@ void STreeView::PlaceInScanOrder(const std::vector<Handle>& made, const std::vec
   using Keyed = std::pair<std::string, Handle>;
   const auto keyed = [this](const TreeItem& node) {
     std::string path(node.Data().value_or(""));
-    if (GetNodeKind(node) == NodeKind::LooseSong) path.append(node.Label()).append(".mp3");
+    if (KindOf(node) == NodeKind::LooseSong) path.append(node.Label()).append(".mp3");
     return Keyed{std::move(path), node.m_hItem};
   };
   const auto less = [&](const Keyed& a, const Keyed& b) {
@@ -151,8 +152,8 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
       const bool shownMissing = m_pTree->GetMark(song.m_hItem) == Mark::Missing;
       if (missing && !shownMissing) {
         m_pTree->SetMark(song.m_hItem, Mark::Missing);
-        ExpandNode(album, true);
-        ExpandNode(album.Parent(), true);
+        ExpandItem(album, true);
+        ExpandItem(album.Parent(), true);
       } else if (!missing && shownMissing) {
         m_pTree->SetMark(song.m_hItem, Mark::None);
       }
@@ -172,7 +173,7 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
   const TreeItem folderNode = FindLooseFolderNode(folder);
   for (TreeItem child = folderNode.FirstChild(); !child.IsNull();) {
     const TreeItem next = child.NextSibling();
-    if (GetNodeKind(child) == NodeKind::LooseSong) {
+    if (KindOf(child) == NodeKind::LooseSong) {
       const std::string label(child.Label());
       if (std::find(wanted.begin(), wanted.end(), label) == wanted.end() || shown.contains(label)) {
         m_pTree->DeleteItem(child.m_hItem);
@@ -200,7 +201,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   for (bool grown = true; grown;) {
     grown = false;
     for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
-      if (GetNodeKind(artist) != NodeKind::Artist) continue;
+      if (KindOf(artist) != NodeKind::Artist) continue;
       bool affected = false;
       for (TreeItem album = artist.FirstChild(); !album.IsNull() && !affected; album = album.NextSibling()) {
         affected = folders.contains(std::string(album.Data().value_or("")));
@@ -216,7 +217,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   std::vector<NodePath> expanded;
   for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull();) {
     const TreeItem nextArtist = artist.NextSibling();
-    if (GetNodeKind(artist) == NodeKind::Artist && artist.HasChildren()) {
+    if (KindOf(artist) == NodeKind::Artist && artist.HasChildren()) {
       if (m_pTree->IsExpanded(artist.m_hItem)) expanded.push_back(PathOf(artist));
       for (TreeItem album = artist.FirstChild(); !album.IsNull();) {
         const TreeItem next = album.NextSibling();
@@ -233,7 +234,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   // ...and come back as the catalogues now read.
   ScanContext context;
   context.displayMode = m_displayMode;
-  context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
+  context.readCatalogues = catalogue::ReadScanAlbumIni(m_settings.file);
   std::vector<std::string> inScanOrder(folders.begin(), folders.end());
   std::sort(inScanOrder.begin(), inScanOrder.end(), [](const std::string& a, const std::string& b) { return platform::ScanOrderLess(a, b); });
   for (const std::string& folder : inScanOrder) {
@@ -252,7 +253,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
     }
     marked.RenameArtist(renamedFrom, renamed.Label());
   }
-  for (const NodePath& path : expanded) ExpandNode(FindPath(path), true);
+  for (const NodePath& path : expanded) ExpandItem(FindPath(path), true);
   marked.ApplyTo(*m_pTree, m_itemTop.m_hItem);  // SyncFolders then recounts the marks above
   SyncFolders(std::vector<std::string>(folders.begin(), folders.end()));
   ReportUnreadCatalogues(context);

@@ -13,6 +13,9 @@
 #include "res/texts.h"
 #include "tree/library_scanner.h"
 #include "platform/path_list.h"
+#include "tree/context_menu.h"
+#include "tree/details_presenter.h"
+#include "tree/library_editor.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -21,7 +24,7 @@ namespace {
 
 std::string MenuLabel(std::string_view text) {
   GString label = std::string(text);
-  STreeView::MakeMenuLabel(label);
+  ContextMenu::MakeMenuLabel(label);
   return label;
 }
 
@@ -59,7 +62,7 @@ bool CNodeDeleter::Confirm(const std::string& text) const {
 }
 
 CommandResult CNodeDeleter::Delete(const TreeItem& item) {
-  switch (m_pView->GetNodeKind(item)) {
+  switch (KindOf(item)) {
     case NodeKind::Folder: return DeleteFolder(item);
     case NodeKind::Artist: return DeleteArtist(item);
     case NodeKind::Album: return DeleteAlbum(item);
@@ -120,7 +123,7 @@ bool CNodeDeleter::DeleteFolderContents(const TreeItem& node, const platform::Fo
   bool result = true;
   std::set<std::string> shownSongs;
   for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (m_pView->GetNodeKind(child) == NodeKind::LooseSong) {
+    if (KindOf(child) == NodeKind::LooseSong) {
       shownSongs.emplace(child.Label());
       continue;
     }
@@ -152,9 +155,9 @@ bool CNodeDeleter::DeleteFolderContents(const TreeItem& node, const platform::Fo
 }
 
 CommandResult CNodeDeleter::DeleteArtist(const TreeItem& item) {
-  m_pView->ExpandNode(item, true);
+  ExpandItem(item, true);
   if (!Confirm(res::Fill(res::msg::kConfirmArtistDelete, {MenuLabel(item.Label())}))) return kDeclined;
-  if (CommandResult shown = m_pView->CheckShown(item); !shown.Succeeded()) return shown;
+  if (CommandResult shown = m_pView->Editor().CheckShown(item); !shown.Succeeded()) return shown;
   // Every catalogue is checked before anything changes; a refusal changes nothing.
   std::set<std::string> folders;
   for (TreeItem album = item.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
@@ -180,7 +183,7 @@ CommandResult CNodeDeleter::DeleteAlbum(const TreeItem& item) {
   if (!Confirm(res::Fill(res::msg::kConfirmAlbumDelete, {MenuLabel(item.Label())}))) return kDeclined;
   const std::string folder = FolderOf(item);
   const std::string artist(item.Parent().Label());
-  if (CommandResult shown = m_pView->CheckShown(item); !shown.Succeeded()) return shown;
+  if (CommandResult shown = m_pView->Editor().CheckShown(item); !shown.Succeeded()) return shown;
   const std::string file = catalogue::CatalogueFile(folder);
   if (catalogue::CheckRewritable(file) != catalogue::RewriteResult::Done) return ReadOnly(item);
   const std::string section = catalogue::SectionOfAlbum(item.Label());
@@ -191,7 +194,7 @@ CommandResult CNodeDeleter::DeleteAlbum(const TreeItem& item) {
   m_pView->ReloadCatalogues({folder});
   // The artist's first remaining album is selected; an artist left empty is gone.
   const TreeItem artistNode = m_pView->FindArtistNode(artist);
-  if (artistNode.HasChildren()) m_pView->SelectAndShow(artistNode.FirstChild());
+  if (artistNode.HasChildren()) m_pView->Details().SelectAndShow(artistNode.FirstChild());
   return CommandResult::Done();
 }
 
@@ -201,7 +204,7 @@ CommandResult CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
   }
   const TreeItem album = item.Parent();
   const std::string folder = FolderOf(album);
-  if (CommandResult shown = m_pView->CheckShown(album, item); !shown.Succeeded()) return shown;
+  if (CommandResult shown = m_pView->Editor().CheckShown(album, item); !shown.Succeeded()) return shown;
   const std::string file = catalogue::CatalogueFile(folder);
   const auto result = catalogue::RemoveSongEntry(file, catalogue::SectionOfAlbum(album.Label()),
                                                  m_pView->GetNodeName(item, true), item.m_pTree->RowOf(item.m_hItem));
@@ -212,7 +215,7 @@ CommandResult CNodeDeleter::DeleteAlbumSong(const TreeItem& item) {
       return CommandResult::Failed(res::Fill(res::msg::kSongEntryNotRemoved, {file}));
     case catalogue::RewriteResult::Done:
       DeleteNode(item);
-      m_pView->SyncFolder(folder);
+      m_pView->SyncFolders({folder});
       return CommandResult::Done();
     case catalogue::RewriteResult::NotFound:  // changed since the check: show what is there
       m_pView->ReloadCatalogues({folder});
@@ -227,13 +230,13 @@ CommandResult CNodeDeleter::DeleteSongFile(const TreeItem& item) {
   const auto opened = OpenForDelete(folder, m_pView->PathList());
   if (!opened) {
     if (!platform::FolderHandle::LastOpenHitLink()) return CommandResult::Failed(res::msg::kFileNotDeleted);
-    m_pView->SyncFolder(folder);
+    m_pView->SyncFolders({folder});
     return CommandResult::Failed(res::Fill(res::msg::kKeptBehindLink, {platform::NoTrailingSlash(folder)}));
   }
   const std::string path = m_pView->SongPath(item);
   if (!opened->DeleteFile(path.substr(path.rfind('/') + 1))) {
     return CommandResult::Failed(res::msg::kFileNotDeleted);
   }
-  m_pView->SyncFolder(folder);
+  m_pView->SyncFolders({folder});
   return CommandResult::Done();
 }

@@ -1,7 +1,7 @@
-// Renaming by editing a node's label: volume labels, folders, artists, albums, song
-// files and album songs. Names that would act on another file than the one shown, or
-// that a scan would show otherwise, are refused with a message. The final label is
-// set on the edited node here; the tree then follows the disk.
+// Renaming: volume labels, folders, artists, albums, song files and album songs.
+// Names that would act on another file than the one shown, or that a scan would show
+// otherwise, are refused with a message. The final label is set on the renamed node
+// here; the tree then follows the disk.
 #include <algorithm>
 
 #include "catalogue/album_catalogue.h"
@@ -14,9 +14,11 @@
 #include "res/texts.h"
 #include "platform/path_list.h"
 #include "tree/prop_data.h"
+#include "tree/details_presenter.h"
+#include "tree/library_editor.h"
 #include "tree/stree_view.h"
 
-using namespace tree;
+namespace tree {
 
 namespace {
 
@@ -66,9 +68,9 @@ std::string Cut(const std::string& text, char delimiter) {
 
 }  // namespace
 
-bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
+bool LibraryEditor::BeginRename(const TreeItem& item, std::string& editText) {
   editText = std::string(item.Label());
-  const NodeKind kind = GetNodeKind(item);
+  const NodeKind kind = KindOf(item);
   std::string tested;
   bool allow = true;
   switch (kind) {
@@ -98,7 +100,7 @@ bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
       break;
     case NodeKind::AlbumSong:
     case NodeKind::LooseSong:
-      tested = SongPath(item);
+      tested = m_library.SongPath(item);
       allow = !ReadOnly(tested);
       if (allow && kind == NodeKind::AlbumSong) {
         tested = catalogue::CatalogueFile(std::string(item.Parent().Data().value_or("")));
@@ -110,19 +112,13 @@ bool STreeView::OnBeginLabelEdit(const TreeItem& item, std::string& editText) {
   return (allow ? CommandResult::Done() : CommandResult::Failed(res::Fill(res::msg::kNodeReadOnly, {tested}))).Report();
 }
 
-bool STreeView::Rename(const TreeItem& item, const std::string& text) {
-  m_pTree->SelectItem(item.m_hItem);  // the details page then shows what the rename keeps
-  std::string start;
-  return OnBeginLabelEdit(item, start) && OnEndLabelEdit(item, text.c_str());
-}
-
-bool STreeView::OnEndLabelEdit(const TreeItem& item, const char* typed) {
-  const std::string text(platform::TrimBlanks(typed ? typed : ""));
+bool LibraryEditor::EndRename(const TreeItem& item, const std::string& typed) {
+  const std::string text(platform::TrimBlanks(typed));
   if (text.empty()) return false;
   const std::string oldLabel(item.Label());
   if (text == oldLabel) return false;  // nothing to change: nothing is written, marks stay
-  if (m_pDataPage) m_pDataPage->UpdateData(true);
-  switch (GetNodeKind(item)) {
+  if (m_library.Details().DataPage()) m_library.Details().DataPage()->UpdateData(true);
+  switch (KindOf(item)) {
     case NodeKind::Volume: return RenameVolume(item, text).Report();
     case NodeKind::Folder: return RenameFolder(item, text).Report();
     case NodeKind::Artist: return RenameArtist(item, oldLabel, text).Report();
@@ -135,7 +131,7 @@ bool STreeView::OnEndLabelEdit(const TreeItem& item, const char* typed) {
   return true;
 }
 
-CommandResult STreeView::RenameVolume(const TreeItem& item, const std::string& text) {
+CommandResult LibraryEditor::RenameVolume(const TreeItem& item, const std::string& text) {
   if (HasLineBreakOrNul(text)) return Refused(text, res::msg::kLabelLineBreak);
   // The labelling programs would take it for an option.
   if (text.starts_with('-')) return Refused(text, res::msg::kLabelDash);
@@ -148,15 +144,15 @@ CommandResult STreeView::RenameVolume(const TreeItem& item, const std::string& t
   // A scan sorts the top node's children as far as the last artist; a volume among them
   // takes its new name's place there.
   std::size_t sorted = 0, row = 0;
-  for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+  for (TreeItem child = m_library.Top().FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     ++row;
-    if (GetNodeKind(child) == NodeKind::Artist) sorted = row;
+    if (KindOf(child) == NodeKind::Artist) sorted = row;
   }
-  if (m_pTree->RowOf(item.m_hItem) < sorted) m_pTree->SortChildren(m_itemTop.m_hItem, sorted);
+  if (m_pTree->RowOf(item.m_hItem) < sorted) m_pTree->SortChildren(m_library.Top().m_hItem, sorted);
   return CommandResult::Done();
 }
 
-CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& text) {
+CommandResult LibraryEditor::RenameFolder(const TreeItem& item, const std::string& text) {
   if (const std::string problem = FileNameProblem(text); !problem.empty()) return Refused(text, problem);
   // A scan passes over hidden folders: the songs inside would vanish.
   if (text.starts_with('.')) return Refused(text, res::msg::kHiddenFolder);
@@ -164,7 +160,7 @@ CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& t
   const std::string oldPrefix = oldPath + "/";
   // The library is scanned from the folders of the path list: the next scan would
   // not find a folder above one of them under its new name.
-  for (const std::string& root : platform::ListedFolders(m_strPathList)) {
+  for (const std::string& root : platform::ListedFolders(m_library.PathList())) {
     if (root.starts_with(oldPrefix)) {
       return CommandResult::Failed(res::Fill(res::msg::kHoldsLibraryFolder, {oldPath, root}));
     }
@@ -176,11 +172,11 @@ CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& t
   // Every node that names a path inside the folder follows it, here and elsewhere in
   // the tree (albums whose catalogue lies inside).
   const std::string newPrefix = newPath + "/";
-  std::vector<Handle> pending{m_itemTop.m_hItem};
+  std::vector<Handle> pending{m_library.Top().m_hItem};
   while (!pending.empty()) {
-    const TreeItem node = Item(pending.back());
+    const TreeItem node = m_library.Item(pending.back());
     pending.pop_back();
-    const NodeKind kind = GetNodeKind(node);
+    const NodeKind kind = KindOf(node);
     const bool holdsPath = kind == NodeKind::Folder || kind == NodeKind::Volume || kind == NodeKind::Album ||
                            kind == NodeKind::DuplicateAlbum || kind == NodeKind::LooseSong;
     if (holdsPath) {
@@ -190,11 +186,11 @@ CommandResult STreeView::RenameFolder(const TreeItem& item, const std::string& t
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child.m_hItem);
   }
   m_pTree->SetLabel(item.m_hItem, text);
-  PlaceInScanOrder({item.m_hItem}, platform::LibraryFolders(m_strPathList));  // among its siblings by its new name
+  m_library.PlaceInScanOrder({item.m_hItem}, platform::LibraryFolders(m_library.PathList()));  // among its siblings by its new name
   return CommandResult::Done();
 }
 
-CommandResult STreeView::RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
+CommandResult LibraryEditor::RenameArtist(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
   if (HasLineBreakOrNul(text)) return Refused(text, res::msg::kArtistLineBreak);
   if (CommandResult shown = CheckShown(item); !shown.Succeeded()) return shown;
   std::set<std::string> folders;
@@ -222,7 +218,7 @@ CommandResult STreeView::RenameArtist(const TreeItem& item, const std::string& o
       }
     }
   }
-  const TreeItem other = FindArtistNode(text);
+  const TreeItem other = m_library.FindArtistNode(text);
   for (TreeItem album = other.FirstChild(); !album.IsNull() && !(other == item); album = album.NextSibling()) {
     if (!folders.contains(std::string(album.Data().value_or("")))) existing.insert(platform::UpperUtf8(album.Label()));
   }
@@ -236,13 +232,13 @@ CommandResult STreeView::RenameArtist(const TreeItem& item, const std::string& o
   // The albums of those catalogues come back as a scan shows them: under the new
   // name, merged with an artist of that name, with sections whose "Artist" differed
   // only in blanks or letter case.
-  ReloadCatalogues(folders, oldLabel, text);
-  const TreeItem renamed = FindArtistNode(text);
-  if (!renamed.IsNull()) SelectAndShow(renamed);
+  m_library.ReloadCatalogues(folders, oldLabel, text);
+  const TreeItem renamed = m_library.FindArtistNode(text);
+  if (!renamed.IsNull()) m_library.Details().SelectAndShow(renamed);
   return CommandResult::Done();
 }
 
-CommandResult STreeView::RenameAlbum(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
+CommandResult LibraryEditor::RenameAlbum(const TreeItem& item, const std::string& oldLabel, const std::string& text) {
   if (!catalogue::AlbumNameCharactersAllowed(text)) {
     return Refused(text, res::msg::kAlbumNameCharacters);
   }
@@ -262,10 +258,10 @@ CommandResult STreeView::RenameAlbum(const TreeItem& item, const std::string& ol
   return CommandResult::Done();
 }
 
-CommandResult STreeView::RenameSongFile(const TreeItem& item, const std::string& text) {
+CommandResult LibraryEditor::RenameSongFile(const TreeItem& item, const std::string& text) {
   const std::string name = Cut(text, '.');
   const std::string folder(item.Parent().Data().value_or(""));
-  const std::string oldPath = SongPath(item);
+  const std::string oldPath = m_library.SongPath(item);
   if (const std::string problem = SongFileNameProblem(folder, name, GString(oldPath).FileNamePart(true));
       !problem.empty()) {
     return Refused(text, problem);
@@ -274,17 +270,17 @@ CommandResult STreeView::RenameSongFile(const TreeItem& item, const std::string&
     return CommandResult::Failed(res::Fill(res::msg::kFileNotRenamed, {oldPath}));
   }
   m_pTree->SetLabel(item.m_hItem, name);
-  PlaceInScanOrder({item.m_hItem}, platform::LibraryFolders(m_strPathList));
-  SyncFolder(folder);  // a catalogue of the folder may list the new name
+  m_library.PlaceInScanOrder({item.m_hItem}, platform::LibraryFolders(m_library.PathList()));
+  m_library.SyncFolders({folder});  // a catalogue of the folder may list the new name
   return CommandResult::Done();
 }
 
-CommandResult STreeView::RenameAlbumSong(const TreeItem& item, const std::string& text) {
-  const bool fileNames = m_displayMode == DisplayMode::FileNames;
+CommandResult LibraryEditor::RenameAlbumSong(const TreeItem& item, const std::string& text) {
+  const bool fileNames = m_library.DisplayMode() == DisplayMode::FileNames;
   const std::string name = Cut(text, fileNames ? '.' : ',');
   const TreeItem album = item.Parent();
   const std::string folder(album.Data().value_or(""));
-  const std::string oldFileName(GetNodeName(item, true));
+  const std::string oldFileName(m_library.GetNodeName(item, true));
   if (fileNames) {
     if (const std::string problem = SongFileNameProblem(folder, name, oldFileName); !problem.empty()) {
       return Refused(text, problem);
@@ -297,12 +293,12 @@ CommandResult STreeView::RenameAlbumSong(const TreeItem& item, const std::string
   catalogue::SongEntry entry;
   entry.oldFileName = oldFileName;
   entry.newFileName = fileNames ? name + ".mp3" : oldFileName;
-  entry.title = fileNames ? std::string(GetNodeName(item, false)) : name;
+  entry.title = fileNames ? std::string(m_library.GetNodeName(item, false)) : name;
   entry.position = m_pTree->RowOf(item.m_hItem);
-  if (m_pDataPage) {
-    entry.category = m_pDataPage->m_strCategory;
-    entry.year = m_pDataPage->m_nYear;
-    entry.artist = m_pDataPage->m_strArtist;
+  if (m_library.Details().DataPage()) {
+    entry.category = m_library.Details().DataPage()->m_strCategory;
+    entry.year = m_library.Details().DataPage()->m_nYear;
+    entry.artist = m_library.Details().DataPage()->m_strArtist;
   } else {
     // Without a details page the song keeps its own fields.
     const auto entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogue::CatalogueFile(folder)),
@@ -314,7 +310,7 @@ CommandResult STreeView::RenameAlbumSong(const TreeItem& item, const std::string
       entry.artist = fields.artist;
     }
   }
-  if (m_pDataPage) m_pDataPage->AddCategory(entry.category);
+  if (m_library.Details().DataPage()) m_library.Details().DataPage()->AddCategory(entry.category);
   switch (catalogue::WriteSongEntry(folder, std::string(album.Label()), entry)) {
     case catalogue::SongEntryResult::Written: break;
     case catalogue::SongEntryResult::NoEntry:
@@ -326,6 +322,8 @@ CommandResult STreeView::RenameAlbumSong(const TreeItem& item, const std::string
   }
   m_pTree->SetLabel(item.m_hItem, name);
   if (!fileNames) m_pTree->SetHasTitle(item.m_hItem, true);
-  if (fileNames) SyncFolder(folder);  // other albums of the folder may name the old or the new file
+  if (fileNames) m_library.SyncFolders({folder});  // other albums of the folder may name the old or the new file
   return CommandResult::Done();
 }
+
+}  // namespace tree

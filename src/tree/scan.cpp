@@ -9,7 +9,8 @@
 #include "tree/background_scan.h"
 #include "tree/kept_marks.h"
 #include "tree/library_scanner.h"
-#include "tree/play_time_reader.h"
+#include "tree/details_presenter.h"
+#include "tree/library_marks.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -23,15 +24,12 @@ void STreeView::ReportUnreadCatalogues(const ScanContext& context) {
 
 void STreeView::Refresh(const GString& pathList) {
   platform::WaitCursor wait;
-  // Edits on the page belong to the node that is about to go.
-  SaveDetails(Item(m_pTree->GetSelection()));
-  m_shown.reset();
-  ExpandNode(m_itemTop, false);
+  m_details->TreeReplacing();
+  ExpandItem(m_itemTop, false);
   const std::string topLabel(m_itemTop.Label());
-  m_nMarkedSize = 0;
+  m_marks->Forget();
   DeleteBranch(m_itemTop, true);
   m_pTree->CompactTexts();  // the texts of the old tree go with it
-  if (m_pPlayTimes) m_pPlayTimes->Forget();
   m_pTree->SetLabel(m_itemTop.m_hItem, res::node::kScanning);
   m_pTree->SetMark(m_itemTop.m_hItem, Mark::None);
 
@@ -39,7 +37,7 @@ void STreeView::Refresh(const GString& pathList) {
   m_pTree->BeginBatch();
   ScanContext context;
   context.displayMode = m_chosenMode;
-  context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
+  context.readCatalogues = catalogue::ReadScanAlbumIni(m_settings.file);
   LibraryScanner(m_itemTop, context).ScanPaths(pathList);
   m_pTree->SetLabel(m_itemTop.m_hItem, topLabel);
   m_pTree->EndBatch();
@@ -48,15 +46,15 @@ void STreeView::Refresh(const GString& pathList) {
   m_displayMode = m_chosenMode;  // the mode the scan labelled in
   FollowChosenDisplayMode();
   m_strPathList = pathList;
-  m_nLibrarySize = -1;
-  SelectAndShow(m_itemTop);
-  OnMarkChanged(false, nullptr);
+  m_details->TreeReplaced(-1);
+  m_details->SelectAndShow(m_itemTop);
+  m_marks->MarksSettled();
 }
 
 std::unique_ptr<BackgroundScan> STreeView::StartScan(const GString& pathList, std::function<void()> finished) const {
   ScanContext context;
   context.displayMode = m_chosenMode;
-  context.readCatalogues = catalogue::ReadScanAlbumIni(m_strIniFile);
+  context.readCatalogues = catalogue::ReadScanAlbumIni(m_settings.file);
   auto scan = std::make_unique<BackgroundScan>(pathList, std::move(context));
   scan->Start(std::move(finished));
   return scan;
@@ -74,39 +72,36 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
     if (m_pTree->IsExpanded(node.m_hItem) && !(node == m_itemTop)) expanded.push_back(PathOf(node));
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
   }
-  const TreeItem selected = Item(m_pTree->GetSelection());
-  const NodePath selectedPath = PathOf(selected);
-  SaveDetails(selected);
-  m_shown.reset();
-  m_nMarkedSize = 0;
+  const NodePath selectedPath = PathOf(Item(m_pTree->GetSelection()));
+  m_details->TreeReplacing();
+  m_marks->Forget();
 
   // Views hear of the new tree once, at the end.
   m_pTree->BeginBatch();
   DeleteBranch(m_itemTop, true);
   m_pTree->CompactTexts();  // the texts of the old tree go with it
-  if (m_pPlayTimes) m_pPlayTimes->Forget();
   m_pTree->SetMark(m_itemTop.m_hItem, Mark::None);
   m_pTree->CopyChildren(m_itemTop.m_hItem, *scan.Top().m_pTree, scan.Top().m_hItem);
-  ExpandNode(m_itemTop, scan.Top().m_pTree->IsExpanded(scan.Top().m_hItem));
-  for (const NodePath& path : expanded) ExpandNode(FindPath(path), true);
+  ExpandItem(m_itemTop, scan.Top().m_pTree->IsExpanded(scan.Top().m_hItem));
+  for (const NodePath& path : expanded) ExpandItem(FindPath(path), true);
   marked.ApplyTo(*m_pTree, m_itemTop.m_hItem);
-  RecountMarks();
+  m_marks->RecountMarks();
   m_displayMode = scan.Context().displayMode;  // the mode the scan labelled in
   FollowChosenDisplayMode();
   m_pTree->EndBatch();
   ReportUnreadCatalogues(scan.Context());
 
   m_strPathList = scan.PathList();
-  m_nLibrarySize = scan.LibrarySize();
+  m_details->TreeReplaced(scan.LibrarySize());
   const TreeItem again = selectedPath.empty() ? TreeItem() : FindPath(selectedPath);
-  SelectAndShow(again.IsNull() ? m_itemTop : again);
-  OnMarkChanged(false, nullptr);
+  m_details->SelectAndShow(again.IsNull() ? m_itemTop : again);
+  m_marks->MarksSettled();
 }
 
 STreeView::NodePath STreeView::PathOf(const TreeItem& node) const {
   NodePath path;
   for (TreeItem at = node; !at.IsNull() && !(at == m_itemTop); at = at.Parent()) {
-    path.emplace_back(GetNodeKind(at), std::string(at.Label()));
+    path.emplace_back(KindOf(at), std::string(at.Label()));
   }
   std::reverse(path.begin(), path.end());
   return path;
@@ -117,10 +112,10 @@ TreeItem STreeView::FindPath(const NodePath& path) const {
   for (const auto& [kind, label] : path) {
     // The label index finds a case variant first; the exact label of the kind decides.
     TreeItem found(m_pTree->FindChildByLabel(node.m_hItem, label), m_pTree);
-    if (found.IsNull() || GetNodeKind(found) != kind || found.Label() != label) {
+    if (found.IsNull() || KindOf(found) != kind || found.Label() != label) {
       found = {};
       for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-        if (GetNodeKind(child) == kind && child.Label() == label) {
+        if (KindOf(child) == kind && child.Label() == label) {
           found = child;
           break;
         }
@@ -133,24 +128,3 @@ TreeItem STreeView::FindPath(const NodePath& path) const {
 }
 
 TreeItem STreeView::FindArtistNode(std::string_view name) const { return FindArtist(m_itemTop, name); }
-
-TreeItem STreeView::FindChildNode(const TreeItem& parent, const std::string& label, bool recursive, bool byData,
-                                  const std::string& dataText) const {
-  for (TreeItem child = parent.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    const std::string_view data = child.Data().value_or("");
-    bool match;
-    if (!dataText.empty()) {
-      match = data == dataText && platform::EqualsNoCase(child.Label(), label);
-    } else if (byData) {
-      match = data == label;
-    } else {
-      match = platform::EqualsNoCase(child.Label(), label);
-    }
-    if (match) return child;
-    if (recursive && child.HasChildren()) {
-      const TreeItem found = FindChildNode(child, label, recursive, byData, dataText);
-      if (!found.IsNull()) return found;
-    }
-  }
-  return {};
-}

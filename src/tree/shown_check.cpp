@@ -6,9 +6,10 @@
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "res/texts.h"
+#include "tree/library_editor.h"
 #include "tree/stree_view.h"
 
-using namespace tree;
+namespace tree {
 
 namespace {
 
@@ -19,7 +20,7 @@ bool SameName(std::string_view a, std::string_view b) { return platform::EqualsN
 
 }  // namespace
 
-bool STreeView::CatalogueShows(const TreeItem& album, const TreeItem& song) const {
+bool LibraryEditor::CatalogueShows(const TreeItem& album, const TreeItem& song) const {
   const std::string_view name = AlbumName(album);
   const auto doc = platform::ProfileOpen(catalogue::CatalogueFile(FolderOf(album)));
   const std::string section = catalogue::SectionOfAlbum(name);
@@ -28,15 +29,15 @@ bool STreeView::CatalogueShows(const TreeItem& album, const TreeItem& song) cons
   if (song.IsNull()) return true;
   const auto entries = catalogue::ReadSongEntries(*doc, section);
   const catalogue::SongEntryLine* entry =
-      catalogue::FindSongEntry(entries, std::string(GetNodeName(song, true)), m_pTree->RowOf(song.m_hItem));
+      catalogue::FindSongEntry(entries, std::string(m_library.GetNodeName(song, true)), m_pTree->RowOf(song.m_hItem));
   if (!entry) return false;
-  const std::string title(GetNodeName(song, false));
+  const std::string title(m_library.GetNodeName(song, false));
   return entry->title == title || (entry->title.empty() && platform::EqualsNoCase(entry->fileTitle, title));
 }
 
-CommandResult STreeView::CheckShown(const TreeItem& node, const TreeItem& song) {
+CommandResult LibraryEditor::CheckShown(const TreeItem& node, const TreeItem& song) {
   std::set<std::string> changed;
-  if (GetNodeKind(node) == NodeKind::Album) {
+  if (KindOf(node) == NodeKind::Album) {
     if (!CatalogueShows(node, song)) changed.insert(FolderOf(node));
   } else {
     // Each catalogue holds the albums of the artist that the tree shows, and no others.
@@ -60,6 +61,8 @@ CommandResult STreeView::CheckShown(const TreeItem& node, const TreeItem& song) 
   }
   if (changed.empty()) return CommandResult::Done();
   const std::string file = catalogue::CatalogueFile(*changed.begin());
-  ReloadCatalogues(changed);
+  m_library.ReloadCatalogues(changed);
   return CommandResult::Failed(res::Fill(res::msg::kCatalogueChanged, {file}));
 }
+
+}  // namespace tree

@@ -1,18 +1,31 @@
-// The node layer of the library tree: kinds, names, branch deletion, expanding and the
-// two display modes.
+// The library's nodes: its parts, names, branch deletion and the two display modes.
 #include "tree/stree_view.h"
+
+#include <algorithm>
 
 #include "catalogue/album_catalogue.h"
 #include "platform/profile.h"
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
-#include "text/utf8_cut.h"
+#include "tree/context_menu.h"
+#include "tree/details_presenter.h"
+#include "tree/library_editor.h"
+#include "tree/library_marks.h"
 #include "tree/library_scanner.h"
+#include "tree/player.h"
 
 using namespace tree;
 
-STreeView::STreeView() : m_pTree(&m_tree) { m_tree.SetNotifications(this); }
+STreeView::STreeView()
+    : m_itemTop(TreeItem(tree::kNullHandle, &m_tree).AddChild(res::node::kTop, NodeKind::Top)),
+      m_details(std::make_unique<DetailsPresenter>(*this)),
+      m_marks(std::make_unique<LibraryMarks>(*this)),
+      m_editor(std::make_unique<LibraryEditor>(*this)),
+      m_menu(std::make_unique<ContextMenu>(*this)),
+      m_player(std::make_unique<Player>(*this)) {
+  m_tree.SetNotifications(m_details.get());
+}
 
 STreeView::~STreeView() {
   m_tree.SetNotifications(nullptr);
@@ -20,36 +33,12 @@ STreeView::~STreeView() {
   if (m_tree.HasObserver()) DeleteBranch(m_itemTop, false);
 }
 
-void STreeView::OnInitialUpdate() {
-  m_itemTop = TreeItem(kNullHandle, m_pTree).Root();
-  m_itemTop = TreeItem(kNullHandle, m_pTree).AddChild(res::node::kTop, NodeKind::Top);
-  m_displayMode = DisplayMode::SongTitles;
-  tree::CommandTarget* frame = m_pFrame;
-  platform::Ui().Post([frame] {
-    if (frame) frame->OnCommand(res::ID_REFRESH);
-  });
-}
-
-NodeKind STreeView::GetNodeKind(const TreeItem& item) const { return KindOf(item); }
-
 GString STreeView::GetNodeName(const TreeItem& item, bool asFileName) const {
   return NodeName(item, asFileName, m_displayMode);
 }
 
-void STreeView::MakeMenuLabel(GString& text) {
-  // Counted in characters, so a cut never ends inside one.
-  if (text::CharacterStart(text, 33) < text.size()) text = text.substr(0, text::CharacterStart(text, 30)) + "...";
-  text = "\"" + text + "\"";  // not through Format: a "%" in a label stays as it is
-  GString doubled;
-  for (const char c : text) {
-    doubled += c;
-    if (c == '&') doubled += '&';
-  }
-  text = doubled;
-}
-
 void STreeView::DeleteBranch(const TreeItem& item, bool keepItem) {
-  ExpandNode(item, false);
+  ExpandItem(item, false);
   for (TreeItem child = item.IsNull() ? item.Root() : item.FirstChild(); !child.IsNull();) {
     const TreeItem next = child.NextSibling();
     m_pTree->DeleteItem(child.m_hItem);
@@ -58,18 +47,16 @@ void STreeView::DeleteBranch(const TreeItem& item, bool keepItem) {
   if (!item.IsNull() && !keepItem) m_pTree->DeleteItem(item.m_hItem);
 }
 
-void STreeView::ExpandNode(const TreeItem& item, bool expand) { ExpandItem(item, expand); }
-
 bool STreeView::HasArtists() const {
   for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (GetNodeKind(child) == NodeKind::Artist) return true;
+    if (KindOf(child) == NodeKind::Artist) return true;
   }
   return false;
 }
 
 void STreeView::RelabelSongs(const TreeItem& item) {
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (GetNodeKind(child) == NodeKind::Album) {
+    if (KindOf(child) == NodeKind::Album) {
       RelabelAlbumSongs(child);
     } else if (child.HasChildren()) {
       RelabelSongs(child);
@@ -103,7 +90,7 @@ void STreeView::FollowChosenDisplayMode() {
   }
 }
 
-void STreeView::OnShowSongnames() {
+void STreeView::ShowSongTitles() {
   if (m_displayMode != DisplayMode::FileNames || !m_itemTop.HasChildren()) return;
   if (!HasArtists()) {
     platform::Ui().MessageBox(res::msg::kSongnamesNeedCatalogues, res::caption::kError,
@@ -114,9 +101,18 @@ void STreeView::OnShowSongnames() {
   RelabelSongs(m_itemTop);
 }
 
-void STreeView::OnShowFilenames() {
+void STreeView::ShowFileNames() {
   m_chosenMode = DisplayMode::FileNames;  // kept for later scans even while file names show anyway
   if (m_displayMode != DisplayMode::SongTitles || !m_itemTop.HasChildren()) return;
   m_displayMode = DisplayMode::FileNames;
   RelabelSongs(m_itemTop);
+}
+
+std::string STreeView::SongPath(const TreeItem& song) const {
+  return platform::ResolveCase(std::string(song.Parent().Data().value_or("")) + GetNodeName(song, true));
+}
+
+std::int64_t STreeView::SongSize(const TreeItem& song) const {
+  if (m_pTree->GetSize(song.m_hItem) < 0) ListSongSizes(song.Parent(), m_displayMode);
+  return std::max<std::int64_t>(m_pTree->GetSize(song.m_hItem), 0);
 }

@@ -39,14 +39,14 @@ void AppendQuoted(std::string& out, std::string_view text) {
 
 void DumpNode(STreeView& view, const TreeItem& item, size_t depth, std::string& out) {
   out.append(depth * 2, ' ');
-  out += KindName(view.GetNodeKind(item));
+  out += KindName(tree::KindOf(item));
   out += ' ';
   AppendQuoted(out, item.Label());
   if (const auto data = item.Data()) {
     out += " data=";
     AppendQuoted(out, *data);
   }
-  if (const tree::Mark mark = view.GetMark(item); mark != tree::Mark::None) {
+  if (const tree::Mark mark = view.Tree()->GetMark(item.m_hItem); mark != tree::Mark::None) {
     out += " mark=";
     out += std::to_string(static_cast<int>(mark));
   }

@@ -105,7 +105,7 @@ class MainWindowTest : public QObject {
     while (!pending.empty()) {
       const TreeItem node = pending.back();
       pending.pop_back();
-      if (tree::IsSong(tree.GetNodeKind(node)) && tree.GetMark(node) == tree::Mark::Marked) {
+      if (tree::IsSong(tree::KindOf(node)) && tree.Marks().GetMark(node) == tree::Mark::Marked) {
         marked << QString::fromStdString(tree.SongPath(node));
         bytes += QFileInfo(marked.back()).size();
       }
@@ -116,14 +116,14 @@ class MainWindowTest : public QObject {
     for (const auto& entry : dialog.m_songs) listed << QString::fromStdString(tree.SongPath(entry->item));
     const std::string playlist = m_dir->path() + "played.m3u";
     QFile::remove(QString::fromStdString(playlist));
-    tree.OnPopupCommand(res::ID_PLAY_SELECTED, tree.Top());
+    tree.Menu().Carry(res::ID_PLAY_SELECTED, tree.Top());
     QStringList played = QString::fromStdString(testing_support::ReadFile(playlist)).split('\n', Qt::SkipEmptyParts);
     marked.sort();
     listed.sort();
     played.sort();
     QVERIFY2(marked == listed, qPrintable(report + "\nmarked: " + marked.join(' ') + "\nlisted: " + listed.join(' ')));
     QVERIFY2(marked == played, qPrintable(report + "\nmarked: " + marked.join(' ') + "\nplayed: " + played.join(' ')));
-    QVERIFY2(tree.MarkedSize() == bytes, qPrintable(report + QString("\ncounted %1 bytes, marked %2").arg(tree.MarkedSize()).arg(bytes)));
+    QVERIFY2(tree.Marks().MarkedSize() == bytes, qPrintable(report + QString("\ncounted %1 bytes, marked %2").arg(tree.Marks().MarkedSize()).arg(bytes)));
     QVERIFY2(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled() == !marked.isEmpty(), qPrintable(report));
   }
   QModelIndex IndexOf(const QStringList& labels) {
@@ -336,12 +336,12 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       Center(IndexOf({"The Band", "One & Only", "Song One"})));
     QCOMPARE(Control<QLabel>(res::IDC_SIZE)->text(), QString("1.00 (1.00)"));
-    QVERIFY(m_frame->Tree().PlayOrderEnabled());
+    QVERIFY(m_frame->Tree().Marks().PlayOrderEnabled());
     // The album is partly marked now: a Ctrl+click unmarks it, the next one marks it whole.
     QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       Center(IndexOf({"The Band", "One & Only"})));
     QCOMPARE(Control<QLabel>(res::IDC_SIZE)->text(), QString("2.00"));
-    QVERIFY(!m_frame->Tree().PlayOrderEnabled());
+    QVERIFY(!m_frame->Tree().Marks().PlayOrderEnabled());
     QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       Center(IndexOf({"The Band", "One & Only"})));
     QCOMPARE(Control<QLabel>(res::IDC_SIZE)->text(), QString("2.00 (2.00)"));
@@ -359,7 +359,7 @@ class MainWindowTest : public QObject {
     View()->expand(IndexOf({"The Band"}));
     const qint64 open = icon();
     QVERIFY(open != closed);
-    m_frame->Tree().ExpandNode(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Band"}))), false);
+    tree::ExpandItem(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Band"}))), false);
     QCOMPARE(icon(), closed);
     QVERIFY(!View()->isExpanded(IndexOf({"The Band"})));
   }
@@ -566,8 +566,7 @@ class MainWindowTest : public QObject {
     m_frame->Action(res::ID_REFRESH)->trigger();
     QVERIFY(refreshed.wait(5000));
     STreeView reference;
-    reference.SetSettingsPaths(m_dir->path(), m_dir->path() + "Melodeck.ini");
-    reference.OnInitialUpdate();
+    reference.SetSettingsPaths({m_dir->path(), m_dir->path() + "Melodeck.ini"});
     reference.Refresh(m_frame->m_strScanPath);
     QCOMPARE(DumpTree(m_frame->Tree(), m_frame->Tree().Top()), DumpTree(reference, reference.Top()));
     QVERIFY(View()->isExpanded(IndexOf({"The Band", "One & Only"})));
@@ -759,8 +758,7 @@ class MainWindowTest : public QObject {
     QTest::keyClick(box, Qt::Key_Escape);
     QVERIFY(IndexOf({"The Band", "One & Only", "Tune"}).isValid());
     STreeView reference;
-    reference.SetSettingsPaths(m_dir->path(), m_dir->path() + "Melodeck.ini");
-    reference.OnInitialUpdate();
+    reference.SetSettingsPaths({m_dir->path(), m_dir->path() + "Melodeck.ini"});
     reference.Refresh(m_frame->m_strScanPath);
     const TreeItem artist = m_frame->Tree().Top().FirstChild();
     QCOMPARE(DumpTree(m_frame->Tree(), artist), DumpTree(reference, reference.Top().FirstChild()));
@@ -781,7 +779,7 @@ class MainWindowTest : public QObject {
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
     QCOMPARE(QFileInfo(QString::fromStdString(catalogue)).lastModified(), written);
-    QVERIFY(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Band"})))) == tree::Mark::Marked);
+    QVERIFY(m_frame->Tree().Marks().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Band"})))) == tree::Mark::Marked);
     QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
     // Renamed, the artist keeps its open albums and its marks.
     View()->expand(IndexOf({"The Band"}));
@@ -792,8 +790,8 @@ class MainWindowTest : public QObject {
     QCoreApplication::processEvents();
     QVERIFY(View()->isExpanded(IndexOf({"The Group"})));
     QVERIFY(View()->isExpanded(IndexOf({"The Group", "One & Only"})));
-    QVERIFY(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Group"})))) == tree::Mark::Marked);
-    QCOMPARE(m_frame->Tree().MarkedSize(), std::int64_t{2 * 1048576});
+    QVERIFY(m_frame->Tree().Marks().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(IndexOf({"The Group"})))) == tree::Mark::Marked);
+    QCOMPARE(m_frame->Tree().Marks().MarkedSize(), std::int64_t{2 * 1048576});
 
     auto* box = Control<QLineEdit>(res::IDC_FILTER_BOX);
     QTest::keyClicks(box, "song one");
@@ -837,7 +835,7 @@ class MainWindowTest : public QObject {
     QTest::keyClick(m_frame.get(), Qt::Key_F5);
     QVERIFY(refreshed.wait(5000));
     const auto mark = [this](const QModelIndex& index) {
-      return static_cast<int>(m_frame->Tree().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(index))));  // as the dump numbers it
+      return static_cast<int>(m_frame->Tree().Marks().GetMark(m_frame->Tree().Item(LibraryModel::HandleOf(index))));  // as the dump numbers it
     };
     QCOMPARE(mark(IndexOf({"The Band"})), 1);
     QCOMPARE(mark(IndexOf({"The Band", "One & Only", "Song Two"})), 1);
@@ -845,7 +843,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(mark(IndexOf({})), 2);  // the top node: partly, the marked loose song is gone
     QVERIFY(!FindAnywhere("l").isValid());
     QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
-    QCOMPARE(m_frame->Tree().MarkedSize(), std::int64_t{2 * 1048576});
+    QCOMPARE(m_frame->Tree().Marks().MarkedSize(), std::int64_t{2 * 1048576});
   }
 
   // What the window counts as marked is what Play order lists and Play plays, after
@@ -1228,3 +1226,5 @@ class MainWindowTest : public QObject {
 
 QTEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"
+#include "tree/context_menu.h"
+#include "tree/library_marks.h"

@@ -8,14 +8,14 @@
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "tree/tree_dump.h"
+#include "tree/details_presenter.h"
 
 namespace testing_support {
 
 LibraryFixture::LibraryFixture() {
   volumes.Add(dir.path(), "MUSIC", platform::DriveType::Removable);
-  view.SetDataPage(&page);
-  view.SetSettingsPaths(settingsDir.path(), settingsDir / "Melodeck.ini");
-  view.OnInitialUpdate();
+  view.Details().SetDataPage(&page);
+  view.SetSettingsPaths({settingsDir.path(), settingsDir / "Melodeck.ini"});
   while (platform::Ui().PumpOne()) {
   }
 }
@@ -51,13 +51,13 @@ namespace {
 std::string CanonicalBlock(STreeView& view, const TreeItem& item, const std::string& path) {
   const std::string line = DumpTree(view, item);
   std::string own = line.substr(0, line.find('\n'));
-  if (view.GetNodeKind(item) == tree::NodeKind::Artist) own = platform::UpperUtf8(own);
+  if (tree::KindOf(item) == tree::NodeKind::Artist) own = platform::UpperUtf8(own);
   const std::string here = path + "/" + own.substr(own.find_first_not_of(' '));
   std::vector<std::string> blocks;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     blocks.push_back(CanonicalBlock(view, child, here));
   }
-  const tree::NodeKind kind = view.GetNodeKind(item);
+  const tree::NodeKind kind = tree::KindOf(item);
   if (kind != tree::NodeKind::Volume && kind != tree::NodeKind::Folder) std::sort(blocks.begin(), blocks.end());
   std::string text = here + "\n";
   for (const std::string& block : blocks) text += block;
@@ -82,8 +82,7 @@ std::string LibraryFixture::SortedLines(const std::string& text) {
 
 std::string LibraryFixture::FreshScan() {
   STreeView fresh;
-  fresh.SetSettingsPaths(view.PlaylistFolder(), view.SettingsFile());
-  fresh.OnInitialUpdate();
+  fresh.SetSettingsPaths({view.Settings().playlistFolder, view.Settings().file});
   while (platform::Ui().PumpOne()) {
   }
   fresh.SetDisplayMode(view.DisplayMode());

@@ -6,6 +6,8 @@
 #include "library_fixture.h"
 #include "tree/background_scan.h"
 #include "tree/tree_dump.h"
+#include "tree/details_presenter.h"
+#include "tree/library_marks.h"
 
 using namespace tree;
 
@@ -38,8 +40,8 @@ TEST_F(BackgroundScanTest, AdoptedTreeIsWhatARefreshShowsAndKeepsWhereTheUserWas
   Scan();
   const std::string atOnce = Tree();
   // The user opened an album and selected a song in it.
-  view.ExpandNode(Find("Abba|Hits"), true);
-  view.SelectAndShow(Find("Abba|Hits|A"));
+  tree::ExpandItem(Find("Abba|Hits"), true);
+  view.Details().SelectAndShow(Find("Abba|Hits|A"));
   Song("Loose/new.mp3");  // found by the next scan
 
   const auto scan = StartScan();
@@ -66,7 +68,7 @@ TEST_F(BackgroundScanTest, TheOldTreeStaysUntilAdoptedAndAStoppedScanIsNeverAdop
   EXPECT_TRUE(scan->Stopped());
   EXPECT_EQ(Tree(), before);
   // A selection gone from the new tree falls back to the top node.
-  view.SelectAndShow(Find("Abba|Hits|A"));
+  view.Details().SelectAndShow(Find("Abba|Hits|A"));
   Write("Pop/album.ini", "[Album:More]\nArtist=The Band\nT1=b.mp3, B\n");
   const auto next = StartScan();
   Wait();
@@ -84,9 +86,9 @@ TEST_F(BackgroundScanTest, AnAdoptedTreeKeepsTheMarksOfTheSongsStillThere) {
   Write("Rock/album.ini", "[Album:Live]\nArtist=The Band\nT1=01.mp3, Intro\nT2=02.mp3, Two\nT3=03.mp3, Three\n");
   Scan();
   for (const char* song : {"The Band|Live|Intro", "The Band|Live|Three", "The Band|More|B"}) {
-    view.OnLButtonDown(true, Find(song));
+    view.Marks().ToggleMark(Find(song));
   }
-  view.OnLButtonDown(true, Find(Volume() + "|Loose"));
+  view.Marks().ToggleMark(Find(Volume() + "|Loose"));
   // Another order, a new song, a song gone, a loose file gone.
   Write("Rock/album.ini", "[Album:Live]\nArtist=The Band\nT1=04.mp3, Four\nT2=03.mp3, Three\nT3=02.mp3, Two\n"
                           "T4=01.mp3, Intro\n");
@@ -97,7 +99,7 @@ TEST_F(BackgroundScanTest, AnAdoptedTreeKeepsTheMarksOfTheSongsStillThere) {
   Wait();
   view.AdoptScan(*scan);
 
-  const auto mark = [this](const std::string& labels) { return static_cast<int>(view.GetMark(Find(labels))); };
+  const auto mark = [this](const std::string& labels) { return static_cast<int>(view.Marks().GetMark(Find(labels))); };
   EXPECT_EQ(mark("The Band|Live|Intro"), 1);
   EXPECT_EQ(mark("The Band|Live|Three"), 1);
   EXPECT_EQ(mark("The Band|Live|Two"), 0);
@@ -106,8 +108,8 @@ TEST_F(BackgroundScanTest, AnAdoptedTreeKeepsTheMarksOfTheSongsStillThere) {
   EXPECT_EQ(mark(Volume() + "|Loose|Deep|down"), 1);
   EXPECT_EQ(mark(Volume() + "|Loose"), 1);
   EXPECT_EQ(mark("Abba"), 0);
-  EXPECT_EQ(view.MarkedSize(), 3 * static_cast<std::int64_t>(std::filesystem::file_size(dir / "Rock/01.mp3")));
-  EXPECT_TRUE(view.PlayOrderEnabled());
+  EXPECT_EQ(view.Marks().MarkedSize(), 3 * static_cast<std::int64_t>(std::filesystem::file_size(dir / "Rock/01.mp3")));
+  EXPECT_TRUE(view.Marks().PlayOrderEnabled());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The context menu fitted to the right-clicked node.
 #include "library_fixture.h"
 #include "res/resource_ids.h"
+#include "tree/context_menu.h"
+#include "tree/library_marks.h"
 
 using namespace tree;
 
@@ -17,13 +19,12 @@ class ContextMenuTest : public testing_support::LibraryFixture {
     Song("Music/Loose 100%.mp3");
     Song("Music/" + std::string(40, 'y') + ".mp3");
     Scan();
-    view.SetPopupDelegate(&delegate);
+    view.Menu().SetPopupDelegate(&delegate);
   }
   // The menu for a right click on the node (labels separated by "|"; "" for empty space).
   std::vector<platform::MenuItem> MenuFor(const std::string& labels) {
     const TreeItem node = labels.empty() ? TreeItem() : Find(labels);
-    view.OnRButtonDown(node);
-    return view.BuildContextMenu(node);
+    return view.Menu().ItemsFor(node);
   }
   static std::string Text(const std::vector<platform::MenuItem>& menu, unsigned command) {
     for (const auto& item : menu) {
@@ -65,7 +66,6 @@ TEST_F(ContextMenuTest, WordingsFollowTheNodeKind) {
   EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs in volume \"" + Volume().substr(0, 30) + "...\" now");
   EXPECT_FALSE(Enabled(menu, res::ID_DELETE_NODE));
   EXPECT_TRUE(Enabled(menu, res::ID_RENAME_NODE));
-  EXPECT_EQ(view.Tree()->GetSelection(), Find(Volume()).m_hItem);
 
   menu = MenuFor(Volume() + "|Music");
   EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs in \"Music\" now");
@@ -101,10 +101,10 @@ TEST_F(ContextMenuTest, PlaySelectedNeedsAMarkAndLaterCommandsNeedTheirDelegate)
   Write("Music/album.ini", "[Album:A]\nArtist=B\nT1=gone.mp3, Gone\nT2=01.mp3, One\n");
   Scan();
   EXPECT_FALSE(Enabled(MenuFor(""), res::ID_PLAY_SELECTED));  // a missing file's mark does not count
-  view.SetMark(Find("B|A|One"), true);
+  view.Marks().SetMark(Find("B|A|One"), true);
   EXPECT_TRUE(Enabled(MenuFor(""), res::ID_PLAY_SELECTED));
 
-  view.SetPopupDelegate(nullptr);
+  view.Menu().SetPopupDelegate(nullptr);
   const auto menu = MenuFor("B|A");
   EXPECT_FALSE(Enabled(menu, res::ID_ADD_ALBUM));
   EXPECT_FALSE(Enabled(menu, res::ID_DELETE_NODE));
@@ -114,8 +114,7 @@ TEST_F(ContextMenuTest, PlaySelectedNeedsAMarkAndLaterCommandsNeedTheirDelegate)
 TEST_F(ContextMenuTest, TheChosenCommandRuns) {
   ui.menuAnswers = {res::ID_PLAY_NOW};
   Setting("Decoder", dir / "no-player");
-  view.OnRButtonDown(Find("The Band"));
-  view.OnRButtonUp();
+  view.Menu().Show(Find("The Band"));
   ASSERT_EQ(ui.menus.size(), 1u);
   ASSERT_EQ(ui.messages.size(), 1u);  // the play command ran and could not start the player
   EXPECT_EQ(ui.Message(0).caption, "Error");

@@ -1,5 +1,6 @@
 // Deleting after a confirmation: files, folders, song entries, albums and artists; the
 // tree follows in place and catalogues are rewritten safely.
+#include "catalogue/album_catalogue.h"
 #include "catalogue/catalogue_rewrite.h"
 #include "library_fixture.h"
 #include "platform/filesystem.h"

@@ -9,6 +9,7 @@
 #include "platform/profile.h"
 #include "recording_player.h"
 #include "res/resource_ids.h"
+#include "tree/library_marks.h"
 
 using namespace tree;
 using testing_support::ReadFile;
@@ -145,7 +146,7 @@ TEST_F(AddAlbumTest, OkValidatesThenWritesAndPlacesTheAlbum) {
   // A fresh scan reads the album back.
   Scan();
   EXPECT_FALSE(Find("The Band|New|b").IsNull());
-  EXPECT_EQ(view.GetMark(Find("The Band|New|A")), Mark::None);
+  EXPECT_EQ(view.Marks().GetMark(Find("The Band|New|A")), Mark::None);
 }
 
 TEST_F(AddAlbumTest, ANewArtistOrAnUnwritableCatalogue) {
@@ -184,8 +185,8 @@ class PlayOrderTest : public testing_support::LibraryFixture {
     Setting("Decoder", testing_support::MakeRecordingPlayer(playerDir, "player.sh"));
     Setting("Playlistfile", settingsDir / "order.m3u");
     Scan();
-    view.SetMark(Find("The Band"), true);
-    view.SetMark(Find(Volume() + "|Misc"), true);
+    view.Marks().SetMark(Find("The Band"), true);
+    view.Marks().SetMark(Find(Volume() + "|Misc"), true);
   }
   static std::vector<std::string> Texts(const CPlayOrderDlg::ListBox& list) {
     std::vector<std::string> texts;

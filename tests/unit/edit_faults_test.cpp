@@ -15,6 +15,9 @@
 #include "recording_player.h"
 #include "res/resource_ids.h"
 #include "tree/node_deleter.h"
+#include "tree/context_menu.h"
+#include "tree/details_presenter.h"
+#include "tree/library_editor.h"
 
 using namespace tree;
 using testing_support::MakeReadOnly;
@@ -29,7 +32,7 @@ class EditFaultsTest : public testing_support::LibraryFixture {
     if (node.IsNull()) return false;
     view.Tree()->SelectItem(node.m_hItem);
     std::string start;
-    return view.OnBeginLabelEdit(node, start) && view.OnEndLabelEdit(node, text.c_str());
+    return view.Editor().BeginRename(node, start) && view.Editor().EndRename(node, text.c_str());
   }
   void Delete(const std::string& labels, int answer = platform::IDYES) {
     ui.messageAnswers = {answer};
@@ -110,8 +113,8 @@ TEST_F(EditFaultsTest, ArtistRenamesMergeAsAScanWouldShowThem) {
   EXPECT_FALSE(Find("Phil|Three").IsNull());
   // The merged artist is selected, and its size is that of all its albums.
   EXPECT_EQ(view.Item(view.Tree()->GetSelection()), Find("Phil"));
-  EXPECT_EQ(view.SelectionSize(), view.GetNodeSize(Find("Phil")));
-  EXPECT_EQ(view.SelectionSize(), 3 * 2 * 417);
+  EXPECT_EQ(view.Details().SelectionSize(), view.Details().GetNodeSize(Find("Phil")));
+  EXPECT_EQ(view.Details().SelectionSize(), 3 * 2 * 417);
   ExpectFreshScan();
   // Phil and Mike would both have an album "One": that rename would hide songs.
   EXPECT_FALSE(Rename("Mike", "phil"));
@@ -150,7 +153,7 @@ TEST_F(EditFaultsTest, SongFileNamesACatalogueCouldNotHoldAreRefused) {
   EXPECT_FALSE(Rename(Volume() + "|loose|one", "a/b"));
   EXPECT_TRUE(Rename(Volume() + "|loose|one", "ONE"));  // its own name in other letters
   EXPECT_TRUE(platform::PathExists(dir / "loose/ONE.mp3"));
-  view.OnShowFilenames();
+  view.ShowFileNames();
   EXPECT_FALSE(Rename("X|A|01", "01, zz"));
   EXPECT_TRUE(platform::PathExists(dir / "a/01.mp3"));
   ExpectFreshScan();
@@ -175,7 +178,7 @@ TEST_F(EditFaultsTest, EntriesAreFoundHoweverTheyNameTheirFileAndExtraFieldsStay
   EXPECT_FALSE(Find("X|A|S1001").IsNull());  // more than 999 songs show
   ASSERT_TRUE(Rename("X|A|Two", "Dos"));
   EXPECT_EQ(platform::ProfileGetString(dir / "a/album.ini", "Album:A", "T2"), "02.mp3, Dos, Pop, 1990, X, extra");
-  view.OnShowFilenames();
+  view.ShowFileNames();
   ASSERT_TRUE(Rename("X|A|01", "uno"));
   EXPECT_TRUE(platform::PathExists(dir / "a/uno.mp3"));
   EXPECT_EQ(platform::ProfileGetString(dir / "a/album.ini", "Album:A", "T1"), "uno.mp3, One");
@@ -215,7 +218,7 @@ TEST_F(EditFaultsTest, PlaylistsHoldSongLinesOnly) {
     ui.messages.clear();
     const TreeItem node = Find(labels);
     view.Tree()->SelectItem(node.m_hItem);
-    view.OnPopupCommand(res::ID_PLAY_NOW, node);
+    view.Menu().Carry(res::ID_PLAY_NOW, node);
   };
   playNow("X");  // an artist whose album has no song
   EXPECT_EQ(LastMessage(), "Found no songs to play!");
@@ -267,9 +270,9 @@ TEST_F(EditFaultsTest, SizesOfCaseTwinsAreTheirOwn) {
   Song("twins/A.mp3", 2);
   Song("twins/a.mp3", 5);
   Scan();
-  EXPECT_EQ(view.GetNodeSize(Find(Volume() + "|twins")), 7 * 417);
+  EXPECT_EQ(view.Details().GetNodeSize(Find(Volume() + "|twins")), 7 * 417);
   view.Tree()->SelectItem(Find(Volume() + "|twins|a").m_hItem);
-  EXPECT_EQ(view.SelectionSize(), 5 * 417);
+  EXPECT_EQ(view.Details().SelectionSize(), 5 * 417);
 }
 
 TEST_F(EditFaultsTest, DisplayModeSwitchesGiveWhatAScanInThatModeGives) {
@@ -278,11 +281,11 @@ TEST_F(EditFaultsTest, DisplayModeSwitchesGiveWhatAScanInThatModeGives) {
   view.SetDisplayMode(tree::DisplayMode::FileNames);
   Scan();
   ExpectFreshScan();
-  view.OnShowSongnames();
+  view.ShowSongTitles();
   ExpectFreshScan();
-  view.OnShowFilenames();
+  view.ShowFileNames();
   ExpectFreshScan();
-  view.OnShowSongnames();
+  view.ShowSongTitles();
   ExpectFreshScan();
 }
 
@@ -293,10 +296,10 @@ TEST_F(EditFaultsTest, ADisplayModeSwitchShowsWhatTheScanReadWithoutReadingAgain
   for (const char* song : {"a/01.mp3", "a/02.mp3"}) Song(song);
   Scan();
   Write("a/album.ini", "[Album:A]\nArtist=X\nT1=01.mp3, Changed\nT2=02.mp3, Also changed\n");
-  view.OnShowFilenames();
+  view.ShowFileNames();
   EXPECT_EQ(Find("X|A|01").Data(), "01");
   EXPECT_EQ(Find("X|A|02").Data(), "");
-  view.OnShowSongnames();
+  view.ShowSongTitles();
   EXPECT_EQ(Find("X|A|01").Data(), "01");
   EXPECT_EQ(Find("X|A|02").Data(), "02");
 }
@@ -336,7 +339,7 @@ TEST_F(EditFaultsTest, LettersBeyondLatin1FoldTheirCase) {
   Song("a/01.mp3");
   Song("a/02.mp3");
   Scan();
-  EXPECT_TRUE(Find("\xC5\x81ukasz").NextSibling().IsNull() || view.GetNodeKind(Find("\xC5\x81ukasz").NextSibling()) != NodeKind::Artist);
+  EXPECT_TRUE(Find("\xC5\x81ukasz").NextSibling().IsNull() || tree::KindOf(Find("\xC5\x81ukasz").NextSibling()) != NodeKind::Artist);
   EXPECT_FALSE(Find("\xC5\x81ukasz|Two").IsNull());  // ł and Ł name one artist
   EXPECT_FALSE(Rename("\xC5\x81ukasz|Two", "\xC5\x82\xC3\xB3" "d\xC5\xBA"));  // the other album's name, in small letters
   ExpectFreshScan();

@@ -20,6 +20,7 @@
 #include "platform/text.h"
 #include "tree/node_deleter.h"
 #include "platform/path_list.h"
+#include "tree/library_editor.h"
 
 namespace fs = std::filesystem;
 using namespace tree;
@@ -276,11 +277,11 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
   };
   Target TargetOf(const TreeItem& node) {
     Target target;
-    const NodeKind kind = view.GetNodeKind(node);
+    const NodeKind kind = tree::KindOf(node);
     const bool album = kind == NodeKind::Album || kind == NodeKind::DuplicateAlbum;
     TreeItem artist = kind == NodeKind::Artist ? node : album ? node.Parent() : node.Parent().Parent();
     if (kind == NodeKind::LooseSong) artist = {};
-    if (!artist.IsNull() && view.GetNodeKind(artist) == NodeKind::Artist) target.artist = platform::UpperUtf8(platform::TrimBlanks(artist.Label()));
+    if (!artist.IsNull() && tree::KindOf(artist) == NodeKind::Artist) target.artist = platform::UpperUtf8(platform::TrimBlanks(artist.Label()));
     if (kind == NodeKind::Folder) target.folder = std::string(node.Data().value_or(""));
     if (kind == NodeKind::LooseSong) target.folder = std::string(node.Data().value_or(""));
     return target;
@@ -292,10 +293,10 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
     std::vector<TreeItem> found;
     for (const TreeItem& node : nodes) {
       const auto data = [](const TreeItem& n) { return std::string(n.Data().value_or("")); };
-      const bool album = view.GetNodeKind(node) == NodeKind::Album && data(node) == folder;
-      const bool inFolder = data(node).starts_with(folder) && view.GetNodeKind(node) != NodeKind::Album;
-      const bool ofAlbum = !node.Parent().IsNull() && view.GetNodeKind(node.Parent()) == NodeKind::Album && data(node.Parent()) == folder;
-      const bool artist = view.GetNodeKind(node) == NodeKind::Artist &&
+      const bool album = tree::KindOf(node) == NodeKind::Album && data(node) == folder;
+      const bool inFolder = data(node).starts_with(folder) && tree::KindOf(node) != NodeKind::Album;
+      const bool ofAlbum = !node.Parent().IsNull() && tree::KindOf(node.Parent()) == NodeKind::Album && data(node.Parent()) == folder;
+      const bool artist = tree::KindOf(node) == NodeKind::Artist &&
                           std::any_of(nodes.begin(), nodes.end(), [&](const TreeItem& a) {
                             return a.Parent() == node && data(a) == folder;
                           });
@@ -318,14 +319,14 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
       const std::string description = "rename " + PathOf(node) + " to \"" + text + "\"";
       view.Tree()->SelectItem(node.m_hItem);
       std::string start;
-      const bool done = view.OnBeginLabelEdit(node, start) && view.OnEndLabelEdit(node, text.c_str());
+      const bool done = view.Editor().BeginRename(node, start) && view.Editor().EndRename(node, text.c_str());
       changesAllowed = done;
       return description + (done ? "" : " (refused)");
     }
     if (what < 78) {
       const bool yes = Chance(85);
       ui.messageAnswers = {yes ? platform::IDYES : platform::IDNO};
-      songFileDeleted = view.GetNodeKind(node) == NodeKind::LooseSong;
+      songFileDeleted = tree::KindOf(node) == NodeKind::LooseSong;
       const std::string description = "delete " + PathOf(node) + (yes ? "" : " (answered no)");
       CNodeDeleter(&view, view.Top()).Delete(node).Report();
       changesAllowed = yes;
@@ -334,10 +335,10 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
     if (what < 83) {
       changesAllowed = false;
       if (Chance(50)) {
-        view.OnShowSongnames();
+        view.ShowSongTitles();
         return "show song names";
       }
-      view.OnShowFilenames();
+      view.ShowFileNames();
       return "show file names";
     }
     if (what < 88) {

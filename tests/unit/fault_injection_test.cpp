@@ -10,6 +10,7 @@
 #include "library_fixture.h"
 #include "platform/file_faults.h"
 #include "tree/node_deleter.h"
+#include "tree/library_editor.h"
 
 using namespace tree;
 using testing_support::Disk;
@@ -43,7 +44,7 @@ class FaultInjectionTest : public testing_support::LibraryFixture, public ::test
     const TreeItem node = Find(labels);
     view.Tree()->SelectItem(node.m_hItem);
     std::string start;
-    if (view.OnBeginLabelEdit(node, start)) view.OnEndLabelEdit(node, text.c_str());
+    if (view.Editor().BeginRename(node, start)) view.Editor().EndRename(node, text.c_str());
   }
   void Delete(const std::string& labels) {
     ui.messageAnswers = {platform::IDYES};
@@ -58,7 +59,7 @@ class FaultInjectionTest : public testing_support::LibraryFixture, public ::test
     return {
         {"album rename", [this](auto&) { Rename("The Band|Old", "New"); }},
         {"song file rename", [this](auto&) {
-           view.OnShowFilenames();
+           view.ShowFileNames();
            Rename("The Band|Old|01", "uno");
          }},
         {"song title rename", [this](auto&) { Rename("The Band|Old|Two", "Dos"); }},

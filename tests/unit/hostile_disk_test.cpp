@@ -14,6 +14,7 @@
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "tree/node_deleter.h"
+#include "tree/library_editor.h"
 
 using testing_support::ReadFile;
 
@@ -155,7 +156,7 @@ TEST_F(HostileDiskTest, ThousandsOfNestedFoldersScanWithoutRecursion) {
   Scan();
   TreeItem node = Find(Volume());
   int depth = 0;
-  while (!node.FirstChild().IsNull() && view.GetNodeKind(node.FirstChild()) == tree::NodeKind::Folder) {
+  while (!node.FirstChild().IsNull() && tree::KindOf(node.FirstChild()) == tree::NodeKind::Folder) {
     node = node.FirstChild();
     ++depth;
   }
@@ -197,8 +198,8 @@ TEST_F(HostileDiskTest, EverySpellingOfALibraryFolderGuardsTheFoldersAboveIt) {
     std::string start;
     for (const std::string& folder : {Volume() + "|home|Music", Volume() + "|home", Volume() + "|rr"}) {
       const TreeItem node = Find(folder);
-      ASSERT_TRUE(view.OnBeginLabelEdit(node, start));
-      EXPECT_FALSE(view.OnEndLabelEdit(node, "Renamed")) << list << " " << folder;
+      ASSERT_TRUE(view.Editor().BeginRename(node, start));
+      EXPECT_FALSE(view.Editor().EndRename(node, "Renamed")) << list << " " << folder;
       EXPECT_NE(ui.Last().text.find("holds the library folder"), std::string::npos) << ui.Last().text;
     }
   }
@@ -244,7 +245,7 @@ class ChangedCatalogueTest : public HostileDiskTest {
     std::string start;
     const TreeItem node = Find(labels);
     view.Tree()->SelectItem(node.m_hItem);
-    return view.OnBeginLabelEdit(node, start) && view.OnEndLabelEdit(node, typed);
+    return view.Editor().BeginRename(node, start) && view.Editor().EndRename(node, typed);
   }
   void ExpectUntouchedAndTold(const std::string& onDisk) {
     EXPECT_EQ(ReadFile(dir / "a/album.ini"), onDisk);
@@ -296,7 +297,7 @@ TEST_F(ChangedCatalogueTest, ACatalogueAnotherProgramDeletedIsNotCalledReadOnly)
     Scan();
     std::filesystem::remove(dir / "a/album.ini");
     std::string start;
-    EXPECT_FALSE(view.OnBeginLabelEdit(Find(node), start)) << node;
+    EXPECT_FALSE(view.Editor().BeginRename(Find(node), start)) << node;
     EXPECT_NE(ui.Last().text.find("was changed by another program"), std::string::npos) << ui.Last().text;
     EXPECT_EQ(Canonical(view), FreshScan());
   }
@@ -324,12 +325,12 @@ TEST_F(HostileDiskTest, ArtistEditsTakeTheirDuplicateAlbumsAlong) {
   ASSERT_FALSE(Find("The Band|Duplicate album name: Live").IsNull());
   std::string start;
   const TreeItem duplicate = Find("The Band|Duplicate album name: Live");
-  EXPECT_FALSE(view.OnBeginLabelEdit(duplicate, start));
+  EXPECT_FALSE(view.Editor().BeginRename(duplicate, start));
   EXPECT_NE(ui.Last().text.find("duplicate album"), std::string::npos) << ui.Last().text;
 
   const TreeItem artist = Find("The Band");
-  ASSERT_TRUE(view.OnBeginLabelEdit(artist, start));
-  ASSERT_TRUE(view.OnEndLabelEdit(artist, "Les Band"));
+  ASSERT_TRUE(view.Editor().BeginRename(artist, start));
+  ASSERT_TRUE(view.Editor().EndRename(artist, "Les Band"));
   EXPECT_FALSE(Find("Les Band|Duplicate album name: Live").IsNull());
   EXPECT_EQ(Tree().find("The Band"), std::string::npos);
   EXPECT_EQ(Canonical(view), FreshScan());

@@ -11,6 +11,7 @@
 #include "platform/file_faults.h"
 #include "platform/filesystem.h"
 #include "tree/node_deleter.h"
+#include "tree/library_editor.h"
 
 using testing_support::ReadFile;
 
@@ -29,7 +30,7 @@ class KillRecoveryTest : public testing_support::LibraryFixture {
     const TreeItem node = Find(labels);
     view.Tree()->SelectItem(node.m_hItem);
     std::string start;
-    return view.OnBeginLabelEdit(node, start) && view.OnEndLabelEdit(node, text);
+    return view.Editor().BeginRename(node, start) && view.Editor().EndRename(node, text);
   }
   // Runs the edit in a child killed before its step-th step; true when it was killed.
   static bool KilledAt(int step, const std::function<void()>& edit) {
@@ -62,12 +63,12 @@ TEST_F(KillRecoveryTest, ASongRenameKilledBetweenFileAndEntryIsFinished) {
   for (int step = 1; step <= 4; ++step) {
     const std::string root = "k" + std::to_string(step);
     MakeLibrary(root);
-    view.OnShowFilenames();
+    view.ShowFileNames();
     kills += KilledAt(step, [&] { Rename("The Band|Live|1", "uno"); });
     ExpectFinished(root, {{"/a/album.ini", "[Album:Live]\nArtist=The Band\nT1=uno.mp3, One\nT2=2.mp3, Two\n"}},
                    {"/a/uno.mp3", "/a/2.mp3"});
     EXPECT_FALSE(platform::PathExists(dir / (root + "/a/1.mp3")));
-    view.OnShowSongnames();
+    view.ShowSongTitles();
   }
   EXPECT_EQ(kills, 3);  // before the move, before the entry, before the note goes
 }

@@ -1,5 +1,7 @@
 // Ctrl+click marking: songs, inner nodes, missing files and the marked total.
 #include "library_fixture.h"
+#include "tree/details_presenter.h"
+#include "tree/library_marks.h"
 
 using namespace tree;
 
@@ -15,9 +17,9 @@ class MarksTest : public testing_support::LibraryFixture {
     for (const char* song : {"a/1.mp3", "a/2.mp3", "a/3.mp3"}) Write(song, std::string(1048576, 'x'));
     Scan();
   }
-  void CtrlClick(const std::string& labels) { EXPECT_FALSE(view.OnLButtonDown(true, Find(labels))); }
+  void CtrlClick(const std::string& labels) { view.Marks().ToggleMark(Find(labels)); }
   // The mark as the tree dump numbers it: 0 none, 1 marked, 2 partly, 3 missing file.
-  int Mark(const std::string& labels) { return static_cast<int>(view.GetMark(Find(labels))); }
+  int Mark(const std::string& labels) { return static_cast<int>(view.Marks().GetMark(Find(labels))); }
 };
 
 TEST_F(MarksTest, MarkingAnAlbumMarksItsSongsAndTheAncestorsFollow) {
@@ -26,17 +28,17 @@ TEST_F(MarksTest, MarkingAnAlbumMarksItsSongsAndTheAncestorsFollow) {
   EXPECT_EQ(Mark("X|One|S2"), 1);
   EXPECT_EQ(Mark("X|One"), 1);
   EXPECT_EQ(Mark("X"), 2);  // the other album is not marked
-  EXPECT_EQ(view.GetMark(view.Top()), tree::Mark::Partly);
+  EXPECT_EQ(view.Marks().GetMark(view.Top()), tree::Mark::Partly);
   EXPECT_EQ(view.Tree()->GetSelection(), Find("X|One").m_hItem);
-  EXPECT_EQ(view.MarkedSize(), 2 * 1048576);
-  EXPECT_TRUE(view.PlayOrderEnabled());
+  EXPECT_EQ(view.Marks().MarkedSize(), 2 * 1048576);
+  EXPECT_TRUE(view.Marks().PlayOrderEnabled());
   EXPECT_EQ(page.m_strSize, "2.00 (2.00)");
 
   CtrlClick("X|One");  // marked: unmarks
   EXPECT_EQ(Mark("X|One|S1"), 0);
   EXPECT_EQ(Mark("X"), 0);
-  EXPECT_EQ(view.MarkedSize(), 0);
-  EXPECT_FALSE(view.PlayOrderEnabled());
+  EXPECT_EQ(view.Marks().MarkedSize(), 0);
+  EXPECT_FALSE(view.Marks().PlayOrderEnabled());
 }
 
 TEST_F(MarksTest, MissingSongsAreNeverMarked) {
@@ -52,33 +54,35 @@ TEST_F(MarksTest, MissingSongsAreNeverMarked) {
   CtrlClick("X|Two|Gone");
   EXPECT_EQ(view.Tree()->GetSelection(), before);
   EXPECT_EQ(Mark("X|Two|Gone"), 3);
-  EXPECT_FALSE(view.OnLButtonDown(true, TreeItem()));  // empty space: nothing at all
+  view.Marks().ToggleMark(TreeItem());  // empty space: nothing at all
+  EXPECT_EQ(view.Tree()->GetSelection(), before);
+  EXPECT_EQ(Mark("X|Two|S3"), 0);
 }
 
 TEST_F(MarksTest, SongsAddUpAndPlainClicksLeaveMarksAlone) {
   CtrlClick("X|One|S1");
   CtrlClick("X|Two|S3");
-  EXPECT_EQ(view.MarkedSize(), 2 * 1048576);
+  EXPECT_EQ(view.Marks().MarkedSize(), 2 * 1048576);
   EXPECT_EQ(Mark("X|One"), 2);
   CtrlClick("X|One|S1");
-  EXPECT_EQ(view.MarkedSize(), 1048576);
-  EXPECT_TRUE(view.PlayOrderEnabled());
-  EXPECT_TRUE(view.OnLButtonDown(false, Find("X|Two|S3")));  // default processing
+  EXPECT_EQ(view.Marks().MarkedSize(), 1048576);
+  EXPECT_TRUE(view.Marks().PlayOrderEnabled());
+  view.Details().SelectAndShow(Find("X|Two|S3"));  // a plain click selects
   EXPECT_EQ(Mark("X|Two|S3"), 1);
   CtrlClick("X|Two|S3");
-  EXPECT_EQ(view.MarkedSize(), 0);
-  EXPECT_FALSE(view.PlayOrderEnabled());
+  EXPECT_EQ(view.Marks().MarkedSize(), 0);
+  EXPECT_FALSE(view.Marks().PlayOrderEnabled());
 }
 
 TEST_F(MarksTest, MarkingTheTopNodeShowsTheWaitCursor) {
-  view.OnLButtonDown(true, view.Top());
-  EXPECT_EQ(view.GetMark(view.Top()), tree::Mark::Partly);
+  view.Marks().ToggleMark(view.Top());
+  EXPECT_EQ(view.Marks().GetMark(view.Top()), tree::Mark::Partly);
   EXPECT_EQ(Mark("X|One"), 1);
-  EXPECT_EQ(view.MarkedSize(), 3 * 1048576);
+  EXPECT_EQ(view.Marks().MarkedSize(), 3 * 1048576);
   EXPECT_GE(ui.waitCursorBegins, 2);  // the scan's and the marking's
   EXPECT_EQ(ui.waitCursorDepth, 0);
-  EXPECT_EQ(view.AnyMarked(Find("X"), false), 1);
-  EXPECT_EQ(view.AnyMarked(view.Top(), true), 1);
+  EXPECT_EQ(view.Marks().AnyMarked(Find("X"), false), 1);
+  EXPECT_EQ(view.Marks().AnyMarked(view.Top(), true), 1);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include "library_fixture.h"
 #include "tree/play_time_reader.h"
+#include "tree/details_presenter.h"
+#include "tree/library_marks.h"
 
 using namespace tree;
 
@@ -20,16 +22,16 @@ class PlayTimeTest : public testing_support::LibraryFixture {
     Song("Rock/b.mp3", 1150);
     Song("Loose/c.mp3", 2300);
     Write("Loose/text.mp3", "no frames: no play time");
-    view.SetPlayTimeReader(&reader);
+    view.Details().SetPlayTimeReader(&reader);
     Scan();
   }
   // What the page shows for the node once everything it asked for is read: each time
   // the reader wakes the window, the page takes what came in, as the window does.
   std::string Settled(const TreeItem& node) {
-    view.SelectAndShow(node);
+    view.Details().SelectAndShow(node);
     while (reader.Busy()) {
       woken.acquire();
-      view.ShowPlayTime();
+      view.Details().ShowPlayTime();
     }
     return page.m_strPlaytime;
   }
@@ -42,13 +44,13 @@ TEST_F(PlayTimeTest, EveryNodeShowsTheSumOfItsSongsAndOfItsMarkedOnes) {
   EXPECT_EQ(Settled(Find("The Band|Live")), "1:30");  // the missing song counts nothing
   EXPECT_EQ(Settled(Find("The Band")), "1:30");
   EXPECT_EQ(Settled(view.Top()), "2:30");  // a file without frames counts nothing too
-  view.OnLButtonDown(true, Find("The Band|Live|B"));
+  view.Marks().ToggleMark(Find("The Band|Live|B"));
   EXPECT_EQ(Settled(view.Top()), "2:30 (0:30)");
   EXPECT_EQ(Settled(Find("The Band|Live|B")), "0:30 (0:30)");
 }
 
 TEST_F(PlayTimeTest, WhatIsNotReadYetShowsAsPendingAndTheCacheServesTheNextRun) {
-  view.SelectAndShow(Find("The Band|Live"));
+  view.Details().SelectAndShow(Find("The Band|Live"));
   const std::string first = page.m_strPlaytime;  // at once, whatever was read by then
   EXPECT_TRUE(first == "1:30" || first.ends_with("\u2026")) << first;
   EXPECT_EQ(Settled(Find("The Band|Live")), "1:30");

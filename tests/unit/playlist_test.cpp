@@ -7,6 +7,8 @@
 #include "platform/filesystem.h"
 #include "recording_player.h"
 #include "res/resource_ids.h"
+#include "tree/context_menu.h"
+#include "tree/library_marks.h"
 
 using namespace tree;
 using testing_support::MakeRecordingPlayer;
@@ -34,7 +36,7 @@ class PlaylistTest : public testing_support::LibraryFixture {
   void PlayNow(const std::string& labels) {
     const TreeItem node = Find(labels);
     view.Tree()->SelectItem(node.m_hItem);
-    view.OnPopupCommand(res::ID_PLAY_NOW, node);
+    view.Menu().Carry(res::ID_PLAY_NOW, node);
   }
   std::string Playlist() { return ReadFile(settingsDir / "list.m3u"); }
 
@@ -57,8 +59,8 @@ TEST_F(PlaylistTest, AMissingSongIsNeverHandedToThePlayer) {
   EXPECT_EQ(ui.Message(0).text, "Found no songs to play!");
   EXPECT_FALSE(platform::PathExists(playerDir / "args.txt"));
   // Marked songs that are all missing: Play selected says so too.
-  view.OnLButtonDown(true, Find("X|One|Gone"));
-  view.OnPopupCommand(res::ID_PLAY_SELECTED, view.Top());
+  view.Marks().ToggleMark(Find("X|One|Gone"));
+  view.Menu().Carry(res::ID_PLAY_SELECTED, view.Top());
   EXPECT_EQ(ui.Last().text, "Found no songs to play!");
   EXPECT_FALSE(platform::PathExists(playerDir / "args.txt"));
 }
@@ -71,10 +73,10 @@ TEST_F(PlaylistTest, PlayNowOnASongPassesItsPathAndKeepsThePlaylist) {
 }
 
 TEST_F(PlaylistTest, PlaySelectedWritesMarkedSongsInTreeOrder) {
-  view.SetMark(Find("X|Two|C"), true);
-  view.SetMark(Find("X|One|Intro"), true);
+  view.Marks().SetMark(Find("X|Two|C"), true);
+  view.Marks().SetMark(Find("X|One|Intro"), true);
   view.Tree()->SelectItem(Find("X|Two").m_hItem);
-  view.OnPopupCommand(res::ID_PLAY_SELECTED, Find("X|Two"));
+  view.Menu().Carry(res::ID_PLAY_SELECTED, Find("X|Two"));
   EXPECT_EQ(WaitForPlayerArgs(playerDir), settingsDir / "list.m3u\n");
   EXPECT_EQ(Playlist(), album + "intro.MP3\n" + album + "c.mp3\n");
 }
@@ -140,11 +142,11 @@ TEST_F(PlaylistTest, OtherCommandsGoToTheirDelegate) {
     void RenameNode(const TreeItem& node) override { calls.push_back("rename " + std::string(node.Label())); }
     std::vector<std::string> calls;
   } delegate;
-  view.SetPopupDelegate(&delegate);
+  view.Menu().SetPopupDelegate(&delegate);
   view.Tree()->SelectItem(Find("X|One").m_hItem);
-  view.OnPopupCommand(res::ID_ADD_ALBUM, view.Top());
-  view.OnPopupCommand(res::ID_DELETE_NODE, Find("X|One"));
-  view.OnPopupCommand(res::ID_RENAME_NODE, Find("X|One"));
+  view.Menu().Carry(res::ID_ADD_ALBUM, view.Top());
+  view.Menu().Carry(res::ID_DELETE_NODE, Find("X|One"));
+  view.Menu().Carry(res::ID_RENAME_NODE, Find("X|One"));
   EXPECT_EQ(delegate.calls, (std::vector<std::string>{"add ", "delete One", "rename One"}));
 }
 

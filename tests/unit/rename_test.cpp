@@ -2,6 +2,7 @@
 #include "library_fixture.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
+#include "tree/library_editor.h"
 
 using namespace tree;
 using testing_support::MakeReadOnly;
@@ -21,13 +22,14 @@ class RenameTest : public testing_support::LibraryFixture {
     Song("loose/deep/song.mp3");
     Scan();
   }
-  // Begins and ends an edit of the node as the tree control does.
+  // Begins and ends an edit of the node as the window does; a cancelled edit ends with
+  // no text (null).
   bool Rename(const std::string& labels, const char* typed) {
     std::string start;
     const TreeItem node = Find(labels);
     view.Tree()->SelectItem(node.m_hItem);
-    if (!view.OnBeginLabelEdit(node, start)) return false;
-    return view.OnEndLabelEdit(node, typed);
+    if (!view.Editor().BeginRename(node, start)) return false;
+    return view.Editor().EndRename(node, typed ? typed : "");
   }
   std::string Loose() { return "MUSIC (" + dir.path() + ")|loose|deep"; }
 
@@ -43,7 +45,7 @@ TEST_F(RenameTest, BlanksOrCancelChangeNothing) {
   EXPECT_EQ(Tree(), before);
   EXPECT_EQ(ReadFile(dir / "a/Album.ini"), kCatalogue);
   std::string text;
-  EXPECT_FALSE(view.OnBeginLabelEdit(view.Top(), text));
+  EXPECT_FALSE(view.Editor().BeginRename(view.Top(), text));
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -95,7 +97,7 @@ TEST_F(RenameTest, AlbumSongTitlesAndFileNames) {
   EXPECT_EQ(platform::ProfileGetString(dir / "a/Album.ini", "Album:Old", "T2"), "02.mp3, A");
   EXPECT_EQ(Find("The Band|Old").FirstChild().NextSibling().Label(), "A");
 
-  view.OnShowFilenames();
+  view.ShowFileNames();
   ASSERT_TRUE(Rename("The Band|Old|02", "new.name.mp3"));
   EXPECT_TRUE(platform::PathExists(dir / "a/new.mp3"));
   EXPECT_FALSE(platform::PathExists(dir / "a/02.mp3"));
@@ -124,7 +126,7 @@ TEST_F(RenameTest, FoldersMoveAndEveryPathBeneathFollows) {
 TEST_F(RenameTest, VolumeLabelsStartBareAndFollowTheFileSystem) {
   std::string start;
   const TreeItem volume = Find("MUSIC (" + dir.path() + ")");
-  ASSERT_TRUE(view.OnBeginLabelEdit(volume, start));
+  ASSERT_TRUE(view.Editor().BeginRename(volume, start));
   EXPECT_EQ(start, "MUSIC");
   ASSERT_TRUE(Rename("MUSIC (" + dir.path() + ")", "SONGS"));
   EXPECT_EQ(volume.Label(), "SONGS (" + dir.path() + ")");

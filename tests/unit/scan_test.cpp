@@ -4,6 +4,7 @@
 #include "library_fixture.h"
 #include "platform/filesystem.h"
 #include "platform/ui_hooks.h"
+#include "tree/library_marks.h"
 
 using namespace tree;
 
@@ -159,14 +160,14 @@ TEST_F(ScanTest, ANewScanStartsFromNothing) {
   Write("a/album.ini", "[Album:A]\nArtist=X\nT1=01.mp3, One\n");
   Song("a/01.mp3");
   Scan();
-  view.SetMark(Find("X|A|One"), true);
-  view.OnMarkChanged(false, nullptr);
-  EXPECT_TRUE(view.PlayOrderEnabled());
+  view.Marks().SetMark(Find("X|A|One"), true);
+  view.Marks().MarksSettled();
+  EXPECT_TRUE(view.Marks().PlayOrderEnabled());
   platform::DeleteFile(dir / "a/01.mp3");
   Scan();
-  EXPECT_EQ(view.GetMark(Find("X|A|One")), Mark::Missing);
-  EXPECT_EQ(view.MarkedSize(), 0);
-  EXPECT_FALSE(view.PlayOrderEnabled());
+  EXPECT_EQ(view.Marks().GetMark(Find("X|A|One")), Mark::Missing);
+  EXPECT_EQ(view.Marks().MarkedSize(), 0);
+  EXPECT_FALSE(view.Marks().PlayOrderEnabled());
   EXPECT_EQ(view.Tree()->Count(), 4u);
 }
 

@@ -9,6 +9,8 @@
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "res/resource_ids.h"
+#include "tree/details_presenter.h"
+#include "tree/library_marks.h"
 
 using namespace tree;
 using testing_support::MakeReadOnly;
@@ -106,7 +108,7 @@ TEST_F(SelectionTest, AnInvalidYearIsRefusedAloneAndTheUserIsTold) {
   // Edits of the node still selected are saved when asked (the window closes).
   Select("X|One");
   page.categoryText = "Jazz";
-  view.SaveSelectionDetails();
+  view.Details().SaveSelectionDetails();
   EXPECT_EQ(platform::ProfileGetString(dir / "a/album.ini", "Album:One", "Category"), "Jazz");
 }
 
@@ -132,45 +134,44 @@ TEST_F(SelectionTest, ArtistShowsItsNameAndAnEmptyCategory) {
 TEST_F(SelectionTest, SizesAndTheMarkedTotal) {
   Select("X|One|S2");
   EXPECT_EQ(page.sizeText, "3.20");
-  view.OnLButtonDown(true, Find("X|One|S2"));  // Ctrl+click marks it
+  view.Marks().ToggleMark(Find("X|One|S2"));  // Ctrl+click marks it
   EXPECT_EQ(page.sizeText, "3.20 (3.20)");
-  EXPECT_EQ(view.MarkedSize(), 3355443);
+  EXPECT_EQ(view.Marks().MarkedSize(), 3355443);
 }
 
 TEST_F(SelectionTest, TheLibrarySizeIsComputedOnceAfterAScan) {
   // The scan selected the top node; its size follows once the posted sum has run.
-  EXPECT_EQ(view.SelectionSize(), 0);
+  EXPECT_EQ(view.Details().SelectionSize(), 0);
   PumpMessages();
-  const std::int64_t first = view.SelectionSize();
+  const std::int64_t first = view.Details().SelectionSize();
   EXPECT_GT(first, 3355443);
   platform::DeleteFile(dir / "a/2.mp3");
   Select("X");
   view.Tree()->SelectItem(view.Top().m_hItem);
   PumpMessages();
-  EXPECT_EQ(view.SelectionSize(), first);
+  EXPECT_EQ(view.Details().SelectionSize(), first);
   Scan();
   PumpMessages();
-  EXPECT_LT(view.SelectionSize(), first);
+  EXPECT_LT(view.Details().SelectionSize(), first);
   EXPECT_GE(ui.waitCursorBegins, 3);
 }
 
 TEST_F(SelectionTest, TheLibrarySizeWaitsForTheTopNodeToBeSelected) {
   Select("X");
   PumpMessages();
-  EXPECT_EQ(view.LibrarySize(), -1);
+  EXPECT_EQ(view.Details().LibrarySize(), -1);
   view.Tree()->SelectItem(view.Top().m_hItem);
   PumpMessages();
-  EXPECT_GT(view.LibrarySize(), 3355443);
+  EXPECT_GT(view.Details().LibrarySize(), 3355443);
   char expected[32];
-  std::snprintf(expected, sizeof expected, "%.2f", static_cast<double>(view.LibrarySize()) / 1048576.0);
+  std::snprintf(expected, sizeof expected, "%.2f", static_cast<double>(view.Details().LibrarySize()) / 1048576.0);
   EXPECT_EQ(page.sizeText, expected);
 }
 
 TEST_F(SelectionTest, AMessageAViewPostedDiesWithTheView) {
   {
     STreeView gone;
-    gone.SetSettingsPaths(settingsDir.path(), settingsDir / "Melodeck.ini");
-    gone.OnInitialUpdate();
+    gone.SetSettingsPaths({settingsDir.path(), settingsDir / "Melodeck.ini"});
     gone.Refresh(dir.path());  // selecting its top node posts the library size pass
   }
   PumpMessages();  // runs after the view is gone: it must do nothing (AddressSanitizer checks)

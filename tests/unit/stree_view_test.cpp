@@ -4,6 +4,7 @@
 
 #include "recording_ui_hooks.h"
 #include "res/resource_ids.h"
+#include "tree/context_menu.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -11,18 +12,10 @@ using testing_support::RecordingUiHooks;
 
 namespace {
 
-class FrameRecorder : public CommandTarget {
- public:
-  void OnCommand(unsigned id) override { commands.push_back(id); }
-  std::vector<unsigned> commands;
-};
-
 // A small library as the scan leaves it in display mode 0.
 class STreeViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    view.SetFrame(&frame);
-    view.OnInitialUpdate();
     artist = view.Top().AddChild("The Band", NodeKind::Artist);
     album = artist.AddChild("Live at Home", NodeKind::Album);
     view.Tree()->SetData(album.m_hItem, "/music/live/");
@@ -42,19 +35,18 @@ class STreeViewTest : public ::testing::Test {
   }
 
   RecordingUiHooks hooks;
-  FrameRecorder frame;
   STreeView view;
   TreeItem artist, album, intro, untitled, volume, folder, loose;
 };
 
-TEST_F(STreeViewTest, InitialUpdatePostsRefreshToTheFrame) {
+TEST(STreeView, ANewLibraryHasOnlyItsTopNode) {
+  RecordingUiHooks hooks;
+  const STreeView view;
   EXPECT_EQ(view.Top().Label(), "Artists");
   EXPECT_EQ(KindOf(view.Top()), NodeKind::Top);
+  EXPECT_FALSE(view.Top().HasChildren());
   EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::SongTitles);
-  EXPECT_TRUE(frame.commands.empty());
-  while (platform::Ui().PumpOne()) {
-  }
-  EXPECT_EQ(frame.commands, std::vector<unsigned>{res::ID_REFRESH});
+  EXPECT_FALSE(platform::Ui().PumpOne());  // nothing posted: the window starts the first scan
 }
 
 TEST_F(STreeViewTest, NamesOfSongsFollowTheDisplayMode) {
@@ -63,22 +55,22 @@ TEST_F(STreeViewTest, NamesOfSongsFollowTheDisplayMode) {
   EXPECT_EQ(view.GetNodeName(loose, true), "loose one.mp3");
   EXPECT_EQ(view.GetNodeName(album, false), "Live at Home");
   EXPECT_EQ(view.GetNodeName(TreeItem(), true), ".mp3");
-  view.OnShowFilenames();
+  view.ShowFileNames();
   EXPECT_EQ(view.GetNodeName(intro, false), "Intro: AC/DC tribute");
   EXPECT_EQ(view.GetNodeName(intro, true), "01 Intro.mp3");
 }
 
 TEST_F(STreeViewTest, SwitchingModesAndBackRestoresEverySong) {
-  view.OnShowFilenames();
+  view.ShowFileNames();
   EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::FileNames);
   EXPECT_EQ(intro.Label(), "01 Intro");
   EXPECT_EQ(intro.Data(), "Intro: AC/DC tribute");
   EXPECT_EQ(loose.Label(), "loose one");
   EXPECT_EQ(loose.Data(), "/media/usb/Loose/");
-  view.OnShowFilenames();  // already in mode 1: nothing
+  view.ShowFileNames();  // already in mode 1: nothing
   EXPECT_EQ(intro.Label(), "01 Intro");
 
-  view.OnShowSongnames();
+  view.ShowSongTitles();
   EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::SongTitles);
   // A title with "/" and "." comes back whole.
   EXPECT_EQ(intro.Label(), "Intro: AC/DC tribute");
@@ -90,14 +82,13 @@ TEST_F(STreeViewTest, SwitchingModesAndBackRestoresEverySong) {
 
 TEST_F(STreeViewTest, SongnamesNeedArtists) {
   STreeView empty;
-  empty.OnInitialUpdate();
   empty.SetDisplayMode(tree::DisplayMode::FileNames);
-  empty.OnShowSongnames();  // only the top node: nothing, no message
+  empty.ShowSongTitles();  // only the top node: nothing, no message
   EXPECT_TRUE(hooks.messages.empty());
   EXPECT_EQ(empty.DisplayMode(), tree::DisplayMode::FileNames);
 
   empty.Top().AddChild("/", NodeKind::Volume).AddChild("a", NodeKind::LooseSong);
-  empty.OnShowSongnames();
+  empty.ShowSongTitles();
   ASSERT_EQ(hooks.messages.size(), 1u);
   EXPECT_EQ(hooks.Message(0).text, "You must use album.ini files to be\nable to view and edit songnames.");
   EXPECT_EQ(hooks.Message(0).caption, "Error");
@@ -110,7 +101,7 @@ TEST_F(STreeViewTest, SongnamesNeedArtists) {
 TEST(MenuLabelTest, CutsQuotesAndDoublesAmpersands) {
   const auto label = [](const std::string& text) {
     GString value = text;
-    STreeView::MakeMenuLabel(value);
+    tree::ContextMenu::MakeMenuLabel(value);
     return std::string(value);
   };
   const std::string exact(33, 'x');
@@ -127,11 +118,11 @@ TEST(MenuLabelTest, CutsQuotesAndDoublesAmpersands) {
 
 // The expanded state is one flag, set once however the node is opened.
 TEST_F(STreeViewTest, ExpandingSetsOneFlag) {
-  view.ExpandNode(album, true);
+  tree::ExpandItem(album, true);
   EXPECT_TRUE(view.Tree()->IsExpanded(album.m_hItem));
-  view.ExpandNode(album, true);
+  tree::ExpandItem(album, true);
   EXPECT_TRUE(view.Tree()->IsExpanded(album.m_hItem));
-  view.ExpandNode(album, false);
+  tree::ExpandItem(album, false);
   EXPECT_FALSE(view.Tree()->IsExpanded(album.m_hItem));
   // Through the control, as a mouse click or key does it.
   view.Tree()->Expand(folder.m_hItem, ExpandAction::Toggle);
@@ -142,12 +133,12 @@ TEST_F(STreeViewTest, ExpandingSetsOneFlag) {
   view.Tree()->Expand(folder.m_hItem, ExpandAction::CollapseReset);
   EXPECT_FALSE(view.Tree()->IsExpanded(folder.m_hItem));
   // A song has no children: expanding it changes nothing.
-  view.ExpandNode(intro, true);
+  tree::ExpandItem(intro, true);
   EXPECT_FALSE(view.Tree()->IsExpanded(intro.m_hItem));
 }
 
 TEST_F(STreeViewTest, DeleteBranchKeepsTheNodeCollapsedWithItsData) {
-  view.ExpandNode(album, true);
+  tree::ExpandItem(album, true);
   view.DeleteBranch(album, true);
   EXPECT_TRUE(view.Tree()->IsValid(album.m_hItem));
   EXPECT_FALSE(album.HasChildren());

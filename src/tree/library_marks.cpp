@@ -1,9 +1,12 @@
-// Marking songs with Ctrl+click: each node carries its mark, and inner nodes show
-// whether all, some or none of the songs beneath them are marked.
+#include "tree/library_marks.h"
+
+#include <optional>
+
 #include "platform/ui_hooks.h"
+#include "tree/details_presenter.h"
 #include "tree/stree_view.h"
 
-using namespace tree;
+namespace tree {
 
 namespace {
 
@@ -11,9 +14,11 @@ bool IsMarked(Mark mark) { return mark == Mark::Marked || mark == Mark::Partly; 
 
 }  // namespace
 
-Mark STreeView::GetMark(const TreeItem& item) const { return m_pTree->GetMark(item.m_hItem); }
+LibraryMarks::LibraryMarks(STreeView& library) : m_library(library), m_pTree(library.Tree()) {}
 
-bool STreeView::AnyMarked(const TreeItem& item, bool recursive) const {
+Mark LibraryMarks::GetMark(const TreeItem& item) const { return m_pTree->GetMark(item.m_hItem); }
+
+bool LibraryMarks::AnyMarked(const TreeItem& item, bool recursive) const {
   if (IsMarked(GetMark(item))) return true;
   if (!recursive) return false;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
@@ -23,7 +28,7 @@ bool STreeView::AnyMarked(const TreeItem& item, bool recursive) const {
   return false;
 }
 
-Mark STreeView::UpdateMarkFromChildren(const TreeItem& item) {
+Mark LibraryMarks::UpdateMarkFromChildren(const TreeItem& item) {
   bool partly = false, marked = false, other = false;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     switch (GetMark(child)) {
@@ -38,7 +43,7 @@ Mark STreeView::UpdateMarkFromChildren(const TreeItem& item) {
   return mark;
 }
 
-void STreeView::MarkSubtree(const TreeItem& item, bool marked) {
+void LibraryMarks::MarkSubtree(const TreeItem& item, bool marked) {
   const Mark wanted = marked ? Mark::Marked : Mark::None;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
     const Mark mark = GetMark(child);
@@ -47,13 +52,13 @@ void STreeView::MarkSubtree(const TreeItem& item, bool marked) {
       MarkSubtree(child, marked);
     } else if (mark != wanted) {
       m_pTree->SetMark(child.m_hItem, wanted);
-      OnMarkChanged(marked, &child);
+      SongMarkChanged(child, marked);
     }
   }
   UpdateMarkFromChildren(item);
 }
 
-Mark STreeView::SetMark(const TreeItem& item, bool marked) {
+Mark LibraryMarks::SetMark(const TreeItem& item, bool marked) {
   if (GetMark(item) == Mark::Missing) return Mark::None;
   // The node and everything beneath it first, then its ancestors once: each node is
   // visited once, however large the branch.
@@ -63,7 +68,7 @@ Mark STreeView::SetMark(const TreeItem& item, bool marked) {
     result = GetMark(item);
   } else if (GetMark(item) != result) {
     m_pTree->SetMark(item.m_hItem, result);
-    OnMarkChanged(marked, &item);
+    SongMarkChanged(item, marked);
   }
   for (TreeItem node = item; !node.IsNull() && node.m_hItem != m_pTree->GetRoot();) {
     node = node.Parent();
@@ -77,17 +82,17 @@ Mark STreeView::SetMark(const TreeItem& item, bool marked) {
   return result;
 }
 
-void STreeView::RecountMarks() {
+void LibraryMarks::RecountMarks() {
   // Every inner node once, children before parents; the marked songs' bytes on the way.
   std::vector<TreeItem> parents;
-  std::vector<TreeItem> pending{m_itemTop};
+  std::vector<TreeItem> pending{m_library.Top()};
   m_nMarkedSize = 0;
   while (!pending.empty()) {
     const TreeItem node = pending.back();
     pending.pop_back();
     if (!node.HasChildren()) {
-      if (m_pTree->GetMark(node.m_hItem) == Mark::Marked && IsSong(GetNodeKind(node))) {
-        m_nMarkedSize += SongSize(node);
+      if (m_pTree->GetMark(node.m_hItem) == Mark::Marked && IsSong(KindOf(node))) {
+        m_nMarkedSize += m_library.SongSize(node);
       }
       continue;
     }
@@ -97,13 +102,25 @@ void STreeView::RecountMarks() {
   for (auto node = parents.rbegin(); node != parents.rend(); ++node) UpdateMarkFromChildren(*node);
 }
 
-bool STreeView::OnLButtonDown(bool ctrl, const TreeItem& hit) {
-  if (!ctrl) return true;
-  if (hit.IsNull() || GetMark(hit) == Mark::Missing) return false;
-  m_pTree->SelectItem(hit.m_hItem);
+void LibraryMarks::ToggleMark(const TreeItem& node) {
+  if (node.IsNull() || GetMark(node) == Mark::Missing) return;
+  m_pTree->SelectItem(node.m_hItem);
   std::optional<platform::WaitCursor> wait;
-  if (hit == m_itemTop) wait.emplace();
-  SetMark(hit, GetMark(hit) == Mark::None);
-  OnMarkChanged(false, nullptr);
-  return false;
+  if (node == m_library.Top()) wait.emplace();
+  SetMark(node, GetMark(node) == Mark::None);
+  MarksSettled();
 }
+
+void LibraryMarks::SongMarkChanged(const TreeItem& song, bool marked) {
+  if (!IsSong(KindOf(song))) return;
+  const std::int64_t size = m_library.SongSize(song);
+  m_nMarkedSize += marked ? size : -size;
+}
+
+void LibraryMarks::MarksSettled() {
+  m_bPlayOrderEnabled = AnyMarked(m_library.Top(), true);
+  if (m_pEvents) m_pEvents->OnPlayOrderEnabled(m_bPlayOrderEnabled);
+  m_library.Details().ShowMarkedSize();
+}
+
+}  // namespace tree

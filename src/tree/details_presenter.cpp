@@ -1,6 +1,5 @@
-// Selection and details: the details page follows the selected node, edits go back
-// to the catalogue when the selection leaves an album or album song, and the size of
-// the selection and of the marked songs is kept current.
+#include "tree/details_presenter.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -18,28 +17,38 @@
 #include "tree/library_scanner.h"
 #include "tree/play_time_reader.h"
 #include "tree/prop_data.h"
+#include "tree/library_editor.h"
+#include "tree/library_marks.h"
 #include "tree/stree_view.h"
 
-using namespace tree;
+namespace tree {
 
 namespace {
 
 constexpr double kMegabyte = 1048576.0;
 
+bool CatalogueReadOnly(const std::string& file) { return !catalogue::CatalogueWritable(file); }
+
+std::int64_t FileSize(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 && ::stat(platform::ResolveCase(path).c_str(), &st) != 0) return 0;
+  return S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
+}
+
 }  // namespace
 
-bool STreeView::OnSelChanging(Handle oldItem, Handle) {
-  SaveDetails(Item(oldItem));
+DetailsPresenter::DetailsPresenter(STreeView& library) : m_library(library), m_pTree(library.Tree()) {}
+
+bool DetailsPresenter::OnSelChanging(Handle oldItem, Handle) {
+  SaveDetails(m_library.Item(oldItem));
   return true;
 }
 
-void STreeView::OnSelChanged(Handle, Handle newItem) { ShowDetails(Item(newItem)); }
+void DetailsPresenter::OnSelChanged(Handle, Handle newItem) { ShowDetails(m_library.Item(newItem)); }
 
-bool STreeView::CatalogueReadOnly(const std::string& file) { return !catalogue::CatalogueWritable(file); }
-
-void STreeView::SaveDetails(const TreeItem& item) {
+void DetailsPresenter::SaveDetails(const TreeItem& item) {
   if (item.IsNull() || !m_pDataPage || !m_shown) return;
-  const NodeKind kind = GetNodeKind(item);
+  const NodeKind kind = KindOf(item);
   const bool albumSong = kind == NodeKind::AlbumSong;
   if (kind != NodeKind::Album && !albumSong) return;  // a duplicate album has no details of its own
   // A year that is no number is refused alone: the other fields are still saved.
@@ -50,23 +59,23 @@ void STreeView::SaveDetails(const TreeItem& item) {
   if (!changed) return;
   const std::string folder(kind == NodeKind::Album ? item.Data().value_or("") : item.Parent().Data().value_or(""));
   if (folder.empty()) return;
-  if (!(kind == NodeKind::Album ? CatalogueShows(item) : CatalogueShows(item.Parent(), item))) {
+  if (!(kind == NodeKind::Album ? m_library.Editor().CatalogueShows(item) : m_library.Editor().CatalogueShows(item.Parent(), item))) {
     platform::ShowError(res::Fill(res::msg::kDetailsChanged, {item.Label(), catalogue::CatalogueFile(folder)}));
     return;
   }
   const bool written =
       kind == NodeKind::Album
-          ? WriteAlbumInfo(item, m_pDataPage->m_strCategory, m_pDataPage->m_nYear)
-          : WriteSongEntry(item.Parent(), item, GetNodeName(item, true), m_pDataPage->m_strCategory,
+          ? m_library.Editor().WriteAlbumInfo(item, m_pDataPage->m_strCategory, m_pDataPage->m_nYear)
+          : m_library.Editor().WriteSongEntry(item.Parent(), item, m_library.GetNodeName(item, true), m_pDataPage->m_strCategory,
                            m_pDataPage->m_nYear, m_pDataPage->m_strArtist) == catalogue::SongEntryResult::Written;
   if (!written) {
     platform::ShowError(res::Fill(res::msg::kDetailsNotWritten, {item.Label(), catalogue::CatalogueFile(folder)}));
   }
 }
 
-void STreeView::SaveSelectionDetails() { SaveDetails(Item(m_pTree->GetSelection())); }
+void DetailsPresenter::SaveSelectionDetails() { SaveDetails(m_library.Item(m_pTree->GetSelection())); }
 
-void STreeView::SelectAndShow(const TreeItem& node) {
+void DetailsPresenter::SelectAndShow(const TreeItem& node) {
   if (m_pTree->GetSelection() == node.m_hItem) {
     OnSelChanged(node.m_hItem, node.m_hItem);
   } else {
@@ -74,11 +83,11 @@ void STreeView::SelectAndShow(const TreeItem& node) {
   }
 }
 
-void STreeView::ShowDetails(const TreeItem& item) {
+void DetailsPresenter::ShowDetails(const TreeItem& item) {
   m_shown.reset();
   GPropData* page = m_pDataPage;
   if (page) page->ClearFields();
-  const NodeKind kind = GetNodeKind(item);
+  const NodeKind kind = KindOf(item);
   switch (kind) {
     case NodeKind::Top:
       // The whole library's size needs every song file: it is summed once after a scan,
@@ -136,17 +145,17 @@ void STreeView::ShowDetails(const TreeItem& item) {
   }
 }
 
-void STreeView::PostLibrarySize() {
+void DetailsPresenter::PostLibrarySize() {
   if (m_bLibrarySizePosted) return;
   m_bLibrarySizePosted = true;
   // The message may outlive the view: it then does nothing.
   platform::Ui().Post([this, alive = std::weak_ptr<void>(m_pAlive)] {
     if (alive.expired()) return;
     m_bLibrarySizePosted = false;
-    if (m_nLibrarySize != -1 || m_pTree->GetSelection() != m_itemTop.m_hItem) return;
+    if (m_nLibrarySize != -1 || m_pTree->GetSelection() != m_library.Top().m_hItem) return;
     platform::WaitCursor wait;
     std::int64_t total = 0;
-    for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    for (TreeItem child = m_library.Top().FirstChild(); !child.IsNull(); child = child.NextSibling()) {
       total += GetNodeSize(child);
     }
     m_nLibrarySize = total;
@@ -158,17 +167,17 @@ void STreeView::PostLibrarySize() {
   });
 }
 
-void STreeView::FillSongDetails(const TreeItem& song) {
-  const std::string path = SongPath(song);
+void DetailsPresenter::FillSongDetails(const TreeItem& song) {
+  const std::string path = m_library.SongPath(song);
   GPropData* page = m_pDataPage;
   const TreeItem album = song.Parent();
-  if (page && GetNodeKind(song) == NodeKind::AlbumSong) {
+  if (page && KindOf(song) == NodeKind::AlbumSong) {
     const std::string folder(album.Data().value_or(""));
     const std::string catalogueFile = folder.empty() ? std::string() : catalogue::CatalogueFile(folder);
     const std::string section = catalogue::SectionOfAlbum(album.Label());
     page->SetReadOnly(CatalogueReadOnly(catalogueFile), true);
     const auto entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogueFile), section);
-    if (const auto* entry = catalogue::FindSongEntry(entries, GetNodeName(song, true), m_pTree->RowOf(song.m_hItem))) {
+    if (const auto* entry = catalogue::FindSongEntry(entries, m_library.GetNodeName(song, true), m_pTree->RowOf(song.m_hItem))) {
       const catalogue::SongFields fields = catalogue::ParseSongFields(entry->value);
       page->m_strCategory = fields.category;
       page->AddCategory(page->m_strCategory);
@@ -179,7 +188,7 @@ void STreeView::FillSongDetails(const TreeItem& song) {
   } else if (page) {
     page->SetReadOnly(true, false);
   }
-  m_nSize = GetFileSize(path);
+  m_nSize = FileSize(path);
   if (!page) return;
   if (m_pHeaders) {
     m_pHeaders->Request(song.m_hItem, path);
@@ -189,7 +198,7 @@ void STreeView::FillSongDetails(const TreeItem& song) {
   }
 }
 
-void STreeView::ShowHeader() {
+void DetailsPresenter::ShowHeader() {
   if (!m_pHeaders) return;
   const auto result = m_pHeaders->TakeResult();
   if (!m_pDataPage || !result || result->first != m_pTree->GetSelection()) return;
@@ -197,23 +206,12 @@ void STreeView::ShowHeader() {
   m_pDataPage->SetDlgItemText(res::IDC_BITRATE, result->second);
 }
 
-std::int64_t STreeView::GetNodeSize(const TreeItem& item) const {
+std::int64_t DetailsPresenter::GetNodeSize(const TreeItem& item) const {
   std::int64_t total = 0;
   for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    total += IsSong(GetNodeKind(child)) ? SongSize(child) : GetNodeSize(child);
+    total += IsSong(KindOf(child)) ? m_library.SongSize(child) : GetNodeSize(child);
   }
   return total;
-}
-
-std::int64_t STreeView::SongSize(const TreeItem& song) const {
-  if (m_pTree->GetSize(song.m_hItem) < 0) ListSongSizes(song.Parent(), m_displayMode);
-  return std::max<std::int64_t>(m_pTree->GetSize(song.m_hItem), 0);
-}
-
-std::int64_t STreeView::GetFileSize(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 && ::stat(platform::ResolveCase(path).c_str(), &st) != 0) return 0;
-  return S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
 }
 
 namespace {
@@ -227,7 +225,7 @@ std::string PlayTimeText(std::uint64_t ms) {
 
 }  // namespace
 
-void STreeView::ShowPlayTime() {
+void DetailsPresenter::ShowPlayTime() {
   if (!m_pDataPage || !m_pPlayTimes) return;
   for (const auto& [song, playTime] : m_pPlayTimes->TakeResults()) m_pTree->SetPlayTime(song, playTime);
   std::uint64_t total = 0, marked = 0;
@@ -255,38 +253,36 @@ void STreeView::ShowPlayTime() {
   std::vector<std::pair<Handle, std::string>> songs;
   for (const Handle song : wanted) {
     m_pTree->SetPlayTime(song, TreeModel::kPlayTimeRequested);
-    songs.emplace_back(song, std::string(Item(song).Parent().Data().value_or("")) + GetNodeName(Item(song), true));
+    songs.emplace_back(song, std::string(m_library.Item(song).Parent().Data().value_or("")) + m_library.GetNodeName(m_library.Item(song), true));
   }
   m_pPlayTimes->Request(std::move(songs));
 }
 
-void STreeView::ShowSizeText() {
+void DetailsPresenter::ShowSizeText() {
   if (!m_pDataPage) return;
   // "3.20", or "3.20 (1.00)" with the marked songs' megabytes.
   GString text;
-  if (m_nMarkedSize != 0) {
-    text.Format("%.2f (%.2f)", static_cast<double>(m_nSize) / kMegabyte, static_cast<double>(m_nMarkedSize) / kMegabyte);
+  if (m_library.Marks().MarkedSize() != 0) {
+    text.Format("%.2f (%.2f)", static_cast<double>(m_nSize) / kMegabyte, static_cast<double>(m_library.Marks().MarkedSize()) / kMegabyte);
   } else {
     text.Format("%.2f", static_cast<double>(m_nSize) / kMegabyte);
   }
   m_pDataPage->m_strSize = text;
 }
 
-int STreeView::OnMarkChanged(bool marked, const TreeItem* item) {
-  if (!item) {
-    m_bPlayOrderEnabled = AnyMarked(m_itemTop, true);
-    if (m_pEvents) m_pEvents->OnPlayOrderEnabled(m_bPlayOrderEnabled);
-    if (m_pDataPage) {
-      // Only the size field changes; edits in the other fields stay as typed.
-      ShowSizeText();
-      m_pDataPage->SetDlgItemText(res::IDC_SIZE, m_pDataPage->m_strSize);
-      ShowPlayTime();
-    }
-    return 1;
-  }
-  if (IsSong(GetNodeKind(*item))) {
-    const std::int64_t size = SongSize(*item);
-    m_nMarkedSize += marked ? size : -size;
-  }
-  return 1;
+void DetailsPresenter::ShowMarkedSize() {
+  if (!m_pDataPage) return;
+  // Only the size field changes; edits in the other fields stay as typed.
+  ShowSizeText();
+  m_pDataPage->SetDlgItemText(res::IDC_SIZE, m_pDataPage->m_strSize);
+  ShowPlayTime();
 }
+
+void DetailsPresenter::TreeReplacing() {
+  // Edits on the page belong to nodes that are about to go.
+  SaveDetails(m_library.Item(m_pTree->GetSelection()));
+  m_shown.reset();
+  if (m_pPlayTimes) m_pPlayTimes->Forget();
+}
+
+}  // namespace tree
