@@ -65,18 +65,16 @@ LibraryView::LibraryView(STreeView& tree, QWidget* parent)
   setDragEnabled(true);
   setDragDropMode(QAbstractItemView::DragOnly);
 
+  // The tree model owns expansion and selection; the view shows them and hands the
+  // user's changes back. A change that is already the model's changes nothing there.
   connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
-    if (!m_bFollowing) m_tree.Tree()->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Expand);
+    if (!m_bOpeningFiltered) m_tree.Tree()->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Expand);
   });
   connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-    if (!m_bFollowing) m_tree.Tree()->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Collapse);
+    m_tree.Tree()->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Collapse);
   });
-  connect(m_pModel, &LibraryModel::expandedChanged, this, &LibraryView::FollowExpanded);
-  connect(m_pModel, &LibraryModel::selectionChanged, this, [this](const QModelIndex& index) {
-    m_bFollowing = true;
-    setCurrentIndex(index);
-    m_bFollowing = false;
-  });
+  connect(m_pModel, &LibraryModel::expandedChanged, this, &QTreeView::setExpanded);
+  connect(m_pModel, &LibraryModel::selectionChanged, this, &QTreeView::setCurrentIndex);
   connect(m_pModel, &LibraryModel::rebuilt, this, &LibraryView::RestoreState);
   connect(m_pModel, &LibraryModel::filtered, this, &LibraryView::RestoreState);
 
@@ -194,11 +192,10 @@ void LibraryView::ShowMenuForSelection() {
 
 void LibraryView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   QTreeView::currentChanged(current, previous);
-  if (m_bFollowing || !current.isValid()) return;
+  if (!current.isValid()) return;
+  // Refused (the details could not be left): the view shows the model's selection again.
   if (!m_tree.Tree()->SelectItem(LibraryModel::HandleOf(current))) {
-    m_bFollowing = true;
     setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->GetSelection()));
-    m_bFollowing = false;
   }
 }
 
@@ -216,12 +213,6 @@ bool LibraryView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* ev
 
 void LibraryView::RenameSelected() {
   edit(m_pModel->IndexOf(m_tree.Tree()->GetSelection()), QAbstractItemView::AllEditTriggers, nullptr);
-}
-
-void LibraryView::FollowExpanded(const QModelIndex& index, bool expanded) {
-  m_bFollowing = true;
-  setExpanded(index, expanded);
-  m_bFollowing = false;
 }
 
 void LibraryView::ExpandFiltered() {
@@ -246,11 +237,12 @@ void LibraryView::ExpandFiltered() {
 }
 
 void LibraryView::RestoreState() {
-  m_bFollowing = true;
   if (m_pModel->Filter().Active()) {
+    // What the filter opens is shown, not the library's own expanded state.
+    m_bOpeningFiltered = true;
     ExpandFiltered();
+    m_bOpeningFiltered = false;
     setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->GetSelection()));
-    m_bFollowing = false;
     return;
   }
   // After a scan the view starts collapsed: expand what the tree model has expanded.
@@ -268,5 +260,4 @@ void LibraryView::RestoreState() {
     }
   }
   setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->GetSelection()));
-  m_bFollowing = false;
 }

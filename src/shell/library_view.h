@@ -46,7 +46,6 @@ class LibraryView : public QTreeView {
  private:
   TreeItem ItemAt(const QPoint& pos) const;
   void ShowMenuForSelection();
-  void FollowExpanded(const QModelIndex& index, bool expanded);
   // Expands what the tree model has expanded (or, while filtered, what leads to the
   // matches) and shows the selection.
   void RestoreState();
@@ -60,6 +59,6 @@ class LibraryView : public QTreeView {
   QLabel* m_pEmptyHint;
   TreeItem m_menuNode;  // the node a right-button press picked for the menu
   bool m_bEditable = true;
-  bool m_bFollowing = false;  // applying the tree model's own change: do not echo it back
+  bool m_bOpeningFiltered = false;  // the filter opens nodes to show its matches
   friend class LabelEditor;
 };
