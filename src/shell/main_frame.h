@@ -60,12 +60,14 @@ class CMainFrame : public QMainWindow,
   void DeleteNode(const TreeItem& node) override;
   void RenameNode(const TreeItem& node) override;
 
-  // The first scan is posted from the tree's initial update; call once shown.
+  // Posts the first scan; call once shown.
   void StartFirstScan();
   // The Refresh command: scans the path box's folders on a thread of its own while
   // the window keeps answering; while a scan runs, it stops that scan instead.
   void OnRefresh();
   bool Scanning() const { return m_pScan != nullptr; }
+  // The scan in progress; null when none runs.
+  const tree::BackgroundScan* RunningScan() const { return m_pScan.get(); }
   // Applies the filter box's text to the tree now (typing applies it once it pauses)
   // and says in the status bar what it found.
   void ApplyFilter();

@@ -24,6 +24,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
+#include <QThread>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QWidgetAction>
@@ -45,6 +46,7 @@
 #include "recording_ui_hooks.h"
 #include "dialogs/play_order_dialog.h"
 #include "res/resource_ids.h"
+#include "tree/background_scan.h"
 #include "tree/node_kinds.h"
 #include "tree/tree_dump.h"
 #include "temp_dir.h"
@@ -571,6 +573,40 @@ class MainWindowTest : public QObject {
     QCOMPARE(DumpTree(m_frame->Tree(), m_frame->Tree().Top()), DumpTree(reference, reference.Top()));
     QVERIFY(View()->isExpanded(IndexOf({"The Band", "One & Only"})));
     QVERIFY(FindAnywhere("new").isValid());
+  }
+
+  // Stop pressed after the scan's thread has finished but before the window took its
+  // tree: the tree stays as it was, as for any stopped scan.
+  void stopAfterTheScansEndKeepsTheOldTree() {
+    Start();
+    const std::string before = DumpTree(m_frame->Tree(), m_frame->Tree().Top());
+    WriteFile(Lib() + "b/new.mp3", testing_support::SilentMp3Frames(1));
+    m_frame->Action(res::ID_REFRESH)->trigger();
+    while (!m_frame->RunningScan()->Finished()) QThread::yieldCurrentThread();
+    QTest::keyClick(m_frame.get(), Qt::Key_Escape);
+    QTRY_VERIFY(!m_frame->Scanning());
+    QCOMPARE(DumpTree(m_frame->Tree(), m_frame->Tree().Top()), before);
+    QCOMPARE(m_frame->statusBar()->currentMessage(), QString("Refresh stopped: the tree shows the library as before"));
+  }
+
+  // Closing the window while its scan runs: the scan stops with it, and what the scan
+  // posted at its end never reaches the window that is gone.
+  void closingTheWindowDuringAScanLeavesNothingBehind() {
+    Start();
+    for (int i = 0; i < 200; ++i) WriteFile(Lib() + "many/" + std::to_string(i) + "/s.mp3", "x");
+    m_frame->Action(res::ID_REFRESH)->trigger();
+    QVERIFY(m_frame->Scanning());
+    const size_t messages = m_ui->messages.size();
+    m_frame->close();
+    m_frame.reset();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(m_ui->messages.size(), messages);
+    NewFrame();  // a new window starts as usual
+    QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
+    m_frame->StartFirstScan();
+    QVERIFY(refreshed.wait(5000));
+    QVERIFY(FindAnywhere("s").isValid());
   }
 
   void playTimeFillsInForSongAlbumAndTop() {

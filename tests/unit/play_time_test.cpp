@@ -75,4 +75,16 @@ TEST_F(PlayTimeTest, WhatIsNotReadYetShowsAsPendingAndTheCacheServesTheNextRun) 
   EXPECT_EQ(*stored, 60082u);
 }
 
+// Play times read for nodes a Refresh dropped come in afterwards: they are taken and
+// dropped, never given to the new nodes that took the old ones' places.
+TEST_F(PlayTimeTest, PlayTimesOfDroppedNodesNeverLandOnNewOnes) {
+  Song("Rock/a.mp3", 1150);  // the next scan finds a shorter file...
+  Song("Loose/c.mp3", 2300);
+  view.Details().SelectAndShow(view.Top());  // ...after every song was asked for
+  woken.acquire();  // some have come in, none taken yet
+  Scan();
+  EXPECT_EQ(Settled(Find("The Band|Live|A")), "0:30");
+  EXPECT_EQ(Settled(view.Top()), "2:00");
+}
+
 }  // namespace
