@@ -2,12 +2,13 @@
 // replaceable so tests can fake volumes and labels.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 namespace platform {
 
-enum class DriveType { Fixed, Removable, Network, CdRom };
+enum class DriveType : std::uint8_t { Fixed, Removable, Network, CdRom };
 
 struct VolumeInfo {
   std::string mountPoint;  // ends in "/"

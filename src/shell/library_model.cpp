@@ -69,7 +69,7 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
       return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
     }
     case Qt::DecorationRole:
-      return NodeIcon(NodeImage(m_tree.GetKind(item), m_tree.GetDriveType(item), m_tree.IsExpanded(item)),
+      return NodeIcon(NodeImage(m_tree.GetKind(item), m_tree.Facts(item).drive, m_tree.State().IsExpanded(item)),
                       m_tree.GetMark(item));
     default:
       return {};

@@ -68,10 +68,10 @@ LibraryView::LibraryView(STreeView& tree, QWidget* parent)
   // The tree model owns expansion and selection; the view shows them and hands the
   // user's changes back. A change that is already the model's changes nothing there.
   connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
-    if (!m_bOpeningFiltered) m_tree.Tree()->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Expand);
+    if (!m_bOpeningFiltered) m_tree.Tree()->State().Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Expand);
   });
   connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-    m_tree.Tree()->Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Collapse);
+    m_tree.Tree()->State().Expand(LibraryModel::HandleOf(index), tree::ExpandAction::Collapse);
   });
   connect(m_pModel, &LibraryModel::expandedChanged, this, &QTreeView::setExpanded);
   connect(m_pModel, &LibraryModel::selectionChanged, this, &QTreeView::setCurrentIndex);
@@ -138,7 +138,7 @@ void LibraryView::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
     // The press picks the node the menu acts on and selects it; the release shows the menu.
     m_menuNode = ItemAt(event->position().toPoint());
-    if (!m_menuNode.IsNull()) m_tree.Tree()->SelectItem(m_menuNode.m_hItem);
+    if (!m_menuNode.IsNull()) m_tree.Tree()->State().SelectItem(m_menuNode.m_hItem);
     return;
   }
   if (event->button() == Qt::LeftButton) {
@@ -178,7 +178,7 @@ void LibraryView::keyPressEvent(QKeyEvent* event) {
 }
 
 QPoint LibraryView::MenuPlaceForSelection() {
-  const QModelIndex selected = m_pModel->IndexOf(m_tree.Tree()->GetSelection());
+  const QModelIndex selected = m_pModel->IndexOf(m_tree.Tree()->State().GetSelection());
   if (!selected.isValid()) return viewport()->mapToGlobal(QPoint(0, 0));
   scrollTo(selected);
   const QRect row = visualRect(selected);
@@ -187,15 +187,15 @@ QPoint LibraryView::MenuPlaceForSelection() {
 
 void LibraryView::ShowMenuForSelection() {
   QtUiHooks::PlaceNextMenu(MenuPlaceForSelection());
-  m_tree.Menu().Show(m_tree.Item(m_tree.Tree()->GetSelection()));
+  m_tree.Menu().Show(m_tree.Item(m_tree.Tree()->State().GetSelection()));
 }
 
 void LibraryView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   QTreeView::currentChanged(current, previous);
   if (!current.isValid()) return;
   // Refused (the details could not be left): the view shows the model's selection again.
-  if (!m_tree.Tree()->SelectItem(LibraryModel::HandleOf(current))) {
-    setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->GetSelection()));
+  if (!m_tree.Tree()->State().SelectItem(LibraryModel::HandleOf(current))) {
+    setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->State().GetSelection()));
   }
 }
 
@@ -212,7 +212,7 @@ bool LibraryView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* ev
 }
 
 void LibraryView::RenameSelected() {
-  edit(m_pModel->IndexOf(m_tree.Tree()->GetSelection()), QAbstractItemView::AllEditTriggers, nullptr);
+  edit(m_pModel->IndexOf(m_tree.Tree()->State().GetSelection()), QAbstractItemView::AllEditTriggers, nullptr);
 }
 
 void LibraryView::ExpandFiltered() {
@@ -242,7 +242,7 @@ void LibraryView::RestoreState() {
     m_bOpeningFiltered = true;
     ExpandFiltered();
     m_bOpeningFiltered = false;
-    setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->GetSelection()));
+    setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->State().GetSelection()));
     return;
   }
   // After a scan the view starts collapsed: expand what the tree model has expanded.
@@ -254,10 +254,10 @@ void LibraryView::RestoreState() {
     const tree::Handle item = pending.back();
     pending.pop_back();
     // A node may be expanded beneath a collapsed one: it shows so once that opens.
-    if (m_tree.Tree()->IsExpanded(item)) setExpanded(m_pModel->IndexOf(item), true);
+    if (m_tree.Tree()->State().IsExpanded(item)) setExpanded(m_pModel->IndexOf(item), true);
     for (tree::Handle child = m_tree.Tree()->GetChild(item); child; child = m_tree.Tree()->GetNextSibling(child)) {
       pending.push_back(child);
     }
   }
-  setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->GetSelection()));
+  setCurrentIndex(m_pModel->IndexOf(m_tree.Tree()->State().GetSelection()));
 }

@@ -336,7 +336,7 @@ void CMainFrame::OnPlayOrderEnabled(bool enabled) { m_actions[res::ID_PLAY_ORDER
 
 void CMainFrame::OnNewAlbum() {
   // Add an album at the tree's selection, as the context menu's "&Add album" does.
-  m_treeView.Menu().Carry(res::ID_ADD_ALBUM, m_treeView.Item(m_treeView.Tree()->GetSelection()));
+  m_treeView.Menu().Carry(res::ID_ADD_ALBUM, m_treeView.Item(m_treeView.Tree()->State().GetSelection()));
 }
 
 void CMainFrame::OnPlayOrder() {
@@ -371,7 +371,7 @@ void CMainFrame::AddAlbum(const TreeItem& node) {
   CAddAlbumDlg dialog(&m_treeView, m_pTabForm->m_pSheet->m_pageData.Categories().Entries(), node);
   AddAlbumWidget widget(dialog, this);
   if (widget.exec() != QDialog::Accepted || dialog.m_itemAlbum.IsNull()) return;
-  m_treeView.Tree()->SelectItem(dialog.m_itemAlbum.m_hItem);
+  m_treeView.Tree()->State().SelectItem(dialog.m_itemAlbum.m_hItem);
   tree::ExpandItem(dialog.m_itemAlbum, true);
 }
 
@@ -460,7 +460,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
     if (key == Qt::Key_Delete) {  // the menu's Delete, when the menu offers it
-      const TreeItem node = m_treeView.Item(m_treeView.Tree()->GetSelection());
+      const TreeItem node = m_treeView.Item(m_treeView.Tree()->State().GetSelection());
       if (m_treeView.Editor().CanDelete(node) && Available(res::ID_DELETE_NODE)) DeleteNode(node);
       return true;
     }

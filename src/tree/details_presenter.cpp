@@ -73,13 +73,13 @@ void DetailsPresenter::SaveDetails(const TreeItem& item) {
   }
 }
 
-void DetailsPresenter::SaveSelectionDetails() { SaveDetails(m_library.Item(m_pTree->GetSelection())); }
+void DetailsPresenter::SaveSelectionDetails() { SaveDetails(m_library.Item(m_pTree->State().GetSelection())); }
 
 void DetailsPresenter::SelectAndShow(const TreeItem& node) {
-  if (m_pTree->GetSelection() == node.m_hItem) {
+  if (m_pTree->State().GetSelection() == node.m_hItem) {
     OnSelChanged(node.m_hItem, node.m_hItem);
   } else {
-    m_pTree->SelectItem(node.m_hItem);
+    m_pTree->State().SelectItem(node.m_hItem);
   }
 }
 
@@ -152,7 +152,7 @@ void DetailsPresenter::PostLibrarySize() {
   platform::Ui().Post([this, alive = std::weak_ptr<void>(m_pAlive)] {
     if (alive.expired()) return;
     m_bLibrarySizePosted = false;
-    if (m_nLibrarySize != -1 || m_pTree->GetSelection() != m_library.Top().m_hItem) return;
+    if (m_nLibrarySize != -1 || m_pTree->State().GetSelection() != m_library.Top().m_hItem) return;
     platform::WaitCursor wait;
     std::int64_t total = 0;
     for (TreeItem child = m_library.Top().FirstChild(); !child.IsNull(); child = child.NextSibling()) {
@@ -201,7 +201,7 @@ void DetailsPresenter::FillSongDetails(const TreeItem& song) {
 void DetailsPresenter::ShowHeader() {
   if (!m_pHeaders) return;
   const auto result = m_pHeaders->TakeResult();
-  if (!m_pDataPage || !result || result->first != m_pTree->GetSelection()) return;
+  if (!m_pDataPage || !result || result->first != m_pTree->State().GetSelection()) return;
   m_pDataPage->m_strBitrate = result->second;
   m_pDataPage->SetDlgItemText(res::IDC_BITRATE, result->second);
 }
@@ -227,18 +227,21 @@ std::string PlayTimeText(std::uint64_t ms) {
 
 void DetailsPresenter::ShowPlayTime() {
   if (!m_pDataPage || !m_pPlayTimes) return;
-  for (const auto& [song, playTime] : m_pPlayTimes->TakeResults()) m_pTree->SetPlayTime(song, playTime);
+  for (const auto& [song, playTime] : m_pPlayTimes->TakeResults()) {
+    // A header may claim weeks of frames: kept as the longest time a node holds.
+    m_pTree->Facts(song).playTime = static_cast<std::int32_t>(std::min<std::int64_t>(playTime, INT32_MAX));
+  }
   std::uint64_t total = 0, marked = 0;
   bool pending = false;
   std::vector<Handle> wanted;
   // Every song beneath the node, or the song itself; missing files count nothing.
-  m_pTree->ForEachInSubtree(m_pTree->GetSelection(), [&](const TreeModel::NodeView& node) {
+  m_pTree->ForEachInSubtree(m_pTree->State().GetSelection(), [&](const TreeModel::NodeView& node) {
     if (!IsSong(node.kind) || node.mark == Mark::Missing) return;
     // A few thousand at a time: the rest is asked for when those have come in.
     constexpr size_t kAskAtOnce = 10000;
-    if (node.playTime == TreeModel::kPlayTimeUnknown && wanted.size() < kAskAtOnce) wanted.push_back(node.handle);
+    if (node.playTime == NodeFacts::kPlayTimeUnknown && wanted.size() < kAskAtOnce) wanted.push_back(node.handle);
     if (node.playTime < 0) {
-      pending |= node.playTime != TreeModel::kPlayTimeNone;
+      pending |= node.playTime != NodeFacts::kPlayTimeNone;
       return;
     }
     total += static_cast<std::uint64_t>(node.playTime);
@@ -252,7 +255,7 @@ void DetailsPresenter::ShowPlayTime() {
   if (wanted.empty()) return;
   std::vector<std::pair<Handle, std::string>> songs;
   for (const Handle song : wanted) {
-    m_pTree->SetPlayTime(song, TreeModel::kPlayTimeRequested);
+    m_pTree->Facts(song).playTime = NodeFacts::kPlayTimeRequested;
     songs.emplace_back(song, std::string(m_library.Item(song).Parent().Data().value_or("")) + m_library.GetNodeName(m_library.Item(song), true));
   }
   m_pPlayTimes->Request(std::move(songs));
@@ -280,7 +283,7 @@ void DetailsPresenter::ShowMarkedSize() {
 
 void DetailsPresenter::TreeReplacing() {
   // Edits on the page belong to nodes that are about to go.
-  SaveDetails(m_library.Item(m_pTree->GetSelection()));
+  SaveDetails(m_library.Item(m_pTree->State().GetSelection()));
   m_shown.reset();
   if (m_pPlayTimes) m_pPlayTimes->Forget();
 }

@@ -218,11 +218,11 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull();) {
     const TreeItem nextArtist = artist.NextSibling();
     if (KindOf(artist) == NodeKind::Artist && artist.HasChildren()) {
-      if (m_pTree->IsExpanded(artist.m_hItem)) expanded.push_back(PathOf(artist));
+      if (m_pTree->State().IsExpanded(artist.m_hItem)) expanded.push_back(PathOf(artist));
       for (TreeItem album = artist.FirstChild(); !album.IsNull();) {
         const TreeItem next = album.NextSibling();
         if (folders.contains(std::string(album.Data().value_or("")))) {
-          if (m_pTree->IsExpanded(album.m_hItem)) expanded.push_back(PathOf(album));
+          if (m_pTree->State().IsExpanded(album.m_hItem)) expanded.push_back(PathOf(album));
           m_pTree->DeleteItem(album.m_hItem);
         }
         album = next;

@@ -8,7 +8,7 @@ namespace tree {
 LibraryEditor::LibraryEditor(STreeView& library) : m_library(library), m_pTree(library.Tree()) {}
 
 bool LibraryEditor::Rename(const TreeItem& item, const std::string& text) {
-  m_pTree->SelectItem(item.m_hItem);  // the details page then shows what the rename keeps
+  m_pTree->State().SelectItem(item.m_hItem);  // the details page then shows what the rename keeps
   std::string start;
   return BeginRename(item, start) && EndRename(item, text);
 }
@@ -30,7 +30,7 @@ bool LibraryEditor::CanDelete(const TreeItem& node) const {
 
 bool LibraryEditor::Delete(const TreeItem& node) {
   if (!CanDelete(node)) return false;
-  m_pTree->SelectItem(node.m_hItem);
+  m_pTree->State().SelectItem(node.m_hItem);
   return CNodeDeleter(&m_library, m_library.Top()).Delete(node).Report();
 }
 

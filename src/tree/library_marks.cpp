@@ -104,7 +104,7 @@ void LibraryMarks::RecountMarks() {
 
 void LibraryMarks::ToggleMark(const TreeItem& node) {
   if (node.IsNull() || GetMark(node) == Mark::Missing) return;
-  m_pTree->SelectItem(node.m_hItem);
+  m_pTree->State().SelectItem(node.m_hItem);
   std::optional<platform::WaitCursor> wait;
   if (node == m_library.Top()) wait.emplace();
   SetMark(node, GetMark(node) == Mark::None);

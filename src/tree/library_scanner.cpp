@@ -82,7 +82,7 @@ std::int64_t ListSongSizes(const TreeItem& parent, DisplayMode mode) {
     auto found = sizes.find(name);
     if (found == sizes.end()) found = sizes.find(platform::UpperUtf8(name));
     const std::int64_t size = found == sizes.end() ? 0 : found->second;
-    child.m_pTree->SetSize(child.m_hItem, size);
+    child.m_pTree->Facts(child.m_hItem).size = size;
     total += size;
   }
   return total;
@@ -197,7 +197,7 @@ void LibraryScanner::ReadCatalogue(const std::string& folder, const platform::Di
     catalogue::ForEachSongEntry(*doc, section, [&](const catalogue::SongEntryView& entry) {
       const TreeItem song =
           album.AddChild(titles && !entry.title.empty() ? entry.title : entry.fileTitle, NodeKind::AlbumSong);
-      m_model.SetHasTitle(song.m_hItem, !entry.title.empty());
+      m_model.Facts(song.m_hItem).hasTitle = !entry.title.empty();
       Counted(&ScanProgress::songs);
       fileName.assign(entry.fileTitle).append(".mp3");
       const auto files = platform::EntriesNoCase(entries, fileName);
@@ -242,8 +242,7 @@ void LibraryScanner::AddLooseFile(const std::string& folder, const std::string& 
                                                                   : LooseFolderNode(m_top.m_hItem, {}, accumulated);
     if (current == kNullHandle) {
       current = m_model.InsertItem(m_top.m_hItem, platform::VolumeDisplayName({accumulated, volume.label, volume.type}),
-                                   NodeKind::Volume);
-      m_model.SetDriveType(current, volume.type);
+                                   NodeKind::Volume, volume.type);
       m_model.SetData(current, accumulated);
       Made(current);
     }

@@ -65,7 +65,7 @@ void PlayTimeReader::Run() {
     const catalogue::PlayTime playTime = catalogue::ReadPlayTime(m_cache, path);
     lock.lock();
     m_reading = false;
-    m_results.emplace_back(song, playTime ? static_cast<std::int64_t>(*playTime) : TreeModel::kPlayTimeNone);
+    m_results.emplace_back(song, playTime ? static_cast<std::int64_t>(*playTime) : NodeFacts::kPlayTimeNone);
     const bool done = m_pending.empty();
     const auto now = std::chrono::steady_clock::now();
     if (done && now - lastSave >= kSaveEvery) {

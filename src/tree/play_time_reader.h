@@ -31,7 +31,7 @@ class PlayTimeReader {
   void Request(std::vector<std::pair<Handle, std::string>> songs);
   // Drops what is asked for and not read yet (the nodes are gone).
   void Forget();
-  // The play times read since the last call: milliseconds or TreeModel::kPlayTimeNone.
+  // The play times read since the last call: milliseconds or NodeFacts::kPlayTimeNone.
   std::vector<std::pair<Handle, std::int64_t>> TakeResults();
   // Whether anything asked for is still to be read or taken.
   bool Busy() const;

@@ -140,7 +140,7 @@ CommandResult LibraryEditor::RenameVolume(const TreeItem& item, const std::strin
     return CommandResult::Failed(res::Fill(res::msg::kVolumeNotLabelled, {mountPoint}));
   }
   m_pTree->SetLabel(item.m_hItem,
-                    platform::VolumeDisplayName(platform::VolumeInfo{mountPoint, text, m_pTree->GetDriveType(item.m_hItem)}));
+                    platform::VolumeDisplayName(platform::VolumeInfo{mountPoint, text, m_pTree->Facts(item.m_hItem).drive}));
   // A scan sorts the top node's children as far as the last artist; a volume among them
   // takes its new name's place there.
   std::size_t sorted = 0, row = 0;
@@ -321,7 +321,7 @@ CommandResult LibraryEditor::RenameAlbumSong(const TreeItem& item, const std::st
       return CommandResult::Failed(res::Fill(res::msg::kEntryNotWritten, {oldFileName}));
   }
   m_pTree->SetLabel(item.m_hItem, name);
-  if (!fileNames) m_pTree->SetHasTitle(item.m_hItem, true);
+  if (!fileNames) m_pTree->Facts(item.m_hItem).hasTitle = true;
   if (fileNames) m_library.SyncFolders({folder});  // other albums of the folder may name the old or the new file
   return CommandResult::Done();
 }

@@ -1,6 +1,7 @@
 // Refresh: the tree below the top node made anew from the path list, at once or by a
 // scan on another thread; and the lookups of artist and child nodes.
 #include <algorithm>
+#include <optional>
 
 #include "catalogue/settings.h"
 #include "platform/text.h"
@@ -34,13 +35,13 @@ void STreeView::Refresh(const GString& pathList) {
   m_pTree->SetMark(m_itemTop.m_hItem, Mark::None);
 
   // The scan dispatches no messages: views hear of the new tree once, at its end.
-  m_pTree->BeginBatch();
+  std::optional<TreeModel::Batch> batch(*m_pTree);
   ScanContext context;
   context.displayMode = m_chosenMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_settings.file);
   LibraryScanner(m_itemTop, context).ScanPaths(pathList);
   m_pTree->SetLabel(m_itemTop.m_hItem, topLabel);
-  m_pTree->EndBatch();
+  batch.reset();
   ReportUnreadCatalogues(context);
 
   m_displayMode = m_chosenMode;  // the mode the scan labelled in
@@ -69,26 +70,26 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
   while (!pending.empty()) {
     const TreeItem node = pending.back();
     pending.pop_back();
-    if (m_pTree->IsExpanded(node.m_hItem) && !(node == m_itemTop)) expanded.push_back(PathOf(node));
+    if (m_pTree->State().IsExpanded(node.m_hItem) && !(node == m_itemTop)) expanded.push_back(PathOf(node));
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
   }
-  const NodePath selectedPath = PathOf(Item(m_pTree->GetSelection()));
+  const NodePath selectedPath = PathOf(Item(m_pTree->State().GetSelection()));
   m_details->TreeReplacing();
   m_marks->Forget();
 
   // Views hear of the new tree once, at the end.
-  m_pTree->BeginBatch();
+  std::optional<TreeModel::Batch> batch(*m_pTree);
   DeleteBranch(m_itemTop, true);
   m_pTree->CompactTexts();  // the texts of the old tree go with it
   m_pTree->SetMark(m_itemTop.m_hItem, Mark::None);
   m_pTree->CopyChildren(m_itemTop.m_hItem, *scan.Top().m_pTree, scan.Top().m_hItem);
-  ExpandItem(m_itemTop, scan.Top().m_pTree->IsExpanded(scan.Top().m_hItem));
+  ExpandItem(m_itemTop, scan.Top().m_pTree->State().IsExpanded(scan.Top().m_hItem));
   for (const NodePath& path : expanded) ExpandItem(FindPath(path), true);
   marked.ApplyTo(*m_pTree, m_itemTop.m_hItem);
   m_marks->RecountMarks();
   m_displayMode = scan.Context().displayMode;  // the mode the scan labelled in
   FollowChosenDisplayMode();
-  m_pTree->EndBatch();
+  batch.reset();
   ReportUnreadCatalogues(scan.Context());
 
   m_strPathList = scan.PathList();

@@ -24,13 +24,13 @@ STreeView::STreeView()
       m_editor(std::make_unique<LibraryEditor>(*this)),
       m_menu(std::make_unique<ContextMenu>(*this)),
       m_player(std::make_unique<Player>(*this)) {
-  m_tree.SetNotifications(m_details.get());
+  m_tree.State().SetNotifications(m_details.get());
 }
 
 STreeView::~STreeView() {
-  m_tree.SetNotifications(nullptr);
+  m_tree.State().SetNotifications(nullptr);
   // A view on screen hears of the nodes going; without one the model's own end frees them.
-  if (m_tree.HasObserver()) DeleteBranch(m_itemTop, false);
+  DeleteBranch(m_itemTop, false);
 }
 
 GString STreeView::GetNodeName(const TreeItem& item, bool asFileName) const {
@@ -70,7 +70,7 @@ void STreeView::RelabelAlbumSongs(const TreeItem& album) {
   for (TreeItem song = album.FirstChild(); !song.IsNull(); song = song.NextSibling()) {
     const std::string label(song.Label());
     const std::string data(song.Data().value_or(""));
-    const bool hasTitle = m_pTree->HasTitle(song.m_hItem);
+    const bool hasTitle = m_pTree->Facts(song.m_hItem).hasTitle;
     if (m_displayMode == DisplayMode::FileNames) {
       m_pTree->SetData(song.m_hItem, std::string_view(hasTitle ? label : std::string()));
       m_pTree->SetLabel(song.m_hItem, data);
@@ -113,6 +113,6 @@ std::string STreeView::SongPath(const TreeItem& song) const {
 }
 
 std::int64_t STreeView::SongSize(const TreeItem& song) const {
-  if (m_pTree->GetSize(song.m_hItem) < 0) ListSongSizes(song.Parent(), m_displayMode);
-  return std::max<std::int64_t>(m_pTree->GetSize(song.m_hItem), 0);
+  if (m_pTree->Facts(song.m_hItem).size < 0) ListSongSizes(song.Parent(), m_displayMode);
+  return std::max<std::int64_t>(m_pTree->Facts(song.m_hItem).size, 0);
 }

@@ -36,32 +36,32 @@ void TreeFilter::Apply(const TreeModel& model, std::string_view filterText) {
 
   Index(model);
   m_slots.assign(model.SlotLimit(), Slot{});
-  for (const Node& node : m_order) m_slots[TreeModel::SlotOf(node.handle)].handle = node.handle;
+  for (const Node& node : m_order) m_slots[SlotOf(node.handle)].handle = node.handle;
   // One search through all labels; each hit marks its node and goes on after its label.
   for (std::size_t at = m_labels.find(m_needle); at != std::string::npos; at = m_labels.find(m_needle, at)) {
     const auto end = std::upper_bound(m_labelEnds.begin(), m_labelEnds.end(), at);
     const Handle handle = m_order[static_cast<std::size_t>(end - m_labelEnds.begin())].handle;
-    Slot& slot = m_slots[TreeModel::SlotOf(handle)];
+    Slot& slot = m_slots[SlotOf(handle)];
     slot.matches = slot.shown = true;
     if (IsSong(model.GetKind(handle))) ++m_matchingSongs;
     at = *end;
   }
-  m_slots[TreeModel::SlotOf(model.GetRoot())].shown = true;
+  m_slots[SlotOf(model.GetRoot())].shown = true;
   // Children come after their parents: walking backwards, a shown node shows its parent.
   for (auto node = m_order.rbegin(); node != m_order.rend(); ++node) {
-    if (node->parent != kNullHandle && m_slots[TreeModel::SlotOf(node->handle)].shown) {
-      m_slots[TreeModel::SlotOf(node->parent)].shown = true;
+    if (node->parent != kNullHandle && m_slots[SlotOf(node->handle)].shown) {
+      m_slots[SlotOf(node->parent)].shown = true;
     }
   }
   // Each parent's shown children in order, one stretch of m_children per parent.
   for (const Node& node : m_order) {
-    if (node.parent != kNullHandle && m_slots[TreeModel::SlotOf(node.handle)].shown) {
-      ++m_slots[TreeModel::SlotOf(node.parent)].childCount;
+    if (node.parent != kNullHandle && m_slots[SlotOf(node.handle)].shown) {
+      ++m_slots[SlotOf(node.parent)].childCount;
     }
   }
   std::uint32_t next = 0;
   for (const Node& node : m_order) {
-    Slot& slot = m_slots[TreeModel::SlotOf(node.handle)];
+    Slot& slot = m_slots[SlotOf(node.handle)];
     if (!slot.shown) continue;
     slot.firstChild = next;
     next += slot.childCount;
@@ -69,21 +69,21 @@ void TreeFilter::Apply(const TreeModel& model, std::string_view filterText) {
   }
   m_children.resize(next);
   for (const Node& node : m_order) {
-    Slot& slot = m_slots[TreeModel::SlotOf(node.handle)];
+    Slot& slot = m_slots[SlotOf(node.handle)];
     if (!slot.shown) continue;
     if (node.parent == kNullHandle) {
       slot.row = static_cast<std::uint32_t>(m_roots.size());
       m_roots.push_back(node.handle);
       continue;
     }
-    Slot& parent = m_slots[TreeModel::SlotOf(node.parent)];
+    Slot& parent = m_slots[SlotOf(node.parent)];
     slot.row = parent.childCount++;
     m_children[parent.firstChild + slot.row] = node.handle;
   }
 }
 
 const TreeFilter::Slot* TreeFilter::SlotFor(Handle item) const {
-  const std::uint32_t index = TreeModel::SlotOf(item);
+  const std::uint32_t index = SlotOf(item);
   if (index >= m_slots.size() || m_slots[index].handle != item || !m_slots[index].shown) return nullptr;
   return &m_slots[index];
 }
@@ -109,7 +109,7 @@ std::size_t TreeFilter::RowOf(Handle item) const {
 
 bool TreeFilter::MatchChanged(const TreeModel& model, Handle item) const {
   if (!Active()) return false;
-  const std::uint32_t index = TreeModel::SlotOf(item);
+  const std::uint32_t index = SlotOf(item);
   const bool was = index < m_slots.size() && m_slots[index].handle == item && m_slots[index].matches;
   return was != (text::Folded(model.GetLabel(item)).find(m_needle) != std::string::npos);
 }

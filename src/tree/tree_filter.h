@@ -52,7 +52,7 @@ class TreeFilter {
 
   std::string m_text;
   std::string m_needle;  // the text folded
-  std::vector<Slot> m_slots;       // by TreeModel::SlotOf
+  std::vector<Slot> m_slots;       // by SlotOf
   std::vector<Handle> m_children;  // the shown children, grouped by parent
   std::vector<Handle> m_roots;
   std::size_t m_matchingSongs = 0;

@@ -21,7 +21,7 @@ class TreeItem {
   TreeItem NextSibling() const { return Same(m_pTree ? m_pTree->GetNextSibling(m_hItem) : tree::kNullHandle); }
   TreeItem Parent() const { return Same(m_pTree ? m_pTree->GetParent(m_hItem) : tree::kNullHandle); }
   TreeItem Root() const { return Same(m_pTree ? m_pTree->GetRoot() : tree::kNullHandle); }
-  TreeItem Caret() const { return Same(m_pTree ? m_pTree->GetSelection() : tree::kNullHandle); }
+  TreeItem Caret() const { return Same(m_pTree ? m_pTree->State().GetSelection() : tree::kNullHandle); }
   // A new last child (a new root node when this reference is null).
   TreeItem AddChild(std::string_view text, tree::NodeKind kind) const {
     return Same(m_pTree ? m_pTree->InsertItem(m_hItem, text, kind) : tree::kNullHandle);
@@ -52,7 +52,7 @@ inline std::string_view AlbumName(const TreeItem& album) {
 
 // Expands or collapses the node (a node without children is never expanded).
 inline void ExpandItem(const TreeItem& item, bool expand) {
-  if (!item.IsNull()) item.m_pTree->Expand(item.m_hItem, expand ? ExpandAction::Expand : ExpandAction::Collapse);
+  if (!item.IsNull()) item.m_pTree->State().Expand(item.m_hItem, expand ? ExpandAction::Expand : ExpandAction::Collapse);
 }
 
 }  // namespace tree

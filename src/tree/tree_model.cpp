@@ -19,20 +19,20 @@ struct TreeModel::Node {
   std::uint32_t labelLength = 0;
   std::uint32_t dataLength = 0;
   std::vector<Handle> children;
-  std::int64_t size = -1;
-  std::int64_t playTime = kPlayTimeUnknown;
+  NodeFacts facts;
   Handle parent = kNullHandle;
   std::uint32_t row = 0;
   NodeKind kind = NodeKind::Top;
-  platform::DriveType drive = platform::DriveType::Fixed;
-  bool hasTitle = false;
   Mark mark = Mark::None;
   std::uint8_t generation = 0;
   bool alive = false;
   bool expanded = false;
 };
 
-TreeModel::TreeModel() { ContentChanged(); }
+TreeModel::TreeModel() {
+  static_assert(sizeof(Node) <= 80, "a library of 100,000 songs keeps one per node: kept small");
+  ContentChanged();
+}
 
 void TreeModel::ContentChanged() {
   static std::atomic<std::uint64_t> versions{0};
@@ -54,12 +54,14 @@ const TreeModel::Node* TreeModel::Get(Handle item) const {
 
 bool TreeModel::IsValid(Handle item) const { return Get(item) != nullptr; }
 
-void TreeModel::BeginBatch() {
-  if (m_nBatchDepth++ == 0 && m_pObserver) m_pObserver->OnBatchBegin();
+std::uint32_t SlotOf(Handle item) { return item & TreeModel::kIndexMask; }
+
+TreeModel::Batch::Batch(TreeModel& model) : m_model(model) {
+  if (m_model.m_nBatchDepth++ == 0 && m_model.m_pObserver) m_model.m_pObserver->OnBatchBegin();
 }
 
-void TreeModel::EndBatch() {
-  if (--m_nBatchDepth == 0 && m_pObserver) m_pObserver->OnBatchEnd();
+TreeModel::Batch::~Batch() {
+  if (--m_model.m_nBatchDepth == 0 && m_model.m_pObserver) m_model.m_pObserver->OnBatchEnd();
 }
 
 const std::vector<Handle>* TreeModel::ChildList(Handle parent) const {
@@ -72,7 +74,7 @@ std::vector<Handle>& TreeModel::ChildrenOf(Handle parent) {
   return parent == kNullHandle ? m_roots : Get(parent)->children;
 }
 
-Handle TreeModel::InsertItem(Handle parent, std::string_view label, NodeKind kind) {
+Handle TreeModel::InsertItem(Handle parent, std::string_view label, NodeKind kind, platform::DriveType drive) {
   ContentChanged();
   if (parent != kNullHandle && !Get(parent)) return kNullHandle;
   std::uint32_t index;
@@ -89,6 +91,7 @@ Handle TreeModel::InsertItem(Handle parent, std::string_view label, NodeKind kin
   node.label = stored.data();
   node.labelLength = static_cast<std::uint32_t>(stored.size());
   node.kind = kind;
+  node.facts.drive = drive;
   node.parent = parent;
   const Handle handle = index | (Handle{node.generation} << kIndexBits);
   auto& siblings = ChildrenOf(parent);
@@ -104,7 +107,7 @@ Handle TreeModel::InsertItem(Handle parent, std::string_view label, NodeKind kin
 void TreeModel::Release(Handle item) {
   Node* node = Get(item);
   for (const Handle child : node->children) Release(child);
-  if (m_hSelection == item) m_hSelection = kNullHandle;
+  if (m_state.m_hSelection == item) m_state.m_hSelection = kNullHandle;
   m_labelIndex.erase(item);
   const std::uint32_t index = item & kIndexMask;
   const std::uint8_t generation = node->generation;
@@ -121,14 +124,16 @@ void TreeModel::DeleteItem(Handle item) {
   if (auto* observer = Observer()) observer->OnRemoving(item);
   const Handle parent = node->parent;
   const std::uint32_t row = node->row;
-  const Handle selection = m_hSelection;
+  const Handle selection = m_state.m_hSelection;
   IndexErase(parent, item);
   Release(item);
   auto& siblings = ChildrenOf(parent);
   siblings.erase(siblings.begin() + row);
   for (std::size_t i = row; i < siblings.size(); ++i) Get(siblings[i])->row = static_cast<std::uint32_t>(i);
   if (auto* observer = Observer()) observer->OnRemoved(parent);
-  if (auto* observer = Observer(); observer && selection != m_hSelection) observer->OnSelectionChanged(m_hSelection);
+  if (auto* observer = Observer(); observer && selection != m_state.m_hSelection) {
+    observer->OnSelectionChanged(m_state.m_hSelection);
+  }
 }
 
 Handle TreeModel::GetRoot() const { return m_roots.empty() ? kNullHandle : m_roots.front(); }
@@ -147,12 +152,6 @@ Handle TreeModel::GetNextSibling(Handle item) const {
   const Node* node = Get(item);
   if (!node) return kNullHandle;
   return ChildAt(node->parent, node->row + 1);
-}
-
-Handle TreeModel::GetPrevSibling(Handle item) const {
-  const Node* node = Get(item);
-  if (!node || node->row == 0) return kNullHandle;
-  return ChildAt(node->parent, node->row - 1);
 }
 
 bool TreeModel::HasChildren(Handle item) const { return GetChild(item) != kNullHandle; }
@@ -195,27 +194,6 @@ NodeKind TreeModel::GetKind(Handle item) const {
   return node ? node->kind : NodeKind::Top;
 }
 
-platform::DriveType TreeModel::GetDriveType(Handle item) const {
-  const Node* node = Get(item);
-  return node ? node->drive : platform::DriveType::Fixed;
-}
-
-void TreeModel::SetDriveType(Handle item, platform::DriveType type) {
-  Node* node = Get(item);
-  if (!node || node->drive == type) return;
-  node->drive = type;
-  if (auto* observer = Observer()) observer->OnChanged(item);
-}
-
-bool TreeModel::HasTitle(Handle item) const {
-  const Node* node = Get(item);
-  return node && node->hasTitle;
-}
-
-void TreeModel::SetHasTitle(Handle item, bool hasTitle) {
-  if (Node* node = Get(item)) node->hasTitle = hasTitle;  // nothing shown changes with it
-}
-
 Mark TreeModel::GetMark(Handle item) const {
   const Node* node = Get(item);
   return node ? node->mark : Mark::None;
@@ -250,24 +228,6 @@ void TreeModel::SetData(Handle item, std::optional<std::string_view> data) {
   if (auto* observer = Observer()) observer->OnChanged(item);
 }
 
-std::int64_t TreeModel::GetSize(Handle item) const {
-  const Node* node = Get(item);
-  return node ? node->size : -1;
-}
-
-void TreeModel::SetSize(Handle item, std::int64_t size) {
-  if (Node* node = Get(item)) node->size = size;
-}
-
-std::int64_t TreeModel::GetPlayTime(Handle item) const {
-  const Node* node = Get(item);
-  return node ? node->playTime : kPlayTimeUnknown;
-}
-
-void TreeModel::SetPlayTime(Handle item, std::int64_t playTime) {
-  if (Node* node = Get(item)) node->playTime = playTime;
-}
-
 void TreeModel::ForEachInSubtree(Handle item, const std::function<void(const NodeView&)>& visit) const {
   if (!Get(item)) return;
   std::vector<Handle> pending{item};
@@ -275,34 +235,48 @@ void TreeModel::ForEachInSubtree(Handle item, const std::function<void(const Nod
     const Handle handle = pending.back();
     pending.pop_back();
     const Node& node = *Get(handle);
-    visit({handle, node.parent, node.kind, node.mark, node.playTime, std::string_view(node.label, node.labelLength)});
+    visit({handle, node.parent, node.kind, node.mark, node.facts.playTime, std::string_view(node.label, node.labelLength)});
     pending.insert(pending.end(), node.children.rbegin(), node.children.rend());
   }
 }
 
-bool TreeModel::IsExpanded(Handle item) const {
+NodeFacts& TreeModel::Facts(Handle item) {
+  thread_local NodeFacts nowhere;
+  Node* node = Get(item);
+  if (node) return node->facts;
+  nowhere = NodeFacts{};
+  return nowhere;
+}
+
+const NodeFacts& TreeModel::Facts(Handle item) const {
+  static const NodeFacts unknown;
   const Node* node = Get(item);
+  return node ? node->facts : unknown;
+}
+
+bool TreeState::IsExpanded(Handle item) const {
+  const TreeModel::Node* node = m_model.Get(item);
   return node && node->expanded;
 }
 
-bool TreeModel::Expand(Handle item, ExpandAction action) {
-  Node* node = Get(item);
+bool TreeState::Expand(Handle item, ExpandAction action) {
+  TreeModel::Node* node = m_model.Get(item);
   if (!node) return false;
   bool expand = action == ExpandAction::Expand;
   if (action == ExpandAction::Toggle) expand = !node->expanded;
   if (node->expanded == expand || (expand && node->children.empty())) return false;
   node->expanded = expand;
-  if (auto* observer = Observer()) observer->OnExpandedChanged(item, expand);
+  if (auto* observer = m_model.Observer()) observer->OnExpandedChanged(item, expand);
   return true;
 }
 
-bool TreeModel::SelectItem(Handle item) {
-  if (item != kNullHandle && !Get(item)) return false;
+bool TreeState::SelectItem(Handle item) {
+  if (item != kNullHandle && !m_model.Get(item)) return false;
   const Handle old = m_hSelection;
   if (old == item) return true;
   if (m_pOwner && !m_pOwner->OnSelChanging(old, item)) return false;
   m_hSelection = item;
-  if (auto* observer = Observer()) observer->OnSelectionChanged(item);
+  if (auto* observer = m_model.Observer()) observer->OnSelectionChanged(item);
   if (m_pOwner) m_pOwner->OnSelChanged(old, item);
   return true;
 }
@@ -316,11 +290,8 @@ void TreeModel::CopyChildren(Handle parent, const TreeModel& from, Handle fromPa
     if (source->data) SetData(copy, std::string_view(source->data, source->dataLength));
     Node* node = Get(copy);
     node->mark = source->mark;
-    node->drive = source->drive;
-    node->hasTitle = source->hasTitle;
     node->expanded = source->expanded;
-    node->size = source->size;
-    node->playTime = source->playTime;
+    node->facts = source->facts;
     CopyChildren(copy, from, child);
   }
 }

@@ -52,6 +52,50 @@ class TreeNotifications {
   virtual void OnSelChanged(Handle oldItem, Handle newItem) = 0;
 };
 
+class TreeModel;
+
+// Which nodes of a tree are open and which one is selected: kept here once, for the
+// library and the window alike; the window shows them and hands the user's changes in.
+class TreeState {
+ public:
+  explicit TreeState(TreeModel& model) : m_model(model) {}
+  // The owner hears of selection changes and may refuse them.
+  void SetNotifications(TreeNotifications* owner) { m_pOwner = owner; }
+
+  bool IsExpanded(Handle item) const;
+  // Toggle and CollapseReset act as expand or collapse; a node without children is
+  // never expanded. Returns whether the state changed.
+  bool Expand(Handle item, ExpandAction action);
+
+  Handle GetSelection() const { return m_hSelection; }
+  // Tells the owner before and after; false when the owner refused.
+  bool SelectItem(Handle item);
+
+ private:
+  friend class TreeModel;
+  TreeModel& m_model;
+  Handle m_hSelection = kNullHandle;
+  TreeNotifications* m_pOwner = nullptr;
+};
+
+// What is known of a node beyond its kind and label. For a song: its file's size in
+// bytes as last listed (-1 while unknown), its play time in milliseconds as read or
+// one of the states below, and whether its catalogue entry gives it a title of its
+// own (one without shows its file title in either display mode). For a volume: the
+// kind of drive, which its icon shows.
+struct NodeFacts {
+  static constexpr std::int32_t kPlayTimeUnknown = -3;    // not asked for yet
+  static constexpr std::int32_t kPlayTimeRequested = -2;  // being read
+  static constexpr std::int32_t kPlayTimeNone = -1;       // the file has no knowable play time
+  std::int64_t size = -1;
+  std::int32_t playTime = kPlayTimeUnknown;
+  bool hasTitle = false;
+  platform::DriveType drive = platform::DriveType::Fixed;
+};
+
+// The number of a node's slot: below TreeModel::SlotLimit(), no two live nodes alike.
+std::uint32_t SlotOf(Handle item);
+
 class TreeModel {
   static constexpr std::uint32_t kIndexBits = 24;  // a handle is an index and a generation
   static constexpr std::uint32_t kIndexMask = (1u << kIndexBits) - 1;
@@ -63,14 +107,26 @@ class TreeModel {
   TreeModel& operator=(const TreeModel&) = delete;
 
   void SetObserver(TreeObserver* observer) { m_pObserver = observer; }
-  bool HasObserver() const { return m_pObserver != nullptr; }
-  // Many changes at once: the observer hears only of the start and the end.
-  void BeginBatch();
-  void EndBatch();
-  void SetNotifications(TreeNotifications* owner) { m_pOwner = owner; }
+  // Which nodes are open and which one is selected.
+  TreeState& State() { return m_state; }
+  const TreeState& State() const { return m_state; }
+  // Many changes at once, while a Batch lives: the observer hears only of the start
+  // and the end.
+  class Batch {
+   public:
+    explicit Batch(TreeModel& model);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
 
-  // A new last child of parent (a new root node for kNullHandle).
-  Handle InsertItem(Handle parent, std::string_view label, NodeKind kind);
+   private:
+    TreeModel& m_model;
+  };
+
+  // A new last child of parent (a new root node for kNullHandle); drive tells what a
+  // volume node stands for.
+  Handle InsertItem(Handle parent, std::string_view label, NodeKind kind,
+                    platform::DriveType drive = platform::DriveType::Fixed);
   // Deletes the item with its descendants.
   void DeleteItem(Handle item);
 
@@ -79,7 +135,6 @@ class TreeModel {
   Handle GetParent(Handle item) const;
   Handle GetChild(Handle item) const;
   Handle GetNextSibling(Handle item) const;
-  Handle GetPrevSibling(Handle item) const;
   bool HasChildren(Handle item) const;
   std::size_t ChildCount(Handle item) const;
   // For views: the child at row, and the row of an item among its siblings.
@@ -91,37 +146,23 @@ class TreeModel {
   // changes.
   std::uint64_t ContentVersion() const { return m_nContentVersion; }
   // A number for each node below SlotLimit(), no two live nodes alike: the index of
-  // per-node tables kept beside the model.
-  static std::uint32_t SlotOf(Handle item) { return item & kIndexMask; }
+  // per-node tables kept beside the model (see SlotOf).
   std::uint32_t SlotLimit() const { return m_nNodes + 1; }
 
   std::string_view GetLabel(Handle item) const;
   void SetLabel(Handle item, std::string_view label);
   NodeKind GetKind(Handle item) const;
-  // The kind of drive a volume node stands for.
-  platform::DriveType GetDriveType(Handle item) const;
-  void SetDriveType(Handle item, platform::DriveType type);
-  // Whether an album song has a title of its own in its catalogue; one without shows
-  // its file title in either display mode.
-  bool HasTitle(Handle item) const;
-  void SetHasTitle(Handle item, bool hasTitle);
   Mark GetMark(Handle item) const;
   void SetMark(Handle item, Mark mark);
   // The node data text; nothing for a node without one.
   std::optional<std::string_view> GetData(Handle item) const;
   void SetData(Handle item, std::optional<std::string_view> data);
 
-  // The size in bytes of a song node's file as last listed; -1 while unknown. No
-  // observer hears of it: nothing on screen shows it directly.
-  std::int64_t GetSize(Handle item) const;
-  void SetSize(Handle item, std::int64_t size);
-  // A song node's play time in milliseconds as read, or one of the states below.
-  // No observer hears of it either.
-  static constexpr std::int64_t kPlayTimeUnknown = -3;    // not asked for yet
-  static constexpr std::int64_t kPlayTimeRequested = -2;  // being read
-  static constexpr std::int64_t kPlayTimeNone = -1;       // the file has no knowable play time
-  std::int64_t GetPlayTime(Handle item) const;
-  void SetPlayTime(Handle item, std::int64_t playTime);
+  // What is known of the node beyond kind and label. No observer hears of changes:
+  // nothing on screen shows them directly, and a volume's drive is set when the node
+  // is made. An invalid handle gives facts that go nowhere.
+  NodeFacts& Facts(Handle item);
+  const NodeFacts& Facts(Handle item) const;
 
   // What a subtree walk sees of each node.
   struct NodeView {
@@ -129,20 +170,11 @@ class TreeModel {
     Handle parent;
     NodeKind kind;
     Mark mark;
-    std::int64_t playTime;
+    std::int32_t playTime;
     std::string_view label;
   };
   // Calls visit for the item and every node beneath it, without a look-up per step.
   void ForEachInSubtree(Handle item, const std::function<void(const NodeView&)>& visit) const;
-
-  bool IsExpanded(Handle item) const;
-  // Tells the owner first, then changes the state. Toggle and CollapseReset act as
-  // expand or collapse. Returns whether the state changed.
-  bool Expand(Handle item, ExpandAction action);
-
-  Handle GetSelection() const { return m_hSelection; }
-  // Tells the owner before and after; false when the owner refused.
-  bool SelectItem(Handle item);
 
   // Appends copies of from's children of fromParent, with all beneath them, to the
   // children of parent: kinds, labels, marks, data texts, sizes, expanded states.
@@ -172,6 +204,7 @@ class TreeModel {
   void IndexInsert(Handle parent, Handle child) const;
   void IndexErase(Handle parent, Handle child) const;
   TreeObserver* Observer() const { return m_nBatchDepth == 0 ? m_pObserver : nullptr; }
+  friend std::uint32_t SlotOf(Handle item);
 
   // Nodes in blocks of kNodesPerBlock that never move; node index i (from 1) is
   // entry (i - 1) % kNodesPerBlock of block (i - 1) / kNodesPerBlock.
@@ -186,9 +219,9 @@ class TreeModel {
   std::uint64_t m_nContentVersion = 0;
   void ContentChanged();
   int m_nBatchDepth = 0;
-  Handle m_hSelection = kNullHandle;
+  TreeState m_state{*this};
+  friend class TreeState;
   TreeObserver* m_pObserver = nullptr;
-  TreeNotifications* m_pOwner = nullptr;
   // Label indexes of parents with many children, built on the first lookup.
   mutable std::unordered_map<Handle, std::unordered_multimap<std::string, Handle>> m_labelIndex;
 };

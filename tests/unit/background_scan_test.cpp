@@ -53,8 +53,8 @@ TEST_F(BackgroundScanTest, AdoptedTreeIsWhatARefreshShowsAndKeepsWhereTheUserWas
 
   EXPECT_EQ(Canonical(view), FreshScan());
   EXPECT_NE(Tree(), atOnce);
-  EXPECT_TRUE(view.Tree()->IsExpanded(Find("Abba|Hits").m_hItem));
-  EXPECT_EQ(view.Tree()->GetSelection(), Find("Abba|Hits|A").m_hItem);
+  EXPECT_TRUE(view.Tree()->State().IsExpanded(Find("Abba|Hits").m_hItem));
+  EXPECT_EQ(view.Tree()->State().GetSelection(), Find("Abba|Hits|A").m_hItem);
   EXPECT_EQ(view.PathList(), dir.path());
 }
 
@@ -73,7 +73,7 @@ TEST_F(BackgroundScanTest, TheOldTreeStaysUntilAdoptedAndAStoppedScanIsNeverAdop
   const auto next = StartScan();
   Wait();
   view.AdoptScan(*next);
-  EXPECT_EQ(view.Tree()->GetSelection(), view.Top().m_hItem);
+  EXPECT_EQ(view.Tree()->State().GetSelection(), view.Top().m_hItem);
   EXPECT_EQ(Canonical(view), FreshScan());
 }
 

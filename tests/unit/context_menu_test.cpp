@@ -48,14 +48,14 @@ class ContextMenuTest : public testing_support::LibraryFixture {
 };
 
 TEST_F(ContextMenuTest, EmptySpaceOffersAllSongsAndKeepsTheSelection) {
-  view.Tree()->SelectItem(Find("The Band").m_hItem);
+  view.Tree()->State().SelectItem(Find("The Band").m_hItem);
   const auto menu = MenuFor("");
   EXPECT_EQ(Text(menu, res::ID_PLAY_NOW), "&Play all songs now");
   EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete ");
   EXPECT_FALSE(Enabled(menu, res::ID_DELETE_NODE));
   EXPECT_FALSE(Enabled(menu, res::ID_RENAME_NODE));
   EXPECT_FALSE(Enabled(menu, res::ID_PLAY_SELECTED));
-  EXPECT_EQ(view.Tree()->GetSelection(), Find("The Band").m_hItem);
+  EXPECT_EQ(view.Tree()->State().GetSelection(), Find("The Band").m_hItem);
   ASSERT_EQ(menu.size(), 6u);
   EXPECT_EQ(menu[2].command, 0u);  // the separator
 }

@@ -143,7 +143,7 @@ TEST_F(DeleteTest, AnAlbumAloneInItsCatalogueTakesTheFile) {
   Song("b/s.mp3");
   Scan();
   Delete("Solo|Second");
-  EXPECT_EQ(view.Tree()->GetSelection(), Find("Solo|Solo").m_hItem);
+  EXPECT_EQ(view.Tree()->State().GetSelection(), Find("Solo|Solo").m_hItem);
   Delete("Solo|Solo");
   EXPECT_FALSE(platform::PathExists(dir / "b/album.ini"));
   EXPECT_FALSE(Exists("Solo"));

@@ -30,7 +30,7 @@ class EditFaultsTest : public testing_support::LibraryFixture {
   bool Rename(const std::string& labels, const std::string& text) {
     const TreeItem node = Find(labels);
     if (node.IsNull()) return false;
-    view.Tree()->SelectItem(node.m_hItem);
+    view.Tree()->State().SelectItem(node.m_hItem);
     std::string start;
     return view.Editor().BeginRename(node, start) && view.Editor().EndRename(node, text.c_str());
   }
@@ -112,7 +112,7 @@ TEST_F(EditFaultsTest, ArtistRenamesMergeAsAScanWouldShowThem) {
   EXPECT_FALSE(Find("Phil|Two").IsNull());
   EXPECT_FALSE(Find("Phil|Three").IsNull());
   // The merged artist is selected, and its size is that of all its albums.
-  EXPECT_EQ(view.Item(view.Tree()->GetSelection()), Find("Phil"));
+  EXPECT_EQ(view.Item(view.Tree()->State().GetSelection()), Find("Phil"));
   EXPECT_EQ(view.Details().SelectionSize(), view.Details().GetNodeSize(Find("Phil")));
   EXPECT_EQ(view.Details().SelectionSize(), 3 * 2 * 417);
   ExpectFreshScan();
@@ -217,7 +217,7 @@ TEST_F(EditFaultsTest, PlaylistsHoldSongLinesOnly) {
   const auto playNow = [&](const std::string& labels) {
     ui.messages.clear();
     const TreeItem node = Find(labels);
-    view.Tree()->SelectItem(node.m_hItem);
+    view.Tree()->State().SelectItem(node.m_hItem);
     view.Menu().Carry(res::ID_PLAY_NOW, node);
   };
   playNow("X");  // an artist whose album has no song
@@ -239,10 +239,10 @@ TEST_F(EditFaultsTest, OneCatalogueOfTwoSpellingsServesScanDetailsAndWrites) {
   Scan();
   ASSERT_FALSE(Find("X|Upper").IsNull());
   EXPECT_TRUE(Find("X").FirstChild().NextSibling().IsNull());
-  view.Tree()->SelectItem(Find("X|Upper").m_hItem);
+  view.Tree()->State().SelectItem(Find("X|Upper").m_hItem);
   EXPECT_EQ(page.categoryText, "Upper");
   page.categoryText = "Jazz";
-  view.Tree()->SelectItem(view.Top().m_hItem);
+  view.Tree()->State().SelectItem(view.Top().m_hItem);
   EXPECT_EQ(platform::ProfileGetString(dir / "a/ALBUM.INI", "Album:Upper", "Category"), "Jazz");
   EXPECT_EQ(ReadFile(dir / "a/album.ini"), "[Album:Lower]\nArtist=X\nCategory=Lower\nT1=01.mp3, One\n");
   ASSERT_TRUE(Rename("X|Upper", "Renamed"));
@@ -262,7 +262,7 @@ TEST_F(EditFaultsTest, SpecialAndOversizedFilesNeitherHangNorHideSongs) {
   EXPECT_FALSE(Find(Volume() + "|fifo|y").IsNull());
   EXPECT_FALSE(Find(Volume() + "|big|z").IsNull());  // the unread catalogue lists nothing
   EXPECT_NE(LastMessage().find(dir / "big/album.ini"), std::string::npos);
-  view.Tree()->SelectItem(Find(Volume() + "|fifo|x").m_hItem);  // its header is not looked for
+  view.Tree()->State().SelectItem(Find(Volume() + "|fifo|x").m_hItem);  // its header is not looked for
   EXPECT_EQ(page.bitrateText, "");
 }
 
@@ -271,7 +271,7 @@ TEST_F(EditFaultsTest, SizesOfCaseTwinsAreTheirOwn) {
   Song("twins/a.mp3", 5);
   Scan();
   EXPECT_EQ(view.Details().GetNodeSize(Find(Volume() + "|twins")), 7 * 417);
-  view.Tree()->SelectItem(Find(Volume() + "|twins|a").m_hItem);
+  view.Tree()->State().SelectItem(Find(Volume() + "|twins|a").m_hItem);
   EXPECT_EQ(view.Details().SelectionSize(), 5 * 417);
 }
 

@@ -42,7 +42,7 @@ class FaultInjectionTest : public testing_support::LibraryFixture, public ::test
 
   void Rename(const std::string& labels, const std::string& text) {
     const TreeItem node = Find(labels);
-    view.Tree()->SelectItem(node.m_hItem);
+    view.Tree()->State().SelectItem(node.m_hItem);
     std::string start;
     if (view.Editor().BeginRename(node, start)) view.Editor().EndRename(node, text.c_str());
   }
@@ -68,9 +68,9 @@ class FaultInjectionTest : public testing_support::LibraryFixture, public ::test
         {"album delete", [this](auto&) { Delete("Someone|Other"); }},
         {"artist delete", [this](auto&) { Delete("The Band"); }},
         {"album details", [this](auto&) {
-           view.Tree()->SelectItem(Find("The Band|Old").m_hItem);
+           view.Tree()->State().SelectItem(Find("The Band|Old").m_hItem);
            page.categoryText = "Jazz";
-           view.Tree()->SelectItem(view.Top().m_hItem);
+           view.Tree()->State().SelectItem(view.Top().m_hItem);
          }},
     };
   }

@@ -244,7 +244,7 @@ class ChangedCatalogueTest : public HostileDiskTest {
   bool Rename(const std::string& labels, const char* typed) {
     std::string start;
     const TreeItem node = Find(labels);
-    view.Tree()->SelectItem(node.m_hItem);
+    view.Tree()->State().SelectItem(node.m_hItem);
     return view.Editor().BeginRename(node, start) && view.Editor().EndRename(node, typed);
   }
   void ExpectUntouchedAndTold(const std::string& onDisk) {
@@ -304,10 +304,10 @@ TEST_F(ChangedCatalogueTest, ACatalogueAnotherProgramDeletedIsNotCalledReadOnly)
 }
 
 TEST_F(ChangedCatalogueTest, DetailsAreNotWrittenIntoAnotherArtistsAlbum) {
-  view.Tree()->SelectItem(Find("The Band|Live").m_hItem);
+  view.Tree()->State().SelectItem(Find("The Band|Live").m_hItem);
   Rewrite(kImpostor);
   page.categoryText = "Blues";
-  view.Tree()->SelectItem(view.Top().m_hItem);
+  view.Tree()->State().SelectItem(view.Top().m_hItem);
   EXPECT_EQ(ReadFile(dir / "a/album.ini"), kImpostor);
   EXPECT_NE(ui.Last().text.find("were not written"), std::string::npos) << ui.Last().text;
 }

@@ -28,7 +28,7 @@ class KillRecoveryTest : public testing_support::LibraryFixture {
   }
   bool Rename(const std::string& labels, const char* text) {
     const TreeItem node = Find(labels);
-    view.Tree()->SelectItem(node.m_hItem);
+    view.Tree()->State().SelectItem(node.m_hItem);
     std::string start;
     return view.Editor().BeginRename(node, start) && view.Editor().EndRename(node, text);
   }

@@ -29,7 +29,7 @@ TEST_F(MarksTest, MarkingAnAlbumMarksItsSongsAndTheAncestorsFollow) {
   EXPECT_EQ(Mark("X|One"), 1);
   EXPECT_EQ(Mark("X"), 2);  // the other album is not marked
   EXPECT_EQ(view.Marks().GetMark(view.Top()), tree::Mark::Partly);
-  EXPECT_EQ(view.Tree()->GetSelection(), Find("X|One").m_hItem);
+  EXPECT_EQ(view.Tree()->State().GetSelection(), Find("X|One").m_hItem);
   EXPECT_EQ(view.Marks().MarkedSize(), 2 * 1048576);
   EXPECT_TRUE(view.Marks().PlayOrderEnabled());
   EXPECT_EQ(page.m_strSize, "2.00 (2.00)");
@@ -50,12 +50,12 @@ TEST_F(MarksTest, MissingSongsAreNeverMarked) {
   EXPECT_EQ(Mark("X|Two|S3"), 0);
   EXPECT_EQ(Mark("X|Two"), 0);
 
-  const tree::Handle before = view.Tree()->GetSelection();
+  const tree::Handle before = view.Tree()->State().GetSelection();
   CtrlClick("X|Two|Gone");
-  EXPECT_EQ(view.Tree()->GetSelection(), before);
+  EXPECT_EQ(view.Tree()->State().GetSelection(), before);
   EXPECT_EQ(Mark("X|Two|Gone"), 3);
   view.Marks().ToggleMark(TreeItem());  // empty space: nothing at all
-  EXPECT_EQ(view.Tree()->GetSelection(), before);
+  EXPECT_EQ(view.Tree()->State().GetSelection(), before);
   EXPECT_EQ(Mark("X|Two|S3"), 0);
 }
 

@@ -35,7 +35,7 @@ class PlaylistTest : public testing_support::LibraryFixture {
   }
   void PlayNow(const std::string& labels) {
     const TreeItem node = Find(labels);
-    view.Tree()->SelectItem(node.m_hItem);
+    view.Tree()->State().SelectItem(node.m_hItem);
     view.Menu().Carry(res::ID_PLAY_NOW, node);
   }
   std::string Playlist() { return ReadFile(settingsDir / "list.m3u"); }
@@ -75,7 +75,7 @@ TEST_F(PlaylistTest, PlayNowOnASongPassesItsPathAndKeepsThePlaylist) {
 TEST_F(PlaylistTest, PlaySelectedWritesMarkedSongsInTreeOrder) {
   view.Marks().SetMark(Find("X|Two|C"), true);
   view.Marks().SetMark(Find("X|One|Intro"), true);
-  view.Tree()->SelectItem(Find("X|Two").m_hItem);
+  view.Tree()->State().SelectItem(Find("X|Two").m_hItem);
   view.Menu().Carry(res::ID_PLAY_SELECTED, Find("X|Two"));
   EXPECT_EQ(WaitForPlayerArgs(playerDir), settingsDir / "list.m3u\n");
   EXPECT_EQ(Playlist(), album + "intro.MP3\n" + album + "c.mp3\n");
@@ -143,7 +143,7 @@ TEST_F(PlaylistTest, OtherCommandsGoToTheirDelegate) {
     std::vector<std::string> calls;
   } delegate;
   view.Menu().SetPopupDelegate(&delegate);
-  view.Tree()->SelectItem(Find("X|One").m_hItem);
+  view.Tree()->State().SelectItem(Find("X|One").m_hItem);
   view.Menu().Carry(res::ID_ADD_ALBUM, view.Top());
   view.Menu().Carry(res::ID_DELETE_NODE, Find("X|One"));
   view.Menu().Carry(res::ID_RENAME_NODE, Find("X|One"));

@@ -27,7 +27,7 @@ class RenameTest : public testing_support::LibraryFixture {
   bool Rename(const std::string& labels, const char* typed) {
     std::string start;
     const TreeItem node = Find(labels);
-    view.Tree()->SelectItem(node.m_hItem);
+    view.Tree()->State().SelectItem(node.m_hItem);
     if (!view.Editor().BeginRename(node, start)) return false;
     return view.Editor().EndRename(node, typed ? typed : "");
   }

@@ -62,13 +62,13 @@ TEST_F(ScanTest, BuildsArtistsAlbumsSongsAndLooseFiles) {
             "    album \"Blue\" data=\"<lib>/Jazz/\"\n"
             "      song \"Gone\" data=\"gone\" mark=3\n");
   EXPECT_EQ(view.Top().Label(), "Artists");
-  EXPECT_TRUE(view.Tree()->IsExpanded(view.Top().m_hItem));
+  EXPECT_TRUE(view.Tree()->State().IsExpanded(view.Top().m_hItem));
   EXPECT_EQ(KindOf(view.Top()), NodeKind::Top);
   // The missing song's album and artist come up expanded.
-  EXPECT_TRUE(view.Tree()->IsExpanded(Find("Åsa|Blue").m_hItem));
-  EXPECT_TRUE(view.Tree()->IsExpanded(Find("Åsa").m_hItem));
-  EXPECT_FALSE(view.Tree()->IsExpanded(Find("the band").m_hItem));
-  EXPECT_EQ(view.Tree()->GetSelection(), view.Top().m_hItem);
+  EXPECT_TRUE(view.Tree()->State().IsExpanded(Find("Åsa|Blue").m_hItem));
+  EXPECT_TRUE(view.Tree()->State().IsExpanded(Find("Åsa").m_hItem));
+  EXPECT_FALSE(view.Tree()->State().IsExpanded(Find("the band").m_hItem));
+  EXPECT_EQ(view.Tree()->State().GetSelection(), view.Top().m_hItem);
   EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::SongTitles);
 }
 
@@ -126,7 +126,7 @@ TEST_F(ScanTest, PathListsAreSplitTrimmedAndEmptyEntriesSkipped) {
 
   view.Refresh(" ; ");
   EXPECT_FALSE(view.Top().HasChildren());
-  EXPECT_FALSE(view.Tree()->IsExpanded(view.Top().m_hItem));
+  EXPECT_FALSE(view.Tree()->State().IsExpanded(view.Top().m_hItem));
   EXPECT_EQ(view.Top().Label(), "Artists");
 }
 

@@ -27,7 +27,7 @@ class SelectionTest : public testing_support::LibraryFixture {
     Song("loose/l.mp3");
     Scan();
   }
-  void Select(const std::string& labels) { view.Tree()->SelectItem(Find(labels).m_hItem); }
+  void Select(const std::string& labels) { view.Tree()->State().SelectItem(Find(labels).m_hItem); }
   static void PumpMessages() {
     while (platform::Ui().PumpOne()) {
     }
@@ -147,7 +147,7 @@ TEST_F(SelectionTest, TheLibrarySizeIsComputedOnceAfterAScan) {
   EXPECT_GT(first, 3355443);
   platform::DeleteFile(dir / "a/2.mp3");
   Select("X");
-  view.Tree()->SelectItem(view.Top().m_hItem);
+  view.Tree()->State().SelectItem(view.Top().m_hItem);
   PumpMessages();
   EXPECT_EQ(view.Details().SelectionSize(), first);
   Scan();
@@ -160,7 +160,7 @@ TEST_F(SelectionTest, TheLibrarySizeWaitsForTheTopNodeToBeSelected) {
   Select("X");
   PumpMessages();
   EXPECT_EQ(view.Details().LibrarySize(), -1);
-  view.Tree()->SelectItem(view.Top().m_hItem);
+  view.Tree()->State().SelectItem(view.Top().m_hItem);
   PumpMessages();
   EXPECT_GT(view.Details().LibrarySize(), 3355443);
   char expected[32];

@@ -21,15 +21,15 @@ class STreeViewTest : public ::testing::Test {
     view.Tree()->SetData(album.m_hItem, "/music/live/");
     intro = AddSong(album, "Intro: AC/DC tribute", "01 Intro");
     untitled = AddSong(album, "02 Song", "02 Song");
-    volume = view.Top().AddChild("/media/usb/", NodeKind::Volume);
-    view.Tree()->SetDriveType(volume.m_hItem, platform::DriveType::Removable);
+    volume = TreeItem(view.Tree()->InsertItem(view.Top().m_hItem, "/media/usb/", NodeKind::Volume,
+                                              platform::DriveType::Removable), view.Tree());
     folder = volume.AddChild("Loose", NodeKind::Folder);
     loose = folder.AddChild("loose one", NodeKind::LooseSong);
     view.Tree()->SetData(loose.m_hItem, "/media/usb/Loose/");
   }
   TreeItem AddSong(const TreeItem& parent, const char* label, const char* data) {
     TreeItem song = parent.AddChild(label, NodeKind::AlbumSong);
-    view.Tree()->SetHasTitle(song.m_hItem, std::string_view(label) != data);
+    view.Tree()->Facts(song.m_hItem).hasTitle = std::string_view(label) != data;
     view.Tree()->SetData(song.m_hItem, data);
     return song;
   }
@@ -119,22 +119,22 @@ TEST(MenuLabelTest, CutsQuotesAndDoublesAmpersands) {
 // The expanded state is one flag, set once however the node is opened.
 TEST_F(STreeViewTest, ExpandingSetsOneFlag) {
   tree::ExpandItem(album, true);
-  EXPECT_TRUE(view.Tree()->IsExpanded(album.m_hItem));
+  EXPECT_TRUE(view.Tree()->State().IsExpanded(album.m_hItem));
   tree::ExpandItem(album, true);
-  EXPECT_TRUE(view.Tree()->IsExpanded(album.m_hItem));
+  EXPECT_TRUE(view.Tree()->State().IsExpanded(album.m_hItem));
   tree::ExpandItem(album, false);
-  EXPECT_FALSE(view.Tree()->IsExpanded(album.m_hItem));
+  EXPECT_FALSE(view.Tree()->State().IsExpanded(album.m_hItem));
   // Through the control, as a mouse click or key does it.
-  view.Tree()->Expand(folder.m_hItem, ExpandAction::Toggle);
-  EXPECT_TRUE(view.Tree()->IsExpanded(folder.m_hItem));
-  view.Tree()->Expand(folder.m_hItem, ExpandAction::Toggle);
-  EXPECT_FALSE(view.Tree()->IsExpanded(folder.m_hItem));
-  view.Tree()->Expand(folder.m_hItem, ExpandAction::Expand);
-  view.Tree()->Expand(folder.m_hItem, ExpandAction::CollapseReset);
-  EXPECT_FALSE(view.Tree()->IsExpanded(folder.m_hItem));
+  view.Tree()->State().Expand(folder.m_hItem, ExpandAction::Toggle);
+  EXPECT_TRUE(view.Tree()->State().IsExpanded(folder.m_hItem));
+  view.Tree()->State().Expand(folder.m_hItem, ExpandAction::Toggle);
+  EXPECT_FALSE(view.Tree()->State().IsExpanded(folder.m_hItem));
+  view.Tree()->State().Expand(folder.m_hItem, ExpandAction::Expand);
+  view.Tree()->State().Expand(folder.m_hItem, ExpandAction::CollapseReset);
+  EXPECT_FALSE(view.Tree()->State().IsExpanded(folder.m_hItem));
   // A song has no children: expanding it changes nothing.
   tree::ExpandItem(intro, true);
-  EXPECT_FALSE(view.Tree()->IsExpanded(intro.m_hItem));
+  EXPECT_FALSE(view.Tree()->State().IsExpanded(intro.m_hItem));
 }
 
 TEST_F(STreeViewTest, DeleteBranchKeepsTheNodeCollapsedWithItsData) {

@@ -80,7 +80,7 @@ TEST_F(TreeFilterTest, ARenameThatChangesTheMatchIsNoticedAndADeletedNodeIsNotSh
   // A handle whose node was deleted and whose slot was reused is not taken for it.
   model.DeleteItem(hymne);
   const Handle reused = model.InsertItem(album, "new", NodeKind::AlbumSong);
-  EXPECT_EQ(TreeModel::SlotOf(reused), TreeModel::SlotOf(hymne));
+  EXPECT_EQ(SlotOf(reused), SlotOf(hymne));
   EXPECT_FALSE(filter.Shows(reused));
   filter.Apply(model, "amour");
   EXPECT_EQ(filter.ChildAt(filter.ChildAt(volume, 0), 0), plain);

@@ -58,7 +58,6 @@ TEST(TreeModelTest, BuildsAndNavigates) {
   EXPECT_EQ(model.GetRoot(), top);
   EXPECT_EQ(model.GetChild(top), a);
   EXPECT_EQ(model.GetNextSibling(a), b);
-  EXPECT_EQ(model.GetPrevSibling(b), a);
   EXPECT_EQ(model.GetNextSibling(b), kNullHandle);
   EXPECT_EQ(model.GetParent(album), a);
   EXPECT_EQ(model.GetParent(top), kNullHandle);
@@ -101,25 +100,26 @@ TEST(TreeModelTest, TellsObserverAndOwner) {
   TreeModel model;
   Recorder recorder(model);
   model.SetObserver(&recorder);
-  model.SetNotifications(&recorder);
+  model.State().SetNotifications(&recorder);
   const Handle top = model.InsertItem(kNullHandle, "Artists", NodeKind::Top);
   const Handle a = model.InsertItem(top, "A", NodeKind::Artist);
-  EXPECT_FALSE(model.Expand(a, ExpandAction::Expand));  // no children: nothing at all
-  EXPECT_TRUE(model.Expand(top, ExpandAction::Toggle));
-  EXPECT_FALSE(model.Expand(top, ExpandAction::Expand));
-  EXPECT_TRUE(model.Expand(top, ExpandAction::CollapseReset));
+  EXPECT_FALSE(model.State().Expand(a, ExpandAction::Expand));  // no children: nothing at all
+  EXPECT_TRUE(model.State().Expand(top, ExpandAction::Toggle));
+  EXPECT_FALSE(model.State().Expand(top, ExpandAction::Expand));
+  EXPECT_TRUE(model.State().Expand(top, ExpandAction::CollapseReset));
   model.SetMark(a, Mark::Marked);
   model.SetMark(a, Mark::Marked);  // no change, no report
-  EXPECT_TRUE(model.SelectItem(a));
+  EXPECT_TRUE(model.State().SelectItem(a));
   recorder.allowSelection = false;
-  EXPECT_FALSE(model.SelectItem(top));
-  EXPECT_EQ(model.GetSelection(), a);
+  EXPECT_FALSE(model.State().SelectItem(top));
+  EXPECT_EQ(model.State().GetSelection(), a);
   model.DeleteItem(a);
-  EXPECT_EQ(model.GetSelection(), kNullHandle);
-  model.BeginBatch();
-  model.InsertItem(top, "Quiet", NodeKind::Artist);
-  model.SortChildren(top);
-  model.EndBatch();
+  EXPECT_EQ(model.State().GetSelection(), kNullHandle);
+  {
+    const TreeModel::Batch batch(model);
+    model.InsertItem(top, "Quiet", NodeKind::Artist);
+    model.SortChildren(top);
+  }
   EXPECT_EQ(recorder.events,
             (std::vector<std::string>{"inserting at 0 -", "inserted Artists", "inserting at 0 Artists", "inserted A",
                                       "expanded Artists", "collapsed Artists", "changed A", "selchanging A", "selection A",
