@@ -14,6 +14,7 @@
 #include "tree/kept_marks.h"
 #include "tree/library_scanner.h"
 #include "platform/path_list.h"
+#include "tree/folder_index.h"
 #include "tree/library_marks.h"
 #include "tree/stree_view.h"
 
@@ -82,15 +83,11 @@ void STreeView::RemoveWithEmptyAncestors(TreeItem node) {
 }
 
 void STreeView::SyncFolders(const std::vector<std::string>& folders) {
-  // The album nodes of these folders, found in one walk over the artists.
+  // The album nodes of these folders, before the first sync changes the tree.
   std::unordered_map<std::string, std::vector<TreeItem>> albums;
-  for (const std::string& folder : folders) albums.emplace(folder, std::vector<TreeItem>{});
-  for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
-    if (KindOf(artist) != NodeKind::Artist) continue;
-    for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
-      const auto found = albums.find(std::string(album.Data().value_or("")));
-      if (found != albums.end()) found->second.push_back(album);
-    }
+  for (const std::string& folder : folders) {
+    std::vector<TreeItem>& nodes = albums[folder];
+    for (const Handle album : m_folders->AlbumsOf(*m_pTree, folder)) nodes.push_back(Item(album));
   }
   const bool readCatalogues = catalogue::ReadScanAlbumIni(m_settings.file);
   const std::vector<std::string> libraryFolders = platform::LibraryFolders(m_strPathList);

@@ -10,6 +10,7 @@
 #include "res/texts.h"
 #include "tree/context_menu.h"
 #include "tree/details_presenter.h"
+#include "tree/folder_index.h"
 #include "tree/library_editor.h"
 #include "tree/library_marks.h"
 #include "tree/library_scanner.h"
@@ -19,6 +20,7 @@ using namespace tree;
 
 STreeView::STreeView()
     : m_itemTop(TreeItem(tree::kNullHandle, &m_tree).AddChild(res::node::kTop, NodeKind::Top)),
+      m_folders(std::make_unique<FolderIndex>()),
       m_details(std::make_unique<DetailsPresenter>(*this)),
       m_marks(std::make_unique<LibraryMarks>(*this)),
       m_editor(std::make_unique<LibraryEditor>(*this)),

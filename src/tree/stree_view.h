@@ -22,6 +22,7 @@ class LibraryEditor;
 class DetailsPresenter;
 class ContextMenu;
 class Player;
+class FolderIndex;
 }  // namespace tree
 
 // STreeView: the library. It holds every node of the library tree, made by a scan and
@@ -135,6 +136,7 @@ class STreeView {
 
   std::string m_strPathList;
   SettingsPaths m_settings;
+  std::unique_ptr<tree::FolderIndex> m_folders;  // which nodes each folder produced
   std::unique_ptr<tree::DetailsPresenter> m_details;
   std::unique_ptr<tree::LibraryMarks> m_marks;
   std::unique_ptr<tree::LibraryEditor> m_editor;

@@ -215,6 +215,7 @@ std::optional<std::string_view> TreeModel::GetData(Handle item) const {
 void TreeModel::SetData(Handle item, std::optional<std::string_view> data) {
   Node* node = Get(item);
   if (!node) return;
+  ContentChanged();
   if (!data) {
     node->data = nullptr;
     node->dataLength = 0;

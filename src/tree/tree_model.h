@@ -141,9 +141,9 @@ class TreeModel {
   Handle ChildAt(Handle parent, std::size_t row) const;
   std::size_t RowOf(Handle item) const;
   std::size_t Count() const { return m_nLive; }
-  // Changes whenever nodes come or go, are renamed or reordered; no two models, and no
-  // two states of one, share a value. Views keep what they derived from labels until it
-  // changes.
+  // Changes whenever nodes come or go, are renamed, get other data texts or are
+  // reordered; no two models, and no two states of one, share a value. Views and
+  // indexes keep what they derived from labels and data texts until it changes.
   std::uint64_t ContentVersion() const { return m_nContentVersion; }
   // A number for each node below SlotLimit(), no two live nodes alike: the index of
   // per-node tables kept beside the model (see SlotOf).
