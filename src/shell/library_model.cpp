@@ -7,7 +7,15 @@ LibraryModel::LibraryModel(tree::TreeModel& tree, QObject* parent) : QAbstractIt
   m_tree.SetObserver(this);
 }
 
-LibraryModel::~LibraryModel() { m_tree.SetObserver(nullptr); }
+LibraryModel::~LibraryModel() {
+  if (!m_bTreeGone) m_tree.SetObserver(nullptr);
+}
+
+void LibraryModel::OnModelGone() {
+  beginResetModel();
+  m_bTreeGone = true;  // from now on the model shows nothing and asks the tree nothing
+  endResetModel();
+}
 
 tree::Handle LibraryModel::HandleOf(const QModelIndex& index) {
   return index.isValid() ? static_cast<tree::Handle>(index.internalId()) : tree::kNullHandle;
@@ -19,7 +27,7 @@ Qt::ItemFlags LibraryModel::flags(const QModelIndex& index) const {
 }
 
 QModelIndex LibraryModel::IndexOf(tree::Handle item) const {
-  if (!m_tree.IsValid(item)) return {};
+  if (m_bTreeGone || !m_tree.IsValid(item)) return {};
   if (m_filter.Active()) {
     if (!m_filter.Shows(item)) return {};
     return createIndex(static_cast<int>(m_filter.RowOf(item)), 0, static_cast<quintptr>(item));
@@ -28,16 +36,18 @@ QModelIndex LibraryModel::IndexOf(tree::Handle item) const {
 }
 
 QModelIndex LibraryModel::index(int row, int column, const QModelIndex& parent) const {
-  if (row < 0 || column != 0) return {};
+  if (row < 0 || column != 0 || m_bTreeGone) return {};
   const auto at = static_cast<std::size_t>(row);
   const tree::Handle child = m_filter.Active() ? m_filter.ChildAt(HandleOf(parent), at) : m_tree.ChildAt(HandleOf(parent), at);
   return child == tree::kNullHandle ? QModelIndex() : createIndex(row, 0, static_cast<quintptr>(child));
 }
 
-QModelIndex LibraryModel::parent(const QModelIndex& child) const { return IndexOf(m_tree.GetParent(HandleOf(child))); }
+QModelIndex LibraryModel::parent(const QModelIndex& child) const {
+  return m_bTreeGone ? QModelIndex() : IndexOf(m_tree.GetParent(HandleOf(child)));
+}
 
 int LibraryModel::rowCount(const QModelIndex& parent) const {
-  if (parent.isValid() && parent.column() != 0) return 0;
+  if ((parent.isValid() && parent.column() != 0) || m_bTreeGone) return 0;
   if (m_filter.Active()) return static_cast<int>(m_filter.ChildCount(HandleOf(parent)));
   return static_cast<int>(m_tree.ChildCount(HandleOf(parent)));
 }
@@ -45,6 +55,7 @@ int LibraryModel::rowCount(const QModelIndex& parent) const {
 int LibraryModel::columnCount(const QModelIndex&) const { return 1; }
 
 bool LibraryModel::hasChildren(const QModelIndex& parent) const {
+  if (m_bTreeGone) return false;
   if (m_filter.Active()) return m_filter.ChildCount(HandleOf(parent)) > 0;
   return parent.isValid() ? m_tree.HasChildren(HandleOf(parent)) : m_tree.ChildCount(tree::kNullHandle) > 0;
 }
@@ -58,7 +69,7 @@ constexpr std::size_t kMaxShownCharacters = 1000;
 
 QVariant LibraryModel::data(const QModelIndex& index, int role) const {
   const tree::Handle item = HandleOf(index);
-  if (!m_tree.IsValid(item)) return {};
+  if (m_bTreeGone || !m_tree.IsValid(item)) return {};
   switch (role) {
     case Qt::DisplayRole: {
       const std::string label = text::CutForDisplay(m_tree.GetLabel(item), kMaxShownCharacters);

@@ -52,6 +52,7 @@ class LibraryModel : public QAbstractItemModel, public tree::TreeObserver {
   void OnSelectionChanged(tree::Handle item) override;
   void OnBatchBegin() override;
   void OnBatchEnd() override;
+  void OnModelGone() override;
 
   // While filtered, rows move under the filter: a change resets the model and the
   // filter is applied again once the tree model is done.
@@ -62,5 +63,6 @@ class LibraryModel : public QAbstractItemModel, public tree::TreeObserver {
   tree::TreeFilter m_filter;
   bool m_bRefiltering = false;
   bool m_bRefilterPosted = false;
+  bool m_bTreeGone = false;  // the tree model was destroyed before this model
   QModelIndexList m_reorderingIndexes;
 };

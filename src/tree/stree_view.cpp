@@ -30,9 +30,7 @@ STreeView::STreeView()
 }
 
 STreeView::~STreeView() {
-  m_tree.State().SetNotifications(nullptr);
-  // A view on screen hears of the nodes going; without one the model's own end frees them.
-  DeleteBranch(m_itemTop, false);
+  m_tree.State().SetNotifications(nullptr);  // the parts go first
 }
 
 GString STreeView::GetNodeName(const TreeItem& item, bool asFileName) const {

@@ -38,7 +38,9 @@ void TreeModel::ContentChanged() {
   static std::atomic<std::uint64_t> versions{0};
   m_nContentVersion = ++versions;
 }
-TreeModel::~TreeModel() = default;
+TreeModel::~TreeModel() {
+  if (m_pObserver) m_pObserver->OnModelGone();
+}
 
 TreeModel::Node* TreeModel::Get(Handle item) {
   return const_cast<Node*>(static_cast<const TreeModel*>(this)->Get(item));

@@ -41,6 +41,9 @@ class TreeObserver {
   virtual void OnSelectionChanged(Handle item) = 0;
   virtual void OnBatchBegin() = 0;
   virtual void OnBatchEnd() = 0;
+  // The model is being destroyed with its nodes: no handle is valid any more, and the
+  // observer must not call it again.
+  virtual void OnModelGone() = 0;
 };
 
 // What the control tells its owner, as a tree control's reflected notifications.

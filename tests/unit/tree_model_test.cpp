@@ -1,6 +1,7 @@
-// The tree control model: structure, handles, notifications, sorting and lookups.
+// The tree model: structure, handles, notifications, sorting and lookups.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ class Recorder : public TreeObserver, public TreeNotifications {
   void OnReordered(Handle parent) override { Log("sorted", parent); }
   void OnBatchBegin() override { events.push_back("batch"); }
   void OnBatchEnd() override { events.push_back("batch end"); }
+  void OnModelGone() override { events.push_back("gone"); }
   void OnExpandedChanged(Handle item, bool expanded) override { Log(expanded ? "expanded" : "collapsed", item); }
   void OnSelectionChanged(Handle item) override { Log("selection", item); }
   bool OnSelChanging(Handle, Handle newItem) override {
@@ -125,6 +127,17 @@ TEST(TreeModelTest, TellsObserverAndOwner) {
                                       "expanded Artists", "collapsed Artists", "changed A", "selchanging A", "selection A",
                                       "selchanged A", "selchanging Artists", "removing A", "removed from Artists",
                                       "selection -", "batch", "batch end"}));
+  model.SetObserver(nullptr);  // the recorder goes first
+}
+
+// A view of a model that goes first hears of it, and asks it nothing afterwards.
+TEST(TreeModelTest, TheObserverHearsWhenTheModelGoes) {
+  std::optional<TreeModel> model(std::in_place);
+  Recorder recorder(*model);
+  model->SetObserver(&recorder);
+  model->InsertItem(kNullHandle, "Artists", NodeKind::Top);
+  model.reset();
+  EXPECT_EQ(recorder.events.back(), "gone");
 }
 
 TEST(TreeModelTest, SortsByLabelAsListingsAreOrdered) {
