@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <mutex>
 #include <string_view>
 #include <unordered_map>
 
@@ -30,10 +31,33 @@ struct CacheEntry {
   std::shared_ptr<const ProfileDocument> document;
 };
 
-constexpr size_t kCacheLimit = 256;
+// Parsed files by path, for every thread that reads or writes profiles (a scan's
+// thread finishes the edits a killed run left): one lock around each look-up or change.
+class DocumentCache {
+ public:
+  std::shared_ptr<const ProfileDocument> Find(const std::string& file, const FileStamp& stamp) {
+    const std::lock_guard lock(m_mutex);
+    const auto it = m_entries.find(file);
+    return it != m_entries.end() && it->second.stamp == stamp ? it->second.document : nullptr;
+  }
+  void Store(const std::string& file, const FileStamp& stamp, std::shared_ptr<const ProfileDocument> document) {
+    const std::lock_guard lock(m_mutex);
+    if (m_entries.size() >= kLimit) m_entries.clear();
+    m_entries[file] = {stamp, std::move(document)};
+  }
+  void Forget(const std::string& file) {
+    const std::lock_guard lock(m_mutex);
+    m_entries.erase(file);
+  }
 
-std::unordered_map<std::string, CacheEntry>& Cache() {
-  static std::unordered_map<std::string, CacheEntry> cache;
+ private:
+  static constexpr size_t kLimit = 256;
+  std::mutex m_mutex;
+  std::unordered_map<std::string, CacheEntry> m_entries;
+};
+
+DocumentCache& Cache() {
+  static DocumentCache cache;
   return cache;
 }
 
@@ -152,19 +176,16 @@ std::shared_ptr<const ProfileDocument> ProfileOpen(const std::string& file) {
   auto& cache = Cache();
   struct stat st {};
   if (::stat(file.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
-    cache.erase(file);
+    cache.Forget(file);
     return EmptyDocument();
   }
   const FileStamp stamp = StampOf(st);
-  if (auto it = cache.find(file); it != cache.end() && it->second.stamp == stamp) {
-    return it->second.document;
-  }
+  if (auto cached = cache.Find(file, stamp)) return cached;
   std::string raw;
   if (ReadRegularFile(file, raw, kMaxProfileSize) != ReadResult::Done) return EmptyDocument();
   auto document = ProfileDocument::Parse(std::move(raw));
   // Stamp the parse with the state before reading; a change meanwhile shows at the next call.
-  if (cache.size() >= kCacheLimit) cache.clear();
-  cache[file] = {stamp, document};
+  cache.Store(file, stamp, document);
   return document;
 }
 
@@ -262,7 +283,7 @@ int ProfileWriteValues(const std::string& file, const std::string& section,
   // Every change lands in one replacement of the file, or none does.
   const auto bytes = original->FileBytes(doc->Raw());
   if (!bytes) return 0;
-  Cache().erase(file);
+  Cache().Forget(file);
   return ReplaceFileAtomically(file, *bytes) ? 1 : 0;
 }
 

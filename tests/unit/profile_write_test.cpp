@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -297,4 +298,32 @@ TEST_F(ProfileWriteTest, Utf16FilesThatDoNotDecodeExactlyAreNeverRewritten) {
     EXPECT_EQ(ProfileWrite(file, "A", "k2", "w"), 0);
     EXPECT_EQ(ReadFile(file), bytes);
   }
+}
+
+// A scan's thread finishes edits a killed run left while the window reads catalogues:
+// writes and reads of many files from several threads at once each see whole files.
+TEST(ProfileThreads, ReadsAndWritesFromSeveralThreadsAtOnce) {
+  TempDir dir;
+  std::vector<std::string> files;
+  for (int i = 0; i < 300; ++i) {  // more than the parsed files kept, so the keeping starts over too
+    files.push_back(dir / ("album" + std::to_string(i) + ".ini"));
+    WriteFile(files.back(), "[Album:A]\nArtist=B\n");
+  }
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> threads;
+  threads.emplace_back([&] {
+    for (int round = 0; round < 100; ++round) {
+      if (ProfileWrite(files[round % 10], "Album:A", "Year", std::to_string(round).c_str()) != 1) ++wrong;
+    }
+  });
+  for (int reader = 0; reader < 3; ++reader) {
+    threads.emplace_back([&] {
+      for (int round = 0; round < 10; ++round) {
+        for (const std::string& file : files) wrong += ProfileRead(file, "Album:A", "Artist", "").text != "B";
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(ProfileRead(files[9], "Album:A", "Year", "").text, "99");
 }
