@@ -10,6 +10,7 @@
 #include "platform/ui_hooks.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
+#include "tree/library_editor.h"
 #include "tree/prop_data.h"
 #include "tree/stree_view.h"
 
@@ -185,27 +186,10 @@ bool CAddAlbumDlg::OnOK() {
     ShowError(res::msg::kYearField);
     return false;
   }
-  // The section with all its keys is written in one change, or not at all.
-  const std::string file = OnDisk(m_strAlbumFile);
-  std::vector<std::pair<std::string, std::optional<std::string>>> values = {
-      {"Artist", m_strArtist}, {"Category", m_strCategory}, {"Year", *year ? std::to_string(*year) : std::string()}};
-  int n = 0;
+  tree::LibraryEditor::NewAlbum album{OnDisk(m_strAlbumFile), m_strAlbumFile, m_strArtist, m_strAlbum,
+                                      m_strCategory, *year, {}};
   for (const auto& row : m_listSongs.m_rows) {
-    if (!row.selected) continue;
-    const std::string title = GString(row.text).FileNamePart(false);
-    values.push_back({"T" + std::to_string(++n), title + ".mp3, " + title});
+    if (row.selected) album.songTitles.push_back(GString(row.text).FileNamePart(false));
   }
-  if (platform::ProfileWriteValues(file, catalogue::SectionOfAlbum(m_strAlbum), values, false) != 1) {
-    ShowError(res::Fill(res::msg::kAlbumFileNotWritten, {m_strAlbumFile}));
-    return false;
-  }
-  // The tree shows the folder's catalogue as a scan does: the new album under its
-  // artist, its songs no longer loose files.
-  const std::string folder = FolderOfPath(file);
-  m_pView->ReloadCatalogues({folder});
-  const TreeItem artist = m_pView->FindArtistNode(m_strArtist);
-  for (TreeItem album = artist.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
-    if (album.Data().value_or("") == folder && platform::EqualsNoCase(album.Label(), m_strAlbum)) m_itemAlbum = album;
-  }
-  return true;
+  return m_pView->Editor().AddAlbum(album, m_itemAlbum).Report();
 }

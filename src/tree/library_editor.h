@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "catalogue/album_catalogue.h"
 #include "text/gstring.h"
@@ -34,6 +35,19 @@ class LibraryEditor {
   bool CanDelete(const TreeItem& node) const;
   // Selects the node, asks, deletes what it stands for and reports the outcome.
   bool Delete(const TreeItem& node);
+  // A new album: its section (artist, category, year, an entry per song) written to the
+  // catalogue file in one change, then shown as a scan shows it. The new album node
+  // comes back in made; a failure names shownFile, the file as the user named it.
+  struct NewAlbum {
+    std::string file;
+    std::string shownFile;
+    std::string artist;
+    std::string album;
+    std::string category;
+    int year = 0;  // 0: none
+    std::vector<std::string> songTitles;
+  };
+  CommandResult AddAlbum(const NewAlbum& album, TreeItem& made);
 
   // Whether the catalogue on disk still holds what the tree shows of the album (its
   // section with that artist) and, when given, of the song (its entry with that title),
