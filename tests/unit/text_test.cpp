@@ -71,3 +71,19 @@ TEST(TextTest, TrimsBlanksAndTabsOnly) {
   EXPECT_EQ(TrimBlanks("   "), "");
   EXPECT_EQ(TrimBlanks("\nx\n"), "\nx\n");
 }
+
+// A catalogue is read as UTF-8 exactly when every sequence is one; anything else is
+// read as Windows-1252. The edges of each sequence length decide which.
+TEST(TextTest, Utf8EdgesDecideHowACatalogueIsRead) {
+  for (const char* valid : {"\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80", "\xEF\xBF\xBF",
+                            "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}) {
+    EXPECT_TRUE(IsValidUtf8(valid)) << testing::PrintToString(valid);
+  }
+  for (const char* invalid : {"\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xED\xBF\xBF", "\xF0\x8F\xBF\xBF",
+                              "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xF0\x90\x80", "\xC3(", "\xE2\x82("}) {
+    EXPECT_FALSE(IsValidUtf8(invalid)) << testing::PrintToString(invalid);
+  }
+  // A long ASCII run with one bad byte at its end, past the eight-byte steps.
+  EXPECT_FALSE(IsValidUtf8("0123456789abcdef\xE5"));
+  EXPECT_TRUE(IsValidUtf8("0123456789abcdef\xC3\xA5"));
+}

@@ -1,0 +1,184 @@
+#!/usr/bin/env python3
+"""Operator mutants of Melodeck's Qt-free sources, judged by the unit tests.
+
+Each mutant changes one operator at one place (`<` to `<=`, `&&` to `||`, `return false`
+to `return true`, `+ 1` to `+ 0`, ...) in a scratch copy of the sources, builds it
+incrementally and runs the unit tests with a time limit. A mutant the tests fail on is
+killed; one they pass survives and is printed with its place and change; one that does
+not compile is left out of the score. The seed picks which places are tried.
+
+Usage: scripts/mutate.sh [--mutants N] [--seed S] [--work DIR] [--timeout SECONDS]
+"""
+
+import argparse
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# The core: everything a unit test can reach without a display.
+MUTATED_FOLDERS = ["src/platform", "src/text", "src/catalogue", "src/utility", "src/tree", "src/dialogs"]
+
+# (name, pattern found in code, replacement). Patterns need spaces around binary
+# operators, as the sources are formatted, so template brackets and shifts stay out.
+OPERATORS = [
+    ("< to <=", re.compile(r"(?<=\s)<(?=\s)"), "<="),
+    ("<= to <", re.compile(r"(?<=\s)<=(?=\s)"), "<"),
+    ("> to >=", re.compile(r"(?<=\s)>(?=\s)"), ">="),
+    (">= to >", re.compile(r"(?<=\s)>=(?=\s)"), ">"),
+    ("== to !=", re.compile(r"(?<=\s)==(?=\s)"), "!="),
+    ("!= to ==", re.compile(r"(?<=\s)!=(?=\s)"), "=="),
+    ("&& to ||", re.compile(r"(?<=\s)&&(?=\s)"), "||"),
+    ("|| to &&", re.compile(r"(?<=\s)\|\|(?=\s)"), "&&"),
+    ("return true to false", re.compile(r"\breturn true\b"), "return false"),
+    ("return false to true", re.compile(r"\breturn false\b"), "return true"),
+    ("+ 1 to + 0", re.compile(r"(?<=\s)\+ 1\b"), "+ 0"),
+    ("- 1 to - 0", re.compile(r"(?<=\s)- 1\b"), "- 0"),
+    ("drop !", re.compile(r"(?<=\()!(?=[\w(])"), ""),
+]
+
+
+def code_only(line):
+    """The line with string and character literals and comments blanked, same length."""
+    out = []
+    i, n = 0, len(line)
+    while i < n:
+        c = line[i]
+        if c == "/" and i + 1 < n and line[i + 1] == "/":
+            out.append(" " * (n - i))
+            break
+        if c in "\"'":
+            quote = c
+            out.append(" ")
+            i += 1
+            while i < n and line[i] != quote:
+                if line[i] == "\\":
+                    out.append(" ")
+                    i += 1
+                out.append(" ")
+                i += 1
+            out.append(" ")
+            i += 1
+            continue
+        out.append(c)
+        i += 1
+    return "".join(out)[:n]
+
+
+def candidate_sites(root):
+    sites = []
+    for folder in MUTATED_FOLDERS:
+        for dirpath, _, files in os.walk(os.path.join(root, folder)):
+            for name in sorted(files):
+                if not name.endswith(".cpp"):
+                    continue
+                path = os.path.relpath(os.path.join(dirpath, name), root)
+                with open(os.path.join(root, path), encoding="utf-8") as f:
+                    lines = f.read().split("\n")
+                in_block_comment = False
+                for number, line in enumerate(lines, 1):
+                    stripped = line.strip()
+                    if in_block_comment:
+                        in_block_comment = "*/" not in stripped
+                        continue
+                    if stripped.startswith("/*"):
+                        in_block_comment = "*/" not in stripped
+                        continue
+                    if stripped.startswith("#") or "static_assert" in stripped:
+                        continue
+                    code = code_only(line)
+                    for operator, pattern, replacement in OPERATORS:
+                        for match in pattern.finditer(code):
+                            sites.append((path, number, match.start(), match.end(), operator, replacement))
+    sites.sort()
+    return sites
+
+
+def run(command, cwd, timeout=None):
+    try:
+        return subprocess.run(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=timeout).returncode
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def copy_sources(work):
+    """A scratch copy of the tracked and new files of the checkout."""
+    listed = subprocess.check_output(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT, text=True)
+    copy = os.path.join(work, "src-copy")
+    for path in listed.split("\n"):
+        if not path or not os.path.isfile(os.path.join(ROOT, path)):
+            continue
+        target = os.path.join(copy, path)
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        source = os.path.join(ROOT, path)
+        if not os.path.exists(target) or open(source, "rb").read() != open(target, "rb").read():
+            shutil.copy2(source, target)
+    return copy
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--mutants", type=int, default=20)
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--work", default=os.path.join(os.environ.get("TMPDIR", "/tmp"), "melodeck-mutate"))
+    parser.add_argument("--timeout", type=int, default=300, help="seconds for one run of the unit tests")
+    args = parser.parse_args()
+
+    copy = copy_sources(args.work)
+    build = os.path.join(args.work, "build")
+    if run(["cmake", "-S", copy, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+            "-DMELODECK_UNIT_TESTS_ONLY=ON"], ROOT) != 0:
+        sys.exit("mutate: the scratch copy does not configure")
+    build_command = ["cmake", "--build", build, "-j2"]
+    test_command = ["ctest", "-L", "unit", "-j2", "--stop-on-failure", "--timeout", str(args.timeout)]
+    print("building the unmutated copy ...", flush=True)
+    if run(build_command, ROOT) != 0 or run(test_command, build, args.timeout * 2) != 0:
+        sys.exit("mutate: the unmutated copy does not build or its unit tests fail")
+
+    sites = candidate_sites(copy)
+    chosen = random.Random(args.seed).sample(sites, min(args.mutants, len(sites)))
+    print(f"{len(sites)} places to mutate; trying {len(chosen)} (seed {args.seed})", flush=True)
+    killed = survived = uncompiled = 0
+    survivors = []
+    started = time.time()
+    for index, (path, number, start, end, operator, replacement) in enumerate(chosen, 1):
+        file = os.path.join(copy, path)
+        with open(file, encoding="utf-8") as f:
+            original = f.read()
+        lines = original.split("\n")
+        line = lines[number - 1]
+        lines[number - 1] = line[:start] + replacement + line[end:]
+        with open(file, "w", encoding="utf-8") as f:
+            f.write("\n".join(lines))
+        try:
+            if run(build_command, ROOT) != 0:
+                uncompiled += 1
+                verdict = "does not compile"
+            elif run(test_command, build, args.timeout * 2) == 0:
+                survived += 1
+                survivors.append(f"{path}:{number}: {operator}: {line.strip()}")
+                verdict = "SURVIVED"
+            else:
+                killed += 1
+                verdict = "killed"
+        finally:
+            with open(file, "w", encoding="utf-8") as f:
+                f.write(original)
+        print(f"[{index}/{len(chosen)}] {path}:{number} {operator}: {verdict}", flush=True)
+    run(build_command, ROOT)  # the copy as it was, for the next run
+    judged = killed + survived
+    print(f"\n{len(survivors)} surviving mutants:")
+    for survivor in survivors:
+        print("  " + survivor)
+    print(f"not compiled (left out): {uncompiled}; minutes: {(time.time() - started) / 60:.1f}")
+    percent = 100.0 * killed / judged if judged else 0.0
+    print(f"mutation score: {killed}/{judged} killed ({percent:.0f}%)")
+
+
+if __name__ == "__main__":
+    main()
