@@ -112,13 +112,14 @@ std::string RealPath(const std::string& path) {
   return result;
 }
 
-std::string LabelOf(const MountEntry& mount) {
+// The label of the mount's device: the name of the link to it in the label folder.
+std::string LabelOf(const MountEntry& mount, const std::string& labelFolder) {
   if (!mount.source.starts_with("/dev/")) return {};
   const std::string device = RealPath(mount.source);
-  const auto entries = ListDirectory("/dev/disk/by-label", ListDetail::NamesAndKinds);
+  const auto entries = ListDirectory(labelFolder, ListDetail::NamesAndKinds);
   if (!entries) return {};
   for (const DirEntry& entry : *entries) {
-    if (RealPath("/dev/disk/by-label/" + entry.name) == device) return UnescapeHex(entry.name);
+    if (RealPath(labelFolder + "/" + entry.name) == device) return UnescapeHex(entry.name);
   }
   return {};
 }
@@ -135,7 +136,8 @@ const char* LabelTool(const std::string& fsType) {
 
 class SystemVolumes final : public VolumeService {
  public:
-  explicit SystemVolumes(std::string mountTable) : m_strMountTable(std::move(mountTable)) {}
+  SystemVolumes(std::string mountTable, std::string labelFolder)
+      : m_strMountTable(std::move(mountTable)), m_strLabelFolder(std::move(labelFolder)) {}
 
   // A background scan asks from its own thread: the cached table is guarded.
   VolumeInfo VolumeOf(const std::string& path) override {
@@ -190,11 +192,12 @@ class SystemVolumes final : public VolumeService {
   const std::string& CachedLabel(const MountEntry& mount) {
     const auto it = m_labels.find(mount.source);
     if (it != m_labels.end()) return it->second;
-    return m_labels.emplace(mount.source, LabelOf(mount)).first->second;
+    return m_labels.emplace(mount.source, LabelOf(mount, m_strLabelFolder)).first->second;
   }
 
   std::mutex m_mutex;
   std::string m_strMountTable;
+  std::string m_strLabelFolder;
   std::vector<MountEntry> m_mounts;
   std::map<std::string, std::string> m_labels;  // by source device
   std::chrono::steady_clock::time_point m_readAt;
@@ -204,12 +207,12 @@ VolumeService* g_replacement = nullptr;
 
 }  // namespace
 
-std::unique_ptr<VolumeService> MakeSystemVolumes(const std::string& mountTable) {
-  return std::make_unique<SystemVolumes>(mountTable);
+std::unique_ptr<VolumeService> MakeSystemVolumes(const std::string& mountTable, const std::string& labelFolder) {
+  return std::make_unique<SystemVolumes>(mountTable, labelFolder);
 }
 
 VolumeService& Volumes() {
-  static SystemVolumes system("/proc/self/mountinfo");
+  static SystemVolumes system("/proc/self/mountinfo", "/dev/disk/by-label");
   return g_replacement ? *g_replacement : system;
 }
 

@@ -25,9 +25,11 @@ class VolumeService {
   virtual bool SetLabel(const std::string& mountPoint, const std::string& label) = 0;
 };
 
-// The system's volumes as a mount table in the form of /proc/self/mountinfo lists them
-// (tests hand in a table of their own).
-std::unique_ptr<VolumeService> MakeSystemVolumes(const std::string& mountTable);
+// The system's volumes as a mount table in the form of /proc/self/mountinfo lists them,
+// labelled by the links to their devices in the label folder (tests hand in a table
+// and a folder of their own).
+std::unique_ptr<VolumeService> MakeSystemVolumes(const std::string& mountTable,
+                                                 const std::string& labelFolder = "/dev/disk/by-label");
 
 // The service in use: the system's unless a replacement was installed.
 VolumeService& Volumes();

@@ -28,6 +28,8 @@ bool MemoryPropData::UpdateData(bool pull) {
 void MemoryPropData::SetDlgItemText(int id, const std::string& text) {
   if (id == res::IDC_CATEGORY_READONLY) readOnlyCategoryText = text;
   if (id == res::IDC_SIZE) sizeText = text;
+  if (id == res::IDC_BITRATE) bitrateText = text;
+  if (id == res::IDC_PLAYTIME) playtimeText = text;
 }
 
 }  // namespace testing_support

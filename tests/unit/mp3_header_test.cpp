@@ -79,10 +79,13 @@ TEST_F(Mp3HeaderTest, SkipsId3v2TagsWhoseTextLooksLikeASync) {
   GMp3Header withFooter(Make(v4 + SilentMp3Frames(1)).c_str());
   EXPECT_EQ(withFooter.Offset(), v4.size());
 
-  // "ID3" that is no tag (size byte with the top bit set) is searched as junk.
-  const std::string fake = std::string("ID3\x03\x00\x00\x80\x00\x00\x00", 10);
-  GMp3Header junk(Make(fake + SilentMp3Frames(1)).c_str());
-  EXPECT_EQ(junk.Offset(), fake.size());
+  // "ID3" that is no tag (any size byte with the top bit set) is searched as junk.
+  for (const size_t sizeByte : {6, 7, 8, 9}) {
+    std::string fake("ID3\x03\x00\x00\x00\x00\x00\x00", 10);
+    fake[sizeByte] = '\x80';
+    GMp3Header junk(Make(fake + SilentMp3Frames(1)).c_str());
+    EXPECT_EQ(junk.Offset(), fake.size()) << "size byte " << sizeByte;
+  }
 }
 
 TEST_F(Mp3HeaderTest, TableEdges) {

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <semaphore>
 #include <thread>
 
 #include "library_fixture.h"
@@ -9,7 +10,9 @@
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "res/resource_ids.h"
+#include "res/texts.h"
 #include "tree/details_presenter.h"
+#include "tree/header_reader.h"
 #include "tree/library_marks.h"
 
 using namespace tree;
@@ -65,6 +68,26 @@ TEST_F(SelectionTest, SongShowsItsEntryAndHeader) {
   EXPECT_TRUE(page.lock.categoryReadOnly);
   EXPECT_EQ(page.bitrateText, "128 kbit/s, Stereo, 44.1 kHz");
   EXPECT_EQ(page.sizeText, "0.00");
+}
+
+// With a reader behind it the header comes a moment later: "Reading..." first, then
+// the header of the song still selected; a result for a song left meanwhile is dropped.
+TEST_F(SelectionTest, TheHeaderReadBehindTheWindowShowsForTheSongStillSelected) {
+  std::counting_semaphore<> woken{0};
+  tree::HeaderReader reader([&] { woken.release(); });
+  view.Details().SetHeaderReader(&reader);
+  Select("X|One|S1");
+  EXPECT_EQ(page.m_strBitrate, res::label::kReading);
+  woken.acquire();
+  view.Details().ShowHeader();
+  EXPECT_EQ(page.bitrateText, "192 kbit/s, Mono, 48 kHz");
+
+  Select("X|One|S2");
+  Select("X|One");  // left before its header was shown
+  woken.acquire();
+  view.Details().ShowHeader();
+  EXPECT_EQ(page.bitrateText, "");
+  view.Details().SetHeaderReader(nullptr);
 }
 
 TEST_F(SelectionTest, BrowsingNeverWritesButEditsAreSaved) {

@@ -1,6 +1,9 @@
 // Volumes: the real mount table, and the fake the other tests use.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "fake_volumes.h"
 #include "platform/volumes.h"
 #include "temp_dir.h"
@@ -58,4 +61,42 @@ TEST(VolumesTest, OddMountTablesAreReadRight) {
   EXPECT_EQ(volumes->VolumeOf("/srv/disc/a.mp3").type, DriveType::CdRom);
   // A label that would pass for an option never reaches a labelling program.
   EXPECT_FALSE(volumes->SetLabel("/media/usb/", "-n"));
+}
+
+// A volume's label is the name of the link to its device in the label folder, with
+// the characters udev escapes (blanks, slashes) written back.
+TEST(VolumesTest, LabelsAreTheLinksToTheDeviceUnescaped) {
+  testing_support::TempDir dir;
+  testing_support::WriteFile(dir / "mountinfo",
+                             "22 1 1:3 / / rw - ext4 /dev/null rw\n"
+                             "40 22 1:5 / /media/usb rw - vfat /dev/zero rw\n"
+                             "41 22 1:7 / /media/other rw - vfat /dev/full rw\n");
+  std::filesystem::create_directory(dir / "by-label");
+  std::filesystem::create_symlink("/dev/null", dir / "by-label/My\\x20Music\\x2fRock");
+  std::filesystem::create_symlink("/dev/zero", dir / "by-label/Plain");
+  const auto volumes = MakeSystemVolumes(dir / "mountinfo", dir / "by-label");
+  EXPECT_EQ(volumes->VolumeOf("/home/a.mp3").label, "My Music/Rock");
+  EXPECT_EQ(volumes->VolumeOf("/media/usb/a.mp3").label, "Plain");
+  EXPECT_EQ(volumes->VolumeOf("/media/other/a.mp3").label, "");  // no link: no label
+}
+
+// Renaming a volume runs its file system's labelling program with the device and the
+// new label; the program's exit status is the answer.
+TEST(VolumesTest, TheLabellingProgramsExitStatusIsTheAnswer) {
+  testing_support::TempDir dir;
+  testing_support::WriteFile(dir / "mountinfo", "22 1 1:3 / / rw - ext4 /dev/null rw\n");
+  // Only the shell's own commands: the PATH holds nothing else.
+  const std::string bin = dir / "bin";
+  testing_support::WriteFile(bin + "/e2label", "#!/bin/sh\necho \"$@\" > '" + bin + "/args'\nread status < '" + bin +
+                                                   "/status'\nexit \"$status\"\n");
+  std::filesystem::permissions(dir / "bin/e2label", std::filesystem::perms::owner_all);
+  const std::string oldPath = std::getenv("PATH");
+  ::setenv("PATH", (dir / "bin").c_str(), 1);
+  const auto volumes = MakeSystemVolumes(dir / "mountinfo", dir / "by-label");
+  testing_support::WriteFile(dir / "bin/status", "0");
+  EXPECT_TRUE(volumes->SetLabel("/", "Music"));
+  EXPECT_EQ(testing_support::ReadFile(dir / "bin/args"), "/dev/null Music\n");
+  testing_support::WriteFile(dir / "bin/status", "1");
+  EXPECT_FALSE(volumes->SetLabel("/", "Music"));
+  ::setenv("PATH", oldPath.c_str(), 1);
 }
