@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "catalogue/play_time_cache.h"
+#include "platform/file_faults.h"
+#include "platform/filesystem.h"
 #include "mp3_frames.h"
 #include "temp_dir.h"
 
@@ -114,6 +116,24 @@ TEST(PlayTimeCacheTest, AnOversizedCacheIsDroppedWithoutReadingIt) {
   EXPECT_EQ(ReadPlayTime(cache, dir / "song.mp3"), 261u);
   ASSERT_TRUE(cache.Save());
   EXPECT_LT(std::filesystem::file_size(cacheFile), 1000u);
+}
+
+// A save the disk refused is tried again at the next one: the play times read are kept
+// once the file can be written.
+TEST(PlayTimeCacheTest, ASaveTheDiskRefusedIsTriedAgain) {
+  TempDir dir;
+  const std::string cacheFile = dir / "playtimes";
+  const std::string song = dir / "song.mp3";
+  WriteFile(song, SilentMp3Frames(10));
+  PlayTimeCache cache(cacheFile);
+  EXPECT_EQ(ReadPlayTime(cache, song), 261u);
+  platform::FailFileStepAt(platform::FileStep::Write, 1);
+  EXPECT_FALSE(cache.Save());
+  platform::ClearFileFaults();
+  EXPECT_FALSE(platform::PathExists(cacheFile));
+  EXPECT_TRUE(cache.Save());
+  PlayTimeCache again(cacheFile);
+  EXPECT_EQ(ReadPlayTime(again, song), 261u);
 }
 
 }  // namespace
