@@ -8,6 +8,7 @@ killed; one they pass survives and is printed with its place and change; one tha
 not compile is left out of the score. The seed picks which places are tried.
 
 Usage: scripts/mutate.sh [--mutants N] [--seed S] [--work DIR] [--timeout SECONDS]
+       scripts/mutate.sh --at FILE:LINE:OPERATOR ...   (those mutants again, e.g. survivors)
 """
 
 import argparse
@@ -127,6 +128,8 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--work", default=os.path.join(os.environ.get("TMPDIR", "/tmp"), "melodeck-mutate"))
     parser.add_argument("--timeout", type=int, default=300, help="seconds for one run of the unit tests")
+    parser.add_argument("--at", nargs="+", default=[], metavar="FILE:LINE:OPERATOR",
+                        help="try exactly these mutants, as the survivors list prints them")
     args = parser.parse_args()
 
     copy = copy_sources(args.work)
@@ -141,8 +144,13 @@ def main():
         sys.exit("mutate: the unmutated copy does not build or its unit tests fail")
 
     sites = candidate_sites(copy)
-    chosen = random.Random(args.seed).sample(sites, min(args.mutants, len(sites)))
-    print(f"{len(sites)} places to mutate; trying {len(chosen)} (seed {args.seed})", flush=True)
+    if args.at:
+        wanted = {tuple(place.split(":", 2)) for place in args.at}
+        chosen = [site for site in sites if (site[0], str(site[1]), site[4]) in wanted]
+        print(f"trying {len(chosen)} chosen mutants", flush=True)
+    else:
+        chosen = random.Random(args.seed).sample(sites, min(args.mutants, len(sites)))
+        print(f"{len(sites)} places to mutate; trying {len(chosen)} (seed {args.seed})", flush=True)
     killed = survived = uncompiled = 0
     survivors = []
     started = time.time()

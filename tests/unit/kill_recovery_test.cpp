@@ -114,4 +114,28 @@ TEST_F(KillRecoveryTest, NotesOfRunningEditsAndCatalogueChangedSinceAreLeftAlone
   EXPECT_EQ(ReadFile(file), "[Album:Theirs]\nArtist=T\n");
 }
 
+// A note cut short while it was written belongs to an edit that had not begun: the
+// next scan drops it and changes nothing, wherever the cut fell.
+TEST_F(KillRecoveryTest, ANoteCutShortIsDroppedAndChangesNothing) {
+  MakeLibrary("x");
+  const std::string file = dir / "x/a/album.ini";
+  const std::string before = ReadFile(file);
+  const std::string moved = dir / "x/a/1.mp3";
+  const std::string whole = std::string("melodeck journal 1\nM") + std::to_string(moved.size()) + ":" + moved +
+                            std::to_string(moved.size() + 1) + ":" + moved + "x0:0:0:0:0:\nend\n";
+  for (const size_t cut : {whole.size() - 4, whole.size() / 2, std::string("melodeck journal 1\nM12:").size() + 3}) {
+    std::filesystem::create_directories(cache / "melodeck/journal");
+    testing_support::WriteFile(cache / "melodeck/journal/edit-cut", whole.substr(0, cut));
+    Scan("x");
+    EXPECT_TRUE(platform::PathExists(moved)) << cut;
+    EXPECT_FALSE(platform::PathExists(moved + "x")) << cut;
+    EXPECT_EQ(ReadFile(file), before) << cut;
+    EXPECT_TRUE(std::filesystem::is_empty(cache / "melodeck/journal")) << cut;
+  }
+  // The whole note is carried out: the cuts above were what kept it from acting.
+  testing_support::WriteFile(cache / "melodeck/journal/edit-whole", whole);
+  Scan("x");
+  EXPECT_TRUE(platform::PathExists(moved + "x"));
+}
+
 }  // namespace
