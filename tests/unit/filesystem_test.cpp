@@ -1,6 +1,9 @@
 // File system services on real folders, as root too.
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -182,6 +185,27 @@ TEST(FileSystemTest, AtomicReplaceLeavesTheOldFileWhenItFails) {
   EXPECT_EQ(ReadFile(dir / "folder/inside"), "keep");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
   EXPECT_FALSE(ReplaceFileAtomically(dir / "missing/album.ini", "data"));
+}
+
+// A write the system refuses midway (here a file-size limit, as a full disk would) ends
+// the replacement at once: the old file stays and no temporary is left.
+TEST(FileSystemTest, AWriteTheSystemRefusesLeavesTheOldFile) {
+  TempDir dir;
+  WriteFile(dir / "album.ini", "old");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+    const rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::alarm(10);  // a write retried for ever ends here
+    ::_exit(ReplaceFileAtomically(dir / "album.ini", std::string(100000, 'x')) ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the write was retried until the alarm";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "a refused write was reported as done";
+  EXPECT_EQ(ReadFile(dir / "album.ini"), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(FileSystemTest, WildcardsInNamesAndSpecialFiles) {

@@ -57,8 +57,8 @@ TEST(GStringFormatTest, ConversionsWithoutArgumentsAreWrittenLiterally) {
   wide.Format("%*d|%-5s|%.2f|%%", 4, 7, "ab", 1.5);
   EXPECT_EQ(wide, "   7|ab   |1.50|%");
   GString stars;  // width and precision both from the arguments, or the precision alone
-  stars.Format("%*.*f|%.*f", 8, 2, 3.14159, 1, 2.25);
-  EXPECT_EQ(stars, "    3.14|2.2");
+  stars.Format("%*.*f|%*.*f|%.*f", 8, 2, 3.14159, 1, 5, 3.14159, 1, 2.25);
+  EXPECT_EQ(stars, "    3.14|3.14159|2.2");
 }
 
 TEST(GStringFormatTest, FormatsLikePrintf) {

@@ -79,11 +79,12 @@ TEST_F(Mp3HeaderTest, SkipsId3v2TagsWhoseTextLooksLikeASync) {
   GMp3Header withFooter(Make(v4 + SilentMp3Frames(1)).c_str());
   EXPECT_EQ(withFooter.Offset(), v4.size());
 
-  // "ID3" that is no tag (any size byte with the top bit set) is searched as junk.
-  for (const size_t sizeByte : {6, 7, 8, 9}) {
+  // "ID3" that is no tag (any size byte with the top bit set) is searched as junk. Each
+  // file is long enough that a size read from such bytes would land among its frames.
+  for (const auto& [sizeByte, frames] : {std::pair{6, 1}, {7, 5100}, {8, 50}, {9, 3}}) {
     std::string fake("ID3\x03\x00\x00\x00\x00\x00\x00", 10);
     fake[sizeByte] = '\x80';
-    GMp3Header junk(Make(fake + SilentMp3Frames(1)).c_str());
+    GMp3Header junk(Make(fake + SilentMp3Frames(frames)).c_str());
     EXPECT_EQ(junk.Offset(), fake.size()) << "size byte " << sizeByte;
   }
 }
