@@ -118,7 +118,10 @@ def copy_sources(work):
         os.makedirs(os.path.dirname(target), exist_ok=True)
         source = os.path.join(ROOT, path)
         if not os.path.exists(target) or open(source, "rb").read() != open(target, "rb").read():
-            shutil.copy2(source, target)
+            # A new time stamp, never the source's: an older one could hide the change
+            # from the incremental build.
+            shutil.copyfile(source, target)
+            shutil.copymode(source, target)
     return copy
 
 
