@@ -244,6 +244,14 @@ TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
   PutBigEndian(xing, 44, 20);
   GMp3Header tagged(Make(xing + Repeat(Frame(1, 3, 9, 0), 5)).c_str());
   EXPECT_EQ(tagged.PlayTimeMs(), 522u);  // 20 * 1152 / 44100 s, to the millisecond
+  // A header that announces a CRC has the tag two bytes later, behind the CRC.
+  std::string behindCrc = Frame(1, 3, 9, 0);
+  behindCrc[1] = static_cast<char>(behindCrc[1] & ~1);
+  behindCrc.replace(38, 4, "Xing");
+  PutBigEndian(behindCrc, 42, 1);
+  PutBigEndian(behindCrc, 46, 20);
+  GMp3Header protectedTag(Make(behindCrc + Repeat(Frame(1, 3, 9, 0), 5)).c_str());
+  EXPECT_EQ(protectedTag.PlayTimeMs(), 522u);
   // A count the file cannot hold (more frames than bytes for the smallest frames) is
   // not trusted: the frames are walked.
   PutBigEndian(xing, 44, 0xFFFFFFFF);

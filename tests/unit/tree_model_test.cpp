@@ -69,6 +69,8 @@ TEST(TreeModelTest, BuildsAndNavigates) {
   EXPECT_EQ(model.Count(), 4u);
   EXPECT_EQ(model.GetKind(album), NodeKind::Album);
   EXPECT_FALSE(model.GetData(album).has_value());
+  model.SetData(b, std::string_view());  // an empty data text is one, even the model's first
+  EXPECT_EQ(model.GetData(b), "");
   model.SetData(album, "/music/");
   EXPECT_EQ(model.GetData(album), "/music/");
   model.SetData(album, std::string_view());
