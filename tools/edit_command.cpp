@@ -91,9 +91,7 @@ class EditSession {
     if (name == "delete" && count >= 2) {
       const TreeItem node = Node(fields.begin() + 1, fields.end());
       if (node.IsNull()) return std::nullopt;
-      if (!m_view.Editor().CanDelete(node)) return false;
-      m_view.Editor().Delete(node);  // a failure is reported, and the script goes on
-      return true;
+      return m_view.Editor().Delete(node);  // a failure is reported, and the script goes on
     }
     if (name == "answer" && count == 2 && (fields[1] == "yes" || fields[1] == "no")) {
       m_ui.answerYes = fields[1] == "yes";

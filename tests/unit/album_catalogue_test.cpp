@@ -49,6 +49,16 @@ TEST_F(AlbumCatalogueTest, FindSongKeyStopsAtTheFirstGap) {
   EXPECT_EQ(FindSongKey("Album:Missing", "b.mp3", file), "");
 }
 
+// Only "T" (or "t") and a number without a leading zero is a song key; other keys with
+// numbers are no songs.
+TEST_F(AlbumCatalogueTest, OnlyTAndANumberIsASongKey) {
+  WriteFile(folder + "album.ini", "[Album:A]\nArtist=B\nX1=x.mp3, X\nT=n.mp3\nT01=z.mp3\nt1=a.mp3, A\nT2=b.mp3, B\n");
+  std::vector<std::string> titles;
+  const auto doc = platform::ProfileOpen(CatalogueFile(folder));
+  ForEachSongEntry(*doc, "Album:A", [&](const SongEntryView& entry) { titles.emplace_back(entry.title); });
+  EXPECT_EQ(titles, (std::vector<std::string>{"A", "B"}));
+}
+
 TEST_F(AlbumCatalogueTest, ComposesSongEntries) {
   EXPECT_EQ(ComposeSongEntry("a.mp3", "A", "", 0, ""), "a.mp3, A");
   EXPECT_EQ(ComposeSongEntry("a.mp3", "A", "Pop", 1994, "X"), "a.mp3, A, Pop, 1994, X");

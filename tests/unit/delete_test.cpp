@@ -5,6 +5,7 @@
 #include "library_fixture.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
+#include "tree/library_editor.h"
 #include "tree/node_deleter.h"
 
 using namespace tree;
@@ -57,6 +58,20 @@ TEST_F(DeleteTest, NoChangesNothing) {
   EXPECT_EQ(ui.Message(0).text, "The file \"only.mp3\" will be deleted!\n\nAre you sure?");
   EXPECT_EQ(ui.Message(0).caption, "Warning");
   EXPECT_EQ(ui.Message(0).type, platform::MB_YESNO | platform::MB_ICONQUESTION);
+}
+
+// Delete as the window and the tool ask for it says whether anything went: not for the
+// top node or a volume, not when the user says no, and yes when it is done.
+TEST_F(DeleteTest, TheEditorsDeleteSaysWhetherItWasDone) {
+  EXPECT_FALSE(view.Editor().Delete(view.Top()));
+  EXPECT_FALSE(view.Editor().Delete(Find(Volume())));
+  EXPECT_TRUE(ui.messages.empty());  // nothing to ask
+  ui.messageAnswers = {platform::IDNO};
+  EXPECT_FALSE(view.Editor().Delete(Find(Volume() + "|loose|deep|only")));
+  EXPECT_TRUE(platform::PathExists(dir / "loose/deep/only.mp3"));
+  ui.messageAnswers = {platform::IDYES};
+  EXPECT_TRUE(view.Editor().Delete(Find(Volume() + "|loose|deep|only")));
+  EXPECT_FALSE(platform::PathExists(dir / "loose/deep/only.mp3"));
 }
 
 TEST_F(DeleteTest, TheLastLooseFileTakesItsEmptyFoldersButNeverTheTop) {

@@ -284,6 +284,8 @@ TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
   const std::string vbr = Frame(1, 3, 9, 0) + Frame(1, 3, 14, 0, 1, true) + Frame(1, 3, 1, 0) + Frame(1, 3, 5, 0);
   GMp3Header walked(Make(vbr + Frame(1, 3, 11, 0).substr(0, 100)).c_str());
   EXPECT_EQ(walked.PlayTimeMs(), 131u);  // 5 * 1152 / 44100 s
+  GMp3Header headerOnly(Make(vbr + Frame(1, 3, 11, 0).substr(0, 4)).c_str());
+  EXPECT_EQ(headerOnly.PlayTimeMs(), 131u);  // a last frame cut right after its header counts too
   GMp3Header freeFormat(Make(std::string("\xFF\xFB\x00\x00", 4) + std::string(500, '\0')).c_str());
   EXPECT_EQ(freeFormat.PlayTimeMs(), std::nullopt);
   GMp3Header reserved(Make(std::string("\xFF\xFB\x9C\x00", 4) + std::string(500, '\0')).c_str());

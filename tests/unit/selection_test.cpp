@@ -160,6 +160,13 @@ TEST_F(SelectionTest, SizesAndTheMarkedTotal) {
   view.Marks().ToggleMark(Find("X|One|S2"));  // Ctrl+click marks it
   EXPECT_EQ(page.sizeText, "3.20 (3.20)");
   EXPECT_EQ(view.Marks().MarkedSize(), 3355443);
+
+  // A catalogue that spells the file otherwise than the disk: its size all the same.
+  Write("b/album.ini", "[Album:Two]\nArtist=Y\nT1=SHOUT.MP3, Loud\n");
+  Write("b/shout.mp3", std::string(1048576, '\0'));
+  Scan();
+  Select("Y|Two|Loud");
+  EXPECT_EQ(page.sizeText, "1.00");
 }
 
 TEST_F(SelectionTest, TheLibrarySizeIsComputedOnceAfterAScan) {

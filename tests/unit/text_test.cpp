@@ -36,6 +36,11 @@ TEST(TextTest, ComparesWithoutCaseBeyondAscii) {
   EXPECT_FALSE(EqualsNoCase("a", "ab"));
   EXPECT_FALSE(EqualsNoCase("å", "a"));
   EXPECT_FALSE(EqualsNoCase("H\xE5", "H\xC5"));  // invalid bytes are not letters
+  // A stray continuation byte at the very start sorts after every letter, either way round.
+  EXPECT_GT(CompareNames("\x80", "x"), 0);
+  EXPECT_LT(CompareNames("x", "\x80"), 0);
+  EXPECT_GT(CompareNoCase("\x80" "a", "\x80"), 0);
+  EXPECT_FALSE(EqualsNoCase("\x80", "\x81"));
   EXPECT_EQ(UpperUtf8("straße café"), "STRAßE CAFÉ");
 }
 
