@@ -81,6 +81,7 @@ TEST(GStringFieldTest, FieldsAreSeparatedByRunsOfDelimiters) {
   EXPECT_EQ(entry.Field(4, ","), " 1994");
   EXPECT_EQ(entry.Field(-1, ","), "5");
   EXPECT_EQ(entry.Field(6, ","), "");
+  EXPECT_EQ(entry.Field(0, ","), "");  // fields count from 1
   EXPECT_EQ(entry.Field(0, ","), "");
 
   EXPECT_EQ(GString(",a").Field(1, ","), "");

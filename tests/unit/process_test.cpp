@@ -54,7 +54,12 @@ TEST(ProcessTest, ReportsPlayersThatCannotStart) {
   EXPECT_FALSE(StartDetached(PlayerCommandLine("no-such-program-anywhere", "x.m3u"), error));
   WriteFile(dir / "notexec", "#!/bin/sh\n");
   EXPECT_FALSE(StartDetached(PlayerCommandLine(dir / "notexec", "x.m3u"), error));
-  EXPECT_FALSE(StartDetached(PlayerCommandLine("", "x.m3u"), error));
+  // No program at all, or an empty name: the user is told that none was given.
+  for (const std::vector<std::string>& none : {std::vector<std::string>{}, std::vector<std::string>{"", "x.m3u"}}) {
+    error.clear();
+    EXPECT_FALSE(StartDetached(none, error));
+    EXPECT_EQ(error, "No program was given.");
+  }
   // An executable the kernel cannot run fails at exec, after the fork.
   WriteFile(dir / "garbage", "\x7f" "ELF garbage");
   ::chmod((dir / "garbage").c_str(), 0755);

@@ -42,6 +42,11 @@ TEST(TextTest, ComparesWithoutCaseBeyondAscii) {
   EXPECT_GT(CompareNoCase("\x80" "a", "\x80"), 0);
   EXPECT_FALSE(EqualsNoCase("\x80", "\x81"));
   EXPECT_EQ(UpperUtf8("straße café"), "STRAßE CAFÉ");
+  // The ends of the Latin-1 lower-case run, and the division sign inside it, which has
+  // no capital.
+  EXPECT_TRUE(EqualsNoCase("à", "À"));
+  EXPECT_TRUE(EqualsNoCase("þ", "Þ"));
+  EXPECT_FALSE(EqualsNoCase("÷", "×"));
 }
 
 TEST(TextTest, OrdersNamesAsWindowsListsThem) {

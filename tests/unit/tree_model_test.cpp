@@ -151,6 +151,21 @@ TEST(TreeModelTest, SortsByLabelAsListingsAreOrdered) {
   model.SortChildren(top);
   EXPECT_EQ(Labels(model, top), (std::vector<std::string>{"Alpha", "alpha", "beta", "Gamma", "_under", "Ärlig"}));
   EXPECT_EQ(model.RowOf(model.FindChildByLabel(top, "GAMMA")), 3u);
+
+  // A new order takes every child once; one that leaves a child out changes nothing,
+  // and the order they have already is no change either.
+  std::vector<Handle> order;
+  for (Handle child = model.GetChild(top); child != kNullHandle; child = model.GetNextSibling(child)) {
+    order.insert(order.begin(), child);
+  }
+  const std::uint64_t version = model.ContentVersion();
+  model.ReorderChildren(top, std::vector<Handle>(order.begin() + 1, order.end()));
+  EXPECT_EQ(Labels(model, top), (std::vector<std::string>{"Alpha", "alpha", "beta", "Gamma", "_under", "Ärlig"}));
+  model.ReorderChildren(top, std::vector<Handle>(order.rbegin(), order.rend()));
+  EXPECT_EQ(model.ContentVersion(), version);
+  model.ReorderChildren(top, order);
+  EXPECT_EQ(Labels(model, top), (std::vector<std::string>{"Ärlig", "_under", "Gamma", "beta", "alpha", "Alpha"}));
+  EXPECT_EQ(model.RowOf(model.FindChildByLabel(top, "beta")), 3u);
 }
 
 TEST(TreeModelTest, FindsChildrenWithoutCaseAmongThousands) {
