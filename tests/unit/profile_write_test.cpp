@@ -183,6 +183,11 @@ TEST_F(ProfileWriteTest, Windows1252FilesStayWindows1252) {
   // A character Windows-1252 cannot hold is refused rather than garbled.
   EXPECT_EQ(ProfileWrite(file, "album:skål", "Title", "東京"), 0);
   EXPECT_EQ(Get("Album:Skål", "Title"), "<default>");
+  // So is a new section or key it cannot name: the file stays as it was.
+  const std::string before = ReadFile(file);
+  EXPECT_EQ(ProfileWrite(file, "Album:東京", "Artist", "X"), 0);
+  EXPECT_EQ(ProfileWrite(file, "album:skål", "東京", "X"), 0);
+  EXPECT_EQ(ReadFile(file), before);
 }
 
 TEST_F(ProfileWriteTest, Utf8FilesTakeUtf8) {

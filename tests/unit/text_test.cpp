@@ -47,6 +47,8 @@ TEST(TextTest, ComparesWithoutCaseBeyondAscii) {
   EXPECT_TRUE(EqualsNoCase("à", "À"));
   EXPECT_TRUE(EqualsNoCase("þ", "Þ"));
   EXPECT_FALSE(EqualsNoCase("÷", "×"));
+  EXPECT_TRUE(EqualsNoCase("ā", "Ā"));  // the ends of the Latin Extended-A pairs
+  EXPECT_TRUE(EqualsNoCase("ķ", "Ķ"));
 }
 
 TEST(TextTest, OrdersNamesAsWindowsListsThem) {
