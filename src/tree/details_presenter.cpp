@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "catalogue/album_catalogue.h"
-#include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "platform/ui_hooks.h"
@@ -29,9 +28,10 @@ constexpr double kMegabyte = 1048576.0;
 
 bool CatalogueReadOnly(const std::string& file) { return !catalogue::CatalogueWritable(file); }
 
+// The size of a song's file; its path is resolved already (SongPath).
 std::int64_t FileSize(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 && ::stat(platform::ResolveCase(path).c_str(), &st) != 0) return 0;
+  if (::stat(path.c_str(), &st) != 0) return 0;
   return S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
 }
 
