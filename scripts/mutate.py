@@ -8,6 +8,7 @@ killed; one they pass survives and is printed with its place and change; one tha
 not compile is left out of the score. The seed picks which places are tried.
 
 Usage: scripts/mutate.sh [--mutants N] [--seed S] [--work DIR] [--timeout SECONDS]
+       scripts/mutate.sh --files FILE ... [--mutants N] [--seed S]   (only places in those sources)
        scripts/mutate.sh --at FILE:LINE:OPERATOR ...   (those mutants again, e.g. survivors)
 """
 
@@ -24,17 +25,15 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 # The core: everything a unit test can reach without a display.
 MUTATED_FOLDERS = ["src/platform", "src/text", "src/catalogue", "src/utility", "src/tree", "src/dialogs"]
 
-# (name, pattern found in code, replacement). Patterns need spaces around binary
-# operators, as the sources are formatted, so template brackets and shifts stay out.
-OPERATORS = [
-    ("< to <=", re.compile(r"(?<=\s)<(?=\s)"), "<="),
-    ("<= to <", re.compile(r"(?<=\s)<=(?=\s)"), "<"),
-    ("> to >=", re.compile(r"(?<=\s)>(?=\s)"), ">="),
-    (">= to >", re.compile(r"(?<=\s)>=(?=\s)"), ">"),
-    ("== to !=", re.compile(r"(?<=\s)==(?=\s)"), "!="),
-    ("!= to ==", re.compile(r"(?<=\s)!=(?=\s)"), "=="),
-    ("&& to ||", re.compile(r"(?<=\s)&&(?=\s)"), "||"),
-    ("|| to &&", re.compile(r"(?<=\s)\|\|(?=\s)"), "&&"),
+# (name, pattern found in code, replacement). Binary operators need blanks around them,
+# as the sources are formatted, so template brackets and shifts stay out.
+def binary(operator, replacement):
+    """A binary operator with blanks around it, as the sources write them."""
+    return (f"{operator} to {replacement}", re.compile(r"(?<=\s)" + re.escape(operator) + r"(?=\s)"), replacement)
+
+
+OPERATORS = [binary(a, b) for a, b in [("<", "<="), ("<=", "<"), (">", ">="), (">=", ">"), ("==", "!="), ("!=", "=="),
+                                       ("&&", "||"), ("||", "&&")]] + [
     ("return true to false", re.compile(r"\breturn true\b"), "return false"),
     ("return false to true", re.compile(r"\breturn false\b"), "return true"),
     ("+ 1 to + 0", re.compile(r"(?<=\s)\+ 1\b"), "+ 0"),
@@ -131,6 +130,8 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--work", default=os.path.join(os.environ.get("TMPDIR", "/tmp"), "melodeck-mutate"))
     parser.add_argument("--timeout", type=int, default=300, help="seconds for one run of the unit tests")
+    parser.add_argument("--files", nargs="+", default=[], metavar="FILE",
+                        help="sample only places in these sources (e.g. the files a change touched)")
     parser.add_argument("--at", nargs="+", default=[], metavar="FILE:LINE:OPERATOR",
                         help="try exactly these mutants, as the survivors list prints them")
     args = parser.parse_args()
@@ -147,6 +148,8 @@ def main():
         sys.exit("mutate: the unmutated copy does not build or its unit tests fail")
 
     sites = candidate_sites(copy)
+    if args.files:
+        sites = [site for site in sites if site[0] in set(args.files)]
     if args.at:
         wanted = {tuple(place.split(":", 2)) for place in args.at}
         chosen = [site for site in sites if (site[0], str(site[1]), site[4]) in wanted]

@@ -9,7 +9,7 @@ namespace tree {
 
 bool LibraryEditor::WriteAlbumInfo(const TreeItem& album, const GString& category, int year) {
   const std::string folder(album.Data().value_or(""));
-  if (m_library.Details().DataPage()) m_library.Details().DataPage()->AddCategory(category);
+  if (GPropData* page = m_library.Details().DataPage()) page->AddCategory(category);
   return catalogue::WriteAlbumInfo(folder, std::string(album.Label()), category, year);
 }
 
@@ -19,7 +19,7 @@ catalogue::SongEntryResult LibraryEditor::WriteSongEntry(const TreeItem& album, 
   const std::string folder(album.Data().value_or(""));
   const std::string albumName(album.Label());
   if (folder.empty() || albumName.empty()) return catalogue::SongEntryResult::NoEntry;
-  if (m_library.Details().DataPage()) m_library.Details().DataPage()->AddCategory(category);
+  if (GPropData* page = m_library.Details().DataPage()) page->AddCategory(category);
   const catalogue::SongEntry entry{oldName,  m_library.GetNodeName(song, true), m_library.GetNodeName(song, false),
                                    category, year, artist, m_pTree->RowOf(song.m_hItem)};
   return catalogue::WriteSongEntry(folder, albumName, entry);

@@ -117,7 +117,7 @@ bool LibraryEditor::EndRename(const TreeItem& item, const std::string& typed) {
   if (text.empty()) return false;
   const std::string oldLabel(item.Label());
   if (text == oldLabel) return false;  // nothing to change: nothing is written, marks stay
-  if (m_library.Details().DataPage()) m_library.Details().DataPage()->UpdateData(true);
+  if (GPropData* page = m_library.Details().DataPage()) page->UpdateData(true);
   switch (KindOf(item)) {
     case NodeKind::Volume: return RenameVolume(item, text).Report();
     case NodeKind::Folder: return RenameFolder(item, text).Report();
@@ -295,10 +295,11 @@ CommandResult LibraryEditor::RenameAlbumSong(const TreeItem& item, const std::st
   entry.newFileName = fileNames ? name + ".mp3" : oldFileName;
   entry.title = fileNames ? std::string(m_library.GetNodeName(item, false)) : name;
   entry.position = m_pTree->RowOf(item.m_hItem);
-  if (m_library.Details().DataPage()) {
-    entry.category = m_library.Details().DataPage()->m_strCategory;
-    entry.year = m_library.Details().DataPage()->m_nYear;
-    entry.artist = m_library.Details().DataPage()->m_strArtist;
+  GPropData* page = m_library.Details().DataPage();
+  if (page) {
+    entry.category = page->m_strCategory;
+    entry.year = page->m_nYear;
+    entry.artist = page->m_strArtist;
   } else {
     // Without a details page the song keeps its own fields.
     const auto entries = catalogue::ReadSongEntries(*platform::ProfileOpen(catalogue::CatalogueFile(folder)),
@@ -310,7 +311,7 @@ CommandResult LibraryEditor::RenameAlbumSong(const TreeItem& item, const std::st
       entry.artist = fields.artist;
     }
   }
-  if (m_library.Details().DataPage()) m_library.Details().DataPage()->AddCategory(entry.category);
+  if (page) page->AddCategory(entry.category);
   switch (catalogue::WriteSongEntry(folder, std::string(album.Label()), entry)) {
     case catalogue::SongEntryResult::Written: break;
     case catalogue::SongEntryResult::NoEntry:
