@@ -5,7 +5,8 @@ Each mutant changes one operator at one place (`<` to `<=`, `&&` to `||`, `retur
 to `return true`, `+ 1` to `+ 0`, ...) in a scratch copy of the sources, builds it
 incrementally and runs the unit tests with a time limit. A mutant the tests fail on is
 killed; one they pass survives and is printed with its place and change; one that does
-not compile is left out of the score. The seed picks which places are tried.
+not compile is left out of the score, and so is one docs/TESTING.md lists as equivalent
+(it cannot change any behaviour). The seed picks which places are tried.
 
 Usage: scripts/mutate.sh [--mutants N] [--seed S] [--work DIR] [--timeout SECONDS]
        scripts/mutate.sh --files FILE ... [--mutants N] [--seed S]   (only places in those sources)
@@ -22,6 +23,8 @@ import sys
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# Where the equivalent mutants are listed, with the reason each changes nothing.
+EQUIVALENTS = os.path.join(ROOT, "docs", "TESTING.md")
 # The core: everything a unit test can reach without a display.
 MUTATED_FOLDERS = ["src/platform", "src/text", "src/catalogue", "src/utility", "src/tree", "src/dialogs"]
 
@@ -98,6 +101,23 @@ def candidate_sites(root):
     return sites
 
 
+def listed_equivalents():
+    """(file, mutated line) of each row of the equivalent mutants' table.
+
+    A row reads | `file` | change | `the line as the mutant writes it` | why |, with
+    "|" written "\\|" inside a cell, as Markdown wants.
+    """
+    with open(EQUIVALENTS, encoding="utf-8") as f:
+        text = f.read()
+    table = text.split("### Equivalent mutants", 1)[1].split("\n#", 1)[0]
+    listed = set()
+    for row in table.split("\n"):
+        cells = [cell.strip().replace("\\|", "|") for cell in re.split(r"(?<!\\)\|", row)[1:-1]]
+        if len(cells) == 4 and cells[0].startswith("`src/"):
+            listed.add((cells[0].strip("`"), cells[2].strip("`")))
+    return listed
+
+
 def run(command, cwd, timeout=None):
     try:
         return subprocess.run(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
@@ -129,7 +149,7 @@ def main():
     parser.add_argument("--mutants", type=int, default=20)
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--work", default=os.path.join(os.environ.get("TMPDIR", "/tmp"), "melodeck-mutate"))
-    parser.add_argument("--timeout", type=int, default=300, help="seconds for one run of the unit tests")
+    parser.add_argument("--timeout", type=int, default=60, help="seconds for one run of the unit tests")
     parser.add_argument("--files", nargs="+", default=[], metavar="FILE",
                         help="sample only places in these sources (e.g. the files a change touched)")
     parser.add_argument("--at", nargs="+", default=[], metavar="FILE:LINE:OPERATOR",
@@ -157,7 +177,8 @@ def main():
     else:
         chosen = random.Random(args.seed).sample(sites, min(args.mutants, len(sites)))
         print(f"{len(sites)} places to mutate; trying {len(chosen)} (seed {args.seed})", flush=True)
-    killed = survived = uncompiled = 0
+    equivalents = listed_equivalents()
+    killed = survived = uncompiled = equivalent = 0
     survivors = []
     started = time.time()
     for index, (path, number, start, end, operator, replacement) in enumerate(chosen, 1):
@@ -167,6 +188,10 @@ def main():
         lines = original.split("\n")
         line = lines[number - 1]
         lines[number - 1] = line[:start] + replacement + line[end:]
+        if (path, lines[number - 1].strip()) in equivalents:
+            equivalent += 1
+            print(f"[{index}/{len(chosen)}] {path}:{number} {operator}: equivalent (listed)", flush=True)
+            continue
         with open(file, "w", encoding="utf-8") as f:
             f.write("\n".join(lines))
         try:
@@ -189,7 +214,8 @@ def main():
     print(f"\n{len(survivors)} surviving mutants:")
     for survivor in survivors:
         print("  " + survivor)
-    print(f"not compiled (left out): {uncompiled}; minutes: {(time.time() - started) / 60:.1f}")
+    print(f"left out: {uncompiled} not compiled, {equivalent} listed as equivalent; "
+          f"minutes: {(time.time() - started) / 60:.1f}")
     percent = 100.0 * killed / judged if judged else 0.0
     print(f"mutation score: {killed}/{judged} killed ({percent:.0f}%)")
 

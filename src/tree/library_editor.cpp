@@ -50,13 +50,14 @@ CommandResult LibraryEditor::AddAlbum(const NewAlbum& album, TreeItem& made) {
     return CommandResult::Failed(res::Fill(res::msg::kAlbumFileNotWritten, {album.shownFile}));
   }
   // The tree shows the folder's catalogue as a scan does: the new album under its
-  // artist, its songs no longer loose files.
+  // artist (a duplicate when the artist has an album of that name elsewhere), its
+  // songs no longer loose files.
   const std::string folder = album.file.substr(0, album.file.rfind('/') + 1);
   m_library.ReloadCatalogues({folder});
   made = {};
   const TreeItem artist = m_library.FindArtistNode(album.artist);
   for (TreeItem node = artist.FirstChild(); !node.IsNull(); node = node.NextSibling()) {
-    if (node.Data().value_or("") == folder && platform::EqualsNoCase(node.Label(), album.album)) made = node;
+    if (node.Data().value_or("") == folder && platform::EqualsNoCase(AlbumName(node), album.album)) made = node;
   }
   return CommandResult::Done();
 }

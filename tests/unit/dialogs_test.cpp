@@ -157,6 +157,17 @@ TEST_F(AddAlbumTest, ANewArtistOrAnUnwritableCatalogue) {
   EXPECT_EQ(dialog.m_itemAlbum.Parent().Label(), "other");
   EXPECT_EQ(platform::ProfileGetString(dir / "other/album.ini", "Album:Solo", "T1"), "x.mp3, x");
 
+  // An album name the artist already has in another folder: the new album is shown,
+  // and chosen, as the duplicate it is.
+  CAddAlbumDlg again(&view, {}, Find("other|Solo"));
+  again.OnInitDialog();
+  again.m_strArtist = "The Band";
+  again.m_strAlbum = "Old";
+  ASSERT_TRUE(again.OnOK());
+  EXPECT_EQ(KindOf(again.m_itemAlbum), NodeKind::DuplicateAlbum);
+  EXPECT_EQ(again.m_itemAlbum.Data(), dir / "other/");
+  EXPECT_EQ(Canonical(view), FreshScan());
+
   testing_support::MakeReadOnly(dir / "a/album.ini");
   CAddAlbumDlg locked(&view, {}, Find("The Band|Old"));
   locked.OnInitDialog();

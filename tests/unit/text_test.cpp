@@ -49,6 +49,16 @@ TEST(TextTest, ComparesWithoutCaseBeyondAscii) {
   EXPECT_FALSE(EqualsNoCase("÷", "×"));
   EXPECT_TRUE(EqualsNoCase("ā", "Ā"));  // the ends of the Latin Extended-A pairs
   EXPECT_TRUE(EqualsNoCase("ķ", "Ķ"));
+  EXPECT_TRUE(EqualsNoCase("Łódź", "ŁÓDŹ"));  // pairs with the capital on odd code points
+  EXPECT_TRUE(EqualsNoCase("ĺ", "Ĺ"));
+  EXPECT_TRUE(EqualsNoCase("ň", "Ň"));
+  EXPECT_TRUE(EqualsNoCase("žŽ", "ŽŽ"));
+  // A stray continuation byte sorts after every ASCII character.
+  for (int c = 1; c < 0x80; ++c) {
+    const std::string ascii(1, static_cast<char>(c));
+    EXPECT_GT(CompareNoCase("\x80", ascii), 0) << c;
+    EXPECT_LT(CompareNoCase(ascii, "\x80"), 0) << c;
+  }
 }
 
 TEST(TextTest, OrdersNamesAsWindowsListsThem) {

@@ -98,6 +98,10 @@ TEST(TreeModelTest, DeletedHandlesNeverComeBack) {
   EXPECT_NE(d, song);
   EXPECT_FALSE(model.IsValid(a));
   EXPECT_EQ(Labels(model, top), (std::vector<std::string>{"B", "C", "D"}));
+  // A stale handle changes nothing and says so.
+  EXPECT_FALSE(model.State().Expand(a, ExpandAction::Expand));
+  EXPECT_FALSE(model.State().IsExpanded(a));
+  EXPECT_FALSE(model.State().IsExpanded(c));
 }
 
 TEST(TreeModelTest, TellsObserverAndOwner) {

@@ -1,8 +1,10 @@
 // Volumes: the real mount table, and the fake the other tests use.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "fake_volumes.h"
 #include "platform/volumes.h"
@@ -99,4 +101,25 @@ TEST(VolumesTest, TheLabellingProgramsExitStatusIsTheAnswer) {
   testing_support::WriteFile(dir / "bin/status", "1");
   EXPECT_FALSE(volumes->SetLabel("/", "Music"));
   ::setenv("PATH", oldPath.c_str(), 1);
+}
+
+// A drive mounted, or labelled anew by another program, while Melodeck runs shows
+// once the mount table is read again, which happens at most once a second.
+TEST(VolumesTest, ADriveMountedLaterShowsAfterASecond) {
+  testing_support::TempDir dir;
+  testing_support::WriteFile(dir / "mountinfo", "22 1 1:3 / / rw - ext4 /dev/null rw\n");
+  std::filesystem::create_directory(dir / "by-label");
+  std::filesystem::create_symlink("/dev/null", dir / "by-label/Old");
+  const auto volumes = MakeSystemVolumes(dir / "mountinfo", dir / "by-label");
+  EXPECT_EQ(volumes->VolumeOf("/media/usb/a.mp3").mountPoint, "/");
+  EXPECT_EQ(volumes->VolumeOf("/home/a.mp3").label, "Old");
+
+  testing_support::WriteFile(dir / "mountinfo",
+                             "22 1 1:3 / / rw - ext4 /dev/null rw\n"
+                             "40 22 1:5 / /media/usb rw - vfat /dev/zero rw\n");
+  std::filesystem::rename(dir / "by-label/Old", dir / "by-label/New");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  EXPECT_EQ(volumes->VolumeOf("/media/usb/a.mp3").mountPoint, "/media/usb/");
+  EXPECT_EQ(volumes->VolumeOf("/media/usb/a.mp3").type, DriveType::Removable);
+  EXPECT_EQ(volumes->VolumeOf("/home/a.mp3").label, "New");
 }
