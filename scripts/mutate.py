@@ -4,9 +4,11 @@
 Each mutant changes one operator at one place (`<` to `<=`, `&&` to `||`, `return false`
 to `return true`, `+ 1` to `+ 0`, ...) in a scratch copy of the sources, builds it
 incrementally and runs the unit tests with a time limit. A mutant the tests fail on is
-killed; one they pass survives and is printed with its place and change; one that does
-not compile is left out of the score, and so is one docs/TESTING.md lists as equivalent
-(it cannot change any behaviour). The seed picks which places are tried.
+killed. One they pass is tried again in a build with AddressSanitizer and UBSan, as the
+test command runs the unit tests a second time; if they pass there too, it survives and
+is printed with its place and change. One that does not compile is left out of the
+score, and so is one docs/TESTING.md lists as equivalent (it cannot change any
+behaviour). The seed picks which places are tried.
 
 Usage: scripts/mutate.sh [--mutants N] [--seed S] [--work DIR] [--timeout SECONDS]
        scripts/mutate.sh --files FILE ... [--mutants N] [--seed S]   (only places in those sources)
@@ -118,12 +120,44 @@ def listed_equivalents():
     return listed
 
 
-def run(command, cwd, timeout=None):
+def run(command, cwd, timeout=None, env=None):
     try:
         return subprocess.run(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=timeout).returncode
+                              timeout=timeout, env=env).returncode
     except subprocess.TimeoutExpired:
         return None
+
+
+class ScratchBuild:
+    """A build of the scratch copy, with or without the sanitizers, and its unit tests."""
+
+    def __init__(self, copy, folder, timeout, sanitize):
+        self.copy, self.folder, self.timeout, self.sanitize = copy, folder, timeout, sanitize
+        self.env = dict(os.environ)
+        if sanitize:  # as the test command runs the sanitizer build
+            self.env.update(ASAN_OPTIONS="detect_leaks=1:abort_on_error=1",
+                            UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1")
+        self.ready = False
+
+    def prepare(self):
+        """Configures and builds the unmutated copy; exits when its tests fail."""
+        what = "with the sanitizers " if self.sanitize else ""
+        print(f"building the unmutated copy {what}...", flush=True)
+        configure = ["cmake", "-S", self.copy, "-B", self.folder, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+                     "-DMELODECK_UNIT_TESTS_ONLY=ON", f"-DMELODECK_SANITIZE={'ON' if self.sanitize else 'OFF'}"]
+        if run(configure, ROOT) != 0:
+            sys.exit("mutate: the scratch copy does not configure")
+        if self.tests_pass() is not True:
+            sys.exit(f"mutate: the unmutated copy {what}does not build or its unit tests fail")
+        self.ready = True
+
+    def tests_pass(self):
+        """None when the copy does not compile, else whether the unit tests pass."""
+        if run(["cmake", "--build", self.folder, "-j2"], ROOT) != 0:
+            return None
+        tests = ["ctest", "-L", "unit", "-j2", "--stop-on-failure", "--timeout", str(self.timeout)]
+        # A timeout is a failure: the whole unit suite takes seconds.
+        return run(tests, self.folder, self.timeout * 2, self.env) == 0
 
 
 def copy_sources(work):
@@ -154,18 +188,17 @@ def main():
                         help="sample only places in these sources (e.g. the files a change touched)")
     parser.add_argument("--at", nargs="+", default=[], metavar="FILE:LINE:OPERATOR",
                         help="try exactly these mutants, as the survivors list prints them")
+    parser.add_argument("--no-sanitizers", action="store_true",
+                        help="do not try survivors again in a build with AddressSanitizer and UBSan")
     args = parser.parse_args()
 
     copy = copy_sources(args.work)
-    build = os.path.join(args.work, "build")
-    if run(["cmake", "-S", copy, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
-            "-DMELODECK_UNIT_TESTS_ONLY=ON"], ROOT) != 0:
-        sys.exit("mutate: the scratch copy does not configure")
-    build_command = ["cmake", "--build", build, "-j2"]
-    test_command = ["ctest", "-L", "unit", "-j2", "--stop-on-failure", "--timeout", str(args.timeout)]
-    print("building the unmutated copy ...", flush=True)
-    if run(build_command, ROOT) != 0 or run(test_command, build, args.timeout * 2) != 0:
-        sys.exit("mutate: the unmutated copy does not build or its unit tests fail")
+    plain = ScratchBuild(copy, os.path.join(args.work, "build"), args.timeout, sanitize=False)
+    # Survivors are tried again with AddressSanitizer and UndefinedBehaviorSanitizer, as
+    # the test command runs the tests a second time: a read past an array is a fault it
+    # catches there.
+    sanitized = ScratchBuild(copy, os.path.join(args.work, "build-sanitize"), args.timeout, sanitize=True)
+    plain.prepare()
 
     sites = candidate_sites(copy)
     if args.files:
@@ -195,21 +228,35 @@ def main():
         with open(file, "w", encoding="utf-8") as f:
             f.write("\n".join(lines))
         try:
-            if run(build_command, ROOT) != 0:
+            passed = plain.tests_pass()
+            if passed and not args.no_sanitizers:
+                if not sanitized.ready:  # built once, from the copy as it was
+                    with open(file, "w", encoding="utf-8") as f:
+                        f.write(original)
+                    sanitized.prepare()
+                    with open(file, "w", encoding="utf-8") as f:
+                        f.write("\n".join(lines))
+                passed = sanitized.tests_pass()
+                sanitizers = " (by the sanitizer build)" if passed is False else ""
+            else:
+                sanitizers = ""
+            if passed is None:
                 uncompiled += 1
                 verdict = "does not compile"
-            elif run(test_command, build, args.timeout * 2) == 0:
+            elif passed:
                 survived += 1
                 survivors.append(f"{path}:{number}: {operator}: {line.strip()}")
                 verdict = "SURVIVED"
             else:
                 killed += 1
-                verdict = "killed"
+                verdict = "killed" + sanitizers
         finally:
             with open(file, "w", encoding="utf-8") as f:
                 f.write(original)
         print(f"[{index}/{len(chosen)}] {path}:{number} {operator}: {verdict}", flush=True)
-    run(build_command, ROOT)  # the copy as it was, for the next run
+    for build in (plain, sanitized):  # the copy as it was, for the next run
+        if build.ready:
+            build.tests_pass()
     judged = killed + survived
     print(f"\n{len(survivors)} surviving mutants:")
     for survivor in survivors:

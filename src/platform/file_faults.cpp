@@ -10,8 +10,8 @@ struct Fault {
   int remaining = 0;  // calls until the failing one; 0 when none is due
 };
 
-std::array<Fault, 6>& Faults() {
-  static std::array<Fault, 6> faults;
+std::array<Fault, static_cast<std::size_t>(FileStep::kCount)>& Faults() {
+  static std::array<Fault, static_cast<std::size_t>(FileStep::kCount)> faults;
   return faults;
 }
 

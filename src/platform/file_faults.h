@@ -1,6 +1,7 @@
 // A seam for tests: makes a chosen call of one of the file layer's steps fail, so that
-// every rewrite can be shown to leave the old file or the complete new one, and every
-// reader to cope with a file it may not read (which root always may).
+// every rewrite can be shown to leave the old file or the complete new one, every
+// reader to cope with a file it may not read (which root always may), and a program
+// that cannot be started to be reported.
 #pragma once
 
 namespace platform {
@@ -12,6 +13,8 @@ enum class FileStep {
   Move,    // renaming a file or folder the user renamed
   Read,    // reading a file whole, as when the user may not read it
   EditStep,  // the next step of an edit of several: "failing" kills the process there
+  Fork,      // starting another program, as when the system has no room for a process
+  kCount,
 };
 
 // The n-th call (1 for the next) of that step from now on fails; 0 turns it off.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "platform/file_faults.h"
 #include "platform/filesystem.h"
 #include "platform/text.h"
 #include "res/texts.h"
@@ -110,7 +111,7 @@ bool StartDetached(const std::vector<std::string>& args, std::string& error) {
     error = std::strerror(errno);
     return false;
   }
-  const pid_t child = ::fork();
+  const pid_t child = FileStepFails(FileStep::Fork) ? (errno = EAGAIN, -1) : ::fork();
   if (child < 0) {
     error = std::strerror(errno);
     ::close(report[0]);

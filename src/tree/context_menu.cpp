@@ -104,7 +104,7 @@ std::vector<platform::MenuItem> ContextMenu::ItemsFor(const TreeItem& node) cons
   const auto available = [this](unsigned command) { return m_pPopup && m_pPopup->Available(command); };
   return {
       {res::ID_PLAY_NOW, playText, true, {}},
-      {res::ID_PLAY_SELECTED, res::menu::kPlaySelected, m_library.Marks().AnyMarked(m_library.Top(), true), {}},
+      {res::ID_PLAY_SELECTED, res::menu::kPlaySelected, m_library.Marks().AnyMarked(m_library.Top()), {}},
       {0, "", true, {}},
       {res::ID_ADD_ALBUM, res::menu::kAddAlbum, available(res::ID_ADD_ALBUM), {}},
       {res::ID_DELETE_NODE, deleteText, canDelete && available(res::ID_DELETE_NODE), deletePrompt},

@@ -18,15 +18,7 @@ LibraryMarks::LibraryMarks(STreeView& library) : m_library(library), m_pTree(lib
 
 Mark LibraryMarks::GetMark(const TreeItem& item) const { return m_pTree->GetMark(item.m_hItem); }
 
-bool LibraryMarks::AnyMarked(const TreeItem& item, bool recursive) const {
-  if (IsMarked(GetMark(item))) return true;
-  if (!recursive) return false;
-  for (TreeItem child = item.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
-    if (IsMarked(GetMark(child))) return true;
-    if (child.HasChildren() && AnyMarked(child, true)) return true;
-  }
-  return false;
-}
+bool LibraryMarks::AnyMarked(const TreeItem& item) const { return IsMarked(GetMark(item)); }
 
 Mark LibraryMarks::UpdateMarkFromChildren(const TreeItem& item) {
   bool partly = false, marked = false, other = false;
@@ -118,7 +110,7 @@ void LibraryMarks::SongMarkChanged(const TreeItem& song, bool marked) {
 }
 
 void LibraryMarks::MarksSettled() {
-  m_bPlayOrderEnabled = AnyMarked(m_library.Top(), true);
+  m_bPlayOrderEnabled = AnyMarked(m_library.Top());
   if (m_pEvents) m_pEvents->OnPlayOrderEnabled(m_bPlayOrderEnabled);
   m_library.Details().ShowMarkedSize();
 }

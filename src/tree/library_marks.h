@@ -25,7 +25,9 @@ class LibraryMarks {
   explicit LibraryMarks(STreeView& library);
 
   Mark GetMark(const TreeItem& item) const;
-  bool AnyMarked(const TreeItem& item, bool recursive) const;
+  // Whether the node or anything beneath it is marked: a node's mark sums up its
+  // children's.
+  bool AnyMarked(const TreeItem& item) const;
   // Marks (or unmarks) the node with everything beneath it, then sets its ancestors'
   // marks; a missing song cannot be marked. Returns the node's new mark.
   Mark SetMark(const TreeItem& item, bool marked);

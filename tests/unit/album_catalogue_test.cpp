@@ -57,6 +57,15 @@ TEST_F(AlbumCatalogueTest, OnlyTAndANumberIsASongKey) {
   const auto doc = platform::ProfileOpen(CatalogueFile(folder));
   ForEachSongEntry(*doc, "Album:A", [&](const SongEntryView& entry) { titles.emplace_back(entry.title); });
   EXPECT_EQ(titles, (std::vector<std::string>{"A", "B"}));
+
+  // Nor is a key whose "number" holds other characters, even where digits would
+  // continue the count ("T:" is no tenth song).
+  std::string nine = "[Album:A]\nArtist=B\n";
+  for (int n = 1; n <= 9; ++n) nine += "T" + std::to_string(n) + "=" + std::to_string(n) + ".mp3\n";
+  WriteFile(folder + "album.ini", nine + "T:=ten.mp3\nTx=x.mp3\n");
+  size_t songs = 0;
+  ForEachSongEntry(*platform::ProfileOpen(CatalogueFile(folder)), "Album:A", [&](const SongEntryView&) { ++songs; });
+  EXPECT_EQ(songs, 9u);
 }
 
 TEST_F(AlbumCatalogueTest, ComposesSongEntries) {

@@ -56,6 +56,12 @@ TEST_F(BackgroundScanTest, AdoptedTreeIsWhatARefreshShowsAndKeepsWhereTheUserWas
   EXPECT_TRUE(view.Tree()->State().IsExpanded(Find("Abba|Hits").m_hItem));
   EXPECT_EQ(view.Tree()->State().GetSelection(), Find("Abba|Hits|A").m_hItem);
   EXPECT_EQ(view.PathList(), dir.path());
+  // The scan also summed the library's songs, as the top node's details show them.
+  std::int64_t onDisk = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
+    if (entry.path().extension() == ".mp3") onDisk += static_cast<std::int64_t>(entry.file_size());
+  }
+  EXPECT_EQ(view.Details().LibrarySize(), onDisk);
 }
 
 TEST_F(BackgroundScanTest, TheOldTreeStaysUntilAdoptedAndAStoppedScanIsNeverAdopted) {

@@ -187,6 +187,21 @@ TEST(FileSystemTest, AtomicReplaceLeavesTheOldFileWhenItFails) {
   EXPECT_FALSE(ReplaceFileAtomically(dir / "missing/album.ini", "data"));
 }
 
+// A catalogue in the top folder of a mounted drive: the replacement is made beside it,
+// on the same drive, never in the folder above it on another one.
+TEST(FileSystemTest, AtomicReplaceAtTheTopOfAMountedDrive) {
+  struct stat top {}, above {};
+  if (::stat("/dev/shm", &top) != 0 || ::stat("/dev", &above) != 0 || top.st_dev == above.st_dev ||
+      ::access("/dev/shm", W_OK) != 0) {
+    GTEST_SKIP() << "no writable mount at /dev/shm";
+  }
+  const std::string file = "/dev/shm/melodeck-test-" + std::to_string(::getpid()) + ".ini";
+  WriteFile(file, "old");
+  EXPECT_TRUE(ReplaceFileAtomically(file, "new"));
+  EXPECT_EQ(ReadFile(file), "new");
+  std::filesystem::remove(file);
+}
+
 // A write the system refuses midway (here a file-size limit, as a full disk would) ends
 // the replacement at once: the old file stays and no temporary is left.
 TEST(FileSystemTest, AWriteTheSystemRefusesLeavesTheOldFile) {

@@ -67,6 +67,8 @@ TEST(GStringFormatTest, FormatsLikePrintf) {
   EXPECT_EQ(text, "-3 7 ff FF 10 A   2.2 end");
   text.Format("%x", -1);
   EXPECT_EQ(text, "ffffffff");
+  text.Format("%llx %lu", -1LL, -2L);  // a negative number of 64 bits, read as unsigned
+  EXPECT_EQ(text, "ffffffffffffffff 18446744073709551614");
   text.Format("%ld %lu %I64d", 1234567890123L, 5ul, 9);
   EXPECT_EQ(text, "1234567890123 5 %I64d");
   const std::string long_text(3000, 'y');
@@ -90,6 +92,7 @@ TEST(GStringFieldTest, FieldsAreSeparatedByRunsOfDelimiters) {
   EXPECT_EQ(GString("a,,b,").Field(2, ","), "b");
   EXPECT_EQ(GString("").Field(-1, ","), "1");
   EXPECT_EQ(GString("a; b;;c").Field(3, "; "), "c");
+  EXPECT_EQ(GString("a; b;;c").Field(2, "; "), "b");  // every delimiter counts, not only the first
 }
 
 TEST(GStringFieldTest, FieldCountIgnoresDelimitersAtBothEnds) {

@@ -39,6 +39,7 @@ TEST_F(MarksTest, MarkingAnAlbumMarksItsSongsAndTheAncestorsFollow) {
   EXPECT_EQ(Mark("X"), 0);
   EXPECT_EQ(view.Marks().MarkedSize(), 0);
   EXPECT_FALSE(view.Marks().PlayOrderEnabled());
+  EXPECT_FALSE(view.Marks().AnyMarked(view.Top()));
 }
 
 TEST_F(MarksTest, MissingSongsAreNeverMarked) {
@@ -64,6 +65,7 @@ TEST_F(MarksTest, SongsAddUpAndPlainClicksLeaveMarksAlone) {
   CtrlClick("X|Two|S3");
   EXPECT_EQ(view.Marks().MarkedSize(), 2 * 1048576);
   EXPECT_EQ(Mark("X|One"), 2);
+  EXPECT_TRUE(view.Marks().AnyMarked(view.Top()));  // what "Play selected" asks
   CtrlClick("X|One|S1");
   EXPECT_EQ(view.Marks().MarkedSize(), 1048576);
   EXPECT_TRUE(view.Marks().PlayOrderEnabled());
@@ -72,6 +74,7 @@ TEST_F(MarksTest, SongsAddUpAndPlainClicksLeaveMarksAlone) {
   CtrlClick("X|Two|S3");
   EXPECT_EQ(view.Marks().MarkedSize(), 0);
   EXPECT_FALSE(view.Marks().PlayOrderEnabled());
+  EXPECT_FALSE(view.Marks().AnyMarked(view.Top()));
 }
 
 TEST_F(MarksTest, MarkingTheTopNodeShowsTheWaitCursor) {
@@ -81,8 +84,8 @@ TEST_F(MarksTest, MarkingTheTopNodeShowsTheWaitCursor) {
   EXPECT_EQ(view.Marks().MarkedSize(), 3 * 1048576);
   EXPECT_GE(ui.waitCursorBegins, 2);  // the scan's and the marking's
   EXPECT_EQ(ui.waitCursorDepth, 0);
-  EXPECT_EQ(view.Marks().AnyMarked(Find("X"), false), 1);
-  EXPECT_EQ(view.Marks().AnyMarked(view.Top(), true), 1);
+  EXPECT_EQ(view.Marks().AnyMarked(Find("X")), 1);
+  EXPECT_EQ(view.Marks().AnyMarked(view.Top()), 1);
 }
 
 }  // namespace

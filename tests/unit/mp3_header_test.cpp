@@ -234,6 +234,14 @@ TEST_F(Mp3HeaderTest, StrayBytesThatLookLikeMpeg2AreNoHeader) {
   // Nor are MPEG-2 frames whose follower differs in layer or frequency.
   GMp3Header mixed(Make(Frame(2, 3, 8, 0) + Frame(2, 3, 8, 1) + std::string(10, '\0')).c_str());
   EXPECT_FALSE(mixed.Found());
+  // Nor those with a reserved field: no layer, a bitrate beyond the table, free format,
+  // no frequency.
+  for (const char* reserved : {"\xFF\xF1\x80\x00", "\xFF\xF3\xF0\x00", "\xFF\xF3\x00\x00", "\xFF\xF3\x8C\x00"}) {
+    GMp3Header behind(Make(std::string(reserved, 4) + SilentMp3Frames(3)).c_str());
+    ASSERT_TRUE(behind.Found());
+    EXPECT_EQ(behind.Offset(), 4u);
+    EXPECT_EQ(behind.VersionText(), "1");
+  }
 }
 
 TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
@@ -260,6 +268,9 @@ TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
   PutBigEndian(xing, 44, 26);  // 6 frames of 417 bytes hold at most 25 of 104
   GMp3Header tooMany(Make(xing + Repeat(Frame(1, 3, 9, 0), 5)).c_str());
   EXPECT_EQ(tooMany.PlayTimeMs(), 131u);
+  PutBigEndian(xing, 44, 25);  // just as many as they can hold: trusted
+  GMp3Header mostThere(Make(xing + Repeat(Frame(1, 3, 9, 0), 5)).c_str());
+  EXPECT_EQ(mostThere.PlayTimeMs(), 653u);  // 25 * 1152 / 44100 s
 
   // An Info tag without a count, in a mono MPEG-2 frame (9 bytes of side information):
   // the frames after it are counted, the tag's own frame is not.

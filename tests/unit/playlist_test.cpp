@@ -147,6 +147,9 @@ TEST_F(PlaylistTest, OtherCommandsGoToTheirDelegate) {
   view.Menu().Carry(res::ID_ADD_ALBUM, view.Top());
   view.Menu().Carry(res::ID_DELETE_NODE, Find("X|One"));
   view.Menu().Carry(res::ID_RENAME_NODE, Find("X|One"));
+  // Empty space offers neither: nothing reaches the delegate.
+  view.Menu().Carry(res::ID_DELETE_NODE, TreeItem());
+  view.Menu().Carry(res::ID_RENAME_NODE, TreeItem());
   EXPECT_EQ(delegate.calls, (std::vector<std::string>{"add ", "delete One", "rename One"}));
 }
 

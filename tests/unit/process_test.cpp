@@ -1,8 +1,14 @@
 // Starting the player: the playlist path reaches it as one argument, whatever it holds.
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
+#include "platform/file_faults.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
 #include "recording_player.h"
@@ -64,6 +70,31 @@ TEST(ProcessTest, ReportsPlayersThatCannotStart) {
   WriteFile(dir / "garbage", "\x7f" "ELF garbage");
   ::chmod((dir / "garbage").c_str(), 0755);
   EXPECT_FALSE(StartDetached(PlayerCommandLine(dir / "garbage", "x.m3u"), error));
+  // No room for another process: the system's reason is given.
+  FailFileStepAt(FileStep::Fork, 1);
+  EXPECT_FALSE(StartDetached({"true"}, error));
+  EXPECT_EQ(error, std::strerror(EAGAIN));
+}
+
+// Signals that interrupt waiting for the player (a timer here, without SA_RESTART)
+// change no answer: a program that starts is started, one that cannot is reported.
+TEST(ProcessTest, InterruptedWaitsGiveTheSameAnswers) {
+  TempDir dir;
+  WriteFile(dir / "garbage", "\x7f" "ELF garbage");
+  ::chmod((dir / "garbage").c_str(), 0755);
+  struct sigaction tick {}, before {};
+  tick.sa_handler = [](int) {};
+  ::sigemptyset(&tick.sa_mask);
+  ::sigaction(SIGALRM, &tick, &before);
+  const itimerval often{{0, 100}, {0, 100}}, off{};
+  ::setitimer(ITIMER_REAL, &often, nullptr);
+  std::string error;
+  for (int run = 0; run < 20; ++run) {
+    EXPECT_TRUE(StartDetached({"true"}, error)) << error;
+    EXPECT_FALSE(StartDetached({dir / "garbage"}, error));
+  }
+  ::setitimer(ITIMER_REAL, &off, nullptr);
+  ::sigaction(SIGALRM, &before, nullptr);
 }
 
 TEST(ProcessTest, RunAndWaitGivesTheExitStatus) {

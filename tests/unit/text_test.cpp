@@ -53,6 +53,8 @@ TEST(TextTest, ComparesWithoutCaseBeyondAscii) {
   EXPECT_TRUE(EqualsNoCase("ĺ", "Ĺ"));
   EXPECT_TRUE(EqualsNoCase("ň", "Ň"));
   EXPECT_TRUE(EqualsNoCase("žŽ", "ŽŽ"));
+  EXPECT_TRUE(EqualsNoCase("Ŋŷ", "ŋŶ"));  // and on even ones
+  EXPECT_TRUE(EqualsNoCase("αϋ", "ΑΫ"));  // the ends of the Greek small letters
   // A stray continuation byte sorts after every ASCII character.
   for (int c = 1; c < 0x80; ++c) {
     const std::string ascii(1, static_cast<char>(c));
@@ -108,4 +110,22 @@ TEST(TextTest, Utf8EdgesDecideHowACatalogueIsRead) {
   // A long ASCII run with one bad byte at its end, past the eight-byte steps.
   EXPECT_FALSE(IsValidUtf8("0123456789abcdef\xE5"));
   EXPECT_TRUE(IsValidUtf8("0123456789abcdef\xC3\xA5"));
+}
+
+// Catalogues saved by Windows as "Unicode": every character survives both byte orders,
+// the first and last ones past 16 bits too; a half of a pair stands for U+FFFD.
+TEST(TextTest, Utf16TextsReadBackWhole) {
+  for (const bool bigEndian : {false, true}) {
+    for (const std::string text : {"\U00010000", "\U0010FFFF", "\U0001F600 ok", "\uD7FF\uE000\uFFFF", "Smørrebrød"}) {
+      bool exact = false;
+      EXPECT_EQ(DecodeUtf16(EncodeUtf16(text, bigEndian), bigEndian, exact), text) << text;
+      EXPECT_TRUE(exact);
+    }
+  }
+  bool exact = false;
+  EXPECT_EQ(DecodeUtf16(std::string("\xD8\x00\x00\x41", 4), true, exact), "\xEF\xBF\xBD" "A");  // high half alone
+  EXPECT_EQ(DecodeUtf16(std::string("\xDC\x00\x00\x41", 4), true, exact), "\xEF\xBF\xBD" "A");  // low half alone
+  EXPECT_EQ(DecodeUtf16(std::string("\x00\x41\xDB\xFF", 4), true, exact), "A\xEF\xBF\xBD");     // cut off at the end
+  EXPECT_EQ(DecodeUtf16(std::string("\x41\x00\x42", 3), false, exact), "A\xEF\xBF\xBD");  // an odd last byte
+  EXPECT_FALSE(exact);
 }

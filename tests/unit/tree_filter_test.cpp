@@ -15,6 +15,7 @@ TEST(SearchFoldTest, CaseAndAccentsFoldAwayOtherTextStays) {
   EXPECT_EQ(text::Folded("ÆON Straße Œuvre Ĳssel Łódź Þing"), "aeon strasse oeuvre ijssel lodz thing");
   EXPECT_EQ(text::Folded("Cafe\xCC\x81"), "cafe");  // e and a combining acute
   EXPECT_EQ(text::Folded("ΑΘΗΝΑ Москва ЁЖ"), "αθηνα москва ёж");
+  EXPECT_EQ(text::Folded("ΩΑ АЯ ЀЏ"), "ωα ая ѐџ");  // the ends of the capitals' runs
   EXPECT_EQ(text::Folded("2×3÷1 日本 🎵"), "2×3÷1 日本 🎵");
   EXPECT_EQ(text::Folded("bad \xE9t\xC3"), "bad \xE9t\xC3");  // Windows-1252 bytes stay as they are
 }

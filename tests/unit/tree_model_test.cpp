@@ -102,6 +102,11 @@ TEST(TreeModelTest, DeletedHandlesNeverComeBack) {
   EXPECT_FALSE(model.State().Expand(a, ExpandAction::Expand));
   EXPECT_FALSE(model.State().IsExpanded(a));
   EXPECT_FALSE(model.State().IsExpanded(c));
+  EXPECT_TRUE(model.State().SelectItem(c));
+  EXPECT_FALSE(model.State().SelectItem(a));
+  EXPECT_EQ(model.State().GetSelection(), c);
+  EXPECT_TRUE(model.State().SelectItem(kNullHandle));  // nothing selected
+  EXPECT_EQ(model.State().GetSelection(), kNullHandle);
 }
 
 TEST(TreeModelTest, TellsObserverAndOwner) {
