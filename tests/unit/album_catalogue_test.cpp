@@ -4,6 +4,7 @@
 
 #include "catalogue/album_catalogue.h"
 #include "catalogue/catalogue_rewrite.h"
+#include "platform/file_faults.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "temp_dir.h"
@@ -126,6 +127,26 @@ TEST_F(AlbumCatalogueTest, WriteSongEntryMovesTheFileBackWhenTheEntryCannotBeWri
   EXPECT_EQ(ReadFile(folder + "Intro.mp3"), "one");
   EXPECT_FALSE(platform::PathExists(folder + "Opening.mp3"));
   EXPECT_EQ(ReadFile(folder + "album.ini"), before);
+}
+
+// An entry that cannot be written (a read-only catalogue, a title its Windows-1252
+// text cannot hold, a line break) is refused before the song's file is renamed, so a
+// move back that would fail is never needed.
+TEST_F(AlbumCatalogueTest, AnEntryThatCannotBeWrittenRenamesNothing) {
+  const std::string before = "[Album:A]\nArtist=B\nT1=Intro.mp3, Intro \xE5\n";
+  for (const std::string title : {"Opening", "Opening \xE6\x97\xA5", "Opening\nT9=x"}) {
+    WriteFile(folder + "album.ini", before);
+    WriteFile(folder + "Intro.mp3", "one");
+    if (title == "Opening") MakeReadOnly(folder + "album.ini");
+    platform::FailFileStepAt(platform::FileStep::Move, 2);
+    EXPECT_EQ(WriteSongEntry(folder, "A", {"Intro.mp3", "Opening.mp3", title, "", 0, ""}), SongEntryResult::WriteFailed)
+        << title;
+    platform::ClearFileFaults();
+    EXPECT_EQ(ReadFile(folder + "Intro.mp3"), "one") << title;
+    EXPECT_FALSE(platform::PathExists(folder + "Opening.mp3")) << title;
+    EXPECT_EQ(ReadFile(folder + "album.ini"), before);
+    ::chmod((folder + "album.ini").c_str(), 0644);
+  }
 }
 
 TEST_F(AlbumCatalogueTest, ACaseOnlyRenameMovesNothing) {

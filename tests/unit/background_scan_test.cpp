@@ -64,6 +64,23 @@ TEST_F(BackgroundScanTest, AdoptedTreeIsWhatARefreshShowsAndKeepsWhereTheUserWas
   EXPECT_EQ(view.Details().LibrarySize(), onDisk);
 }
 
+// Folders whose names differ only in case are told apart when the user's place is
+// found again.
+TEST_F(BackgroundScanTest, CaseTwinFoldersKeepWhereTheUserWas) {
+  Song("Twins/Rock/a.mp3");
+  Song("Twins/rock/b.mp3");
+  Scan();
+  const std::string song = Volume() + "|Twins|rock|b";
+  tree::ExpandItem(Find(Volume() + "|Twins|rock"), true);
+  view.Details().SelectAndShow(Find(song));
+  const auto scan = StartScan();
+  Wait();
+  view.AdoptScan(*scan);
+  EXPECT_EQ(view.Tree()->State().GetSelection(), Find(song).m_hItem);
+  EXPECT_TRUE(view.Tree()->State().IsExpanded(Find(Volume() + "|Twins|rock").m_hItem));
+  EXPECT_FALSE(view.Tree()->State().IsExpanded(Find(Volume() + "|Twins|Rock").m_hItem));
+}
+
 TEST_F(BackgroundScanTest, TheOldTreeStaysUntilAdoptedAndAStoppedScanIsNeverAdopted) {
   MakeLibrary();
   Scan();

@@ -70,6 +70,9 @@ TEST(FileSystemTest, DeleteRefusesReadOnlyFilesAndFolders) {
   EXPECT_TRUE(PathExists(dir / "locked"));
   EXPECT_TRUE(RemoveDirectory(dir / "empty"));
   EXPECT_FALSE(PathExists(dir / "empty"));
+  // What is not there is not removed.
+  EXPECT_FALSE(RemoveDirectory(dir / "empty"));
+  EXPECT_FALSE(DeleteFile(dir / "free.mp3"));
 }
 
 TEST(FileSystemTest, MoveNeverOverwrites) {

@@ -24,6 +24,9 @@ TEST(TextTest, RecognisesValidUtf8) {
   EXPECT_FALSE(IsValidUtf8("H\xE5rdrock"));
   EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong "/"
   EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+  EXPECT_FALSE(IsValidUtf8("\x81\x80\x80\x80"));  // no lead byte, whatever follows
+  EXPECT_FALSE(IsValidUtf8("\xF8\x90\x80\x80"));  // lead bytes past F4
+  EXPECT_FALSE(IsValidUtf8("\xC1\xBF"));
   EXPECT_FALSE(IsValidUtf8("\xE6\x9D"));          // cut short
 }
 
