@@ -151,9 +151,12 @@ class ScratchBuild:
             sys.exit(f"mutate: the unmutated copy {what}does not build or its unit tests fail")
         self.ready = True
 
+    def builds(self):
+        return run(["cmake", "--build", self.folder, "-j2"], ROOT) == 0
+
     def tests_pass(self):
         """None when the copy does not compile, else whether the unit tests pass."""
-        if run(["cmake", "--build", self.folder, "-j2"], ROOT) != 0:
+        if not self.builds():
             return None
         tests = ["ctest", "-L", "unit", "-j2", "--stop-on-failure", "--timeout", str(self.timeout)]
         # A timeout is a failure: the whole unit suite takes seconds.
@@ -194,9 +197,7 @@ def main():
 
     copy = copy_sources(args.work)
     plain = ScratchBuild(copy, os.path.join(args.work, "build"), args.timeout, sanitize=False)
-    # Survivors are tried again with AddressSanitizer and UndefinedBehaviorSanitizer, as
-    # the test command runs the tests a second time: a read past an array is a fault it
-    # catches there.
+    # A read past an array is a fault the test command catches in its sanitizer build.
     sanitized = ScratchBuild(copy, os.path.join(args.work, "build-sanitize"), args.timeout, sanitize=True)
     plain.prepare()
 
@@ -256,7 +257,7 @@ def main():
         print(f"[{index}/{len(chosen)}] {path}:{number} {operator}: {verdict}", flush=True)
     for build in (plain, sanitized):  # the copy as it was, for the next run
         if build.ready:
-            build.tests_pass()
+            build.builds()
     judged = killed + survived
     print(f"\n{len(survivors)} surviving mutants:")
     for survivor in survivors:

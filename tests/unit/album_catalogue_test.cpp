@@ -67,6 +67,13 @@ TEST_F(AlbumCatalogueTest, OnlyTAndANumberIsASongKey) {
   size_t songs = 0;
   ForEachSongEntry(*platform::ProfileOpen(CatalogueFile(folder)), "Album:A", [&](const SongEntryView&) { ++songs; });
   EXPECT_EQ(songs, 9u);
+
+  // A key written twice: the first one counts, as Windows reads it.
+  WriteFile(folder + "album.ini", "[Album:A]\nT1=a.mp3, First\nT1=b.mp3, Second\nT2=c.mp3, Two\n");
+  titles.clear();
+  ForEachSongEntry(*platform::ProfileOpen(CatalogueFile(folder)), "Album:A",
+                   [&](const SongEntryView& entry) { titles.emplace_back(entry.title); });
+  EXPECT_EQ(titles, (std::vector<std::string>{"First", "Two"}));
 }
 
 TEST_F(AlbumCatalogueTest, ComposesSongEntries) {

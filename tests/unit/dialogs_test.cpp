@@ -239,6 +239,13 @@ TEST_F(PlayOrderTest, MovingAnAlbumDownPlaysItAfterTheOther) {
   EXPECT_EQ(Play(dialog), "a/3.mp3\na/1.mp3\na/2.mp3\nMisc/m1.mp3\nMisc/m2.mp3\n");
   dialog.OnUpDown(1020);  // already at the top: nothing
   EXPECT_EQ(Texts(dialog.m_listArtists).front(), "The Band");
+  // A selection past the last row (or none) moves nothing.
+  const auto artists = Texts(dialog.m_listArtists);
+  for (const int selected : {static_cast<int>(artists.size()), -1}) {
+    dialog.m_listArtists.selected = selected;
+    dialog.OnUpDown(1020);
+    EXPECT_EQ(Texts(dialog.m_listArtists), artists);
+  }
 }
 
 TEST_F(PlayOrderTest, MixingAndClearingRestoresTheTreesOrder) {

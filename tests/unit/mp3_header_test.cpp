@@ -87,6 +87,13 @@ TEST_F(Mp3HeaderTest, SkipsId3v2TagsWhoseTextLooksLikeASync) {
     GMp3Header junk(Make(fake + SilentMp3Frames(frames)).c_str());
     EXPECT_EQ(junk.Offset(), fake.size()) << "size byte " << sizeByte;
   }
+  // Nor is one whose version or revision byte is 0xFF.
+  for (const int versionByte : {3, 4}) {
+    std::string fake("ID3\x03\x00\x00\x00\x00\x10\x00", 10);
+    fake[versionByte] = '\xFF';
+    GMp3Header junk(Make(fake + SilentMp3Frames(50)).c_str());
+    EXPECT_EQ(junk.Offset(), fake.size()) << "byte " << versionByte;
+  }
 }
 
 TEST_F(Mp3HeaderTest, TableEdges) {

@@ -76,8 +76,9 @@ TEST(ProcessTest, ReportsPlayersThatCannotStart) {
   EXPECT_EQ(error, std::strerror(EAGAIN));
 }
 
-// Signals that interrupt waiting for the player (a timer here, without SA_RESTART)
-// change no answer: a program that starts is started, one that cannot is reported.
+// Signals that interrupt waiting for a program (a timer here, without SA_RESTART)
+// change no answer: a program that starts is started, one that cannot is reported, an
+// exit status is the program's.
 TEST(ProcessTest, InterruptedWaitsGiveTheSameAnswers) {
   TempDir dir;
   WriteFile(dir / "garbage", "\x7f" "ELF garbage");
@@ -93,6 +94,7 @@ TEST(ProcessTest, InterruptedWaitsGiveTheSameAnswers) {
     EXPECT_TRUE(StartDetached({"true"}, error)) << error;
     EXPECT_FALSE(StartDetached({dir / "garbage"}, error));
   }
+  EXPECT_EQ(RunAndWait({"sh", "-c", "sleep 0.05; exit 3"}), 3);
   ::setitimer(ITIMER_REAL, &off, nullptr);
   ::sigaction(SIGALRM, &before, nullptr);
 }

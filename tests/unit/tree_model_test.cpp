@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tree/kept_marks.h"
 #include "tree/tree_model.h"
 
 using namespace tree;
@@ -240,4 +241,30 @@ TEST(TreeModelTest, TextsStayWhatWasStoredThroughGrowthEditsAndCompaction) {
   model.SetData(later, "/music/folder/");
   EXPECT_EQ(model.GetData(later), "/music/folder/");
   check();
+}
+
+// Marks kept across a tree made anew follow an artist the user renamed, and only the
+// artist: a volume bearing the same label keeps its own.
+TEST(KeptMarksTest, ARenamedArtistTakesOnlyItsOwnMarks) {
+  const auto build = [](TreeModel& model, const char* artist) {
+    const Handle top = model.InsertItem(kNullHandle, "Artists", NodeKind::Top);
+    const Handle album = model.InsertItem(model.InsertItem(top, artist, NodeKind::Artist), "Album", NodeKind::Album);
+    const Handle folder = model.InsertItem(model.InsertItem(top, "X", NodeKind::Volume), "f", NodeKind::Folder);
+    return std::vector<Handle>{top, model.InsertItem(album, "S", NodeKind::AlbumSong),
+                               model.InsertItem(folder, "S", NodeKind::LooseSong)};
+  };
+  TreeModel before;
+  const auto old = build(before, "X");
+  for (const Handle song : {old[1], old[2]}) {
+    before.SetMark(song, Mark::Marked);
+    for (Handle up = before.GetParent(song); up != old[0]; up = before.GetParent(up)) before.SetMark(up, Mark::Partly);
+  }
+  before.SetMark(old[0], Mark::Partly);
+  KeptMarks kept(before, old[0]);
+  kept.RenameArtist("X", "Y");
+  TreeModel after;
+  const auto made = build(after, "Y");
+  kept.ApplyTo(after, made[0]);
+  EXPECT_EQ(after.GetMark(made[1]), Mark::Marked);
+  EXPECT_EQ(after.GetMark(made[2]), Mark::Marked);
 }
