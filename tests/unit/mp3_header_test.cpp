@@ -78,6 +78,10 @@ TEST_F(Mp3HeaderTest, SkipsId3v2TagsWhoseTextLooksLikeASync) {
   v4 += "3DI" + v4.substr(3, 7);  // footer
   GMp3Header withFooter(Make(v4 + SilentMp3Frames(1)).c_str());
   EXPECT_EQ(withFooter.Offset(), v4.size());
+  std::string v4Plain = Id3v2Tag("x");  // without the flag: no footer
+  v4Plain[3] = 4;
+  GMp3Header withoutFooter(Make(v4Plain + SilentMp3Frames(1)).c_str());
+  EXPECT_EQ(withoutFooter.Offset(), v4Plain.size());
 
   // "ID3" that is no tag (any size byte with the top bit set) is searched as junk. Each
   // file is long enough that a size read from such bytes would land among its frames.

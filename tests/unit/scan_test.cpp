@@ -1,10 +1,13 @@
 // The library scan on real folder trees with real catalogue bytes.
 #include <unistd.h>
 
+#include <sstream>
+
 #include "library_fixture.h"
 #include "platform/filesystem.h"
 #include "platform/ui_hooks.h"
 #include "tree/library_marks.h"
+#include "tree/tree_dump.h"
 
 using namespace tree;
 
@@ -70,6 +73,10 @@ TEST_F(ScanTest, BuildsArtistsAlbumsSongsAndLooseFiles) {
   EXPECT_FALSE(view.Tree()->State().IsExpanded(Find("the band").m_hItem));
   EXPECT_EQ(view.Tree()->State().GetSelection(), view.Top().m_hItem);
   EXPECT_EQ(view.DisplayMode(), tree::DisplayMode::SongTitles);
+  // The tree as melodeck-tool writes it out is the same text.
+  std::ostringstream written;
+  WriteTree(written, view, view.Top());
+  EXPECT_EQ(written.str(), DumpTree(view, view.Top()));
 }
 
 TEST_F(ScanTest, ListedFilesAreFoundWithoutCaseAndWithoutTheirFolderPart) {
