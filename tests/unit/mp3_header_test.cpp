@@ -283,6 +283,14 @@ TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
   GMp3Header mostThere(Make(xing + Repeat(Frame(1, 3, 9, 0), 5)).c_str());
   EXPECT_EQ(mostThere.PlayTimeMs(), 653u);  // 25 * 1152 / 44100 s
 
+  // A file cut right after the tag's fields: the tag is read to its last byte, and its
+  // frame, being no audio, leaves nothing to play.
+  std::string cut = Frame(1, 3, 9, 0);
+  cut.replace(36, 4, "Xing");
+  PutBigEndian(cut, 40, 0);
+  GMp3Header tagOnly(Make(cut.substr(0, 48)).c_str());
+  EXPECT_EQ(tagOnly.PlayTimeMs(), 0u);
+
   // An Info tag without a count, in a mono MPEG-2 frame (9 bytes of side information):
   // the frames after it are counted, the tag's own frame is not.
   std::string info = Frame(2, 3, 8, 0, 3);
