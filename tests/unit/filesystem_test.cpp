@@ -73,6 +73,9 @@ TEST(FileSystemTest, DeleteRefusesReadOnlyFilesAndFolders) {
   // What is not there is not removed.
   EXPECT_FALSE(RemoveDirectory(dir / "empty"));
   EXPECT_FALSE(DeleteFile(dir / "free.mp3"));
+  // A file is no folder to remove.
+  EXPECT_FALSE(RemoveDirectory(dir / "locked.mp3"));
+  EXPECT_TRUE(PathExists(dir / "locked.mp3"));
 }
 
 TEST(FileSystemTest, MoveNeverOverwrites) {
