@@ -276,6 +276,15 @@ TEST(FileSystemTest, StaleTemporaryFilesOfEarlierRunsAreRemoved) {
   EXPECT_FALSE(std::filesystem::exists(dir / ".album.ini.0a1b2c.tmp"));
   EXPECT_TRUE(std::filesystem::exists(dir / ".album.ini.notour.tmp"));
   EXPECT_EQ(ReadFile(dir / "album.ini"), "new");
+  // A temporary file of this run (another write under way) stays, and so does a link
+  // that bears such a name, however old.
+  WriteFile(dir / ".album.ini.d4e5f6.tmp", "being written");
+  std::filesystem::create_symlink("album.ini", dir / ".album.ini.777777.tmp");
+  const timespec pastLink[2] = {{0, UTIME_OMIT}, {1000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir / ".album.ini.777777.tmp").c_str(), pastLink, AT_SYMLINK_NOFOLLOW), 0);
+  ASSERT_TRUE(ReplaceFileAtomically(dir / "album.ini", "newer"));
+  EXPECT_TRUE(std::filesystem::exists(dir / ".album.ini.d4e5f6.tmp"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / ".album.ini.777777.tmp"));
 }
 
 }  // namespace

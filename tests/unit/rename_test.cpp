@@ -80,6 +80,23 @@ TEST_F(RenameTest, ArtistsAreRenamedInEveryCatalogueOfTheirAlbums) {
   EXPECT_FALSE(Find("Les Band|Other").IsNull());
 }
 
+// A renamed album leaves the tree as a scan shows it: its twin section in the same
+// catalogue stays its duplicate, an album of the old name in a later folder is none
+// any more, the loose songs beside it stay, on whichever volume.
+TEST_F(RenameTest, ARenamedAlbumLeavesTheTreeAsAScanShowsIt) {
+  Song("a/03 extra.mp3");  // listed by no catalogue
+  Write("c/album.ini", "[Album:old]\nArtist=The Band\nT1=c.mp3, C\n");
+  Song("c/c.mp3");
+  volumes.Add(dir / "zip", "ZIP");
+  Song("zip/z.mp3");
+  Scan();
+  ASSERT_FALSE(Find("The Band|Duplicate album name: old").IsNull());
+  ASSERT_TRUE(Rename("The Band|Old", "New"));
+  EXPECT_FALSE(Find(Volume() + "|a|03 extra").IsNull());
+  EXPECT_FALSE(Find("The Band|old|C").IsNull());
+  EXPECT_EQ(Canonical(view), FreshScan());
+}
+
 TEST_F(RenameTest, LooseFilesDropATypedExtension) {
   ASSERT_TRUE(Rename(Loose() + "|song", " X.mp3 "));
   EXPECT_TRUE(platform::PathExists(dir / "loose/deep/X.mp3"));

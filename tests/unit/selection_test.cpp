@@ -112,6 +112,17 @@ TEST_F(SelectionTest, BrowsingNeverWritesButEditsAreSaved) {
   EXPECT_EQ(platform::ProfileGetString(dir / "a/album.ini", "Album:One", "T1"), "1.mp3, S1, Pop, 2001, Guest Star");
 }
 
+// Only what was shown can have been edited: a page that arrives after the selection
+// writes nothing back.
+TEST_F(SelectionTest, APageGivenAfterTheSelectionWritesNothing) {
+  view.Details().SetDataPage(nullptr);
+  Select("X|One");
+  view.Details().SetDataPage(&page);
+  page.categoryText = "Jazz";
+  Select("X");
+  EXPECT_EQ(ReadFile(dir / "a/album.ini"), kCatalogue);
+}
+
 TEST_F(SelectionTest, ARefreshSavesEditsOfTheSelectedNodeFirst) {
   Select("X|One");
   page.yearText = "1999";
