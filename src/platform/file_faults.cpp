@@ -10,8 +10,10 @@ struct Fault {
   int remaining = 0;  // calls until the failing one; 0 when none is due
 };
 
-std::array<Fault, static_cast<std::size_t>(FileStep::kCount)>& Faults() {
-  static std::array<Fault, static_cast<std::size_t>(FileStep::kCount)> faults;
+constexpr std::size_t kSteps = static_cast<std::size_t>(FileStep::kCount);
+
+std::array<Fault, kSteps>& Faults() {
+  static std::array<Fault, kSteps> faults;
   return faults;
 }
 

@@ -256,22 +256,18 @@ CommandResult LibraryEditor::RenameAlbum(const TreeItem& item, const std::string
     return CommandResult::Failed(res::Fill(res::msg::kAlbumNotRenamed, {file}));
   }
   m_pTree->SetLabel(item.m_hItem, text);
-  // A twin section of the catalogue (the name in other letter case) was renamed with
-  // the album and stays its duplicate. An album of the old name in another folder is
-  // no duplicate any more: those folders' albums come back as a scan shows them.
-  const std::string folder(item.Data().value_or(""));
-  std::set<std::string> promoted;
+  // The catalogue's twin sections (the name in other letter case) were renamed with the
+  // album, and an album of the old name in another folder is no duplicate any more: the
+  // albums of those folders come back as a scan shows them.
+  std::set<std::string> folders;
   for (TreeItem sibling = item.Parent().FirstChild(); !sibling.IsNull(); sibling = sibling.NextSibling()) {
-    if (KindOf(sibling) != NodeKind::DuplicateAlbum || !platform::EqualsNoCase(AlbumName(sibling), oldLabel)) continue;
-    if (sibling.Data().value_or("") == folder) {
-      m_pTree->SetLabel(sibling.m_hItem, std::string(kDuplicateAlbumPrefix) + text);
-    } else {
-      promoted.insert(std::string(sibling.Data().value_or("")));
+    if (KindOf(sibling) == NodeKind::DuplicateAlbum && platform::EqualsNoCase(AlbumName(sibling), oldLabel)) {
+      folders.insert(std::string(sibling.Data().value_or("")));
     }
   }
-  if (!promoted.empty()) {
-    promoted.insert(folder);
-    m_library.ReloadCatalogues(promoted);
+  if (!folders.empty()) {
+    folders.insert(std::string(item.Data().value_or("")));
+    m_library.ReloadCatalogues(folders);
   }
   return CommandResult::Done();
 }
