@@ -128,7 +128,11 @@ TEST_F(RenameTest, AlbumSongTitlesAndFileNames) {
 }
 
 TEST_F(RenameTest, FoldersMoveAndEveryPathBeneathFollows) {
+  Write("loose/deep/album.ini", "[Album:Other]\nArtist=The Band\n");  // a duplicate of b's album
+  Scan();
   ASSERT_TRUE(Rename("MUSIC (" + dir.path() + ")|loose", "moved"));
+  EXPECT_EQ(Find("The Band|Duplicate album name: Other").Data(), dir / "moved/deep/");
+  EXPECT_EQ(Canonical(view), FreshScan());
   EXPECT_TRUE(platform::PathExists(dir / "moved/deep/song.mp3"));
   EXPECT_EQ(Find("MUSIC (" + dir.path() + ")|moved").Data(), dir / "moved/");
   EXPECT_EQ(Find("MUSIC (" + dir.path() + ")|moved|deep").Data(), dir / "moved/deep/");
