@@ -25,28 +25,21 @@ std::string_view TwoLetters(char32_t c) {
   }
 }
 
-void AppendUtf8(char32_t c, std::string& out) {
-  if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-  }
+// Every character that folds lies in U+00C0..U+042F, which UTF-8 writes in two bytes, so
+// only two-byte sequences are decoded; all other bytes, of longer sequences or of text
+// that is not UTF-8, are copied as they stand.
+void AppendTwoBytes(char32_t c, std::string& out) {
+  out += static_cast<char>(0xC0 | (c >> 6));
   out += static_cast<char>(0x80 | (c & 0x3F));
 }
 
-// The length of the UTF-8 sequence at s[i] and its code point; 0 when it is not one.
-std::size_t Decode(std::string_view s, std::size_t i, char32_t& c) {
-  const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(s[i + k]); };
-  const std::uint8_t lead = byte(0);
-  std::size_t length = lead >= 0xF0 && lead < 0xF8 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
-  if (length == 0 || i + length > s.size()) return 0;
-  c = lead & (0x7F >> length);
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(k) & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (byte(k) & 0x3F);
-  }
-  return length;
+// The code point of the two-byte sequence at s[i]; 0 when there is none.
+char32_t DecodeTwoBytes(std::string_view s, std::size_t i) {
+  const auto lead = static_cast<std::uint8_t>(s[i]);
+  if (lead < 0xC2 || lead >= 0xE0 || i + 1 >= s.size()) return 0;
+  const auto next = static_cast<std::uint8_t>(s[i + 1]);
+  if ((next & 0xC0) != 0x80) return 0;
+  return static_cast<char32_t>(((lead & 0x1F) << 6) | (next & 0x3F));
 }
 
 }  // namespace
@@ -54,19 +47,13 @@ std::size_t Decode(std::string_view s, std::size_t i, char32_t& c) {
 void AppendFolded(std::string_view utf8, std::string& out) {
   for (std::size_t i = 0; i < utf8.size();) {
     const char byte = utf8[i];
-    if (static_cast<std::uint8_t>(byte) < 0x80) {
+    char32_t c = DecodeTwoBytes(utf8, i);
+    if (c == 0) {
       out += byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + ('a' - 'A')) : byte;
       ++i;
       continue;
     }
-    char32_t c = 0;
-    const std::size_t length = Decode(utf8, i, c);
-    if (length == 0) {  // not UTF-8: the byte as it is
-      out += byte;
-      ++i;
-      continue;
-    }
-    i += length;
+    i += 2;
     if (c >= 0x300 && c <= 0x36F) continue;  // a combining accent
     if (c >= 0xC0 && c <= 0x17F) {
       const char base = c < 0x100 ? kLatin1[c - 0xC0] : kLatinExtendedA[c - 0x100];
@@ -81,11 +68,7 @@ void AppendFolded(std::string_view utf8, std::string& out) {
     }
     if ((c >= 0x391 && c <= 0x3A9) || (c >= 0x410 && c <= 0x42F)) c += 0x20;  // Greek, Cyrillic capitals
     if (c >= 0x400 && c <= 0x40F) c += 0x50;
-    if (c < 0x10000) {
-      AppendUtf8(c, out);
-    } else {
-      out.append(utf8.substr(i - length, length));
-    }
+    AppendTwoBytes(c, out);
   }
 }
 

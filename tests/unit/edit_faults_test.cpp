@@ -29,10 +29,7 @@ class EditFaultsTest : public testing_support::LibraryFixture {
  protected:
   bool Rename(const std::string& labels, const std::string& text) {
     const TreeItem node = Find(labels);
-    if (node.IsNull()) return false;
-    view.Tree()->State().SelectItem(node.m_hItem);
-    std::string start;
-    return view.Editor().BeginRename(node, start) && view.Editor().EndRename(node, text.c_str());
+    return !node.IsNull() && view.Editor().Rename(node, text);
   }
   void Delete(const std::string& labels, int answer = platform::IDYES) {
     ui.messageAnswers = {answer};

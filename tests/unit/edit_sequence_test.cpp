@@ -317,9 +317,7 @@ class EditSequenceTest : public testing_support::LibraryFixture, public ::testin
     if (what < 40) {
       const std::string text = NewName(nodes);
       const std::string description = "rename " + PathOf(node) + " to \"" + text + "\"";
-      view.Tree()->State().SelectItem(node.m_hItem);
-      std::string start;
-      const bool done = view.Editor().BeginRename(node, start) && view.Editor().EndRename(node, text.c_str());
+      const bool done = view.Editor().Rename(node, text);
       changesAllowed = done;
       return description + (done ? "" : " (refused)");
     }

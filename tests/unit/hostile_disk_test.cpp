@@ -242,10 +242,7 @@ class ChangedCatalogueTest : public HostileDiskTest {
     ::utimensat(AT_FDCWD, (dir / "a/album.ini").c_str(), nullptr, 0);
   }
   bool Rename(const std::string& labels, const char* typed) {
-    std::string start;
-    const TreeItem node = Find(labels);
-    view.Tree()->State().SelectItem(node.m_hItem);
-    return view.Editor().BeginRename(node, start) && view.Editor().EndRename(node, typed);
+    return view.Editor().Rename(Find(labels), typed);
   }
   void ExpectUntouchedAndTold(const std::string& onDisk) {
     EXPECT_EQ(ReadFile(dir / "a/album.ini"), onDisk);

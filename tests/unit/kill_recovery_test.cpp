@@ -27,10 +27,7 @@ class KillRecoveryTest : public testing_support::LibraryFixture {
     Scan(root);
   }
   bool Rename(const std::string& labels, const char* text) {
-    const TreeItem node = Find(labels);
-    view.Tree()->State().SelectItem(node.m_hItem);
-    std::string start;
-    return view.Editor().BeginRename(node, start) && view.Editor().EndRename(node, text);
+    return view.Editor().Rename(Find(labels), text);
   }
   // Runs the edit in a child killed before its step-th step; true when it was killed.
   static bool KilledAt(int step, const std::function<void()>& edit) {

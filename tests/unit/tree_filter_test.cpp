@@ -14,10 +14,18 @@ TEST(SearchFoldTest, CaseAndAccentsFoldAwayOtherTextStays) {
   EXPECT_EQ(text::Folded("Café Ångström"), "cafe angstrom");
   EXPECT_EQ(text::Folded("ÆON Straße Œuvre Ĳssel Łódź Þing"), "aeon strasse oeuvre ijssel lodz thing");
   EXPECT_EQ(text::Folded("Cafe\xCC\x81"), "cafe");  // e and a combining acute
+  // The combining accents run from U+0300 to U+036F; their neighbours stay.
+  EXPECT_EQ(text::Folded("a\xCB\xBF\xCC\x80\xCD\xAF\xCD\xB0"), "a\xCB\xBF\xCD\xB0");
   EXPECT_EQ(text::Folded("ΑΘΗΝΑ Москва ЁЖ"), "αθηνα москва ёж");
   EXPECT_EQ(text::Folded("ΩΑ АЯ ЀЏ"), "ωα ая ѐџ");  // the ends of the capitals' runs
   EXPECT_EQ(text::Folded("2×3÷1 日本 🎵"), "2×3÷1 日本 🎵");
   EXPECT_EQ(text::Folded("bad \xE9t\xC3"), "bad \xE9t\xC3");  // Windows-1252 bytes stay as they are
+  // Neither are bytes that are no lead bytes, nor longer forms of a letter than UTF-8 allows.
+  EXPECT_EQ(text::Folded("\xF8\x88\x80\x80 \xFF\x80\x80"), "\xF8\x88\x80\x80 \xFF\x80\x80");
+  EXPECT_EQ(text::Folded("\xE0\x83\x80 \xF0\x80\x83\x80 \xF0\x90\x80\x80"),
+            "\xE0\x83\x80 \xF0\x80\x83\x80 \xF0\x90\x80\x80");
+  // A letter cut off at the end of the text is not read past it.
+  EXPECT_EQ(text::Folded(std::string_view("\xC3\xA9", 1)), "\xC3");
 }
 
 class TreeFilterTest : public ::testing::Test {
