@@ -18,6 +18,7 @@
 #include "tree/context_menu.h"
 #include "tree/details_presenter.h"
 #include "tree/library_editor.h"
+#include "tree/library_marks.h"
 
 using namespace tree;
 using testing_support::MakeReadOnly;
@@ -117,6 +118,23 @@ TEST_F(EditFaultsTest, ArtistRenamesMergeAsAScanWouldShowThem) {
   EXPECT_FALSE(Rename("Mike", "phil"));
   EXPECT_NE(LastMessage().find("two albums named ONE"), std::string::npos);
   ExpectFreshScan();
+}
+
+TEST_F(EditFaultsTest, ARenamedArtistStaysOpenAndKeepsItsMarks) {
+  Write("a/album.ini", "[Album:One]\nArtist=Genesis\nT1=01.mp3, One\nT2=02.mp3, Two\n\n"
+                       "[Album:Two]\nArtist=Genesis\nT1=03.mp3, Three\n");
+  for (const char* song : {"a/01.mp3", "a/02.mp3", "a/03.mp3"}) Song(song);
+  Scan();
+  tree::ExpandItem(Find("Genesis"), true);
+  tree::ExpandItem(Find("Genesis|Two"), true);
+  view.Marks().ToggleMark(Find("Genesis|One|One"));
+  ASSERT_TRUE(Rename("Genesis", "Phil"));
+  EXPECT_TRUE(view.Tree()->State().IsExpanded(Find("Phil").m_hItem));
+  EXPECT_TRUE(view.Tree()->State().IsExpanded(Find("Phil|Two").m_hItem));
+  EXPECT_FALSE(view.Tree()->State().IsExpanded(Find("Phil|One").m_hItem));
+  EXPECT_EQ(view.Marks().GetMark(Find("Phil|One|One")), Mark::Marked);
+  EXPECT_EQ(view.Marks().GetMark(Find("Phil|One|Two")), Mark::None);
+  EXPECT_EQ(view.Marks().GetMark(Find("Phil|Two|Three")), Mark::None);
 }
 
 TEST_F(EditFaultsTest, AlbumNamesMayNotCollideWithAnotherSection) {

@@ -316,6 +316,15 @@ TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
   EXPECT_EQ(walked.PlayTimeMs(), 131u);  // 5 * 1152 / 44100 s
   GMp3Header headerOnly(Make(vbr + Frame(1, 3, 11, 0).substr(0, 4)).c_str());
   EXPECT_EQ(headerOnly.PlayTimeMs(), 131u);  // a last frame cut right after its header counts too
+  // The walk ends at the first bytes that are no frame of the same kind: a lost sync
+  // byte, lost sync bits, another version, layer or sample rate.
+  for (const auto& [at, byte] : {std::pair{0, 0x7F}, std::pair{1, 0x1B}, std::pair{1, 0xF3}, std::pair{1, 0xFD},
+                                 std::pair{2, 0x94}}) {
+    std::string odd = Frame(1, 3, 9, 0);
+    odd[at] = static_cast<char>(byte);
+    GMp3Header stopped(Make(vbr + odd + Repeat(Frame(1, 3, 9, 0), 5)).c_str());
+    EXPECT_EQ(stopped.PlayTimeMs(), 104u) << at << ' ' << byte;  // 4 * 1152 / 44100 s
+  }
   GMp3Header freeFormat(Make(std::string("\xFF\xFB\x00\x00", 4) + std::string(500, '\0')).c_str());
   EXPECT_EQ(freeFormat.PlayTimeMs(), std::nullopt);
   GMp3Header reserved(Make(std::string("\xFF\xFB\x9C\x00", 4) + std::string(500, '\0')).c_str());

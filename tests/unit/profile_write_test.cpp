@@ -131,6 +131,10 @@ TEST_F(ProfileWriteTest, WritesThatChangeNothingLeaveTheFileAlone) {
   EXPECT_EQ(ProfileWrite(missing, "S", "k", nullptr), 1);
   EXPECT_EQ(ProfileWrite(missing, "S", nullptr, nullptr), 1);
   EXPECT_FALSE(std::filesystem::exists(missing));
+  // The same in the root folder, a volume's top (a delete: nothing is written there).
+  const std::string atRoot = "/melodeck-test-none-" + std::to_string(::getpid()) + ".ini";
+  EXPECT_EQ(ProfileWrite(atRoot, "S", "k", nullptr), 1);
+  EXPECT_FALSE(std::filesystem::exists(atRoot));
 }
 
 TEST_F(ProfileWriteTest, RefusedWritesChangeNothing) {

@@ -94,6 +94,22 @@ TEST_F(ScanTest, ListedFilesAreFoundWithoutCaseAndWithoutTheirFolderPart) {
             "      song \"Three\" data=\"03\"\n");
 }
 
+// Quotes, backslashes and line breaks in names are escaped, so each node stays one line.
+TEST_F(ScanTest, TheTreeDumpEscapesWhatWouldBreakItsLines) {
+  Write("q/album.ini", "[Album:Say \"Hi\"]\nArtist=A\\B\nT1=1.mp3, one\n");
+  Song("q/1.mp3");
+  Song("q/line\nbreak\r.mp3");
+  Scan();
+  EXPECT_EQ(Tree(),
+            "top \"Artists\"\n"
+            "  artist \"A\\\\B\"\n"
+            "    album \"Say \\\"Hi\\\"\" data=\"<lib>/q/\"\n"
+            "      song \"one\" data=\"1\"\n"
+            "  volume \"MUSIC (<lib>/)\" data=\"<lib>/\"\n"
+            "    folder \"q\" data=\"<lib>/q/\"\n"
+            "      song \"line\\nbreak\\r\" data=\"<lib>/q/\"\n");
+}
+
 TEST_F(ScanTest, FileNameModeLabelsSongsByFile) {
   Write("a/album.ini", "[Album:A]\nArtist=X\nT1=01.mp3, Intro\nT2=02.mp3\n");
   Song("a/01.mp3");
