@@ -62,9 +62,10 @@ TEST(PlayTimeCacheTest, ADamagedOrForeignFileIsIgnoredAndWrittenAnew) {
   WriteFile(song, SilentMp3Frames(5));
   // A damaged line drops the whole file, the good lines before it too.
   const std::string good = "melodeck play times 1\n12 34 56 /good.mp3\n";
-  for (const std::string& damaged : {good + "12 x 5 /a.mp3\n", good + "12 34x56 /a.mp3\n", good + "12  34 56 /a.mp3\n", good + "12 34 -7 /a.mp3\n",
-                                     good + "12 34 56\n", good + "12 34 56 \n", good + "12\n",
-                                     std::string("something else\n12 34 56 /a.mp3\n"), std::string("\xFF\xFE\x00", 3)}) {
+  for (const std::string& damaged :
+       {good + "12 x 5 /a.mp3\n", good + "12 34x56 /a.mp3\n", good + "12  34 56 /a.mp3\n", good + "12 34 -7 /a.mp3\n",
+        good + "12 34 56\n", good + "12 34 56 \n", good + "12\n", std::string("something else\n12 34 56 /a.mp3\n"),
+        std::string("\xFF\xFE\x00", 3)}) {
     WriteFile(cacheFile, damaged);
     PlayTimeCache cache(cacheFile);
     EXPECT_EQ(cache.Find("/good.mp3", 12, 34), std::nullopt) << damaged;
