@@ -21,8 +21,9 @@ struct TreeArguments {
   std::string pathList;
 };
 std::optional<TreeArguments> ParseTreeArguments(const std::vector<std::string>& args, const char* usage);
-// The Refresh Melodeck makes at its start, with the settings Melodeck would use.
-void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments);
+// The Refresh Melodeck makes at its start, with the settings Melodeck would use; from
+// the tree Melodeck saved, checked against the disk, when asked.
+void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments, bool fromSavedTree = false);
 
 // Bytes 0x20..0x7E except "\" as themselves, "\" as "\\", every other byte as \xHH.
 std::string EscapeBytes(const std::string& bytes);

@@ -1,10 +1,13 @@
-// melodeck-tool tree [--files] [--settings FILE] PATHLIST: the library tree a Refresh with that path
-// list shows, depth first, one node per line.
+// melodeck-tool tree [--cache] [--files] [--settings FILE] PATHLIST: the library tree a Refresh with
+// that path list shows, depth first, one node per line.
+#include <algorithm>
 #include <iostream>
+#include <iterator>
 
 #include "catalogue/settings.h"
 #include "commands.h"
 #include "platform/ui_hooks.h"
+#include "tree/saved_tree.h"
 #include "tree/stree_view.h"
 #include "tree/tree_dump.h"
 
@@ -28,21 +31,29 @@ std::optional<TreeArguments> ParseTreeArguments(const std::vector<std::string>& 
   return parsed;
 }
 
-void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments) {
+void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments, bool fromSavedTree) {
   const catalogue::SettingsLocation settings =
       catalogue::FindSettings(arguments.settingsFile, catalogue::StartupDirectory());
   view.SetSettingsPaths({settings.playlistFolder, settings.file});
   while (platform::Ui().PumpOne()) {
   }
   if (arguments.files) view.SetDisplayMode(tree::DisplayMode::FileNames);
-  view.Refresh(arguments.pathList);
+  if (fromSavedTree) {
+    tree::RefreshFromSavedTree(view, arguments.pathList);
+  } else {
+    view.Refresh(arguments.pathList);
+  }
 }
 
 int RunTreeCommand(const std::vector<std::string>& args) {
-  const auto arguments = ParseTreeArguments(args, "usage: melodeck-tool tree [--files] [--settings FILE] PATHLIST\n");
+  // --cache: start from the tree Melodeck saved, checked against the disk, and save it.
+  std::vector<std::string> rest;
+  std::copy_if(args.begin(), args.end(), std::back_inserter(rest), [](const std::string& arg) { return arg != "--cache"; });
+  const auto arguments =
+      ParseTreeArguments(rest, "usage: melodeck-tool tree [--cache] [--files] [--settings FILE] PATHLIST\n");
   if (!arguments) return 2;
   STreeView view;
-  RefreshAsMelodeck(view, *arguments);
+  RefreshAsMelodeck(view, *arguments, rest.size() != args.size());
   WriteTree(std::cout, view, view.Top());
   return 0;
 }

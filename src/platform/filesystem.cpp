@@ -200,6 +200,21 @@ std::optional<FileAttributes> GetFileAttributes(const std::string& path) {
   return attributes;
 }
 
+namespace {
+
+ChangeStamp StampFrom(const struct stat& st) {
+  const auto ns = [](const timespec& t) { return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; };
+  return {ns(st.st_mtim), ns(st.st_ctim), static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_size)};
+}
+
+}  // namespace
+
+std::optional<ChangeStamp> StampOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return StampFrom(st);
+}
+
 bool PathExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
@@ -237,6 +252,18 @@ std::optional<FileIdentity> FolderHandle::Identity() const {
   struct stat st {};
   if (::fstat(m_fd, &st) != 0) return std::nullopt;
   return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+std::optional<ChangeStamp> FolderHandle::Stamp() const {
+  struct stat st {};
+  if (::fstat(m_fd, &st) != 0) return std::nullopt;
+  return StampFrom(st);
+}
+
+std::optional<ChangeStamp> FolderHandle::StampOf(const std::string& name) const {
+  struct stat st {};
+  if (::fstatat(m_fd, name.c_str(), &st, 0) != 0) return std::nullopt;
+  return StampFrom(st);
 }
 
 namespace {

@@ -51,6 +51,20 @@ enum class ListDetail { NamesAndKinds, Full };
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder,
                                                    ListDetail detail = ListDetail::Full);
 
+// When a file or folder last changed, with its inode and size: a folder whose stamp is
+// as it was holds the same entries (its times change with every entry made, removed or
+// renamed in it), a file with the same stamp the same bytes, as far as a stat can tell.
+// The status change time moves on with every change and cannot be set back.
+struct ChangeStamp {
+  std::int64_t modifiedNs = 0;
+  std::int64_t changedNs = 0;
+  std::uint64_t inode = 0;
+  std::uint64_t size = 0;
+  bool operator==(const ChangeStamp&) const = default;
+};
+// Follows symbolic links; nothing when the path does not exist.
+std::optional<ChangeStamp> StampOf(const std::string& path);
+
 // Device and inode: the same folder reached by two paths has one identity.
 struct FileIdentity {
   std::uint64_t device = 0;
@@ -85,6 +99,9 @@ class FolderHandle {
   std::optional<std::vector<DirEntry>> List(ListDetail detail) const;
   // The folder's device and inode.
   std::optional<FileIdentity> Identity() const;
+  // The folder's own stamp, and that of the entry of that name in it (links followed).
+  std::optional<ChangeStamp> Stamp() const;
+  std::optional<ChangeStamp> StampOf(const std::string& name) const;
   // As ReadRegularFile, for the file of that name in this folder. A file its listing
   // showed as regular is not looked up first: should it have become anything else
   // since, a read that would wait is refused and one that never ends stops at maxSize.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "tree/library_scanner.h"
+#include "tree/saved_tree.h"
 
 namespace tree {
 
@@ -10,6 +11,7 @@ BackgroundScan::BackgroundScan(std::string pathList, ScanContext context)
     : m_pathList(std::move(pathList)), m_context(std::move(context)) {
   m_top = TreeItem(kNullHandle, &m_model).AddChild("", NodeKind::Top);
   m_context.progress = &m_progress;
+  m_context.stamps = &m_stamps;
 }
 
 BackgroundScan::~BackgroundScan() {
@@ -23,6 +25,7 @@ void BackgroundScan::Start(std::function<void()> finished) {
 }
 
 void BackgroundScan::Run() {
+  m_scannedAtNs = WallClockNs();
   LibraryScanner(m_top, m_context).ScanPaths(m_pathList);
   // Every node with songs beneath it: one listing of its folder each.
   std::vector<TreeItem> pending{m_top};

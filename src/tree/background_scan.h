@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tree/scan_context.h"
 #include "tree/tree_item.h"
@@ -45,6 +46,9 @@ class BackgroundScan {
   const ScanContext& Context() const { return m_context; }
   const std::string& PathList() const { return m_pathList; }
   std::int64_t LibrarySize() const { return m_librarySize; }
+  // The folders it read and when it began, as STreeView::FolderStamps tells them.
+  const std::vector<FolderStamp>& FolderStamps() const { return m_stamps; }
+  std::int64_t ScannedAtNs() const { return m_scannedAtNs; }
 
  private:
   void Run();
@@ -55,6 +59,8 @@ class BackgroundScan {
   ScanContext m_context;
   ScanProgress m_progress;
   std::int64_t m_librarySize = 0;
+  std::vector<FolderStamp> m_stamps;
+  std::int64_t m_scannedAtNs = 0;
   std::atomic<bool> m_finished{false};
   std::function<void()> m_onFinished;
   std::thread m_thread;

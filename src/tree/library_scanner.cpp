@@ -123,12 +123,18 @@ void LibraryScanner::ScanTree(const std::string& root) {
     if (!handle) return false;
     const auto identity = handle->Identity();
     if (!identity || !m_context.scanned.insert(*identity).second) return false;
+    FolderStamp* stamp = nullptr;
+    if (m_context.stamps) stamp = &m_context.stamps->emplace_back(FolderStamp{path, handle->Stamp(), {}, {}});
     auto entries = handle->List(platform::ListDetail::NamesAndKinds);
     if (!entries) return false;
     Counted(&ScanProgress::folders);
     std::vector<bool> listed(entries->size(), false);
     if (m_context.readCatalogues) {
       if (const platform::DirEntry* catalogueEntry = catalogue::CatalogueEntry(*entries)) {
+        if (stamp) {
+          stamp->catalogue = catalogueEntry->name;
+          stamp->catalogueStamp = handle->StampOf(catalogueEntry->name);
+        }
         ReadCatalogue(path, *catalogueEntry, *entries, listed, &*handle);
       }
     }
@@ -136,7 +142,17 @@ void LibraryScanner::ScanTree(const std::string& root) {
     if (frames.size() > kOpenFolders) frames[frames.size() - 1 - kOpenFolders].handle.reset();
     return true;
   };
-  if (!Stopped()) enter(platform::FolderHandle::Open(path));
+  // A folder not read (missing, unreadable, or read already by another name) is stamped
+  // all the same: it may turn up, open or point elsewhere later.
+  const auto enterOrStamp = [&](std::optional<platform::FolderHandle> handle) {
+    const size_t stamped = m_context.stamps ? m_context.stamps->size() : 0;
+    if (enter(std::move(handle))) return true;
+    if (m_context.stamps && m_context.stamps->size() == stamped) {
+      m_context.stamps->push_back({path, platform::StampOf(path), {}, {}});
+    }
+    return false;
+  };
+  if (!Stopped()) enterOrStamp(platform::FolderHandle::Open(path));
   while (!frames.empty()) {
     Frame& frame = frames.back();
     if (frame.next == frame.entries.size() || Stopped()) {
@@ -157,7 +173,7 @@ void LibraryScanner::ScanTree(const std::string& root) {
       path.append(entry.name).append("/");
       std::optional<platform::FolderHandle> child = parent ? parent->OpenChild(entry.name) : std::nullopt;
       if (!child) child = platform::FolderHandle::Open(path);  // also when out of descriptors
-      if (!enter(std::move(child))) path.resize(parentLength);
+      if (!enterOrStamp(std::move(child))) path.resize(parentLength);
     } else if (!frame.listed[index] && IsSongFileName(entry.name)) {
       AddLooseFile(path, entry.name.substr(0, entry.name.rfind('.')));
     }

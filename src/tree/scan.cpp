@@ -12,6 +12,7 @@
 #include "tree/library_scanner.h"
 #include "tree/details_presenter.h"
 #include "tree/library_marks.h"
+#include "tree/saved_tree.h"
 #include "tree/stree_view.h"
 
 using namespace tree;
@@ -39,6 +40,9 @@ void STreeView::Refresh(const GString& pathList) {
   ScanContext context;
   context.displayMode = m_chosenMode;
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_settings.file);
+  m_folderStamps.clear();
+  context.stamps = &m_folderStamps;
+  m_scannedAtNs = WallClockNs();
   LibraryScanner(m_itemTop, context).ScanPaths(pathList);
   m_pTree->SetLabel(m_itemTop.m_hItem, topLabel);
   batch.reset();
@@ -62,6 +66,20 @@ std::unique_ptr<BackgroundScan> STreeView::StartScan(const GString& pathList, st
 }
 
 void STreeView::AdoptScan(const BackgroundScan& scan) {
+  AdoptTree(scan.Top(), scan.Context().displayMode, scan.PathList(), scan.LibrarySize());
+  m_folderStamps = scan.FolderStamps();
+  m_scannedAtNs = scan.ScannedAtNs();
+  ReportUnreadCatalogues(scan.Context());
+}
+
+void STreeView::AdoptSavedTree(const SavedTree& saved, const std::string& pathList) {
+  AdoptTree(saved.top, saved.labelledIn, pathList, saved.librarySize);
+  m_folderStamps = saved.folders;
+  m_scannedAtNs = saved.scannedAtNs;
+}
+
+void STreeView::AdoptTree(const TreeItem& top, tree::DisplayMode labelledIn, const std::string& pathList,
+                          std::int64_t librarySize) {
   // Where the user was, found again in the new tree by kinds and labels: the open
   // nodes, the selection and the marked songs.
   std::vector<NodePath> expanded;
@@ -82,18 +100,17 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
   DeleteBranch(m_itemTop, true);
   m_pTree->CompactTexts();  // the texts of the old tree go with it
   m_pTree->SetMark(m_itemTop.m_hItem, Mark::None);
-  m_pTree->CopyChildren(m_itemTop.m_hItem, *scan.Top().m_pTree, scan.Top().m_hItem);
-  ExpandItem(m_itemTop, scan.Top().m_pTree->State().IsExpanded(scan.Top().m_hItem));
+  m_pTree->CopyChildren(m_itemTop.m_hItem, *top.m_pTree, top.m_hItem);
+  ExpandItem(m_itemTop, top.m_pTree->State().IsExpanded(top.m_hItem));
   for (const NodePath& path : expanded) ExpandItem(FindPath(path), true);
   marked.ApplyTo(*m_pTree, m_itemTop.m_hItem);
   m_marks->RecountMarks();
-  m_displayMode = scan.Context().displayMode;  // the mode the scan labelled in
+  m_displayMode = labelledIn;
   FollowChosenDisplayMode();
   batch.reset();
-  ReportUnreadCatalogues(scan.Context());
 
-  m_strPathList = scan.PathList();
-  m_details->TreeReplaced(scan.LibrarySize());
+  m_strPathList = pathList;
+  m_details->TreeReplaced(librarySize);
   const TreeItem again = selectedPath.empty() ? TreeItem() : FindPath(selectedPath);
   m_details->SelectAndShow(again.IsNull() ? m_itemTop : again);
   m_marks->MarksSettled();

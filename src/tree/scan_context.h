@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -22,6 +23,16 @@ struct ScanProgress {
   std::atomic<bool> stop{false};
 };
 
+// A folder as a scan read it: its stamp, taken before its listing (nothing when it
+// could not be opened), and its catalogue's, taken before reading it (no name: none read).
+struct FolderStamp {
+  std::string folder;  // ending in "/"
+  std::optional<platform::ChangeStamp> stamp;
+  std::string catalogue;
+  std::optional<platform::ChangeStamp> catalogueStamp;
+  bool operator==(const FolderStamp&) const = default;
+};
+
 struct ScanContext {
   DisplayMode displayMode = DisplayMode::SongTitles;  // at the start of the refresh; decides labels of album songs
   bool readCatalogues = true;  // the "ReadAlbumIni" setting, read once per refresh
@@ -39,6 +50,8 @@ struct ScanContext {
   // Every volume, folder and song node AddLooseFile made, when given: nodes added to a
   // tree that already stands, to be put in their place among its nodes.
   std::vector<Handle>* madeLooseNodes = nullptr;
+  // Every folder the scan read or failed to open, when given.
+  std::vector<FolderStamp>* stamps = nullptr;
   // Counted and obeyed when given.
   ScanProgress* progress = nullptr;
 };

@@ -23,6 +23,8 @@ class DetailsPresenter;
 class ContextMenu;
 class Player;
 class FolderIndex;
+struct FolderStamp;
+struct SavedTree;
 }  // namespace tree
 
 // STreeView: the library. It holds every node of the library tree, made by a scan and
@@ -61,8 +63,14 @@ class STreeView {
   // marked songs that are still there.
   std::unique_ptr<tree::BackgroundScan> StartScan(const GString& pathList, std::function<void()> finished = {}) const;
   void AdoptScan(const tree::BackgroundScan& scan);
+  // Puts a saved tree in place of the tree as AdoptScan does, with its stamps.
+  void AdoptSavedTree(const tree::SavedTree& saved, const std::string& pathList);
   // The ";"-separated path list of the last Refresh.
   const std::string& PathList() const { return m_strPathList; }
+  // The folders the tree was read from as its scan found them, and when that scan
+  // began (the wall clock): what a saved tree carries to be checked later.
+  const std::vector<tree::FolderStamp>& FolderStamps() const { return m_folderStamps; }
+  std::int64_t ScannedAtNs() const { return m_scannedAtNs; }
 
   // After an edit, the tree follows the disk. SyncFolders: each folder's unlisted files
   // and the missing-file marks of its albums' songs as a scan shows them now.
@@ -86,6 +94,7 @@ class STreeView {
   // has no artists. Set before a Refresh to scan in that mode; afterwards the View
   // commands switch it (a message says why song names cannot show without artists).
   tree::DisplayMode DisplayMode() const { return m_displayMode; }
+  tree::DisplayMode ChosenDisplayMode() const { return m_chosenMode; }
   void SetDisplayMode(tree::DisplayMode mode) { m_displayMode = m_chosenMode = mode; }
   void ShowSongTitles();
   void ShowFileNames();
@@ -134,7 +143,13 @@ class STreeView {
   NodePath PathOf(const TreeItem& node) const;
   TreeItem FindPath(const NodePath& path) const;
 
+  // AdoptScan and AdoptSavedTree: the tree below top put in place of the old one.
+  void AdoptTree(const TreeItem& top, tree::DisplayMode labelledIn, const std::string& pathList,
+                 std::int64_t librarySize);
+
   std::string m_strPathList;
+  std::vector<tree::FolderStamp> m_folderStamps;
+  std::int64_t m_scannedAtNs = 0;
   SettingsPaths m_settings;
   std::unique_ptr<tree::FolderIndex> m_folders;  // which nodes each folder produced
   std::unique_ptr<tree::DetailsPresenter> m_details;

@@ -1,11 +1,18 @@
 // melodeck-tool tree on a real folder tree, with the settings of the current directory.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
 #include "mp3_frames.h"
+#include "platform/filesystem.h"
 #include "platform/volumes.h"
 #include "run_tool.h"
 #include "temp_dir.h"
 
+using testing_support::ScopedEnv;
 using testing_support::SilentMp3Frames;
 using testing_support::TempDir;
 using testing_support::WriteFile;
@@ -72,6 +79,43 @@ TEST_F(TreeCommandTest, FileNamesAndSettingsFoundAsMelodeckFindsThem) {
   run = RunTool({"tree", "--settings", cwd / "other.ini", lib.path()}, cwd.path());
   EXPECT_NE(run.out.find("song \"1\" data=\"" + lib.path() + "Rock/\""), std::string::npos) << run.out;
   EXPECT_EQ(RunTool({"tree"}).status, 2);
+}
+
+// --cache prints what tree prints, starting from the tree the last run saved when the
+// disk still agrees with it; it keeps one file a library, and writes nothing else.
+TEST_F(TreeCommandTest, CacheRunsPrintWhatTreePrints) {
+  TempDir cache;
+  const ScopedEnv cacheHome("XDG_CACHE_HOME", cache.path());
+  const auto cached = [this] {
+    const ToolRun run = RunTool({"tree", "--cache", lib.path()}, cwd.path());
+    EXPECT_EQ(run.status, 0);
+    return run.out;
+  };
+  const auto plain = [this] { return RunTool({"tree", lib.path()}, cwd.path()).out; };
+  EXPECT_EQ(cached(), plain());
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));  // the folders' times settle
+  EXPECT_EQ(cached(), plain());
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(cache / "melodeck")) files.push_back(entry.path());
+  ASSERT_EQ(files.size(), 1u);
+  const auto saved = platform::StampOf(files.front());
+  EXPECT_EQ(cached(), plain());
+  EXPECT_EQ(platform::StampOf(files.front()), saved);  // nothing changed: read, not written again
+
+  WriteFile(lib / "Rock/new.mp3", SilentMp3Frames(1));
+  EXPECT_NE(cached().find("song \"new\""), std::string::npos);
+  WriteFile(cwd / "Melodeck.ini", "[Settings]\nReadAlbumIni=No\n");
+  EXPECT_EQ(cached().find("artist"), std::string::npos);
+  EXPECT_EQ(cached(), plain());
+  const auto names = [](const std::string& folder) {
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+      found.insert(std::filesystem::relative(entry.path(), folder));
+    }
+    return found;
+  };
+  EXPECT_EQ(names(lib.path()), (std::set<std::string>{"Rock", "Rock/album.ini", "Rock/1.mp3", "Rock/loose.mp3", "Rock/new.mp3"}));
+  EXPECT_EQ(names(cwd.path()), std::set<std::string>{"Melodeck.ini"});
 }
 
 }  // namespace

@@ -1,0 +1,309 @@
+#include "tree/saved_tree.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "catalogue/settings.h"
+#include "platform/filesystem.h"
+#include "platform/xdg.h"
+#include "tree/stree_view.h"
+
+namespace tree {
+namespace {
+
+// The first bytes of a saved tree and the version of what follows; a file of another
+// version is read as none.
+constexpr std::string_view kMagic = "melodeck saved tree\n";
+constexpr std::uint64_t kVersion = 1;
+// Far more than a library of a million songs needs; a larger file is none of ours.
+constexpr std::uint64_t kMaxFileSize = 4ull << 30;
+// Times this close before the scan began may hide a change made while it read them.
+constexpr std::int64_t kTrustedBeforeScanNs = 2'000'000'000;
+
+std::uint64_t Checksum(std::string_view bytes) {  // FNV-1a, 64 bits
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+  return hash;
+}
+
+class Writer {
+ public:
+  void Byte(std::uint8_t value) { out += static_cast<char>(value); }
+  void Number(std::uint64_t value) {  // seven bits a byte, the lowest first
+    for (; value >= 0x80; value >>= 7) Byte(static_cast<std::uint8_t>(value | 0x80));
+    Byte(static_cast<std::uint8_t>(value));
+  }
+  void Signed(std::int64_t value) {
+    const auto bits = static_cast<std::uint64_t>(value);
+    Number((bits << 1) ^ (value < 0 ? ~std::uint64_t{0} : 0));
+  }
+  void Text(std::string_view text) {
+    Number(text.size());
+    out += text;
+  }
+  void Stamp(const std::optional<platform::ChangeStamp>& stamp) {
+    Byte(stamp ? 1 : 0);
+    if (!stamp) return;
+    Signed(stamp->modifiedNs);
+    Signed(stamp->changedNs);
+    Number(stamp->inode);
+    Number(stamp->size);
+  }
+  std::string out;
+};
+
+// Reads what Writer wrote; every read fails, and stays failed, at the end of the bytes.
+class Reader {
+ public:
+  explicit Reader(std::string_view bytes) : m_rest(bytes) {}
+  bool Byte(std::uint8_t& value) {
+    if (m_rest.empty()) return false;
+    value = static_cast<std::uint8_t>(m_rest.front());
+    m_rest.remove_prefix(1);
+    return true;
+  }
+  bool Number(std::uint64_t& value) {
+    value = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+      std::uint8_t byte = 0;
+      if (!Byte(byte)) return false;
+      value |= std::uint64_t{byte & 0x7Fu} << shift;
+      if (byte < 0x80) return true;
+    }
+    return false;
+  }
+  bool Signed(std::int64_t& value) {
+    std::uint64_t bits = 0;
+    if (!Number(bits)) return false;
+    value = static_cast<std::int64_t>((bits >> 1) ^ (~(bits & 1) + 1));
+    return true;
+  }
+  bool Text(std::string_view& text) {
+    std::uint64_t size = 0;
+    if (!Number(size) || size > m_rest.size()) return false;
+    text = m_rest.substr(0, size);
+    m_rest.remove_prefix(size);
+    return true;
+  }
+  bool Stamp(std::optional<platform::ChangeStamp>& stamp) {
+    std::uint8_t present = 0;
+    if (!Byte(present) || present > 1) return false;
+    if (present == 0) {
+      stamp.reset();
+      return true;
+    }
+    stamp.emplace();
+    return Signed(stamp->modifiedNs) && Signed(stamp->changedNs) && Number(stamp->inode) && Number(stamp->size);
+  }
+  std::size_t Left() const { return m_rest.size(); }
+
+ private:
+  std::string_view m_rest;
+};
+
+// Flags of a node beside its kind and mark.
+constexpr std::uint8_t kExpanded = 1, kHasData = 2, kHasTitle = 4;
+
+void WriteNodes(Writer& writer, const TreeItem& top) {
+  const TreeModel& model = *top.m_pTree;
+  std::vector<Handle> pending;
+  for (Handle child = model.GetChild(top.m_hItem); child != kNullHandle; child = model.GetNextSibling(child)) {
+    pending.push_back(child);
+  }
+  writer.Number(pending.size());
+  std::reverse(pending.begin(), pending.end());
+  while (!pending.empty()) {  // depth first, each node followed by its children
+    const Handle node = pending.back();
+    pending.pop_back();
+    const NodeFacts& facts = model.Facts(node);
+    const auto data = model.GetData(node);
+    writer.Byte(static_cast<std::uint8_t>(model.GetKind(node)));
+    writer.Byte(static_cast<std::uint8_t>(model.GetMark(node)));
+    writer.Byte(static_cast<std::uint8_t>((model.State().IsExpanded(node) ? kExpanded : 0) | (data ? kHasData : 0) |
+                                          (facts.hasTitle ? kHasTitle : 0)));
+    writer.Byte(static_cast<std::uint8_t>(facts.drive));
+    writer.Signed(facts.size);
+    writer.Text(model.GetLabel(node));
+    if (data) writer.Text(*data);
+    const std::size_t before = pending.size();
+    for (Handle child = model.GetChild(node); child != kNullHandle; child = model.GetNextSibling(child)) {
+      pending.push_back(child);
+    }
+    writer.Number(pending.size() - before);
+    std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(before), pending.end());
+  }
+}
+
+bool ReadNodes(Reader& reader, SavedTree& tree) {
+  struct Open {
+    Handle node;
+    std::uint64_t childrenLeft;
+  };
+  std::vector<Open> open(1, {tree.top.m_hItem, 0});
+  if (!reader.Number(open.back().childrenLeft)) return false;
+  std::vector<Handle> expanded;
+  while (!open.empty()) {
+    if (open.back().childrenLeft == 0) {
+      open.pop_back();
+      continue;
+    }
+    --open.back().childrenLeft;
+    std::uint8_t kind = 0, mark = 0, flags = 0, drive = 0;
+    std::int64_t size = 0;
+    std::string_view label, data;
+    if (!reader.Byte(kind) || kind > static_cast<std::uint8_t>(NodeKind::LooseSong) || !reader.Byte(mark) ||
+        mark > static_cast<std::uint8_t>(Mark::Missing) || !reader.Byte(flags) || !reader.Byte(drive) ||
+        drive > static_cast<std::uint8_t>(platform::DriveType::CdRom) || !reader.Signed(size) || !reader.Text(label) ||
+        ((flags & kHasData) && !reader.Text(data))) {
+      return false;
+    }
+    const Handle node = tree.model.InsertItem(open.back().node, label, static_cast<NodeKind>(kind),
+                                              static_cast<platform::DriveType>(drive));
+    if (flags & kHasData) tree.model.SetData(node, data);
+    tree.model.SetMark(node, static_cast<Mark>(mark));
+    NodeFacts& facts = tree.model.Facts(node);
+    facts.size = size;
+    facts.hasTitle = (flags & kHasTitle) != 0;
+    if (flags & kExpanded) expanded.push_back(node);
+    open.push_back({node, 0});
+    if (!reader.Number(open.back().childrenLeft)) return false;
+  }
+  for (const Handle node : expanded) tree.model.State().Expand(node, ExpandAction::Expand);
+  return true;
+}
+
+}  // namespace
+
+std::string SavedTreeKey::Text() const {
+  std::string text = "path list " + pathList;
+  text += displayMode == DisplayMode::FileNames ? "\nfile names" : "\nsong titles";
+  text += "\nsettings " + settingsFile;
+  text += readCatalogues ? "\nReadAlbumIni 1" : "\nReadAlbumIni 0";
+  return text;
+}
+
+SavedTree::SavedTree() : top(TreeItem(kNullHandle, &model).AddChild("", NodeKind::Top)) {}
+
+std::string SavedTreeFile(const SavedTreeKey& key) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string name = "tree-";
+  for (std::uint64_t hash = Checksum(key.Text()), i = 0; i < 16; ++i, hash >>= 4) name += kHex[hash & 15];
+  return platform::CacheFolder() + name;
+}
+
+bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& top, DisplayMode labelledIn,
+              const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs, std::int64_t librarySize) {
+  Writer writer;
+  writer.out = kMagic;
+  writer.Number(kVersion);
+  writer.Text(key.Text());
+  writer.Byte(labelledIn == DisplayMode::FileNames ? 1 : 0);
+  writer.Signed(scannedAtNs);
+  writer.Signed(librarySize);
+  writer.Number(folders.size());
+  for (const FolderStamp& folder : folders) {
+    writer.Text(folder.folder);
+    writer.Stamp(folder.stamp);
+    writer.Text(folder.catalogue);
+    writer.Stamp(folder.catalogueStamp);
+  }
+  writer.Byte(static_cast<std::uint8_t>(top.m_pTree->GetMark(top.m_hItem)));
+  writer.Byte(top.m_pTree->State().IsExpanded(top.m_hItem) ? kExpanded : 0);
+  WriteNodes(writer, top);
+  const std::uint64_t checksum = Checksum(writer.out);
+  for (int i = 0; i < 8; ++i) writer.Byte(static_cast<std::uint8_t>(checksum >> (8 * i)));
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
+  return platform::ReplaceFileAtomically(file, writer.out, platform::AtLink::ReplaceLink);
+}
+
+std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey& key) {
+  std::string bytes;
+  if (platform::ReadRegularFile(file, bytes, kMaxFileSize) != platform::ReadResult::Done) return nullptr;
+  if (bytes.size() < kMagic.size() + 8 || !bytes.starts_with(kMagic)) return nullptr;
+  const std::string_view body = std::string_view(bytes).substr(0, bytes.size() - 8);
+  std::uint64_t stored = 0;
+  for (int i = 7; i >= 0; --i) stored = (stored << 8) | static_cast<unsigned char>(bytes[body.size() + static_cast<std::size_t>(i)]);
+  if (stored != Checksum(body)) return nullptr;
+
+  Reader reader(body.substr(kMagic.size()));
+  std::uint64_t version = 0, folderCount = 0;
+  std::string_view keyText;
+  std::uint8_t fileNames = 0;
+  auto tree = std::make_unique<SavedTree>();
+  if (!reader.Number(version) || version != kVersion || !reader.Text(keyText) || keyText != key.Text() ||
+      !reader.Byte(fileNames) || fileNames > 1 || !reader.Signed(tree->scannedAtNs) || !reader.Signed(tree->librarySize) || !reader.Number(folderCount) ||
+      folderCount > reader.Left()) {
+    return nullptr;
+  }
+  tree->labelledIn = fileNames ? DisplayMode::FileNames : DisplayMode::SongTitles;
+  tree->folders.reserve(folderCount);
+  for (std::uint64_t i = 0; i < folderCount; ++i) {
+    FolderStamp& folder = tree->folders.emplace_back();
+    std::string_view path, catalogueName;
+    if (!reader.Text(path) || !reader.Stamp(folder.stamp) || !reader.Text(catalogueName) ||
+        !reader.Stamp(folder.catalogueStamp)) {
+      return nullptr;
+    }
+    folder.folder = path;
+    folder.catalogue = catalogueName;
+  }
+  std::uint8_t topMark = 0, topFlags = 0;
+  if (!reader.Byte(topMark) || topMark > static_cast<std::uint8_t>(Mark::Missing) || !reader.Byte(topFlags) ||
+      !ReadNodes(reader, *tree) || reader.Left() != 0) {
+    return nullptr;
+  }
+  tree->model.SetMark(tree->top.m_hItem, static_cast<Mark>(topMark));
+  if (topFlags & kExpanded) ExpandItem(tree->top, true);
+  return tree;
+}
+
+std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs) {
+  const std::int64_t now = WallClockNs();
+  const auto trusted = [&](const platform::ChangeStamp& stamp) {
+    return stamp.modifiedNs > 0 && stamp.changedNs > 0 && stamp.changedNs <= scannedAtNs - kTrustedBeforeScanNs &&
+           stamp.modifiedNs <= now;
+  };
+  std::vector<std::string> changed;
+  for (const FolderStamp& folder : folders) {
+    const auto stamp = platform::StampOf(folder.folder);
+    bool same = stamp == folder.stamp && (!stamp || trusted(*stamp));
+    if (same && !folder.catalogue.empty()) {
+      const auto catalogueStamp = platform::StampOf(folder.folder + folder.catalogue);
+      same = catalogueStamp == folder.catalogueStamp && (!catalogueStamp || trusted(*catalogueStamp));
+    }
+    if (!same) changed.push_back(folder.folder);
+  }
+  return changed;
+}
+
+SavedTreeKey KeyOf(const STreeView& view, const std::string& pathList) {
+  std::error_code error;
+  const std::filesystem::path settings = std::filesystem::absolute(view.Settings().file, error);
+  return {pathList, view.ChosenDisplayMode(), error ? view.Settings().file : settings.string(),
+          catalogue::ReadScanAlbumIni(view.Settings().file)};
+}
+
+bool RefreshFromSavedTree(STreeView& view, const std::string& pathList) {
+  const SavedTreeKey key = KeyOf(view, pathList);
+  const std::string file = SavedTreeFile(key);
+  if (const auto saved = LoadTree(file, key); saved && ChangedFolders(saved->folders, saved->scannedAtNs).empty()) {
+    view.AdoptSavedTree(*saved, pathList);
+    return true;
+  }
+  view.Refresh(pathList);
+  // A cache that cannot be written costs only the next start its head start.
+  SaveTree(file, key, view.Top(), view.DisplayMode(), view.FolderStamps(), view.ScannedAtNs(), -1);
+  return false;
+}
+
+std::int64_t WallClockNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace tree

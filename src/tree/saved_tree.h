@@ -1,0 +1,74 @@
+// A library tree kept between runs: the nodes a scan made, with the stamps of the
+// folders and catalogues it read, so that a later run can show it at once and tell
+// by one stat a folder whether the disk still agrees with it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tree/node_kinds.h"
+#include "tree/scan_context.h"
+#include "tree/tree_item.h"
+#include "tree/tree_model.h"
+
+class STreeView;
+
+namespace tree {
+
+// What a saved tree depends on besides the disk: the path list as typed, the display
+// mode it was labelled in, the settings file and the settings that change the tree.
+struct SavedTreeKey {
+  std::string pathList;
+  DisplayMode displayMode = DisplayMode::SongTitles;
+  std::string settingsFile;
+  bool readCatalogues = true;
+  // The key as one text, stored in the file and compared when it is read back.
+  std::string Text() const;
+};
+
+// The tree, with the stamps the scan took and when it began (the wall clock).
+struct SavedTree {
+  SavedTree();
+  TreeModel model;
+  TreeItem top;  // "Artists" is not stored: the top node's label is the view's own
+  std::vector<FolderStamp> folders;
+  std::int64_t scannedAtNs = 0;
+  std::int64_t librarySize = -1;  // the bytes of all its songs; -1: not known
+  DisplayMode labelledIn = DisplayMode::SongTitles;  // file names when it has no artists
+};
+
+// The file in the cache folder for the key: one per key, so runs with the same
+// arguments replace it and the folder does not grow.
+std::string SavedTreeFile(const SavedTreeKey& key);
+
+// Writes the tree below top (its children, their marks, expanded states and sizes)
+// with the folders' stamps, atomically: another run reading at the same time finds the
+// old file or the new one whole. False when the file could not be written.
+bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& top, DisplayMode labelledIn,
+              const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs, std::int64_t librarySize);
+
+// The tree saved for the key; nothing when the file is missing, damaged (its checksum
+// fails), of another format version, or saved for another key.
+std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey& key);
+
+// The folders the disk no longer agrees with: another stamp, a catalogue changed, made
+// or gone, or times that cannot be trusted (later than two seconds before the scan
+// began, in the future, or none at all), so a change made while they were read may
+// have kept them.
+std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs);
+
+// The key of the view's library for the path list: its chosen display mode and its
+// settings file as they are now.
+SavedTreeKey KeyOf(const STreeView& view, const std::string& pathList);
+
+// A Refresh that starts from the tree saved for the view's key: shown as it is when
+// the disk still agrees with every folder it was read from; else the library is scanned
+// and the new tree saved. True when the saved tree was shown.
+bool RefreshFromSavedTree(STreeView& view, const std::string& pathList);
+
+// The wall clock now, in the nanoseconds stamps use.
+std::int64_t WallClockNs();
+
+}  // namespace tree

@@ -1,0 +1,239 @@
+// Trees kept between runs: read back whole, refused when damaged or of another
+// library, and checked against the disk by a stat of each folder they were read from.
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "library_fixture.h"
+#include "platform/file_faults.h"
+#include "platform/filesystem.h"
+#include "tree/saved_tree.h"
+#include "tree/tree_dump.h"
+
+using namespace tree;
+using testing_support::ReadFile;
+using testing_support::ScopedEnv;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+constexpr std::int64_t kSecondNs = 1'000'000'000;
+
+// The bytes with the checksum a saved tree ends in: FNV-1a of 64 bits, lowest byte first.
+std::string Sealed(const std::string& body) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (const char c : body) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+  std::string out = body;
+  for (int i = 0; i < 8; ++i) out += static_cast<char>(hash >> (8 * i));
+  return out;
+}
+
+class SavedTreeTest : public testing_support::LibraryFixture {
+ protected:
+  // The view's tree saved as if its scan had begun three seconds from now, so the
+  // folders the test has just made count as settled.
+  void SaveSettled() {
+    const SavedTreeKey key = KeyOf(view, view.PathList());
+    ASSERT_TRUE(SaveTree(SavedTreeFile(key), key, view.Top(), view.DisplayMode(), view.FolderStamps(),
+                         WallClockNs() + 3 * kSecondNs, -1));
+  }
+  std::string SavedFile() { return SavedTreeFile(KeyOf(view, view.PathList())); }
+  // Every node with all a saved tree keeps of it, one line each, depth first.
+  static std::string Everything(STreeView& of) {
+    std::string out;
+    TreeModel& model = *of.Tree();
+    model.ForEachInSubtree(of.Top().m_hItem, [&](const TreeModel::NodeView& node) {
+      const NodeFacts& facts = model.Facts(node.handle);
+      out += std::string(model.GetLabel(node.handle)) + " kind=" + std::to_string(static_cast<int>(node.kind)) +
+             " data=" + std::string(model.GetData(node.handle).value_or("-")) +
+             " mark=" + std::to_string(static_cast<int>(node.mark)) +
+             " open=" + std::to_string(model.State().IsExpanded(node.handle)) + " size=" + std::to_string(facts.size) +
+             " title=" + std::to_string(facts.hasTitle) + " drive=" + std::to_string(static_cast<int>(facts.drive)) + "\n";
+    });
+    return out;
+  }
+  // A second view with the same settings, as the next run of the program has.
+  std::unique_ptr<STreeView> NextRun() {
+    auto next = std::make_unique<STreeView>();
+    next->SetSettingsPaths(view.Settings());
+    next->SetDisplayMode(view.ChosenDisplayMode());
+    return next;
+  }
+
+  TempDir cache;
+  ScopedEnv cacheHome{"XDG_CACHE_HOME", cache.path()};
+};
+
+TEST_F(SavedTreeTest, TheNextRunShowsTheSavedTreeAsItWas) {
+  Write("Rock/album.ini", "[Album:Live]\nArtist=The Band\nT1=01.mp3, One\nT2=gone.mp3, Gone\n\n"
+                          "[Album:LIVE]\nArtist=the band\nT1=02.mp3\n");
+  Song("Rock/01.mp3");
+  Song("Rock/02.mp3");
+  Song("Rock/loose \"odd\"\\name.mp3");
+  std::string deep = "deep";
+  for (int i = 0; i < 300; ++i) deep += "/d";
+  Song(deep + "/bottom.mp3");
+  Scan();
+  ExpandItem(Find("The Band|Live"), true);
+  view.Tree()->Facts(Find("The Band|Live|One").m_hItem).size = 834;
+  SaveSettled();
+
+  const auto next = NextRun();
+  EXPECT_TRUE(RefreshFromSavedTree(*next, view.PathList()));
+  EXPECT_EQ(Everything(*next), Everything(view));
+  EXPECT_EQ(DumpTree(*next, next->Top()), DumpTree(view, view.Top()));
+  EXPECT_EQ(next->PathList(), view.PathList());
+  EXPECT_EQ(next->FolderStamps(), view.FolderStamps());
+
+  // Songs labelled by file name are kept so, and a library without artists too.
+  view.ShowFileNames();
+  Write("Rock/album.ini", "");
+  Scan();
+  SaveSettled();
+  const auto third = NextRun();
+  EXPECT_TRUE(RefreshFromSavedTree(*third, view.PathList()));
+  EXPECT_EQ(third->DisplayMode(), DisplayMode::FileNames);
+  EXPECT_EQ(DumpTree(*third, third->Top()), DumpTree(view, view.Top()));
+}
+
+// Each change another program makes is seen, and the tree then equals a fresh scan.
+TEST_F(SavedTreeTest, EveryOutsideChangeIsSeenAndTheTreeIsScannedAnew) {
+  Write("a/album.ini", "[Album:One]\nArtist=X\nT1=01.mp3, Uno\n");
+  Song("a/01.mp3");
+  Song("b/c/loose.mp3");
+  Scan("a;b;later");
+  SaveSettled();
+  const auto setTimes = [](const std::string& path, std::int64_t ns) {
+    const timespec times[2] = {{ns / kSecondNs, ns % kSecondNs}, {ns / kSecondNs, ns % kSecondNs}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  };
+  const std::vector<std::pair<std::string, std::function<void()>>> changes = {
+      {"a song added", [&] { Song("b/c/new.mp3"); }},
+      {"a catalogue rewritten in place, same size", [&] { Write("a/album.ini", "[Album:Two]\nArtist=X\nT1=01.mp3, Uno\n"); }},
+      {"a song added and the folder's times set back as they were", [&] {
+         const auto before = platform::StampOf(dir / "b/c/");
+         Song("b/c/another.mp3");
+         setTimes(dir / "b/c", before->modifiedNs);
+         ASSERT_EQ(platform::StampOf(dir / "b/c/")->modifiedNs, before->modifiedNs);
+       }},
+      {"a folder renamed", [&] { std::filesystem::rename(dir / "b/c", dir / "b/C2"); }},
+      {"a missing library folder made", [&] { Song("later/x.mp3"); }},
+      {"a folder gone", [&] { std::filesystem::remove_all(dir / "b/C2"); }},
+      {"a catalogue gone", [&] { std::filesystem::remove(dir / "a/album.ini"); }},
+  };
+  for (const auto& [what, change] : changes) {
+    const auto next = NextRun();
+    EXPECT_TRUE(RefreshFromSavedTree(*next, view.PathList())) << "before: " << what;
+    change();
+    const auto after = NextRun();
+    EXPECT_FALSE(RefreshFromSavedTree(*after, view.PathList())) << what;
+    view.Refresh(view.PathList());
+    EXPECT_EQ(Canonical(*after), Canonical(view)) << what;
+    SaveSettled();
+  }
+}
+
+TEST_F(SavedTreeTest, TimesThatCannotBeTrustedAreReadAgain) {
+  Song("a/01.mp3");
+  Song("b/02.mp3");
+  Scan("a;b");
+  // Folders changed less than two seconds before the scan began: a change made while
+  // they were read may have kept their times.
+  EXPECT_EQ(ChangedFolders(view.FolderStamps(), view.ScannedAtNs()).size(), 2u);
+  EXPECT_TRUE(ChangedFolders(view.FolderStamps(), view.ScannedAtNs() + 3 * kSecondNs).empty());
+  // A time in the future.
+  const std::int64_t future = WallClockNs() / kSecondNs + 3600;
+  const timespec times[2] = {{future, 0}, {future, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "b").c_str(), times, 0), 0);
+  Scan("a;b");
+  EXPECT_EQ(ChangedFolders(view.FolderStamps(), view.ScannedAtNs() + 3 * kSecondNs),
+            std::vector<std::string>{dir / "b/"});
+}
+
+TEST_F(SavedTreeTest, DamagedForeignAndOtherLibrariesFilesAreNoSavedTree) {
+  Write("a/album.ini", "[Album:One]\nArtist=X\nT1=01.mp3, Uno\n");
+  Song("a/01.mp3");
+  Scan("a");
+  SaveSettled();
+  const std::string file = SavedFile();
+  const SavedTreeKey key = KeyOf(view, view.PathList());
+  const std::string bytes = ReadFile(file);
+  ASSERT_NE(LoadTree(file, key), nullptr);
+  for (std::size_t length = 0; length < bytes.size(); ++length) {
+    WriteFile(file, bytes.substr(0, length));
+    EXPECT_EQ(LoadTree(file, key), nullptr) << "cut at " << length;
+  }
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    std::string flipped = bytes;
+    flipped[at] = static_cast<char>(flipped[at] ^ 0x10);
+    WriteFile(file, flipped);
+    EXPECT_EQ(LoadTree(file, key), nullptr) << "flipped at " << at;
+  }
+  // Cut or changed bytes under a checksum that fits them, as a hostile file would have.
+  const std::string body = bytes.substr(0, bytes.size() - 8);
+  for (std::size_t length = 0; length < body.size(); ++length) {
+    WriteFile(file, Sealed(body.substr(0, length)));
+    EXPECT_EQ(LoadTree(file, key), nullptr) << "cut at " << length;
+  }
+  ASSERT_EQ(Sealed(body), bytes);
+  std::string otherVersion = body;
+  otherVersion[std::string_view("melodeck saved tree\n").size()] = 2;
+  WriteFile(file, Sealed(otherVersion));
+  EXPECT_EQ(LoadTree(file, key), nullptr);
+  WriteFile(file, Sealed(body + "x"));
+  EXPECT_EQ(LoadTree(file, key), nullptr);
+  WriteFile(file, bytes + "x");
+  EXPECT_EQ(LoadTree(file, key), nullptr);
+  WriteFile(file, "melodeck play times 1\n");
+  EXPECT_EQ(LoadTree(file, key), nullptr);
+  WriteFile(file, bytes);
+  const std::vector<std::function<void(SavedTreeKey&)>> otherLibraries = {
+      [](SavedTreeKey& other) { other.pathList += ";"; },
+      [](SavedTreeKey& other) { other.displayMode = DisplayMode::FileNames; },
+      [](SavedTreeKey& other) { other.settingsFile += "x"; },
+      [](SavedTreeKey& other) { other.readCatalogues = false; }};
+  for (const auto& change : otherLibraries) {
+    SavedTreeKey other = key;
+    change(other);
+    EXPECT_NE(SavedTreeFile(other), file);
+    EXPECT_EQ(LoadTree(file, other), nullptr) << other.Text();
+  }
+  // A damaged file gives way to a scan, which saves the tree anew.
+  WriteFile(file, bytes.substr(0, bytes.size() / 2));
+  const auto next = NextRun();
+  EXPECT_FALSE(RefreshFromSavedTree(*next, view.PathList()));
+  EXPECT_EQ(DumpTree(*next, next->Top()), DumpTree(view, view.Top()));
+  EXPECT_NE(LoadTree(file, key), nullptr);
+}
+
+// Only the cache folder is written, one file per library, replaced whole; a cache that
+// cannot be written costs the next start its head start, nothing else.
+TEST_F(SavedTreeTest, OnlyTheCacheFolderIsWrittenAndAFailedSaveLosesNothing) {
+  Song("a/01.mp3");
+  Scan("a");
+  const auto listing = [](const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) names.push_back(entry.path());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const auto library = listing(dir.path());
+  platform::FailFileStepAt(platform::FileStep::Write, 1);
+  const auto failed = NextRun();
+  EXPECT_FALSE(RefreshFromSavedTree(*failed, view.PathList()));
+  platform::ClearFileFaults();
+  EXPECT_EQ(DumpTree(*failed, failed->Top()), DumpTree(view, view.Top()));
+  EXPECT_FALSE(platform::PathExists(SavedFile()));
+  for (int run = 0; run < 3; ++run) {
+    const auto next = NextRun();
+    RefreshFromSavedTree(*next, view.PathList());
+  }
+  const std::string name = std::filesystem::path(SavedFile()).filename();
+  EXPECT_EQ(listing(cache.path()), (std::vector<std::string>{cache / "melodeck", cache / ("melodeck/" + name)}));
+  EXPECT_EQ(listing(dir.path()), library);
+}
+
+}  // namespace
