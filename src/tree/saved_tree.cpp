@@ -126,7 +126,6 @@ void WriteNodes(Writer& writer, const TreeItem& top) {
     writer.Byte(static_cast<std::uint8_t>((model.State().IsExpanded(node) ? kExpanded : 0) | (data ? kHasData : 0) |
                                           (facts.hasTitle ? kHasTitle : 0)));
     writer.Byte(static_cast<std::uint8_t>(facts.drive));
-    writer.Signed(facts.size);
     writer.Text(model.GetLabel(node));
     if (data) writer.Text(*data);
     const std::size_t before = pending.size();
@@ -153,11 +152,10 @@ bool ReadNodes(Reader& reader, SavedTree& tree) {
     }
     --open.back().childrenLeft;
     std::uint8_t kind = 0, mark = 0, flags = 0, drive = 0;
-    std::int64_t size = 0;
     std::string_view label, data;
     if (!reader.Byte(kind) || kind > static_cast<std::uint8_t>(NodeKind::LooseSong) || !reader.Byte(mark) ||
         mark > static_cast<std::uint8_t>(Mark::Missing) || !reader.Byte(flags) || !reader.Byte(drive) ||
-        drive > static_cast<std::uint8_t>(platform::DriveType::CdRom) || !reader.Signed(size) || !reader.Text(label) ||
+        drive > static_cast<std::uint8_t>(platform::DriveType::CdRom) || !reader.Text(label) ||
         ((flags & kHasData) && !reader.Text(data))) {
       return false;
     }
@@ -165,9 +163,7 @@ bool ReadNodes(Reader& reader, SavedTree& tree) {
                                               static_cast<platform::DriveType>(drive));
     if (flags & kHasData) tree.model.SetData(node, data);
     tree.model.SetMark(node, static_cast<Mark>(mark));
-    NodeFacts& facts = tree.model.Facts(node);
-    facts.size = size;
-    facts.hasTitle = (flags & kHasTitle) != 0;
+    tree.model.Facts(node).hasTitle = (flags & kHasTitle) != 0;
     if (flags & kExpanded) expanded.push_back(node);
     open.push_back({node, 0});
     if (!reader.Number(open.back().childrenLeft)) return false;
@@ -196,14 +192,13 @@ std::string SavedTreeFile(const SavedTreeKey& key) {
 }
 
 bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& top, DisplayMode labelledIn,
-              const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs, std::int64_t librarySize) {
+              const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs) {
   Writer writer;
   writer.out = kMagic;
   writer.Number(kVersion);
   writer.Text(key.Text());
   writer.Byte(labelledIn == DisplayMode::FileNames ? 1 : 0);
   writer.Signed(scannedAtNs);
-  writer.Signed(librarySize);
   writer.Number(folders.size());
   for (const FolderStamp& folder : folders) {
     writer.Text(folder.folder);
@@ -236,7 +231,7 @@ std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey&
   std::uint8_t fileNames = 0;
   auto tree = std::make_unique<SavedTree>();
   if (!reader.Number(version) || version != kVersion || !reader.Text(keyText) || keyText != key.Text() ||
-      !reader.Byte(fileNames) || fileNames > 1 || !reader.Signed(tree->scannedAtNs) || !reader.Signed(tree->librarySize) || !reader.Number(folderCount) ||
+      !reader.Byte(fileNames) || fileNames > 1 || !reader.Signed(tree->scannedAtNs) || !reader.Number(folderCount) ||
       folderCount > reader.Left()) {
     return nullptr;
   }
@@ -297,7 +292,7 @@ bool RefreshFromSavedTree(STreeView& view, const std::string& pathList) {
   }
   view.Refresh(pathList);
   // A cache that cannot be written costs only the next start its head start.
-  SaveTree(file, key, view.Top(), view.DisplayMode(), view.FolderStamps(), view.ScannedAtNs(), -1);
+  SaveTree(file, key, view.Top(), view.DisplayMode(), view.FolderStamps(), view.ScannedAtNs());
   return false;
 }
 

@@ -35,7 +35,6 @@ struct SavedTree {
   TreeItem top;  // "Artists" is not stored: the top node's label is the view's own
   std::vector<FolderStamp> folders;
   std::int64_t scannedAtNs = 0;
-  std::int64_t librarySize = -1;  // the bytes of all its songs; -1: not known
   DisplayMode labelledIn = DisplayMode::SongTitles;  // file names when it has no artists
 };
 
@@ -43,11 +42,12 @@ struct SavedTree {
 // arguments replace it and the folder does not grow.
 std::string SavedTreeFile(const SavedTreeKey& key);
 
-// Writes the tree below top (its children, their marks, expanded states and sizes)
-// with the folders' stamps, atomically: another run reading at the same time finds the
-// old file or the new one whole. False when the file could not be written.
+// Writes the tree below top (its children, their marks and expanded states; not the
+// sizes and play times of songs, which a file rewritten in place changes unseen) with
+// the folders' stamps, atomically: another run reading at the same time finds the old
+// file or the new one whole. False when the file could not be written.
 bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& top, DisplayMode labelledIn,
-              const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs, std::int64_t librarySize);
+              const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs);
 
 // The tree saved for the key; nothing when the file is missing, damaged (its checksum
 // fails), of another format version, or saved for another key.

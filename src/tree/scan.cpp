@@ -73,7 +73,7 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
 }
 
 void STreeView::AdoptSavedTree(const SavedTree& saved, const std::string& pathList) {
-  AdoptTree(saved.top, saved.labelledIn, pathList, saved.librarySize);
+  AdoptTree(saved.top, saved.labelledIn, pathList, -1);
   m_folderStamps = saved.folders;
   m_scannedAtNs = saved.scannedAtNs;
 }
