@@ -209,6 +209,12 @@ ChangeStamp StampFrom(const struct stat& st) {
 
 }  // namespace
 
+std::int64_t WallClockNs() {
+  timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
+
 std::optional<ChangeStamp> StampOf(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;

@@ -64,6 +64,8 @@ struct ChangeStamp {
 };
 // Follows symbolic links; nothing when the path does not exist.
 std::optional<ChangeStamp> StampOf(const std::string& path);
+// The wall clock now, in the nanoseconds of stamps.
+std::int64_t WallClockNs();
 
 // Device and inode: the same folder reached by two paths has one identity.
 struct FileIdentity {

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "tree/library_scanner.h"
-#include "tree/saved_tree.h"
 
 namespace tree {
 
@@ -25,7 +24,6 @@ void BackgroundScan::Start(std::function<void()> finished) {
 }
 
 void BackgroundScan::Run() {
-  m_scannedAtNs = WallClockNs();
   LibraryScanner(m_top, m_context).ScanPaths(m_pathList);
   // Every node with songs beneath it: one listing of its folder each.
   std::vector<TreeItem> pending{m_top};

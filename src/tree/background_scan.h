@@ -46,9 +46,8 @@ class BackgroundScan {
   const ScanContext& Context() const { return m_context; }
   const std::string& PathList() const { return m_pathList; }
   std::int64_t LibrarySize() const { return m_librarySize; }
-  // The folders it read and when it began, as STreeView::FolderStamps tells them.
+  // The folders it read, as STreeView::FolderStamps tells them.
   const std::vector<FolderStamp>& FolderStamps() const { return m_stamps; }
-  std::int64_t ScannedAtNs() const { return m_scannedAtNs; }
 
  private:
   void Run();
@@ -60,7 +59,6 @@ class BackgroundScan {
   ScanProgress m_progress;
   std::int64_t m_librarySize = 0;
   std::vector<FolderStamp> m_stamps;
-  std::int64_t m_scannedAtNs = 0;
   std::atomic<bool> m_finished{false};
   std::function<void()> m_onFinished;
   std::thread m_thread;

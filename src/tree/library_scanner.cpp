@@ -124,7 +124,10 @@ void LibraryScanner::ScanTree(const std::string& root) {
     const auto identity = handle->Identity();
     if (!identity || !m_context.scanned.insert(*identity).second) return false;
     FolderStamp* stamp = nullptr;
-    if (m_context.stamps) stamp = &m_context.stamps->emplace_back(FolderStamp{path, handle->Stamp(), {}, {}});
+    if (m_context.stamps) {
+      stamp = &m_context.stamps->emplace_back(FolderStamp{path, platform::WallClockNs(), {}, {}, {}});
+      stamp->stamp = handle->Stamp();
+    }
     auto entries = handle->List(platform::ListDetail::NamesAndKinds);
     if (!entries) return false;
     Counted(&ScanProgress::folders);
@@ -148,7 +151,8 @@ void LibraryScanner::ScanTree(const std::string& root) {
     const size_t stamped = m_context.stamps ? m_context.stamps->size() : 0;
     if (enter(std::move(handle))) return true;
     if (m_context.stamps && m_context.stamps->size() == stamped) {
-      m_context.stamps->push_back({path, platform::StampOf(path), {}, {}});
+      const std::int64_t readAt = platform::WallClockNs();
+      m_context.stamps->push_back({path, readAt, platform::StampOf(path), {}, {}});
     }
     return false;
   };

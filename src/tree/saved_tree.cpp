@@ -1,7 +1,6 @@
 #include "tree/saved_tree.h"
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -21,8 +20,8 @@ constexpr std::string_view kMagic = "melodeck saved tree\n";
 constexpr std::uint64_t kVersion = 1;
 // Far more than a library of a million songs needs; a larger file is none of ours.
 constexpr std::uint64_t kMaxFileSize = 4ull << 30;
-// Times this close before the scan began may hide a change made while it read them.
-constexpr std::int64_t kTrustedBeforeScanNs = 2'000'000'000;
+// Times this close before a folder was read may hide a change made while it was read.
+constexpr std::int64_t kTrustedBeforeReadNs = 2'000'000'000;
 
 std::uint64_t Checksum(std::string_view bytes) {  // FNV-1a, 64 bits
   std::uint64_t hash = 0xcbf29ce484222325ull;
@@ -192,16 +191,16 @@ std::string SavedTreeFile(const SavedTreeKey& key) {
 }
 
 bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& top, DisplayMode labelledIn,
-              const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs) {
+              const std::vector<FolderStamp>& folders) {
   Writer writer;
   writer.out = kMagic;
   writer.Number(kVersion);
   writer.Text(key.Text());
   writer.Byte(labelledIn == DisplayMode::FileNames ? 1 : 0);
-  writer.Signed(scannedAtNs);
   writer.Number(folders.size());
   for (const FolderStamp& folder : folders) {
     writer.Text(folder.folder);
+    writer.Signed(folder.readAtNs);
     writer.Stamp(folder.stamp);
     writer.Text(folder.catalogue);
     writer.Stamp(folder.catalogueStamp);
@@ -231,7 +230,7 @@ std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey&
   std::uint8_t fileNames = 0;
   auto tree = std::make_unique<SavedTree>();
   if (!reader.Number(version) || version != kVersion || !reader.Text(keyText) || keyText != key.Text() ||
-      !reader.Byte(fileNames) || fileNames > 1 || !reader.Signed(tree->scannedAtNs) || !reader.Number(folderCount) ||
+      !reader.Byte(fileNames) || fileNames > 1 || !reader.Number(folderCount) ||
       folderCount > reader.Left()) {
     return nullptr;
   }
@@ -240,7 +239,7 @@ std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey&
   for (std::uint64_t i = 0; i < folderCount; ++i) {
     FolderStamp& folder = tree->folders.emplace_back();
     std::string_view path, catalogueName;
-    if (!reader.Text(path) || !reader.Stamp(folder.stamp) || !reader.Text(catalogueName) ||
+    if (!reader.Text(path) || !reader.Signed(folder.readAtNs) || !reader.Stamp(folder.stamp) || !reader.Text(catalogueName) ||
         !reader.Stamp(folder.catalogueStamp)) {
       return nullptr;
     }
@@ -257,14 +256,14 @@ std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey&
   return tree;
 }
 
-std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs) {
-  const std::int64_t now = WallClockNs();
-  const auto trusted = [&](const platform::ChangeStamp& stamp) {
-    return stamp.modifiedNs > 0 && stamp.changedNs > 0 && stamp.changedNs <= scannedAtNs - kTrustedBeforeScanNs &&
-           stamp.modifiedNs <= now;
-  };
+std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders) {
+  const std::int64_t now = platform::WallClockNs();
   std::vector<std::string> changed;
   for (const FolderStamp& folder : folders) {
+    const auto trusted = [&](const platform::ChangeStamp& stamp) {
+      return stamp.modifiedNs > 0 && stamp.changedNs > 0 && stamp.changedNs <= folder.readAtNs - kTrustedBeforeReadNs &&
+             stamp.modifiedNs <= now;
+    };
     const auto stamp = platform::StampOf(folder.folder);
     bool same = stamp == folder.stamp && (!stamp || trusted(*stamp));
     if (same && !folder.catalogue.empty()) {
@@ -286,19 +285,14 @@ SavedTreeKey KeyOf(const STreeView& view, const std::string& pathList) {
 bool RefreshFromSavedTree(STreeView& view, const std::string& pathList) {
   const SavedTreeKey key = KeyOf(view, pathList);
   const std::string file = SavedTreeFile(key);
-  if (const auto saved = LoadTree(file, key); saved && ChangedFolders(saved->folders, saved->scannedAtNs).empty()) {
+  if (const auto saved = LoadTree(file, key); saved && ChangedFolders(saved->folders).empty()) {
     view.AdoptSavedTree(*saved, pathList);
     return true;
   }
   view.Refresh(pathList);
   // A cache that cannot be written costs only the next start its head start.
-  SaveTree(file, key, view.Top(), view.DisplayMode(), view.FolderStamps(), view.ScannedAtNs());
+  SaveTree(file, key, view.Top(), view.DisplayMode(), view.FolderStamps());
   return false;
-}
-
-std::int64_t WallClockNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
 }
 
 }  // namespace tree

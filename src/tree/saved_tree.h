@@ -28,13 +28,12 @@ struct SavedTreeKey {
   std::string Text() const;
 };
 
-// The tree, with the stamps the scan took and when it began (the wall clock).
+// The tree, with the stamps the scan took.
 struct SavedTree {
   SavedTree();
   TreeModel model;
   TreeItem top;  // "Artists" is not stored: the top node's label is the view's own
   std::vector<FolderStamp> folders;
-  std::int64_t scannedAtNs = 0;
   DisplayMode labelledIn = DisplayMode::SongTitles;  // file names when it has no artists
 };
 
@@ -47,17 +46,17 @@ std::string SavedTreeFile(const SavedTreeKey& key);
 // the folders' stamps, atomically: another run reading at the same time finds the old
 // file or the new one whole. False when the file could not be written.
 bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& top, DisplayMode labelledIn,
-              const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs);
+              const std::vector<FolderStamp>& folders);
 
 // The tree saved for the key; nothing when the file is missing, damaged (its checksum
 // fails), of another format version, or saved for another key.
 std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey& key);
 
 // The folders the disk no longer agrees with: another stamp, a catalogue changed, made
-// or gone, or times that cannot be trusted (later than two seconds before the scan
-// began, in the future, or none at all), so a change made while they were read may
+// or gone, or times that cannot be trusted (later than two seconds before the folder
+// was read, in the future, or none at all), so a change made while it was read may
 // have kept them.
-std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders, std::int64_t scannedAtNs);
+std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders);
 
 // The key of the view's library for the path list: its chosen display mode and its
 // settings file as they are now.
@@ -67,8 +66,5 @@ SavedTreeKey KeyOf(const STreeView& view, const std::string& pathList);
 // the disk still agrees with every folder it was read from; else the library is scanned
 // and the new tree saved. True when the saved tree was shown.
 bool RefreshFromSavedTree(STreeView& view, const std::string& pathList);
-
-// The wall clock now, in the nanoseconds stamps use.
-std::int64_t WallClockNs();
 
 }  // namespace tree

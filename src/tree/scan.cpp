@@ -42,7 +42,6 @@ void STreeView::Refresh(const GString& pathList) {
   context.readCatalogues = catalogue::ReadScanAlbumIni(m_settings.file);
   m_folderStamps.clear();
   context.stamps = &m_folderStamps;
-  m_scannedAtNs = WallClockNs();
   LibraryScanner(m_itemTop, context).ScanPaths(pathList);
   m_pTree->SetLabel(m_itemTop.m_hItem, topLabel);
   batch.reset();
@@ -68,14 +67,12 @@ std::unique_ptr<BackgroundScan> STreeView::StartScan(const GString& pathList, st
 void STreeView::AdoptScan(const BackgroundScan& scan) {
   AdoptTree(scan.Top(), scan.Context().displayMode, scan.PathList(), scan.LibrarySize());
   m_folderStamps = scan.FolderStamps();
-  m_scannedAtNs = scan.ScannedAtNs();
   ReportUnreadCatalogues(scan.Context());
 }
 
 void STreeView::AdoptSavedTree(const SavedTree& saved, const std::string& pathList) {
   AdoptTree(saved.top, saved.labelledIn, pathList, -1);
   m_folderStamps = saved.folders;
-  m_scannedAtNs = saved.scannedAtNs;
 }
 
 void STreeView::AdoptTree(const TreeItem& top, tree::DisplayMode labelledIn, const std::string& pathList,

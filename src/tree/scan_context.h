@@ -23,10 +23,12 @@ struct ScanProgress {
   std::atomic<bool> stop{false};
 };
 
-// A folder as a scan read it: its stamp, taken before its listing (nothing when it
-// could not be opened), and its catalogue's, taken before reading it (no name: none read).
+// A folder as a scan read it: when (the wall clock), its stamp, taken before its listing
+// (nothing when it could not be opened), and its catalogue's, taken before reading it
+// (no name: none read).
 struct FolderStamp {
   std::string folder;  // ending in "/"
+  std::int64_t readAtNs = 0;
   std::optional<platform::ChangeStamp> stamp;
   std::string catalogue;
   std::optional<platform::ChangeStamp> catalogueStamp;

@@ -67,10 +67,9 @@ class STreeView {
   void AdoptSavedTree(const tree::SavedTree& saved, const std::string& pathList);
   // The ";"-separated path list of the last Refresh.
   const std::string& PathList() const { return m_strPathList; }
-  // The folders the tree was read from as its scan found them, and when that scan
-  // began (the wall clock): what a saved tree carries to be checked later.
+  // The folders the tree was read from, as its scan found them: what a saved tree
+  // carries to be checked later.
   const std::vector<tree::FolderStamp>& FolderStamps() const { return m_folderStamps; }
-  std::int64_t ScannedAtNs() const { return m_scannedAtNs; }
 
   // After an edit, the tree follows the disk. SyncFolders: each folder's unlisted files
   // and the missing-file marks of its albums' songs as a scan shows them now.
@@ -149,7 +148,6 @@ class STreeView {
 
   std::string m_strPathList;
   std::vector<tree::FolderStamp> m_folderStamps;
-  std::int64_t m_scannedAtNs = 0;
   SettingsPaths m_settings;
   std::unique_ptr<tree::FolderIndex> m_folders;  // which nodes each folder produced
   std::unique_ptr<tree::DetailsPresenter> m_details;
