@@ -94,6 +94,7 @@ void STreeView::SyncFolders(const std::vector<std::string>& folders) {
   std::vector<Handle> made;
   for (const std::string& folder : folders) SyncFolder(folder, albums[folder], readCatalogues, libraryFolders, made);
   PlaceInScanOrder(made, libraryFolders);
+  PlaceTopInScanOrder();
   FollowChosenDisplayMode();
   m_marks->RecountMarks();
   m_marks->MarksSettled();
@@ -136,6 +137,52 @@ void STreeView::PlaceInScanOrder(const std::vector<Handle>& made, const std::vec
   }
 }
 
+void STreeView::PlaceTopInScanOrder() {
+  // Where a scan makes each child of the top node: an artist at the first catalogue
+  // naming it, a volume at its first unlisted file.
+  const std::vector<std::string> libraryFolders = platform::LibraryFolders(m_strPathList);
+  std::vector<std::pair<std::string, Handle>> made;
+  for (TreeItem child = m_itemTop.FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+    std::string first;
+    const auto earlier = [&](const std::string& path) {
+      if (first.empty() || platform::LibraryScanOrderLess(libraryFolders, path, first)) first = path;
+    };
+    if (KindOf(child) == NodeKind::Artist) {
+      for (TreeItem album = child.FirstChild(); !album.IsNull(); album = album.NextSibling()) {
+        earlier(std::string(album.Data().value_or("")));
+      }
+    } else {
+      // Volume and folder nodes keep their children in scan order: the first song found
+      // going down first children is the first one met.
+      std::vector<TreeItem> pending{child};
+      while (!pending.empty() && first.empty()) {
+        const TreeItem node = pending.back();
+        pending.pop_back();
+        if (KindOf(node) == NodeKind::LooseSong) {
+          earlier(std::string(node.Data().value_or("")) + std::string(node.Label()) + ".mp3");
+          continue;
+        }
+        std::vector<TreeItem> children;
+        for (TreeItem below = node.FirstChild(); !below.IsNull(); below = below.NextSibling()) children.push_back(below);
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+      }
+    }
+    made.emplace_back(std::move(first), child.m_hItem);
+  }
+  std::stable_sort(made.begin(), made.end(), [&](const auto& a, const auto& b) {
+    return platform::LibraryScanOrderLess(libraryFolders, a.first, b.first);
+  });
+  // ...then, as at the end of a scan, sorted by name as far as the last artist.
+  std::vector<Handle> order;
+  std::size_t sorted = 0;
+  for (const auto& [where, node] : made) {
+    order.push_back(node);
+    if (KindOf(Item(node)) == NodeKind::Artist) sorted = order.size();
+  }
+  m_pTree->ReorderChildren(m_itemTop.m_hItem, order);
+  m_pTree->SortChildren(m_itemTop.m_hItem, sorted);
+}
+
 void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem>& albums, bool readCatalogues,
                            const std::vector<std::string>& libraryFolders, std::vector<Handle>& made) {
   const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
@@ -166,16 +213,18 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
     std::string title = GString(entry.name).FileNamePart(false);
     if (!listed.contains(platform::UpperUtf8(title))) wanted.push_back(std::move(title));
   }
-  std::unordered_set<std::string> shown;
+  // Files whose names differ only in letter case ("01.mp3", "01.MP3") are one node each.
+  std::unordered_map<std::string, int> missing;
+  for (const std::string& title : wanted) ++missing[title];
   const TreeItem folderNode = FindLooseFolderNode(folder);
   for (TreeItem child = folderNode.FirstChild(); !child.IsNull();) {
     const TreeItem next = child.NextSibling();
     if (KindOf(child) == NodeKind::LooseSong) {
-      const std::string label(child.Label());
-      if (std::find(wanted.begin(), wanted.end(), label) == wanted.end() || shown.contains(label)) {
+      const auto found = missing.find(std::string(child.Label()));
+      if (found == missing.end() || found->second == 0) {
         m_pTree->DeleteItem(child.m_hItem);
       } else {
-        shown.insert(label);
+        --found->second;
       }
     }
     child = next;
@@ -184,7 +233,10 @@ void STreeView::SyncFolder(const std::string& folder, const std::vector<TreeItem
   context.madeLooseNodes = &made;
   LibraryScanner scanner(m_itemTop, context);
   for (const std::string& title : wanted) {
-    if (!shown.contains(title)) scanner.AddLooseFile(folder, title);
+    if (int& count = missing[title]; count > 0) {
+      --count;
+      scanner.AddLooseFile(folder, title);
+    }
   }
   if (!folderNode.IsNull() && !folderNode.HasChildren()) RemoveWithEmptyAncestors(folderNode);
 }
@@ -242,7 +294,6 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
       LibraryScanner(m_itemTop, context).ReadCatalogue(folder, *file, *entries, listed);
     }
   }
-  if (context.topChildrenAtLastArtist > 0) m_pTree->SortChildren(m_itemTop.m_hItem);
   const TreeItem renamed = renamedFrom.empty() ? TreeItem() : FindArtistNode(renamedTo);
   if (!renamed.IsNull()) {
     for (NodePath& path : expanded) {

@@ -109,13 +109,13 @@ bool LibraryScanner::Stopped() const {
 void LibraryScanner::ScanPaths(const std::string& pathList) {
   catalogue::EditJournal::FinishLeftEdits();  // what a killed edit left half done
   for (const std::string& folder : platform::LibraryFolders(pathList)) ScanTree(folder);
-  for (size_t i = 0; i < m_links.size(); ++i) ScanTree(m_links[i]);  // a linked folder may hold more links
+  for (size_t i = 0; i < m_links.size(); ++i) ScanTree(m_links[i], true);  // a linked folder may hold more links
   m_links.clear();
   if (m_context.topChildrenAtLastArtist > 0) m_model.SortChildren(m_top.m_hItem, m_context.topChildrenAtLastArtist);
   if (m_top.HasChildren()) ExpandItem(m_top, true);
 }
 
-void LibraryScanner::ScanTree(const std::string& root) {
+void LibraryScanner::ScanTree(const std::string& root, bool throughLink) {
   std::string path = root;  // the deepest frame's folder
   std::vector<Frame> frames;
   // Reads the folder at path, opened as handle, unless it was read before.
@@ -125,7 +125,7 @@ void LibraryScanner::ScanTree(const std::string& root) {
     if (!identity || !m_context.scanned.insert(*identity).second) return false;
     FolderStamp* stamp = nullptr;
     if (m_context.stamps) {
-      stamp = &m_context.stamps->emplace_back(FolderStamp{path, platform::WallClockNs(), {}, {}, {}});
+      stamp = &m_context.stamps->emplace_back(FolderStamp{path, platform::WallClockNs(), {}, {}, {}, throughLink});
       stamp->stamp = handle->Stamp();
     }
     auto entries = handle->List(platform::ListDetail::NamesAndKinds);
@@ -152,7 +152,7 @@ void LibraryScanner::ScanTree(const std::string& root) {
     if (enter(std::move(handle))) return true;
     if (m_context.stamps && m_context.stamps->size() == stamped) {
       const std::int64_t readAt = platform::WallClockNs();
-      m_context.stamps->push_back({path, readAt, platform::StampOf(path), {}, {}});
+      m_context.stamps->push_back({path, readAt, platform::StampOf(path), {}, {}, throughLink});
     }
     return false;
   };

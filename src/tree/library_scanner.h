@@ -39,7 +39,7 @@ class LibraryScanner {
   void Made(Handle node) const;
   // One folder and, unless stopped, the folders beneath it, depth first without
   // recursion; links to folders met on the way are put aside in m_links.
-  void ScanTree(const std::string& root);
+  void ScanTree(const std::string& root, bool throughLink = false);
   // The node of a loose folder's path component below parent; null when none yet.
   Handle LooseFolderNode(Handle parent, std::string_view component, std::string_view path);
 

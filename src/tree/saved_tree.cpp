@@ -204,6 +204,7 @@ bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& 
     writer.Stamp(folder.stamp);
     writer.Text(folder.catalogue);
     writer.Stamp(folder.catalogueStamp);
+    writer.Byte(folder.throughLink ? 1 : 0);
   }
   writer.Byte(static_cast<std::uint8_t>(top.m_pTree->GetMark(top.m_hItem)));
   writer.Byte(top.m_pTree->State().IsExpanded(top.m_hItem) ? kExpanded : 0);
@@ -239,10 +240,12 @@ std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey&
   for (std::uint64_t i = 0; i < folderCount; ++i) {
     FolderStamp& folder = tree->folders.emplace_back();
     std::string_view path, catalogueName;
+    std::uint8_t throughLink = 0;
     if (!reader.Text(path) || !reader.Signed(folder.readAtNs) || !reader.Stamp(folder.stamp) || !reader.Text(catalogueName) ||
-        !reader.Stamp(folder.catalogueStamp)) {
+        !reader.Stamp(folder.catalogueStamp) || !reader.Byte(throughLink) || throughLink > 1) {
       return nullptr;
     }
+    folder.throughLink = throughLink == 1;
     folder.folder = path;
     folder.catalogue = catalogueName;
   }
@@ -282,17 +285,20 @@ SavedTreeKey KeyOf(const STreeView& view, const std::string& pathList) {
           catalogue::ReadScanAlbumIni(view.Settings().file)};
 }
 
-bool RefreshFromSavedTree(STreeView& view, const std::string& pathList) {
+TreeSource RefreshFromSavedTree(STreeView& view, const std::string& pathList) {
   const SavedTreeKey key = KeyOf(view, pathList);
   const std::string file = SavedTreeFile(key);
-  if (const auto saved = LoadTree(file, key); saved && ChangedFolders(saved->folders).empty()) {
+  TreeSource source = TreeSource::Scanned;
+  if (const auto saved = LoadTree(file, key)) {
     view.AdoptSavedTree(*saved, pathList);
-    return true;
+    const std::vector<std::string> changed = ChangedFolders(view.FolderStamps());
+    if (changed.empty()) return TreeSource::Saved;
+    if (view.ReadFoldersAgain(changed)) source = TreeSource::SavedAndReadAgain;
   }
-  view.Refresh(pathList);
+  if (source == TreeSource::Scanned) view.Refresh(pathList);
   // A cache that cannot be written costs only the next start its head start.
   SaveTree(file, key, view.Top(), view.DisplayMode(), view.FolderStamps());
-  return false;
+  return source;
 }
 
 }  // namespace tree

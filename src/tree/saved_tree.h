@@ -63,8 +63,10 @@ std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders)
 SavedTreeKey KeyOf(const STreeView& view, const std::string& pathList);
 
 // A Refresh that starts from the tree saved for the view's key: shown as it is when
-// the disk still agrees with every folder it was read from; else the library is scanned
-// and the new tree saved. True when the saved tree was shown.
-bool RefreshFromSavedTree(STreeView& view, const std::string& pathList);
+// the disk still agrees with every folder it was read from, with the changed folders
+// read again when that is enough, else the library is scanned. A tree that changed is
+// saved anew. Says which it was.
+enum class TreeSource { Saved, SavedAndReadAgain, Scanned };
+TreeSource RefreshFromSavedTree(STreeView& view, const std::string& pathList);
 
 }  // namespace tree

@@ -32,6 +32,7 @@ struct FolderStamp {
   std::optional<platform::ChangeStamp> stamp;
   std::string catalogue;
   std::optional<platform::ChangeStamp> catalogueStamp;
+  bool throughLink = false;  // reached by a link to a folder, so read after the rest
   bool operator==(const FolderStamp&) const = default;
 };
 

@@ -79,6 +79,12 @@ class STreeView {
   void SyncFolders(const std::vector<std::string>& folders);
   void ReloadCatalogues(const std::set<std::string>& folders, std::string_view renamedFrom = {},
                         std::string_view renamedTo = {});
+  // Folders another program changed (their stamps no longer hold), read again one by
+  // one with their catalogues, and their stamps taken anew. False, with nothing
+  // changed, when that cannot show what a scan would: a folder gone, never read, or
+  // with other subfolders than before, or links to folders in the library; the
+  // library is to be scanned then.
+  bool ReadFoldersAgain(const std::vector<std::string>& changed);
   // Loose nodes an edit made or relabelled, each put where a scan shows it among its
   // siblings.
   void PlaceInScanOrder(const std::vector<tree::Handle>& made, const std::vector<std::string>& libraryFolders);
@@ -130,6 +136,9 @@ class STreeView {
   // The volume or folder node under which the folder's unlisted files hang; null
   // when there is none.
   TreeItem FindLooseFolderNode(const std::string& folder) const;
+  // The children of the top node in the order a scan gives them: as each is first met,
+  // then sorted by name as far as the last artist.
+  void PlaceTopInScanOrder();
   // Removes the node, then every ancestor left without children; never the top node.
   void RemoveWithEmptyAncestors(TreeItem node);
   // One folder of SyncFolders, with its album nodes and the library folders of the path list.

@@ -3,8 +3,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <random>
 
 #include "library_fixture.h"
 #include "platform/file_faults.h"
@@ -85,7 +89,7 @@ TEST_F(SavedTreeTest, TheNextRunShowsTheSavedTreeAsItWas) {
   SaveSettled();
 
   const auto next = NextRun();
-  EXPECT_TRUE(RefreshFromSavedTree(*next, view.PathList()));
+  EXPECT_EQ(RefreshFromSavedTree(*next, view.PathList()), TreeSource::Saved);
   EXPECT_EQ(Everything(*next), Everything(view));
   EXPECT_EQ(DumpTree(*next, next->Top()), DumpTree(view, view.Top()));
   EXPECT_EQ(next->PathList(), view.PathList());
@@ -97,7 +101,7 @@ TEST_F(SavedTreeTest, TheNextRunShowsTheSavedTreeAsItWas) {
   Scan();
   SaveSettled();
   const auto third = NextRun();
-  EXPECT_TRUE(RefreshFromSavedTree(*third, view.PathList()));
+  EXPECT_EQ(RefreshFromSavedTree(*third, view.PathList()), TreeSource::Saved);
   EXPECT_EQ(third->DisplayMode(), DisplayMode::FileNames);
   EXPECT_EQ(DumpTree(*third, third->Top()), DumpTree(view, view.Top()));
 }
@@ -115,6 +119,7 @@ TEST_F(SavedTreeTest, EveryOutsideChangeIsSeenAndTheTreeIsScannedAnew) {
   };
   const std::vector<std::pair<std::string, std::function<void()>>> changes = {
       {"a song added", [&] { Song("b/c/new.mp3"); }},
+      {"a song whose name differs only in its extension's case", [&] { Song("b/c/loose.MP3"); }},
       {"a catalogue rewritten in place, same size", [&] { Write("a/album.ini", "[Album:Two]\nArtist=X\nT1=01.mp3, Uno\n"); }},
       {"a song added and the folder's times set back as they were", [&] {
          const auto before = platform::StampOf(dir / "b/c/");
@@ -129,10 +134,10 @@ TEST_F(SavedTreeTest, EveryOutsideChangeIsSeenAndTheTreeIsScannedAnew) {
   };
   for (const auto& [what, change] : changes) {
     const auto next = NextRun();
-    EXPECT_TRUE(RefreshFromSavedTree(*next, view.PathList())) << "before: " << what;
+    EXPECT_EQ(RefreshFromSavedTree(*next, view.PathList()), TreeSource::Saved) << "before: " << what;
     change();
     const auto after = NextRun();
-    EXPECT_FALSE(RefreshFromSavedTree(*after, view.PathList())) << what;
+    EXPECT_NE(RefreshFromSavedTree(*after, view.PathList()), TreeSource::Saved) << what;
     view.Refresh(view.PathList());
     EXPECT_EQ(Canonical(*after), Canonical(view)) << what;
     SaveSettled();
@@ -207,7 +212,7 @@ TEST_F(SavedTreeTest, DamagedForeignAndOtherLibrariesFilesAreNoSavedTree) {
   // A damaged file gives way to a scan, which saves the tree anew.
   WriteFile(file, bytes.substr(0, bytes.size() / 2));
   const auto next = NextRun();
-  EXPECT_FALSE(RefreshFromSavedTree(*next, view.PathList()));
+  EXPECT_EQ(RefreshFromSavedTree(*next, view.PathList()), TreeSource::Scanned);
   EXPECT_EQ(DumpTree(*next, next->Top()), DumpTree(view, view.Top()));
   EXPECT_NE(LoadTree(file, key), nullptr);
 }
@@ -226,7 +231,7 @@ TEST_F(SavedTreeTest, OnlyTheCacheFolderIsWrittenAndAFailedSaveLosesNothing) {
   const auto library = listing(dir.path());
   platform::FailFileStepAt(platform::FileStep::Write, 1);
   const auto failed = NextRun();
-  EXPECT_FALSE(RefreshFromSavedTree(*failed, view.PathList()));
+  EXPECT_EQ(RefreshFromSavedTree(*failed, view.PathList()), TreeSource::Scanned);
   platform::ClearFileFaults();
   EXPECT_EQ(DumpTree(*failed, failed->Top()), DumpTree(view, view.Top()));
   EXPECT_FALSE(platform::PathExists(SavedFile()));
@@ -238,5 +243,148 @@ TEST_F(SavedTreeTest, OnlyTheCacheFolderIsWrittenAndAFailedSaveLosesNothing) {
   EXPECT_EQ(listing(cache.path()), (std::vector<std::string>{cache / "melodeck", cache / ("melodeck/" + name)}));
   EXPECT_EQ(listing(dir.path()), library);
 }
+
+}  // namespace
+
+namespace {
+
+// Random changes another program makes between two runs: after each, the next run's
+// tree, started from the saved one, equals a fresh scan.
+class OutsideChangeSequenceTest : public SavedTreeTest, public ::testing::WithParamInterface<unsigned> {
+ protected:
+  std::size_t Pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(random); }
+  template <typename T>
+  const T& PickFrom(const std::vector<T>& items) { return items[Pick(items.size())]; }
+  // The library's folders and MP3 files as they are now, hidden ones left out.
+  std::vector<std::string> Folders() {
+    std::vector<std::string> folders{""};
+    for (auto it = std::filesystem::recursive_directory_iterator(dir.path()); it != decltype(it)(); ++it) {
+      if (it->is_directory() && !it->is_symlink()) {
+        folders.push_back(std::filesystem::relative(it->path(), dir.path()).string() + "/");
+      } else if (it->is_symlink()) {
+        it.disable_recursion_pending();
+      }
+    }
+    return folders;
+  }
+  std::vector<std::string> Songs() {
+    std::vector<std::string> songs;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
+      if (entry.is_regular_file() && entry.path().extension() == ".mp3") {
+        songs.push_back(std::filesystem::relative(entry.path(), dir.path()));
+      }
+    }
+    return songs;
+  }
+  std::string Catalogue(const std::string& folder) {
+    static const std::vector<std::string> artists = {"Abba", "ABBA", "Queen", "Björk"};
+    static const std::vector<std::string> albums = {"Gold", "GOLD", "Live", "Arrival"};
+    static const std::vector<std::string> files = {"01", "02", "03", "Gone"};
+    std::string text;
+    for (std::size_t section = Pick(3); section < 3; ++section) {
+      text += "[Album:" + PickFrom(albums) + "]\nArtist=" + PickFrom(artists) + "\n";
+      for (std::size_t song = 1, count = Pick(4); song <= count; ++song) {
+        text += "T" + std::to_string(song) + "=" + PickFrom(files) + ".mp3, Song " + std::to_string(song) + "\n";
+      }
+      text += "\n";
+    }
+    (void)folder;
+    return text;
+  }
+  // One change; says what it was. A library reached partly by links is scanned whole
+  // after every change, so links come late in a sequence.
+  std::string Change(bool links) {
+    const std::vector<std::string> folders = Folders();
+    const std::string folder = PickFrom(folders);
+    static const std::vector<std::string> names = {"01", "02", "03", "loose", "LOOSE"};
+    switch (Pick(9)) {
+      case 0: {
+        const std::string song = folder + PickFrom(names) + ".mp3";
+        Song(song);
+        return "song " + song + " written";
+      }
+      case 1: {
+        const auto songs = Songs();
+        if (songs.empty()) return "nothing";
+        const std::string song = PickFrom(songs);
+        std::filesystem::remove(dir / song);
+        return "song " + song + " removed";
+      }
+      case 2:
+        Write(folder + "album.ini", Catalogue(folder));
+        return "catalogue of " + folder + " written";
+      case 3:
+        std::filesystem::remove(dir / (folder + "album.ini"));
+        return "catalogue of " + folder + " removed";
+      case 4: {
+        const std::string made = folder + "sub" + std::to_string(Pick(3)) + "/";
+        if (std::filesystem::is_symlink(dir / made.substr(0, made.size() - 1))) return "nothing";
+        Song(made + PickFrom(names) + ".mp3");
+        return "folder " + made + " made";
+      }
+      case 5: {
+        if (folder.empty()) return "nothing";
+        std::filesystem::remove_all(dir / folder);
+        return "folder " + folder + " removed";
+      }
+      case 6: {
+        const auto songs = Songs();
+        if (songs.empty()) return "nothing";
+        const std::string song = PickFrom(songs);
+        const std::filesystem::path path = dir / song;
+        std::string upper = path.stem().string();
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        std::filesystem::rename(path, path.parent_path() / (upper + ".MP3"));
+        return "song " + song + " renamed in upper case";
+      }
+      case 7: {
+        if (!links || folder.empty() || folder.find('/') + 1 != folder.size()) return "nothing";
+        const std::string target = dir / folder;
+        const std::string moved = dir / (".moved" + std::to_string(++m_moved));
+        std::filesystem::rename(target, moved);
+        std::filesystem::create_directory_symlink(moved, target.substr(0, target.size() - 1));
+        return "folder " + folder + " swapped for a link";
+      }
+      default: {
+        const std::string file = dir / (folder + "album.ini");
+        if (!platform::PathExists(file)) return "nothing";
+        std::string bytes = ReadFile(file);
+        std::reverse(bytes.begin(), bytes.end());
+        WriteFile(file, bytes);
+        return "catalogue of " + folder + " reversed";
+      }
+    }
+  }
+
+  std::mt19937 random{GetParam()};
+  int m_moved = 0;
+};
+
+TEST_P(OutsideChangeSequenceTest, EachNextRunShowsWhatAScanShows) {
+  Write("a/album.ini", "[Album:Gold]\nArtist=Abba\nT1=01.mp3, One\n");
+  Song("a/01.mp3");
+  Song("b/loose.mp3");
+  Scan();
+  SaveSettled();
+  std::map<TreeSource, int> sources;
+  std::string steps;
+  for (int step = 0; step < 30; ++step) {
+    steps += Change(step >= 20) + "\n";
+    const auto next = NextRun();
+    const TreeSource source = RefreshFromSavedTree(*next, view.PathList());
+    ++sources[source];
+    ASSERT_EQ(Canonical(*next), FreshScan()) << steps;
+    // In the scan's own order too, the top node's children included.
+    const auto fresh = NextRun();
+    fresh->Refresh(view.PathList());
+    ASSERT_EQ(DumpTree(*next, next->Top()), DumpTree(*fresh, fresh->Top())) << steps;
+    // The tree as this run left it, settled, is what the next run starts from.
+    const SavedTreeKey key = KeyOf(*next, next->PathList());
+    ASSERT_TRUE(SaveTree(SavedTreeFile(key), key, next->Top(), next->DisplayMode(), Settled(next->FolderStamps())));
+  }
+  EXPECT_GT(sources[TreeSource::SavedAndReadAgain], 0) << steps;
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, OutsideChangeSequenceTest, ::testing::Range(1u, 21u));
 
 }  // namespace
