@@ -220,7 +220,6 @@ bool CPlayOrderDlg::MoveRow(ListBox& list, bool up, int source, int target) {
     if ((up && source == 0) || (!up && source == count - 1)) return false;
     target = up ? source - 1 : source + 1;
   }
-  if (target == source) return true;
   const auto row = list.rows[static_cast<size_t>(source)];
   list.rows.erase(list.rows.begin() + source);
   list.rows.insert(list.rows.begin() + target, row);

@@ -22,17 +22,9 @@ bool LibraryEditor::Rename(const TreeItem& item, const std::string& text) {
 
 bool LibraryEditor::CanDelete(const TreeItem& node) const {
   if (node.IsNull()) return false;
-  switch (KindOf(node)) {
-    case NodeKind::Top:
-    case NodeKind::Volume:
-    case NodeKind::DuplicateAlbum: return false;  // it has no section of its own
-    case NodeKind::Folder:
-    case NodeKind::Artist:
-    case NodeKind::Album:
-    case NodeKind::AlbumSong:
-    case NodeKind::LooseSong: return true;
-  }
-  return false;
+  // The top node, a volume and a duplicate album have no file or section of their own.
+  const NodeKind kind = KindOf(node);
+  return kind != NodeKind::Top && kind != NodeKind::Volume && kind != NodeKind::DuplicateAlbum;
 }
 
 bool LibraryEditor::Delete(const TreeItem& node) {

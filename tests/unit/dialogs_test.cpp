@@ -239,6 +239,9 @@ TEST_F(PlayOrderTest, MovingAnAlbumDownPlaysItAfterTheOther) {
   EXPECT_EQ(Play(dialog), "a/3.mp3\na/1.mp3\na/2.mp3\nMisc/m1.mp3\nMisc/m2.mp3\n");
   dialog.OnUpDown(1020);  // already at the top: nothing
   EXPECT_EQ(Texts(dialog.m_listArtists).front(), "The Band");
+  dialog.OnUpDown(1023);  // artists down: The Band last again
+  EXPECT_EQ(Texts(dialog.m_listArtists).back(), "The Band");
+  dialog.OnUpDown(1020);
   // A selection past the last row (or none) moves nothing.
   const auto artists = Texts(dialog.m_listArtists);
   for (const int selected : {static_cast<int>(artists.size()), -1}) {

@@ -244,6 +244,7 @@ TEST(FileSystemTest, WildcardsInNamesAndSpecialFiles) {
   WriteFile(dir / "ten", "0123456789");
   EXPECT_EQ(ReadRegularFile(dir / "ten", bytes, 9), ReadResult::TooLarge);
   EXPECT_EQ(ReadRegularFile(dir / "ten", bytes, 10), ReadResult::Done);
+  WriteFile(dir / "empty", "");
   errno = EINTR;  // left by an earlier interrupted call: the read still ends at the end of the file
   EXPECT_EQ(ReadRegularFile(dir / "ten", bytes), ReadResult::Done);
   EXPECT_EQ(bytes, "0123456789");
@@ -258,6 +259,8 @@ TEST(FileSystemTest, WildcardsInNamesAndSpecialFiles) {
   EXPECT_EQ(bytes, "0123456789");
   EXPECT_EQ(folder->ReadFile(entry("ten"), bytes, 9), ReadResult::TooLarge);
   EXPECT_EQ(folder->ReadFile(entry("fifo"), bytes, 10), ReadResult::NotRegular);
+  EXPECT_EQ(folder->ReadFile(entry("empty"), bytes, 10), ReadResult::Done);  // empty, yet a file
+  EXPECT_TRUE(bytes.empty());
   // A file the listing showed as regular that is a FIFO by the time it is read: the
   // read does not wait.
   DirEntry swapped = entry("fifo");
@@ -266,6 +269,13 @@ TEST(FileSystemTest, WildcardsInNamesAndSpecialFiles) {
   DirEntry gone = entry("ten");
   gone.name = "gone";
   EXPECT_EQ(folder->ReadFile(gone, bytes, 10), ReadResult::Missing);
+
+  // The root folder is opened as itself, not as the current folder.
+  const auto root = FolderHandle::Open("/");
+  struct stat rootStat {};
+  ASSERT_EQ(::stat("/", &rootStat), 0);
+  ASSERT_TRUE(root && root->Identity());
+  EXPECT_EQ(root->Identity()->inode, rootStat.st_ino);
 }
 
 TEST(FileSystemTest, StaleTemporaryFilesOfEarlierRunsAreRemoved) {

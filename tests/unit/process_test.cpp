@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "platform/file_faults.h"
@@ -50,6 +51,14 @@ TEST(ProcessTest, ExtraWordsOfTheDecoderComeFirst) {
   std::string error;
   ASSERT_TRUE(StartDetached(PlayerCommandLine(player + " --enqueue", "/m/list.m3u"), error)) << error;
   EXPECT_EQ(WaitForPlayerArgs(dir), "--enqueue\n/m/list.m3u\n");
+}
+
+// The player plays on its own: starting it returns at once, not when it ends.
+TEST(ProcessTest, StartingReturnsWhileThePlayerRuns) {
+  std::string error;
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(StartDetached({"sleep", "20"}, error)) << error;
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
 TEST(ProcessTest, ReportsPlayersThatCannotStart) {

@@ -67,6 +67,8 @@ TEST_F(RenameTest, ReadOnlyCataloguesAndFilesRefuseTheEdit) {
   EXPECT_EQ(ui.Message(0).text, "Can't rename the treenode!\n\nThe file " + dir / "a/Album.ini" + " is read only!");
   EXPECT_FALSE(Rename("The Band|Old|Two", "X"));
   EXPECT_EQ(ui.Last().text, "Can't rename the treenode!\n\nThe file " + dir / "a/Album.ini" + " is read only!");
+  EXPECT_FALSE(Rename("The Band", "X"));  // the catalogue of its first album
+  EXPECT_EQ(ui.Last().text, "Can't rename the treenode!\n\nThe file " + dir / "a/Album.ini" + " is read only!");
   MakeReadOnly(dir / "loose/deep/song.mp3");
   EXPECT_FALSE(Rename(Loose() + "|song", "X"));
   EXPECT_EQ(ui.Last().text, "Can't rename the treenode!\n\nThe file " + dir / "loose/deep/song.mp3" + " is read only!");

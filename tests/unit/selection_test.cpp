@@ -68,6 +68,14 @@ TEST_F(SelectionTest, SongShowsItsEntryAndHeader) {
   EXPECT_TRUE(page.lock.categoryReadOnly);
   EXPECT_EQ(page.bitrateText, "128 kbit/s, Stereo, 44.1 kHz");
   EXPECT_EQ(page.sizeText, "0.00");
+
+  // A file the catalogue beside it does not list is no album song: nothing to edit.
+  Song("a/extra.mp3");
+  Scan();
+  Select(Volume() + "|a|extra");
+  EXPECT_TRUE(page.lock.categoryReadOnly);
+  EXPECT_TRUE(page.lock.yearReadOnly);
+  EXPECT_TRUE(page.lock.artistReadOnly);
 }
 
 // With a reader behind it the header comes a moment later: "Reading..." first, then

@@ -36,6 +36,11 @@ TEST(TextTest, ComparesWithoutCaseBeyondAscii) {
   EXPECT_TRUE(EqualsNoCase("ÿ", "Ÿ"));
   EXPECT_TRUE(EqualsNoCase("Ωμέγα", "ΩΜΈΓΑ"));
   EXPECT_TRUE(EqualsNoCase("Москва", "МОСКВА"));
+  EXPECT_TRUE(EqualsNoCase("ύώ", "ΎΏ"));  // Greek small letters with tonos
+  // A text that is the start of another is not equal to it, even when both lie in one buffer.
+  const std::string_view golde = "Golde";
+  EXPECT_FALSE(EqualsNoCase(golde.substr(0, 4), golde));
+  EXPECT_LT(CompareNoCase(golde.substr(0, 4), golde), 0);
   EXPECT_FALSE(EqualsNoCase("a", "ab"));
   EXPECT_FALSE(EqualsNoCase("å", "a"));
   EXPECT_FALSE(EqualsNoCase("H\xE5", "H\xC5"));  // invalid bytes are not letters

@@ -37,6 +37,10 @@ TEST(UtilityTest, FetchesStringResources) {
   EXPECT_STREQ(buffer, "Refr");
   EXPECT_EQ(fetchString(999, buffer, sizeof buffer), 0);
   EXPECT_STREQ(buffer, "");
+  EXPECT_EQ(fetchString(100, nullptr, 5), 0);  // no buffer: nothing written anywhere
+  buffer[0] = 'x';
+  EXPECT_EQ(fetchString(100, buffer, 0), 0);  // no room: the buffer is left alone
+  EXPECT_EQ(buffer[0], 'x');
   SetApplicationResources(nullptr);
   EXPECT_STREQ(fetchString(100, nullptr), "");
 }
@@ -140,6 +144,16 @@ TEST(UtilityTest, CreatesUniqueFileNames) {
   EXPECT_FALSE(platform::PathExists(first));
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
   EXPECT_STREQ(CreateUniqueFilename((dir / "missing").c_str(), "mel", ".m3u"), "");
+  // A name that would not fit the 259 characters the result holds is none at all, never
+  // a name cut short.
+  const auto inFolderOfLength = [&](std::size_t length) {
+    const std::string folder = dir / std::string(length, 'f');
+    std::filesystem::create_directory(folder);
+    return std::string(CreateUniqueFilename(folder.c_str(), "mel", ".m3u"));
+  };
+  const std::size_t room = 259 - first.size() - 1;  // for a folder's name and its "/"
+  EXPECT_EQ(inFolderOfLength(room).size(), 259u);
+  EXPECT_EQ(inFolderOfLength(room + 1), "");
 }
 
 TEST(UtilityTest, ReadsLinesSafely) {
