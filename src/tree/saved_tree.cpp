@@ -121,7 +121,7 @@ void WriteNodes(Writer& writer, const TreeItem& top) {
     const NodeFacts& facts = model.Facts(node);
     const auto data = model.GetData(node);
     writer.Byte(static_cast<std::uint8_t>(model.GetKind(node)));
-    writer.Byte(static_cast<std::uint8_t>(model.GetMark(node)));
+    writer.Byte(static_cast<std::uint8_t>(model.GetMark(node) == Mark::Missing ? Mark::Missing : Mark::None));
     writer.Byte(static_cast<std::uint8_t>((model.State().IsExpanded(node) ? kExpanded : 0) | (data ? kHasData : 0) |
                                           (facts.hasTitle ? kHasTitle : 0)));
     writer.Byte(static_cast<std::uint8_t>(facts.drive));
@@ -206,7 +206,6 @@ bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& 
     writer.Stamp(folder.catalogueStamp);
     writer.Byte(folder.throughLink ? 1 : 0);
   }
-  writer.Byte(static_cast<std::uint8_t>(top.m_pTree->GetMark(top.m_hItem)));
   writer.Byte(top.m_pTree->State().IsExpanded(top.m_hItem) ? kExpanded : 0);
   WriteNodes(writer, top);
   const std::uint64_t checksum = Checksum(writer.out);
@@ -249,12 +248,8 @@ std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey&
     folder.folder = path;
     folder.catalogue = catalogueName;
   }
-  std::uint8_t topMark = 0, topFlags = 0;
-  if (!reader.Byte(topMark) || topMark > static_cast<std::uint8_t>(Mark::Missing) || !reader.Byte(topFlags) ||
-      !ReadNodes(reader, *tree) || reader.Left() != 0) {
-    return nullptr;
-  }
-  tree->model.SetMark(tree->top.m_hItem, static_cast<Mark>(topMark));
+  std::uint8_t topFlags = 0;
+  if (!reader.Byte(topFlags) || !ReadNodes(reader, *tree) || reader.Left() != 0) return nullptr;
   if (topFlags & kExpanded) ExpandItem(tree->top, true);
   return tree;
 }

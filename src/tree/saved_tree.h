@@ -41,8 +41,9 @@ struct SavedTree {
 // arguments replace it and the folder does not grow.
 std::string SavedTreeFile(const SavedTreeKey& key);
 
-// Writes the tree below top (its children, their marks and expanded states; not the
-// sizes and play times of songs, which a file rewritten in place changes unseen) with
+// Writes the tree below top (its children, their expanded states and the marks of
+// missing files; not the user's marks, which last a session, nor the sizes and play
+// times of songs, which a file rewritten in place changes unseen) with
 // the folders' stamps, atomically: another run reading at the same time finds the old
 // file or the new one whole. False when the file could not be written.
 bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& top, DisplayMode labelledIn,
