@@ -16,6 +16,7 @@ inline constexpr unsigned ID_SHOW_SONGNAMES = 1049;
 inline constexpr unsigned ID_SHOW_FILENAMES = 1050;
 inline constexpr unsigned ID_ADD_FOLDER = 1051;
 inline constexpr unsigned ID_FIND = 1052;
+inline constexpr unsigned ID_RESCAN_ALL = 1053;
 // The main window's filter box and the empty tree's hint.
 inline constexpr int IDC_FILTER_BOX = 1060;
 inline constexpr int IDC_EMPTY_HINT = 1061;

@@ -10,6 +10,7 @@ const std::map<unsigned, std::string>& StringTable() {
   static const std::map<unsigned, std::string> kPrompts = {
       {ID_PLAY_ORDER, "Play selected songs in own order\nPlay order"},
       {ID_REFRESH, "Scan the path and refresh the tree\nRefresh"},
+      {ID_RESCAN_ALL, "Scan every folder of the path anew\nRescan everything"},
       {ID_PATH_BOX, "Path to scan for album.ini and mp3 files in\nPath to scan"},
       {ID_SETTINGS, "Change miscellaneous program settings"},
       {ID_ADD_FOLDER, "Choose a folder and add it to the path to scan\nAdd folder"},
@@ -49,7 +50,8 @@ std::string WhatsThisText(unsigned id) {
       {ID_PATH_BOX,
        "The folders of your library: one or more, separated by \";\". F5, Enter or the Refresh button scans "
        "exactly the text shown here; the list holds the paths scanned before."},
-      {ID_REFRESH, "Scans the folders in the path box anew and shows what is on disk."},
+      {ID_REFRESH, "Checks every folder of the tree against the disk and reads again those that changed; a path "
+                   "box holding other folders is scanned anew. Shift+F5 scans everything anew."},
       {ID_ADD_FOLDER, "Opens a folder chooser; the folder you choose is added to the path box and scanned."},
       {ID_FIND, "Type part of a name: the tree shows only the artists, albums, songs and folders that contain "
                 "it, with what leads to them. Esc clears the filter."},

@@ -54,6 +54,7 @@ inline constexpr char kSplit[] = "S&plit";
 inline constexpr char kShowSongnames[] = "Show s&ongnames";
 inline constexpr char kShowFilenames[] = "Show &filenames";
 inline constexpr char kRefresh[] = "&Refresh";
+inline constexpr char kRescanAll[] = "Rescan everything";
 inline constexpr char kStop[] = "S&top";
 inline constexpr char kHelpTopics[] = "&Help Topics";
 inline constexpr char kAbout[] = "&About Melodeck...";
@@ -81,6 +82,7 @@ namespace label {
 inline constexpr char kReady[] = "Ready";
 inline constexpr char kScanning[] = "Scanning: %1 folders, %2 songs so far (Esc stops)";
 inline constexpr char kScanStopped[] = "Refresh stopped: the tree shows the library as before";
+inline constexpr char kChecking[] = "Checking the tree against the disk (Esc stops)";
 inline constexpr char kStopTip[] = "Stop the scan and keep the tree as it was";
 inline constexpr char kSplitterKeys[] = "Move the splitter bar with the arrow keys; Enter or Escape ends";
 inline constexpr char kVersion[] = "Melodeck version %1";

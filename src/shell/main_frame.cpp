@@ -23,6 +23,7 @@
 #include "res/strings.h"
 #include "res/texts.h"
 #include "dialogs/dialog_widgets.h"
+#include "tree/background_check.h"
 #include "tree/background_scan.h"
 #include "tree/header_reader.h"
 #include "tree/context_menu.h"
@@ -30,6 +31,7 @@
 #include "tree/library_editor.h"
 #include "tree/library_marks.h"
 #include "tree/play_time_reader.h"
+#include "tree/saved_tree.h"
 #include "user_help.h"
 #include "window_state.h"
 #include "platform/ui_hooks.h"
@@ -191,6 +193,7 @@ void CMainFrame::CreateMenus() {
   }
   view->addSeparator();
   AddCommand(view, res::ID_REFRESH, res::menu::kRefresh, QKeySequence(Qt::Key_F5));
+  AddCommand(view, res::ID_RESCAN_ALL, res::menu::kRescanAll, QKeySequence("Shift+F5"));
   AddCommand(view, res::ID_FIND, res::menu::kFind, QKeySequence::Find);
   connect(view, &QMenu::aboutToShow, this, &CMainFrame::SyncDisplayModeChecks);
   SyncDisplayModeChecks();
@@ -247,6 +250,7 @@ void CMainFrame::StartFirstScan() {
 void CMainFrame::OnCommand(unsigned id) {
   switch (id) {
     case res::ID_REFRESH: OnRefresh(); break;
+    case res::ID_RESCAN_ALL: OnRescanAll(); break;
     case res::ID_SHOW_SONGNAMES: m_treeView.ShowSongTitles(); SyncDisplayModeChecks(); break;
     case res::ID_SHOW_FILENAMES: m_treeView.ShowFileNames(); SyncDisplayModeChecks(); break;
     case res::ID_APP_EXIT: close(); break;
@@ -273,11 +277,62 @@ void CMainFrame::OnCommand(unsigned id) {
 }
 
 void CMainFrame::OnRefresh() {
-  if (m_pScan) {
+  if (Scanning()) {
+    StopScan();
+    return;
+  }
+  m_strScanPath = catalogue::UpdatePathHistory(*m_wndPathCombo, m_strIniFile);
+  if (m_strScanPath != m_treeView.PathList() || m_treeView.FolderStamps().empty()) {
+    const tree::SavedTreeKey key = tree::KeyOf(m_treeView, m_strScanPath);
+    const std::unique_ptr<tree::SavedTree> saved = tree::LoadTree(tree::SavedTreeFile(key), key);
+    if (!saved) {
+      StartScan();
+      return;
+    }
+    m_treeView.AdoptSavedTree(*saved, m_strScanPath);
+    SyncDisplayModeChecks();
+  }
+  StartCheck();
+}
+
+void CMainFrame::OnRescanAll() {
+  if (Scanning()) {
     StopScan();
   } else {
     StartScan();
   }
+}
+
+void CMainFrame::StartCheck() {
+  m_pCheck = std::make_unique<tree::BackgroundCheck>(m_treeView.FolderStamps());
+  m_pCheck->Start([this] { QMetaObject::invokeMethod(this, &CMainFrame::PollCheck, Qt::QueuedConnection); });
+  SetScanning(true);
+  statusBar()->showMessage(res::label::kChecking);
+}
+
+void CMainFrame::PollCheck() {
+  if (!m_pCheck || !m_pCheck->Finished()) return;
+  const std::unique_ptr<tree::BackgroundCheck> check = std::move(m_pCheck);
+  SetScanning(false);
+  if (check->Stopped()) {
+    statusBar()->showMessage(res::label::kScanStopped);
+    return;
+  }
+  if (!check->Changed().empty()) {
+    if (!m_treeView.ReadFoldersAgain(check->Changed())) {
+      StartScan();
+      return;
+    }
+    SaveShownTree();
+  }
+  statusBar()->showMessage(res::label::kReady);
+  emit refreshed();
+}
+
+void CMainFrame::SaveShownTree() {
+  if (m_treeView.FolderStamps().empty()) return;  // nothing read yet
+  const tree::SavedTreeKey key = tree::KeyOf(m_treeView, m_treeView.PathList());
+  tree::SaveTree(tree::SavedTreeFile(key), key, m_treeView.Top(), m_treeView.DisplayMode(), m_treeView.FolderStamps());
 }
 
 void CMainFrame::StartScan() {
@@ -293,6 +348,7 @@ void CMainFrame::StartScan() {
 
 void CMainFrame::StopScan() {
   if (m_pScan) m_pScan->Stop();
+  if (m_pCheck) m_pCheck->Stop();
 }
 
 void CMainFrame::PollScan() {
@@ -312,6 +368,7 @@ void CMainFrame::PollScan() {
     return;
   }
   m_treeView.AdoptScan(*scan);
+  SaveShownTree();
   statusBar()->showMessage(res::label::kReady);
   m_pLibraryView->setFocus();
   SyncDisplayModeChecks();
@@ -365,7 +422,7 @@ void CMainFrame::OnSettings() {
   });
 }
 
-bool CMainFrame::Available(unsigned) const { return !m_pScan; }
+bool CMainFrame::Available(unsigned) const { return !Scanning(); }
 
 void CMainFrame::AddAlbum(const TreeItem& node) {
   CAddAlbumDlg dialog(&m_treeView, m_pTabForm->m_pSheet->m_pageData.Categories().Entries(), node);
@@ -412,6 +469,7 @@ void CMainFrame::UpdateMinimumSize() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
   m_treeView.Details().SaveSelectionDetails();  // edits on the details page are not lost on exit
+  if (!Scanning()) SaveShownTree();
   SaveWindowState(*this, *m_wndSplitter);
   QMainWindow::closeEvent(event);
 }

@@ -18,6 +18,7 @@
 class CTabForm;
 class QTimer;
 namespace tree {
+class BackgroundCheck;
 class BackgroundScan;
 class PlayTimeReader;
 class HeaderReader;
@@ -62,10 +63,14 @@ class CMainFrame : public QMainWindow,
 
   // Posts the first scan; call once shown.
   void StartFirstScan();
-  // The Refresh command: scans the path box's folders on a thread of its own while
-  // the window keeps answering; while a scan runs, it stops that scan instead.
+  // The Refresh command (F5): the tree on show, or else the one saved for the path
+  // box's folders, checked against the disk on a thread of its own while the window
+  // keeps answering; changed folders are read again, or the folders scanned when that
+  // is not enough or no tree was saved. While a check or scan runs, it stops it instead.
   void OnRefresh();
-  bool Scanning() const { return m_pScan != nullptr; }
+  // Rescan everything (Shift+F5): the path box's folders scanned anew.
+  void OnRescanAll();
+  bool Scanning() const { return m_pScan != nullptr || m_pCheck != nullptr; }
   // The scan in progress; null when none runs.
   const tree::BackgroundScan* RunningScan() const { return m_pScan.get(); }
   // Applies the filter box's text to the tree now (typing applies it once it pauses)
@@ -109,6 +114,11 @@ class CMainFrame : public QMainWindow,
   void OnAddFolder();
   void StartScan();
   void StopScan();
+  void StartCheck();
+  // Once the check has ended: nothing to do, changed folders read again, or a scan.
+  void PollCheck();
+  // The tree on show saved for the next start.
+  void SaveShownTree();
   // Shows the running scan's progress; once it has ended, puts its tree in place (or,
   // when stopped, keeps the old one).
   void PollScan();
@@ -121,6 +131,7 @@ class CMainFrame : public QMainWindow,
   std::map<unsigned, QAction*> m_actions;
   bool m_bSplitting = false;  // the keyboard moves the splitter bar
   std::unique_ptr<tree::BackgroundScan> m_pScan;
+  std::unique_ptr<tree::BackgroundCheck> m_pCheck;
   std::unique_ptr<tree::PlayTimeReader> m_pPlayTimes;  // ends before the tree view it feeds
   std::unique_ptr<tree::HeaderReader> m_pHeaders;      // likewise
   QTimer* m_pScanTimer;

@@ -254,10 +254,11 @@ std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey&
   return tree;
 }
 
-std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders) {
+std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders, const std::atomic<bool>* stop) {
   const std::int64_t now = platform::WallClockNs();
   std::vector<std::string> changed;
   for (const FolderStamp& folder : folders) {
+    if (stop && stop->load(std::memory_order_relaxed)) break;
     const auto trusted = [&](const platform::ChangeStamp& stamp) {
       return stamp.modifiedNs > 0 && stamp.changedNs > 0 && stamp.changedNs <= folder.readAtNs - kTrustedBeforeReadNs &&
              stamp.modifiedNs <= now;

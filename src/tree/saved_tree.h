@@ -3,6 +3,7 @@
 // by one stat a folder whether the disk still agrees with it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -57,7 +58,9 @@ std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey&
 // or gone, or times that cannot be trusted (later than two seconds before the folder
 // was read, in the future, or none at all), so a change made while it was read may
 // have kept them.
-std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders);
+// Ends early, with what it found so far, once stop is set.
+std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders,
+                                        const std::atomic<bool>* stop = nullptr);
 
 // The key of the view's library for the path list: its chosen display mode and its
 // settings file as they are now.

@@ -575,13 +575,40 @@ class MainWindowTest : public QObject {
     QVERIFY(FindAnywhere("new").isValid());
   }
 
+  // The next start shows the tree the last window saved at once, says it is being
+  // checked, then shows what changed on disk meanwhile; Shift+F5 scans everything.
+  void aNewWindowStartsFromTheSavedTree() {
+    Start();
+    m_frame->close();
+    m_frame.reset();
+    WriteFile(Lib() + "loose/later.mp3", testing_support::SilentMp3Frames(1));
+    NewFrame();
+    QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
+    m_frame->StartFirstScan();
+    QTRY_VERIFY(m_frame->Scanning());
+    QVERIFY(m_frame->RunningScan() == nullptr);  // no scan: a check of the saved tree
+    QVERIFY(IndexOf({"The Band", "One & Only"}).isValid());
+    QCOMPARE(m_frame->statusBar()->currentMessage(), QString("Checking the tree against the disk (Esc stops)"));
+    QVERIFY(refreshed.wait(5000));
+    QVERIFY(FindAnywhere("later").isValid());
+    QCOMPARE(m_frame->statusBar()->currentMessage(), QString("Ready"));
+
+    QAction* rescan = m_frame->Action(res::ID_RESCAN_ALL);
+    QCOMPARE(rescan->text(), QString("Rescan everything"));
+    QCOMPARE(rescan->shortcut(), QKeySequence("Shift+F5"));
+    rescan->trigger();
+    QVERIFY(m_frame->RunningScan() != nullptr);
+    QVERIFY(refreshed.wait(5000));
+    QVERIFY(FindAnywhere("later").isValid());
+  }
+
   // Stop pressed after the scan's thread has finished but before the window took its
   // tree: the tree stays as it was, as for any stopped scan.
   void stopAfterTheScansEndKeepsTheOldTree() {
     Start();
     const std::string before = DumpTree(m_frame->Tree(), m_frame->Tree().Top());
     WriteFile(Lib() + "b/new.mp3", testing_support::SilentMp3Frames(1));
-    m_frame->Action(res::ID_REFRESH)->trigger();
+    m_frame->Action(res::ID_RESCAN_ALL)->trigger();
     while (!m_frame->RunningScan()->Finished()) QThread::yieldCurrentThread();
     QTest::keyClick(m_frame.get(), Qt::Key_Escape);
     QTRY_VERIFY(!m_frame->Scanning());
@@ -594,7 +621,7 @@ class MainWindowTest : public QObject {
   void closingTheWindowDuringAScanLeavesNothingBehind() {
     Start();
     for (int i = 0; i < 200; ++i) WriteFile(Lib() + "many/" + std::to_string(i) + "/s.mp3", "x");
-    m_frame->Action(res::ID_REFRESH)->trigger();
+    m_frame->Action(res::ID_RESCAN_ALL)->trigger();
     QVERIFY(m_frame->Scanning());
     const size_t messages = m_ui->messages.size();
     m_frame->close();

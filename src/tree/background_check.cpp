@@ -1,0 +1,23 @@
+#include "tree/background_check.h"
+
+#include <utility>
+
+#include "tree/saved_tree.h"
+
+namespace tree {
+
+BackgroundCheck::BackgroundCheck(std::vector<FolderStamp> stamps) : m_stamps(std::move(stamps)) {}
+
+BackgroundCheck::~BackgroundCheck() {
+  if (m_thread.joinable()) m_thread.join();
+}
+
+void BackgroundCheck::Start(std::function<void()> finished) {
+  m_thread = std::thread([this, finished = std::move(finished)] {
+    m_changed = ChangedFolders(m_stamps, &m_stop);
+    m_finished.store(true, std::memory_order_release);
+    if (finished) finished();
+  });
+}
+
+}  // namespace tree
