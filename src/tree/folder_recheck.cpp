@@ -1,5 +1,8 @@
 // Folders changed behind the program's back, read again one by one instead of the
-// whole library, when what changed lies within them.
+// whole library: their files and catalogues, folders made in them read whole, folders
+// gone from them dropped with everything below.
+#include <algorithm>
+#include <optional>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -8,7 +11,6 @@
 #include "catalogue/settings.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
-#include "tree/folder_index.h"
 #include "tree/scan_context.h"
 #include "tree/stree_view.h"
 
@@ -27,7 +29,7 @@ bool IsHiddenFolder(const std::string& folder) {
   return folder.size() > parent.size() && folder[parent.size()] == '.';
 }
 
-// The artists the folder's catalogue names now.
+// The artists the catalogue names now.
 std::vector<std::string> ArtistsOf(const std::string& file) {
   std::vector<std::string> artists;
   std::string raw;
@@ -37,47 +39,92 @@ std::vector<std::string> ArtistsOf(const std::string& file) {
   return artists;
 }
 
+// The folder as it is now, stamped before it is listed, with its subfolders (hidden ones
+// left out); nothing when it cannot be read or holds a link to a folder, whose folders
+// a scan reads after all the rest.
+struct ReadFolder {
+  FolderStamp stamp;
+  std::vector<std::string> subfolders;
+};
+std::optional<ReadFolder> ReadNow(const std::string& folder, bool readCatalogues) {
+  ReadFolder read{{folder, platform::WallClockNs(), platform::StampOf(folder), {}, {}, false}, {}};
+  const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
+  if (!read.stamp.stamp || !entries) return std::nullopt;
+  for (const platform::DirEntry& entry : *entries) {
+    if (!entry.directory || entry.name.starts_with('.')) continue;
+    if (entry.link) return std::nullopt;
+    read.subfolders.push_back(folder + entry.name + "/");
+  }
+  if (const platform::DirEntry* file = readCatalogues ? catalogue::CatalogueEntry(*entries) : nullptr) {
+    read.stamp.catalogue = file->name;
+    read.stamp.catalogueStamp = platform::StampOf(folder + file->name);
+  }
+  return read;
+}
+
 }  // namespace
 
 bool STreeView::ReadFoldersAgain(const std::vector<std::string>& changed) {
   std::unordered_map<std::string, size_t> stampOf;
-  std::unordered_map<std::string, std::unordered_set<std::string>> subfoldersOf;
+  std::unordered_map<std::string, std::vector<std::string>> subfoldersOf;
   for (size_t i = 0; i < m_folderStamps.size(); ++i) {
     // Folders reached by links are read after the rest, an order that reading folders
     // again in the order of their paths would not keep.
     if (m_folderStamps[i].throughLink) return false;
     const std::string& folder = m_folderStamps[i].folder;
     stampOf.emplace(folder, i);
-    if (!IsHiddenFolder(folder)) subfoldersOf[ParentFolder(folder)].insert(folder);
+    if (!IsHiddenFolder(folder)) subfoldersOf[ParentFolder(folder)].push_back(folder);
   }
-  // Each folder as it is now, stamped before it is listed; the tree can follow it
-  // folder by folder only when it was read before and its subfolders are the same real
-  // folders (no links) as then.
   const bool readCatalogues = catalogue::ReadScanAlbumIni(m_settings.file);
+  std::set<std::string> gone;
   std::vector<FolderStamp> fresh;
+  // A folder gone takes every folder read below it along.
+  const auto drop = [&](const std::string& folder) {
+    std::vector<std::string> pending{folder};
+    while (!pending.empty()) {
+      const std::string next = std::move(pending.back());
+      pending.pop_back();
+      if (!gone.insert(next).second) continue;
+      for (const std::string& below : subfoldersOf[next]) pending.push_back(below);
+    }
+  };
   for (const std::string& folder : changed) {
     const auto known = stampOf.find(folder);
-    if (known == stampOf.end() || !m_folderStamps[known->second].stamp) return false;
-    FolderStamp& now = fresh.emplace_back(FolderStamp{folder, platform::WallClockNs(), platform::StampOf(folder), {}, {}});
-    const auto entries = platform::ListDirectory(folder, platform::ListDetail::NamesAndKinds);
-    if (!now.stamp || !entries) return false;
-    std::unordered_set<std::string> subfolders;
-    for (const platform::DirEntry& entry : *entries) {
-      if (!entry.directory || entry.name.starts_with('.')) continue;
-      if (entry.link) return false;
-      subfolders.insert(folder + entry.name + "/");
+    if (known == stampOf.end() || !m_folderStamps[known->second].stamp) return false;  // never read
+    if (!platform::PathExists(folder)) {
+      // Its folder has changed too, unless it is one of the path list's.
+      if (!stampOf.contains(ParentFolder(folder))) return false;
+      drop(folder);
+      continue;
     }
-    if (subfolders != subfoldersOf[folder]) return false;
-    if (const platform::DirEntry* file = readCatalogues ? catalogue::CatalogueEntry(*entries) : nullptr) {
-      now.catalogue = file->name;
-      now.catalogueStamp = platform::StampOf(folder + file->name);
+    std::optional<ReadFolder> now = ReadNow(folder, readCatalogues);
+    if (!now) return false;
+    const std::vector<std::string>& before = subfoldersOf[folder];
+    const std::unordered_set<std::string> present(now->subfolders.begin(), now->subfolders.end());
+    for (const std::string& subfolder : before) {
+      if (!present.contains(subfolder)) drop(subfolder);
+    }
+    // Folders made since are read whole, as a scan reads them.
+    std::vector<std::string> made;
+    for (const std::string& subfolder : now->subfolders) {
+      if (std::find(before.begin(), before.end(), subfolder) == before.end()) made.push_back(subfolder);
+    }
+    fresh.push_back(std::move(now->stamp));
+    while (!made.empty()) {
+      const std::string next = std::move(made.back());
+      made.pop_back();
+      std::optional<ReadFolder> inside = ReadNow(next, readCatalogues);
+      if (!inside) return false;
+      made.insert(made.end(), inside->subfolders.begin(), inside->subfolders.end());
+      fresh.push_back(std::move(inside->stamp));
     }
   }
   // Which of an artist's albums of one name is a duplicate depends on the order a scan
   // meets them: the folders of the artists a changed catalogue names now are read again
   // too (those it named before, ReloadCatalogues adds itself).
-  std::set<std::string> folders(changed.begin(), changed.end());
+  std::set<std::string> folders(gone.begin(), gone.end());
   for (const FolderStamp& now : fresh) {
+    folders.insert(now.folder);
     if (now.catalogue.empty()) continue;
     for (const std::string& name : ArtistsOf(now.folder + now.catalogue)) {
       const TreeItem artist = FindArtistNode(name);
@@ -87,7 +134,16 @@ bool STreeView::ReadFoldersAgain(const std::vector<std::string>& changed) {
       }
     }
   }
-  for (FolderStamp& now : fresh) m_folderStamps[stampOf[now.folder]] = std::move(now);
+  // The stamps follow: those of folders gone go, the others are taken anew.
+  std::vector<FolderStamp> stamps;
+  stamps.reserve(m_folderStamps.size() + fresh.size());
+  std::unordered_set<std::string> renewed;
+  for (const FolderStamp& now : fresh) renewed.insert(now.folder);
+  for (FolderStamp& stamp : m_folderStamps) {
+    if (!gone.contains(stamp.folder) && !renewed.contains(stamp.folder)) stamps.push_back(std::move(stamp));
+  }
+  for (FolderStamp& now : fresh) stamps.push_back(std::move(now));
+  m_folderStamps = std::move(stamps);
   ReloadCatalogues(folders);
   return true;
 }

@@ -80,10 +80,10 @@ class STreeView {
   void ReloadCatalogues(const std::set<std::string>& folders, std::string_view renamedFrom = {},
                         std::string_view renamedTo = {});
   // Folders another program changed (their stamps no longer hold), read again one by
-  // one with their catalogues, and their stamps taken anew. False, with nothing
-  // changed, when that cannot show what a scan would: a folder gone, never read, or
-  // with other subfolders than before, or links to folders in the library; the
-  // library is to be scanned then.
+  // one with their catalogues, folders made in them read whole, folders gone from them
+  // dropped with all below, and the stamps taken anew. False, with nothing changed,
+  // when that cannot show what a scan would: a folder of the path list gone, a folder
+  // never read, or links to folders in the library; the library is to be scanned then.
   bool ReadFoldersAgain(const std::vector<std::string>& changed);
   // Loose nodes an edit made or relabelled, each put where a scan shows it among its
   // siblings.
