@@ -14,6 +14,7 @@
 #include "platform/file_faults.h"
 #include "platform/filesystem.h"
 #include "tree/library_marks.h"
+#include "tree/library_watch.h"
 #include "tree/saved_tree.h"
 #include "tree/tree_dump.h"
 
@@ -393,5 +394,85 @@ TEST_P(OutsideChangeSequenceTest, EachNextRunShowsWhatAScanShows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, OutsideChangeSequenceTest, ::testing::Range(1u, 21u));
+
+}  // namespace
+
+namespace {
+
+// While the library is watched, each change other programs make shows by itself: the
+// tree then equals a fresh scan, in the scan's own order.
+class WatchSequenceTest : public OutsideChangeSequenceTest {
+ protected:
+  // Brings the tree up to date with what the watch saw, as the window does; true when
+  // the folders were read again, false when the library had to be scanned.
+  bool Follow(LibraryWatch& watch) {
+    watch.Gather();  // a local file system reports a change before the call making it returns
+    if (watch.Apply()) return true;
+    view.Refresh(view.PathList());
+    watch.Follow();
+    return false;
+  }
+  std::string FreshDump() {
+    const auto fresh = NextRun();
+    fresh->Refresh(view.PathList());
+    return DumpTree(*fresh, fresh->Top());
+  }
+};
+
+TEST_P(WatchSequenceTest, EachChangeShowsByItself) {
+  Write("a/album.ini", "[Album:Gold]\nArtist=Abba\nT1=01.mp3, One\n");
+  Song("a/01.mp3");
+  Song("b/loose.mp3");
+  Scan();
+  LibraryWatch watch(view);
+  watch.Follow();
+  std::string steps;
+  int readAgain = 0;
+  for (int step = 0; step < 25; ++step) {
+    steps += Change(step >= 18) + "\n";
+    readAgain += Follow(watch) ? 1 : 0;
+    ASSERT_EQ(DumpTree(view, view.Top()), FreshDump()) << steps;
+  }
+  EXPECT_GT(readAgain, 10) << steps;
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, WatchSequenceTest, ::testing::Range(1u, 9u));
+
+// A library folder removed and made again, or a link to one pointed elsewhere, is
+// followed; past the limit of watches the folders left are named for checking.
+TEST_F(SavedTreeTest, TheWatchFollowsLibraryFoldersAndKnowsItsLimit) {
+  Song("lib/a/01.mp3");
+  Song("other/b/02.mp3");
+  std::filesystem::create_directory_symlink(dir / "lib", dir / "link");
+  Scan("link");
+  LibraryWatch watch(view);
+  watch.Follow();
+  EXPECT_TRUE(watch.Unwatched().empty());
+  const auto follow = [&] {
+    watch.Gather();
+    if (!watch.Apply()) {
+      view.Refresh(view.PathList());
+      watch.Follow();
+    }
+    return Canonical(view);
+  };
+  std::filesystem::remove(dir / "link");
+  std::filesystem::create_directory_symlink(dir / "other", dir / "link");
+  EXPECT_EQ(follow(), FreshScan());
+  EXPECT_TRUE(Find(Volume() + "|link|b").IsNull() == false);
+  Song("other/b/03.mp3");
+  EXPECT_EQ(follow(), FreshScan());
+  std::filesystem::remove_all(dir / "other");
+  EXPECT_EQ(follow(), FreshScan());
+  Song("other/c/04.mp3");
+  EXPECT_EQ(follow(), FreshScan());
+  EXPECT_FALSE(Find(Volume() + "|link|c").IsNull());
+
+  LibraryWatch limited(view);
+  limited.SetLimit(1);
+  limited.Follow();
+  EXPECT_TRUE(limited.LimitReached());
+  EXPECT_EQ(limited.Unwatched().size(), view.FolderStamps().size() - 1);
+}
 
 }  // namespace

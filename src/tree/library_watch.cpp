@@ -1,0 +1,73 @@
+#include "tree/library_watch.h"
+
+#include <unordered_set>
+
+#include "platform/path_list.h"
+#include "platform/volumes.h"
+#include "tree/saved_tree.h"
+#include "tree/scan_context.h"
+#include "tree/stree_view.h"
+
+namespace tree {
+namespace {
+
+// The folder a folder path (ending in "/") lies in; empty for "/".
+std::string Above(const std::string& folder) {
+  const size_t slash = folder.size() < 2 ? std::string::npos : folder.rfind('/', folder.size() - 2);
+  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+}
+
+}  // namespace
+
+void LibraryWatch::Follow() {
+  std::unordered_set<std::string> wanted;
+  m_unwatched.clear();
+  m_libraryFoldersIn.clear();
+  const auto watch = [&](const std::string& folder) {
+    if (!wanted.insert(folder).second) return true;
+    if (platform::Volumes().VolumeOf(folder).type == platform::DriveType::Network) return false;
+    return m_watch.Add(folder);
+  };
+  for (const FolderStamp& stamp : m_view.FolderStamps()) {
+    if (stamp.stamp && !watch(stamp.folder)) m_unwatched.push_back(stamp.folder);
+  }
+  for (const std::string& folder : platform::LibraryFolders(m_view.PathList())) {
+    const std::string above = Above(folder);
+    if (above.empty()) continue;
+    m_libraryFoldersIn[above].push_back(folder);
+    watch(above);
+  }
+  for (const std::string& folder : m_watch.Folders()) {
+    if (!wanted.contains(folder)) m_watch.Remove(folder);
+  }
+}
+
+bool LibraryWatch::Gather() {
+  const std::vector<std::string> changed = m_watch.TakeChanged();
+  m_batch.insert(m_batch.end(), changed.begin(), changed.end());
+  return !changed.empty();
+}
+
+bool LibraryWatch::Apply() {
+  // The folders the changes came from, a change in the folder a library folder lies in
+  // standing for that library folder; of those, the ones whose stamps no longer hold
+  // (a song rewritten changes no listing).
+  std::unordered_set<std::string> touched;
+  for (const std::string& folder : m_batch) {
+    touched.insert(folder);
+    if (const auto found = m_libraryFoldersIn.find(folder); found != m_libraryFoldersIn.end()) {
+      touched.insert(found->second.begin(), found->second.end());
+    }
+  }
+  m_batch.clear();
+  std::vector<FolderStamp> stamps;
+  for (const FolderStamp& stamp : m_view.FolderStamps()) {
+    if (touched.contains(stamp.folder)) stamps.push_back(stamp);
+  }
+  const std::vector<std::string> changed = ChangedFolders(stamps);
+  const bool followed = changed.empty() || m_view.ReadFoldersAgain(changed);
+  if (followed) Follow();
+  return followed;
+}
+
+}  // namespace tree

@@ -1,0 +1,51 @@
+// LibraryWatch: the folders the tree was read from, watched while it is on show. The
+// changes other programs make are gathered until the disk settles; then the folders
+// they touched are read again, or, when that cannot show what a scan would, the
+// library is to be scanned anew.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/folder_watch.h"
+
+class STreeView;
+
+namespace tree {
+
+class LibraryWatch {
+ public:
+  explicit LibraryWatch(STreeView& view) : m_view(view) {}
+
+  // The descriptor to wait on: readable when changes came.
+  int Descriptor() const { return m_watch.Descriptor(); }
+  // Watches every folder the tree was read from, and the folder each folder of the
+  // path list lies in (to see it made, removed or relinked); drops the watches of
+  // folders the tree no longer holds. Folders on network drives report no changes
+  // and are left out.
+  void Follow();
+  // Takes the changes that came into the batch; true when there were any.
+  bool Gather();
+  bool Pending() const { return !m_batch.empty(); }
+  // Brings the tree up to date with the batch, then follows its folders. False when
+  // the library is to be scanned anew instead (the batch is dropped all the same).
+  bool Apply();
+  // Folders of the tree that are not watched: past the system's limit of watches, or
+  // on network drives. They are checked by their stamps instead (ChangedFolders).
+  const std::vector<std::string>& Unwatched() const { return m_unwatched; }
+  bool LimitReached() const { return m_watch.LimitReached(); }
+
+  // For tests: a lower limit of watches than the system's.
+  void SetLimit(std::size_t limit) { m_watch.SetLimit(limit); }
+
+ private:
+  STreeView& m_view;
+  platform::FolderWatch m_watch;
+  // The library folder a watched parent folder stands for.
+  std::unordered_map<std::string, std::vector<std::string>> m_libraryFoldersIn;
+  std::vector<std::string> m_batch;
+  std::vector<std::string> m_unwatched;
+};
+
+}  // namespace tree
