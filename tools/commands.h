@@ -10,6 +10,7 @@ int RunProfileCommand(const std::vector<std::string>& args);
 int RunHeaderCommand(const std::vector<std::string>& files);
 int RunTreeCommand(const std::vector<std::string>& args);
 int RunEditCommand(const std::vector<std::string>& args);
+int RunWatchCommand(const std::vector<std::string>& args);
 
 class STreeView;
 

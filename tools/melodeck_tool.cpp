@@ -13,6 +13,7 @@ constexpr const char* kUsage =
     "  or:  melodeck-tool header FILE...\n"
     "  or:  melodeck-tool tree [--cache] [--files] [--settings FILE] PATHLIST\n"
     "  or:  melodeck-tool edit [--files] [--settings FILE] PATHLIST < SCRIPT\n"
+    "  or:  melodeck-tool watch [--files] [--settings FILE] [--seconds N] PATHLIST\n"
     "\n"
     "  profile  reads or writes a key of an INI file as Melodeck does\n"
     "  header   prints the MPEG audio header and the play time of each file\n"
@@ -20,6 +21,8 @@ constexpr const char* kUsage =
     "           from the tree Melodeck saved, when the disk still agrees with it\n"
     "  edit     carries out the renames, deletes, display switches and refreshes\n"
     "           of SCRIPT, then prints the tree\n"
+    "  watch    prints the tree, then \"--\" and the tree again after each settled\n"
+    "           batch of changes on disk, for N seconds or until interrupted\n"
     "\n"
     "Without --settings, Melodeck.ini in the current folder or else in\n"
     "$XDG_CONFIG_HOME/melodeck/ holds the settings.\n";
@@ -36,6 +39,7 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "header") return RunHeaderCommand(rest);
   if (!args.empty() && args[0] == "tree") return RunTreeCommand(rest);
   if (!args.empty() && args[0] == "edit") return RunEditCommand(rest);
+  if (!args.empty() && args[0] == "watch") return RunWatchCommand(rest);
   std::cerr << (args.empty() ? std::string("melodeck-tool: no command given\n")
                              : "melodeck-tool: unknown command " + args[0] + "\n")
             << kUsage;

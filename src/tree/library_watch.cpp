@@ -12,6 +12,10 @@ namespace tree {
 namespace {
 
 // The folder a folder path (ending in "/") lies in; empty for "/".
+// How long before its reading a folder's change may have gone unseen by the watch that
+// began just after: the file system's clock ticks a few milliseconds apart.
+constexpr std::int64_t kJustReadNs = 50'000'000;
+
 std::string Above(const std::string& folder) {
   const size_t slash = folder.size() < 2 ? std::string::npos : folder.rfind('/', folder.size() - 2);
   return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
@@ -64,10 +68,23 @@ bool LibraryWatch::Apply() {
   for (const FolderStamp& stamp : m_view.FolderStamps()) {
     if (touched.contains(stamp.folder)) stamps.push_back(stamp);
   }
-  const std::vector<std::string> changed = ChangedFolders(stamps);
-  const bool followed = changed.empty() || m_view.ReadFoldersAgain(changed);
-  if (followed) Follow();
-  return followed;
+  const std::int64_t started = platform::WallClockNs();
+  // An event follows its change: a stamp taken a moment or more before it differs,
+  // unless the change fell within the same tick of the file system's clock.
+  std::vector<std::string> changed = ChangedFolders(stamps, nullptr, kJustReadNs);
+  // Folders read now are watched only afterwards: one changed in between, its times
+  // within a moment of its reading, is read again (a few rounds at most: a clock
+  // running ahead would keep it untrusted for ever).
+  for (int round = 0; round < 5 && !changed.empty(); ++round) {
+    if (!m_view.ReadFoldersAgain(changed)) return false;
+    Follow();
+    stamps.clear();
+    for (const FolderStamp& stamp : m_view.FolderStamps()) {
+      if (stamp.readAtNs >= started) stamps.push_back(stamp);
+    }
+    changed = ChangedFolders(stamps, nullptr, kJustReadNs);
+  }
+  return true;
 }
 
 }  // namespace tree

@@ -28,8 +28,9 @@ class LibraryWatch {
   // Takes the changes that came into the batch; true when there were any.
   bool Gather();
   bool Pending() const { return !m_batch.empty(); }
-  // Brings the tree up to date with the batch, then follows its folders. False when
-  // the library is to be scanned anew instead (the batch is dropped all the same).
+  // Brings the tree up to date with the batch, then follows its folders; a folder read
+  // meanwhile that changed before its watch began is read once more. False when the
+  // library is to be scanned anew instead (the batch is dropped all the same).
   bool Apply();
   // Folders of the tree that are not watched: past the system's limit of watches, or
   // on network drives. They are checked by their stamps instead (ChangedFolders).

@@ -20,8 +20,6 @@ constexpr std::string_view kMagic = "melodeck saved tree\n";
 constexpr std::uint64_t kVersion = 1;
 // Far more than a library of a million songs needs; a larger file is none of ours.
 constexpr std::uint64_t kMaxFileSize = 4ull << 30;
-// Times this close before a folder was read may hide a change made while it was read.
-constexpr std::int64_t kTrustedBeforeReadNs = 2'000'000'000;
 
 std::uint64_t Checksum(std::string_view bytes) {  // FNV-1a, 64 bits
   std::uint64_t hash = 0xcbf29ce484222325ull;
@@ -254,13 +252,14 @@ std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey&
   return tree;
 }
 
-std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders, const std::atomic<bool>* stop) {
+std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders, const std::atomic<bool>* stop,
+                                        std::int64_t settleNs) {
   const std::int64_t now = platform::WallClockNs();
   std::vector<std::string> changed;
   for (const FolderStamp& folder : folders) {
     if (stop && stop->load(std::memory_order_relaxed)) break;
     const auto trusted = [&](const platform::ChangeStamp& stamp) {
-      return stamp.modifiedNs > 0 && stamp.changedNs > 0 && stamp.changedNs <= folder.readAtNs - kTrustedBeforeReadNs &&
+      return stamp.modifiedNs > 0 && stamp.changedNs > 0 && stamp.changedNs <= folder.readAtNs - settleNs &&
              stamp.modifiedNs <= now;
     };
     const auto stamp = platform::StampOf(folder.folder);

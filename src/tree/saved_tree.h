@@ -55,12 +55,13 @@ bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& 
 std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey& key);
 
 // The folders the disk no longer agrees with: another stamp, a catalogue changed, made
-// or gone, or times that cannot be trusted (later than two seconds before the folder
-// was read, in the future, or none at all), so a change made while it was read may
-// have kept them.
-// Ends early, with what it found so far, once stop is set.
+// or gone, or times that cannot be trusted (later than settleNs, two seconds by
+// default, before the folder was read; in the future; or none at all), so a change
+// made while it was read may have kept them. Ends early, with what it found so far,
+// once stop is set.
+inline constexpr std::int64_t kSettleNs = 2'000'000'000;
 std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders,
-                                        const std::atomic<bool>* stop = nullptr);
+                                        const std::atomic<bool>* stop = nullptr, std::int64_t settleNs = kSettleNs);
 
 // The key of the view's library for the path list: its chosen display mode and its
 // settings file as they are now.

@@ -6,7 +6,8 @@
 
 #include <cstdlib>
 
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& workingDirectory, const std::string& input) {
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& workingDirectory, const std::string& input,
+                const std::function<void(pid_t)>& meanwhile) {
   // The input comes from an unlinked file, so neither side waits for the other.
   char inputPath[] = "/tmp/melodeck-tool-input-XXXXXX";
   const int inputFd = ::mkstemp(inputPath);
@@ -44,6 +45,7 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& working
   }
   ::close(pipeFds[1]);
   ::close(inputFd);
+  if (meanwhile) meanwhile(child);
   ToolRun run;
   char buffer[4096];
   for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) run.out.append(buffer, static_cast<size_t>(got));

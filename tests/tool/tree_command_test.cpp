@@ -1,5 +1,6 @@
 // melodeck-tool tree on a real folder tree, with the settings of the current directory.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <chrono>
 #include <filesystem>
@@ -116,6 +117,45 @@ TEST_F(TreeCommandTest, CacheRunsPrintWhatTreePrints) {
   };
   EXPECT_EQ(names(lib.path()), (std::set<std::string>{"Rock", "Rock/album.ini", "Rock/1.mp3", "Rock/loose.mp3", "Rock/new.mp3"}));
   EXPECT_EQ(names(cwd.path()), std::set<std::string>{"Melodeck.ini"});
+}
+
+// watch prints the tree, then "--" and the tree again as the disk changes, the last one
+// what tree prints once the disk has settled; SIGTERM ends it normally.
+TEST_F(TreeCommandTest, WatchPrintsTheTreeAgainAsTheDiskChanges) {
+  TempDir cache;
+  const ScopedEnv cacheHome("XDG_CACHE_HOME", cache.path());
+  const std::string before = RunTool({"tree", lib.path()}, cwd.path()).out;
+  std::string after;
+  const ToolRun run = RunTool({"watch", lib.path()}, cwd.path(), "", [&](pid_t tool) {
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // its first tree
+    WriteFile(lib / "Rock/new.mp3", SilentMp3Frames(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    WriteFile(lib / "Pop/h.mp3", SilentMp3Frames(1));
+    WriteFile(lib / "Pop/album.ini", "[Album:Hits]\nArtist=Someone\nT1=h.mp3, Hit\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // settled, and a second more
+    after = RunTool({"tree", lib.path()}, cwd.path()).out;
+    ::kill(tool, SIGTERM);
+  });
+  EXPECT_EQ(run.status, 0);
+  std::vector<std::string> trees{""};
+  for (size_t at = 0, next; at < run.out.size(); at = next + 1) {
+    next = run.out.find('\n', at);
+    const std::string line = run.out.substr(at, next - at + 1);
+    if (line == "--\n") {
+      trees.emplace_back();
+    } else {
+      trees.back() += line;
+    }
+  }
+  EXPECT_EQ(trees.front(), before);
+  EXPECT_GE(trees.size(), 2u);
+  EXPECT_EQ(trees.back(), after);
+  EXPECT_NE(after.find("artist \"Someone\""), std::string::npos);
+
+  const ToolRun timed = RunTool({"watch", "--seconds", "0.3", lib.path()}, cwd.path());
+  EXPECT_EQ(timed.status, 0);
+  EXPECT_EQ(timed.out, after);
+  EXPECT_EQ(RunTool({"watch", "--seconds", "soon", lib.path()}, cwd.path()).status, 2);
 }
 
 }  // namespace
