@@ -83,6 +83,9 @@ inline constexpr char kReady[] = "Ready";
 inline constexpr char kScanning[] = "Scanning: %1 folders, %2 songs so far (Esc stops)";
 inline constexpr char kScanStopped[] = "Refresh stopped: the tree shows the library as before";
 inline constexpr char kChecking[] = "Checking the tree against the disk (Esc stops)";
+inline constexpr char kNotWatched[] =
+    "%1 folder(s) cannot be watched (too many folders, or network drives): they are checked when the window is "
+    "activated and on F5";
 inline constexpr char kStopTip[] = "Stop the scan and keep the tree as it was";
 inline constexpr char kSplitterKeys[] = "Move the splitter bar with the arrow keys; Enter or Escape ends";
 inline constexpr char kVersion[] = "Melodeck version %1";

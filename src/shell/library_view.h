@@ -32,6 +32,8 @@ class LibraryView : public QTreeView {
   // The node's song files as file URLs ("text/uri-list") and as lines of paths, for a
   // drag or the clipboard; nothing when it stands for no file on disk.
   QMimeData* SongFilesData(const QModelIndex& index);
+  // Whether a label is being edited in place.
+  bool Editing() const { return state() == EditingState; }
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;

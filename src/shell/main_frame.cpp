@@ -7,12 +7,14 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QSocketNotifier>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
+#include <unordered_set>
 
 #include "about_dialog.h"
 #include "utility/utility.h"
@@ -31,6 +33,7 @@
 #include "tree/library_editor.h"
 #include "tree/library_marks.h"
 #include "tree/play_time_reader.h"
+#include "tree/library_watch.h"
 #include "tree/saved_tree.h"
 #include "user_help.h"
 #include "window_state.h"
@@ -141,6 +144,15 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
   m_pStopAction->setEnabled(false);
   connect(m_pStopAction, &QAction::triggered, this, &CMainFrame::StopScan);
   addAction(m_pStopAction);
+  m_pWatch = std::make_unique<tree::LibraryWatch>(m_treeView);
+  m_pWatchTimer = new QTimer(this);
+  m_pWatchTimer->setSingleShot(true);
+  m_pWatchTimer->setInterval(300);
+  connect(m_pWatchTimer, &QTimer::timeout, this, &CMainFrame::ApplyWatchedChanges);
+  m_pWatchNotifier = new QSocketNotifier(m_pWatch->Descriptor(), QSocketNotifier::Read, this);
+  connect(m_pWatchNotifier, &QSocketNotifier::activated, this, [this] {
+    if (m_pWatch->Gather() && !m_pWatchTimer->isActive()) m_pWatchTimer->start();
+  });
   if (!RestoreWindowState(*this, *m_wndSplitter)) {
     resize(760, 480);
     m_wndSplitter->setSizes({460, 300});
@@ -303,8 +315,10 @@ void CMainFrame::OnRescanAll() {
   }
 }
 
-void CMainFrame::StartCheck() {
-  m_pCheck = std::make_unique<tree::BackgroundCheck>(m_treeView.FolderStamps());
+void CMainFrame::StartCheck() { StartCheck(m_treeView.FolderStamps()); }
+
+void CMainFrame::StartCheck(std::vector<tree::FolderStamp> stamps) {
+  m_pCheck = std::make_unique<tree::BackgroundCheck>(std::move(stamps));
   m_pCheck->Start([this] { QMetaObject::invokeMethod(this, &CMainFrame::PollCheck, Qt::QueuedConnection); });
   SetScanning(true);
   statusBar()->showMessage(res::label::kChecking);
@@ -325,8 +339,44 @@ void CMainFrame::PollCheck() {
     }
     SaveShownTree();
   }
-  statusBar()->showMessage(res::label::kReady);
+  FollowTreeFolders();
   emit refreshed();
+}
+
+void CMainFrame::FollowTreeFolders() {
+  m_pWatch->Follow();
+  const size_t unwatched = m_pWatch->Unwatched().size();
+  if (unwatched == 0 || m_bToldNotWatched) {
+    statusBar()->showMessage(res::label::kReady);
+    return;
+  }
+  m_bToldNotWatched = true;
+  statusBar()->showMessage(QString::fromStdString(res::Fill(res::label::kNotWatched, {std::to_string(unwatched)})));
+}
+
+void CMainFrame::ApplyWatchedChanges() {
+  if (!m_pWatch->Pending()) return;
+  const bool busy = Scanning() || m_pLibraryView->Editing() ||
+                    QApplication::activeModalWidget() != nullptr;
+  if (busy) {
+    m_pWatchTimer->start();  // the change waits
+    return;
+  }
+  if (!m_pWatch->Apply()) StartScan();
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Folders no watch reports on are checked when the user comes back to the window.
+  if (event->type() != QEvent::ActivationChange || !isActiveWindow() || Scanning()) return;
+  std::vector<tree::FolderStamp> unwatched;
+  const std::vector<std::string>& folders = m_pWatch->Unwatched();
+  if (folders.empty()) return;
+  const std::unordered_set<std::string> wanted(folders.begin(), folders.end());
+  for (const tree::FolderStamp& stamp : m_treeView.FolderStamps()) {
+    if (wanted.contains(stamp.folder)) unwatched.push_back(stamp);
+  }
+  StartCheck(std::move(unwatched));
 }
 
 void CMainFrame::SaveShownTree() {
@@ -369,7 +419,7 @@ void CMainFrame::PollScan() {
   }
   m_treeView.AdoptScan(*scan);
   SaveShownTree();
-  statusBar()->showMessage(res::label::kReady);
+  FollowTreeFolders();
   m_pLibraryView->setFocus();
   SyncDisplayModeChecks();
   emit refreshed();

@@ -20,11 +20,13 @@ class QTimer;
 namespace tree {
 class BackgroundCheck;
 class BackgroundScan;
+class LibraryWatch;
 class PlayTimeReader;
 class HeaderReader;
 }
 class LibraryView;
 class QAction;
+class QSocketNotifier;
 class QSplitter;
 
 // The path box: an editable list of the scan paths used, most recent first.
@@ -94,6 +96,7 @@ class CMainFrame : public QMainWindow,
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -114,11 +117,18 @@ class CMainFrame : public QMainWindow,
   void OnAddFolder();
   void StartScan();
   void StopScan();
+  // Checks the stamps given (every folder of the tree by default) behind the window.
   void StartCheck();
+  void StartCheck(std::vector<tree::FolderStamp> stamps);
   // Once the check has ended: nothing to do, changed folders read again, or a scan.
   void PollCheck();
   // The tree on show saved for the next start.
   void SaveShownTree();
+  // The tree's folders watched from now on; says once when some cannot be.
+  void FollowTreeFolders();
+  // A batch of changes other programs made, once gathered: the tree follows them, unless
+  // the user is editing, a dialog is open or a scan runs; then the batch waits.
+  void ApplyWatchedChanges();
   // Shows the running scan's progress; once it has ended, puts its tree in place (or,
   // when stopped, keeps the old one).
   void PollScan();
@@ -132,6 +142,10 @@ class CMainFrame : public QMainWindow,
   bool m_bSplitting = false;  // the keyboard moves the splitter bar
   std::unique_ptr<tree::BackgroundScan> m_pScan;
   std::unique_ptr<tree::BackgroundCheck> m_pCheck;
+  std::unique_ptr<tree::LibraryWatch> m_pWatch;
+  QSocketNotifier* m_pWatchNotifier;
+  QTimer* m_pWatchTimer;  // gathers a batch of changes
+  bool m_bToldNotWatched = false;
   std::unique_ptr<tree::PlayTimeReader> m_pPlayTimes;  // ends before the tree view it feeds
   std::unique_ptr<tree::HeaderReader> m_pHeaders;      // likewise
   QTimer* m_pScanTimer;

@@ -602,6 +602,24 @@ class MainWindowTest : public QObject {
     QVERIFY(FindAnywhere("later").isValid());
   }
 
+  // What other programs change shows by itself, in place; a label being edited is
+  // never disturbed: the change waits until the edit ends.
+  void outsideChangesShowByThemselves() {
+    Start();
+    WriteFile(Lib() + "loose/later.mp3", testing_support::SilentMp3Frames(1));
+    QTRY_VERIFY_WITH_TIMEOUT(FindAnywhere("later").isValid(), 5000);
+    QVERIFY(m_frame->RunningScan() == nullptr);  // read again, not scanned
+
+    auto* editor = EditLabel(IndexOf({"The Band", "One & Only"}));
+    QVERIFY(editor);
+    WriteFile(Lib() + "loose/during.mp3", testing_support::SilentMp3Frames(1));
+    QTest::qWait(800);
+    QVERIFY(!FindAnywhere("during").isValid());
+    QVERIFY(editor->isVisible());
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(FindAnywhere("during").isValid(), 5000);
+  }
+
   // Stop pressed after the scan's thread has finished but before the window took its
   // tree: the tree stays as it was, as for any stopped scan.
   void stopAfterTheScansEndKeepsTheOldTree() {
