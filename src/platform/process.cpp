@@ -121,7 +121,7 @@ bool StartDetached(const std::vector<std::string>& args, std::string& error) {
   if (child == 0) {
     ::close(report[0]);
     ::setsid();
-    const pid_t grandchild = ::fork();
+    const pid_t grandchild = FileStepFails(FileStep::Fork) ? -1 : ::fork();
     if (grandchild == 0) {
       RedirectToNull();
       ::execv(program.c_str(), pointers.data());

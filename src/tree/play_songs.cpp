@@ -7,19 +7,17 @@
 
 namespace tree {
 
-bool StartPlayer(const catalogue::PlaySettings& settings, const std::string& argument) {
+void StartPlayer(const catalogue::PlaySettings& settings, const std::string& argument) {
   std::string error;
-  if (platform::StartDetached(platform::PlayerCommandLine(settings.decoder, argument), error)) return true;
-  platform::ShowError(error);
-  return false;
+  if (!platform::StartDetached(platform::PlayerCommandLine(settings.decoder, argument), error)) platform::ShowError(error);
 }
 
-bool PlaySongs(const catalogue::PlaySettings& settings, const std::vector<std::string>& paths,
+void PlaySongs(const catalogue::PlaySettings& settings, const std::vector<std::string>& paths,
                const std::string& noSongsMessage) {
   // A pipe or a device would block the window or take what it was never meant to.
   if (platform::PathExists(settings.playlistPath) && !platform::IsRegularFile(settings.playlistPath)) {
     platform::ShowError(res::Fill(res::msg::kPlaylistNotAFile, {settings.playlistPath}));
-    return false;
+    return;
   }
   std::string playlist;
   int lines = 0;
@@ -36,16 +34,16 @@ bool PlaySongs(const catalogue::PlaySettings& settings, const std::vector<std::s
   if (!platform::ReplaceFileAtomically(settings.playlistPath, playlist)) {
     platform::Ui().MessageBox(res::Fill(res::msg::kPlaylistNotCreated, {settings.playlistPath}), res::caption::kProgram,
                               platform::MB_OK | platform::MB_ICONEXCLAMATION);
-    return false;
+    return;
   }
   if (leftOut > 0) {
     platform::ShowError(res::Fill(res::msg::kSongsLeftOut, {std::to_string(leftOut)}));
   }
   if (lines == 0 && !noSongsMessage.empty()) {
     platform::ShowError(noSongsMessage);
-    return false;
+    return;
   }
-  return StartPlayer(settings, settings.playlistPath);
+  StartPlayer(settings, settings.playlistPath);
 }
 
 }  // namespace tree

@@ -10,14 +10,14 @@
 namespace tree {
 
 // Starts the player with one argument (a playlist or a song); a failure is shown.
-bool StartPlayer(const catalogue::PlaySettings& settings, const std::string& argument);
+void StartPlayer(const catalogue::PlaySettings& settings, const std::string& argument);
 
 // Writes the paths to the playlist the settings name (their short forms when the
 // player takes no long names) and starts the player with it. A path holding a line
 // break cannot be a line: such songs are left out and counted in a message. When no
 // path is left and noSongsMessage is given, it is shown instead of starting the player.
-// Every failure is told to the user; false when the player was not started.
-bool PlaySongs(const catalogue::PlaySettings& settings, const std::vector<std::string>& paths,
+// Every failure is told to the user.
+void PlaySongs(const catalogue::PlaySettings& settings, const std::vector<std::string>& paths,
                const std::string& noSongsMessage = "");
 
 }  // namespace tree

@@ -225,6 +225,9 @@ TEST_F(PlayOrderTest, ListsLooseFoldersFirstThenArtists) {
   dialog.OnSelChangeArtists();
   EXPECT_EQ(Texts(dialog.m_listAlbums), (std::vector<std::string>{"First", "Second"}));
   EXPECT_EQ(Texts(dialog.m_listSongs), (std::vector<std::string>{"One", "Two"}));
+  dialog.m_listArtists.selected = 0;  // back to the first row
+  dialog.OnSelChangeArtists();
+  EXPECT_EQ(Texts(dialog.m_listAlbums), std::vector<std::string>{"Misc"});
   EXPECT_EQ(Play(dialog), "Misc/m1.mp3\nMisc/m2.mp3\na/1.mp3\na/2.mp3\na/3.mp3\n");
 }
 
@@ -295,6 +298,24 @@ TEST_F(PlayOrderTest, ShufflingKeepsEverySongAndDuplicatesAreNeverListed) {
     expected += view.SongPath(dialog.m_songs[static_cast<size_t>(row.second)]->item).substr(dir.path().size()) + "\n";
   }
   EXPECT_EQ(Play(dialog), expected);
+
+  // Only what is asked for is shuffled: with the songs alone, the artists and albums
+  // keep their order; asked for, the artists change theirs.
+  CPlayOrderDlg plain(view.Top(), &view);
+  plain.OnInitDialog();
+  plain.m_bShuffleSongs = 1;
+  const auto artists = Texts(plain.m_listArtists);
+  bool moved = false;
+  for (int i = 0; i < 5; ++i) {
+    plain.OnShuffle();
+    EXPECT_EQ(Texts(plain.m_listArtists), artists);
+  }
+  plain.m_bShuffleArtists = 1;
+  for (int i = 0; i < 5; ++i) {
+    plain.OnShuffle();
+    moved |= Texts(plain.m_listArtists) != artists;
+  }
+  EXPECT_TRUE(moved);
 }
 
 TEST(PlayOrderRandomTest, TheSameSequenceInEveryRun) {

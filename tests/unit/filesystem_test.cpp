@@ -107,6 +107,10 @@ TEST(FileSystemTest, ListsEntriesInWindowsOrderWithDetails) {
   EXPECT_EQ(Names(*quick), Names(*entries));
   EXPECT_TRUE((*quick)[3].directory);
   EXPECT_FALSE(ListDirectory(dir / "missing"));
+  // Names of ASCII letters only are sorted the same way: "_" comes after every letter.
+  TempDir ascii;
+  for (const char* name : {"zz", "_a", "a", "Z1"}) WriteFile(ascii / name, "");
+  EXPECT_EQ(Names(*ListDirectory(ascii.path())), (std::vector<std::string>{"a", "Z1", "zz", "_a"}));
 }
 
 TEST(FileSystemTest, MatchesWildcardsWithoutCase) {
@@ -255,6 +259,8 @@ TEST(FileSystemTest, WildcardsInNamesAndSpecialFiles) {
   const auto listing = folder->List(ListDetail::NamesAndKinds);
   ASSERT_TRUE(listing);
   const auto entry = [&](const std::string& name) { return *FindEntryNoCase(*listing, name); };
+  EXPECT_TRUE(entry("ten").regular);  // as the listing says it, without a look-up
+  EXPECT_FALSE(entry("fifo").regular);
   EXPECT_EQ(folder->ReadFile(entry("ten"), bytes, 10), ReadResult::Done);
   EXPECT_EQ(bytes, "0123456789");
   EXPECT_EQ(folder->ReadFile(entry("ten"), bytes, 9), ReadResult::TooLarge);
@@ -269,6 +275,15 @@ TEST(FileSystemTest, WildcardsInNamesAndSpecialFiles) {
   DirEntry gone = entry("ten");
   gone.name = "gone";
   EXPECT_EQ(folder->ReadFile(gone, bytes, 10), ReadResult::Missing);
+
+  // Refusing links: a link is told apart from a file that is no folder.
+  std::filesystem::create_directory_symlink(dir.path(), dir / "link");
+  EXPECT_FALSE(FolderHandle::Open(dir / "link", FolderHandle::Links::Refuse));
+  EXPECT_TRUE(FolderHandle::LastOpenHitLink());
+  EXPECT_FALSE(FolderHandle::Open(dir / "ten", FolderHandle::Links::Refuse));
+  EXPECT_FALSE(FolderHandle::LastOpenHitLink());
+  EXPECT_FALSE(folder->OpenChild("ten", FolderHandle::Links::Refuse));
+  EXPECT_FALSE(FolderHandle::LastOpenHitLink());
 
   // The root folder is opened as itself, not as the current folder.
   const auto root = FolderHandle::Open("/");

@@ -120,7 +120,10 @@ TEST_F(KillRecoveryTest, ANoteCutShortIsDroppedAndChangesNothing) {
   const std::string moved = dir / "x/a/1.mp3";
   const std::string whole = std::string("melodeck journal 1\nM") + std::to_string(moved.size()) + ":" + moved +
                             std::to_string(moved.size() + 1) + ":" + moved + "x0:0:0:0:0:\nend\n";
-  for (const size_t cut : {whole.size() - 4, whole.size() / 2, std::string("melodeck journal 1\nM12:").size() + 3}) {
+  const size_t oneShortOfFirstPath = std::string("melodeck journal 1\nM").size() + std::to_string(moved.size()).size() + 1 +
+                                     moved.size() - 1;
+  for (const size_t cut : {whole.size() - 4, whole.size() / 2, std::string("melodeck journal 1\nM12:").size() + 3,
+                           oneShortOfFirstPath}) {
     std::filesystem::create_directories(cache / "melodeck/journal");
     testing_support::WriteFile(cache / "melodeck/journal/edit-cut", whole.substr(0, cut));
     Scan("x");

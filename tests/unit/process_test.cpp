@@ -83,6 +83,11 @@ TEST(ProcessTest, ReportsPlayersThatCannotStart) {
   FailFileStepAt(FileStep::Fork, 1);
   EXPECT_FALSE(StartDetached({"true"}, error));
   EXPECT_EQ(error, std::strerror(EAGAIN));
+  // The same for the second fork, which leaves the player on its own.
+  FailFileStepAt(FileStep::Fork, 2);
+  EXPECT_FALSE(StartDetached({"true"}, error));
+  EXPECT_EQ(error, "Cannot start \"true\".");
+  ClearFileFaults();
 }
 
 // Signals that interrupt waiting for a program (a timer here, without SA_RESTART)

@@ -133,6 +133,7 @@ TEST(TextTest, Utf16TextsReadBackWhole) {
   bool exact = false;
   EXPECT_EQ(DecodeUtf16(std::string("\xD8\x00\x00\x41", 4), true, exact), "\xEF\xBF\xBD" "A");  // high half alone
   EXPECT_EQ(DecodeUtf16(std::string("\xDC\x00\x00\x41", 4), true, exact), "\xEF\xBF\xBD" "A");  // low half alone
+  EXPECT_EQ(DecodeUtf16(std::string("\xDF\xFF\x00\x41", 4), true, exact), "\xEF\xBF\xBD" "A");  // the last low half
   EXPECT_EQ(DecodeUtf16(std::string("\x00\x41\xDB\xFF", 4), true, exact), "A\xEF\xBF\xBD");     // cut off at the end
   EXPECT_EQ(DecodeUtf16(std::string("\x41\x00\x42", 3), false, exact), "A\xEF\xBF\xBD");  // an odd last byte
   EXPECT_FALSE(exact);

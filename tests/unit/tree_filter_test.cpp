@@ -51,6 +51,8 @@ TEST_F(TreeFilterTest, ShowsMatchesWithTheirAncestorsInOrder) {
   EXPECT_EQ(filter.ChildCount(kNullHandle), 2u);
   EXPECT_EQ(filter.ChildAt(top, 0), artist);
   EXPECT_EQ(filter.ChildAt(top, 1), other);
+  EXPECT_EQ(filter.ChildAt(kNullHandle, 2), kNullHandle);  // past the last row: nothing
+  EXPECT_EQ(filter.ChildAt(top, 2), kNullHandle);
   EXPECT_EQ(filter.RowOf(other), 1u);
   EXPECT_EQ(filter.ChildCount(album), 1u);  // the song that matches, not its sibling
   EXPECT_EQ(filter.ChildAt(album, 0), rose);

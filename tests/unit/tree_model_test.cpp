@@ -176,6 +176,14 @@ TEST(TreeModelTest, SortsByLabelAsListingsAreOrdered) {
   model.ReorderChildren(top, order);
   EXPECT_EQ(Labels(model, top), (std::vector<std::string>{"Ärlig", "_under", "Gamma", "beta", "alpha", "Alpha"}));
   EXPECT_EQ(model.RowOf(model.FindChildByLabel(top, "beta")), 3u);
+
+  // The roots reorder as well; a node gone has no children to reorder.
+  const Handle second = model.InsertItem(kNullHandle, "Second", NodeKind::Top);
+  model.ReorderChildren(kNullHandle, {second, top});
+  EXPECT_EQ(model.GetRoot(), second);
+  model.DeleteItem(second);
+  model.ReorderChildren(second, {});
+  EXPECT_EQ(model.GetRoot(), top);
 }
 
 TEST(TreeModelTest, FindsChildrenWithoutCaseAmongThousands) {

@@ -52,7 +52,12 @@ TEST(UtilityTest, WritesNumbersAndCharactersAsProfileValues) {
   EXPECT_EQ(WritePrivateProfileInt("S", "hex", 255, file.c_str(), 16), 1);
   EXPECT_EQ(WritePrivateProfileInt("S", "neg", -1, file.c_str(), 16), 1);
   EXPECT_EQ(WritePrivateProfileChar("S", "c", 'Y', file.c_str()), 1);
-  EXPECT_EQ(ReadFile(file), "[S]\ndec=-42\nhex=ff\nneg=ffffffff\nc=Y\n");
+  // The radixes at the ends of the range; one outside it writes decimal.
+  EXPECT_EQ(WritePrivateProfileInt("S", "bin", 5, file.c_str(), 2), 1);
+  EXPECT_EQ(WritePrivateProfileInt("S", "b36", 71, file.c_str(), 36), 1);
+  EXPECT_EQ(WritePrivateProfileInt("S", "b1", 5, file.c_str(), 1), 1);
+  EXPECT_EQ(WritePrivateProfileInt("S", "b37", 71, file.c_str(), 37), 1);
+  EXPECT_EQ(ReadFile(file), "[S]\ndec=-42\nhex=ff\nneg=ffffffff\nc=Y\nbin=101\nb36=1z\nb1=5\nb37=71\n");
   MakeReadOnly(file);
   EXPECT_EQ(WritePrivateProfileInt("S", "dec", 1, file.c_str(), 10), 0);
 }

@@ -103,6 +103,39 @@ TEST(VolumesTest, TheLabellingProgramsExitStatusIsTheAnswer) {
   ::setenv("PATH", oldPath.c_str(), 1);
 }
 
+// Each file system's own labelling program; none for a file system without one.
+TEST(VolumesTest, EachFileSystemHasItsLabellingProgram) {
+  testing_support::TempDir dir;
+  const std::vector<std::pair<std::string, std::string>> programs = {
+      {"ext2", "e2label"},     {"ext3", "e2label"},     {"ext4", "e2label"},    {"vfat", "fatlabel"},
+      {"msdos", "fatlabel"},   {"exfat", "exfatlabel"}, {"ntfs", "ntfslabel"},  {"ntfs3", "ntfslabel"},
+      {"fuseblk", "ntfslabel"}, {"btrfs", "btrfs filesystem label"}, {"xfs", ""}};
+  std::string table = "22 1 1:3 / / rw - ext4 /dev/null rw\n";
+  for (size_t i = 0; i < programs.size(); ++i) {
+    table += std::to_string(30 + i) + " 22 1:3 / /m" + std::to_string(i) + " rw - " + programs[i].first + " /dev/null rw\n";
+  }
+  testing_support::WriteFile(dir / "mountinfo", table);
+  const std::string bin = dir / "bin";
+  for (const char* program : {"e2label", "fatlabel", "exfatlabel", "ntfslabel", "btrfs"}) {
+    testing_support::WriteFile(bin + "/" + program, "#!/bin/sh\necho \"$(basename \"$0\") $1\" > '" + bin + "/ran'\n");
+    std::filesystem::permissions(bin + "/" + program, std::filesystem::perms::owner_all);
+  }
+  const std::string oldPath = std::getenv("PATH");
+  ::setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
+  const auto volumes = MakeSystemVolumes(dir / "mountinfo", dir / "by-label");
+  for (size_t i = 0; i < programs.size(); ++i) {
+    std::filesystem::remove(bin + "/ran");
+    const bool labelled = volumes->SetLabel("/m" + std::to_string(i) + "/", "L");
+    const std::string expected = programs[i].second.substr(0, programs[i].second.find(' '));
+    EXPECT_EQ(labelled, !expected.empty()) << programs[i].first;
+    if (!expected.empty()) {
+      const std::string firstWord = programs[i].second.find(' ') == std::string::npos ? "/dev/null" : "filesystem";
+      EXPECT_EQ(testing_support::ReadFile(bin + "/ran"), expected + " " + firstWord + "\n") << programs[i].first;
+    }
+  }
+  ::setenv("PATH", oldPath.c_str(), 1);
+}
+
 // A drive mounted, or labelled anew by another program, while Melodeck runs shows
 // once the mount table is read again, which happens at most once a second.
 TEST(VolumesTest, ADriveMountedLaterShowsAfterASecond) {
