@@ -138,6 +138,15 @@ TEST_F(DeleteTest, AReadOnlyCatalogueStopsTheDeletion) {
   EXPECT_EQ(ReadFile(dir / "a/album.ini"), kShared);
 }
 
+// An artist whose catalogue cannot be written stays, with all its albums.
+TEST_F(DeleteTest, AnArtistInAReadOnlyCatalogueStays) {
+  MakeReadOnly(dir / "a/album.ini");
+  Delete("The Band");
+  EXPECT_TRUE(Exists("The Band|Live|Two"));
+  EXPECT_EQ(ReadFile(dir / "a/album.ini"), kShared);
+  EXPECT_EQ(Canonical(view), FreshScan());
+}
+
 TEST_F(DeleteTest, AnArtistTakesOnlyItsOwnSections) {
   Delete("The Band");
   EXPECT_FALSE(Exists("The Band"));

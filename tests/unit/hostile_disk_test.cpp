@@ -167,6 +167,30 @@ TEST_F(HostileDiskTest, ThousandsOfNestedFoldersScanWithoutRecursion) {
   testing_support::RemoveNestedFolders(dir.path());
 }
 
+// Deeper than the folders a scan keeps open: on the way back up, the folders left
+// to read beside the deep ones are found through folders opened again.
+TEST_F(HostileDiskTest, FoldersBesideADeepChainAreReadOnTheWayBack) {
+  constexpr int kDepth = 150;
+  std::string path;
+  for (int i = 0; i < kDepth; ++i) {
+    path += "d/";
+    Song(path + "e/x.mp3");
+  }
+  Scan();
+  int songs = 0;
+  std::vector<TreeItem> pending{Find(Volume())};
+  while (!pending.empty()) {
+    const TreeItem node = pending.back();
+    pending.pop_back();
+    if (tree::KindOf(node) == tree::NodeKind::LooseSong) {
+      ++songs;
+      EXPECT_TRUE(platform::IsRegularFile(view.SongPath(node))) << view.SongPath(node);
+    }
+    for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
+  }
+  EXPECT_EQ(songs, kDepth);
+}
+
 TEST_F(HostileDiskTest, NestedAndRepeatedLibraryFoldersShowEveryFileOnce) {
   Write("lib/sub/album.ini", "[Album:Inner]\nArtist=I\nT1=a.mp3, A\n");
   Song("lib/sub/a.mp3");

@@ -112,6 +112,11 @@ TEST_F(RenameTest, LooseFilesDropATypedExtension) {
 }
 
 TEST_F(RenameTest, AlbumSongTitlesAndFileNames) {
+  // A title cannot hold a line break: the catalogue's line would end there.
+  const std::string before = testing_support::ReadFile(dir / "a/Album.ini");
+  EXPECT_FALSE(Rename("The Band|Old|Two", "Two\nlines"));
+  EXPECT_EQ(ui.Last().text, "Can't rename to \"Two\nlines\"!\n\nA title can't hold a line break.");
+  EXPECT_EQ(testing_support::ReadFile(dir / "a/Album.ini"), before);
   ASSERT_TRUE(Rename("The Band|Old|Two", "A, B"));
   EXPECT_EQ(platform::ProfileGetString(dir / "a/Album.ini", "Album:Old", "T2"), "02.mp3, A");
   EXPECT_EQ(Find("The Band|Old").FirstChild().NextSibling().Label(), "A");
