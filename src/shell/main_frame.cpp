@@ -160,7 +160,11 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
 }
 
 // A scan still running is stopped and waited for.
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+  if (m_pCheck) m_pCheck->Stop();
+  m_pCheck.reset();         // its thread works with the watch
+  delete m_pWatchNotifier;  // before the descriptor it waits on closes
+}
 
 QAction* CMainFrame::AddCommand(QMenu* menu, unsigned id, const QString& text, const QKeySequence& shortcut) {
   auto* action = new QAction(text, this);
@@ -318,7 +322,11 @@ void CMainFrame::OnRescanAll() {
 void CMainFrame::StartCheck() { StartCheck(m_treeView.FolderStamps()); }
 
 void CMainFrame::StartCheck(std::vector<tree::FolderStamp> stamps) {
-  m_pCheck = std::make_unique<tree::BackgroundCheck>(std::move(stamps));
+  // The folders are watched from before they are checked, on the check's thread: adding
+  // thousands of watches takes a while. Until the check ends the tree stays as it is,
+  // and the watch's news wait.
+  m_pWatchNotifier->setEnabled(false);
+  m_pCheck = std::make_unique<tree::BackgroundCheck>(std::move(stamps), [watch = m_pWatch.get()] { watch->Follow(); });
   m_pCheck->Start([this] { QMetaObject::invokeMethod(this, &CMainFrame::PollCheck, Qt::QueuedConnection); });
   SetScanning(true);
   statusBar()->showMessage(res::label::kChecking);
@@ -327,17 +335,17 @@ void CMainFrame::StartCheck(std::vector<tree::FolderStamp> stamps) {
 void CMainFrame::PollCheck() {
   if (!m_pCheck || !m_pCheck->Finished()) return;
   const std::unique_ptr<tree::BackgroundCheck> check = std::move(m_pCheck);
+  m_pWatchNotifier->setEnabled(true);
   SetScanning(false);
   if (check->Stopped()) {
     statusBar()->showMessage(res::label::kScanStopped);
     return;
   }
-  if (!check->Changed().empty()) {
-    if (!m_treeView.ReadFoldersAgain(check->Changed())) {
-      StartScan();
-      return;
-    }
-    SaveShownTree();
+  // Folders read again are saved with the tree as the window closes: a start after a
+  // crash finds the older stamps and reads those folders again.
+  if (!check->Changed().empty() && !m_treeView.ReadFoldersAgain(check->Changed())) {
+    StartScan();
+    return;
   }
   FollowTreeFolders();
   emit refreshed();

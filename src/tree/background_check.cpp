@@ -6,7 +6,8 @@
 
 namespace tree {
 
-BackgroundCheck::BackgroundCheck(std::vector<FolderStamp> stamps) : m_stamps(std::move(stamps)) {}
+BackgroundCheck::BackgroundCheck(std::vector<FolderStamp> stamps, std::function<void()> first)
+    : m_stamps(std::move(stamps)), m_first(std::move(first)) {}
 
 BackgroundCheck::~BackgroundCheck() {
   if (m_thread.joinable()) m_thread.join();
@@ -14,6 +15,7 @@ BackgroundCheck::~BackgroundCheck() {
 
 void BackgroundCheck::Start(std::function<void()> finished) {
   m_thread = std::thread([this, finished = std::move(finished)] {
+    if (m_first) m_first();
     m_changed = ChangedFolders(m_stamps, &m_stop);
     m_finished.store(true, std::memory_order_release);
     if (finished) finished();

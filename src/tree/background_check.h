@@ -15,7 +15,9 @@ namespace tree {
 
 class BackgroundCheck {
  public:
-  explicit BackgroundCheck(std::vector<FolderStamp> stamps);
+  // first, when given, runs on the check's thread before it: the window starts watching
+  // the folders there, so a change made while they are checked is seen by one or the other.
+  explicit BackgroundCheck(std::vector<FolderStamp> stamps, std::function<void()> first = {});
   // Waits for the thread.
   ~BackgroundCheck();
   BackgroundCheck(const BackgroundCheck&) = delete;
@@ -33,6 +35,7 @@ class BackgroundCheck {
 
  private:
   std::vector<FolderStamp> m_stamps;
+  std::function<void()> m_first;
   std::vector<std::string> m_changed;
   std::atomic<bool> m_finished{false};
   std::atomic<bool> m_stop{false};

@@ -28,7 +28,7 @@ void LibraryWatch::Follow() {
   m_unwatched.clear();
   m_libraryFoldersIn.clear();
   const auto watch = [&](const std::string& folder) {
-    if (!wanted.insert(folder).second) return true;
+    if (!wanted.insert(folder).second || m_watch.Watches(folder)) return true;
     if (platform::Volumes().VolumeOf(folder).type == platform::DriveType::Network) return false;
     return m_watch.Add(folder);
   };
@@ -41,8 +41,12 @@ void LibraryWatch::Follow() {
     m_libraryFoldersIn[above].push_back(folder);
     watch(above);
   }
-  for (const std::string& folder : m_watch.Folders()) {
-    if (!wanted.contains(folder)) m_watch.Remove(folder);
+  std::size_t kept = 0;
+  for (const std::string& folder : wanted) kept += m_watch.Watches(folder) ? 1 : 0;
+  if (m_watch.Count() > kept) {  // watches of folders the tree no longer holds
+    for (const std::string& folder : m_watch.Folders()) {
+      if (!wanted.contains(folder)) m_watch.Remove(folder);
+    }
   }
 }
 
