@@ -71,6 +71,11 @@ std::string WithFolder(std::string_view pathList, std::string_view folder) {
   return list + std::string(folder);
 }
 
+std::string ParentFolder(const std::string& folder) {
+  const size_t slash = folder.size() < 2 ? std::string::npos : folder.rfind('/', folder.size() - 2);
+  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+}
+
 bool ScanOrderLess(std::string_view a, std::string_view b) {
   while (!a.empty() && !b.empty()) {
     const std::string_view stepA = a.substr(0, a.find('/')), stepB = b.substr(0, b.find('/'));

@@ -26,6 +26,8 @@ std::string WithFolder(std::string_view pathList, std::string_view folder);
 
 // The path without the "/" at its end ("/" stays).
 std::string NoTrailingSlash(std::string path);
+// The folder (ending in "/") a folder path ending in "/" lies in; empty for "/".
+std::string ParentFolder(const std::string& folder);
 
 // The folders of the list, normalised, in order; a folder named twice, or lying inside
 // another folder of the list, is left out (the other one's scan holds it).

@@ -10,6 +10,7 @@
 #include "catalogue/album_catalogue.h"
 #include "catalogue/settings.h"
 #include "platform/filesystem.h"
+#include "platform/path_list.h"
 #include "platform/profile.h"
 #include "tree/scan_context.h"
 #include "tree/stree_view.h"
@@ -18,11 +19,7 @@ using namespace tree;
 
 namespace {
 
-// The folder a folder path (ending in "/") lies in; empty for "/".
-std::string ParentFolder(const std::string& folder) {
-  const size_t slash = folder.size() < 2 ? std::string::npos : folder.rfind('/', folder.size() - 2);
-  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-}
+using platform::ParentFolder;
 
 bool IsHiddenFolder(const std::string& folder) {
   const std::string parent = ParentFolder(folder);

@@ -11,15 +11,9 @@
 namespace tree {
 namespace {
 
-// The folder a folder path (ending in "/") lies in; empty for "/".
 // How long before its reading a folder's change may have gone unseen by the watch that
 // began just after: the file system's clock ticks a few milliseconds apart.
 constexpr std::int64_t kJustReadNs = 50'000'000;
-
-std::string Above(const std::string& folder) {
-  const size_t slash = folder.size() < 2 ? std::string::npos : folder.rfind('/', folder.size() - 2);
-  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-}
 
 }  // namespace
 
@@ -36,7 +30,7 @@ void LibraryWatch::Follow() {
     if (stamp.stamp && !watch(stamp.folder)) m_unwatched.push_back(stamp.folder);
   }
   for (const std::string& folder : platform::LibraryFolders(m_view.PathList())) {
-    const std::string above = Above(folder);
+    const std::string above = platform::ParentFolder(folder);
     if (above.empty()) continue;
     m_libraryFoldersIn[above].push_back(folder);
     watch(above);
