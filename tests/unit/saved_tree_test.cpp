@@ -473,6 +473,13 @@ TEST_F(SavedTreeTest, TheWatchFollowsLibraryFoldersAndKnowsItsLimit) {
   limited.Follow();
   EXPECT_TRUE(limited.LimitReached());
   EXPECT_EQ(limited.Unwatched().size(), view.FolderStamps().size() - 1);
+
+  // A network drive reports no changes made elsewhere: its folders are named instead.
+  volumes.Add(dir / "link/", "NAS", platform::DriveType::Network);
+  LibraryWatch networked(view);
+  networked.Follow();
+  EXPECT_EQ(networked.Unwatched().size(), view.FolderStamps().size());
+  EXPECT_FALSE(networked.LimitReached());
 }
 
 }  // namespace
