@@ -85,9 +85,8 @@ bool STreeView::ReadFoldersAgain(const std::vector<std::string>& changed) {
       for (const std::string& below : subfoldersOf[next]) pending.push_back(below);
     }
   };
+  // A folder missing when the tree was read has no subfolders in it: it is read whole.
   for (const std::string& folder : changed) {
-    const auto known = stampOf.find(folder);
-    if (known == stampOf.end() || !m_folderStamps[known->second].stamp) return false;  // never read
     if (!platform::PathExists(folder)) {
       // Its folder has changed too, unless it is one of the path list's.
       if (!stampOf.contains(ParentFolder(folder))) return false;

@@ -82,8 +82,8 @@ class STreeView {
   // Folders another program changed (their stamps no longer hold), read again one by
   // one with their catalogues, folders made in them read whole, folders gone from them
   // dropped with all below, and the stamps taken anew. False, with nothing changed,
-  // when that cannot show what a scan would: a folder of the path list gone, a folder
-  // never read, or links to folders in the library; the library is to be scanned then.
+  // when that cannot show what a scan would: a folder of the path list gone, or links
+  // to folders in the library; the library is to be scanned then.
   bool ReadFoldersAgain(const std::vector<std::string>& changed);
   // Loose nodes an edit made or relabelled, each put where a scan shows it among its
   // siblings.
