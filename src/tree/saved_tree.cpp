@@ -53,7 +53,9 @@ class Writer {
   std::string out;
 };
 
-// Reads what Writer wrote; every read fails, and stays failed, at the end of the bytes.
+// Reads what Writer wrote, and only that: every read fails at the end of the bytes, on a
+// number written in more bytes than the writer takes or past 64 bits, and on a text
+// holding a NUL byte.
 class Reader {
  public:
   explicit Reader(std::string_view bytes) : m_rest(bytes) {}
@@ -68,8 +70,9 @@ class Reader {
     for (int shift = 0; shift < 64; shift += 7) {
       std::uint8_t byte = 0;
       if (!Byte(byte)) return false;
+      if (shift == 63 && byte > 1) return false;
       value |= std::uint64_t{byte & 0x7Fu} << shift;
-      if (byte < 0x80) return true;
+      if (byte < 0x80) return byte != 0 || shift == 0;
     }
     return false;
   }
@@ -79,12 +82,13 @@ class Reader {
     value = static_cast<std::int64_t>((bits >> 1) ^ (~(bits & 1) + 1));
     return true;
   }
+  // No name or path holds a NUL byte.
   bool Text(std::string_view& text) {
     std::uint64_t size = 0;
     if (!Number(size) || size > m_rest.size()) return false;
     text = m_rest.substr(0, size);
     m_rest.remove_prefix(size);
-    return true;
+    return text.find('\0') == std::string_view::npos;
   }
   bool Stamp(std::optional<platform::ChangeStamp>& stamp) {
     std::uint8_t present = 0;
@@ -150,8 +154,10 @@ bool ReadNodes(Reader& reader, SavedTree& tree) {
     --open.back().childrenLeft;
     std::uint8_t kind = 0, mark = 0, flags = 0, drive = 0;
     std::string_view label, data;
+    // Only the marks of missing files are saved, and only a node with children is open.
     if (!reader.Byte(kind) || kind > static_cast<std::uint8_t>(NodeKind::LooseSong) || !reader.Byte(mark) ||
-        mark > static_cast<std::uint8_t>(Mark::Missing) || !reader.Byte(flags) || !reader.Byte(drive) ||
+        (mark != static_cast<std::uint8_t>(Mark::None) && mark != static_cast<std::uint8_t>(Mark::Missing)) ||
+        !reader.Byte(flags) || flags > (kExpanded | kHasData | kHasTitle) || !reader.Byte(drive) ||
         drive > static_cast<std::uint8_t>(platform::DriveType::CdRom) || !reader.Text(label) ||
         ((flags & kHasData) && !reader.Text(data))) {
       return false;
@@ -163,7 +169,9 @@ bool ReadNodes(Reader& reader, SavedTree& tree) {
     tree.model.Facts(node).hasTitle = (flags & kHasTitle) != 0;
     if (flags & kExpanded) expanded.push_back(node);
     open.push_back({node, 0});
-    if (!reader.Number(open.back().childrenLeft)) return false;
+    if (!reader.Number(open.back().childrenLeft) || ((flags & kExpanded) && open.back().childrenLeft == 0)) {
+      return false;
+    }
   }
   for (const Handle node : expanded) tree.model.State().Expand(node, ExpandAction::Expand);
   return true;
@@ -247,8 +255,11 @@ std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey&
     folder.catalogue = catalogueName;
   }
   std::uint8_t topFlags = 0;
-  if (!reader.Byte(topFlags) || !ReadNodes(reader, *tree) || reader.Left() != 0) return nullptr;
-  if (topFlags & kExpanded) ExpandItem(tree->top, true);
+  if (!reader.Byte(topFlags) || topFlags > kExpanded || !ReadNodes(reader, *tree) || reader.Left() != 0 ||
+      (topFlags == kExpanded && !tree->top.HasChildren())) {
+    return nullptr;
+  }
+  if (topFlags == kExpanded) ExpandItem(tree->top, true);
   return tree;
 }
 

@@ -224,6 +224,37 @@ TEST_F(SavedTreeTest, DamagedForeignAndOtherLibrariesFilesAreNoSavedTree) {
   EXPECT_NE(LoadTree(file, key), nullptr);
 }
 
+// Whatever loads is exactly what saving its tree writes: a byte changed anywhere, even
+// under a checksum that fits, is refused or read for just what it says.
+TEST_F(SavedTreeTest, AFileThatLoadsIsWhatSavingItsTreeWrites) {
+  Write("a/album.ini", "[Album:One]\nArtist=X\nT1=01.mp3, Uno\nT2=gone.mp3\n\n[Album:ONE]\nArtist=x\nT1=02.mp3\n");
+  Song("a/01.mp3");
+  Song("a/02.mp3");
+  Song("b/loose.mp3");
+  Scan("a;b;missing");
+  SaveSettled();
+  const std::string file = SavedFile();
+  const SavedTreeKey key = KeyOf(view, view.PathList());
+  const std::string bytes = ReadFile(file);
+  const std::string body = bytes.substr(0, bytes.size() - 8);
+  const std::string again = cache / "again";
+  int loaded = 0;
+  for (std::size_t at = std::string_view("melodeck saved tree\n").size(); at < body.size(); ++at) {
+    for (const int value : {0x00, 0x01, 0x02, 0x03, 0x08, 0x7F, 0x80, 0xFF}) {
+      std::string changed = body;
+      changed[at] = static_cast<char>(value);
+      if (changed == body) continue;
+      WriteFile(file, Sealed(changed));
+      const auto tree = LoadTree(file, key);
+      if (!tree) continue;
+      ++loaded;
+      ASSERT_TRUE(SaveTree(again, key, tree->top, tree->labelledIn, tree->folders));
+      ASSERT_EQ(ReadFile(again), Sealed(changed)) << "byte " << at << " as " << value;
+    }
+  }
+  EXPECT_GT(loaded, 100);  // names and times may hold anything
+}
+
 // Only the cache folder is written, one file per library, replaced whole; a cache that
 // cannot be written costs the next start its head start, nothing else.
 TEST_F(SavedTreeTest, OnlyTheCacheFolderIsWrittenAndAFailedSaveLosesNothing) {
