@@ -83,6 +83,7 @@ TEST_F(SavedTreeTest, TheNextRunShowsTheSavedTreeAsItWas) {
   Song("Rock/01.mp3");
   Song("Rock/02.mp3");
   Song("Rock/loose \"odd\"\\name.mp3");
+  Song("Rock/" + std::string(128, 'n') + ".mp3");  // a label of 128 bytes: a length of two bytes
   std::string deep = "deep";
   for (int i = 0; i < 300; ++i) deep += "/d";
   Song(deep + "/bottom.mp3");
