@@ -21,11 +21,6 @@ namespace {
 
 using platform::ParentFolder;
 
-bool IsHiddenFolder(const std::string& folder) {
-  const std::string parent = ParentFolder(folder);
-  return folder.size() > parent.size() && folder[parent.size()] == '.';
-}
-
 // The artists the catalogue names now.
 std::vector<std::string> ArtistsOf(const std::string& file) {
   std::vector<std::string> artists;
@@ -70,7 +65,9 @@ bool STreeView::ReadFoldersAgain(const std::vector<std::string>& changed) {
     if (m_folderStamps[i].throughLink) return false;
     const std::string& folder = m_folderStamps[i].folder;
     stampOf.emplace(folder, i);
-    if (!IsHiddenFolder(folder)) subfoldersOf[ParentFolder(folder)].push_back(folder);
+    // A scan never enters a hidden folder: one stamped is a folder of the path list,
+    // never found below another stamped folder.
+    subfoldersOf[ParentFolder(folder)].push_back(folder);
   }
   const bool readCatalogues = catalogue::ReadScanAlbumIni(m_settings.file);
   std::set<std::string> gone;
