@@ -152,6 +152,20 @@ TEST_F(SavedTreeTest, EveryOutsideChangeIsSeenAndTheTreeIsScannedAnew) {
   }
 }
 
+// A folder made holding a link to a folder: what the link leads to is read after
+// everything else, so the library is scanned.
+TEST_F(SavedTreeTest, ALinkInAFolderMadeMeansAScan) {
+  Song("a/01.mp3");
+  Song("b/02.mp3");
+  Scan();
+  SaveSettled();
+  std::filesystem::create_directories(dir / "a/new");
+  std::filesystem::create_directory_symlink(dir / "b", dir / "a/new/link");
+  const auto next = NextRun();
+  EXPECT_EQ(RefreshFromSavedTree(*next, view.PathList()), TreeSource::Scanned);
+  EXPECT_EQ(Canonical(*next), FreshScan());
+}
+
 TEST_F(SavedTreeTest, TimesThatCannotBeTrustedAreReadAgain) {
   Song("a/01.mp3");
   Song("b/02.mp3");
@@ -249,6 +263,11 @@ TEST_F(SavedTreeTest, AFileThatLoadsIsWhatSavingItsTreeWrites) {
       const auto tree = LoadTree(file, key);
       if (!tree) continue;
       ++loaded;
+      tree->model.ForEachInSubtree(tree->top.m_hItem, [&](const TreeModel::NodeView& node) {
+        ASSERT_LE(static_cast<int>(node.kind), static_cast<int>(NodeKind::LooseSong)) << "byte " << at;
+        ASSERT_TRUE(node.mark == Mark::None || node.mark == Mark::Missing) << "byte " << at;
+        ASSERT_LE(static_cast<int>(tree->model.Facts(node.handle).drive), static_cast<int>(platform::DriveType::CdRom));
+      });
       ASSERT_TRUE(SaveTree(again, key, tree->top, tree->labelledIn, tree->folders));
       ASSERT_EQ(ReadFile(again), Sealed(changed)) << "byte " << at << " as " << value;
     }
