@@ -137,6 +137,12 @@ bool STreeView::ReadFoldersAgain(const std::vector<std::string>& changed) {
   }
   for (FolderStamp& now : fresh) stamps.push_back(std::move(now));
   m_folderStamps = std::move(stamps);
+  // The selection stays on its node when that comes back.
+  const Handle selected = m_pTree->State().GetSelection();
+  const NodePath selectedPath = PathOf(Item(selected));
   ReloadCatalogues(folders);
+  if (!m_pTree->IsValid(selected) && !selectedPath.empty()) {
+    if (const TreeItem again = FindPath(selectedPath); !again.IsNull()) m_pTree->State().SelectItem(again.m_hItem);
+  }
   return true;
 }

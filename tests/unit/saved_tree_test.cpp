@@ -478,6 +478,13 @@ TEST_P(WatchSequenceTest, EachChangeShowsByItself) {
   Scan();
   LibraryWatch watch(view);
   watch.Follow();
+  // The selection stays on its node while the folder it came from is read again.
+  ExpandItem(Find("Abba|Gold"), true);
+  view.Tree()->State().SelectItem(Find("Abba|Gold|One").m_hItem);
+  Song("a/02.mp3");
+  ASSERT_TRUE(Follow(watch));
+  EXPECT_EQ(view.Item(view.Tree()->State().GetSelection()), Find("Abba|Gold|One"));
+  EXPECT_TRUE(view.Tree()->State().IsExpanded(Find("Abba|Gold").m_hItem));
   std::string steps;
   int readAgain = 0;
   for (int step = 0; step < 25; ++step) {
