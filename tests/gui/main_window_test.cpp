@@ -618,6 +618,15 @@ class MainWindowTest : public QObject {
     QVERIFY(editor->isVisible());
     QTest::keyClick(editor, Qt::Key_Escape);
     QTRY_VERIFY_WITH_TIMEOUT(FindAnywhere("during").isValid(), 5000);
+
+    // With the filter on, a new song that matches shows among the matches.
+    m_frame->m_wndFilterBox->setText("lat");
+    m_frame->ApplyFilter();
+    QVERIFY(FindAnywhere("later").isValid());
+    QVERIFY(!FindAnywhere("during").isValid());
+    WriteFile(Lib() + "loose/latest.mp3", testing_support::SilentMp3Frames(1));
+    QTRY_VERIFY_WITH_TIMEOUT(FindAnywhere("latest").isValid(), 5000);
+    QVERIFY(!FindAnywhere("during").isValid());
   }
 
   // Stop pressed after the scan's thread has finished but before the window took its
