@@ -42,16 +42,17 @@ struct SavedTree {
 // arguments replace it and the folder does not grow.
 std::string SavedTreeFile(const SavedTreeKey& key);
 
-// Writes the tree below top (its children, their expanded states and the marks of
-// missing files; not the user's marks, which last a session, nor the sizes and play
-// times of songs, which a file rewritten in place changes unseen) with
-// the folders' stamps, atomically: another run reading at the same time finds the old
-// file or the new one whole. False when the file could not be written.
+// Writes the tree below top with the folders' stamps, atomically: another run reading
+// at the same time finds the old file or the new one whole. The nodes keep their
+// expanded states and the marks of missing files; not the user's marks, which last a
+// session, nor the sizes and play times of songs, which a file rewritten in place
+// changes unseen. False when the file could not be written.
 bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& top, DisplayMode labelledIn,
               const std::vector<FolderStamp>& folders);
 
 // The tree saved for the key; nothing when the file is missing, damaged (its checksum
-// fails), of another format version, or saved for another key.
+// fails), of another format version, saved for another key, or holding anything a save
+// does not write.
 std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey& key);
 
 // The folders the disk no longer agrees with: another stamp, a catalogue changed, made
