@@ -3,6 +3,7 @@
 #include "res/resource_ids.h"
 #include "tree/context_menu.h"
 #include "tree/library_marks.h"
+#include "tree/player.h"
 
 using namespace tree;
 
@@ -95,6 +96,18 @@ TEST_F(ContextMenuTest, LongLabelsAndSongFiles) {
 
   menu = MenuFor(Volume() + "|Music|" + std::string(40, 'y'));
   EXPECT_EQ(Text(menu, res::ID_DELETE_NODE), "&Delete the file \"" + std::string(30, 'y') + "....mp3\"");
+}
+
+// What a drag or a copy of a node carries: the files of its songs, a missing one left out.
+TEST_F(ContextMenuTest, ANodesSongFilesAreItsSongsOnDisk) {
+  Write("Music/album.ini", "[Album:A]\nArtist=B\nT1=gone.mp3, Gone\nT2=01.mp3, One\n");
+  Song("Music/01.mp3");
+  Scan();
+  const std::vector<std::string> one{dir / "Music/01.mp3"};
+  EXPECT_EQ(view.Play().SongFiles(Find("B|A")), one);
+  EXPECT_EQ(view.Play().SongFiles(Find("B|A|One")), one);
+  EXPECT_TRUE(view.Play().SongFiles(Find("B|A|Gone")).empty());
+  EXPECT_TRUE(view.Play().SongFiles(TreeItem()).empty());
 }
 
 TEST_F(ContextMenuTest, PlaySelectedNeedsAMarkAndLaterCommandsNeedTheirDelegate) {

@@ -218,6 +218,7 @@ class PlayOrderTest : public testing_support::LibraryFixture {
 TEST_F(PlayOrderTest, ListsLooseFoldersFirstThenArtists) {
   CPlayOrderDlg dialog(view.Top(), &view);
   dialog.OnInitDialog();
+  EXPECT_EQ(dialog.m_listArtists.selected, 0);  // the first row is selected as the dialog opens
   EXPECT_EQ(Texts(dialog.m_listArtists), (std::vector<std::string>{"<Folders without album.ini>", "The Band"}));
   EXPECT_EQ(Texts(dialog.m_listAlbums), std::vector<std::string>{"Misc"});
   EXPECT_EQ(Texts(dialog.m_listSongs), (std::vector<std::string>{"m1", "m2"}));
@@ -236,8 +237,16 @@ TEST_F(PlayOrderTest, MovingAnAlbumDownPlaysItAfterTheOther) {
   dialog.OnInitDialog();
   dialog.m_listArtists.selected = 1;
   dialog.OnSelChangeArtists();
+  EXPECT_EQ(dialog.m_listArtists.selected, 1);
   dialog.OnUpDown(1024);  // albums down
   EXPECT_EQ(Texts(dialog.m_listAlbums), (std::vector<std::string>{"Second", "First"}));
+  dialog.OnUpDown(1024);  // already at the bottom: nothing
+  EXPECT_EQ(Texts(dialog.m_listAlbums), (std::vector<std::string>{"Second", "First"}));
+  dialog.m_listAlbums.selected = -1;  // no album selected: the buttons move nothing
+  dialog.OnUpDown(1021);
+  dialog.OnUpDown(1024);
+  EXPECT_EQ(Texts(dialog.m_listAlbums), (std::vector<std::string>{"Second", "First"}));
+  dialog.m_listAlbums.selected = 1;
   dialog.OnUpDown(1020);  // artists up: The Band first
   EXPECT_EQ(Play(dialog), "a/3.mp3\na/1.mp3\na/2.mp3\nMisc/m1.mp3\nMisc/m2.mp3\n");
   dialog.OnUpDown(1020);  // already at the top: nothing

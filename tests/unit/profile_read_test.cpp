@@ -1,6 +1,7 @@
 // Reading profile files: what a caller gets for values, lists and defaults.
 #include <gtest/gtest.h>
 
+#include "platform/file_faults.h"
 #include "platform/profile.h"
 #include "sample_catalogue.h"
 #include "temp_dir.h"
@@ -109,6 +110,18 @@ TEST_F(ProfileReadTest, DefaultsLoseTrailingSpacesAndOuterQuotes) {
   EXPECT_EQ(Get("nosection", nullptr, "dflt"), "dflt");
   EXPECT_EQ(Get("s", nullptr, "no keys"), "no keys");
   EXPECT_FALSE(ProfileRead(file, "s", nullptr, "no keys").isList);
+}
+
+// A file is parsed once: later reads of the unchanged file come from memory, and a
+// change on disk is read anew.
+TEST_F(ProfileReadTest, AnUnchangedFileIsReadOnce) {
+  Write("[S]\nk=v\n");
+  EXPECT_EQ(Get("S", "k"), "v");
+  platform::FailFileStepAt(platform::FileStep::Read, 1);  // a read of the file would fail now
+  EXPECT_EQ(Get("S", "k"), "v");
+  platform::ClearFileFaults();
+  Write("[S]\nk=changed\n");
+  EXPECT_EQ(Get("S", "k"), "changed");
 }
 
 TEST_F(ProfileReadTest, MissingFileReadsEmpty) {
