@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "catalogue/settings.h"
+#include "platform/file_faults.h"
 #include "platform/path_list.h"
 #include "platform/profile.h"
 #include "platform/text.h"
@@ -109,6 +110,13 @@ TEST_F(SettingsTest, SettingsRoundTripInOrder) {
   EXPECT_EQ(back.playlistFile, values.playlistFile);
   EXPECT_EQ(back.longFilenames, values.longFilenames);
   EXPECT_EQ(back.readAlbumIni, values.readAlbumIni);
+  // A key the disk refused is a failure, whatever the keys after it did.
+  for (int refused = 1; refused <= 4; ++refused) {
+    ASSERT_TRUE(WriteSettings(ini, values));  // each of the four keys changes below
+    platform::FailFileStepAt(platform::FileStep::Write, refused);
+    EXPECT_FALSE(WriteSettings(ini, SettingsValues{"/other", "/tmp/y.m3u", true, false})) << refused;
+    platform::ClearFileFaults();
+  }
 }
 
 // The path box as a plain list.

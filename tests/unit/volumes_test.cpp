@@ -80,6 +80,14 @@ TEST(VolumesTest, LabelsAreTheLinksToTheDeviceUnescaped) {
   EXPECT_EQ(volumes->VolumeOf("/home/a.mp3").label, "My Music/Rock");
   EXPECT_EQ(volumes->VolumeOf("/media/usb/a.mp3").label, "Plain");
   EXPECT_EQ(volumes->VolumeOf("/media/other/a.mp3").label, "");  // no link: no label
+
+  // A file system mounted over another at the same place hides it: the last one counts.
+  testing_support::WriteFile(dir / "mountinfo",
+                             "22 1 1:3 / / rw - ext4 /dev/null rw\n"
+                             "40 22 1:5 / /media/usb rw - vfat /dev/null rw\n"
+                             "42 40 1:5 / /media/usb rw - vfat /dev/zero rw\n");
+  const auto stacked = MakeSystemVolumes(dir / "mountinfo", dir / "by-label");
+  EXPECT_EQ(stacked->VolumeOf("/media/usb/a.mp3").label, "Plain");
 }
 
 // Renaming a volume runs its file system's labelling program with the device and the

@@ -45,6 +45,8 @@ TEST(XdgTest, BaseFoldersFollowTheirVariablesWhenAbsolute) {
   ScopedEnv cache("XDG_CACHE_HOME", "relative");
   EXPECT_EQ(platform::ConfigFolder(), dir / "home/.config/melodeck/");
   EXPECT_EQ(platform::CacheFolder(), dir / "home/.cache/melodeck/");
+  ScopedEnv root("HOME", "/");  // a home at the root keeps its slash
+  EXPECT_EQ(platform::CacheFolder(), "//.cache/melodeck/");
 }
 
 }  // namespace
