@@ -49,6 +49,16 @@ TEST_F(PlayTimeTest, EveryNodeShowsTheSumOfItsSongsAndOfItsMarkedOnes) {
   EXPECT_EQ(Settled(Find("The Band|Live|B")), "0:30 (0:30)");
 }
 
+// Seconds take two digits: a zero goes before 0 to 9, none before 10 and up.
+TEST_F(PlayTimeTest, SecondsShowWithTwoDigits) {
+  Song("Ten/nine.mp3", 345);  // 9.01 s
+  Song("Ten/ten.mp3", 383);   // 10.01 s
+  Scan();
+  EXPECT_EQ(Settled(Find(Volume() + "|Ten|nine")), "0:09");
+  EXPECT_EQ(Settled(Find(Volume() + "|Ten|ten")), "0:10");
+  EXPECT_EQ(Settled(Find(Volume() + "|Ten")), "0:19");
+}
+
 TEST_F(PlayTimeTest, WhatIsNotReadYetShowsAsPendingAndTheCacheServesTheNextRun) {
   view.Details().SelectAndShow(Find("The Band|Live"));
   const std::string first = page.m_strPlaytime;  // at once, whatever was read by then
