@@ -247,6 +247,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   // depends on the order a scan reads them: every folder of an artist whose albums are
   // read again is read again too, in the order of a scan.
   std::set<std::string> folders = changed;
+  std::unordered_set<Handle> affectedArtists;
   for (bool grown = true; grown;) {
     grown = false;
     for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull(); artist = artist.NextSibling()) {
@@ -255,6 +256,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
       for (TreeItem album = artist.FirstChild(); !album.IsNull() && !affected; album = album.NextSibling()) {
         affected = folders.contains(std::string(album.Data().value_or("")));
       }
+      if (affected) affectedArtists.insert(artist.m_hItem);
       for (TreeItem album = artist.FirstChild(); !album.IsNull() && affected; album = album.NextSibling()) {
         grown |= folders.insert(std::string(album.Data().value_or(""))).second;
       }
@@ -262,7 +264,7 @@ void STreeView::ReloadCatalogues(const std::set<std::string>& changed, std::stri
   }
   // The albums of these catalogues go, with the artists they leave empty; which of
   // them were open and which songs marked is kept for the nodes that come back.
-  KeptMarks marked(*m_pTree, m_itemTop.m_hItem);
+  KeptMarks marked(*m_pTree, m_itemTop.m_hItem, &affectedArtists);
   std::vector<NodePath> expanded;
   for (TreeItem artist = m_itemTop.FirstChild(); !artist.IsNull();) {
     const TreeItem nextArtist = artist.NextSibling();

@@ -12,7 +12,7 @@ std::size_t KeptMarks::PlaceHash::operator()(const Place& place) const {
   return text ^ (place.parent * 0x9E3779B97F4A7C15ull) ^ static_cast<std::size_t>(place.kind);
 }
 
-KeptMarks::KeptMarks(const TreeModel& model, Handle top) {
+KeptMarks::KeptMarks(const TreeModel& model, Handle top, const std::unordered_set<Handle>* within) {
   // Labels are copied first and the places made from the copies afterwards, so no
   // place points into a string that moved.
   struct Kept {
@@ -29,7 +29,7 @@ KeptMarks::KeptMarks(const TreeModel& model, Handle top) {
     m_firstChild[number] = kept.size();
     for (Handle child = model.GetChild(node); child != kNullHandle; child = model.GetNextSibling(child)) {
       const Mark mark = model.GetMark(child);
-      if (mark != Mark::Marked && mark != Mark::Partly) continue;
+      if ((mark != Mark::Marked && mark != Mark::Partly) || (within && number == 0 && !within->contains(child))) continue;
       const NodeKind kind = model.GetKind(child);
       kept.push_back({number, kind});
       m_labels.emplace_back(model.GetLabel(child));

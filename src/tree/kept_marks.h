@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "tree/tree_model.h"
@@ -14,8 +15,10 @@ namespace tree {
 
 class KeptMarks {
  public:
-  // Walks the tree below top through its marked and partly marked nodes only.
-  KeptMarks(const TreeModel& model, Handle top);
+  // Walks the tree below top through its marked and partly marked nodes only; when
+  // within is given, only below those children of top (the rest of the tree stays as
+  // it is, and ApplyTo leaves it so).
+  KeptMarks(const TreeModel& model, Handle top, const std::unordered_set<Handle>* within = nullptr);
   KeptMarks(const KeptMarks&) = delete;  // the places point into the labels
   KeptMarks& operator=(const KeptMarks&) = delete;
   // Marks the songs below top found at a kept place (missing files stay unmarked);

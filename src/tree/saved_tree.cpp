@@ -17,7 +17,7 @@ namespace {
 // The first bytes of a saved tree and the version of what follows; a file of another
 // version is read as none.
 constexpr std::string_view kMagic = "melodeck saved tree\n";
-constexpr std::uint64_t kVersion = 1;
+constexpr std::uint64_t kVersion = 2;
 // Far more than a library of a million songs needs; a larger file is none of ours.
 constexpr std::uint64_t kMaxFileSize = 4ull << 30;
 
@@ -129,6 +129,7 @@ void WriteNodes(Writer& writer, const TreeItem& top) {
     writer.Byte(static_cast<std::uint8_t>(facts.drive));
     writer.Text(model.GetLabel(node));
     if (data) writer.Text(*data);
+    if (IsSong(model.GetKind(node))) writer.Signed(facts.size);
     const std::size_t before = pending.size();
     for (Handle child = model.GetChild(node); child != kNullHandle; child = model.GetNextSibling(child)) {
       pending.push_back(child);
@@ -154,12 +155,14 @@ bool ReadNodes(Reader& reader, SavedTree& tree) {
     --open.back().childrenLeft;
     std::uint8_t kind = 0, mark = 0, flags = 0, drive = 0;
     std::string_view label, data;
+    std::int64_t size = -1;
     // Only the marks of missing files are saved, and only a node with children is open.
     if (!reader.Byte(kind) || kind > static_cast<std::uint8_t>(NodeKind::LooseSong) || !reader.Byte(mark) ||
         (mark != static_cast<std::uint8_t>(Mark::None) && mark != static_cast<std::uint8_t>(Mark::Missing)) ||
         !reader.Byte(flags) || flags > (kExpanded | kHasData | kHasTitle) || !reader.Byte(drive) ||
         drive > static_cast<std::uint8_t>(platform::DriveType::CdRom) || !reader.Text(label) ||
-        ((flags & kHasData) && !reader.Text(data))) {
+        ((flags & kHasData) && !reader.Text(data)) ||
+        (IsSong(static_cast<NodeKind>(kind)) && (!reader.Signed(size) || size < -1))) {
       return false;
     }
     const Handle node = tree.model.InsertItem(open.back().node, label, static_cast<NodeKind>(kind),
@@ -167,6 +170,10 @@ bool ReadNodes(Reader& reader, SavedTree& tree) {
     if (flags & kHasData) tree.model.SetData(node, data);
     tree.model.SetMark(node, static_cast<Mark>(mark));
     tree.model.Facts(node).hasTitle = (flags & kHasTitle) != 0;
+    if (IsSong(static_cast<NodeKind>(kind))) {
+      tree.model.Facts(node).size = size;
+      tree.librarySize = size < 0 || tree.librarySize < 0 ? -1 : tree.librarySize + size;
+    }
     if (flags & kExpanded) expanded.push_back(node);
     open.push_back({node, 0});
     if (!reader.Number(open.back().childrenLeft) || ((flags & kExpanded) && open.back().childrenLeft == 0)) {

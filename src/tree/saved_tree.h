@@ -36,6 +36,8 @@ struct SavedTree {
   TreeItem top;  // "Artists" is not stored: the top node's label is the view's own
   std::vector<FolderStamp> folders;
   DisplayMode labelledIn = DisplayMode::SongTitles;  // file names when it has no artists
+  // The songs' sizes summed; -1 when a song's size was not known when it was saved.
+  std::int64_t librarySize = 0;
 };
 
 // The file in the cache folder for the key: one per key, so runs with the same
@@ -44,9 +46,11 @@ std::string SavedTreeFile(const SavedTreeKey& key);
 
 // Writes the tree below top with the folders' stamps, atomically: another run reading
 // at the same time finds the old file or the new one whole. The nodes keep their
-// expanded states and the marks of missing files; not the user's marks, which last a
-// session, nor the sizes and play times of songs, which a file rewritten in place
-// changes unseen. False when the file could not be written.
+// expanded states, the marks of missing files and the songs' sizes as listed (a file
+// rewritten in place keeps its old size until a rescan, as within a session), so the
+// next start need not list every folder to show the library's size; not the user's
+// marks, which last a session, nor play times, which have their own cache. False when
+// the file could not be written.
 bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& top, DisplayMode labelledIn,
               const std::vector<FolderStamp>& folders);
 

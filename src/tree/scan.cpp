@@ -71,7 +71,7 @@ void STreeView::AdoptScan(const BackgroundScan& scan) {
 }
 
 void STreeView::AdoptSavedTree(const SavedTree& saved, const std::string& pathList) {
-  AdoptTree(saved.top, saved.labelledIn, pathList, -1);
+  AdoptTree(saved.top, saved.labelledIn, pathList, saved.librarySize);
   m_folderStamps = saved.folders;
 }
 

@@ -9,10 +9,13 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <semaphore>
 
 #include "library_fixture.h"
 #include "platform/file_faults.h"
 #include "platform/filesystem.h"
+#include "tree/background_scan.h"
+#include "tree/details_presenter.h"
 #include "tree/library_marks.h"
 #include "tree/library_watch.h"
 #include "tree/saved_tree.h"
@@ -61,7 +64,8 @@ class SavedTreeTest : public testing_support::LibraryFixture {
       out += std::string(model.GetLabel(node.handle)) + " kind=" + std::to_string(static_cast<int>(node.kind)) +
              " data=" + std::string(model.GetData(node.handle).value_or("-")) +
              " mark=" + std::to_string(static_cast<int>(node.mark)) +
-             " open=" + std::to_string(model.State().IsExpanded(node.handle)) + " title=" + std::to_string(facts.hasTitle) + " drive=" + std::to_string(static_cast<int>(facts.drive)) + "\n";
+             " open=" + std::to_string(model.State().IsExpanded(node.handle)) + " title=" + std::to_string(facts.hasTitle) + " drive=" + std::to_string(static_cast<int>(facts.drive)) +
+             (IsSong(node.kind) ? " size=" + std::to_string(facts.size) : std::string()) + "\n";
     });
     return out;
   }
@@ -90,7 +94,10 @@ TEST_F(SavedTreeTest, TheNextRunShowsTheSavedTreeAsItWas) {
   Scan();
   ExpandItem(Find("The Band|Live"), true);
   SaveSettled();
-  // The user's marks last a session: a tree saved with them starts unmarked.
+  // The user's marks last a session: a tree saved with them starts unmarked (the sizes
+  // marking lists are kept).
+  view.Marks().ToggleMark(Find("The Band|Live|One"));
+  view.Marks().ToggleMark(Find("The Band|Live|One"));
   const std::string unmarked = Everything(view);
   view.Marks().ToggleMark(Find("The Band|Live|One"));
   ASSERT_NE(Everything(view), unmarked);
@@ -111,6 +118,33 @@ TEST_F(SavedTreeTest, TheNextRunShowsTheSavedTreeAsItWas) {
   EXPECT_EQ(RefreshFromSavedTree(*third, view.PathList()), TreeSource::Saved);
   EXPECT_EQ(third->DisplayMode(), DisplayMode::FileNames);
   EXPECT_EQ(DumpTree(*third, third->Top()), DumpTree(view, view.Top()));
+}
+
+// The sizes a scan listed come back with the tree: the next start shows the library's
+// size without listing every folder again.
+TEST_F(SavedTreeTest, TheNextRunKnowsTheLibrarysSizeAtOnce) {
+  Write("Rock/album.ini", "[Album:Live]\nArtist=The Band\nT1=01.mp3, One\nT2=gone.mp3, Gone\n");
+  Song("Rock/01.mp3");
+  WriteFile(dir / "Loose/long.mp3", std::string(5000, 'x'));
+  std::binary_semaphore finished{0};
+  const auto scan = view.StartScan(dir.path(), [&] { finished.release(); });
+  finished.acquire();
+  view.AdoptScan(*scan);
+  const std::int64_t onDisk = static_cast<std::int64_t>(std::filesystem::file_size(dir / "Rock/01.mp3")) + 5000;
+  ASSERT_EQ(view.Details().LibrarySize(), onDisk);
+  SaveSettled();
+
+  const auto next = NextRun();
+  EXPECT_EQ(RefreshFromSavedTree(*next, view.PathList()), TreeSource::Saved);
+  EXPECT_EQ(next->Details().LibrarySize(), onDisk);
+  EXPECT_EQ(Everything(*next), Everything(view));
+
+  // A tree whose sizes were never listed leaves the sum to the details, as after a Refresh.
+  Scan();
+  SaveSettled();
+  const auto unlisted = NextRun();
+  EXPECT_EQ(RefreshFromSavedTree(*unlisted, view.PathList()), TreeSource::Saved);
+  EXPECT_EQ(unlisted->Details().LibrarySize(), -1);
 }
 
 // Each change another program makes is seen, and the tree then equals a fresh scan.
@@ -150,6 +184,38 @@ TEST_F(SavedTreeTest, EveryOutsideChangeIsSeenAndTheTreeIsScannedAnew) {
     EXPECT_EQ(Canonical(*after), Canonical(view)) << what;
     SaveSettled();
   }
+}
+
+// Marks stay on the songs that are still there after an outside change: in the album
+// read again, and on the artists and folders the change did not touch.
+TEST_F(SavedTreeTest, AnOutsideChangeKeepsTheUsersMarks) {
+  Write("a/album.ini", "[Album:One]\nArtist=X\nT1=01.mp3, Uno\nT2=02.mp3, Dos\n");
+  Song("a/01.mp3");
+  Song("a/02.mp3");
+  Write("b/album.ini", "[Album:Two]\nArtist=Y\nT1=03.mp3, Tres\n");
+  Song("b/03.mp3");
+  Song("c/loose.mp3");
+  Scan();
+  view.Marks().ToggleMark(Find("X|One|Uno"));
+  view.Marks().ToggleMark(Find("Y"));
+  const auto volume = [&] {
+    TreeItem node = view.Top().FirstChild();
+    while (KindOf(node) != NodeKind::Volume) node = node.NextSibling();
+    return node;
+  };
+  view.Marks().ToggleMark(volume());
+  Write("a/album.ini", "[Album:One]\nArtist=X\nT1=01.mp3, Uno\nT2=02.mp3, Dos\nT3=04.mp3, Cuatro\n");
+  Song("a/04.mp3");
+  ASSERT_TRUE(view.ReadFoldersAgain({dir / "a/"}));
+
+  const auto mark = [&](const std::string& labels) { return view.Marks().GetMark(Find(labels)); };
+  EXPECT_EQ(mark("X|One|Uno"), Mark::Marked);
+  EXPECT_EQ(mark("X|One|Dos"), Mark::None);
+  EXPECT_EQ(mark("X|One|Cuatro"), Mark::None);
+  EXPECT_EQ(mark("X"), Mark::Partly);
+  EXPECT_EQ(mark("Y|Two|Tres"), Mark::Marked);
+  EXPECT_EQ(mark("Y"), Mark::Marked);
+  EXPECT_EQ(view.Marks().GetMark(volume()), Mark::Marked);  // the loose song
 }
 
 // A folder made holding a link to a folder: what the link leads to is read after
@@ -210,7 +276,7 @@ TEST_F(SavedTreeTest, DamagedForeignAndOtherLibrariesFilesAreNoSavedTree) {
   }
   ASSERT_EQ(Sealed(body), bytes);
   std::string otherVersion = body;
-  otherVersion[std::string_view("melodeck saved tree\n").size()] = 2;
+  otherVersion[std::string_view("melodeck saved tree\n").size()] = 1;  // the format before sizes
   WriteFile(file, Sealed(otherVersion));
   EXPECT_EQ(LoadTree(file, key), nullptr);
   WriteFile(file, Sealed(body + "x"));
