@@ -80,6 +80,10 @@ std::vector<std::string> FolderWatch::TakeChanged() {
       if (event->mask & IN_IGNORED) {  // the watch ended with its folder
         m_byFolder.erase(folder);
         m_byWatch.erase(found);
+      } else if (event->mask & IN_MOVE_SELF) {
+        // The watch would follow the folder to its new name: a folder made under the old
+        // name is another one, to be watched anew.
+        Remove(folder);
       }
       if (seen.insert(folder).second) changed.push_back(folder);
     }

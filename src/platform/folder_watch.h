@@ -26,7 +26,8 @@ class FolderWatch {
   std::vector<std::string> Folders() const;
   std::size_t Count() const { return m_byFolder.size(); }
   bool LimitReached() const { return m_limitReached; }
-  // The folders that changed since the last call, read without waiting; each once.
+  // The folders that changed since the last call, read without waiting; each once. A
+  // folder moved away or removed is no longer watched.
   std::vector<std::string> TakeChanged();
 
   // For tests: a lower limit of watches than the system's.

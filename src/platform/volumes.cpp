@@ -149,6 +149,7 @@ class SystemVolumes final : public VolumeService {
     info.mountPoint = mount->mountPoint == "/" ? "/" : mount->mountPoint + "/";
     info.label = CachedLabel(*mount);
     info.type = mount->type;
+    info.reportsChanges = mount->type != DriveType::Network && mount->fsType != "fuse" && !mount->fsType.starts_with("fuse.");
     return info;
   }
 

@@ -14,6 +14,9 @@ struct VolumeInfo {
   std::string mountPoint;  // ends in "/"
   std::string label;       // the file system label; empty when it has none
   DriveType type = DriveType::Fixed;
+  // False where changes can come from elsewhere unseen by a folder watch: network
+  // drives, and FUSE mounts other than local disks' (ntfs-3g's "fuseblk").
+  bool reportsChanges = true;
 };
 
 class VolumeService {

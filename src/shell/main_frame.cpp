@@ -319,7 +319,7 @@ void CMainFrame::OnRescanAll() {
   }
 }
 
-void CMainFrame::StartCheck() { StartCheck(m_treeView.FolderStamps()); }
+void CMainFrame::StartCheck() { StartCheck(m_pWatch->Unsure()); }
 
 void CMainFrame::StartCheck(std::vector<tree::FolderStamp> stamps) {
   // The folders are watched from before they are checked, on the check's thread: adding
@@ -341,6 +341,8 @@ void CMainFrame::PollCheck() {
     statusBar()->showMessage(res::label::kScanStopped);
     return;
   }
+  m_pWatch->Checked(check->Stamps(), check->Changed(), check->StartedNs());
+  if (m_pWatch->Pending()) m_pWatchTimer->start();  // gathered for the check: applied soon, if still needed
   // Folders read again are saved with the tree as the window closes: a start after a
   // crash finds the older stamps and reads those folders again.
   if (!check->Changed().empty() && !m_treeView.ReadFoldersAgain(check->Changed())) {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/filesystem.h"
 #include "tree/saved_tree.h"
 
 namespace tree {
@@ -16,6 +17,7 @@ BackgroundCheck::~BackgroundCheck() {
 void BackgroundCheck::Start(std::function<void()> finished) {
   m_thread = std::thread([this, finished = std::move(finished)] {
     if (m_first) m_first();
+    m_startedNs = platform::WallClockNs();
     m_changed = ChangedFolders(m_stamps, &m_stop);
     m_finished.store(true, std::memory_order_release);
     if (finished) finished();

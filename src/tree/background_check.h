@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
@@ -30,13 +31,17 @@ class BackgroundCheck {
   // Asks the check to stop; its result is then never to be used. Finished() follows soon.
   void Stop() { m_stop.store(true); }
   bool Stopped() const { return m_stop.load(); }
-  // Once finished: the folders the disk no longer agrees with (ChangedFolders).
+  // Once finished: the folders the disk no longer agrees with (ChangedFolders), of the
+  // stamps compared from startedNs on, after first.
   const std::vector<std::string>& Changed() const { return m_changed; }
+  const std::vector<FolderStamp>& Stamps() const { return m_stamps; }
+  std::int64_t StartedNs() const { return m_startedNs; }
 
  private:
   std::vector<FolderStamp> m_stamps;
   std::function<void()> m_first;
   std::vector<std::string> m_changed;
+  std::int64_t m_startedNs = 0;
   std::atomic<bool> m_finished{false};
   std::atomic<bool> m_stop{false};
   std::thread m_thread;

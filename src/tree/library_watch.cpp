@@ -1,7 +1,5 @@
 #include "tree/library_watch.h"
 
-#include <unordered_set>
-
 #include "platform/path_list.h"
 #include "platform/volumes.h"
 #include "tree/saved_tree.h"
@@ -23,8 +21,9 @@ void LibraryWatch::Follow() {
   m_libraryFoldersIn.clear();
   const auto watch = [&](const std::string& folder) {
     if (!wanted.insert(folder).second || m_watch.Watches(folder)) return true;
-    if (platform::Volumes().VolumeOf(folder).type == platform::DriveType::Network) return false;
-    return m_watch.Add(folder);
+    if (!platform::Volumes().VolumeOf(folder).reportsChanges || !m_watch.Add(folder)) return false;
+    m_watchedSinceNs[folder] = platform::WallClockNs();  // taken once the watch is on
+    return true;
   };
   for (const FolderStamp& stamp : m_view.FolderStamps()) {
     if (stamp.stamp && !watch(stamp.folder)) m_unwatched.push_back(stamp.folder);
@@ -39,7 +38,10 @@ void LibraryWatch::Follow() {
   for (const std::string& folder : wanted) kept += m_watch.Watches(folder) ? 1 : 0;
   if (m_watch.Count() > kept) {  // watches of folders the tree no longer holds
     for (const std::string& folder : m_watch.Folders()) {
-      if (!wanted.contains(folder)) m_watch.Remove(folder);
+      if (wanted.contains(folder)) continue;
+      m_watch.Remove(folder);
+      m_watchedSinceNs.erase(folder);
+      m_confirmed.erase(folder);
     }
   }
 }
@@ -50,10 +52,7 @@ bool LibraryWatch::Gather() {
   return !changed.empty();
 }
 
-bool LibraryWatch::Apply() {
-  // The folders the changes came from, a change in the folder a library folder lies in
-  // standing for that library folder; of those, the ones whose stamps no longer hold
-  // (a song rewritten changes no listing).
+std::unordered_set<std::string> LibraryWatch::Touched() const {
   std::unordered_set<std::string> touched;
   for (const std::string& folder : m_batch) {
     touched.insert(folder);
@@ -61,6 +60,43 @@ bool LibraryWatch::Apply() {
       touched.insert(found->second.begin(), found->second.end());
     }
   }
+  return touched;
+}
+
+std::vector<FolderStamp> LibraryWatch::Unsure() {
+  Gather();
+  const std::unordered_set<std::string> touched = Touched();
+  const auto knownUnchanged = [&](const FolderStamp& stamp) {
+    const auto since = m_watchedSinceNs.find(stamp.folder);
+    if (touched.contains(stamp.folder) || !m_watch.Watches(stamp.folder) || since == m_watchedSinceNs.end()) {
+      return false;
+    }
+    if (stamp.readAtNs >= since->second) return true;  // read while watched
+    const auto confirmed = m_confirmed.find(stamp.folder);
+    return confirmed != m_confirmed.end() && confirmed->second.watchedSinceNs == since->second &&
+           confirmed->second.stamp == stamp;
+  };
+  std::vector<FolderStamp> unsure;
+  for (const FolderStamp& stamp : m_view.FolderStamps()) {
+    if (!knownUnchanged(stamp)) unsure.push_back(stamp);
+  }
+  return unsure;
+}
+
+void LibraryWatch::Checked(const std::vector<FolderStamp>& stamps, const std::vector<std::string>& changed,
+                           std::int64_t startedNs) {
+  const std::unordered_set<std::string> differed(changed.begin(), changed.end());
+  for (const FolderStamp& stamp : stamps) {
+    const auto since = m_watchedSinceNs.find(stamp.folder);
+    if (differed.contains(stamp.folder) || !m_watch.Watches(stamp.folder) || since == m_watchedSinceNs.end()) continue;
+    if (since->second <= startedNs) m_confirmed[stamp.folder] = {stamp, since->second};
+  }
+}
+
+bool LibraryWatch::Apply() {
+  // Of the folders the changes came from, the ones whose stamps no longer hold (a song
+  // rewritten changes no listing).
+  const std::unordered_set<std::string> touched = Touched();
   m_batch.clear();
   std::vector<FolderStamp> stamps;
   for (const FolderStamp& stamp : m_view.FolderStamps()) {

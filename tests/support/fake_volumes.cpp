@@ -9,7 +9,7 @@ FakeVolumes::~FakeVolumes() { platform::SetVolumeService(nullptr); }
 void FakeVolumes::Add(const std::string& mountPoint, const std::string& label, platform::DriveType type) {
   std::string key = mountPoint;
   if (key.empty() || key.back() != '/') key += '/';
-  m_volumes[key] = {key, label, type};
+  m_volumes[key] = {key, label, type, type != platform::DriveType::Network};
 }
 
 platform::VolumeInfo FakeVolumes::VolumeOf(const std::string& path) {

@@ -1,5 +1,5 @@
 // Watching folders: what another program does in a watched folder is reported once for
-// that folder; a folder removed ends its watch; a limit of watches is told.
+// that folder; a folder removed or moved away ends its watch; a limit of watches is told.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -43,6 +43,18 @@ TEST(FolderWatchTest, ChangesAreReportedOnceForTheirFolder) {
   EXPECT_FALSE(watch.Watches(dir / "b/"));
   EXPECT_EQ(watch.Count(), 0u);
   EXPECT_FALSE(watch.LimitReached());
+
+  // A folder moved away ends its watch too: a folder then made under its name is
+  // another one, and a change in it must not go unseen for a watch that looks on.
+  std::filesystem::create_directories(dir / "c");
+  ASSERT_TRUE(watch.Add(dir / "c/"));
+  std::filesystem::rename(dir / "c", dir / "gone");
+  std::filesystem::create_directories(dir / "c");
+  EXPECT_EQ(watch.TakeChanged(), std::vector<std::string>{dir / "c/"});
+  EXPECT_FALSE(watch.Watches(dir / "c/"));
+  ASSERT_TRUE(watch.Add(dir / "c/"));
+  WriteFile(dir / "c/new.mp3", "x");
+  EXPECT_EQ(watch.TakeChanged(), std::vector<std::string>{dir / "c/"});
 }
 
 TEST(FolderWatchTest, PastTheLimitNothingMoreIsWatchedAndThatIsTold) {

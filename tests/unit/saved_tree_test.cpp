@@ -561,7 +561,76 @@ TEST_P(WatchSequenceTest, EachChangeShowsByItself) {
   EXPECT_GT(readAgain, 10) << steps;
 }
 
+// F5 while watched compares only the stamps the watch cannot vouch for, and still
+// shows every change: alone, or with the watch's own batches in between.
+TEST_P(WatchSequenceTest, EachChangeShowsAfterF5) {
+  Write("a/album.ini", "[Album:Gold]\nArtist=Abba\nT1=01.mp3, One\n");
+  Song("a/01.mp3");
+  Song("b/loose.mp3");
+  Scan();
+  LibraryWatch watch(view);
+  const auto f5 = [&] {
+    const std::vector<FolderStamp> stamps = watch.Unsure();
+    watch.Follow();
+    const std::int64_t started = platform::WallClockNs();
+    const std::vector<std::string> changed = ChangedFolders(stamps);
+    watch.Checked(stamps, changed, started);
+    if (!changed.empty() && !view.ReadFoldersAgain(changed)) view.Refresh(view.PathList());
+    watch.Follow();
+    return stamps.size();
+  };
+  EXPECT_EQ(f5(), view.FolderStamps().size());  // read before any watch began
+  std::string steps;
+  for (int step = 0; step < 25; ++step) {
+    steps += Change(step >= 18) + "\n";
+    if (Pick(3) == 0) {
+      steps += "(the watch's batch)\n";
+      Follow(watch);
+    } else {
+      f5();
+    }
+    ASSERT_EQ(DumpTree(view, view.Top()), FreshDump()) << steps;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Seeds, WatchSequenceTest, ::testing::Range(1u, 9u));
+
+// What F5 compares: folders read before their watch began until a check finds them
+// unchanged, folders changes came from, and folders no watch reports on.
+TEST_F(SavedTreeTest, F5ComparesWhatTheWatchCannotVouchFor) {
+  Write("a/album.ini", "[Album:Gold]\nArtist=Abba\nT1=01.mp3, One\n");
+  Song("a/01.mp3");
+  Song("b/loose.mp3");
+  Song("nas/far.mp3");
+  volumes.Add(dir / "nas/", "NAS", platform::DriveType::Network);
+  Scan();
+  LibraryWatch watch(view);
+  const auto folders = [](const std::vector<FolderStamp>& stamps) {
+    std::vector<std::string> names;
+    for (const FolderStamp& stamp : stamps) names.push_back(stamp.folder);
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> all = folders(view.FolderStamps());
+  EXPECT_EQ(folders(watch.Unsure()), all);
+  const std::int64_t beforeWatch = platform::WallClockNs();
+  watch.Follow();
+  EXPECT_EQ(folders(watch.Unsure()), all);  // read before their watches began
+  // A check begun before the watches were on vouches for nothing.
+  watch.Checked(view.FolderStamps(), {}, beforeWatch);
+  EXPECT_EQ(folders(watch.Unsure()), all);
+  watch.Checked(view.FolderStamps(), {dir / "a/"}, platform::WallClockNs());
+  EXPECT_EQ(folders(watch.Unsure()), (std::vector<std::string>{dir / "a/", dir / "nas/"}));
+  watch.Checked(view.FolderStamps(), {}, platform::WallClockNs());
+  EXPECT_EQ(folders(watch.Unsure()), std::vector<std::string>{dir / "nas/"});
+
+  Song("b/new.mp3");
+  EXPECT_EQ(folders(watch.Unsure()), (std::vector<std::string>{dir / "b/", dir / "nas/"}));
+  watch.Gather();
+  ASSERT_TRUE(watch.Apply());  // read again while watched: vouched for
+  EXPECT_EQ(folders(watch.Unsure()), std::vector<std::string>{dir / "nas/"});
+
+}
 
 // A library folder removed and made again, or a link to one pointed elsewhere, is
 // followed; past the limit of watches the folders left are named for checking.

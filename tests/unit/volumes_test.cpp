@@ -50,7 +50,9 @@ TEST(VolumesTest, OddMountTablesAreReadRight) {
                              "40 22 8:17 / /media/usb rw - vfat /dev/sdb1 rw\n"
                              "41 22 8:33 / /media/usb2 rw - vfat /dev/sdc1 rw\n"
                              "42 22 0:50 / /mnt/My\\040Music rw,relatime shared:9 master:2 - cifs //nas/music rw\n"
-                             "43 22 0:51 / /srv/disc rw - iso9660 /dev/sr0 ro\n");
+                             "43 22 0:51 / /srv/disc rw - iso9660 /dev/sr0 ro\n"
+                             "44 22 0:52 / /mnt/cloud rw - fuse.rclone remote: rw\n"
+                             "45 22 8:49 / /mnt/win rw - fuseblk /dev/sdd1 rw\n");
   const auto volumes = MakeSystemVolumes(dir / "mountinfo");
   // A mount point that is a prefix of another's name does not hold its paths.
   EXPECT_EQ(volumes->VolumeOf("/media/usb2/a.mp3").mountPoint, "/media/usb2/");
@@ -61,6 +63,11 @@ TEST(VolumesTest, OddMountTablesAreReadRight) {
   EXPECT_EQ(volumes->VolumeOf("/mnt/My Music/a.mp3").mountPoint, "/mnt/My Music/");
   EXPECT_EQ(volumes->VolumeOf("/mnt/My Music/a.mp3").type, DriveType::Network);
   EXPECT_EQ(volumes->VolumeOf("/srv/disc/a.mp3").type, DriveType::CdRom);
+  // What a folder watch cannot be told: changes on the server, or behind a FUSE program.
+  EXPECT_FALSE(volumes->VolumeOf("/mnt/My Music/a.mp3").reportsChanges);
+  EXPECT_FALSE(volumes->VolumeOf("/mnt/cloud/a.mp3").reportsChanges);
+  EXPECT_TRUE(volumes->VolumeOf("/mnt/win/a.mp3").reportsChanges);
+  EXPECT_TRUE(volumes->VolumeOf("/media/usb/a.mp3").reportsChanges);
   // A label that would pass for an option never reaches a labelling program.
   EXPECT_FALSE(volumes->SetLabel("/media/usb/", "-n"));
 }
