@@ -227,38 +227,72 @@ std::string PlayTimeText(std::uint64_t ms) {
 
 void DetailsPresenter::ShowPlayTime() {
   if (!m_pDataPage || !m_pPlayTimes) return;
-  for (const auto& [song, playTime] : m_pPlayTimes->TakeResults()) {
-    // A header may claim weeks of frames: kept as the longest time a node holds.
-    m_pTree->Facts(song).playTime = static_cast<std::int32_t>(std::min<std::int64_t>(playTime, INT32_MAX));
+  const Handle selection = m_pTree->State().GetSelection();
+  const bool library = selection == m_library.Top().m_hItem;
+  if (!library || (m_libraryPlayTimes && m_libraryPlayTimes->contentVersion != m_pTree->ContentVersion())) {
+    m_libraryPlayTimes.reset();
   }
-  std::uint64_t total = 0, marked = 0;
-  bool pending = false;
-  std::vector<Handle> wanted;
-  // Every song beneath the node, or the song itself; missing files count nothing.
-  m_pTree->ForEachInSubtree(m_pTree->State().GetSelection(), [&](const TreeModel::NodeView& node) {
-    if (!IsSong(node.kind) || node.mark == Mark::Missing) return;
-    // A few thousand at a time: the rest is asked for when those have come in.
-    constexpr size_t kAskAtOnce = 10000;
-    if (node.playTime == NodeFacts::kPlayTimeUnknown && wanted.size() < kAskAtOnce) wanted.push_back(node.handle);
-    if (node.playTime < 0) {
-      pending |= node.playTime != NodeFacts::kPlayTimeNone;
-      return;
-    }
-    total += static_cast<std::uint64_t>(node.playTime);
-    if (node.mark == Mark::Marked) marked += static_cast<std::uint64_t>(node.playTime);
-  });
-  std::string text = PlayTimeText(total);
-  if (marked != 0) text += " (" + PlayTimeText(marked) + ")";
-  if (pending) text += std::string(" ") + res::label::kReading;
+  const bool keep = m_libraryPlayTimes && m_libraryPlayTimes->allAsked;
+  for (const auto& [song, playTime] : m_pPlayTimes->TakeResults()) {
+    std::int32_t& known = m_pTree->Facts(song).playTime;
+    const std::int32_t before = known;
+    // A header may claim weeks of frames: kept as the longest time a node holds.
+    known = static_cast<std::int32_t>(std::min<std::int64_t>(playTime, INT32_MAX));
+    if (keep) AddToLibraryPlayTimes(song, before, known);
+  }
+  const PlayTotals totals = keep ? *m_libraryPlayTimes : SumPlayTimes(selection);
+  if (library) m_libraryPlayTimes = totals;
+  std::string text = PlayTimeText(totals.total);
+  if (totals.marked != 0) text += " (" + PlayTimeText(totals.marked) + ")";
+  if (totals.pending != 0) text += std::string(" ") + res::label::kReading;
   m_pDataPage->m_strPlaytime = text;
   m_pDataPage->SetDlgItemText(res::IDC_PLAYTIME, text);
-  if (wanted.empty()) return;
+}
+
+DetailsPresenter::PlayTotals DetailsPresenter::SumPlayTimes(Handle node) {
+  PlayTotals totals;
+  totals.contentVersion = m_pTree->ContentVersion();
+  std::vector<Handle> wanted;
+  std::size_t unknown = 0;
+  // Every song beneath the node, or the song itself; missing files count nothing.
+  m_pTree->ForEachInSubtree(node, [&](const TreeModel::NodeView& song) {
+    if (!IsSong(song.kind) || song.mark == Mark::Missing) return;
+    if (song.playTime == NodeFacts::kPlayTimeUnknown && ++unknown <= m_nAskAtOnce) wanted.push_back(song.handle);
+    if (song.playTime < 0) {
+      totals.pending += song.playTime != NodeFacts::kPlayTimeNone ? 1 : 0;
+      return;
+    }
+    totals.total += static_cast<std::uint64_t>(song.playTime);
+    if (song.mark == Mark::Marked) totals.marked += static_cast<std::uint64_t>(song.playTime);
+  });
+  totals.allAsked = unknown == wanted.size();
+  if (wanted.empty()) return totals;
   std::vector<std::pair<Handle, std::string>> songs;
   for (const Handle song : wanted) {
     m_pTree->Facts(song).playTime = NodeFacts::kPlayTimeRequested;
     songs.emplace_back(song, std::string(m_library.Item(song).Parent().Data().value_or("")) + m_library.GetNodeName(m_library.Item(song), true));
   }
   m_pPlayTimes->Request(std::move(songs));
+  return totals;
+}
+
+void DetailsPresenter::AddToLibraryPlayTimes(Handle song, std::int32_t before, std::int32_t now) {
+  // Songs of the library only, as the sum counts them; a song's time read again
+  // replaces the one it had.
+  if (!m_pTree->IsValid(song) || !IsSong(m_pTree->GetKind(song)) || m_pTree->GetMark(song) == Mark::Missing) return;
+  PlayTotals& totals = *m_libraryPlayTimes;
+  const bool marked = m_pTree->GetMark(song) == Mark::Marked;
+  const auto count = [&](std::int32_t time, int sign) {
+    if (time < 0) {
+      if (time != NodeFacts::kPlayTimeNone) totals.pending = sign > 0 ? totals.pending + 1 : totals.pending - (totals.pending > 0 ? 1 : 0);
+      return;
+    }
+    const auto ms = static_cast<std::uint64_t>(time);
+    totals.total = sign > 0 ? totals.total + ms : totals.total - ms;
+    if (marked) totals.marked = sign > 0 ? totals.marked + ms : totals.marked - ms;
+  };
+  count(before, -1);
+  count(now, +1);
 }
 
 void DetailsPresenter::ShowSizeText() {
@@ -275,6 +309,7 @@ void DetailsPresenter::ShowSizeText() {
 
 void DetailsPresenter::ShowMarkedSize() {
   if (!m_pDataPage) return;
+  m_libraryPlayTimes.reset();  // the marked songs' share is summed anew
   // Only the size field changes; edits in the other fields stay as typed.
   ShowSizeText();
   m_pDataPage->SetDlgItemText(res::IDC_SIZE, m_pDataPage->m_strSize);
@@ -285,6 +320,7 @@ void DetailsPresenter::TreeReplacing() {
   // Edits on the page belong to nodes that are about to go.
   SaveDetails(m_library.Item(m_pTree->State().GetSelection()));
   m_shown.reset();
+  m_libraryPlayTimes.reset();
   if (m_pPlayTimes) m_pPlayTimes->Forget();
 }
 

@@ -27,7 +27,11 @@ class DetailsPresenter : public TreeNotifications {
   void SetDataPage(GPropData* page) { m_pDataPage = page; }
   GPropData* DataPage() const { return m_pDataPage; }
   // Where play times come from (none: the field stays empty).
-  void SetPlayTimeReader(PlayTimeReader* reader) { m_pPlayTimes = reader; }
+  // The reader is asked for at most askAtOnce songs at a time: the rest once those came in.
+  void SetPlayTimeReader(PlayTimeReader* reader, std::size_t askAtOnce = 10000) {
+    m_pPlayTimes = reader;
+    m_nAskAtOnce = askAtOnce;
+  }
   // Where a selected song's header is read (none: at once, on this thread).
   void SetHeaderReader(HeaderReader* reader) { m_pHeaders = reader; }
 
@@ -71,6 +75,7 @@ class DetailsPresenter : public TreeNotifications {
   TreeModel* m_pTree;
   GPropData* m_pDataPage = nullptr;
   PlayTimeReader* m_pPlayTimes = nullptr;
+  std::size_t m_nAskAtOnce = 10000;
   HeaderReader* m_pHeaders = nullptr;
   std::int64_t m_nSize = 0;
   std::int64_t m_nLibrarySize = -1;
@@ -84,6 +89,19 @@ class DetailsPresenter : public TreeNotifications {
     std::string artist;
   };
   std::optional<ShownDetails> m_shown;
+  // The library's play times as last summed over the whole tree: while no node came or
+  // went and no mark changed, the songs read since only add to them.
+  struct PlayTotals {
+    std::uint64_t contentVersion = 0;
+    std::uint64_t total = 0, marked = 0;
+    std::size_t pending = 0;  // songs whose time is still to come
+    bool allAsked = false;    // every song without a time has been asked for
+  };
+  std::optional<PlayTotals> m_libraryPlayTimes;
+  // Sums the selection's play times, asking for those not known yet.
+  PlayTotals SumPlayTimes(Handle node);
+  // Adds a song's play time, just read, to the library's totals kept.
+  void AddToLibraryPlayTimes(Handle song, std::int32_t before, std::int32_t now);
 };
 
 }  // namespace tree

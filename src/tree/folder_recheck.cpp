@@ -127,15 +127,26 @@ bool STreeView::ReadFoldersAgain(const std::vector<std::string>& changed) {
       }
     }
   }
-  // The stamps follow: those of folders gone go, the others are taken anew.
+  // The stamps follow: those of folders gone go, those read again are replaced where
+  // they stand (the watch then sees the same folders in the same order), new ones last.
   std::vector<FolderStamp> stamps;
   stamps.reserve(m_folderStamps.size() + fresh.size());
-  std::unordered_set<std::string> renewed;
-  for (const FolderStamp& now : fresh) renewed.insert(now.folder);
+  std::unordered_map<std::string, size_t> renewed;  // the first reading of each folder
+  for (size_t i = 0; i < fresh.size(); ++i) renewed.emplace(fresh[i].folder, i);
+  std::vector<bool> placed(fresh.size(), false);
   for (FolderStamp& stamp : m_folderStamps) {
-    if (!gone.contains(stamp.folder) && !renewed.contains(stamp.folder)) stamps.push_back(std::move(stamp));
+    if (gone.contains(stamp.folder)) continue;
+    const auto found = renewed.find(stamp.folder);
+    if (found == renewed.end()) {
+      stamps.push_back(std::move(stamp));
+    } else if (!placed[found->second]) {
+      placed[found->second] = true;
+      stamps.push_back(std::move(fresh[found->second]));
+    }
   }
-  for (FolderStamp& now : fresh) stamps.push_back(std::move(now));
+  for (size_t i = 0; i < fresh.size(); ++i) {
+    if (!placed[i] && renewed.at(fresh[i].folder) == i) stamps.push_back(std::move(fresh[i]));
+  }
   m_folderStamps = std::move(stamps);
   // The selection stays on its node when that comes back.
   const Handle selected = m_pTree->State().GetSelection();

@@ -1,6 +1,8 @@
 #include "tree/library_marks.h"
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "platform/ui_hooks.h"
 #include "tree/details_presenter.h"
@@ -75,23 +77,38 @@ Mark LibraryMarks::SetMark(const TreeItem& item, bool marked) {
 }
 
 void LibraryMarks::RecountMarks() {
-  // Every inner node once, children before parents; the marked songs' bytes on the way.
-  std::vector<TreeItem> parents;
-  std::vector<TreeItem> pending{m_library.Top()};
+  // The nodes in pre-order, each with its parent's place: going backwards, every node's
+  // children are counted before it. One pass, without a look-up per step.
+  struct Counted {
+    Handle handle;
+    std::size_t parent;
+    Mark mark;
+    std::uint8_t children = 0;  // kPartly, kMarked and kOther of the children met
+  };
+  constexpr std::uint8_t kPartly = 1, kMarked = 2, kOther = 4;
+  std::vector<Counted> order;
+  order.reserve(m_pTree->Count());
+  std::vector<std::size_t> path;  // the places of the nodes above the one met
+  m_pTree->ForEachInSubtree(m_library.Top().m_hItem, [&](const TreeModel::NodeView& node) {
+    while (!path.empty() && order[path.back()].handle != node.parent) path.pop_back();
+    order.push_back({node.handle, path.empty() ? 0 : path.back(), node.mark});
+    path.push_back(order.size() - 1);
+  });
   m_nMarkedSize = 0;
-  while (!pending.empty()) {
-    const TreeItem node = pending.back();
-    pending.pop_back();
-    if (!node.HasChildren()) {
-      if (m_pTree->GetMark(node.m_hItem) == Mark::Marked && IsSong(KindOf(node))) {
-        m_nMarkedSize += m_library.SongSize(node);
-      }
-      continue;
+  for (std::size_t i = order.size(); i-- > 0;) {
+    Counted& node = order[i];
+    if (node.children != 0) {  // a node with children takes its mark from them
+      const std::uint8_t seen = node.children;
+      node.mark = (seen & kPartly) || ((seen & kMarked) && (seen & kOther)) ? Mark::Partly
+                  : (seen & kMarked)                                        ? Mark::Marked
+                                                                            : Mark::None;
+      m_pTree->SetMark(node.handle, node.mark);
+    } else if (node.mark == Mark::Marked && IsSong(m_pTree->GetKind(node.handle))) {
+      m_nMarkedSize += m_library.SongSize(m_library.Item(node.handle));
     }
-    parents.push_back(node);
-    for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
+    if (i == 0) break;
+    order[node.parent].children |= node.mark == Mark::Partly ? kPartly : node.mark == Mark::Marked ? kMarked : kOther;
   }
-  for (auto node = parents.rbegin(); node != parents.rend(); ++node) UpdateMarkFromChildren(*node);
 }
 
 void LibraryMarks::ToggleMark(const TreeItem& node) {

@@ -15,7 +15,25 @@ constexpr std::int64_t kJustReadNs = 50'000'000;
 
 }  // namespace
 
+bool LibraryWatch::FollowsAlready() const {
+  // The same folders, with the same path list, and no watch ended since the last call.
+  if (m_watch.Count() != m_followedWatches || m_followedPathList != m_view.PathList()) return false;
+  std::size_t at = 0;
+  for (const FolderStamp& stamp : m_view.FolderStamps()) {
+    if (!stamp.stamp) continue;
+    if (at == m_followed.size() || m_followed[at] != stamp.folder) return false;
+    ++at;
+  }
+  return at == m_followed.size();
+}
+
 void LibraryWatch::Follow() {
+  if (FollowsAlready()) return;
+  m_followed.clear();
+  for (const FolderStamp& stamp : m_view.FolderStamps()) {
+    if (stamp.stamp) m_followed.push_back(stamp.folder);
+  }
+  m_followedPathList = m_view.PathList();
   std::unordered_set<std::string> wanted;
   m_unwatched.clear();
   m_libraryFoldersIn.clear();
@@ -44,6 +62,7 @@ void LibraryWatch::Follow() {
       m_confirmed.erase(folder);
     }
   }
+  m_followedWatches = m_watch.Count();
 }
 
 bool LibraryWatch::Gather() {

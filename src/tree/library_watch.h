@@ -68,6 +68,13 @@ class LibraryWatch {
   };
   std::unordered_map<std::string, Confirmed> m_confirmed;
 
+  // What the last Follow followed: the stamped folders in order, the path list and the
+  // number of watches it left.
+  std::vector<std::string> m_followed;
+  std::string m_followedPathList;
+  std::size_t m_followedWatches = static_cast<std::size_t>(-1);
+  bool FollowsAlready() const;
+
   // The folders the batch's changes came from, a change in the folder a library folder
   // lies in standing for that library folder.
   std::unordered_set<std::string> Touched() const;

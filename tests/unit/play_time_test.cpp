@@ -49,6 +49,30 @@ TEST_F(PlayTimeTest, EveryNodeShowsTheSumOfItsSongsAndOfItsMarkedOnes) {
   EXPECT_EQ(Settled(Find("The Band|Live|B")), "0:30 (0:30)");
 }
 
+// The whole library's times add up as they come in, the marked songs' too, without
+// summing the tree again each time.
+TEST_F(PlayTimeTest, TheLibrarysTimeGrowsAsItsSongsComeIn) {
+  view.Marks().ToggleMark(Find("The Band|Live|B"));
+  view.Marks().ToggleMark(Find(Volume() + "|Loose|c"));
+  EXPECT_EQ(Settled(view.Top()), "2:30 (1:30)");
+  view.Marks().ToggleMark(Find(Volume() + "|Loose|c"));  // a click selects the song
+  EXPECT_EQ(Settled(view.Top()), "2:30 (0:30)");
+  // A new song: only its time is read, and the total takes it.
+  Song("Loose/d.mp3", 1150);
+  ASSERT_TRUE(view.ReadFoldersAgain({dir / "Loose/"}));
+  EXPECT_EQ(Settled(view.Top()), "3:00 (0:30)");
+}
+
+// More songs than are asked for at once: the rest are asked for as the first come in,
+// until every one is known.
+TEST_F(PlayTimeTest, MoreSongsThanAskedForAtOnceAreAllRead) {
+  view.Details().SetPlayTimeReader(&reader, 1);
+  Scan();  // a new tree: no play time known
+  EXPECT_EQ(Settled(view.Top()), "2:30");
+  view.Marks().ToggleMark(Find("The Band"));
+  EXPECT_EQ(Settled(view.Top()), "2:30 (1:30)");
+}
+
 // Seconds take two digits: a zero goes before 0 to 9, none before 10 and up.
 TEST_F(PlayTimeTest, SecondsShowWithTwoDigits) {
   Song("Ten/nine.mp3", 345);  // 9.01 s
