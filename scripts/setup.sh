@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build ccache libgtest-dev libgmock-dev
-          qt6-base-dev qt6-qpa-plugins libgl-dev
+          qt6-base-dev qt6-qpa-plugins libgl-dev libtag1-dev
           help2man desktop-file-utils appstream dpkg-dev file)
 
 missing=()

@@ -11,6 +11,7 @@ int RunHeaderCommand(const std::vector<std::string>& files);
 int RunTreeCommand(const std::vector<std::string>& args);
 int RunEditCommand(const std::vector<std::string>& args);
 int RunWatchCommand(const std::vector<std::string>& args);
+int RunTagsCommand(const std::vector<std::string>& files);
 
 class STreeView;
 

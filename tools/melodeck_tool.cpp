@@ -11,12 +11,15 @@ namespace {
 constexpr const char* kUsage =
     "Usage: melodeck-tool profile get|put FILE [options]\n"
     "  or:  melodeck-tool header FILE...\n"
+    "  or:  melodeck-tool tags FILE...\n"
     "  or:  melodeck-tool tree [--cache] [--files] [--settings FILE] PATHLIST\n"
     "  or:  melodeck-tool edit [--files] [--settings FILE] PATHLIST < SCRIPT\n"
     "  or:  melodeck-tool watch [--files] [--settings FILE] [--seconds N] PATHLIST\n"
     "\n"
     "  profile  reads or writes a key of an INI file as Melodeck does\n"
     "  header   prints the MPEG audio header and the play time of each file\n"
+    "  tags     prints what the ID3 and APE tags of each file say, and the size of\n"
+    "           the cover picture it carries\n"
     "  tree     prints the library tree a Refresh of PATHLIST shows; with --cache\n"
     "           from the tree Melodeck saved, when the disk still agrees with it\n"
     "  edit     carries out the renames, deletes, display switches and refreshes\n"
@@ -37,6 +40,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
   if (!args.empty() && args[0] == "profile") return RunProfileCommand(rest);
   if (!args.empty() && args[0] == "header") return RunHeaderCommand(rest);
+  if (!args.empty() && args[0] == "tags") return RunTagsCommand(rest);
   if (!args.empty() && args[0] == "tree") return RunTreeCommand(rest);
   if (!args.empty() && args[0] == "edit") return RunEditCommand(rest);
   if (!args.empty() && args[0] == "watch") return RunWatchCommand(rest);
