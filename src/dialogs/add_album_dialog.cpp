@@ -1,6 +1,7 @@
 #include "dialogs/add_album_dialog.h"
 
 #include <algorithm>
+#include <climits>
 #include <unordered_set>
 
 #include "catalogue/album_catalogue.h"
@@ -24,6 +25,7 @@ constexpr int kArtistCombo = res::IDC_ARTIST_COMBO;
 constexpr int kAlbumFileCombo = res::IDC_ALBUM_FILE;
 constexpr int kAlbumNameEdit = res::IDC_ALBUM_NAME;
 constexpr int kYearEdit = res::IDC_ALBUM_YEAR;
+constexpr int kCategoryCombo = res::IDC_CATEGORY_COMBO;
 
 void InsertSorted(std::vector<std::string>& list, const std::string& text) {
   list.insert(std::upper_bound(list.begin(), list.end(), text,
@@ -47,7 +49,7 @@ std::string OnDisk(const std::string& path) { return catalogue::CatalogueFile(Fo
 void CSongListBox::Add(const std::string& text) {
   const auto at = std::upper_bound(m_rows.begin(), m_rows.end(), text,
                                    [](const std::string& t, const Row& row) { return platform::NameLess(t, row.text); });
-  m_rows.insert(at, Row{text, false});
+  m_rows.insert(at, Row{text, false, {}});
 }
 
 void CSongListBox::SelectAll(bool selected) {
@@ -73,6 +75,8 @@ void CAddAlbumDlg::OnInitDialog() {
     if (kind == NodeKind::Folder) {
       m_bAlbumFileEnabled = false;
       m_strArtist = std::string(m_itemNode.Label());
+      m_guesses[kArtistCombo] = m_strArtist;  // the folder's name only guesses the artist
+      m_proposed.insert(kArtistCombo);
       m_strAlbumFile = std::string(m_itemNode.Data().value_or("")) + catalogue::kCatalogueName;
     } else if (kind == NodeKind::Artist) {
       x = m_itemNode.FirstChild();
@@ -128,7 +132,83 @@ void CAddAlbumDlg::FillSongList(const std::string& path) {
     if (entry.name.find(',') != std::string::npos) continue;
     if (!listed.contains(platform::UpperUtf8(GString(entry.name).FileNamePart(false)))) m_listSongs.Add(entry.name);
   }
+  for (CSongListBox::Row& row : m_listSongs.m_rows) {
+    row.tags = catalogue::ReadSongTags(folder + row.text).value_or(catalogue::SongTags{});
+  }
   m_listSongs.SelectAll();
+  ProposeFromTags();
+}
+
+void CAddAlbumDlg::OnSelChangeSongs() { ProposeFromTags(); }
+
+void CAddAlbumDlg::OnFieldEdited(int id) { m_proposed.erase(id); }
+
+void CAddAlbumDlg::Propose(int id, GString& field, const std::string& value) {
+  // What the user typed stays; an empty field or an earlier proposal takes the new
+  // one, or the dialog's own guess when the tags propose nothing.
+  if (!field.empty() && !m_proposed.contains(id)) return;
+  const auto guess = m_guesses.find(id);
+  field = !value.empty() || guess == m_guesses.end() ? value : guess->second;
+  if (field.empty()) {
+    m_proposed.erase(id);
+  } else {
+    m_proposed.insert(id);
+  }
+}
+
+void CAddAlbumDlg::ProposeFromTags() {
+  // The one value the chosen songs' tags give for a field; nothing when two differ.
+  const auto agreed = [this](const auto& valueOf) {
+    std::string value;
+    for (const CSongListBox::Row& row : m_listSongs.m_rows) {
+      if (!row.selected) continue;
+      GString own = valueOf(row.tags);
+      own.Trim(" ");
+      if (own.empty()) continue;
+      if (!value.empty() && value != own) return std::string();
+      value = own;
+    }
+    return value;
+  };
+  Propose(kArtistCombo, m_strArtist, agreed([](const catalogue::SongTags& tags) { return tags.artist; }));
+  Propose(kAlbumNameEdit, m_strAlbum, agreed([](const catalogue::SongTags& tags) { return tags.album; }));
+  // A genre the category list has already is written as the list spells it.
+  std::string category = agreed([](const catalogue::SongTags& tags) { return tags.genre; });
+  for (const std::string& known : m_cbCategory) {
+    if (platform::EqualsNoCase(known, category)) category = known;
+  }
+  Propose(kCategoryCombo, m_strCategory, category);
+  Propose(kYearEdit, m_strYear, agreed([](const catalogue::SongTags& tags) {
+            return tags.year ? std::to_string(tags.year) : std::string();
+          }));
+  std::string leftOut;
+  for (const CSongListBox::Row& row : m_listSongs.m_rows) {
+    if (row.selected && row.tags.title.find_first_of(",\r\n") != std::string::npos) {
+      leftOut += (leftOut.empty() ? "" : "; ") + row.text;
+    }
+  }
+  m_strTagNote = leftOut.empty() ? std::string() : res::Fill(res::label::kTitlesLeftOut, {leftOut});
+}
+
+std::vector<tree::LibraryEditor::NewAlbum::Song> CAddAlbumDlg::ChosenSongs() const {
+  // The rows stand in file-name order: a stable sort by track keeps it among equals,
+  // and songs without a track number come last.
+  std::vector<const CSongListBox::Row*> chosen;
+  for (const CSongListBox::Row& row : m_listSongs.m_rows) {
+    if (row.selected) chosen.push_back(&row);
+  }
+  std::stable_sort(chosen.begin(), chosen.end(), [](const CSongListBox::Row* a, const CSongListBox::Row* b) {
+    return (a->tags.track == 0 ? UINT_MAX : a->tags.track) < (b->tags.track == 0 ? UINT_MAX : b->tags.track);
+  });
+  std::vector<tree::LibraryEditor::NewAlbum::Song> songs;
+  for (const CSongListBox::Row* row : chosen) {
+    const std::string fileTitle = GString(row->text).FileNamePart(false);
+    GString title = row->tags.title;
+    title.Trim(" \t");
+    const bool fits = !title.empty() && title.find_first_of(",\r\n") == std::string::npos;
+    songs.push_back({fileTitle, fits ? std::string(title) : fileTitle});
+  }
+  return songs;
 }
 
 void CAddAlbumDlg::OnBrowse() {
@@ -186,10 +266,7 @@ bool CAddAlbumDlg::OnOK() {
     ShowError(res::msg::kYearField);
     return false;
   }
-  tree::LibraryEditor::NewAlbum album{OnDisk(m_strAlbumFile), m_strAlbumFile, m_strArtist, m_strAlbum,
-                                      m_strCategory, *year, {}};
-  for (const auto& row : m_listSongs.m_rows) {
-    if (row.selected) album.songTitles.push_back(GString(row.text).FileNamePart(false));
-  }
+  const tree::LibraryEditor::NewAlbum album{OnDisk(m_strAlbumFile), m_strAlbumFile, m_strArtist, m_strAlbum,
+                                            m_strCategory, *year, ChosenSongs()};
   return m_pView->Editor().AddAlbum(album, m_itemAlbum).Report();
 }

@@ -84,7 +84,8 @@ inline constexpr char kScanning[] = "Scanning: %1 folders, %2 songs so far (Esc 
 inline constexpr char kScanStopped[] = "Refresh stopped: the tree shows the library as before";
 inline constexpr char kChecking[] = "Checking the tree against the disk (Esc stops)";
 inline constexpr char kNotWatched[] =
-    "%1 folder(s) cannot be watched (too many folders, or network drives): they are checked when the window is "
+    "%1 folder(s) cannot be watched (too many folders, network drives or FUSE mounts): they are checked when the "
+    "window is "
     "activated and on F5";
 inline constexpr char kStopTip[] = "Stop the scan and keep the tree as it was";
 inline constexpr char kSplitterKeys[] = "Move the splitter bar with the arrow keys; Enter or Escape ends";
@@ -114,6 +115,9 @@ inline constexpr char kArtist[] = "&Artist:";
 inline constexpr char kAlbumFile[] = "Al&bum.ini file:";
 inline constexpr char kAlbumName[] = "Album&name:";
 inline constexpr char kSongsToAdd[] = "&Songs to add:";
+// Below the song list of Add album, when tag titles cannot go into the catalogue.
+inline constexpr char kTitlesLeftOut[] =
+    "Titles a catalogue cannot hold (with a \",\" or a line end) are left out, the file names stand instead: %1";
 inline constexpr char kArtists[] = "&Artists:";
 inline constexpr char kAlbums[] = "Albu&ms:";
 inline constexpr char kSongs[] = "S&ongs:";

@@ -37,7 +37,9 @@ CommandResult LibraryEditor::AddAlbum(const NewAlbum& album, TreeItem& made) {
   std::vector<std::pair<std::string, std::optional<std::string>>> values = {
       {"Artist", album.artist}, {"Category", album.category}, {"Year", album.year ? std::to_string(album.year) : ""}};
   int n = 0;
-  for (const std::string& title : album.songTitles) values.push_back({"T" + std::to_string(++n), title + ".mp3, " + title});
+  for (const NewAlbum::Song& song : album.songs) {
+    values.push_back({"T" + std::to_string(++n), song.fileTitle + ".mp3, " + song.title});
+  }
   if (platform::ProfileWriteValues(album.file, catalogue::SectionOfAlbum(album.album), values, false) != 1) {
     return CommandResult::Failed(res::Fill(res::msg::kAlbumFileNotWritten, {album.shownFile}));
   }

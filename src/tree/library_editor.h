@@ -45,7 +45,11 @@ class LibraryEditor {
     std::string album;
     std::string category;
     int year = 0;  // 0: none
-    std::vector<std::string> songTitles;
+    struct Song {
+      std::string fileTitle;  // the file's name without ".mp3"
+      std::string title;      // shown for it; holds no "," or line end
+    };
+    std::vector<Song> songs;  // T1, T2, ... in this order
   };
   CommandResult AddAlbum(const NewAlbum& album, TreeItem& made);
 

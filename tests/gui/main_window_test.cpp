@@ -1090,6 +1090,36 @@ class MainWindowTest : public QObject {
     QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
   }
 
+  void aFolderOfTaggedFilesBecomesAnAlbumWithNoTyping() {
+    for (const std::string name : {"01.mp3", "02.mp3", "03.mp3"}) {
+      const QString from = QString::fromStdString(std::string(MELODECK_TAG_FIXTURES) + "/album/" + name);
+      QDir().mkpath(QString::fromStdString(Lib() + "rip"));
+      QVERIFY(QFile::copy(from, QString::fromStdString(Lib() + "rip/" + name)));
+    }
+    Start();
+    View()->setCurrentIndex(FindAnywhere("rip"));
+    QString note;
+    bool grey = false;
+    WithDialog([&](QDialog* dialog) {
+      QCOMPARE(In<QComboBox>(dialog, 1035)->currentText(), QString("The Rippers"));
+      QCOMPARE(In<QLineEdit>(dialog, 1037)->text(), QString("First Rip"));
+      QCOMPARE(In<QLineEdit>(dialog, 1039)->text(), QString("2001"));
+      auto* album = In<QLineEdit>(dialog, 1037);
+      grey = album->palette().color(QPalette::Text) != dialog->palette().color(QPalette::Text);
+      for (QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (label->isVisible() && label->text().contains("01.mp3")) note = label->text();
+      }
+      In<QPushButton>(dialog, 1)->click();
+    });
+    QTest::keyClick(View(), Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(grey);  // proposals show as such
+    QVERIFY(note.contains("left out"));
+    QCOMPARE(QString::fromStdString(ReadFile(Lib() + "rip/album.ini")),
+             QString("[Album:First Rip]\nArtist=The Rippers\nCategory=Pop\nYear=2001\n"
+                     "T1=02.mp3, Opening\nT2=01.mp3, 01\nT3=03.mp3, 03\n"));
+    QVERIFY(IndexOf({"The Rippers", "First Rip", "Opening"}).isValid());
+  }
+
   void addAlbumKeepsTypedFieldsWhenTheCatalogueFieldIsLeft() {
     Start();
     View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));

@@ -1,6 +1,8 @@
 // The logic of the add-album, play-order and settings dialogs on real folder trees.
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "dialogs/add_album_dialog.h"
 #include "dialogs/play_order_dialog.h"
 #include "dialogs/settings_dialog.h"
@@ -147,6 +149,51 @@ TEST_F(AddAlbumTest, OkValidatesThenWritesAndPlacesTheAlbum) {
   Scan();
   EXPECT_FALSE(Find("The Band|New|b").IsNull());
   EXPECT_EQ(view.Marks().GetMark(Find("The Band|New|A")), Mark::None);
+}
+
+// A folder of tagged files becomes an album with no typing: the tags propose artist,
+// album, category and year, order the songs by track and give their titles.
+TEST_F(AddAlbumTest, TheSongsTagsFillANewAlbum) {
+  std::filesystem::create_directory(dir / "rip");
+  for (const std::string name : {"01.mp3", "02.mp3", "03.mp3"}) {
+    std::filesystem::copy_file(std::string(MELODECK_TAG_FIXTURES) + "/album/" + name, dir / ("rip/" + name));
+  }
+  std::filesystem::copy_file(std::string(MELODECK_TAG_FIXTURES) + "/v24-utf8.mp3", dir / "rip/04.mp3");
+  Scan();
+  CAddAlbumDlg dialog(&view, {"Jazz", "pop"}, Find(Volume() + "|rip"));
+  dialog.OnInitDialog();
+  // Song 04 names another artist and album: with it chosen, those fields propose nothing.
+  EXPECT_EQ(dialog.m_strArtist, "rip");  // the folder's name, as without tags
+  EXPECT_EQ(dialog.m_strAlbum, "");
+  EXPECT_EQ(dialog.m_strCategory, "");
+  EXPECT_EQ(dialog.m_strYear, "");
+  EXPECT_NE(dialog.m_strTagNote.find("04.mp3"), std::string::npos);  // its title holds a ","
+  EXPECT_NE(dialog.m_strTagNote.find("01.mp3"), std::string::npos);
+
+  dialog.m_listSongs.m_rows[3].selected = false;
+  dialog.m_strCategory = "Mine";  // typed: stays
+  dialog.OnFieldEdited(res::IDC_CATEGORY_COMBO);
+  dialog.OnSelChangeSongs();
+  EXPECT_EQ(dialog.m_strArtist, "The Rippers");
+  EXPECT_TRUE(dialog.IsProposed(res::IDC_ARTIST_COMBO));
+  EXPECT_EQ(dialog.m_strAlbum, "First Rip");
+  EXPECT_EQ(dialog.m_strYear, "2001");
+  EXPECT_EQ(dialog.m_strCategory, "Mine");
+  EXPECT_FALSE(dialog.IsProposed(res::IDC_CATEGORY_COMBO));
+  dialog.m_strCategory = "";  // emptied: the genre comes back, spelled as the list has it
+  dialog.OnSelChangeSongs();
+  EXPECT_EQ(dialog.m_strCategory, "pop");
+  EXPECT_NE(dialog.m_strTagNote.find("01.mp3"), std::string::npos);
+  EXPECT_EQ(dialog.m_strTagNote.find("04.mp3"), std::string::npos);
+
+  ASSERT_TRUE(dialog.OnOK());
+  // By track number; "Second, Song" cannot be held, the file name stands in.
+  EXPECT_EQ(ReadFile(dir / "rip/album.ini"),
+            "[Album:First Rip]\nArtist=The Rippers\nCategory=pop\nYear=2001\n"
+            "T1=02.mp3, Opening\nT2=01.mp3, 01\nT3=03.mp3, 03\n");
+  Scan();
+  EXPECT_FALSE(Find("The Rippers|First Rip|Opening").IsNull());
+  EXPECT_EQ(Canonical(view), FreshScan());
 }
 
 TEST_F(AddAlbumTest, ANewArtistOrAnUnwritableCatalogue) {

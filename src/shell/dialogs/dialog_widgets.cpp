@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "platform/ui_hooks.h"
@@ -105,7 +106,10 @@ AddAlbumWidget::AddAlbumWidget(CAddAlbumDlg& dialog, QWidget* parent) : QDialog(
   grid->addWidget(m_pYear, 4, 1, 1, 2);
   grid->addWidget(label(res::label::kSongsToAdd, m_pSongs), 5, 0, 1, 3);
   grid->addWidget(m_pSongs, 6, 0, 1, 3);
-  grid->addWidget(buttons, 7, 0, 1, 3);
+  m_pTagNote = new QLabel(this);
+  m_pTagNote->setWordWrap(true);
+  grid->addWidget(m_pTagNote, 7, 0, 1, 3);
+  grid->addWidget(buttons, 8, 0, 1, 3);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -128,6 +132,38 @@ AddAlbumWidget::AddAlbumWidget(CAddAlbumDlg& dialog, QWidget* parent) : QDialog(
     m_dialog.OnSelChangeAlbumFile(m_pAlbumFile->itemText(row).toStdString());
     Push();
   });
+  // Typing makes a field the user's; choosing other songs renews the proposals.
+  const auto typed = [this](QLineEdit* edit, int id) {
+    connect(edit, &QLineEdit::textEdited, this, [this, edit, id] {
+      m_dialog.OnFieldEdited(id);
+      edit->setPalette(palette());
+    });
+  };
+  typed(m_pArtist->lineEdit(), res::IDC_ARTIST_COMBO);
+  typed(m_pAlbum, res::IDC_ALBUM_NAME);
+  typed(m_pCategory->lineEdit(), res::IDC_CATEGORY_COMBO);
+  typed(m_pYear, res::IDC_ALBUM_YEAR);
+  connect(m_pSongs, &QListWidget::itemSelectionChanged, this, [this] {
+    PullAllButAlbumFile();
+    m_dialog.OnSelChangeSongs();
+    PushProposals();
+  });
+}
+
+void AddAlbumWidget::PushProposals() {
+  // A proposal shows in the grey of a placeholder until the user accepts or edits it.
+  QPalette proposed = palette();
+  proposed.setColor(QPalette::Text, palette().color(QPalette::PlaceholderText));
+  const auto show = [&](QLineEdit* edit, int id, const std::string& text) {
+    if (edit->text() != Q(text)) edit->setText(Q(text));
+    edit->setPalette(m_dialog.IsProposed(id) ? proposed : palette());
+  };
+  show(m_pArtist->lineEdit(), res::IDC_ARTIST_COMBO, m_dialog.m_strArtist);
+  show(m_pAlbum, res::IDC_ALBUM_NAME, m_dialog.m_strAlbum);
+  show(m_pCategory->lineEdit(), res::IDC_CATEGORY_COMBO, m_dialog.m_strCategory);
+  show(m_pYear, res::IDC_ALBUM_YEAR, m_dialog.m_strYear);
+  m_pTagNote->setText(Q(m_dialog.m_strTagNote));
+  m_pTagNote->setVisible(!m_dialog.m_strTagNote.empty());
 }
 
 void AddAlbumWidget::Push() {
@@ -138,11 +174,13 @@ void AddAlbumWidget::Push() {
   m_pBrowse->setEnabled(m_dialog.m_bAlbumFileEnabled);
   m_pAlbum->setText(Q(m_dialog.m_strAlbum));
   m_pYear->setText(Q(m_dialog.m_strYear));
+  const QSignalBlocker quiet(m_pSongs);  // the rows are the dialog's already
   m_pSongs->clear();
   for (const auto& row : m_dialog.m_listSongs.m_rows) {
     m_pSongs->addItem(Q(row.text));
     m_pSongs->item(m_pSongs->count() - 1)->setSelected(row.selected);
   }
+  PushProposals();
 }
 
 void AddAlbumWidget::PullAllButAlbumFile() {

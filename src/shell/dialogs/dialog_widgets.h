@@ -27,11 +27,14 @@ class AddAlbumWidget : public QDialog {
 
  private:
   void Push();
+  // The fields the songs' tags may propose, grey while they hold a proposal, and the note.
+  void PushProposals();
   void Pull();
   void PullAllButAlbumFile();
   void FocusAfterMessage();
 
   CAddAlbumDlg& m_dialog;
+  QLabel* m_pTagNote;
   QComboBox* m_pArtist;
   QComboBox* m_pAlbumFile;
   QPushButton* m_pBrowse;
