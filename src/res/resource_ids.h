@@ -41,6 +41,7 @@ inline constexpr int IDC_BITRATE = 1007;
 inline constexpr int IDC_CATEGORY = 1008;
 inline constexpr int IDC_CATEGORY_READONLY = 1009;
 inline constexpr int IDC_ARTIST = 1011;
+inline constexpr int IDC_TAGS = 1012;
 
 // Windows and dialogs.
 inline constexpr int IDD_ABOUTBOX = 100;

@@ -68,6 +68,8 @@ std::string WhatsThisText(unsigned id) {
       {IDC_PLAYTIME, "The play time of the selected node's songs (minutes:seconds); in parentheses, of the marked "
                      "songs among them."},
       {IDC_BITRATE, "Bitrate, channels and sampling frequency of the selected song, read from its MP3 header."},
+      {IDC_TAGS, "What the selected song's own tags (ID3 or APE) say: artist, title, album and track. Read only: "
+                 "the catalogue's data is edited above."},
       {IDC_SIZE, "Megabytes of the selected node's songs; in parentheses, of all marked songs in the library, "
                  "wherever they are."},
   };

@@ -110,6 +110,11 @@ inline constexpr char kSongArtist[] = "A&rtist:";
 // The brackets: the marked songs under the selected node, and all marked songs.
 inline constexpr char kPlaytime[] = "Playtime (marked here):";
 inline constexpr char kBitrate[] = "Bitrate:";
+inline constexpr char kTags[] = "Its tags:";
+inline constexpr char kTagArtist[] = "Artist: ";
+inline constexpr char kTagTitle[] = "Title: ";
+inline constexpr char kTagAlbum[] = "Album: ";
+inline constexpr char kTagTrack[] = "Track: ";
 inline constexpr char kSize[] = "Size (all marked):";
 inline constexpr char kArtist[] = "&Artist:";
 inline constexpr char kAlbumFile[] = "Al&bum.ini file:";

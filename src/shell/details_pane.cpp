@@ -47,8 +47,11 @@ GPropDataPage::GPropDataPage(QWidget* parent) : QWidget(parent) {
   m_pPlaytime->setText(" 0:0");
   m_pBitrate = SunkenField(this, res::IDC_BITRATE);
   m_pSize = SunkenField(this, res::IDC_SIZE);
+  m_pTags = SunkenField(this, res::IDC_TAGS);
+  m_pTags->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_pTags->setFixedHeight(4 * m_pTags->fontMetrics().lineSpacing() + 2 * m_pTags->frameWidth() + 2);
   for (QWidget* field : std::initializer_list<QWidget*>{m_ctlCategory, m_pReadOnlyCategory, m_pYear, m_pArtist,
-                                                        m_pPlaytime, m_pBitrate, m_pSize}) {
+                                                        m_pPlaytime, m_pBitrate, m_pSize, m_pTags}) {
     field->setWhatsThis(QString::fromStdString(res::WhatsThisText(field->objectName().toUInt())));
   }
 
@@ -78,8 +81,10 @@ GPropDataPage::GPropDataPage(QWidget* parent) : QWidget(parent) {
   grid->addWidget(new QLabel(res::label::kSize, this), row++, 0, 1, 2);
   grid->addWidget(m_pSize, row, 0);
   grid->addWidget(new QLabel("MB", this), row++, 1);
+  grid->addWidget(new QLabel(res::label::kTags, this), row++, 0, 1, 2);
+  grid->addWidget(m_pTags, row++, 0);
   grid->setRowStretch(row, 1);
-  setFixedSize(230, 300);
+  setFixedSize(230, 300 + m_pTags->height() + m_pTags->fontMetrics().lineSpacing() + 2 * grid->verticalSpacing());
 }
 
 void GPropDataPage::SetReadOnly(bool readOnly, bool artist) {
@@ -103,6 +108,7 @@ bool GPropDataPage::UpdateData(bool pull) {
     if (year) m_nYear = *year;
     m_strPlaytime = m_pPlaytime->text().toStdString();
     m_strBitrate = m_pBitrate->text().toStdString();
+    m_strTags = m_pTags->text().toStdString();
     m_strArtist = m_pArtist->text().toStdString();
     m_strSize = m_pSize->text().toStdString();
     return year.has_value();
@@ -116,6 +122,7 @@ bool GPropDataPage::UpdateData(bool pull) {
   m_pYear->setText(m_nYear ? QString::number(m_nYear) : QString());  // no year: an empty field
   m_pPlaytime->setText(Text(m_strPlaytime));
   m_pBitrate->setText(Text(m_strBitrate));
+  m_pTags->setText(Text(m_strTags));
   m_pArtist->setText(Text(m_strArtist));
   m_pSize->setText(Text(m_strSize));
   return true;
@@ -126,6 +133,7 @@ void GPropDataPage::SetDlgItemText(int id, const std::string& text) {
   if (id == res::IDC_SIZE) m_pSize->setText(Text(text));
   if (id == res::IDC_PLAYTIME) m_pPlaytime->setText(Text(text));
   if (id == res::IDC_BITRATE) m_pBitrate->setText(Text(text));
+  if (id == res::IDC_TAGS) m_pTags->setText(Text(text));
 }
 
 void GPropDataPage::FocusFirstField() {

@@ -33,6 +33,7 @@ class GPropDataPage : public QWidget, public GPropData {
   QLabel* m_pPlaytime;
   QLabel* m_pBitrate;
   QLabel* m_pSize;
+  QLabel* m_pTags;
 
  protected:
   void OnCategoryAdded(int row) override;

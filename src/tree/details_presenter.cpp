@@ -193,8 +193,11 @@ void DetailsPresenter::FillSongDetails(const TreeItem& song) {
   if (m_pHeaders) {
     m_pHeaders->Request(song.m_hItem, path);
     page->m_strBitrate = res::label::kReading;
+    page->m_strTags = res::label::kReading;
   } else {
-    page->m_strBitrate = HeaderText(path);
+    const SongFileTexts texts = ReadSongFileTexts(path);
+    page->m_strBitrate = texts.header;
+    page->m_strTags = texts.tags;
   }
 }
 
@@ -202,8 +205,10 @@ void DetailsPresenter::ShowHeader() {
   if (!m_pHeaders) return;
   const auto result = m_pHeaders->TakeResult();
   if (!m_pDataPage || !result || result->first != m_pTree->State().GetSelection()) return;
-  m_pDataPage->m_strBitrate = result->second;
-  m_pDataPage->SetDlgItemText(res::IDC_BITRATE, result->second);
+  m_pDataPage->m_strBitrate = result->second.header;
+  m_pDataPage->SetDlgItemText(res::IDC_BITRATE, result->second.header);
+  m_pDataPage->m_strTags = result->second.tags;
+  m_pDataPage->SetDlgItemText(res::IDC_TAGS, result->second.tags);
 }
 
 std::int64_t DetailsPresenter::GetNodeSize(const TreeItem& item) const {

@@ -1,14 +1,30 @@
 #include "tree/header_reader.h"
 
 #include "catalogue/mp3_header.h"
+#include "catalogue/song_tags.h"
 #include "res/texts.h"
 
 namespace tree {
 
-std::string HeaderText(const std::string& path) {
+SongFileTexts ReadSongFileTexts(const std::string& path) {
+  SongFileTexts texts;
   const GMp3Header header(path.c_str());
-  if (!header.Found()) return {};
-  return header.BitrateText() + (header.IsStereo() ? res::label::kStereo : res::label::kMono) + header.FrequencyText();
+  if (header.Found()) {
+    texts.header =
+        header.BitrateText() + (header.IsStereo() ? res::label::kStereo : res::label::kMono) + header.FrequencyText();
+  }
+  if (const auto tags = catalogue::ReadSongTags(path)) {
+    const auto line = [&](const char* name, const std::string& value) {
+      if (value.empty()) return;
+      if (!texts.tags.empty()) texts.tags += '\n';
+      texts.tags += name + value;
+    };
+    line(res::label::kTagArtist, tags->artist);
+    line(res::label::kTagTitle, tags->title);
+    line(res::label::kTagAlbum, tags->album);
+    line(res::label::kTagTrack, tags->track ? std::to_string(tags->track) : std::string());
+  }
+  return texts;
 }
 
 HeaderReader::HeaderReader(std::function<void()> woken) : m_woken(std::move(woken)), m_thread([this] { Run(); }) {}
@@ -30,7 +46,7 @@ void HeaderReader::Request(Handle song, std::string path) {
   m_wake.notify_one();
 }
 
-std::optional<std::pair<Handle, std::string>> HeaderReader::TakeResult() {
+std::optional<std::pair<Handle, SongFileTexts>> HeaderReader::TakeResult() {
   const std::lock_guard lock(m_mutex);
   return std::exchange(m_result, std::nullopt);
 }
@@ -42,9 +58,9 @@ void HeaderReader::Run() {
     if (m_stop) return;
     const auto [song, path] = *std::exchange(m_request, std::nullopt);
     lock.unlock();
-    std::string text = HeaderText(path);
+    SongFileTexts texts = ReadSongFileTexts(path);
     lock.lock();
-    m_result.emplace(song, std::move(text));
+    m_result.emplace(song, std::move(texts));
     if (m_woken) {
       lock.unlock();
       m_woken();

@@ -1,6 +1,7 @@
-// HeaderReader: reads the MPEG header of the song whose details are shown on a thread
-// of its own, so selecting a song never waits for its file (a hostile one may make the
-// search read 64 MB, a network mount may be slow). Only the latest request counts.
+// HeaderReader: reads the MPEG header and the tags of the song whose details are shown
+// on a thread of its own, so selecting a song never waits for its file (a hostile one
+// may make the search read 64 MB, a network mount may be slow). Only the latest
+// request counts.
 #pragma once
 
 #include <condition_variable>
@@ -15,9 +16,14 @@
 
 namespace tree {
 
-// The details pane's text of a song file's header, "128 kbit/s, Stereo, 44.1 kHz";
-// "" when the file has none.
-std::string HeaderText(const std::string& path);
+// The details pane's texts of a song file: its header, "128 kbit/s, Stereo, 44.1 kHz",
+// and its tags, "Artist: …", "Title: …", "Album: …" and "Track: …" on lines of their
+// own for those it has; "" when it has none.
+struct SongFileTexts {
+  std::string header;
+  std::string tags;
+};
+SongFileTexts ReadSongFileTexts(const std::string& path);
 
 class HeaderReader {
  public:
@@ -30,7 +36,7 @@ class HeaderReader {
   // Reads the song's file; replaces a request not yet read.
   void Request(Handle song, std::string path);
   // The latest result, once.
-  std::optional<std::pair<Handle, std::string>> TakeResult();
+  std::optional<std::pair<Handle, SongFileTexts>> TakeResult();
 
  private:
   void Run();
@@ -39,7 +45,7 @@ class HeaderReader {
   std::mutex m_mutex;
   std::condition_variable m_wake;
   std::optional<std::pair<Handle, std::string>> m_request;
-  std::optional<std::pair<Handle, std::string>> m_result;
+  std::optional<std::pair<Handle, SongFileTexts>> m_result;
   bool m_stop = false;
   std::thread m_thread;
 };

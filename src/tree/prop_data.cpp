@@ -34,6 +34,7 @@ void GPropData::ClearFields() {
   m_strCategory.clear();
   m_strPlaytime.clear();
   m_strBitrate.clear();
+  m_strTags.clear();
   m_strArtist.clear();
   m_strSize.clear();
   m_nYear = 0;

@@ -60,6 +60,7 @@ class GPropData {
   int m_nYear = 0;
   GString m_strPlaytime;
   GString m_strBitrate;
+  GString m_strTags;  // the song's own tags, a line each; read only
   GString m_strArtist;
   GString m_strSize;
 

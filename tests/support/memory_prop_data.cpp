@@ -20,6 +20,7 @@ bool MemoryPropData::UpdateData(bool pull) {
   yearText = m_nYear ? std::to_string(m_nYear) : "";
   playtimeText = m_strPlaytime;
   bitrateText = m_strBitrate;
+  tagsText = m_strTags;
   artistText = m_strArtist;
   sizeText = m_strSize;
   return true;
@@ -29,6 +30,7 @@ void MemoryPropData::SetDlgItemText(int id, const std::string& text) {
   if (id == res::IDC_CATEGORY_READONLY) readOnlyCategoryText = text;
   if (id == res::IDC_SIZE) sizeText = text;
   if (id == res::IDC_BITRATE) bitrateText = text;
+  if (id == res::IDC_TAGS) tagsText = text;
   if (id == res::IDC_PLAYTIME) playtimeText = text;
 }
 

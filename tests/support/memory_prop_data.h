@@ -20,6 +20,7 @@ class MemoryPropData : public GPropData {
   std::string yearText;
   std::string playtimeText = " 0:0";
   std::string bitrateText;
+  std::string tagsText;
   std::string artistText;
   std::string sizeText;
   std::string readOnlyCategoryText;  // edit 1009

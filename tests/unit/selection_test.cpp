@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <semaphore>
 #include <thread>
 
@@ -76,6 +77,32 @@ TEST_F(SelectionTest, SongShowsItsEntryAndHeader) {
   EXPECT_TRUE(page.lock.categoryReadOnly);
   EXPECT_TRUE(page.lock.yearReadOnly);
   EXPECT_TRUE(page.lock.artistReadOnly);
+}
+
+// A song's own tags show beside the catalogue's data, read only; the catalogue's
+// fields stay what the catalogue says.
+TEST_F(SelectionTest, ASongShowsItsOwnTags) {
+  std::filesystem::create_directory(dir / "tagged");
+  std::filesystem::copy_file(std::string(MELODECK_TAG_FIXTURES) + "/v24-utf8.mp3", dir / "tagged/t.mp3");
+  Scan();
+  Select(Volume() + "|tagged|t");
+  EXPECT_EQ(page.tagsText, "Artist: Sigur R\xC3\xB3s\nTitle: Hello, \"World\" \xE2\x80\x93 \xC3\x87" "a va\n"
+                           "Album: \xC3\x81g\xC3\xA6tis byrjun\nTrack: 3");
+  EXPECT_EQ(page.artistText, "");
+  Select("X|One|S1");
+  EXPECT_EQ(page.tagsText, "Title: One");  // only what the tag has
+  Select("X|One|S2");  // no tag at all
+  EXPECT_EQ(page.tagsText, "");
+
+  std::counting_semaphore<> woken{0};
+  tree::HeaderReader reader([&] { woken.release(); });
+  view.Details().SetHeaderReader(&reader);
+  Select(Volume() + "|tagged|t");
+  EXPECT_EQ(page.m_strTags, res::label::kReading);
+  woken.acquire();
+  view.Details().ShowHeader();
+  EXPECT_EQ(page.tagsText.substr(0, 9), "Artist: S");
+  view.Details().SetHeaderReader(nullptr);
 }
 
 // With a reader behind it the header comes a moment later: "Reading..." first, then
