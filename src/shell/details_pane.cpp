@@ -146,7 +146,13 @@ void GPropDataPage::FocusFirstField() {
 
 SPropertySheet::SPropertySheet(QWidget* parent) : QTabWidget(parent) {
   setObjectName("sheet");
-  addTab(&m_pageData, res::caption::kDataTab);
+  // The page keeps its size at the top; the cover takes the room below it.
+  auto* dataTab = new QWidget(this);
+  auto* column = new QVBoxLayout(dataTab);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->addWidget(&m_pageData, 0, Qt::AlignLeft | Qt::AlignTop);
+  column->addWidget(&m_cover, 1);
+  addTab(dataTab, res::caption::kDataTab);
   setCurrentIndex(0);
 }
 

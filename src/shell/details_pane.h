@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QWidget>
 
+#include "cover_view.h"
 #include "tree/prop_data.h"
 
 class QComboBox;
@@ -45,6 +46,7 @@ class SPropertySheet : public QTabWidget {
  public:
   explicit SPropertySheet(QWidget* parent = nullptr);
   GPropDataPage m_pageData;
+  CoverView m_cover;  // below the page
 };
 
 class CTabForm : public QWidget {

@@ -104,6 +104,8 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
     QMetaObject::invokeMethod(this, [this] { m_treeView.Details().ShowHeader(); }, Qt::QueuedConnection);
   });
   m_treeView.Details().SetHeaderReader(m_pHeaders.get());
+  m_treeView.Details().SetCoverShower(
+      [cover = &m_pTabForm->m_pSheet->m_cover](const tree::CoverSource& source) { cover->Show(source); });
   connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this] { UpdateMinimumSize(); });
   connect(m_pTabForm, &CTabForm::resized, this, [this] { UpdateMinimumSize(); });
 
@@ -154,8 +156,9 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
     if (m_pWatch->Gather() && !m_pWatchTimer->isActive()) m_pWatchTimer->start();
   });
   if (!RestoreWindowState(*this, *m_wndSplitter)) {
-    resize(760, 480);
-    m_wndSplitter->setSizes({460, 300});
+    // Room for the details page and, below it, the selection's cover.
+    resize(860, 640);
+    m_wndSplitter->setSizes({480, 380});
   }
 }
 

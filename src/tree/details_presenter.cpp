@@ -85,6 +85,7 @@ void DetailsPresenter::SelectAndShow(const TreeItem& node) {
 
 void DetailsPresenter::ShowDetails(const TreeItem& item) {
   m_shown.reset();
+  if (m_showCover) m_showCover(CoverSourceOf(m_library, item));
   GPropData* page = m_pDataPage;
   if (page) page->ClearFields();
   const NodeKind kind = KindOf(item);

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "tree/cover_source.h"
 #include "tree/tree_item.h"
 #include "tree/tree_model.h"
 
@@ -34,6 +36,8 @@ class DetailsPresenter : public TreeNotifications {
   }
   // Where a selected song's header is read (none: at once, on this thread).
   void SetHeaderReader(HeaderReader* reader) { m_pHeaders = reader; }
+  // Where the cover of the node whose details show goes (none: no cover is shown).
+  void SetCoverShower(std::function<void(const CoverSource&)> show) { m_showCover = std::move(show); }
 
   // Writes what the user changed on the page for the selected node (the window is
   // closing, or the selection is about to go).
@@ -77,6 +81,7 @@ class DetailsPresenter : public TreeNotifications {
   PlayTimeReader* m_pPlayTimes = nullptr;
   std::size_t m_nAskAtOnce = 10000;
   HeaderReader* m_pHeaders = nullptr;
+  std::function<void(const CoverSource&)> m_showCover;
   std::int64_t m_nSize = 0;
   std::int64_t m_nLibrarySize = -1;
   bool m_bLibrarySizePosted = false;

@@ -1120,6 +1120,28 @@ class MainWindowTest : public QObject {
     QVERIFY(IndexOf({"The Rippers", "First Rip", "Opening"}).isValid());
   }
 
+  void theCoverOfTheSelectionShowsBelowTheDetails() {
+    Start();
+    QImage picture(600, 400, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QVERIFY(picture.save(QString::fromStdString(Lib() + "a/Cover.PNG")));
+    CoverView& cover = m_frame->findChild<SPropertySheet*>()->m_cover;
+    QSignalSpy shown(&cover, &CoverView::pictureShown);
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));
+    QVERIFY(shown.wait(5000));
+    QCOMPARE(cover.Picture().size(), QSize(600, 400));
+    const QPixmap scaled = cover.pixmap();
+    QVERIFY(!scaled.isNull());
+    QVERIFY(scaled.width() <= cover.width() && scaled.height() <= cover.height());
+    // A song of the album shows the album's cover; an artist none.
+    View()->expand(IndexOf({"The Band", "One & Only"}));
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only", "Song One"}));
+    QCOMPARE(cover.Picture().size(), QSize(600, 400));  // the same source: kept
+    View()->setCurrentIndex(IndexOf({"The Band"}));
+    QVERIFY(cover.Picture().isNull());
+    QVERIFY(cover.pixmap().isNull());
+  }
+
   void addAlbumKeepsTypedFieldsWhenTheCatalogueFieldIsLeft() {
     Start();
     View()->setCurrentIndex(IndexOf({"The Band", "One & Only"}));

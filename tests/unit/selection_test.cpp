@@ -12,6 +12,7 @@
 #include "platform/profile.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
+#include "tree/cover_source.h"
 #include "tree/details_presenter.h"
 #include "tree/header_reader.h"
 #include "tree/library_marks.h"
@@ -103,6 +104,19 @@ TEST_F(SelectionTest, ASongShowsItsOwnTags) {
   view.Details().ShowHeader();
   EXPECT_EQ(page.tagsText.substr(0, 9), "Artist: S");
   view.Details().SetHeaderReader(nullptr);
+}
+
+// Which folder and song a node's cover comes from.
+TEST_F(SelectionTest, EachNodeNamesWhereItsCoverComesFrom) {
+  const std::string a = dir / "a/";
+  EXPECT_EQ(tree::CoverSourceOf(view, Find("X|One")), (tree::CoverSource{a, a + "1.mp3"}));
+  EXPECT_EQ(tree::CoverSourceOf(view, Find("X|One|S2")), (tree::CoverSource{a, a + "2.mp3"}));
+  const std::string loose = dir / "loose/";
+  EXPECT_EQ(tree::CoverSourceOf(view, Find(Volume() + "|loose")), (tree::CoverSource{loose, loose + "l.mp3"}));
+  EXPECT_EQ(tree::CoverSourceOf(view, Find(Volume() + "|loose|l")), (tree::CoverSource{loose, loose + "l.mp3"}));
+  EXPECT_EQ(tree::CoverSourceOf(view, Find("X")), tree::CoverSource{});
+  EXPECT_EQ(tree::CoverSourceOf(view, view.Top()), tree::CoverSource{});
+  EXPECT_EQ(tree::CoverSourceOf(view, TreeItem()), tree::CoverSource{});
 }
 
 // With a reader behind it the header comes a moment later: "Reading..." first, then
