@@ -9,6 +9,7 @@
 
 #include "dialogs/add_album_dialog.h"
 #include "library_fixture.h"
+#include "res/texts.h"
 #include "platform/file_faults.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
@@ -335,6 +336,12 @@ TEST_F(EditFaultsTest, PrefixNamesStayApartAndNamesWithSlashesAreRefused) {
   EXPECT_FALSE(Rename(Volume() + "|loose2", "../out"));
   EXPECT_FALSE(Rename(Volume() + "|loose2", ".hidden"));
   EXPECT_FALSE(Rename("X|Live at Home", "a/b:c"));
+  // Either alone is refused for what it is: no file gets such a name.
+  EXPECT_FALSE(Rename(Volume() + "|loose2|b", "x/y"));
+  EXPECT_TRUE(LastMessage().ends_with(res::msg::kNameWithSlash)) << LastMessage();
+  EXPECT_FALSE(Rename(Volume() + "|loose2|b", "two\nlines"));
+  EXPECT_TRUE(LastMessage().ends_with(res::msg::kNameWithSlash)) << LastMessage();
+  EXPECT_TRUE(platform::PathExists(dir / "loose2/b.mp3"));
   ExpectFreshScan();
 }
 

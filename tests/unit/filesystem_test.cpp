@@ -1,6 +1,7 @@
 // File system services on real folders, as root too.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -149,6 +150,7 @@ TEST(FileSystemTest, ResolvesPathsWithoutRegardToCase) {
   EXPECT_EQ(ResolveCase(dir / "Music/Rock/album.ini"), dir / "Music/Rock/ALBUM.INI");
   EXPECT_EQ(ResolveCase(dir / "music/rock/"), dir / "Music/Rock/");
   EXPECT_EQ(ResolveCase(dir / "music/Missing/x.mp3"), dir / "Music/Missing/x.mp3");
+  EXPECT_EQ(ResolveCase(""), "");
   // Several spellings on disk: the first in byte order wins.
   WriteFile(dir / "Music/Rock/Album.ini", "y");
   EXPECT_EQ(ResolveCase(dir / "Music/Rock/album.ini"), dir / "Music/Rock/ALBUM.INI");
@@ -291,6 +293,29 @@ TEST(FileSystemTest, WildcardsInNamesAndSpecialFiles) {
   ASSERT_EQ(::stat("/", &rootStat), 0);
   ASSERT_TRUE(root && root->Identity());
   EXPECT_EQ(root->Identity()->inode, rootStat.st_ino);
+}
+
+// The temporary file a write makes bears a name the cleanup knows: what a run killed
+// in the middle of a write leaves is removed by a later one.
+TEST(FileSystemTest, TheTemporaryFileOfAWriteIsOneALaterRunClears) {
+  TempDir dir;
+  WriteFile(dir / "album.ini", "old");
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_CREATE), 0);
+  ASSERT_TRUE(ReplaceFileAtomically(dir / "album.ini", "new"));
+  alignas(inotify_event) char buffer[4096];
+  const ssize_t got = ::read(watch, buffer, sizeof buffer);
+  ::close(watch);
+  ASSERT_GT(got, 0);
+  const std::string made = reinterpret_cast<const inotify_event*>(buffer)->name;
+  EXPECT_EQ(made.size(), std::string(".album.ini.012345.tmp").size()) << made;
+  // As if left by a run that died: old, and still there.
+  WriteFile(dir / made, "half written");
+  const timespec past[2] = {{0, UTIME_OMIT}, {1000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir / made).c_str(), past, 0), 0);
+  ASSERT_TRUE(ReplaceFileAtomically(dir / "album.ini", "newer"));
+  EXPECT_FALSE(std::filesystem::exists(dir / made));
 }
 
 TEST(FileSystemTest, StaleTemporaryFilesOfEarlierRunsAreRemoved) {

@@ -151,6 +151,23 @@ TEST_F(RenameTest, FoldersMoveAndEveryPathBeneathFollows) {
   EXPECT_TRUE(Rename("MUSIC (" + dir.path() + ")|moved", "again"));
 }
 
+// A drive mounted inside a renamed folder moves with it: its songs play from there.
+TEST_F(RenameTest, ADriveMountedInARenamedFolderMovesWithIt) {
+  Song("loose/inner/x.mp3");
+  volumes.Add(dir / "loose/inner/", "INNER");
+  Scan();
+  const auto inner = [&] {
+    for (TreeItem node = view.Top().FirstChild(); !node.IsNull(); node = node.NextSibling()) {
+      if (KindOf(node) == NodeKind::Volume && node.Label().starts_with("INNER")) return node;
+    }
+    return TreeItem();
+  };
+  ASSERT_FALSE(inner().IsNull());
+  ASSERT_TRUE(Rename("MUSIC (" + dir.path() + ")|loose", "moved"));
+  EXPECT_EQ(inner().Data(), dir / "moved/inner/");
+  EXPECT_EQ(view.SongPath(inner().FirstChild()), dir / "moved/inner/x.mp3");
+}
+
 TEST_F(RenameTest, VolumeLabelsStartBareAndFollowTheFileSystem) {
   std::string start;
   const TreeItem volume = Find("MUSIC (" + dir.path() + ")");

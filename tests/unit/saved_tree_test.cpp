@@ -218,6 +218,22 @@ TEST_F(SavedTreeTest, AnOutsideChangeKeepsTheUsersMarks) {
   EXPECT_EQ(view.Marks().GetMark(volume()), Mark::Marked);  // the loose song
 }
 
+// A folder whose times stand in the future is read again a few times at most: a clock
+// running ahead never keeps the watch reading for ever.
+TEST_F(SavedTreeTest, AFolderDatedInTheFutureIsReadAgainAFewTimesOnly) {
+  Song("a/01.mp3");
+  Scan();
+  LibraryWatch watch(view);
+  watch.Follow();
+  Song("a/02.mp3");
+  const std::int64_t future = platform::WallClockNs() / kSecondNs + 3600;
+  const timespec times[2] = {{future, 0}, {future, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "a").c_str(), times, 0), 0);
+  watch.Gather();
+  EXPECT_TRUE(watch.Apply());
+  EXPECT_EQ(Canonical(view), FreshScan());
+}
+
 // A folder made holding a link to a folder: what the link leads to is read after
 // everything else, so the library is scanned.
 TEST_F(SavedTreeTest, ALinkInAFolderMadeMeansAScan) {

@@ -172,6 +172,14 @@ TEST_F(SelectionTest, APageGivenAfterTheSelectionWritesNothing) {
   EXPECT_EQ(ReadFile(dir / "a/album.ini"), kCatalogue);
 }
 
+TEST_F(SelectionTest, APageTakenAwayWritesNothingAfterwards) {
+  Select("X|One");
+  page.categoryText = "Jazz";
+  view.Details().SetDataPage(nullptr);
+  Select("X");  // leaving the album: there is no page to take edits from
+  EXPECT_EQ(ReadFile(dir / "a/album.ini"), kCatalogue);
+}
+
 TEST_F(SelectionTest, ARefreshSavesEditsOfTheSelectedNodeFirst) {
   Select("X|One");
   page.yearText = "1999";

@@ -168,6 +168,17 @@ TEST_F(SettingsTest, PathHistoryReadsEntriesAsFolderLists) {
 }
 
 // Add folder appends a folder the list does not name yet, however the list spells it.
+// A scan meets a folder once: no folder comes before itself, and a folder before the
+// folders inside it.
+TEST(PathListTest, ScanOrderIsStrict) {
+  for (const std::string path : {"/music/", "/music/a/", "/music/a/b.mp3", ""}) {
+    EXPECT_FALSE(platform::ScanOrderLess(path, path)) << path;
+    EXPECT_FALSE(platform::LibraryScanOrderLess({"/music/"}, path, path)) << path;
+  }
+  EXPECT_TRUE(platform::ScanOrderLess("/music/", "/music/a/"));
+  EXPECT_FALSE(platform::ScanOrderLess("/music/a/", "/music/"));
+}
+
 TEST(PathListTest, AddFolderAppendsOnlyANewFolder) {
   EXPECT_EQ(platform::WithFolder("", "/m/a"), "/m/a");
   EXPECT_EQ(platform::WithFolder(" /m/a ", "/m/b"), "/m/a;/m/b");

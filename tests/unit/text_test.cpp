@@ -42,6 +42,8 @@ TEST(TextTest, ComparesWithoutCaseBeyondAscii) {
   EXPECT_FALSE(EqualsNoCase(golde.substr(0, 4), golde));
   EXPECT_LT(CompareNoCase(golde.substr(0, 4), golde), 0);
   EXPECT_FALSE(EqualsNoCase("a", "ab"));
+  // The ends of the ASCII letters, and the characters just beyond them.
+  EXPECT_EQ(UpperUtf8("azAZ@[`{"), "AZAZ@[`{");
   EXPECT_FALSE(EqualsNoCase("å", "a"));
   EXPECT_FALSE(EqualsNoCase("H\xE5", "H\xC5"));  // invalid bytes are not letters
   // A stray continuation byte at the very start sorts after every letter, either way round.
