@@ -7,8 +7,9 @@
 namespace testing_support {
 
 // depth folders named "d", one inside the other, below parent, and the file
-// "deep.mp3" holding bytes in the deepest.
-void MakeNestedFolders(const std::string& parent, int depth, const std::string& bytes);
+// "deep.mp3" holding bytes in the deepest; with besides, beside each "d" a folder "e"
+// holding "x.mp3" with those bytes too.
+void MakeNestedFolders(const std::string& parent, int depth, const std::string& bytes, bool besides = false);
 // Removes what MakeNestedFolders made below parent.
 void RemoveNestedFolders(const std::string& parent);
 

@@ -191,6 +191,24 @@ TEST_F(HostileDiskTest, FoldersBesideADeepChainAreReadOnTheWayBack) {
   EXPECT_EQ(songs, kDepth);
 }
 
+// Past the system's limit on a path's length the folders beside the deep ones are found
+// through folders opened again one level at a time, never by their whole paths.
+TEST_F(HostileDiskTest, FoldersBesideAChainPastThePathLimitAreRead) {
+  constexpr int kDepth = 2100;  // 4,200 bytes of "d/": past PATH_MAX
+  testing_support::MakeNestedFolders(dir.path(), kDepth, testing_support::SilentMp3Frames(2), true);
+  Scan();
+  int beside = 0;
+  std::vector<TreeItem> pending{Find(Volume())};
+  while (!pending.empty()) {
+    const TreeItem node = pending.back();
+    pending.pop_back();
+    if (tree::KindOf(node) == tree::NodeKind::LooseSong && node.Label() == "x") ++beside;
+    for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
+  }
+  EXPECT_EQ(beside, kDepth);
+  testing_support::RemoveNestedFolders(dir.path());
+}
+
 TEST_F(HostileDiskTest, NestedAndRepeatedLibraryFoldersShowEveryFileOnce) {
   Write("lib/sub/album.ini", "[Album:Inner]\nArtist=I\nT1=a.mp3, A\n");
   Song("lib/sub/a.mp3");

@@ -132,6 +132,17 @@ TEST_F(KillRecoveryTest, ANoteCutShortIsDroppedAndChangesNothing) {
     EXPECT_EQ(ReadFile(file), before) << cut;
     EXPECT_TRUE(std::filesystem::is_empty(cache / "melodeck/journal")) << cut;
   }
+  // A length with no digits, or with more digits than any note writes: damage, dropped.
+  std::string noDigits = whole;
+  noDigits.replace(noDigits.find("x0:") + 1, 2, ":");
+  std::string longLength = whole;
+  longLength.insert(longLength.find(std::to_string(moved.size() + 1) + ":"), std::string(12, '0'));
+  for (const std::string& damaged : {noDigits, longLength}) {
+    testing_support::WriteFile(cache / "melodeck/journal/edit-damaged", damaged);
+    Scan("x");
+    EXPECT_FALSE(platform::PathExists(moved + "x")) << damaged;
+    EXPECT_TRUE(std::filesystem::is_empty(cache / "melodeck/journal")) << damaged;
+  }
   // The whole note is carried out: the cuts above were what kept it from acting.
   testing_support::WriteFile(cache / "melodeck/journal/edit-whole", whole);
   Scan("x");
