@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "library_fixture.h"
@@ -30,6 +31,18 @@ class HostileDiskTest : public testing_support::LibraryFixture {
     std::filesystem::create_directory_symlink(target, dir / relative);
   }
   bool OnDisk(const std::string& relative) { return platform::PathExists(dir / relative); }
+  // The loose songs of the library's volume, however deep, found without recursion.
+  std::vector<TreeItem> LooseSongs() {
+    std::vector<TreeItem> songs;
+    std::vector<TreeItem> pending{Find(Volume())};
+    while (!pending.empty()) {
+      const TreeItem node = pending.back();
+      pending.pop_back();
+      if (tree::KindOf(node) == tree::NodeKind::LooseSong) songs.push_back(node);
+      for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
+    }
+    return songs;
+  }
   // UTF-16 LE with its mark, as Windows saves "Unicode" text.
   static std::string Utf16(std::string_view text) {
     std::string out = "\xFF\xFE";
@@ -177,18 +190,9 @@ TEST_F(HostileDiskTest, FoldersBesideADeepChainAreReadOnTheWayBack) {
     Song(path + "e/x.mp3");
   }
   Scan();
-  int songs = 0;
-  std::vector<TreeItem> pending{Find(Volume())};
-  while (!pending.empty()) {
-    const TreeItem node = pending.back();
-    pending.pop_back();
-    if (tree::KindOf(node) == tree::NodeKind::LooseSong) {
-      ++songs;
-      EXPECT_TRUE(platform::IsRegularFile(view.SongPath(node))) << view.SongPath(node);
-    }
-    for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
-  }
-  EXPECT_EQ(songs, kDepth);
+  const std::vector<TreeItem> songs = LooseSongs();
+  for (const TreeItem& song : songs) EXPECT_TRUE(platform::IsRegularFile(view.SongPath(song))) << view.SongPath(song);
+  EXPECT_EQ(songs.size(), static_cast<size_t>(kDepth));
 }
 
 // Past the system's limit on a path's length the folders beside the deep ones are found
@@ -197,15 +201,8 @@ TEST_F(HostileDiskTest, FoldersBesideAChainPastThePathLimitAreRead) {
   constexpr int kDepth = 2100;  // 4,200 bytes of "d/": past PATH_MAX
   testing_support::MakeNestedFolders(dir.path(), kDepth, testing_support::SilentMp3Frames(2), true);
   Scan();
-  int beside = 0;
-  std::vector<TreeItem> pending{Find(Volume())};
-  while (!pending.empty()) {
-    const TreeItem node = pending.back();
-    pending.pop_back();
-    if (tree::KindOf(node) == tree::NodeKind::LooseSong && node.Label() == "x") ++beside;
-    for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
-  }
-  EXPECT_EQ(beside, kDepth);
+  const std::vector<TreeItem> songs = LooseSongs();
+  EXPECT_EQ(std::count_if(songs.begin(), songs.end(), [](const TreeItem& song) { return song.Label() == "x"; }), kDepth);
   testing_support::RemoveNestedFolders(dir.path());
 }
 
