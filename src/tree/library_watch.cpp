@@ -85,12 +85,15 @@ std::unordered_set<std::string> LibraryWatch::Touched() const {
 std::vector<FolderStamp> LibraryWatch::Unsure() {
   Gather();
   const std::unordered_set<std::string> touched = Touched();
+  const std::int64_t now = platform::WallClockNs();
   const auto knownUnchanged = [&](const FolderStamp& stamp) {
     const auto since = m_watchedSinceNs.find(stamp.folder);
     if (touched.contains(stamp.folder) || !m_watch.Watches(stamp.folder) || since == m_watchedSinceNs.end()) {
       return false;
     }
-    if (stamp.readAtNs >= since->second) return true;  // read while watched
+    // Read while watched; a reading dated later than now was taken by a clock that ran
+    // ahead (in an earlier run, say) and proves nothing.
+    if (stamp.readAtNs >= since->second && stamp.readAtNs <= now) return true;
     const auto confirmed = m_confirmed.find(stamp.folder);
     return confirmed != m_confirmed.end() && confirmed->second.watchedSinceNs == since->second &&
            confirmed->second.stamp == stamp;

@@ -646,6 +646,15 @@ TEST_F(SavedTreeTest, F5ComparesWhatTheWatchCannotVouchFor) {
   ASSERT_TRUE(watch.Apply());  // read again while watched: vouched for
   EXPECT_EQ(folders(watch.Unsure()), std::vector<std::string>{dir / "nas/"});
 
+
+  // Stamps dated after now, taken by a clock that ran ahead (in an earlier run, say),
+  // prove nothing however long the folders have been watched.
+  std::vector<FolderStamp> ahead = view.FolderStamps();
+  for (FolderStamp& stamp : ahead) stamp.readAtNs = platform::WallClockNs() + 3600 * kSecondNs;
+  const SavedTreeKey key = KeyOf(view, view.PathList());
+  ASSERT_TRUE(SaveTree(SavedTreeFile(key), key, view.Top(), view.DisplayMode(), ahead));
+  view.AdoptSavedTree(*LoadTree(SavedTreeFile(key), key), view.PathList());
+  EXPECT_EQ(folders(watch.Unsure()), all);
 }
 
 // A library folder removed and made again, or a link to one pointed elsewhere, is
