@@ -115,6 +115,12 @@ TEST_F(SelectionTest, EachNodeNamesWhereItsCoverComesFrom) {
   EXPECT_EQ(tree::CoverSourceOf(view, Find(Volume() + "|loose")), (tree::CoverSource{loose, loose + "l.mp3"}));
   EXPECT_EQ(tree::CoverSourceOf(view, Find(Volume() + "|loose|l")), (tree::CoverSource{loose, loose + "l.mp3"}));
   EXPECT_EQ(tree::CoverSourceOf(view, Find("X")), tree::CoverSource{});
+  // The first song that is there: past a subfolder, past a missing file.
+  Song("loose/a sub/inner.mp3");
+  Write("a/album.ini", "[Album:One]\nArtist=X\nT1=gone.mp3, Gone\nT2=1.mp3, S1\n");
+  Scan();
+  EXPECT_EQ(tree::CoverSourceOf(view, Find(Volume() + "|loose")), (tree::CoverSource{loose, loose + "l.mp3"}));
+  EXPECT_EQ(tree::CoverSourceOf(view, Find("X|One")), (tree::CoverSource{a, a + "1.mp3"}));
   EXPECT_EQ(tree::CoverSourceOf(view, view.Top()), tree::CoverSource{});
   EXPECT_EQ(tree::CoverSourceOf(view, TreeItem()), tree::CoverSource{});
 }

@@ -116,6 +116,41 @@ TEST(SongTagsTest, HostileTagsNeitherHangNorCrash) {
   EXPECT_NE(ReadSongTags(dir / "past.mp3"), std::nullopt);
 }
 
+// ID3v2.3 with unsynchronisation: the frames are walked as TagLib reads them, after the
+// whole tag is restored, so chapters nested deep are seen there too.
+TEST(SongTagsTest, DeepChaptersInAnUnsynchronisedTagArePassedOver) {
+  TempDir dir;
+  const auto bigEndian = [](std::size_t n) {
+    return std::string{static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
+                       static_cast<char>(n)};
+  };
+  // ID3v2.3 frames, built from the inside out in one pass: each level's header, then
+  // the frame within.
+  const std::string inside = "TIT2" + bigEndian(5) + std::string(2, '\0') + std::string("\0deep", 5);
+  std::string fields = std::string("c\0", 2);
+  for (int i = 0; i < 8; ++i) fields += "\xFF\x41";  // an 0xFF the encoding leaves bare
+  std::vector<std::string> headers;
+  std::size_t size = inside.size();
+  for (int i = 0; i < 50000; ++i) {
+    size += fields.size();
+    headers.push_back("CHAP" + bigEndian(size) + std::string(2, '\0') + fields);
+    size += 10;
+  }
+  std::string frames;
+  for (auto header = headers.rbegin(); header != headers.rend(); ++header) frames += *header;
+  frames += inside;
+  // Unsynchronised: a zero after each 0xFF that a zero or a byte from 0xE0 up follows.
+  std::string unsynchronised;
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    unsynchronised += frames[i];
+    const auto next = i + 1 < frames.size() ? static_cast<unsigned char>(frames[i + 1]) : 0;
+    if (static_cast<unsigned char>(frames[i]) == 0xFF && (next == 0 || next >= 0xE0)) unsynchronised += '\0';
+  }
+  WriteFile(dir / "deep23.mp3",
+            std::string("ID3\x03\x00\x80", 6) + SyncSafe(unsynchronised.size()) + unsynchronised + kAudio + V1("Behind"));
+  EXPECT_EQ(ReadSongTags(dir / "deep23.mp3")->title, "Behind");
+}
+
 TEST(SongTagsTest, AHugePictureIsMeasuredButNotHandedOver) {
   TempDir dir;
   const std::string picture(20 << 20, 'p');
