@@ -108,6 +108,17 @@ TEST(FileSystemTest, ListsEntriesInWindowsOrderWithDetails) {
   EXPECT_EQ(Names(*quick), Names(*entries));
   EXPECT_TRUE((*quick)[3].directory);
   EXPECT_FALSE(ListDirectory(dir / "missing"));
+  // A link whose target is gone is still listed, as a link and no folder: a delete must
+  // know it is there.
+  std::filesystem::create_symlink(dir / "gone", dir / "dangling.mp3");
+  for (const ListDetail detail : {ListDetail::NamesAndKinds, ListDetail::Full}) {
+    const auto withLink = ListDirectory(dir.path(), detail);
+    ASSERT_TRUE(withLink);
+    const DirEntry* link = FindEntryNoCase(*withLink, "dangling.mp3");
+    ASSERT_NE(link, nullptr);
+    EXPECT_TRUE(link->link);
+    EXPECT_FALSE(link->directory);
+  }
   // Names of ASCII letters only are sorted the same way: "_" comes after every letter.
   TempDir ascii;
   for (const char* name : {"zz", "_a", "a", "Z1"}) WriteFile(ascii / name, "");
@@ -274,6 +285,12 @@ TEST(FileSystemTest, WildcardsInNamesAndSpecialFiles) {
   DirEntry swapped = entry("fifo");
   swapped.regular = true;
   EXPECT_EQ(folder->ReadFile(swapped, bytes, 10), ReadResult::NotRegular);
+  {  // nor while another program holds it open for writing and sends nothing
+    const int writer = ::open((dir / "fifo").c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    EXPECT_EQ(folder->ReadFile(swapped, bytes, 10), ReadResult::NotRegular);
+    ::close(writer);
+  }
   DirEntry gone = entry("ten");
   gone.name = "gone";
   EXPECT_EQ(folder->ReadFile(gone, bytes, 10), ReadResult::Missing);

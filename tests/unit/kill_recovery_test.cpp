@@ -137,7 +137,10 @@ TEST_F(KillRecoveryTest, ANoteCutShortIsDroppedAndChangesNothing) {
   noDigits.replace(noDigits.find("x0:") + 1, 2, ":");
   std::string longLength = whole;
   longLength.insert(longLength.find(std::to_string(moved.size() + 1) + ":"), std::string(12, '0'));
-  for (const std::string& damaged : {noDigits, longLength}) {
+  // A note that lost its last fields ends where its step should have gone on.
+  std::string lostFields = whole;
+  lostFields.erase(lostFields.find("x0:") + 1, std::string("0:0:0:0:0:").size());
+  for (const std::string& damaged : {noDigits, longLength, lostFields}) {
     testing_support::WriteFile(cache / "melodeck/journal/edit-damaged", damaged);
     Scan("x");
     EXPECT_FALSE(platform::PathExists(moved + "x")) << damaged;

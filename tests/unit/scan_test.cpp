@@ -163,6 +163,17 @@ TEST_F(ScanTest, LinksAreFollowedButNeverLoop) {
             "  volume \"MUSIC (<lib>/)\" data=\"<lib>/\"\n"
             "    folder \"linked\" data=\"<lib>/linked/\"\n"
             "      song \"a\" data=\"<lib>/linked/\"\n");
+  // A link inside the library to a folder elsewhere: its songs show, read through the link.
+  Song("elsewhere/b.mp3");
+  ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), (dir / "real/more").c_str()), 0);
+  Scan("real");
+  EXPECT_EQ(Tree(),
+            "top \"Artists\"\n"
+            "  volume \"MUSIC (<lib>/)\" data=\"<lib>/\"\n"
+            "    folder \"real\" data=\"<lib>/real/\"\n"
+            "      song \"a\" data=\"<lib>/real/\"\n"
+            "      folder \"more\" data=\"<lib>/real/more/\"\n"
+            "        song \"b\" data=\"<lib>/real/more/\"\n");
 }
 
 TEST_F(ScanTest, ArtistsAreSortedAcrossCataloguesAndVolumesAfterThemKeepTheirPlace) {

@@ -114,6 +114,13 @@ TEST(SongTagsTest, HostileTagsNeitherHangNorCrash) {
   EXPECT_EQ(ReadSongTags(dir / "cut.mp3")->title, "Cut");
   WriteFile(dir / "past.mp3", std::string("ID3\x04\x00\x00\x7F\x7F\x7F\x7F", 10) + Title("Past"));
   EXPECT_NE(ReadSongTags(dir / "past.mp3"), std::nullopt);
+  // Bytes that only begin like a tag are none, however hostile what follows would be as
+  // one: nothing is passed over, and the ID3v1 tag at the end is read.
+  for (const std::string start : {"IX3", "XD3", "IDX"}) {
+    WriteFile(dir / "like.mp3", start + std::string("\x04\x00\x00\x7F\x7F\x7F\x7F", 7) + Frame("APIC", "z", 0x08) +
+                                    kAudio + V1("Ours"));
+    EXPECT_EQ(ReadSongTags(dir / "like.mp3")->title, "Ours") << start;
+  }
 }
 
 // ID3v2.3 with unsynchronisation: the frames are walked as TagLib reads them, after the

@@ -126,7 +126,7 @@ TEST(TextTest, Utf8EdgesDecideHowACatalogueIsRead) {
 // the first and last ones past 16 bits too; a half of a pair stands for U+FFFD.
 TEST(TextTest, Utf16TextsReadBackWhole) {
   for (const bool bigEndian : {false, true}) {
-    for (const std::string text : {"\U00010000", "\U0010FFFF", "\U0001F600 ok", "\uD7FF\uE000\uFFFF", "Smørrebrød"}) {
+    for (const std::string text : {"\U00010000", "\U0010FFFF", "\U0001F600 ok", "\u07FF\u0800", "\uD7FF\uE000\uFFFF", "Smørrebrød"}) {
       bool exact = false;
       EXPECT_EQ(DecodeUtf16(EncodeUtf16(text, bigEndian), bigEndian, exact), text) << text;
       EXPECT_TRUE(exact);
