@@ -3,11 +3,17 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <unordered_set>
 
+#include "platform/halves.h"
+
 namespace platform {
 namespace {
+
+// Below this many new watches a second thread is not worth starting.
+constexpr std::size_t kTwoThreadsFrom = 2048;
 
 // What changes a folder's listing or a file in it, and the folder itself going.
 constexpr std::uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE | IN_MODIFY |
@@ -21,23 +27,45 @@ FolderWatch::~FolderWatch() {
   if (m_fd >= 0) ::close(m_fd);
 }
 
-bool FolderWatch::Add(const std::string& folder) {
-  if (m_fd < 0) return false;
-  if (m_byFolder.contains(folder)) return true;
-  if (m_byFolder.size() >= m_limit) {
-    m_limitReached = true;
-    return false;
+bool FolderWatch::Add(const std::string& folder) { return AddAll({folder}).front(); }
+
+std::vector<bool> FolderWatch::AddAll(const std::vector<std::string>& folders) {
+  std::vector<bool> added(folders.size(), false);
+  if (m_fd < 0) return added;
+  // The new folders, as many as the limit leaves room for.
+  std::vector<std::size_t> fresh;
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    if (m_byFolder.contains(folders[i])) {
+      added[i] = true;
+    } else if (m_byFolder.size() + fresh.size() < m_limit) {
+      fresh.push_back(i);
+    } else {
+      m_limitReached = true;
+    }
   }
-  const int watch = ::inotify_add_watch(m_fd, folder.c_str(), kEvents);
-  if (watch < 0) {
-    if (errno == ENOSPC || errno == ENOMEM) m_limitReached = true;
-    return false;
+  std::vector<int> watches(fresh.size(), -1);
+  std::atomic<bool> full{false};
+  InHalves(fresh.size(), kTwoThreadsFrom, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      watches[i] = ::inotify_add_watch(m_fd, folders[fresh[i]].c_str(), kEvents);
+      if (watches[i] < 0 && (errno == ENOSPC || errno == ENOMEM)) full.store(true, std::memory_order_relaxed);
+    }
+  });
+  if (full.load()) m_limitReached = true;
+  for (std::size_t i = 0; i < fresh.size(); ++i) {
+    const int watch = watches[i];
+    if (watch < 0) continue;
+    const std::string& folder = folders[fresh[i]];
+    // Two paths to one folder (a link) share the watch: the last path names it.
+    if (const auto other = m_byWatch.find(watch); other != m_byWatch.end()) m_byFolder.erase(other->second);
+    m_byFolder[folder] = watch;
+    m_byWatch[watch] = folder;
+    added[fresh[i]] = true;
   }
-  // Two paths to one folder (a link) share the watch: the last path names it.
-  if (const auto other = m_byWatch.find(watch); other != m_byWatch.end()) m_byFolder.erase(other->second);
-  m_byFolder[folder] = watch;
-  m_byWatch[watch] = folder;
-  return true;
+  for (std::size_t i = 0; i < folders.size(); ++i) {  // a folder given twice, past the limit the second time
+    if (!added[i] && m_byFolder.contains(folders[i])) added[i] = true;
+  }
+  return added;
 }
 
 void FolderWatch::Remove(const std::string& folder) {

@@ -34,23 +34,45 @@ void LibraryWatch::Follow() {
     if (stamp.stamp) m_followed.push_back(stamp.folder);
   }
   m_followedPathList = m_view.PathList();
-  std::unordered_set<std::string> wanted;
   m_unwatched.clear();
   m_libraryFoldersIn.clear();
-  const auto watch = [&](const std::string& folder) {
-    if (!wanted.insert(folder).second || m_watch.Watches(folder)) return true;
-    if (!platform::Volumes().VolumeOf(folder).reportsChanges || !m_watch.Add(folder)) return false;
-    m_watchedSinceNs[folder] = platform::WallClockNs();  // taken once the watch is on
-    return true;
+  // The folders of the tree, then the folders the library folders lie in; each once.
+  std::unordered_set<std::string> wanted;
+  std::vector<std::string> folders;
+  std::vector<bool> ofTree;
+  const auto want = [&](const std::string& folder, bool inTree) {
+    if (!wanted.insert(folder).second) return;
+    folders.push_back(folder);
+    ofTree.push_back(inTree);
   };
-  for (const FolderStamp& stamp : m_view.FolderStamps()) {
-    if (stamp.stamp && !watch(stamp.folder)) m_unwatched.push_back(stamp.folder);
-  }
+  for (const std::string& folder : m_followed) want(folder, true);
   for (const std::string& folder : platform::LibraryFolders(m_view.PathList())) {
     const std::string above = platform::ParentFolder(folder);
     if (above.empty()) continue;
     m_libraryFoldersIn[above].push_back(folder);
-    watch(above);
+    want(above, false);
+  }
+  // Of those not watched yet, the ones whose file system reports changes, started together.
+  std::vector<std::string> fresh;
+  std::vector<std::size_t> freshAt;
+  std::vector<bool> watched(folders.size(), false);
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    if (m_watch.Watches(folders[i])) {
+      watched[i] = true;
+    } else if (platform::Volumes().VolumeOf(folders[i]).reportsChanges) {
+      fresh.push_back(folders[i]);
+      freshAt.push_back(i);
+    }
+  }
+  const std::vector<bool> added = m_watch.AddAll(fresh);
+  const std::int64_t since = platform::WallClockNs();  // taken once the watches are on
+  for (std::size_t i = 0; i < fresh.size(); ++i) {
+    if (!added[i]) continue;
+    watched[freshAt[i]] = true;
+    m_watchedSinceNs[fresh[i]] = since;
+  }
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    if (ofTree[i] && !watched[i]) m_unwatched.push_back(folders[i]);
   }
   std::size_t kept = 0;
   for (const std::string& folder : wanted) kept += m_watch.Watches(folder) ? 1 : 0;

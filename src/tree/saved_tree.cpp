@@ -8,11 +8,15 @@
 
 #include "catalogue/settings.h"
 #include "platform/filesystem.h"
+#include "platform/halves.h"
 #include "platform/xdg.h"
 #include "tree/stree_view.h"
 
 namespace tree {
 namespace {
+
+// Below this many folders a check is not worth a second thread.
+constexpr std::size_t kTwoThreadsFrom = 2048;
 
 // The first bytes of a saved tree and the version of what follows; a file of another
 // version is read as none.
@@ -273,20 +277,27 @@ std::unique_ptr<SavedTree> LoadTree(const std::string& file, const SavedTreeKey&
 std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders, const std::atomic<bool>* stop,
                                         std::int64_t settleNs) {
   const std::int64_t now = platform::WallClockNs();
-  std::vector<std::string> changed;
-  for (const FolderStamp& folder : folders) {
-    if (stop && stop->load(std::memory_order_relaxed)) break;
-    const auto trusted = [&](const platform::ChangeStamp& stamp) {
-      return stamp.modifiedNs > 0 && stamp.changedNs > 0 && stamp.changedNs <= folder.readAtNs - settleNs &&
-             stamp.modifiedNs <= now;
-    };
-    const auto stamp = platform::StampOf(folder.folder);
-    bool same = stamp == folder.stamp && (!stamp || trusted(*stamp));
-    if (same && !folder.catalogue.empty()) {
-      const auto catalogueStamp = platform::StampOf(folder.folder + folder.catalogue);
-      same = catalogueStamp == folder.catalogueStamp && (!catalogueStamp || trusted(*catalogueStamp));
+  std::vector<char> differs(folders.size(), 0);
+  platform::InHalves(folders.size(), kTwoThreadsFrom, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      if (stop && stop->load(std::memory_order_relaxed)) return;
+      const FolderStamp& folder = folders[i];
+      const auto trusted = [&](const platform::ChangeStamp& stamp) {
+        return stamp.modifiedNs > 0 && stamp.changedNs > 0 && stamp.changedNs <= folder.readAtNs - settleNs &&
+               stamp.modifiedNs <= now;
+      };
+      const auto stamp = platform::StampOf(folder.folder);
+      bool same = stamp == folder.stamp && (!stamp || trusted(*stamp));
+      if (same && !folder.catalogue.empty()) {
+        const auto catalogueStamp = platform::StampOf(folder.folder + folder.catalogue);
+        same = catalogueStamp == folder.catalogueStamp && (!catalogueStamp || trusted(*catalogueStamp));
+      }
+      differs[i] = same ? 0 : 1;
     }
-    if (!same) changed.push_back(folder.folder);
+  });
+  std::vector<std::string> changed;
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    if (differs[i]) changed.push_back(folders[i].folder);
   }
   return changed;
 }

@@ -2,7 +2,10 @@
 // that folder; a folder removed or moved away ends its watch; a limit of watches is told.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "platform/folder_watch.h"
 #include "temp_dir.h"
@@ -69,6 +72,41 @@ TEST(FolderWatchTest, PastTheLimitNothingMoreIsWatchedAndThatIsTold) {
   EXPECT_FALSE(watch.Add(dir / "c/"));
   EXPECT_TRUE(watch.LimitReached());
   EXPECT_EQ(watch.Count(), 2u);
+}
+
+// Thousands of folders are watched at once, on two threads: each is watched, the first
+// ones given up to the limit, and a change anywhere among them is reported.
+TEST(FolderWatchTest, ManyFoldersAreWatchedTogetherInTheirOrder) {
+  TempDir dir;
+  std::vector<std::string> folders;
+  for (int i = 0; i < 2100; ++i) {
+    folders.push_back(dir / ("f" + std::to_string(i) + "/"));
+    std::filesystem::create_directory(folders.back());
+  }
+  folders.push_back(dir / "missing/");
+  folders.push_back(folders[10]);  // twice: one watch
+  FolderWatch watch;
+  std::vector<bool> added = watch.AddAll(folders);
+  EXPECT_EQ(std::count(added.begin(), added.end(), false), 1);
+  EXPECT_FALSE(added[2100]);
+  EXPECT_EQ(watch.Count(), 2100u);
+  EXPECT_FALSE(watch.LimitReached());
+  WriteFile(folders[2099] + "new.mp3", "x");
+  WriteFile(folders[0] + "new.mp3", "x");
+  std::vector<std::string> changed = watch.TakeChanged();
+  std::sort(changed.begin(), changed.end());
+  EXPECT_EQ(changed, (std::vector<std::string>{folders[0], folders[2099]}));
+
+  FolderWatch limited;
+  limited.SetLimit(2080);
+  added = limited.AddAll(folders);
+  EXPECT_TRUE(limited.LimitReached());
+  EXPECT_EQ(limited.Count(), 2080u);
+  EXPECT_TRUE(added[2079]);
+  EXPECT_FALSE(added[2080]);
+  EXPECT_TRUE(added.back());  // watched already, given twice
+  EXPECT_TRUE(limited.Watches(folders[0]));
+  EXPECT_FALSE(limited.Watches(folders[2099]));
 }
 
 }  // namespace
