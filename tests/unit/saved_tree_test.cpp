@@ -614,12 +614,14 @@ INSTANTIATE_TEST_SUITE_P(Seeds, WatchSequenceTest, ::testing::Range(1u, 9u));
 // What F5 compares: folders read before their watch began until a check finds them
 // unchanged, folders changes came from, and folders no watch reports on.
 TEST_F(SavedTreeTest, F5ComparesWhatTheWatchCannotVouchFor) {
-  Write("a/album.ini", "[Album:Gold]\nArtist=Abba\nT1=01.mp3, One\n");
-  Song("a/01.mp3");
-  Song("b/loose.mp3");
-  Song("nas/far.mp3");
-  volumes.Add(dir / "nas/", "NAS", platform::DriveType::Network);
-  Scan();
+  // The library lies in the test's own folder: the folder it lies in is watched too, and
+  // /tmp changes all the time.
+  Write("lib/a/album.ini", "[Album:Gold]\nArtist=Abba\nT1=01.mp3, One\n");
+  Song("lib/a/01.mp3");
+  Song("lib/b/loose.mp3");
+  Song("lib/nas/far.mp3");
+  volumes.Add(dir / "lib/nas/", "NAS", platform::DriveType::Network);
+  Scan("lib");
   LibraryWatch watch(view);
   const auto folders = [](const std::vector<FolderStamp>& stamps) {
     std::vector<std::string> names;
@@ -635,16 +637,16 @@ TEST_F(SavedTreeTest, F5ComparesWhatTheWatchCannotVouchFor) {
   // A check begun before the watches were on vouches for nothing.
   watch.Checked(view.FolderStamps(), {}, beforeWatch);
   EXPECT_EQ(folders(watch.Unsure()), all);
-  watch.Checked(view.FolderStamps(), {dir / "a/"}, platform::WallClockNs());
-  EXPECT_EQ(folders(watch.Unsure()), (std::vector<std::string>{dir / "a/", dir / "nas/"}));
+  watch.Checked(view.FolderStamps(), {dir / "lib/a/"}, platform::WallClockNs());
+  EXPECT_EQ(folders(watch.Unsure()), (std::vector<std::string>{dir / "lib/a/", dir / "lib/nas/"}));
   watch.Checked(view.FolderStamps(), {}, platform::WallClockNs());
-  EXPECT_EQ(folders(watch.Unsure()), std::vector<std::string>{dir / "nas/"});
+  EXPECT_EQ(folders(watch.Unsure()), std::vector<std::string>{dir / "lib/nas/"});
 
-  Song("b/new.mp3");
-  EXPECT_EQ(folders(watch.Unsure()), (std::vector<std::string>{dir / "b/", dir / "nas/"}));
+  Song("lib/b/new.mp3");
+  EXPECT_EQ(folders(watch.Unsure()), (std::vector<std::string>{dir / "lib/b/", dir / "lib/nas/"}));
   watch.Gather();
   ASSERT_TRUE(watch.Apply());  // read again while watched: vouched for
-  EXPECT_EQ(folders(watch.Unsure()), std::vector<std::string>{dir / "nas/"});
+  EXPECT_EQ(folders(watch.Unsure()), std::vector<std::string>{dir / "lib/nas/"});
 
 
   // Stamps dated after now, taken by a clock that ran ahead (in an earlier run, say),
