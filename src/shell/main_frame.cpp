@@ -308,8 +308,11 @@ void CMainFrame::OnRefresh() {
       StartScan();
       return;
     }
+    // Checked and watched on a thread of its own while the tree is put on show.
+    StartCheck(saved->folders, m_strScanPath);
     m_treeView.AdoptSavedTree(*saved, m_strScanPath);
     SyncDisplayModeChecks();
+    return;
   }
   StartCheck();
 }
@@ -324,12 +327,18 @@ void CMainFrame::OnRescanAll() {
 
 void CMainFrame::StartCheck() { StartCheck(m_pWatch->Unsure()); }
 
-void CMainFrame::StartCheck(std::vector<tree::FolderStamp> stamps) {
+void CMainFrame::StartCheck(std::vector<tree::FolderStamp> stamps, std::optional<std::string> newPathList) {
   // The folders are watched from before they are checked, on the check's thread: adding
   // thousands of watches takes a while. Until the check ends the tree stays as it is,
   // and the watch's news wait.
   m_pWatchNotifier->setEnabled(false);
-  m_pCheck = std::make_unique<tree::BackgroundCheck>(std::move(stamps), [watch = m_pWatch.get()] { watch->Follow(); });
+  tree::BackgroundCheck::First follow = [watch = m_pWatch.get()](const auto&) { watch->Follow(); };
+  if (newPathList) {
+    follow = [watch = m_pWatch.get(), pathList = *newPathList](const std::vector<tree::FolderStamp>& all) {
+      watch->Follow(all, pathList);
+    };
+  }
+  m_pCheck = std::make_unique<tree::BackgroundCheck>(std::move(stamps), std::move(follow));
   m_pCheck->Start([this] { QMetaObject::invokeMethod(this, &CMainFrame::PollCheck, Qt::QueuedConnection); });
   SetScanning(true);
   statusBar()->showMessage(res::label::kChecking);

@@ -8,6 +8,8 @@
 #include <QStyle>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "text/gstring.h"
 #include "catalogue/settings.h"
@@ -117,9 +119,12 @@ class CMainFrame : public QMainWindow,
   void OnAddFolder();
   void StartScan();
   void StopScan();
-  // Checks the stamps given (every folder of the tree by default) behind the window.
+  // Checks the stamps the watch cannot vouch for behind the window, the tree's folders
+  // watched first.
   void StartCheck();
-  void StartCheck(std::vector<tree::FolderStamp> stamps);
+  // Checks the stamps given behind the window: those of a tree about to be shown, whose
+  // folders are watched first (the path list given), or some of the tree on show.
+  void StartCheck(std::vector<tree::FolderStamp> stamps, std::optional<std::string> newPathList = std::nullopt);
   // Once the check has ended: nothing to do, changed folders read again, or a scan.
   void PollCheck();
   // The tree on show saved for the next start.

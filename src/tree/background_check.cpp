@@ -7,7 +7,7 @@
 
 namespace tree {
 
-BackgroundCheck::BackgroundCheck(std::vector<FolderStamp> stamps, std::function<void()> first)
+BackgroundCheck::BackgroundCheck(std::vector<FolderStamp> stamps, First first)
     : m_stamps(std::move(stamps)), m_first(std::move(first)) {}
 
 BackgroundCheck::~BackgroundCheck() {
@@ -16,7 +16,7 @@ BackgroundCheck::~BackgroundCheck() {
 
 void BackgroundCheck::Start(std::function<void()> finished) {
   m_thread = std::thread([this, finished = std::move(finished)] {
-    if (m_first) m_first();
+    if (m_first) m_first(m_stamps);
     m_startedNs = platform::WallClockNs();
     m_changed = ChangedFolders(m_stamps, &m_stop);
     m_finished.store(true, std::memory_order_release);

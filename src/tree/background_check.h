@@ -16,9 +16,11 @@ namespace tree {
 
 class BackgroundCheck {
  public:
-  // first, when given, runs on the check's thread before it: the window starts watching
-  // the folders there, so a change made while they are checked is seen by one or the other.
-  explicit BackgroundCheck(std::vector<FolderStamp> stamps, std::function<void()> first = {});
+  // first, when given, runs on the check's thread before it, with the stamps: the window
+  // starts watching the folders there, so a change made while they are checked is seen
+  // by one or the other.
+  using First = std::function<void(const std::vector<FolderStamp>&)>;
+  explicit BackgroundCheck(std::vector<FolderStamp> stamps, First first = {});
   // Waits for the thread.
   ~BackgroundCheck();
   BackgroundCheck(const BackgroundCheck&) = delete;
@@ -39,7 +41,7 @@ class BackgroundCheck {
 
  private:
   std::vector<FolderStamp> m_stamps;
-  std::function<void()> m_first;
+  First m_first;
   std::vector<std::string> m_changed;
   std::int64_t m_startedNs = 0;
   std::atomic<bool> m_finished{false};

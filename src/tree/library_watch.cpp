@@ -15,11 +15,11 @@ constexpr std::int64_t kJustReadNs = 50'000'000;
 
 }  // namespace
 
-bool LibraryWatch::FollowsAlready() const {
+bool LibraryWatch::FollowsAlready(const std::vector<FolderStamp>& stamps, const std::string& pathList) const {
   // The same folders, with the same path list, and no watch ended since the last call.
-  if (m_watch.Count() != m_followedWatches || m_followedPathList != m_view.PathList()) return false;
+  if (m_watch.Count() != m_followedWatches || m_followedPathList != pathList) return false;
   std::size_t at = 0;
-  for (const FolderStamp& stamp : m_view.FolderStamps()) {
+  for (const FolderStamp& stamp : stamps) {
     if (!stamp.stamp) continue;
     if (at == m_followed.size() || m_followed[at] != stamp.folder) return false;
     ++at;
@@ -27,13 +27,15 @@ bool LibraryWatch::FollowsAlready() const {
   return at == m_followed.size();
 }
 
-void LibraryWatch::Follow() {
-  if (FollowsAlready()) return;
+void LibraryWatch::Follow() { Follow(m_view.FolderStamps(), m_view.PathList()); }
+
+void LibraryWatch::Follow(const std::vector<FolderStamp>& stamps, const std::string& pathList) {
+  if (FollowsAlready(stamps, pathList)) return;
   m_followed.clear();
-  for (const FolderStamp& stamp : m_view.FolderStamps()) {
+  for (const FolderStamp& stamp : stamps) {
     if (stamp.stamp) m_followed.push_back(stamp.folder);
   }
-  m_followedPathList = m_view.PathList();
+  m_followedPathList = pathList;
   m_unwatched.clear();
   m_libraryFoldersIn.clear();
   // The folders of the tree, then the folders the library folders lie in; each once.
@@ -46,7 +48,7 @@ void LibraryWatch::Follow() {
     ofTree.push_back(inTree);
   };
   for (const std::string& folder : m_followed) want(folder, true);
-  for (const std::string& folder : platform::LibraryFolders(m_view.PathList())) {
+  for (const std::string& folder : platform::LibraryFolders(pathList)) {
     const std::string above = platform::ParentFolder(folder);
     if (above.empty()) continue;
     m_libraryFoldersIn[above].push_back(folder);

@@ -28,6 +28,9 @@ class LibraryWatch {
   // folders the tree no longer holds. Folders on network drives and FUSE mounts report
   // no changes and are left out.
   void Follow();
+  // The same for the folders of the stamps and the path list given: a tree about to be
+  // shown. Reads nothing of the view, so it may run on another thread meanwhile.
+  void Follow(const std::vector<FolderStamp>& stamps, const std::string& pathList);
   // Takes the changes that came into the batch; true when there were any.
   bool Gather();
   // The stamps a check has to compare, the changes that came gathered first: those of
@@ -73,7 +76,7 @@ class LibraryWatch {
   std::vector<std::string> m_followed;
   std::string m_followedPathList;
   std::size_t m_followedWatches = static_cast<std::size_t>(-1);
-  bool FollowsAlready() const;
+  bool FollowsAlready(const std::vector<FolderStamp>& stamps, const std::string& pathList) const;
 
   // The folders the batch's changes came from, a change in the folder a library folder
   // lies in standing for that library folder.

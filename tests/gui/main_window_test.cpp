@@ -592,6 +592,10 @@ class MainWindowTest : public QObject {
     QVERIFY(refreshed.wait(5000));
     QVERIFY(FindAnywhere("later").isValid());
     QCOMPARE(m_frame->statusBar()->currentMessage(), QString("Ready"));
+    // The saved tree's folders were watched as they were checked.
+    WriteFile(Lib() + "b/watched.mp3", testing_support::SilentMp3Frames(1));
+    QTRY_VERIFY_WITH_TIMEOUT(FindAnywhere("watched").isValid(), 5000);
+    QVERIFY(m_frame->RunningScan() == nullptr);
 
     QAction* rescan = m_frame->Action(res::ID_RESCAN_ALL);
     QCOMPARE(rescan->text(), QString("Rescan everything"));

@@ -659,6 +659,34 @@ TEST_F(SavedTreeTest, F5ComparesWhatTheWatchCannotVouchFor) {
   EXPECT_EQ(folders(watch.Unsure()), all);
 }
 
+// The next start watches the saved tree's folders before the view holds them (on the
+// check's thread, while the window puts the tree on show): a check begun after that
+// vouches for them all, and what changes later is read again by the watch alone.
+TEST_F(SavedTreeTest, ASavedTreesFoldersAreWatchedBeforeItIsShown) {
+  Write("lib/a/album.ini", "[Album:Gold]\nArtist=Abba\nT1=01.mp3, One\n");
+  Song("lib/a/01.mp3");
+  Song("lib/b/loose.mp3");
+  Scan("lib");
+  SaveSettled();
+  const auto next = NextRun();
+  const SavedTreeKey key = KeyOf(*next, view.PathList());
+  const std::unique_ptr<SavedTree> saved = LoadTree(SavedTreeFile(key), key);
+  ASSERT_TRUE(saved);
+  LibraryWatch watch(*next);
+  watch.Follow(saved->folders, view.PathList());
+  const std::int64_t checkBegan = platform::WallClockNs();
+  next->AdoptSavedTree(*saved, view.PathList());
+  watch.Checked(next->FolderStamps(), ChangedFolders(next->FolderStamps()), checkBegan);
+  EXPECT_TRUE(watch.Unsure().empty());
+  EXPECT_TRUE(watch.Unwatched().empty());
+
+  Song("lib/b/later.mp3");
+  ASSERT_TRUE(watch.Gather());
+  ASSERT_TRUE(watch.Apply());
+  EXPECT_EQ(Canonical(*next), FreshScan());
+  EXPECT_TRUE(watch.Unsure().empty());
+}
+
 // A library folder removed and made again, or a link to one pointed elsewhere, is
 // followed; past the limit of watches the folders left are named for checking.
 TEST_F(SavedTreeTest, TheWatchFollowsLibraryFoldersAndKnowsItsLimit) {
