@@ -307,8 +307,9 @@ int main(int argc, char** argv) {
   // What the benchmark added to the library goes again.
   std::filesystem::remove_all(copied);
   for (int i = 0; i < 3; ++i) std::filesystem::remove(albumFolder + "bench-added-" + std::to_string(i) + ".mp3");
-  std::printf("start_to_tree_s=%.2f start_checked_s=%.2f attributes_floor_s=%.3f\n", startToTree, startChecked,
-              attributesFloor);
+  // The check's own share: how long after the saved tree showed the true one did.
+  std::printf("start_to_tree_s=%.2f start_checked_s=%.2f checked_after_tree_s=%.3f attributes_floor_s=%.3f\n",
+              startToTree, startChecked, startChecked - startToTree, attributesFloor);
   std::printf("rescan_one_folder_cpu_ratio=%.3f watch_latency_ms=%.0f\n", rescanOne / rescanAll, watchLatency);
   return 0;
 }
