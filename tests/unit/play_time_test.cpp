@@ -5,6 +5,7 @@
 #include <semaphore>
 
 #include "library_fixture.h"
+#include "mp3_frames.h"
 #include "tree/play_time_reader.h"
 #include "tree/details_presenter.h"
 #include "tree/library_marks.h"
@@ -81,6 +82,18 @@ TEST_F(PlayTimeTest, SecondsShowWithTwoDigits) {
   EXPECT_EQ(Settled(Find(Volume() + "|Ten|nine")), "0:09");
   EXPECT_EQ(Settled(Find(Volume() + "|Ten|ten")), "0:10");
   EXPECT_EQ(Settled(Find(Volume() + "|Ten")), "0:19");
+}
+
+// A track of no frames (its Info tag counts none, as an encoder writes for empty input)
+// takes 0:00: read, not waited for.
+TEST_F(PlayTimeTest, AnEmptyTrackTakesNoTimeAndLeavesNothingWaiting) {
+  std::string empty = testing_support::SilentMp3Frames(1);
+  empty.replace(36, 4, "Info");
+  empty.replace(40, 8, std::string("\0\0\0\x01\0\0\0\0", 8));  // a frame count follows: zero
+  Write("Empty/silence.mp3", empty);
+  Scan();
+  EXPECT_EQ(Settled(Find(Volume() + "|Empty|silence")), "0:00");
+  EXPECT_EQ(Settled(Find(Volume() + "|Empty")), "0:00");
 }
 
 TEST_F(PlayTimeTest, WhatIsNotReadYetShowsAsPendingAndTheCacheServesTheNextRun) {

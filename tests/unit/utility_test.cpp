@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 
 #include "text/gstring.h"
@@ -76,6 +77,16 @@ TEST(UtilityTest, IdleDelayWaitsAndPumps) {
   EXPECT_EQ(ran, 2);
   GDoEvent();
   EXPECT_EQ(ran, 3);
+
+  // Waiting leaves the processor to others, with nothing to pump or without pumping.
+  for (const int pump : {1, 0}) {
+    timespec before{}, after{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+    IdleDelay(200, pump);
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+    const double cpuMs = (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
+    EXPECT_LT(cpuMs, 100) << pump;
+  }
 }
 
 TEST(UtilityTest, MessageBoxFormatsItsText) {
