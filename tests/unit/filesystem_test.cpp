@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <iterator>
 
 #include "platform/filesystem.h"
 #include "platform/text.h"
@@ -333,6 +334,13 @@ TEST(FileSystemTest, TheTemporaryFileOfAWriteIsOneALaterRunClears) {
   ASSERT_EQ(::utimensat(AT_FDCWD, (dir / made).c_str(), past, 0), 0);
   ASSERT_TRUE(ReplaceFileAtomically(dir / "album.ini", "newer"));
   EXPECT_FALSE(std::filesystem::exists(dir / made));
+
+  // An EEXIST left by an earlier call is no taken name: the write goes through its one
+  // temporary file and leaves nothing behind.
+  errno = EEXIST;
+  ASSERT_TRUE(ReplaceFileAtomically(dir / "album.ini", "newest"));
+  EXPECT_EQ(ReadFile(dir / "album.ini"), "newest");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
 }
 
 TEST(FileSystemTest, StaleTemporaryFilesOfEarlierRunsAreRemoved) {
