@@ -79,6 +79,24 @@ TEST_F(BackgroundScanTest, CaseTwinFoldersKeepWhereTheUserWas) {
   EXPECT_EQ(view.Tree()->State().GetSelection(), Find(song).m_hItem);
   EXPECT_TRUE(view.Tree()->State().IsExpanded(Find(Volume() + "|Twins|rock").m_hItem));
   EXPECT_FALSE(view.Tree()->State().IsExpanded(Find(Volume() + "|Twins|Rock").m_hItem));
+
+  // A song beside a folder of its very name: the selection stays on the song.
+  Song("Twins/x/c.mp3");
+  Song("Twins/x.mp3");
+  Scan();
+  const auto songX = [&] {
+    for (TreeItem child = Find(Volume() + "|Twins").FirstChild(); !child.IsNull(); child = child.NextSibling()) {
+      if (child.Label() == "x" && tree::KindOf(child) == tree::NodeKind::LooseSong) return child;
+    }
+    return TreeItem{};
+  };
+  ASSERT_FALSE(songX().IsNull());
+  ASSERT_NE(Find(Volume() + "|Twins|x").m_hItem, songX().m_hItem);  // the folder comes first
+  view.Details().SelectAndShow(songX());
+  const auto again = StartScan();
+  Wait();
+  view.AdoptScan(*again);
+  EXPECT_EQ(view.Tree()->State().GetSelection(), songX().m_hItem);
 }
 
 TEST_F(BackgroundScanTest, TheOldTreeStaysUntilAdoptedAndAStoppedScanIsNeverAdopted) {

@@ -16,6 +16,7 @@
 #include "platform/profile.h"
 #include "tree/node_deleter.h"
 #include "tree/library_editor.h"
+#include "tree/library_marks.h"
 
 using testing_support::ReadFile;
 
@@ -245,6 +246,22 @@ TEST_F(HostileDiskTest, EverySpellingOfALibraryFolderGuardsTheFoldersAboveIt) {
   ASSERT_EQ(::chdir(cwd.c_str()), 0);
   EXPECT_TRUE(OnDisk("home/Music/s.mp3"));
   EXPECT_TRUE(OnDisk("rr/lib/t.mp3"));
+}
+
+// A rename brings its folder's loose songs up to date with the disk: the others keep
+// their nodes and marks, and a song another program deleted meanwhile goes.
+TEST_F(HostileDiskTest, ARenameAmongLooseSongsKeepsTheirMarksAndDropsWhatIsGone) {
+  Song("loose/a.mp3");
+  Song("loose/b.mp3");
+  Song("loose/c.mp3");
+  Scan();
+  view.Marks().ToggleMark(Find(Volume() + "|loose|b"));
+  std::filesystem::remove(dir / "loose/c.mp3");
+  ASSERT_TRUE(view.Editor().Rename(Find(Volume() + "|loose|a"), "renamed"));
+  EXPECT_TRUE(OnDisk("loose/renamed.mp3"));
+  EXPECT_EQ(view.Marks().GetMark(Find(Volume() + "|loose|b")), tree::Mark::Marked);
+  view.Marks().ToggleMark(Find(Volume() + "|loose|b"));
+  EXPECT_EQ(Canonical(view), FreshScan());  // "c" gone
 }
 
 TEST_F(HostileDiskTest, ALineEndInANameStaysInsideItsLineOfTheTree) {

@@ -291,6 +291,19 @@ TEST_F(SavedTreeTest, DamagedForeignAndOtherLibrariesFilesAreNoSavedTree) {
     EXPECT_EQ(LoadTree(file, key), nullptr) << "cut at " << length;
   }
   ASSERT_EQ(Sealed(body), bytes);
+  {  // the same with the top closed, whose children nothing else asks for
+    ExpandItem(view.Top(), false);
+    SaveSettled();
+    const std::string closed = ReadFile(file);
+    ASSERT_NE(closed, bytes);
+    for (std::size_t length = 0; length + 8 < closed.size(); ++length) {
+      WriteFile(file, Sealed(closed.substr(0, length)));
+      EXPECT_EQ(LoadTree(file, key), nullptr) << "cut closed at " << length;
+    }
+    ExpandItem(view.Top(), true);
+    SaveSettled();
+    ASSERT_EQ(ReadFile(file), bytes);
+  }
   std::string otherVersion = body;
   otherVersion[std::string_view("melodeck saved tree\n").size()] = 1;  // the format before sizes
   WriteFile(file, Sealed(otherVersion));
