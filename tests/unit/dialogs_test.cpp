@@ -308,6 +308,16 @@ TEST_F(PlayOrderTest, MovingAnAlbumDownPlaysItAfterTheOther) {
     dialog.OnUpDown(1020);
     EXPECT_EQ(Texts(dialog.m_listArtists), artists);
   }
+
+  // Up plays an album earlier too.
+  CPlayOrderDlg again(view.Top(), &view);
+  again.OnInitDialog();
+  again.m_listArtists.selected = 1;
+  again.OnSelChangeArtists();
+  again.m_listAlbums.selected = 1;
+  again.OnUpDown(1021);  // albums up: Second first
+  EXPECT_EQ(Texts(again.m_listAlbums), (std::vector<std::string>{"Second", "First"}));
+  EXPECT_EQ(Play(again), "Misc/m1.mp3\nMisc/m2.mp3\na/3.mp3\na/1.mp3\na/2.mp3\n");
 }
 
 TEST_F(PlayOrderTest, MixingAndClearingRestoresTheTreesOrder) {
