@@ -89,6 +89,19 @@ TEST_F(AddAlbumTest, OpenedOnAnAlbumOffersItsFolderUnlistedSongs) {
   EXPECT_TRUE(dialog.m_bAlbumFileEnabled);
 }
 
+// Songs named only by sections the scan makes no album of (no artist, or no album name)
+// show as loose songs, and the dialog offers them.
+TEST_F(AddAlbumTest, SongsOfSectionsThatAreNoAlbumAreOffered) {
+  Write("d/album.ini", "[Album:Draft]\nT1=d1.mp3, D\n\n[Notes]\nArtist=X\nT1=d2.mp3\n\n[Album:Real]\nArtist=Y\nT1=d3.mp3\n");
+  for (const char* name : {"d/d1.mp3", "d/d2.mp3", "d/d3.mp3"}) Song(name);
+  Scan();
+  CAddAlbumDlg dialog(&view, {}, Find("Y|Real"));
+  dialog.OnInitDialog();
+  ASSERT_EQ(dialog.m_listSongs.m_rows.size(), 2u);
+  EXPECT_EQ(dialog.m_listSongs.m_rows[0].text, "d1.mp3");
+  EXPECT_EQ(dialog.m_listSongs.m_rows[1].text, "d2.mp3");
+}
+
 TEST_F(AddAlbumTest, OpenedOnAFolderOrAVolume) {
   CAddAlbumDlg folder(&view, {}, Find(Volume() + "|other"));
   folder.OnInitDialog();
