@@ -65,6 +65,7 @@ TEST(TextTest, ComparesWithoutCaseBeyondAscii) {
   EXPECT_TRUE(EqualsNoCase("žŽ", "ŽŽ"));
   EXPECT_TRUE(EqualsNoCase("Ŋŷ", "ŋŶ"));  // and on even ones
   EXPECT_TRUE(EqualsNoCase("αϋ", "ΑΫ"));  // the ends of the Greek small letters
+  EXPECT_TRUE(EqualsNoCase("аяѐџ", "АЯЀЏ"));  // and of the Cyrillic ones, both runs
   // A stray continuation byte sorts after every ASCII character.
   for (int c = 1; c < 0x80; ++c) {
     const std::string ascii(1, static_cast<char>(c));

@@ -12,6 +12,7 @@ namespace {
 
 TEST(SearchFoldTest, CaseAndAccentsFoldAwayOtherTextStays) {
   EXPECT_EQ(text::Folded("Café Ångström"), "cafe angstrom");
+  EXPECT_EQ(text::Folded("AZ@[`{az"), "az@[`{az");  // the ends of the ASCII capitals
   EXPECT_EQ(text::Folded("ÆON Straße Œuvre Ĳssel Łódź Þing"), "aeon strasse oeuvre ijssel lodz thing");
   EXPECT_EQ(text::Folded("Cafe\xCC\x81"), "cafe");  // e and a combining acute
   // The combining accents run from U+0300 to U+036F; their neighbours stay.
