@@ -140,7 +140,12 @@ TEST_F(KillRecoveryTest, ANoteCutShortIsDroppedAndChangesNothing) {
   // A note that lost its last fields ends where its step should have gone on.
   std::string lostFields = whole;
   lostFields.erase(lostFields.find("x0:") + 1, std::string("0:0:0:0:0:").size());
-  for (const std::string& damaged : {noDigits, longLength, lostFields}) {
+  // A length with a letter among its digits, which a sum of digit values would read as it.
+  std::string letterLength = whole;
+  const std::string length = std::to_string(moved.size());
+  letterLength.replace(letterLength.find(length + ":"), length.size(),
+                       std::to_string(moved.size() / 10 - 1) + static_cast<char>('0' + 10 + moved.size() % 10));
+  for (const std::string& damaged : {noDigits, longLength, lostFields, letterLength}) {
     testing_support::WriteFile(cache / "melodeck/journal/edit-damaged", damaged);
     Scan("x");
     EXPECT_FALSE(platform::PathExists(moved + "x")) << damaged;
