@@ -12,9 +12,6 @@
 namespace platform {
 namespace {
 
-// Below this many new watches a second thread is not worth starting.
-constexpr std::size_t kTwoThreadsFrom = 2048;
-
 // What changes a folder's listing or a file in it, and the folder itself going.
 constexpr std::uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE | IN_MODIFY |
                                   IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
@@ -45,7 +42,7 @@ std::vector<bool> FolderWatch::AddAll(const std::vector<std::string>& folders) {
   }
   std::vector<int> watches(fresh.size(), -1);
   std::atomic<bool> full{false};
-  InHalves(fresh.size(), kTwoThreadsFrom, [&](std::size_t begin, std::size_t end) {
+  InHalves(fresh.size(), [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
       watches[i] = ::inotify_add_watch(m_fd, folders[fresh[i]].c_str(), kEvents);
       if (watches[i] < 0 && (errno == ENOSPC || errno == ENOMEM)) full.store(true, std::memory_order_relaxed);

@@ -7,12 +7,15 @@
 
 namespace platform {
 
+// Below this many items a second thread costs more than it saves.
+inline constexpr std::size_t kTwoThreadsFrom = 2048;
+
 // Calls work(begin, end) for [0, count / 2) on a thread of its own and for
 // [count / 2, count) on the calling one, or once for all when count is below
-// twoFrom. Returns once both halves are done.
+// kTwoThreadsFrom. Returns once both halves are done.
 template <class Work>
-void InHalves(std::size_t count, std::size_t twoFrom, const Work& work) {
-  if (count < twoFrom) {
+void InHalves(std::size_t count, const Work& work) {
+  if (count < kTwoThreadsFrom) {
     work(std::size_t{0}, count);
     return;
   }

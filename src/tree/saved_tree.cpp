@@ -15,9 +15,6 @@
 namespace tree {
 namespace {
 
-// Below this many folders a check is not worth a second thread.
-constexpr std::size_t kTwoThreadsFrom = 2048;
-
 // The first bytes of a saved tree and the version of what follows; a file of another
 // version is read as none.
 constexpr std::string_view kMagic = "melodeck saved tree\n";
@@ -278,7 +275,7 @@ std::vector<std::string> ChangedFolders(const std::vector<FolderStamp>& folders,
                                         std::int64_t settleNs) {
   const std::int64_t now = platform::WallClockNs();
   std::vector<char> differs(folders.size(), 0);
-  platform::InHalves(folders.size(), kTwoThreadsFrom, [&](std::size_t begin, std::size_t end) {
+  platform::InHalves(folders.size(), [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
       if (stop && stop->load(std::memory_order_relaxed)) return;
       const FolderStamp& folder = folders[i];
