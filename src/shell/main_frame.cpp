@@ -165,7 +165,8 @@ CMainFrame::CMainFrame(const std::string& settingsFile) : m_pTreeView(&m_treeVie
 // A scan still running is stopped and waited for.
 CMainFrame::~CMainFrame() {
   if (m_pCheck) m_pCheck->Stop();
-  m_pCheck.reset();         // its thread works with the watch
+  m_pCheck.reset();  // its thread works with the watch
+  EndWatchStart();   // likewise
   delete m_pWatchNotifier;  // before the descriptor it waits on closes
 }
 
@@ -308,8 +309,8 @@ void CMainFrame::OnRefresh() {
       StartScan();
       return;
     }
-    // Checked and watched on a thread of its own while the tree is put on show.
-    StartCheck(saved->folders, m_strScanPath);
+    // Checked on a thread of its own while the tree is put on show, and watched after.
+    StartCheck(saved->folders, false);
     m_treeView.AdoptSavedTree(*saved, m_strScanPath);
     SyncDisplayModeChecks();
     return;
@@ -327,17 +328,14 @@ void CMainFrame::OnRescanAll() {
 
 void CMainFrame::StartCheck() { StartCheck(m_pWatch->Unsure()); }
 
-void CMainFrame::StartCheck(std::vector<tree::FolderStamp> stamps, std::optional<std::string> newPathList) {
-  // The folders are watched from before they are checked, on the check's thread: adding
-  // thousands of watches takes a while. Until the check ends the tree stays as it is,
+void CMainFrame::StartCheck(std::vector<tree::FolderStamp> stamps, bool followFirst) {
+  EndWatchStart();
+  // The tree's folders are watched from before they are checked, on the check's thread:
+  // adding a few watches takes a moment. Until the check ends the tree stays as it is,
   // and the watch's news wait.
   m_pWatchNotifier->setEnabled(false);
-  tree::BackgroundCheck::First follow = [watch = m_pWatch.get()](const auto&) { watch->Follow(); };
-  if (newPathList) {
-    follow = [watch = m_pWatch.get(), pathList = *newPathList](const std::vector<tree::FolderStamp>& all) {
-      watch->Follow(all, pathList);
-    };
-  }
+  tree::BackgroundCheck::First follow;
+  if (followFirst) follow = [watch = m_pWatch.get()](const auto&) { watch->Follow(); };
   m_pCheck = std::make_unique<tree::BackgroundCheck>(std::move(stamps), std::move(follow));
   m_pCheck->Start([this] { QMetaObject::invokeMethod(this, &CMainFrame::PollCheck, Qt::QueuedConnection); });
   SetScanning(true);
@@ -361,36 +359,65 @@ void CMainFrame::PollCheck() {
     StartScan();
     return;
   }
-  FollowTreeFolders();
+  statusBar()->showMessage(res::label::kReady);
+  StartWatching();
   emit refreshed();
 }
 
-void CMainFrame::FollowTreeFolders() {
-  m_pWatch->Follow();
+void CMainFrame::StartWatching() {
+  EndWatchStart();
+  m_pWatchNotifier->setEnabled(false);
+  // Thousands of watches take a while to add: on a thread, with the folders read before
+  // their watch began compared after it, so a change in between is seen too.
+  tree::BackgroundCheck::First follow = [watch = m_pWatch.get(), pathList = m_treeView.PathList()](
+                                            std::vector<tree::FolderStamp>& stamps) {
+    watch->Follow(stamps, pathList);
+    stamps = watch->Unsure(stamps);
+  };
+  m_pWatchStart = std::make_unique<tree::BackgroundCheck>(m_treeView.FolderStamps(), std::move(follow));
+  m_pWatchStart->Start([this] { QMetaObject::invokeMethod(this, &CMainFrame::PollWatchStart, Qt::QueuedConnection); });
+}
+
+void CMainFrame::PollWatchStart() {
+  if (!m_pWatchStart || !m_pWatchStart->Finished()) return;
+  const std::unique_ptr<tree::BackgroundCheck> start = std::move(m_pWatchStart);
+  m_pWatchNotifier->setEnabled(true);
+  m_pWatch->Checked(start->Stamps(), start->Changed(), start->StartedNs());
+  // Changed after they were read and before they were watched: the tree follows them as
+  // it follows the watch's news.
+  m_pWatch->Suspect(start->Changed());
+  if (m_pWatch->Pending() && !m_pWatchTimer->isActive()) m_pWatchTimer->start();
   const size_t unwatched = m_pWatch->Unwatched().size();
-  if (unwatched == 0 || m_bToldNotWatched) {
-    statusBar()->showMessage(res::label::kReady);
-    return;
-  }
+  if (unwatched == 0 || m_bToldNotWatched) return;
   m_bToldNotWatched = true;
   statusBar()->showMessage(QString::fromStdString(res::Fill(res::label::kNotWatched, {std::to_string(unwatched)})));
 }
 
+void CMainFrame::EndWatchStart() {
+  if (!m_pWatchStart) return;
+  m_pWatchStart->Stop();
+  m_pWatchStart.reset();
+  m_pWatchNotifier->setEnabled(true);
+}
+
+bool CMainFrame::ChangesWaiting() const { return m_pWatchTimer->isActive(); }
+
 void CMainFrame::ApplyWatchedChanges() {
-  if (!m_pWatch->Pending()) return;
-  const bool busy = Scanning() || m_pLibraryView->Editing() ||
+  // The watch is the thread's while it starts.
+  const bool busy = Scanning() || WatchStarting() || m_pLibraryView->Editing() ||
                     QApplication::activeModalWidget() != nullptr;
   if (busy) {
     m_pWatchTimer->start();  // the change waits
     return;
   }
-  if (!m_pWatch->Apply()) StartScan();
+  if (m_pWatch->Pending() && !m_pWatch->Apply()) StartScan();
 }
 
 void CMainFrame::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // Folders no watch reports on are checked when the user comes back to the window.
-  if (event->type() != QEvent::ActivationChange || !isActiveWindow() || Scanning()) return;
+  // A watch still starting compares those folders itself.
+  if (event->type() != QEvent::ActivationChange || !isActiveWindow() || Scanning() || WatchStarting()) return;
   std::vector<tree::FolderStamp> unwatched;
   const std::vector<std::string>& folders = m_pWatch->Unwatched();
   if (folders.empty()) return;
@@ -441,7 +468,8 @@ void CMainFrame::PollScan() {
   }
   m_treeView.AdoptScan(*scan);
   SaveShownTree();
-  FollowTreeFolders();
+  statusBar()->showMessage(res::label::kReady);
+  StartWatching();
   m_pLibraryView->setFocus();
   SyncDisplayModeChecks();
   emit refreshed();

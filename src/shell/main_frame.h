@@ -8,7 +8,6 @@
 #include <QStyle>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "text/gstring.h"
@@ -75,6 +74,11 @@ class CMainFrame : public QMainWindow,
   // Rescan everything (Shift+F5): the path box's folders scanned anew.
   void OnRescanAll();
   bool Scanning() const { return m_pScan != nullptr || m_pCheck != nullptr; }
+  // The watch of a tree just put in place is being started behind the window; the
+  // tree's commands are on meanwhile.
+  bool WatchStarting() const { return m_pWatchStart != nullptr; }
+  // Changes other programs made are gathered, or wait for an edit or a dialog to end.
+  bool ChangesWaiting() const;
   // The scan in progress; null when none runs.
   const tree::BackgroundScan* RunningScan() const { return m_pScan.get(); }
   // Applies the filter box's text to the tree now (typing applies it once it pauses)
@@ -122,15 +126,21 @@ class CMainFrame : public QMainWindow,
   // Checks the stamps the watch cannot vouch for behind the window, the tree's folders
   // watched first.
   void StartCheck();
-  // Checks the stamps given behind the window: those of a tree about to be shown, whose
-  // folders are watched first (the path list given), or some of the tree on show.
-  void StartCheck(std::vector<tree::FolderStamp> stamps, std::optional<std::string> newPathList = std::nullopt);
+  // Checks the stamps given behind the window: some of the tree on show, its folders
+  // watched first, or those of a tree about to be shown, watched once it is.
+  void StartCheck(std::vector<tree::FolderStamp> stamps, bool followFirst = true);
   // Once the check has ended: nothing to do, changed folders read again, or a scan.
   void PollCheck();
   // The tree on show saved for the next start.
   void SaveShownTree();
-  // The tree's folders watched from now on; says once when some cannot be.
-  void FollowTreeFolders();
+  // The tree's folders watched from now on, the watches added behind the window.
+  void StartWatching();
+  // Once they are: folders that changed before their watch began are read again; says
+  // once when some cannot be watched.
+  void PollWatchStart();
+  // A watch start still running is stopped; the folders it had yet to compare stay
+  // unsure, for the next check.
+  void EndWatchStart();
   // A batch of changes other programs made, once gathered: the tree follows them, unless
   // the user is editing, a dialog is open or a scan runs; then the batch waits.
   void ApplyWatchedChanges();
@@ -147,6 +157,7 @@ class CMainFrame : public QMainWindow,
   bool m_bSplitting = false;  // the keyboard moves the splitter bar
   std::unique_ptr<tree::BackgroundScan> m_pScan;
   std::unique_ptr<tree::BackgroundCheck> m_pCheck;
+  std::unique_ptr<tree::BackgroundCheck> m_pWatchStart;
   std::unique_ptr<tree::LibraryWatch> m_pWatch;
   QSocketNotifier* m_pWatchNotifier;
   QTimer* m_pWatchTimer;  // gathers a batch of changes

@@ -16,10 +16,10 @@ namespace tree {
 
 class BackgroundCheck {
  public:
-  // first, when given, runs on the check's thread before it, with the stamps: the window
-  // starts watching the folders there, so a change made while they are checked is seen
-  // by one or the other.
-  using First = std::function<void(const std::vector<FolderStamp>&)>;
+  // first, when given, runs on the check's thread before it, with the stamps, and may
+  // leave out those it need not compare: the window starts watching the folders there,
+  // so a change made while they are checked is seen by one or the other.
+  using First = std::function<void(std::vector<FolderStamp>&)>;
   explicit BackgroundCheck(std::vector<FolderStamp> stamps, First first = {});
   // Waits for the thread.
   ~BackgroundCheck();
@@ -34,7 +34,7 @@ class BackgroundCheck {
   void Stop() { m_stop.store(true); }
   bool Stopped() const { return m_stop.load(); }
   // Once finished: the folders the disk no longer agrees with (ChangedFolders), of the
-  // stamps compared from startedNs on, after first.
+  // stamps compared from startedNs on, after first and as first left them.
   const std::vector<std::string>& Changed() const { return m_changed; }
   const std::vector<FolderStamp>& Stamps() const { return m_stamps; }
   std::int64_t StartedNs() const { return m_startedNs; }

@@ -106,7 +106,13 @@ std::unordered_set<std::string> LibraryWatch::Touched() const {
   return touched;
 }
 
-std::vector<FolderStamp> LibraryWatch::Unsure() {
+void LibraryWatch::Suspect(const std::vector<std::string>& folders) {
+  m_batch.insert(m_batch.end(), folders.begin(), folders.end());
+}
+
+std::vector<FolderStamp> LibraryWatch::Unsure() { return Unsure(m_view.FolderStamps()); }
+
+std::vector<FolderStamp> LibraryWatch::Unsure(const std::vector<FolderStamp>& stamps) {
   Gather();
   const std::unordered_set<std::string> touched = Touched();
   const std::int64_t now = platform::WallClockNs();
@@ -123,7 +129,7 @@ std::vector<FolderStamp> LibraryWatch::Unsure() {
            confirmed->second.stamp == stamp;
   };
   std::vector<FolderStamp> unsure;
-  for (const FolderStamp& stamp : m_view.FolderStamps()) {
+  for (const FolderStamp& stamp : stamps) {
     if (!knownUnchanged(stamp)) unsure.push_back(stamp);
   }
   return unsure;

@@ -33,11 +33,16 @@ class LibraryWatch {
   void Follow(const std::vector<FolderStamp>& stamps, const std::string& pathList);
   // Takes the changes that came into the batch; true when there were any.
   bool Gather();
+  // Puts folders a check found changed into the batch, as if their changes had come.
+  void Suspect(const std::vector<std::string>& folders);
   // The stamps a check has to compare, the changes that came gathered first: those of
   // folders not watched, of folders changes came from, and of folders whose watch began
   // after they were read, unless a check since found them unchanged. For the rest the
   // watch has told every change since their stamps were taken.
   std::vector<FolderStamp> Unsure();
+  // The same among the stamps given; reads nothing of the view, so it may run on another
+  // thread meanwhile.
+  std::vector<FolderStamp> Unsure(const std::vector<FolderStamp>& stamps);
   // A check that began at startedNs, after Follow, compared the stamps and found the
   // changed folders: the other watched ones are known unchanged while their watch lasts.
   void Checked(const std::vector<FolderStamp>& stamps, const std::vector<std::string>& changed,

@@ -37,6 +37,7 @@
 #include "utility/utility.h"
 #include "details_pane.h"
 #include "library_model.h"
+#include "fake_volumes.h"
 #include "library_view.h"
 #include "main_frame.h"
 #include "mp3_frames.h"
@@ -592,7 +593,7 @@ class MainWindowTest : public QObject {
     QVERIFY(refreshed.wait(5000));
     QVERIFY(FindAnywhere("later").isValid());
     QCOMPARE(m_frame->statusBar()->currentMessage(), QString("Ready"));
-    // The saved tree's folders were watched as they were checked.
+    // The saved tree's folders are watched once it is checked.
     WriteFile(Lib() + "b/watched.mp3", testing_support::SilentMp3Frames(1));
     QTRY_VERIFY_WITH_TIMEOUT(FindAnywhere("watched").isValid(), 5000);
     QVERIFY(m_frame->RunningScan() == nullptr);
@@ -631,6 +632,37 @@ class MainWindowTest : public QObject {
     WriteFile(Lib() + "loose/latest.mp3", testing_support::SilentMp3Frames(1));
     QTRY_VERIFY_WITH_TIMEOUT(FindAnywhere("latest").isValid(), 5000);
     QVERIFY(!FindAnywhere("during").isValid());
+  }
+
+  // A folder on a network drive reports no changes: the status bar says so once, and
+  // the folder is checked when the user comes back to the window.
+  void foldersNoWatchReportsOnAreCheckedOnActivation() {
+    testing_support::FakeVolumes volumes;
+    volumes.Add(Lib() + "nas/", "NAS", platform::DriveType::Network);
+    WriteFile(Lib() + "nas/far.mp3", testing_support::SilentMp3Frames(1));
+    Start();
+    const QString told = "1 folder(s) cannot be watched (too many folders, network drives or FUSE mounts): they are "
+                         "checked when the window is activated and on F5";
+    QTRY_COMPARE(m_frame->statusBar()->currentMessage(), told);
+    QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+    // Folders changed just before they were read are read once more, once watched.
+    QTRY_VERIFY(!m_frame->WatchStarting() && !m_frame->Scanning() && !m_frame->ChangesWaiting());
+
+    WriteFile(Lib() + "nas/farther.mp3", testing_support::SilentMp3Frames(1));
+    QTest::qWait(800);
+    QVERIFY(!FindAnywhere("farther").isValid());
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    m_frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+    QTRY_VERIFY_WITH_TIMEOUT(FindAnywhere("farther").isValid(), 5000);
+    QVERIFY(m_frame->RunningScan() == nullptr);  // read again, not scanned
+
+    RefreshPath(Lib());
+    QTRY_VERIFY(!m_frame->WatchStarting());
+    QCOMPARE(m_frame->statusBar()->currentMessage(), QString("Ready"));  // said once
   }
 
   // Stop pressed after the scan's thread has finished but before the window took its

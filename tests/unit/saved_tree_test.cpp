@@ -672,10 +672,11 @@ TEST_F(SavedTreeTest, F5ComparesWhatTheWatchCannotVouchFor) {
   EXPECT_EQ(folders(watch.Unsure()), all);
 }
 
-// The next start watches the saved tree's folders before the view holds them (on the
-// check's thread, while the window puts the tree on show): a check begun after that
-// vouches for them all, and what changes later is read again by the watch alone.
-TEST_F(SavedTreeTest, ASavedTreesFoldersAreWatchedBeforeItIsShown) {
+// The next start checks the saved tree while the window puts it on show, and watches
+// its folders afterwards (on a thread, from the stamps alone): they are compared once
+// more after their watches began, so a change made in between shows too, and what
+// changes later is read again by the watch alone.
+TEST_F(SavedTreeTest, ASavedTreeIsWatchedOnceCheckedAndNothingSlipsBetween) {
   Write("lib/a/album.ini", "[Album:Gold]\nArtist=Abba\nT1=01.mp3, One\n");
   Song("lib/a/01.mp3");
   Song("lib/b/loose.mp3");
@@ -686,10 +687,23 @@ TEST_F(SavedTreeTest, ASavedTreesFoldersAreWatchedBeforeItIsShown) {
   const std::unique_ptr<SavedTree> saved = LoadTree(SavedTreeFile(key), key);
   ASSERT_TRUE(saved);
   LibraryWatch watch(*next);
-  watch.Follow(saved->folders, view.PathList());
   const std::int64_t checkBegan = platform::WallClockNs();
   next->AdoptSavedTree(*saved, view.PathList());
-  watch.Checked(next->FolderStamps(), ChangedFolders(next->FolderStamps()), checkBegan);
+  const std::vector<FolderStamp> all = next->FolderStamps();
+  watch.Checked(all, ChangedFolders(all), checkBegan);
+  EXPECT_EQ(watch.Unsure().size(), all.size());  // no watch yet: the check vouches for nothing
+
+  Song("lib/b/between.mp3");  // after the check, before the watch
+  watch.Follow(all, view.PathList());
+  const std::vector<FolderStamp> unsure = watch.Unsure(all);
+  EXPECT_EQ(unsure.size(), all.size());
+  const std::int64_t confirmBegan = platform::WallClockNs();
+  const std::vector<std::string> changed = ChangedFolders(unsure);
+  EXPECT_EQ(changed, std::vector<std::string>{dir / "lib/b/"});
+  watch.Checked(unsure, changed, confirmBegan);
+  watch.Suspect(changed);
+  ASSERT_TRUE(watch.Apply());
+  EXPECT_EQ(Canonical(*next), FreshScan());
   EXPECT_TRUE(watch.Unsure().empty());
   EXPECT_TRUE(watch.Unwatched().empty());
 
