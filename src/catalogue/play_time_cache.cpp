@@ -95,15 +95,23 @@ bool PlayTimeCache::Save() {
 
 std::string PlayTimeCache::DefaultFile() { return platform::CacheFolder() + "playtimes"; }
 
-PlayTime ReadPlayTime(PlayTimeCache& cache, const std::string& path) {
+std::optional<SongFileStamp> SongFileStampOf(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  const auto size = static_cast<std::uint64_t>(st.st_size);
-  const std::int64_t modified = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
-  if (const auto known = cache.Find(path, size, modified)) return *known;
+  return SongFileStamp{static_cast<std::uint64_t>(st.st_size),
+                       std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+PlayTime ReadPlayTime(PlayTimeCache& cache, const std::string& path) {
+  return ReadPlayTime(cache, path, SongFileStampOf(path));
+}
+
+PlayTime ReadPlayTime(PlayTimeCache& cache, const std::string& path, const std::optional<SongFileStamp>& stamp) {
+  if (!stamp) return std::nullopt;
+  if (const auto known = cache.Find(path, stamp->size, stamp->modifiedNs)) return *known;
   GMp3Header header(path.c_str());
   const PlayTime playTime = header.PlayTimeMs();
-  cache.Store(path, size, modified, playTime);
+  cache.Store(path, stamp->size, stamp->modifiedNs, playTime);
   return playTime;
 }
 

@@ -39,9 +39,19 @@ class PlayTimeCache {
   bool m_changed = false;
 };
 
+// What the cache knows a song file by; nothing when the file is missing or not a
+// regular file.
+struct SongFileStamp {
+  std::uint64_t size;
+  std::int64_t modifiedNs;
+};
+std::optional<SongFileStamp> SongFileStampOf(const std::string& path);
+
 // The file's play time: from the cache while the file is unchanged, otherwise read
 // from its frames and stored. Nothing when the file is missing or its play time
 // cannot be known.
 PlayTime ReadPlayTime(PlayTimeCache& cache, const std::string& path);
+// The same for a file whose stamp was just taken (for many files at once, say).
+PlayTime ReadPlayTime(PlayTimeCache& cache, const std::string& path, const std::optional<SongFileStamp>& stamp);
 
 }  // namespace catalogue

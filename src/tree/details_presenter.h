@@ -29,8 +29,9 @@ class DetailsPresenter : public TreeNotifications {
   void SetDataPage(GPropData* page) { m_pDataPage = page; }
   GPropData* DataPage() const { return m_pDataPage; }
   // Where play times come from (none: the field stays empty).
-  // The reader is asked for at most askAtOnce songs at a time: the rest once those came in.
-  void SetPlayTimeReader(PlayTimeReader* reader, std::size_t askAtOnce = 10000) {
+  // The reader is asked for at most askAtOnce songs at a time: the rest once those came in
+  // (each ask walks the whole tree, so they are few).
+  void SetPlayTimeReader(PlayTimeReader* reader, std::size_t askAtOnce = 100000) {
     m_pPlayTimes = reader;
     m_nAskAtOnce = askAtOnce;
   }
@@ -79,7 +80,7 @@ class DetailsPresenter : public TreeNotifications {
   TreeModel* m_pTree;
   GPropData* m_pDataPage = nullptr;
   PlayTimeReader* m_pPlayTimes = nullptr;
-  std::size_t m_nAskAtOnce = 10000;
+  std::size_t m_nAskAtOnce = 100000;
   HeaderReader* m_pHeaders = nullptr;
   std::function<void(const CoverSource&)> m_showCover;
   std::int64_t m_nSize = 0;

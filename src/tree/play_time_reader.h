@@ -29,7 +29,7 @@ class PlayTimeReader {
 
   // Song nodes and their files, read before those asked for earlier.
   void Request(std::vector<std::pair<Handle, std::string>> songs);
-  // Drops what is asked for and not read yet (the nodes are gone).
+  // Drops what is asked for and not taken yet, being read now included (the nodes are gone).
   void Forget();
   // The play times read since the last call: milliseconds or NodeFacts::kPlayTimeNone.
   std::vector<std::pair<Handle, std::int64_t>> TakeResults();
@@ -46,6 +46,7 @@ class PlayTimeReader {
   std::vector<std::pair<Handle, std::string>> m_pending;  // read from the back
   std::vector<std::pair<Handle, std::int64_t>> m_results;
   bool m_reading = false;
+  std::uint64_t m_forgotten = 0;  // how often Forget was called
   bool m_stop = false;
   std::thread m_thread;
 };

@@ -2,7 +2,10 @@
 // the reading behind it that never keeps the caller waiting.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <semaphore>
+#include <set>
+#include <thread>
 
 #include "library_fixture.h"
 #include "mp3_frames.h"
@@ -120,6 +123,34 @@ TEST_F(PlayTimeTest, WhatIsNotReadYetShowsAsPendingAndTheCacheServesTheNextRun) 
   }();
   ASSERT_TRUE(stored);
   EXPECT_EQ(*stored, 60082u);
+}
+
+// The song the user selects last is read next, even while thousands asked for before
+// are being read; every one asked for comes in once.
+TEST_F(PlayTimeTest, TheNewestRequestIsReadBeforeTheRestOfALongOne) {
+  std::counting_semaphore<> otherWoken{0};
+  PlayTimeReader other(settingsDir / "other", [&] { otherWoken.release(); });
+  std::vector<std::pair<Handle, std::string>> many;
+  for (Handle song = 1; song <= 4000; ++song) many.emplace_back(song, dir / ("none/" + std::to_string(song) + ".mp3"));
+  const Handle selected = 5000;
+  other.Request(std::move(many));
+  // Asked for once the reader has taken the others in hand (when it has not, it reads
+  // the newest first all the same).
+  std::this_thread::sleep_for(std::chrono::milliseconds(3));
+  other.Request({{selected, dir / "Rock/a.mp3"}});
+  std::vector<std::pair<Handle, std::int64_t>> results;
+  while (other.Busy()) {
+    otherWoken.acquire();
+    for (const auto& result : other.TakeResults()) results.push_back(result);
+  }
+  ASSERT_EQ(results.size(), 4001u);
+  const auto at = std::find_if(results.begin(), results.end(), [&](const auto& result) { return result.first == selected; });
+  ASSERT_NE(at, results.end());
+  EXPECT_EQ(at->second, 60082);
+  EXPECT_LT(at - results.begin(), 100);
+  std::set<Handle> songs;
+  for (const auto& [song, playTime] : results) songs.insert(song);
+  EXPECT_EQ(songs.size(), 4001u);
 }
 
 // Play times read for nodes a Refresh dropped come in afterwards: they are taken and
