@@ -276,7 +276,7 @@ DetailsPresenter::PlayTotals DetailsPresenter::SumPlayTimes(Handle node) {
   std::vector<std::pair<Handle, std::string>> songs;
   for (const Handle song : wanted) {
     m_pTree->Facts(song).playTime = NodeFacts::kPlayTimeRequested;
-    songs.emplace_back(song, std::string(m_library.Item(song).Parent().Data().value_or("")) + m_library.GetNodeName(m_library.Item(song), true));
+    songs.emplace_back(song, SongFile(m_library.Item(song), m_library.DisplayMode()));
   }
   m_pPlayTimes->Request(std::move(songs));
   return totals;

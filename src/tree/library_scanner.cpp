@@ -55,14 +55,33 @@ bool IsSongFileName(const std::string& name) {
   return dot != std::string::npos && platform::EqualsNoCase(std::string_view(name).substr(dot + 1), "MP3");
 }
 
+namespace {
+
+// What a node's name is made of: its label, or, for an album song whose label is the
+// other one of its title and file name, its data.
+std::string_view NameStem(const TreeItem& item, bool asFileName, DisplayMode mode) {
+  if (item.IsNull()) return {};
+  const bool useData = KindOf(item) == NodeKind::AlbumSong && asFileName == (mode == DisplayMode::SongTitles);
+  return useData ? item.Data().value_or("") : item.Label();
+}
+
+constexpr std::string_view kSongExtension = ".mp3";
+
+}  // namespace
+
 std::string NodeName(const TreeItem& item, bool asFileName, DisplayMode mode) {
-  std::string name;
-  if (!item.IsNull()) {
-    const bool useData = KindOf(item) == NodeKind::AlbumSong && asFileName == (mode == DisplayMode::SongTitles);
-    name = useData ? std::string(item.Data().value_or("")) : std::string(item.Label());
-  }
-  if (asFileName) name += ".mp3";
+  std::string name(NameStem(item, asFileName, mode));
+  if (asFileName) name += kSongExtension;
   return name;
+}
+
+std::string SongFile(const TreeItem& song, DisplayMode mode) {
+  const std::string_view folder = song.Parent().Data().value_or("");
+  const std::string_view stem = NameStem(song, true, mode);
+  std::string path;
+  path.reserve(folder.size() + stem.size() + kSongExtension.size());
+  path.append(folder).append(stem).append(kSongExtension);
+  return path;
 }
 
 std::int64_t ListSongSizes(const TreeItem& parent, DisplayMode mode) {

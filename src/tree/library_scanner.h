@@ -52,6 +52,9 @@ class LibraryScanner {
 // A song node's file name with ".mp3", or its title, as the display mode labels
 // album songs; any other node's label (with ".mp3" when asked).
 std::string NodeName(const TreeItem& item, bool asFileName, DisplayMode mode);
+// The song's file as the tree names it: its folder and file name, built at once (the
+// play times of a whole library ask for every one).
+std::string SongFile(const TreeItem& song, DisplayMode mode);
 
 // The sizes of the parent's song children, from one listing of its folder, kept in
 // their nodes (0 for a missing file). Returns their sum.

@@ -11,7 +11,7 @@
 namespace tree {
 
 PlayTimeReader::PlayTimeReader(std::string cacheFile, std::function<void()> woken)
-    : m_cache(std::move(cacheFile)), m_woken(std::move(woken)), m_thread([this] { Run(); }) {}
+    : m_cacheFile(std::move(cacheFile)), m_woken(std::move(woken)), m_thread([this] { Run(); }) {}
 
 PlayTimeReader::~PlayTimeReader() {
   {
@@ -20,7 +20,7 @@ PlayTimeReader::~PlayTimeReader() {
   }
   m_wake.notify_one();
   m_thread.join();
-  m_cache.Save();
+  if (m_cache) m_cache->Save();
 }
 
 void PlayTimeReader::Request(std::vector<std::pair<Handle, std::string>> songs) {
@@ -52,6 +52,7 @@ bool PlayTimeReader::Busy() const {
 void PlayTimeReader::Run() {
   // Reading yields to the window: this thread runs at a lower priority.
   ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+  m_cache.emplace(m_cacheFile);
   constexpr auto kWakeEvery = std::chrono::milliseconds(200);
   // The whole cache file is written each time: not more often than this while reading.
   constexpr auto kSaveEvery = std::chrono::seconds(5);
@@ -89,7 +90,7 @@ void PlayTimeReader::Run() {
       }
       const auto& [song, path] = batch[left - 1];
       lock.unlock();
-      const catalogue::PlayTime playTime = catalogue::ReadPlayTime(m_cache, path, stamps[left - 1]);
+      const catalogue::PlayTime playTime = catalogue::ReadPlayTime(*m_cache, path, stamps[left - 1]);
       lock.lock();
       if (m_forgotten != forgotten) break;
       m_results.emplace_back(song, playTime ? static_cast<std::int64_t>(*playTime) : NodeFacts::kPlayTimeNone);
@@ -108,7 +109,7 @@ void PlayTimeReader::Run() {
     if (done && now - lastSave >= kSaveEvery) {
       lastSave = now;
       lock.unlock();
-      m_cache.Save();  // the cache alone is the thread's: the window need not wait
+      m_cache->Save();  // the cache alone is the thread's: the window need not wait
       lock.lock();
     }
     if (m_woken && done) {

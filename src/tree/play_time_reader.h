@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -39,7 +40,9 @@ class PlayTimeReader {
  private:
   void Run();
 
-  catalogue::PlayTimeCache m_cache;  // the reader's thread alone uses it
+  std::string m_cacheFile;
+  // Loaded on the reader's thread, which alone uses it: a large cache takes a while.
+  std::optional<catalogue::PlayTimeCache> m_cache;
   std::function<void()> m_woken;
   mutable std::mutex m_mutex;
   std::condition_variable m_wake;

@@ -109,7 +109,7 @@ void STreeView::ShowFileNames() {
 }
 
 std::string STreeView::SongPath(const TreeItem& song) const {
-  return platform::ResolveCase(std::string(song.Parent().Data().value_or("")) + GetNodeName(song, true));
+  return platform::ResolveCase(SongFile(song, m_displayMode));
 }
 
 std::int64_t STreeView::SongSize(const TreeItem& song) const {
