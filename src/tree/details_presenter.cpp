@@ -259,11 +259,12 @@ DetailsPresenter::PlayTotals DetailsPresenter::SumPlayTimes(Handle node) {
   PlayTotals totals;
   totals.contentVersion = m_pTree->ContentVersion();
   std::vector<Handle> wanted;
-  std::size_t unknown = 0;
+  std::size_t unknown = 0, known = 0;
   // Every song beneath the node, or the song itself; missing files count nothing.
   m_pTree->ForEachInSubtree(node, [&](const TreeModel::NodeView& song) {
     if (!IsSong(song.kind) || song.mark == Mark::Missing) return;
     if (song.playTime == NodeFacts::kPlayTimeUnknown && ++unknown <= m_nAskAtOnce) wanted.push_back(song.handle);
+    if (song.playTime >= 0 || song.playTime == NodeFacts::kPlayTimeNone) ++known;
     if (song.playTime < 0) {
       totals.pending += song.playTime != NodeFacts::kPlayTimeNone ? 1 : 0;
       return;
@@ -271,6 +272,10 @@ DetailsPresenter::PlayTotals DetailsPresenter::SumPlayTimes(Handle node) {
     totals.total += static_cast<std::uint64_t>(song.playTime);
     if (song.mark == Mark::Marked) totals.marked += static_cast<std::uint64_t>(song.playTime);
   });
+  // The first ask is small, so a new tree shows at once; each later one grows with
+  // what came in (a whole walk of the tree each: they are few).
+  constexpr std::size_t kFirstAsk = 10000;
+  wanted.resize(std::min(wanted.size(), std::max(kFirstAsk, 2 * known)));
   totals.allAsked = unknown == wanted.size();
   if (wanted.empty()) return totals;
   std::vector<std::pair<Handle, std::string>> songs;

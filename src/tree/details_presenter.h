@@ -29,8 +29,7 @@ class DetailsPresenter : public TreeNotifications {
   void SetDataPage(GPropData* page) { m_pDataPage = page; }
   GPropData* DataPage() const { return m_pDataPage; }
   // Where play times come from (none: the field stays empty).
-  // The reader is asked for at most askAtOnce songs at a time: the rest once those came in
-  // (each ask walks the whole tree, so they are few).
+  // The reader is asked for at most askAtOnce songs at a time: the rest once those came in.
   void SetPlayTimeReader(PlayTimeReader* reader, std::size_t askAtOnce = 100000) {
     m_pPlayTimes = reader;
     m_nAskAtOnce = askAtOnce;

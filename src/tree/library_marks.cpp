@@ -127,9 +127,13 @@ void LibraryMarks::SongMarkChanged(const TreeItem& song, bool marked) {
 }
 
 void LibraryMarks::MarksSettled() {
+  UpdatePlayOrder();
+  m_library.Details().ShowMarkedSize();
+}
+
+void LibraryMarks::UpdatePlayOrder() {
   m_bPlayOrderEnabled = AnyMarked(m_library.Top());
   if (m_pEvents) m_pEvents->OnPlayOrderEnabled(m_bPlayOrderEnabled);
-  m_library.Details().ShowMarkedSize();
 }
 
 }  // namespace tree

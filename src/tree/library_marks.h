@@ -40,6 +40,8 @@ class LibraryMarks {
   // After marks changed: whether Play order is available, and the details page's
   // size and play time.
   void MarksSettled();
+  // Whether Play order is available: for a new tree, whose details were just shown.
+  void UpdatePlayOrder();
   // Nothing is marked any more: the tree is about to be replaced.
   void Forget() { m_nMarkedSize = 0; }
 

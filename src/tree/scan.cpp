@@ -52,7 +52,7 @@ void STreeView::Refresh(const GString& pathList) {
   m_strPathList = pathList;
   m_details->TreeReplaced(-1);
   m_details->SelectAndShow(m_itemTop);
-  m_marks->MarksSettled();
+  m_marks->UpdatePlayOrder();
 }
 
 std::unique_ptr<BackgroundScan> STreeView::StartScan(const GString& pathList, std::function<void()> finished) const {
@@ -110,7 +110,7 @@ void STreeView::AdoptTree(const TreeItem& top, tree::DisplayMode labelledIn, con
   m_details->TreeReplaced(librarySize);
   const TreeItem again = selectedPath.empty() ? TreeItem() : FindPath(selectedPath);
   m_details->SelectAndShow(again.IsNull() ? m_itemTop : again);
-  m_marks->MarksSettled();
+  m_marks->UpdatePlayOrder();
 }
 
 STreeView::NodePath STreeView::PathOf(const TreeItem& node) const {
