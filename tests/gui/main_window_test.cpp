@@ -583,6 +583,9 @@ class MainWindowTest : public QObject {
     m_frame->close();
     m_frame.reset();
     WriteFile(Lib() + "loose/later.mp3", testing_support::SilentMp3Frames(1));
+    WriteFile(Lib() + "a/album.ini", "[Album:One & Only]\nArtist=The Band\nT1=1.mp3, Song One\nT2=2.mp3, Song Two\n"
+                                     "T3=3.mp3, Song Three\n");
+    WriteFile(Lib() + "a/3.mp3", testing_support::SilentMp3Frames(1));
     NewFrame();
     QSignalSpy refreshed(m_frame.get(), &CMainFrame::refreshed);
     m_frame->StartFirstScan();
@@ -590,7 +593,16 @@ class MainWindowTest : public QObject {
     QVERIFY(m_frame->RunningScan() == nullptr);  // no scan: a check of the saved tree
     QVERIFY(IndexOf({"The Band", "One & Only"}).isValid());
     QCOMPARE(m_frame->statusBar()->currentMessage(), QString("Checking the tree against the disk (Esc stops)"));
+    // What the user does to the old tree meanwhile stays once the true one is in.
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, Center(IndexOf({"The Band"})));
+    View()->expand(IndexOf({"The Band", "One & Only"}));
+    View()->setCurrentIndex(IndexOf({"The Band", "One & Only", "Song Two"}));
     QVERIFY(refreshed.wait(5000));
+    QVERIFY(View()->isExpanded(IndexOf({"The Band", "One & Only"})));
+    QCOMPARE(View()->currentIndex(), IndexOf({"The Band", "One & Only", "Song Two"}));
+    QCOMPARE(m_frame->Tree().Marks().MarkedSize(), std::int64_t{2 * 1048576});
+    QVERIFY(IndexOf({"The Band", "One & Only", "Song Three"}).isValid());
+    QVERIFY(m_frame->Action(res::ID_PLAY_ORDER)->isEnabled());
     QVERIFY(FindAnywhere("later").isValid());
     QCOMPARE(m_frame->statusBar()->currentMessage(), QString("Ready"));
     // The saved tree's folders are watched once it is checked.
