@@ -7,6 +7,7 @@
 #include "catalogue/settings.h"
 #include "commands.h"
 #include "platform/ui_hooks.h"
+#include "tree/library_marks.h"
 #include "tree/saved_tree.h"
 #include "tree/stree_view.h"
 #include "tree/tree_dump.h"
@@ -40,6 +41,9 @@ void RefreshAsMelodeck(STreeView& view, const TreeArguments& arguments, bool fro
   if (arguments.files) view.SetDisplayMode(tree::DisplayMode::FileNames);
   if (fromSavedTree) {
     tree::RefreshFromSavedTree(view, arguments.pathList);
+    // The marks the user left in the window are kept in the saved tree, not printed: a
+    // scan's tree has none.
+    view.Marks().SetMark(view.Top(), false);
   } else {
     view.Refresh(arguments.pathList);
   }

@@ -18,7 +18,7 @@ namespace {
 // The first bytes of a saved tree and the version of what follows; a file of another
 // version is read as none.
 constexpr std::string_view kMagic = "melodeck saved tree\n";
-constexpr std::uint64_t kVersion = 2;
+constexpr std::uint64_t kVersion = 3;
 // Far more than a library of a million songs needs; a larger file is none of ours.
 constexpr std::uint64_t kMaxFileSize = 4ull << 30;
 
@@ -108,7 +108,7 @@ class Reader {
 };
 
 // Flags of a node beside its kind and mark.
-constexpr std::uint8_t kExpanded = 1, kHasData = 2, kHasTitle = 4;
+constexpr std::uint8_t kExpanded = 1, kHasData = 2, kHasTitle = 4, kSelected = 8;
 
 void WriteNodes(Writer& writer, const TreeItem& top) {
   const TreeModel& model = *top.m_pTree;
@@ -124,9 +124,10 @@ void WriteNodes(Writer& writer, const TreeItem& top) {
     const NodeFacts& facts = model.Facts(node);
     const auto data = model.GetData(node);
     writer.Byte(static_cast<std::uint8_t>(model.GetKind(node)));
-    writer.Byte(static_cast<std::uint8_t>(model.GetMark(node) == Mark::Missing ? Mark::Missing : Mark::None));
+    writer.Byte(static_cast<std::uint8_t>(model.GetMark(node)));
     writer.Byte(static_cast<std::uint8_t>((model.State().IsExpanded(node) ? kExpanded : 0) | (data ? kHasData : 0) |
-                                          (facts.hasTitle ? kHasTitle : 0)));
+                                          (facts.hasTitle ? kHasTitle : 0) |
+                                          (model.State().GetSelection() == node ? kSelected : 0)));
     writer.Byte(static_cast<std::uint8_t>(facts.drive));
     writer.Text(model.GetLabel(node));
     if (data) writer.Text(*data);
@@ -148,6 +149,7 @@ bool ReadNodes(Reader& reader, SavedTree& tree) {
   std::vector<Open> open(1, {tree.top.m_hItem, 0});
   if (!reader.Number(open.back().childrenLeft)) return false;
   std::vector<Handle> expanded;
+  Handle selected = kNullHandle;
   while (!open.empty()) {
     if (open.back().childrenLeft == 0) {
       open.pop_back();
@@ -157,10 +159,11 @@ bool ReadNodes(Reader& reader, SavedTree& tree) {
     std::uint8_t kind = 0, mark = 0, flags = 0, drive = 0;
     std::string_view label, data;
     std::int64_t size = -1;
-    // Only the marks of missing files are saved, and only a node with children is open.
+    // Only a node with children is open, and one node at most is selected.
     if (!reader.Byte(kind) || kind > static_cast<std::uint8_t>(NodeKind::LooseSong) || !reader.Byte(mark) ||
-        (mark != static_cast<std::uint8_t>(Mark::None) && mark != static_cast<std::uint8_t>(Mark::Missing)) ||
-        !reader.Byte(flags) || flags > (kExpanded | kHasData | kHasTitle) || !reader.Byte(drive) ||
+        mark > static_cast<std::uint8_t>(Mark::Missing) || !reader.Byte(flags) ||
+        flags > (kExpanded | kHasData | kHasTitle | kSelected) || ((flags & kSelected) && selected != kNullHandle) ||
+        !reader.Byte(drive) ||
         drive > static_cast<std::uint8_t>(platform::DriveType::CdRom) || !reader.Text(label) ||
         ((flags & kHasData) && !reader.Text(data)) ||
         (IsSong(static_cast<NodeKind>(kind)) && (!reader.Signed(size) || size < -1))) {
@@ -176,12 +179,14 @@ bool ReadNodes(Reader& reader, SavedTree& tree) {
       tree.librarySize = size < 0 || tree.librarySize < 0 ? -1 : tree.librarySize + size;
     }
     if (flags & kExpanded) expanded.push_back(node);
+    if (flags & kSelected) selected = node;
     open.push_back({node, 0});
     if (!reader.Number(open.back().childrenLeft) || ((flags & kExpanded) && open.back().childrenLeft == 0)) {
       return false;
     }
   }
   for (const Handle node : expanded) tree.model.State().Expand(node, ExpandAction::Expand);
+  if (selected != kNullHandle) tree.model.State().SelectItem(selected);
   return true;
 }
 

@@ -46,11 +46,11 @@ std::string SavedTreeFile(const SavedTreeKey& key);
 
 // Writes the tree below top with the folders' stamps, atomically: another run reading
 // at the same time finds the old file or the new one whole. The nodes keep their
-// expanded states, the marks of missing files and the songs' sizes as listed (a file
-// rewritten in place keeps its old size until a rescan, as within a session), so the
-// next start need not list every folder to show the library's size; not the user's
-// marks, which last a session, nor play times, which have their own cache. False when
-// the file could not be written.
+// marks, their expanded states, which one is selected and the songs' sizes as listed
+// (a file rewritten in place keeps its old size until a rescan, as within a session),
+// so the next start shows the library as the user left it and need not list every
+// folder to show its size; not play times, which have their own cache. False when the
+// file could not be written.
 bool SaveTree(const std::string& file, const SavedTreeKey& key, const TreeItem& top, DisplayMode labelledIn,
               const std::vector<FolderStamp>& folders);
 

@@ -88,7 +88,11 @@ void STreeView::AdoptTree(const TreeItem& top, tree::DisplayMode labelledIn, con
     if (m_pTree->State().IsExpanded(node.m_hItem) && !(node == m_itemTop)) expanded.push_back(PathOf(node));
     for (TreeItem child = node.FirstChild(); !child.IsNull(); child = child.NextSibling()) pending.push_back(child);
   }
-  const NodePath selectedPath = PathOf(Item(m_pTree->State().GetSelection()));
+  // A window that shows no tree yet (a start) takes the selection the new tree was saved
+  // with; else the user's stays where it is.
+  const NodePath selectedPath =
+      m_itemTop.HasChildren() ? PathOf(Item(m_pTree->State().GetSelection()))
+                              : PathBelow(TreeItem(top.m_pTree->State().GetSelection(), top.m_pTree), top);
   m_details->TreeReplacing();
   m_marks->Forget();
 
@@ -113,9 +117,11 @@ void STreeView::AdoptTree(const TreeItem& top, tree::DisplayMode labelledIn, con
   m_marks->UpdatePlayOrder();
 }
 
-STreeView::NodePath STreeView::PathOf(const TreeItem& node) const {
+STreeView::NodePath STreeView::PathOf(const TreeItem& node) const { return PathBelow(node, m_itemTop); }
+
+STreeView::NodePath STreeView::PathBelow(const TreeItem& node, const TreeItem& top) {
   NodePath path;
-  for (TreeItem at = node; !at.IsNull() && !(at == m_itemTop); at = at.Parent()) {
+  for (TreeItem at = node; !at.IsNull() && !(at == top); at = at.Parent()) {
     path.emplace_back(KindOf(at), std::string(at.Label()));
   }
   std::reverse(path.begin(), path.end());

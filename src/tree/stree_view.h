@@ -149,6 +149,8 @@ class STreeView {
   // how the node is found again in a new tree.
   using NodePath = std::vector<std::pair<tree::NodeKind, std::string>>;
   NodePath PathOf(const TreeItem& node) const;
+  // The same for a node of any tree below that tree's top.
+  static NodePath PathBelow(const TreeItem& node, const TreeItem& top);
   TreeItem FindPath(const NodePath& path) const;
 
   // AdoptScan and AdoptSavedTree: the tree below top put in place of the old one.
