@@ -251,6 +251,11 @@ TEST_F(Mp3HeaderTest, StrayBytesThatLookLikeMpeg2AreNoHeader) {
   // Nor are MPEG-2 frames whose follower differs in layer or frequency.
   GMp3Header mixed(Make(Frame(2, 3, 8, 0) + Frame(2, 3, 8, 1) + std::string(10, '\0')).c_str());
   EXPECT_FALSE(mixed.Found());
+  // Nor one whose follower has the fields of a header but not its sync byte.
+  std::string unsynced = Frame(2, 3, 8, 0) + Frame(2, 3, 8, 0) + std::string(10, '\0');
+  unsynced[208] = '\0';
+  GMp3Header lone(Make(unsynced).c_str());
+  EXPECT_FALSE(lone.Found());
   // Nor those with a reserved field: no layer, a bitrate beyond the table, free format,
   // no frequency.
   for (const char* reserved : {"\xFF\xF1\x80\x00", "\xFF\xF3\xF0\x00", "\xFF\xF3\x00\x00", "\xFF\xF3\x8C\x00"}) {

@@ -177,6 +177,11 @@ TEST(PathListTest, ScanOrderIsStrict) {
   }
   EXPECT_TRUE(platform::ScanOrderLess("/music/", "/music/a/"));
   EXPECT_FALSE(platform::ScanOrderLess("/music/a/", "/music/"));
+  // Folders in the order of the library folders that hold them, paths outside them last.
+  const std::vector<std::string> library{"/z/", "/a/"};
+  EXPECT_TRUE(platform::LibraryScanOrderLess(library, "/z/b/", "/a/a/"));
+  EXPECT_TRUE(platform::LibraryScanOrderLess(library, "/a/a/", "/elsewhere/"));
+  EXPECT_FALSE(platform::LibraryScanOrderLess(library, "/elsewhere/", "/a/a/"));
 }
 
 TEST(PathListTest, AddFolderAppendsOnlyANewFolder) {

@@ -100,6 +100,10 @@ TEST(SongTagsTest, HostileTagsNeitherHangNorCrash) {
   const std::string nested = Nested(Title("deep"), 50000);
   WriteFile(dir / "deep.mp3", Tag(nested) + kAudio + V1("Behind"));
   EXPECT_EQ(ReadSongTags(dir / "deep.mp3")->title, "Behind");
+  // The same inside a table of contents that lists its entries first.
+  const std::string contents = std::string("t\0\x03\x02", 4) + std::string("c1\0c2\0", 6);
+  WriteFile(dir / "toc.mp3", Tag(Frame("CTOC", contents + nested)) + kAudio + V1("Listed"));
+  EXPECT_EQ(ReadSongTags(dir / "toc.mp3")->title, "Listed");
   // Chapters as real files have them, a level or two: read.
   WriteFile(dir / "chapters.mp3", Tag(Chapter(Nested(Title("inner"), 3)) + Title("Chaptered")) + kAudio);
   EXPECT_EQ(ReadSongTags(dir / "chapters.mp3")->title, "Chaptered");
