@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/file_faults.h"
 #include "platform/filesystem.h"
@@ -88,6 +89,19 @@ TEST(ProcessTest, ReportsPlayersThatCannotStart) {
   EXPECT_FALSE(StartDetached({"true"}, error));
   EXPECT_EQ(error, "Cannot start \"true\".");
   ClearFileFaults();
+}
+
+// A player named without a folder is looked for along PATH: a folder of its name and a
+// file of its name that may not be run are passed over.
+TEST(ProcessTest, FindsThePlayerAlongThePath) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "a/player");
+  WriteFile(dir / "b/player", "#!/bin/sh\n");
+  WriteFile(dir / "c/player", "#!/bin/sh\n");
+  ::chmod((dir / "c/player").c_str(), 0755);
+  const testing_support::ScopedEnv path("PATH", dir / "a" + ":" + dir / "b" + ":" + dir / "c");
+  EXPECT_EQ(FindProgram("player"), dir / "c/player");
+  EXPECT_EQ(FindProgram("absent"), "");
 }
 
 // Signals that interrupt waiting for a program (a timer here, without SA_RESTART)
