@@ -670,8 +670,15 @@ TEST_F(SavedTreeTest, F5ComparesWhatTheWatchCannotVouchFor) {
 
   Song("lib/b/new.mp3");
   EXPECT_EQ(folders(watch.Unsure()), (std::vector<std::string>{dir / "lib/b/", dir / "lib/nas/"}));
+  const auto inOrder = [&] {
+    std::vector<std::string> names;
+    for (const FolderStamp& stamp : view.FolderStamps()) names.push_back(stamp.folder);
+    return names;
+  };
+  const std::vector<std::string> order = inOrder();
   watch.Gather();
   ASSERT_TRUE(watch.Apply());  // read again while watched: vouched for
+  EXPECT_EQ(inOrder(), order);  // and in its place: the watch follows the same list
   EXPECT_EQ(folders(watch.Unsure()), std::vector<std::string>{dir / "lib/nas/"});
 
 
