@@ -14,6 +14,8 @@ enum class FileStep {
   Read,    // reading a file whole, as when the user may not read it
   EditStep,  // the next step of an edit of several: "failing" kills the process there
   Fork,      // starting another program, as when the system has no room for a process
+  NoReplace,  // a rename told not to replace its target, on a file system that cannot
+              // refuse one itself (some network and FUSE file systems)
   kCount,
 };
 

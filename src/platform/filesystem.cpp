@@ -237,8 +237,10 @@ bool MoveFile(const std::string& from, const std::string& to) {
     errno = EIO;
     return false;
   }
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (!FileStepFails(FileStep::NoReplace)) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+  }
   // The file system cannot refuse an existing target itself.
   struct stat st {};
   if (::lstat(to.c_str(), &st) == 0) return false;

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <iterator>
 
+#include "platform/file_faults.h"
 #include "platform/filesystem.h"
 #include "platform/text.h"
 #include "temp_dir.h"
@@ -81,18 +82,27 @@ TEST(FileSystemTest, DeleteRefusesReadOnlyFilesAndFolders) {
   EXPECT_TRUE(PathExists(dir / "locked.mp3"));
 }
 
+// Also on a file system that cannot refuse to replace a target itself: the target is
+// looked for first.
 TEST(FileSystemTest, MoveNeverOverwrites) {
-  TempDir dir;
-  WriteFile(dir / "a.mp3", "a");
-  WriteFile(dir / "b.mp3", "b");
-  EXPECT_FALSE(MoveFile(dir / "a.mp3", dir / "b.mp3"));
-  EXPECT_EQ(ReadFile(dir / "b.mp3"), "b");
-  EXPECT_TRUE(MoveFile(dir / "a.mp3", dir / "c.mp3"));
-  EXPECT_EQ(ReadFile(dir / "c.mp3"), "a");
-  EXPECT_TRUE(MoveFile(dir / "c.mp3", dir / "C.mp3"));
-  MakeDirs(dir / "folder");
-  EXPECT_TRUE(MoveFile(dir / "folder", dir / "renamed"));
-  EXPECT_FALSE(MoveFile(dir / "missing", dir / "x"));
+  for (const bool refusesItself : {true, false}) {
+    TempDir dir;
+    const auto move = [&](const std::string& from, const std::string& to) {
+      if (!refusesItself) FailFileStepAt(FileStep::NoReplace, 1);
+      return MoveFile(from, to);
+    };
+    WriteFile(dir / "a.mp3", "a");
+    WriteFile(dir / "b.mp3", "b");
+    EXPECT_FALSE(move(dir / "a.mp3", dir / "b.mp3"));
+    EXPECT_EQ(ReadFile(dir / "b.mp3"), "b");
+    EXPECT_TRUE(move(dir / "a.mp3", dir / "c.mp3"));
+    EXPECT_EQ(ReadFile(dir / "c.mp3"), "a");
+    EXPECT_TRUE(move(dir / "c.mp3", dir / "C.mp3"));
+    MakeDirs(dir / "folder");
+    EXPECT_TRUE(move(dir / "folder", dir / "renamed"));
+    EXPECT_FALSE(move(dir / "missing", dir / "x"));
+    ClearFileFaults();
+  }
 }
 
 TEST(FileSystemTest, ListsEntriesInWindowsOrderWithDetails) {
