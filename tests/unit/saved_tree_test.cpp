@@ -263,6 +263,11 @@ TEST_F(SavedTreeTest, TimesThatCannotBeTrustedAreReadAgain) {
   Scan("a;b");
   EXPECT_EQ(ChangedFolders(Settled(view.FolderStamps())),
             std::vector<std::string>{dir / "b/"});
+  // A catalogue dated in the future, in a folder whose own times are fine.
+  Write("a/album.ini", "[Album:One]\nArtist=X\nT1=01.mp3, Uno\n");
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "a/album.ini").c_str(), times, 0), 0);
+  Scan("a;b");
+  EXPECT_EQ(ChangedFolders(Settled(view.FolderStamps())), (std::vector<std::string>{dir / "a/", dir / "b/"}));
 }
 
 TEST_F(SavedTreeTest, DamagedForeignAndOtherLibrariesFilesAreNoSavedTree) {
