@@ -93,6 +93,24 @@ std::string V1(const std::string& title) {
 }
 const std::string kAudio = std::string("\xFF\xFB\x90\x00", 4) + std::string(413, '\0');
 
+// An APEv2 tag at the end of a file, its footer only, holding one item.
+std::string Le32(std::size_t n) {
+  return {static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF), static_cast<char>((n >> 16) & 0xFF),
+          static_cast<char>((n >> 24) & 0xFF)};
+}
+std::string ApeTag(const std::string& key, const std::string& value) {
+  const std::string binary = Le32(2);
+  const std::string item = Le32(value.size()) + binary + key + '\0' + value;
+  return item + "APETAGEX" + Le32(2000) + Le32(item.size() + 32) + Le32(1) + Le32(0) + std::string(8, '\0');
+}
+
+// An APE cover is a file name, a zero byte and the picture; the name may be empty.
+TEST(SongTagsTest, AnApeCoverWithoutAFileName) {
+  TempDir dir;
+  WriteFile(dir / "ape.mp3", kAudio + ApeTag("COVER ART (FRONT)", std::string("\0PICTURE", 8)));
+  EXPECT_EQ(EmbeddedCover(dir / "ape.mp3", 1000), "PICTURE");
+}
+
 TEST(SongTagsTest, HostileTagsNeitherHangNorCrash) {
   TempDir dir;
   // Chapters nested 50,000 deep: TagLib would recurse once a level. The tag is passed
