@@ -403,14 +403,15 @@ void CMainFrame::EndWatchStart() {
 bool CMainFrame::ChangesWaiting() const { return m_pWatchTimer->isActive(); }
 
 void CMainFrame::ApplyWatchedChanges() {
-  // The watch is the thread's while it starts.
+  // The watch is the thread's while it starts: its batch is looked at afterwards.
+  if (!WatchStarting() && !m_pWatch->Pending()) return;
   const bool busy = Scanning() || WatchStarting() || m_pLibraryView->Editing() ||
                     QApplication::activeModalWidget() != nullptr;
   if (busy) {
     m_pWatchTimer->start();  // the change waits
     return;
   }
-  if (m_pWatch->Pending() && !m_pWatch->Apply()) StartScan();
+  if (!m_pWatch->Apply()) StartScan();
 }
 
 void CMainFrame::changeEvent(QEvent* event) {
