@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <semaphore>
 #include <set>
 #include <thread>
@@ -130,25 +131,42 @@ TEST_F(PlayTimeTest, WhatIsNotReadYetShowsAsPendingAndTheCacheServesTheNextRun) 
 // are being read; every one asked for comes in once.
 TEST_F(PlayTimeTest, TheNewestRequestIsReadBeforeTheRestOfALongOne) {
   std::counting_semaphore<> otherWoken{0};
-  PlayTimeReader other(settingsDir / "other", [&] { otherWoken.release(); });
+  std::atomic<bool> holdNextWake{false};
+  std::binary_semaphore readerHeld{0}, readerMayGoOn{0};
+  // The reader wakes the window from the middle of a long request once 200 ms have
+  // passed since it last did; this test holds it there to ask for the selected song.
+  PlayTimeReader other(settingsDir / "other", [&] {
+    if (holdNextWake.exchange(false)) {
+      readerHeld.release();
+      readerMayGoOn.acquire();
+    }
+    otherWoken.release();
+  });
+  const auto takeAll = [&] {
+    std::vector<std::pair<Handle, std::int64_t>> results;
+    while (other.Busy()) {
+      otherWoken.acquire();
+      for (const auto& result : other.TakeResults()) results.push_back(result);
+    }
+    return results;
+  };
+  other.Request({{4999, dir / "none/first.mp3"}});
+  ASSERT_EQ(takeAll().size(), 1u);  // the reader has woken the window, just now
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+
   std::vector<std::pair<Handle, std::string>> many;
   for (Handle song = 1; song <= 4000; ++song) many.emplace_back(song, dir / ("none/" + std::to_string(song) + ".mp3"));
   const Handle selected = 5000;
+  holdNextWake = true;
   other.Request(std::move(many));
-  // Asked for once the reader has taken the others in hand (when it has not, it reads
-  // the newest first all the same).
-  std::this_thread::sleep_for(std::chrono::milliseconds(3));
+  readerHeld.acquire();  // the first of the 4000 is read, the rest are in hand
   other.Request({{selected, dir / "Rock/a.mp3"}});
-  std::vector<std::pair<Handle, std::int64_t>> results;
-  while (other.Busy()) {
-    otherWoken.acquire();
-    for (const auto& result : other.TakeResults()) results.push_back(result);
-  }
+  readerMayGoOn.release();
+  const auto results = takeAll();
   ASSERT_EQ(results.size(), 4001u);
-  const auto at = std::find_if(results.begin(), results.end(), [&](const auto& result) { return result.first == selected; });
-  ASSERT_NE(at, results.end());
-  EXPECT_EQ(at->second, 60082);
-  EXPECT_LT(at - results.begin(), 100);
+  EXPECT_EQ(results[0].first, 1u);
+  EXPECT_EQ(results[1].first, selected);
+  EXPECT_EQ(results[1].second, 60082);
   std::set<Handle> songs;
   for (const auto& [song, playTime] : results) songs.insert(song);
   EXPECT_EQ(songs.size(), 4001u);
