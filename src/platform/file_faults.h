@@ -15,15 +15,21 @@ enum class FileStep {
   EditStep,  // the next step of an edit of several: "failing" kills the process there
   Fork,      // starting another program, as when the system has no room for a process
   NoReplace,  // a rename told not to replace its target, on a file system that cannot
-              // refuse one itself (some network and FUSE file systems)
+              // refuse one itself (some network and FUSE file systems): EINVAL
+  NameTaken,  // a temporary file's random name, taken already by another file
+  Watch,      // watching a folder, past the system's limit of watches: ENOSPC
+  OpenFolder,  // opening a folder, as one the user may not enter: EACCES
+  EntryKind,   // an entry's kind in a listing, on a file system that does not give it
   kCount,
 };
 
-// The n-th call (1 for the next) of that step from now on fails; 0 turns it off.
-void FailFileStepAt(FileStep step, int nthCall);
+// The n-th call (1 for the next) of that step from now on fails, and so do the next
+// count - 1 calls after it; 0 turns it off.
+void FailFileStepAt(FileStep step, int nthCall, int count = 1);
 void ClearFileFaults();
 
-// For the file layer: counts the call and says whether it is to fail.
+// For the file layer: counts the call and says whether it is to fail. Calls may come
+// from several threads at once.
 bool FileStepFails(FileStep step);
 
 }  // namespace platform

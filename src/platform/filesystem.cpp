@@ -90,7 +90,8 @@ int CreateExclusive(const std::string& folder, std::string_view prefix, std::str
                     std::string& path) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     path = folder + std::string(prefix) + RandomHex(6) + std::string(suffix);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = FileStepFails(FileStep::NameTaken) ? (errno = EEXIST, -1)
+                                                      : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -237,10 +238,11 @@ bool MoveFile(const std::string& from, const std::string& to) {
     errno = EIO;
     return false;
   }
-  if (!FileStepFails(FileStep::NoReplace)) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-  }
+  const int moved = FileStepFails(FileStep::NoReplace)
+                        ? (errno = EINVAL, -1)
+                        : ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+  if (moved == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
   // The file system cannot refuse an existing target itself.
   struct stat st {};
   if (::lstat(to.c_str(), &st) == 0) return false;
@@ -284,7 +286,8 @@ int OpenFolderAt(int at, const std::string& path, FolderHandle::Links links) {
   // Without a trailing "/": "link/" would follow the link whatever O_NOFOLLOW says.
   std::string name = path;
   while (name.size() > 1 && name.back() == '/') name.pop_back();
-  const int fd = ::openat(at, name.empty() ? "." : name.c_str(), flags);
+  const int fd = FileStepFails(FileStep::OpenFolder) ? (errno = EACCES, -1)
+                                                     : ::openat(at, name.empty() ? "." : name.c_str(), flags);
   // O_NOFOLLOW with O_DIRECTORY reports a link as ELOOP or ENOTDIR.
   lastOpenHitLink = fd < 0 && links == FolderHandle::Links::Refuse && (errno == ELOOP || errno == ENOTDIR) &&
                     [&] {
@@ -347,14 +350,15 @@ std::optional<std::vector<DirEntry>> FolderHandle::List(ListDetail detail) const
       DirEntry entry;
       entry.name = name;
       entry.hidden = name.front() == '.';
-      const bool knownKind = item->d_type == DT_DIR || item->d_type == DT_REG;
-      entry.regular = item->d_type == DT_REG;
+      const unsigned kind = FileStepFails(FileStep::EntryKind) ? unsigned{DT_UNKNOWN} : item->d_type;
+      const bool knownKind = kind == DT_DIR || kind == DT_REG;
+      entry.regular = kind == DT_REG;
       if (detail == ListDetail::NamesAndKinds && knownKind) {
-        entry.directory = item->d_type == DT_DIR;
+        entry.directory = kind == DT_DIR;
       } else {
         struct stat st {};
-        entry.link = item->d_type == DT_LNK;
-        if (item->d_type == DT_UNKNOWN && ::fstatat(m_fd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        entry.link = kind == DT_LNK;
+        if (kind == DT_UNKNOWN && ::fstatat(m_fd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
           entry.link = S_ISLNK(st.st_mode);
         }
         if (::fstatat(m_fd, item->d_name, &st, 0) != 0 && ::fstatat(m_fd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {

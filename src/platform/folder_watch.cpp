@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <unordered_set>
 
+#include "platform/file_faults.h"
 #include "platform/halves.h"
 
 namespace platform {
@@ -44,7 +45,8 @@ std::vector<bool> FolderWatch::AddAll(const std::vector<std::string>& folders) {
   std::atomic<bool> full{false};
   InHalves(fresh.size(), [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
-      watches[i] = ::inotify_add_watch(m_fd, folders[fresh[i]].c_str(), kEvents);
+      watches[i] = FileStepFails(FileStep::Watch) ? (errno = ENOSPC, -1)
+                                                  : ::inotify_add_watch(m_fd, folders[fresh[i]].c_str(), kEvents);
       if (watches[i] < 0 && (errno == ENOSPC || errno == ENOMEM)) full.store(true, std::memory_order_relaxed);
     }
   });

@@ -121,14 +121,28 @@ TEST(FileSystemTest, ListsEntriesInWindowsOrderWithDetails) {
   EXPECT_FALSE(ListDirectory(dir / "missing"));
   // A link whose target is gone is still listed, as a link and no folder: a delete must
   // know it is there.
+  // So is a link to a folder, as a link and a folder. The same holds on a file system
+  // whose listings do not give the entries' kinds.
   std::filesystem::create_symlink(dir / "gone", dir / "dangling.mp3");
-  for (const ListDetail detail : {ListDetail::NamesAndKinds, ListDetail::Full}) {
-    const auto withLink = ListDirectory(dir.path(), detail);
-    ASSERT_TRUE(withLink);
-    const DirEntry* link = FindEntryNoCase(*withLink, "dangling.mp3");
-    ASSERT_NE(link, nullptr);
-    EXPECT_TRUE(link->link);
-    EXPECT_FALSE(link->directory);
+  std::filesystem::create_directory_symlink(dir / "Sub", dir / "linked");
+  for (const bool kindsGiven : {true, false}) {
+    for (const ListDetail detail : {ListDetail::NamesAndKinds, ListDetail::Full}) {
+      if (!kindsGiven) FailFileStepAt(FileStep::EntryKind, 1, 100);
+      const auto withLinks = ListDirectory(dir.path(), detail);
+      ClearFileFaults();
+      ASSERT_TRUE(withLinks);
+      const DirEntry* dangling = FindEntryNoCase(*withLinks, "dangling.mp3");
+      const DirEntry* linked = FindEntryNoCase(*withLinks, "linked");
+      const DirEntry* sub = FindEntryNoCase(*withLinks, "Sub");
+      ASSERT_TRUE(dangling && linked && sub);
+      EXPECT_TRUE(dangling->link);
+      EXPECT_FALSE(dangling->directory);
+      EXPECT_TRUE(linked->link);
+      EXPECT_TRUE(linked->directory);
+      EXPECT_FALSE(sub->link);
+      EXPECT_TRUE(sub->directory);
+      EXPECT_EQ(withLinks->size(), 8u);
+    }
   }
   // Names of ASCII letters only are sorted the same way: "_" comes after every letter.
   TempDir ascii;
@@ -214,6 +228,11 @@ TEST(FileSystemTest, AtomicReplaceLeavesTheOldFileWhenItFails) {
   WriteFile(dir / "album.ini", "old");
   ASSERT_TRUE(ReplaceFileAtomically(dir / "album.ini", "new"));
   EXPECT_EQ(ReadFile(dir / "album.ini"), "new");
+  // Another file took the first temporary name drawn: another is drawn.
+  FailFileStepAt(FileStep::NameTaken, 1);
+  ASSERT_TRUE(ReplaceFileAtomically(dir / "album.ini", "newer"));
+  EXPECT_EQ(ReadFile(dir / "album.ini"), "newer");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
   // The target is a folder that cannot be replaced: nothing changes, no temporary stays.
   WriteFile(dir / "folder/inside", "keep");
   EXPECT_FALSE(ReplaceFileAtomically(dir / "folder", "data"));

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_faults.h"
 #include "platform/folder_watch.h"
 #include "temp_dir.h"
 
+using platform::FailFileStepAt;
+using platform::FileStep;
 using platform::FolderWatch;
 using testing_support::TempDir;
 using testing_support::WriteFile;
@@ -72,6 +75,14 @@ TEST(FolderWatchTest, PastTheLimitNothingMoreIsWatchedAndThatIsTold) {
   EXPECT_FALSE(watch.Add(dir / "c/"));
   EXPECT_TRUE(watch.LimitReached());
   EXPECT_EQ(watch.Count(), 2u);
+
+  // The system's own limit, shared by every program of the user, is told the same way.
+  FolderWatch unlimited;
+  EXPECT_TRUE(unlimited.Add(dir / "a/"));
+  FailFileStepAt(FileStep::Watch, 1);
+  EXPECT_FALSE(unlimited.Add(dir / "b/"));
+  EXPECT_TRUE(unlimited.LimitReached());
+  EXPECT_EQ(unlimited.Count(), 1u);
 }
 
 // Thousands of folders are watched at once, on two threads: each is watched, the first

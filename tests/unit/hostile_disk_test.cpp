@@ -164,6 +164,19 @@ TEST_F(HostileDiskTest, LinksInAMeshAreReadOnceAndEveryFolderShowsWhereItLies) {
   EXPECT_EQ(Tree(), "top \"Artists\"\n  volume \"MUSIC (<lib>/)\" data=\"<lib>/\"\n    folder \"lib\" data=\"<lib>/lib/\"\n" + expected);
 }
 
+// A folder the user may not enter (another user's private folder) is left out; the
+// folders beside it are read where they lie.
+TEST_F(HostileDiskTest, AFolderTheScanCannotEnterLeavesItsNeighboursWhereTheyLie) {
+  Song("a/in.mp3");
+  Song("b/beside.mp3");
+  // The third and fourth openings: "a" through the library folder, then by its path.
+  platform::FailFileStepAt(platform::FileStep::OpenFolder, 3, 2);
+  Scan();
+  platform::ClearFileFaults();
+  EXPECT_EQ(Tree(), "top \"Artists\"\n  volume \"MUSIC (<lib>/)\" data=\"<lib>/\"\n    folder \"b\" data=\"<lib>/b/\"\n"
+                    "      song \"beside\" data=\"<lib>/b/\"\n");
+}
+
 TEST_F(HostileDiskTest, ThousandsOfNestedFoldersScanWithoutRecursion) {
   constexpr int kDepth = 5000;
   testing_support::MakeNestedFolders(dir.path(), kDepth, testing_support::SilentMp3Frames(2));
