@@ -20,6 +20,7 @@ enum class FileStep {
   Watch,      // watching a folder, past the system's limit of watches: ENOSPC
   OpenFolder,  // opening a folder, as one the user may not enter: EACCES
   EntryKind,   // an entry's kind in a listing, on a file system that does not give it
+  ListFolder,  // reading a folder's listing, as on a failing disk: EIO
   kCount,
 };
 

@@ -338,7 +338,8 @@ std::optional<std::vector<DirEntry>> FolderHandle::List(ListDetail detail) const
   if (m_listed && ::lseek(m_fd, 0, SEEK_SET) < 0) return std::nullopt;
   m_listed = true;
   for (;;) {
-    const ssize_t got = ::getdents64(m_fd, buffer, sizeof buffer);
+    const ssize_t got = FileStepFails(FileStep::ListFolder) ? (errno = EIO, -1)
+                                                            : ::getdents64(m_fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return std::nullopt;
     if (got == 0) break;

@@ -119,6 +119,9 @@ TEST(FileSystemTest, ListsEntriesInWindowsOrderWithDetails) {
   EXPECT_EQ(Names(*quick), Names(*entries));
   EXPECT_TRUE((*quick)[3].directory);
   EXPECT_FALSE(ListDirectory(dir / "missing"));
+  FailFileStepAt(FileStep::ListFolder, 1);  // a disk that fails to give the listing
+  EXPECT_FALSE(ListDirectory(dir.path()));
+  EXPECT_EQ(ListDirectory(dir.path())->size(), 6u);
   // A link whose target is gone is still listed, as a link and no folder: a delete must
   // know it is there.
   // So is a link to a folder, as a link and a folder. The same holds on a file system

@@ -139,5 +139,8 @@ TEST(TextTest, Utf16TextsReadBackWhole) {
   EXPECT_EQ(DecodeUtf16(std::string("\xDF\xFF\x00\x41", 4), true, exact), "\xEF\xBF\xBD" "A");  // the last low half
   EXPECT_EQ(DecodeUtf16(std::string("\x00\x41\xDB\xFF", 4), true, exact), "A\xEF\xBF\xBD");     // cut off at the end
   EXPECT_EQ(DecodeUtf16(std::string("\x41\x00\x42", 3), false, exact), "A\xEF\xBF\xBD");  // an odd last byte
+  // Cut off between the halves of a pair: what lies past the end is never read.
+  const std::string whole("\x00\x41\xDB\xFF\xDC\x00", 6);
+  EXPECT_EQ(DecodeUtf16(std::string_view(whole).substr(0, 4), true, exact), "A\xEF\xBF\xBD");
   EXPECT_FALSE(exact);
 }
