@@ -145,7 +145,9 @@ TEST_F(KillRecoveryTest, ANoteCutShortIsDroppedAndChangesNothing) {
   const std::string length = std::to_string(moved.size());
   letterLength.replace(letterLength.find(length + ":"), length.size(),
                        std::to_string(moved.size() / 10 - 1) + static_cast<char>('0' + 10 + moved.size() % 10));
-  for (const std::string& damaged : {noDigits, longLength, lostFields, letterLength}) {
+  // A step with no length at all before the whole one: the note is damaged throughout.
+  const std::string brokenFirstStep = "melodeck journal 1\nM\n" + whole.substr(whole.find('\n') + 1);
+  for (const std::string& damaged : {noDigits, longLength, lostFields, letterLength, brokenFirstStep}) {
     testing_support::WriteFile(cache / "melodeck/journal/edit-damaged", damaged);
     Scan("x");
     EXPECT_FALSE(platform::PathExists(moved + "x")) << damaged;
