@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "platform/process.h"
 #include "res/command_line.h"
 
 namespace {
@@ -33,6 +34,7 @@ constexpr const char* kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::KeepStandardStreamsOpen();
   if (argc > 1 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "--version")) {
     return *res::HandleCommonOptions(2, argv, "melodeck-tool", kUsage, {});
   }

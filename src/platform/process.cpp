@@ -149,6 +149,14 @@ bool StartDetached(const std::vector<std::string>& args, std::string& error) {
   return true;
 }
 
+void KeepStandardStreamsOpen() {
+  for (int stream = 0; stream <= 2; ++stream) {
+    if (::fcntl(stream, F_GETFD) != -1) continue;  // open
+    const int null = ::open("/dev/null", O_RDWR);  // the lowest free number: this stream's
+    if (null > 2) ::close(null);
+  }
+}
+
 int RunAndWait(const std::vector<std::string>& args) {
   if (args.empty()) return -1;
   const std::string program = FindProgram(args.front());

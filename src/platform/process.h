@@ -23,4 +23,9 @@ std::string FindProgram(const std::string& program);
 // Runs the program with its output discarded and waits; its exit status, or -1.
 int RunAndWait(const std::vector<std::string>& argv);
 
+// Opens /dev/null on each standard stream (0, 1, 2) the program was started without.
+// Otherwise a file opened later would take that number, and whatever is then written
+// to the stream, an error message say, would land in the file.
+void KeepStandardStreamsOpen();
+
 }  // namespace platform

@@ -8,11 +8,13 @@
 #include <string_view>
 
 #include "main_frame.h"
+#include "platform/process.h"
 #include "qt_ui_hooks.h"
 #include "res/command_line.h"
 #include "res/texts.h"
 
 int main(int argc, char** argv) {
+  platform::KeepStandardStreamsOpen();
   constexpr const char* kUsage =
       "Usage: melodeck [--settings FILE] [--screenshot FILE [--wait-scan]]\n"
       "Starts Melodeck. Its settings are in FILE, else in Melodeck.ini in the current\n"

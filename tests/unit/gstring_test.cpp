@@ -1,6 +1,7 @@
 // GString: formatting with the %t and %q placeholders, fields, trimming and path parts.
 #include <gtest/gtest.h>
 
+#include "text/format_text.h"
 #include "text/gstring.h"
 #include "text/utf8_cut.h"
 #include "platform/profile.h"
@@ -52,6 +53,10 @@ TEST(GStringFormatTest, ConversionsWithoutArgumentsAreWrittenLiterally) {
   GString mismatched;
   mismatched.Format("%s|%d|%c|%p", 5, "text", "x", 7);
   EXPECT_EQ(mismatched, "%s|%d|%c|%p");
+
+  // A format that ends inside a directive writes it out; nothing past its end is read.
+  const text::FormatArg seven[] = {7};
+  EXPECT_EQ(text::FormatText(std::string_view("%5d").substr(0, 2), seven), "%5");
 
   GString wide;
   wide.Format("%*d|%-5s|%.2f|%%", 4, 7, "ab", 1.5);

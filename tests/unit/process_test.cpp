@@ -1,7 +1,10 @@
 // Starting the player: the playlist path reaches it as one argument, whatever it holds.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -131,6 +134,27 @@ TEST(ProcessTest, RunAndWaitGivesTheExitStatus) {
   EXPECT_EQ(RunAndWait({"true"}), 0);
   EXPECT_EQ(RunAndWait({"sh", "-c", "exit 3"}), 3);
   EXPECT_EQ(RunAndWait({"no-such-program-anywhere"}), -1);
+}
+
+// Started with its standard input and error closed (as some launchers do), the program
+// never lets a message meant for the error stream land in a file it writes.
+TEST(ProcessTest, AMessageToAClosedErrorStreamNeverLandsInAFile) {
+  TempDir dir;
+  const std::string file = dir / "album.ini";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(0);
+    ::close(2);
+    KeepStandardStreamsOpen();
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool written = ::write(fd, "[Album:A]\n", 10) == 10;
+    [[maybe_unused]] const ssize_t told = ::write(2, "error\n", 6);
+    ::_exit(written && ::close(fd) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(testing_support::ReadFile(file), "[Album:A]\n");
 }
 
 }  // namespace
