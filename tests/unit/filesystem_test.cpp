@@ -236,6 +236,11 @@ TEST(FileSystemTest, AtomicReplaceLeavesTheOldFileWhenItFails) {
   ASSERT_TRUE(ReplaceFileAtomically(dir / "album.ini", "newer"));
   EXPECT_EQ(ReadFile(dir / "album.ini"), "newer");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  // Every name drawn is taken: after a hundred the write gives up and says so.
+  FailFileStepAt(FileStep::NameTaken, 1, 100);
+  EXPECT_FALSE(ReplaceFileAtomically(dir / "album.ini", "newest"));
+  ClearFileFaults();
+  EXPECT_EQ(ReadFile(dir / "album.ini"), "newer");
   // The target is a folder that cannot be replaced: nothing changes, no temporary stays.
   WriteFile(dir / "folder/inside", "keep");
   EXPECT_FALSE(ReplaceFileAtomically(dir / "folder", "data"));

@@ -15,6 +15,7 @@ TEST(Utf8CutTest, CutsAtCharactersNeverInsideOne) {
   EXPECT_EQ(text::CutForDisplay("\xC3\xA9\xC3\xA9\xC3\xA9", 3), "\xC3\xA9\xC3\xA9\xC3\xA9");
   EXPECT_EQ(text::CutForDisplay("\xC3\xA9\xC3\xA9\xC3\xA9x", 2), "\xC3\xA9\xC3\xA9\xE2\x80\xA6");
   EXPECT_EQ(text::CutForDisplay("", 0), "");
+  EXPECT_EQ(text::CutForDisplay("short", 10), "short");  // shorter than the room: no ellipsis
 }
 
 TEST(GStringFormatTest, SplicesTheCurrentText) {

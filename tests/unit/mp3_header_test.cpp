@@ -256,6 +256,9 @@ TEST_F(Mp3HeaderTest, StrayBytesThatLookLikeMpeg2AreNoHeader) {
   unsynced[208] = '\0';
   GMp3Header lone(Make(unsynced).c_str());
   EXPECT_FALSE(lone.Found());
+  // Nor one whose file ends two bytes past its frame: there is no follower to read.
+  GMp3Header cut(Make(Frame(2, 3, 8, 0) + std::string(2, '\0')).c_str());
+  EXPECT_FALSE(cut.Found());
   // Nor those with a reserved field: no layer, a bitrate beyond the table, free format,
   // no frequency.
   for (const char* reserved : {"\xFF\xF1\x80\x00", "\xFF\xF3\xF0\x00", "\xFF\xF3\x00\x00", "\xFF\xF3\x8C\x00"}) {
