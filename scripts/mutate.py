@@ -201,7 +201,7 @@ def main():
     copy = copy_sources(args.work)
     plain = ScratchBuild(copy, os.path.join(args.work, "build"), args.timeout, sanitize=False)
     # A read past an array is a fault the test command catches in its sanitizer build.
-    # The sanitizers make the slowest test program take half a minute alone: a limit made
+    # The sanitizers make the slowest test program take forty seconds alone: a limit made
     # for the plain build would kill mutants for a busy machine.
     sanitized = ScratchBuild(copy, os.path.join(args.work, "build-sanitize"), args.timeout * 3, sanitize=True)
     plain.prepare()
