@@ -199,7 +199,7 @@ bool IsBlankCatalogue(std::string bytes) {
 
 bool HoldsOnlyBlankLines(const std::string& file) {
   std::string raw;
-  if (!platform::ReadWholeFile(file, raw)) return true;
+  if (!platform::ReadWholeFile(file, raw)) return false;  // the caller would delete it
   return IsBlankCatalogue(std::move(raw));
 }
 

@@ -46,7 +46,8 @@ RewriteResult RemoveArtist(const std::vector<std::string>& catalogues, const std
 RewriteResult RenameArtist(const std::vector<std::string>& catalogues, const std::string& oldName,
                            const std::string& newName);
 
-// Whether the file holds nothing but blank lines (or cannot be read).
+// Whether the file holds nothing but blank lines. A file that cannot be read is not
+// known to: false.
 bool HoldsOnlyBlankLines(const std::string& file);
 // Whether a catalogue's bytes hold nothing but blank lines, in any encoding.
 bool IsBlankCatalogue(std::string bytes);

@@ -41,12 +41,14 @@ TEST_F(AlbumCatalogueTest, AlbumNamesOfSections) {
 
 TEST_F(AlbumCatalogueTest, FindSongKeyStopsAtTheFirstGap) {
   WriteFile(folder + "Album.ini",
-            "[Album:A]\r\nArtist=B\r\nT1=  Intro.mp3 ,Intro\r\nT2=b.mp3, B\r\nT4=d.mp3, D\r\n[Album:Other]\r\nT3=c.mp3\r\n");
+            "Stray=s.mp3, S\r\n[Album:A]\r\nArtist=B\r\nT1=  Intro.mp3 ,Intro\r\nT2=b.mp3, B\r\nT4=d.mp3, D\r\n"
+            "[Album:Other]\r\nT3=c.mp3\r\n");
   const std::string file = CatalogueFile(folder);
   EXPECT_EQ(FindSongKey("Album:A", "intro.MP3", file), "T1");
   EXPECT_EQ(FindSongKey("album:a", "B.MP3", file), "T2");
   EXPECT_EQ(FindSongKey("Album:A", "d.mp3", file), "");
   EXPECT_EQ(FindSongKey("Album:A", "c.mp3", file), "");
+  EXPECT_EQ(FindSongKey("Album:A", "s.mp3", file), "");  // a line above every section
   EXPECT_EQ(FindSongKey("Album:Missing", "b.mp3", file), "");
 }
 

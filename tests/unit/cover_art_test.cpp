@@ -29,8 +29,10 @@ TEST(CoverArtTest, TheFoldersPictureFileIsFoundByNameInAnyCase) {
   EXPECT_EQ(CoverFile(folder), folder + "FOLDER.jpeg");
   WriteFile(dir / "Cover.Png", "cover");
   EXPECT_EQ(CoverFile(folder), folder + "Cover.Png");
-  EXPECT_EQ(CoverBytes(folder, kTagged, 100), "cover");  // the file before the song's own
-  EXPECT_EQ(CoverBytes(folder, kTagged, 4), "");          // larger than asked for
+  WriteFile(dir / "cover.JPG", "cover too");  // of two spellings the first listed wins
+  EXPECT_EQ(CoverFile(folder), folder + "cover.JPG");
+  EXPECT_EQ(CoverBytes(folder, kTagged, 100), "cover too");  // the file before the song's own
+  EXPECT_EQ(CoverBytes(folder, kTagged, 4), "");              // larger than asked for
   EXPECT_EQ(CoverFile(dir / "missing/"), "");
 }
 

@@ -3,6 +3,7 @@
 #include "catalogue/album_catalogue.h"
 #include "catalogue/catalogue_rewrite.h"
 #include "library_fixture.h"
+#include "platform/file_faults.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "tree/library_editor.h"
@@ -172,6 +173,17 @@ TEST_F(DeleteTest, AnAlbumAloneInItsCatalogueTakesTheFile) {
   EXPECT_FALSE(platform::PathExists(dir / "b/album.ini"));
   EXPECT_FALSE(Exists("Solo"));
   EXPECT_TRUE(Exists(Volume() + "|b|s"));
+
+  // A catalogue that cannot be read once its album is removed is not known to be
+  // empty: it stays.
+  Write("c/album.ini", "[Album:Alone]\nArtist=Lone\nT1=l.mp3, L\n");
+  Song("c/l.mp3");
+  Scan();
+  platform::FailFileStepAt(platform::FileStep::Read, 4);  // the look at what is left
+  Delete("Lone|Alone");
+  platform::ClearFileFaults();
+  EXPECT_TRUE(platform::PathExists(dir / "c/album.ini"));
+  EXPECT_FALSE(Exists("Lone"));
 }
 
 TEST(CatalogueRewriteTest, FailuresLeaveTheCatalogueByteIdentical) {

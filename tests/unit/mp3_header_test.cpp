@@ -322,6 +322,9 @@ TEST_F(Mp3HeaderTest, PlayTimeComesFromTheTagsFrameCountOrAWalkOverEveryFrame) {
   PutBigEndian(vbri, 36 + 14, 0xFFFFFFFF);
   GMp3Header fraunhoferLying(Make(vbri + Frame(1, 3, 9, 1)).c_str());
   EXPECT_EQ(fraunhoferLying.PlayTimeMs(), 48u);  // the 2 frames walked
+  PutBigEndian(vbri, 36 + 14, 9);  // just as many as two frames of 384 bytes hold of 96: trusted
+  GMp3Header fraunhoferMost(Make(vbri + Frame(1, 3, 9, 1)).c_str());
+  EXPECT_EQ(fraunhoferMost.PlayTimeMs(), 216u);  // 9 * 1152 / 48000 s
 
   // Variable bitrate without a tag: every frame by its own length, the truncated last
   // one included; free format has no length to follow.

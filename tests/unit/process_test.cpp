@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/resource.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -92,6 +93,18 @@ TEST(ProcessTest, ReportsPlayersThatCannotStart) {
   EXPECT_FALSE(StartDetached({"true"}, error));
   EXPECT_EQ(error, "Cannot start \"true\".");
   ClearFileFaults();
+  // No descriptor left for the pipe the start reports through: told, not started.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const rlimit none{3, 3};  // the standard streams only
+    ::setrlimit(RLIMIT_NOFILE, &none);
+    std::string reason;
+    const bool started = StartDetached({"true"}, reason);
+    ::_exit(!started && reason == std::strerror(EMFILE) ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 // A player named without a folder is looked for along PATH: a folder of its name and a

@@ -11,6 +11,7 @@ TEST(CategoryListTest, StartsWithTenSortedEntriesAndAddsInPlace) {
                                                       "Samlingsalbum", "Soul", "Soundtrack", "Synth"}));
   EXPECT_EQ(list.Add("  pop "), -1);
   EXPECT_EQ(list.Add("HÅRDROCK"), -1);
+  EXPECT_EQ(list.Add("dansband"), -1);  // the first one too
   EXPECT_EQ(list.Add("   "), -1);
   EXPECT_EQ(list.Add(" Ambient "), 0);
   EXPECT_EQ(list.Add("Metal"), 6);
