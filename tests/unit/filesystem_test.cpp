@@ -4,7 +4,6 @@
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -17,6 +16,7 @@
 #include "platform/file_faults.h"
 #include "platform/filesystem.h"
 #include "platform/text.h"
+#include "in_child.h"
 #include "temp_dir.h"
 
 using namespace platform;
@@ -269,18 +269,15 @@ TEST(FileSystemTest, AtomicReplaceAtTheTopOfAMountedDrive) {
 TEST(FileSystemTest, AWriteTheSystemRefusesLeavesTheOldFile) {
   TempDir dir;
   WriteFile(dir / "album.ini", "old");
-  const pid_t child = ::fork();
-  if (child == 0) {
+  const int status = testing_support::ExitStatusInChild([&] {
     ::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
     const rlimit limit{4096, 4096};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     ::alarm(10);  // a write retried for ever ends here
-    ::_exit(ReplaceFileAtomically(dir / "album.ini", std::string(100000, 'x')) ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status)) << "the write was retried until the alarm";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "a refused write was reported as done";
+    return ReplaceFileAtomically(dir / "album.ini", std::string(100000, 'x')) ? 1 : 0;
+  });
+  ASSERT_NE(status, -1) << "the write was retried until the alarm";
+  EXPECT_EQ(status, 0) << "a refused write was reported as done";
   EXPECT_EQ(ReadFile(dir / "album.ini"), "old");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }

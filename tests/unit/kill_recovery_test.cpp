@@ -1,12 +1,11 @@
 // An edit of several steps killed between any two of them: the next scan finishes it,
 // so every song's file and catalogue entry agree and no catalogue is half renamed.
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
 
 #include "catalogue/edit_journal.h"
+#include "in_child.h"
 #include "library_fixture.h"
 #include "platform/file_faults.h"
 #include "platform/filesystem.h"
@@ -31,15 +30,11 @@ class KillRecoveryTest : public testing_support::LibraryFixture {
   }
   // Runs the edit in a child killed before its step-th step; true when it was killed.
   static bool KilledAt(int step, const std::function<void()>& edit) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-      platform::FailFileStepAt(platform::FileStep::EditStep, step);
-      edit();
-      ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFSIGNALED(status);
+    return testing_support::ExitStatusInChild([&] {
+             platform::FailFileStepAt(platform::FileStep::EditStep, step);
+             edit();
+             return 0;
+           }) == -1;
   }
   // After the next scan: the disk as the whole edit leaves it, and no note left.
   void ExpectFinished(const std::string& root, const std::map<std::string, std::string>& catalogues,

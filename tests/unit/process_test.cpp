@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/time.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -17,6 +16,7 @@
 #include "platform/file_faults.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
+#include "in_child.h"
 #include "recording_player.h"
 #include "temp_dir.h"
 
@@ -94,59 +94,14 @@ TEST(ProcessTest, ReportsPlayersThatCannotStart) {
   EXPECT_EQ(error, "Cannot start \"true\".");
   ClearFileFaults();
   // No descriptor left for the pipe the start reports through: told, not started.
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const rlimit none{3, 3};  // the standard streams only
-    ::setrlimit(RLIMIT_NOFILE, &none);
-    std::string reason;
-    const bool started = StartDetached({"true"}, reason);
-    ::_exit(!started && reason == std::strerror(EMFILE) ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-}
-
-// A player named without a folder is looked for along PATH: a folder of its name and a
-// file of its name that may not be run are passed over.
-TEST(ProcessTest, FindsThePlayerAlongThePath) {
-  TempDir dir;
-  std::filesystem::create_directories(dir / "a/player");
-  WriteFile(dir / "b/player", "#!/bin/sh\n");
-  WriteFile(dir / "c/player", "#!/bin/sh\n");
-  ::chmod((dir / "c/player").c_str(), 0755);
-  const testing_support::ScopedEnv path("PATH", dir / "a" + ":" + dir / "b" + ":" + dir / "c");
-  EXPECT_EQ(FindProgram("player"), dir / "c/player");
-  EXPECT_EQ(FindProgram("absent"), "");
-}
-
-// Signals that interrupt waiting for a program (a timer here, without SA_RESTART)
-// change no answer: a program that starts is started, one that cannot is reported, an
-// exit status is the program's.
-TEST(ProcessTest, InterruptedWaitsGiveTheSameAnswers) {
-  TempDir dir;
-  WriteFile(dir / "garbage", "\x7f" "ELF garbage");
-  ::chmod((dir / "garbage").c_str(), 0755);
-  struct sigaction tick {}, before {};
-  tick.sa_handler = [](int) {};
-  ::sigemptyset(&tick.sa_mask);
-  ::sigaction(SIGALRM, &tick, &before);
-  const itimerval often{{0, 100}, {0, 100}}, off{};
-  ::setitimer(ITIMER_REAL, &often, nullptr);
-  std::string error;
-  for (int run = 0; run < 20; ++run) {
-    EXPECT_TRUE(StartDetached({"true"}, error)) << error;
-    EXPECT_FALSE(StartDetached({dir / "garbage"}, error));
-  }
-  EXPECT_EQ(RunAndWait({"sh", "-c", "sleep 0.05; exit 3"}), 3);
-  ::setitimer(ITIMER_REAL, &off, nullptr);
-  ::sigaction(SIGALRM, &before, nullptr);
-}
-
-TEST(ProcessTest, RunAndWaitGivesTheExitStatus) {
-  EXPECT_EQ(RunAndWait({"true"}), 0);
-  EXPECT_EQ(RunAndWait({"sh", "-c", "exit 3"}), 3);
-  EXPECT_EQ(RunAndWait({"no-such-program-anywhere"}), -1);
+  EXPECT_EQ(testing_support::ExitStatusInChild([] {
+              const rlimit none{3, 3};  // the standard streams only
+              ::setrlimit(RLIMIT_NOFILE, &none);
+              std::string reason;
+              const bool started = StartDetached({"true"}, reason);
+              return !started && reason == std::strerror(EMFILE) ? 0 : 1;
+            }),
+            0);
 }
 
 // Started with its standard input and error closed (as some launchers do), the program
@@ -154,19 +109,16 @@ TEST(ProcessTest, RunAndWaitGivesTheExitStatus) {
 TEST(ProcessTest, AMessageToAClosedErrorStreamNeverLandsInAFile) {
   TempDir dir;
   const std::string file = dir / "album.ini";
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(0);
-    ::close(2);
-    KeepStandardStreamsOpen();
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const bool written = ::write(fd, "[Album:A]\n", 10) == 10;
-    [[maybe_unused]] const ssize_t told = ::write(2, "error\n", 6);
-    ::_exit(written && ::close(fd) == 0 ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(testing_support::ExitStatusInChild([&] {
+              ::close(0);
+              ::close(2);
+              KeepStandardStreamsOpen();
+              const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+              const bool written = ::write(fd, "[Album:A]\n", 10) == 10;
+              [[maybe_unused]] const ssize_t told = ::write(2, "error\n", 6);
+              return written && ::close(fd) == 0 ? 0 : 1;
+            }),
+            0);
   EXPECT_EQ(testing_support::ReadFile(file), "[Album:A]\n");
 }
 
