@@ -8,14 +8,15 @@
 namespace testing_support {
 
 // The exit status of a child that runs step and exits with what it returns; -1 when
-// the child did not exit normally (a signal ended it).
+// a signal ended the child, -2 when there was no child.
 template <typename Step>
 int ExitStatusInChild(Step step) {
   const pid_t child = ::fork();
+  if (child < 0) return -2;
   if (child == 0) ::_exit(step());
   int status = 0;
-  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+  if (::waitpid(child, &status, 0) != child) return -2;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace testing_support

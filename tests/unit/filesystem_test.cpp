@@ -276,7 +276,7 @@ TEST(FileSystemTest, AWriteTheSystemRefusesLeavesTheOldFile) {
     ::alarm(10);  // a write retried for ever ends here
     return ReplaceFileAtomically(dir / "album.ini", std::string(100000, 'x')) ? 1 : 0;
   });
-  ASSERT_NE(status, -1) << "the write was retried until the alarm";
+  ASSERT_GE(status, 0) << "the write was retried until the alarm";
   EXPECT_EQ(status, 0) << "a refused write was reported as done";
   EXPECT_EQ(ReadFile(dir / "album.ini"), "old");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
