@@ -337,6 +337,11 @@ TEST_F(SavedTreeTest, DamagedForeignAndOtherLibrariesFilesAreNoSavedTree) {
   EXPECT_EQ(RefreshFromSavedTree(*next, view.PathList()), TreeSource::Scanned);
   EXPECT_EQ(DumpTree(*next, next->Top()), DumpTree(view, view.Top()));
   EXPECT_NE(LoadTree(file, key), nullptr);
+  // An empty library's tree, its top closed, is one too.
+  std::filesystem::create_directories(dir / "empty");
+  Scan("empty");
+  SaveSettled();
+  EXPECT_NE(LoadTree(SavedFile(), KeyOf(view, view.PathList())), nullptr);
 }
 
 // Whatever loads is exactly what saving its tree writes: a byte changed anywhere, even
