@@ -1,6 +1,8 @@
 // GString: formatting with the %t and %q placeholders, fields, trimming and path parts.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "text/format_text.h"
 #include "text/gstring.h"
 #include "text/utf8_cut.h"
@@ -58,6 +60,10 @@ TEST(GStringFormatTest, ConversionsWithoutArgumentsAreWrittenLiterally) {
   // A format that ends inside a directive writes it out; nothing past its end is read.
   const text::FormatArg seven[] = {7};
   EXPECT_EQ(text::FormatText(std::string_view("%5d").substr(0, 2), seven), "%5");
+  for (const std::string_view end : {"%", "%5", "%."}) {
+    const std::vector<char> cut(end.begin(), end.end());  // no byte behind it: the sanitizers see a read past
+    EXPECT_EQ(text::FormatText(std::string_view(cut.data(), cut.size()), seven), end);
+  }
 
   GString wide;
   wide.Format("%*d|%-5s|%.2f|%%", 4, 7, "ab", 1.5);
@@ -71,6 +77,8 @@ TEST(GStringFormatTest, FormatsLikePrintf) {
   GString text;
   EXPECT_EQ(text.Format("%d %u %x %X %o %c %5.1f %s", -3, 7u, 255, 255, 8, 'A', 2.25, "end"), 25);
   EXPECT_EQ(text, "-3 7 ff FF 10 A   2.2 end");
+  text.Format("%.1f %.1f", -3, 7u);  // whole numbers where a fraction is asked for
+  EXPECT_EQ(text, "-3.0 7.0");
   text.Format("%x", -1);
   EXPECT_EQ(text, "ffffffff");
   text.Format("%llx %lu", -1LL, -2L);  // a negative number of 64 bits, read as unsigned

@@ -184,6 +184,14 @@ TEST(PathListTest, ScanOrderIsStrict) {
   EXPECT_FALSE(platform::LibraryScanOrderLess(library, "/elsewhere/", "/a/a/"));
 }
 
+TEST(PathListTest, TheRootKeepsItsSlash) {
+  EXPECT_EQ(platform::NoTrailingSlash("/music/a//"), "/music/a");
+  EXPECT_EQ(platform::NoTrailingSlash("/"), "/");
+  EXPECT_EQ(platform::ParentFolder("/music/a/"), "/music/");
+  EXPECT_EQ(platform::ParentFolder("/music/"), "/");
+  EXPECT_EQ(platform::ParentFolder("/"), "");
+}
+
 TEST(PathListTest, AddFolderAppendsOnlyANewFolder) {
   EXPECT_EQ(platform::WithFolder("", "/m/a"), "/m/a");
   EXPECT_EQ(platform::WithFolder(" /m/a ", "/m/b"), "/m/a;/m/b");

@@ -122,11 +122,20 @@ TEST(SongTagsTest, HostileTagsNeitherHangNorCrash) {
   const std::string contents = std::string("t\0\x03\x02", 4) + std::string("c1\0c2\0", 6);
   WriteFile(dir / "toc.mp3", Tag(Frame("CTOC", contents + nested)) + kAudio + V1("Listed"));
   EXPECT_EQ(ReadSongTags(dir / "toc.mp3")->title, "Listed");
-  // Chapters as real files have them, a level or two: read.
+  // A table of contents that lists no entries holds frames straight after its count.
+  const std::string packed = Frame("APIC", std::string(64, 'z'), 0x08);
+  const std::string emptyContents = std::string("t\0\x03\x00", 4);
+  WriteFile(dir / "empty-toc.mp3", Tag(Frame("CTOC", emptyContents + packed) + Title("Shown")) + kAudio + V1("Empty"));
+  EXPECT_EQ(ReadSongTags(dir / "empty-toc.mp3")->title, "Empty");
+  // Chapters as real files have them, a level or two, are read, up to 32 levels.
   WriteFile(dir / "chapters.mp3", Tag(Chapter(Nested(Title("inner"), 3)) + Title("Chaptered")) + kAudio);
   EXPECT_EQ(ReadSongTags(dir / "chapters.mp3")->title, "Chaptered");
+  WriteFile(dir / "deepest.mp3", Tag(Nested(Title("inner"), 32) + Title("Deepest")) + kAudio + V1("Too deep"));
+  EXPECT_EQ(ReadSongTags(dir / "deepest.mp3")->title, "Deepest");
+  WriteFile(dir / "deeper.mp3", Tag(Nested(Title("inner"), 33) + Title("Deeper")) + kAudio + V1("Too deep"));
+  EXPECT_EQ(ReadSongTags(dir / "deeper.mp3")->title, "Too deep");
   // A compressed frame would be unpacked whole, however large it claims to be.
-  WriteFile(dir / "packed.mp3", Tag(Frame("APIC", std::string(64, 'z'), 0x08) + Title("Packed")) + kAudio + V1("Plain"));
+  WriteFile(dir / "packed.mp3", Tag(packed + Title("Packed")) + kAudio + V1("Plain"));
   EXPECT_EQ(ReadSongTags(dir / "packed.mp3")->title, "Plain");
   // A hostile tag behind another one passed over is passed over too.
   WriteFile(dir / "twice.mp3", Tag(Frame("APIC", "z", 0x08)) + Tag(nested) + kAudio + V1("Last"));
@@ -145,9 +154,9 @@ TEST(SongTagsTest, HostileTagsNeitherHangNorCrash) {
   }
 }
 
-// ID3v2.3 with unsynchronisation: the frames are walked as TagLib reads them, after the
-// whole tag is restored, so chapters nested deep are seen there too.
-TEST(SongTagsTest, DeepChaptersInAnUnsynchronisedTagArePassedOver) {
+// ID3v2.3 frames are walked as TagLib reads them: with unsynchronisation, after the whole
+// tag is restored, so chapters nested deep are seen there too.
+TEST(SongTagsTest, Id3v23FramesAreWalkedAsTagLibReadsThem) {
   TempDir dir;
   const auto bigEndian = [](std::size_t n) {
     return std::string{static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
@@ -178,6 +187,12 @@ TEST(SongTagsTest, DeepChaptersInAnUnsynchronisedTagArePassedOver) {
   WriteFile(dir / "deep23.mp3",
             std::string("ID3\x03\x00\x80", 6) + SyncSafe(unsynchronised.size()) + unsynchronised + kAudio + V1("Behind"));
   EXPECT_EQ(ReadSongTags(dir / "deep23.mp3")->title, "Behind");
+  // Not unsynchronised: the frames are walked as they stand, and a zero after an 0xFF in
+  // one frame's data hides nothing of the compressed frame after it.
+  const std::string plain = Frame("TIT2", std::string("\0Shown", 6)) + Frame("PRIV", std::string("x\0\xFF\0", 4)) +
+                            Frame("APIC", std::string(64, '\0'), '\x80');
+  WriteFile(dir / "plain23.mp3", std::string("ID3\x03\x00\x00", 6) + SyncSafe(plain.size()) + plain + kAudio + V1("Plain"));
+  EXPECT_EQ(ReadSongTags(dir / "plain23.mp3")->title, "Plain");
 }
 
 TEST(SongTagsTest, AHugePictureIsMeasuredButNotHandedOver) {
