@@ -104,6 +104,48 @@ TEST(ProcessTest, ReportsPlayersThatCannotStart) {
             0);
 }
 
+// A player named without a folder is looked for along PATH: a folder of its name and a
+// file of its name that may not be run are passed over.
+TEST(ProcessTest, FindsThePlayerAlongThePath) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "a/player");
+  WriteFile(dir / "b/player", "#!/bin/sh\n");
+  WriteFile(dir / "c/player", "#!/bin/sh\n");
+  ::chmod((dir / "c/player").c_str(), 0755);
+  const testing_support::ScopedEnv path("PATH", dir / "a" + ":" + dir / "b" + ":" + dir / "c");
+  EXPECT_EQ(FindProgram("player"), dir / "c/player");
+  EXPECT_EQ(FindProgram("absent"), "");
+}
+
+// Signals that interrupt waiting for a program (a timer here, without SA_RESTART)
+// change no answer: a program that starts is started, one that cannot is reported, an
+// exit status is the program's.
+TEST(ProcessTest, InterruptedWaitsGiveTheSameAnswers) {
+  TempDir dir;
+  WriteFile(dir / "garbage", "\x7f" "ELF garbage");
+  ::chmod((dir / "garbage").c_str(), 0755);
+  struct sigaction tick {}, before {};
+  tick.sa_handler = [](int) {};
+  ::sigemptyset(&tick.sa_mask);
+  ::sigaction(SIGALRM, &tick, &before);
+  const itimerval often{{0, 100}, {0, 100}}, off{};
+  ::setitimer(ITIMER_REAL, &often, nullptr);
+  std::string error;
+  for (int run = 0; run < 20; ++run) {
+    EXPECT_TRUE(StartDetached({"true"}, error)) << error;
+    EXPECT_FALSE(StartDetached({dir / "garbage"}, error));
+  }
+  EXPECT_EQ(RunAndWait({"sh", "-c", "sleep 0.05; exit 3"}), 3);
+  ::setitimer(ITIMER_REAL, &off, nullptr);
+  ::sigaction(SIGALRM, &before, nullptr);
+}
+
+TEST(ProcessTest, RunAndWaitGivesTheExitStatus) {
+  EXPECT_EQ(RunAndWait({"true"}), 0);
+  EXPECT_EQ(RunAndWait({"sh", "-c", "exit 3"}), 3);
+  EXPECT_EQ(RunAndWait({"no-such-program-anywhere"}), -1);
+}
+
 // Started with its standard input and error closed (as some launchers do), the program
 // never lets a message meant for the error stream land in a file it writes.
 TEST(ProcessTest, AMessageToAClosedErrorStreamNeverLandsInAFile) {

@@ -140,6 +140,8 @@ TEST_F(ProfileWriteTest, WritesThatChangeNothingLeaveTheFileAlone) {
 TEST_F(ProfileWriteTest, RefusedWritesChangeNothing) {
   WriteFile(file, kExample);
   EXPECT_EQ(ProfileWrite(file, nullptr, "k", "v"), 0);
+  EXPECT_EQ(ProfileWrite(file, nullptr, "k", nullptr), 0);
+  EXPECT_EQ(ProfileWrite(file, nullptr, nullptr, "v"), 0);  // no flush: a value is given
   EXPECT_EQ(ProfileWrite(file, "", "k", "v"), 0);
   EXPECT_EQ(ProfileWrite(file, "  ", "k", "v"), 0);
   EXPECT_EQ(ProfileWrite(file, "S", "", "v"), 0);

@@ -139,6 +139,14 @@ TEST_F(SavedTreeTest, TheNextRunKnowsTheLibrarysSizeAtOnce) {
   EXPECT_EQ(next->Details().LibrarySize(), onDisk);
   EXPECT_EQ(Everything(*next), Everything(view));
 
+  // A tree with one song found since, its size not listed yet, leaves the sum to the details.
+  WriteFile(dir / "Loose/new.mp3", std::string(700, 'x'));
+  ASSERT_TRUE(view.ReadFoldersAgain({dir / "Loose/"}));
+  SaveSettled();
+  const auto grown = NextRun();
+  EXPECT_EQ(RefreshFromSavedTree(*grown, view.PathList()), TreeSource::Saved);
+  EXPECT_EQ(grown->Details().LibrarySize(), -1);
+
   // A tree whose sizes were never listed leaves the sum to the details, as after a Refresh.
   Scan();
   SaveSettled();

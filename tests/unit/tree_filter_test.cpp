@@ -71,10 +71,11 @@ TEST_F(TreeFilterTest, ShowsMatchesWithTheirAncestorsInOrder) {
   EXPECT_EQ(filter.ChildCount(top), 0u);
   EXPECT_EQ(filter.MatchingSongs(), 0u);
 
-  // Blanks alone filter nothing.
+  // Blanks alone filter nothing, and no rename changes that.
   filter.Apply(model, "  ");
   EXPECT_FALSE(filter.Active());
   EXPECT_TRUE(filter.Shows(plain));
+  EXPECT_FALSE(filter.MatchChanged(model, plain));
 }
 
 TEST_F(TreeFilterTest, ARenameThatChangesTheMatchIsNoticedAndADeletedNodeIsNotShown) {
@@ -97,6 +98,12 @@ TEST_F(TreeFilterTest, ARenameThatChangesTheMatchIsNoticedAndADeletedNodeIsNotSh
   filter.Apply(model, "amour");
   EXPECT_EQ(filter.ChildAt(filter.ChildAt(volume, 0), 0), plain);
   EXPECT_EQ(filter.ChildCount(album), 0u);
+
+  // A node made since the filter was applied is not shown until it is applied again;
+  // whether it matches is told.
+  const Handle fresh = model.InsertItem(album, "Amour toujours", NodeKind::AlbumSong);
+  EXPECT_FALSE(filter.Shows(fresh));
+  EXPECT_TRUE(filter.MatchChanged(model, fresh));
 }
 
 }  // namespace
