@@ -216,6 +216,13 @@ TEST_F(AlbumCatalogueTest, RemovingAnEntryRenumbersTheSongsAScanShowsOnly) {
   WriteFile(folder + "album.ini", "[Album:A]\nArtist=B\nT1=a.mp3, First\nT2=a.mp3, Second\n");
   ASSERT_EQ(RemoveSongEntry(folder + "album.ini", "Album:A", "a.mp3", 1), RewriteResult::Done);
   EXPECT_EQ(ReadFile(folder + "album.ini"), "[Album:A]\nArtist=B\nT1=a.mp3, First\n");
+  // The numbers after it carry into a new digit: song 11 becomes song 10.
+  std::string eleven = "[Album:A]\n", ten = eleven;
+  for (int n = 1; n <= 11; ++n) eleven += "T" + std::to_string(n) + "=" + std::to_string(n) + ".mp3\n";
+  for (int n = 1; n <= 10; ++n) ten += "T" + std::to_string(n) + "=" + std::to_string(n < 9 ? n : n + 1) + ".mp3\n";
+  WriteFile(folder + "album.ini", eleven);
+  ASSERT_EQ(RemoveSongEntry(folder + "album.ini", "Album:A", "9.mp3", kAnyPosition), RewriteResult::Done);
+  EXPECT_EQ(ReadFile(folder + "album.ini"), ten);
 }
 
 }  // namespace
